@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Wendlock needs to build and test. Safe to run
+# again: packages that are already installed are skipped.
+set -euo pipefail
+
+PACKAGES=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-tools-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev
+    libgtest-dev
+    python3
+)
+# Browser tests and the optional Web preview.
+if [[ "${WENDLOCK_SETUP_BROWSER:-1}" == "1" ]]; then
+    PACKAGES+=(chromium)
+    # Node.js may come from elsewhere than Debian (with its own npm); only
+    # ask Debian for it when no node/npm is on the PATH.
+    if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+        PACKAGES+=(nodejs npm)
+    fi
+fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if ((${#missing[@]})); then
+    SUDO=""
+    if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+    echo "setup: installing ${missing[*]}"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+    echo "setup: all packages present"
+fi

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+// The commands of wendlock-cli. Output goes to the given streams so the
+// tests can run a command in-process and read what it printed.
+class CCliApp
+{
+public:
+    enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+
+    CCliApp(QTextStream& out, QTextStream& err);
+
+    // arguments without the program name.
+    int Run(const QStringList& arguments);
+
+private:
+    int RunShow(const QStringList& args);
+    int RunConvert(const QStringList& args);
+    int Usage(const QString& message);
+    void PrintHelp();
+
+    QTextStream& m_out;
+    QTextStream& m_err;
+};

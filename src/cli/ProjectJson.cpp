@@ -1,0 +1,312 @@
+#include "cli/ProjectJson.h"
+
+#include "model/AppGlobalData.h"
+#include "model/CharsetTable.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+
+#include <cmath>
+
+namespace {
+
+enum class Kind { Files, Users, Int, Flag, String };
+
+// One JSON key and the record field behind it. Exactly one of the member
+// pointers is set, according to the kind.
+struct Field
+{
+    const char* key;
+    Kind kind;
+    int CAppGlobalData::*intMember;
+    QString CAppGlobalData::*stringMember;
+    int minValue;
+    int maxValue;
+};
+
+constexpr int kIntMin = std::numeric_limits<int>::min();
+constexpr int kIntMax = std::numeric_limits<int>::max();
+
+Field IntField(const char* key, int CAppGlobalData::*m, int lo = kIntMin, int hi = kIntMax)
+{
+    return {key, Kind::Int, m, nullptr, lo, hi};
+}
+Field FlagField(const char* key, int CAppGlobalData::*m)
+{
+    return {key, Kind::Flag, m, nullptr, 0, 1};
+}
+Field StringField(const char* key, QString CAppGlobalData::*m)
+{
+    return {key, Kind::String, nullptr, m, 0, 0};
+}
+
+const std::vector<Field>& Fields()
+{
+    static const std::vector<Field> fields = {
+        {"files", Kind::Files, nullptr, nullptr, 0, 0},
+        FlagField("backup", &CAppGlobalData::m_bBackup),
+        IntField("passwordMode", &CAppGlobalData::m_nPasswordMode, 0, 1),
+        StringField("password", &CAppGlobalData::m_strPassword),
+        {"users", Kind::Users, nullptr, nullptr, 0, 0},
+        IntField("loginExpire", &CAppGlobalData::m_nLoginExpire, 0, 2),
+        IntField("expireDays", &CAppGlobalData::m_nExpireDays),
+        IntField("incorrectAction", &CAppGlobalData::m_nIncorrectAction, 0, 1),
+        StringField("alertText", &CAppGlobalData::m_strAlertText),
+        StringField("redirectUrl", &CAppGlobalData::m_strRedirectURL),
+        StringField("redirectTarget", &CAppGlobalData::m_strRedirectTarget),
+        FlagField("userNameCase", &CAppGlobalData::m_bUserNameCase),
+        FlagField("passwordCase", &CAppGlobalData::m_bPasswordCase),
+        StringField("templatePath", &CAppGlobalData::m_strTemplatePath),
+        FlagField("preview", &CAppGlobalData::m_bPreview),
+        IntField("charset", &CAppGlobalData::m_nCharset, 0, CCharsetTable::Instance().GetCount() - 1),
+        FlagField("copyHead", &CAppGlobalData::m_bCopyHead),
+        FlagField("refreshIE", &CAppGlobalData::m_bRefreshIE),
+        FlagField("protectLoginPages", &CAppGlobalData::m_bProtectLoginPages),
+        FlagField("protectAfterLogin", &CAppGlobalData::m_bProtectAfterLogin),
+        FlagField("noRightClick", &CAppGlobalData::m_bNoRightClick),
+        FlagField("noTextSelect", &CAppGlobalData::m_bNoTextSelect),
+        FlagField("noPrint", &CAppGlobalData::m_bNoPrint),
+        FlagField("noOffline", &CAppGlobalData::m_bNoOffline),
+        FlagField("noStatusLinks", &CAppGlobalData::m_bNoStatusLinks),
+        FlagField("killFrame", &CAppGlobalData::m_bKillFrame),
+        FlagField("noMozilla", &CAppGlobalData::m_bNoMozilla),
+        FlagField("noOpera", &CAppGlobalData::m_bNoOpera),
+        FlagField("noPrintScreen", &CAppGlobalData::m_bNoPrintScreen),
+        FlagField("noDragDrop", &CAppGlobalData::m_bNoDragDrop),
+        FlagField("locationLock", &CAppGlobalData::m_bLocationLock),
+        StringField("locationLockUrl", &CAppGlobalData::m_strLocationLock),
+        FlagField("referrerLock", &CAppGlobalData::m_bReferrerLock),
+        StringField("referrerLockUrl", &CAppGlobalData::m_strReferrerLock),
+    };
+    return fields;
+}
+
+const Field* FindField(const QString& key)
+{
+    for (const Field& f : Fields()) {
+        if (key == QLatin1String(f.key)) {
+            return &f;
+        }
+    }
+    return nullptr;
+}
+
+struct UserKey
+{
+    const char* key;
+    QString CUserListNode::*member;
+};
+const UserKey kUserKeys[] = {
+    {"userName", &CUserListNode::m_strUserName}, {"password", &CUserListNode::m_strPassword},
+    {"fullName", &CUserListNode::m_strFullName}, {"email", &CUserListNode::m_strEmail},
+    {"description", &CUserListNode::m_strDescription},
+};
+
+QByteArray Quote(const QString& text)
+{
+    // A one-element array is the shortest way to have Qt escape a string.
+    QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return json.mid(1, json.size() - 2);
+}
+
+QString RangeText(const Field& f)
+{
+    if (f.kind == Kind::Flag) {
+        return QStringLiteral("0 or 1");
+    }
+    if (f.minValue == kIntMin && f.maxValue == kIntMax) {
+        return QStringLiteral("an integer");
+    }
+    return QStringLiteral("an integer from %1 to %2").arg(f.minValue).arg(f.maxValue);
+}
+
+bool ToInt(const QJsonValue& value, const Field& f, int* out, QString* error)
+{
+    const double d = value.isDouble() ? value.toDouble() : std::nan("");
+    if (!value.isDouble() || std::floor(d) != d || d < f.minValue || d > f.maxValue) {
+        *error = QStringLiteral("\"%1\" must be %2").arg(QLatin1String(f.key), RangeText(f));
+        return false;
+    }
+    *out = int(d);
+    return true;
+}
+
+bool ApplyField(const Field& f, const QJsonValue& value, CAppGlobalData& data, QString* error)
+{
+    const QLatin1String key(f.key);
+    switch (f.kind) {
+    case Kind::Files: {
+        if (!value.isArray()) {
+            *error = QStringLiteral("\"%1\" must be an array of strings").arg(key);
+            return false;
+        }
+        QStringList files;
+        for (const QJsonValue& item : value.toArray()) {
+            if (!item.isString()) {
+                *error = QStringLiteral("\"%1\" must be an array of strings").arg(key);
+                return false;
+            }
+            files.append(item.toString());
+        }
+        data.m_listFiles = files;
+        return true;
+    }
+    case Kind::Users: {
+        if (!value.isArray()) {
+            *error = QStringLiteral("\"%1\" must be an array of objects").arg(key);
+            return false;
+        }
+        QList<CUserListNode> users;
+        for (const QJsonValue& item : value.toArray()) {
+            if (!item.isObject()) {
+                *error = QStringLiteral("\"%1\" must be an array of objects").arg(key);
+                return false;
+            }
+            CUserListNode user;
+            const QJsonObject object = item.toObject();
+            for (auto it = object.begin(); it != object.end(); ++it) {
+                const UserKey* match = nullptr;
+                for (const UserKey& uk : kUserKeys) {
+                    if (it.key() == QLatin1String(uk.key)) {
+                        match = &uk;
+                    }
+                }
+                if (!match) {
+                    *error = QStringLiteral("unknown key \"users.%1\"").arg(it.key());
+                    return false;
+                }
+                if (!it.value().isString()) {
+                    *error = QStringLiteral("\"users.%1\" must be a string").arg(it.key());
+                    return false;
+                }
+                user.*(match->member) = it.value().toString();
+            }
+            users.append(user);
+        }
+        data.m_listUsers = users;
+        return true;
+    }
+    case Kind::Int:
+    case Kind::Flag:
+        return ToInt(value, f, &(data.*(f.intMember)), error);
+    case Kind::String:
+        if (!value.isString()) {
+            *error = QStringLiteral("\"%1\" must be a string").arg(key);
+            return false;
+        }
+        data.*(f.stringMember) = value.toString();
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QByteArray CProjectJson::ToJson(const CAppGlobalData& data, const QString& version)
+{
+    QByteArray out = "{\n  \"version\": " + Quote(version);
+    for (const Field& f : Fields()) {
+        out += ",\n  \"" + QByteArray(f.key) + "\": ";
+        switch (f.kind) {
+        case Kind::Files:
+            if (data.m_listFiles.isEmpty()) {
+                out += "[]";
+                break;
+            }
+            out += "[";
+            for (qsizetype i = 0; i < data.m_listFiles.size(); ++i) {
+                out += (i ? ",\n    " : "\n    ") + Quote(data.m_listFiles[i]);
+            }
+            out += "\n  ]";
+            break;
+        case Kind::Users:
+            if (data.m_listUsers.isEmpty()) {
+                out += "[]";
+                break;
+            }
+            out += "[";
+            for (qsizetype i = 0; i < data.m_listUsers.size(); ++i) {
+                out += i ? ",\n    {" : "\n    {";
+                bool first = true;
+                for (const UserKey& uk : kUserKeys) {
+                    out += (first ? "\"" : ", \"") + QByteArray(uk.key) + "\": " + Quote(data.m_listUsers[i].*(uk.member));
+                    first = false;
+                }
+                out += "}";
+            }
+            out += "\n  ]";
+            break;
+        case Kind::Int:
+        case Kind::Flag:
+            out += QByteArray::number(data.*(f.intMember));
+            break;
+        case Kind::String:
+            out += Quote(data.*(f.stringMember));
+            break;
+        }
+    }
+    out += "\n}\n";
+    return out;
+}
+
+bool CProjectJson::FromJson(const QByteArray& json, CAppGlobalData& data, QString* errorMessage)
+{
+    QString dummy;
+    QString* error = errorMessage ? errorMessage : &dummy;
+
+    QJsonParseError parseError{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        *error = QStringLiteral("not valid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
+        return false;
+    }
+    if (!doc.isObject()) {
+        *error = QStringLiteral("the JSON text must be an object");
+        return false;
+    }
+    CAppGlobalData result;
+    const QJsonObject object = doc.object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.key() == QLatin1String("version")) {
+            continue;
+        }
+        const Field* f = FindField(it.key());
+        if (!f) {
+            *error = QStringLiteral("unknown key \"%1\"").arg(it.key());
+            return false;
+        }
+        if (!ApplyField(*f, it.value(), result, error)) {
+            return false;
+        }
+    }
+    data = std::move(result);
+    return true;
+}
+
+bool CProjectJson::SetValue(CAppGlobalData& data, const QString& key, const QString& value, QString* errorMessage)
+{
+    QString dummy;
+    QString* error = errorMessage ? errorMessage : &dummy;
+    const Field* f = FindField(key);
+    if (!f) {
+        *error = QStringLiteral("unknown key \"%1\"").arg(key);
+        return false;
+    }
+    if (f->kind == Kind::Files || f->kind == Kind::Users) {
+        *error = QStringLiteral("\"%1\" is a list and cannot be set with --set").arg(key);
+        return false;
+    }
+    if (f->kind == Kind::String) {
+        data.*(f->stringMember) = value;
+        return true;
+    }
+    bool ok = false;
+    const qlonglong number = value.trimmed().toLongLong(&ok);
+    if (!ok) {
+        *error = QStringLiteral("\"%1\" must be %2").arg(key, RangeText(*f));
+        return false;
+    }
+    return ToInt(QJsonValue(double(number)), *f, &(data.*(f->intMember)), error);
+}

@@ -1,0 +1,188 @@
+#include "engine/CredentialTable.h"
+
+#include "common/RandomString.h"
+#include "engine/JsString.h"
+#include "model/AppGlobalData.h"
+
+#include <QCryptographicHash>
+
+QByteArray CCredentialTable::AnsiBytes(QStringView text)
+{
+    return text.toUtf8();
+}
+
+QString CCredentialTable::FoldCase(QStringView text)
+{
+    QString out = text.toString();
+    for (QChar& ch : out) {
+        const char16_t u = ch.unicode();
+        if (u >= u'A' && u <= u'Z') {
+            ch = QChar(char16_t(u + (u'a' - u'A')));
+        }
+    }
+    return out;
+}
+
+QByteArray CCredentialTable::Md5Hex(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
+}
+
+QByteArray CCredentialTable::Base64Encode(const QByteArray& bytes)
+{
+    return bytes.toBase64();
+}
+
+int CCredentialTable::XorFold(QStringView text)
+{
+    int value = 0;
+    for (const QChar ch : text) {
+        value ^= ch.unicode();
+    }
+    return value;
+}
+
+int CCredentialTable::XorFold(const QByteArray& latin1Text)
+{
+    int value = 0;
+    for (const char c : latin1Text) {
+        value ^= static_cast<unsigned char>(c);
+    }
+    return value;
+}
+
+QByteArray CCredentialTable::ScrambleBytes(const QByteArray& data, const QByteArray& key)
+{
+    const auto n = data.size();
+    const auto k = key.size();
+    if (k == 0) {
+        return data;
+    }
+    QByteArray out(n, Qt::Uninitialized);
+    const auto* d = reinterpret_cast<const unsigned char*>(data.constData());
+    const auto* kb = reinterpret_cast<const unsigned char*>(key.constData());
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    for (qsizetype i = 0; i < n; ++i) {
+        o[i] = static_cast<unsigned char>((d[i] ^ kb[i % k]) + kb[(n - 1 - i) % k]);
+    }
+    return out;
+}
+
+QByteArray CCredentialTable::UnscrambleBytes(const QByteArray& scrambled, const QByteArray& key)
+{
+    const auto n = scrambled.size();
+    const auto k = key.size();
+    if (k == 0) {
+        return scrambled;
+    }
+    QByteArray out(n, Qt::Uninitialized);
+    const auto* s = reinterpret_cast<const unsigned char*>(scrambled.constData());
+    const auto* kb = reinterpret_cast<const unsigned char*>(key.constData());
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    for (qsizetype i = 0; i < n; ++i) {
+        o[i] = static_cast<unsigned char>(static_cast<unsigned char>(s[i] - kb[(n - 1 - i) % k]) ^ kb[i % k]);
+    }
+    return out;
+}
+
+QByteArray CCredentialTable::DoubleMd5Hex(const QByteArray& bytes)
+{
+    return Md5Hex(Md5Hex(bytes));
+}
+
+CCredentialTable::PageCredentials CCredentialTable::CredentialsForSecret(const QString& secret)
+{
+    PageCredentials result;
+    result.secret = secret;
+    result.key = DoubleMd5Hex(AnsiBytes(secret));
+    result.checkValue = XorFold(result.key);
+    return result;
+}
+
+CCredentialTable::PageCredentials CCredentialTable::SinglePasswordCredentials(const CAppGlobalData& data)
+{
+    return CredentialsForSecret(data.m_bPasswordCase ? data.m_strPassword : FoldCase(data.m_strPassword));
+}
+
+CCredentialTable::PageCredentials CCredentialTable::MultiUserCredentials()
+{
+    return CredentialsForSecret(RandomString(8));
+}
+
+namespace {
+QString FoldedName(const CAppGlobalData& data, const CUserListNode& user)
+{
+    return data.m_bUserNameCase ? user.m_strUserName : CCredentialTable::FoldCase(user.m_strUserName);
+}
+
+QString FoldedPassword(const CAppGlobalData& data, const CUserListNode& user)
+{
+    return data.m_bPasswordCase ? user.m_strPassword : CCredentialTable::FoldCase(user.m_strPassword);
+}
+
+QByteArray ArrayStatement(const char* name, const QList<QByteArray>& elements)
+{
+    QByteArray out = QByteArray("var ") + name + "=new Array(\"";
+    for (qsizetype i = 0; i < elements.size(); ++i) {
+        if (i > 0) {
+            out += "\",\"";
+        }
+        out += elements[i];
+    }
+    out += "\");";
+    return out;
+}
+
+QByteArray JsBool(int value)
+{
+    return value == 1 ? QByteArray("true") : QByteArray("false");
+}
+} // namespace
+
+QByteArray CCredentialTable::UserDigest(const CAppGlobalData& data, const CUserListNode& user)
+{
+    return Md5Hex(Md5Hex(AnsiBytes(FoldedName(data, user))) + Md5Hex(AnsiBytes(FoldedPassword(data, user))));
+}
+
+QByteArray CCredentialTable::UserKey(const CAppGlobalData& data, const CUserListNode& user)
+{
+    return DoubleMd5Hex(AnsiBytes(QString(FoldedPassword(data, user) + FoldedName(data, user))));
+}
+
+QByteArray CCredentialTable::UserKeyElement(const CAppGlobalData& data, const CUserListNode& user,
+                                            const QByteArray& secretBytes)
+{
+    return Base64Encode(ScrambleBytes(secretBytes, UserKey(data, user)));
+}
+
+QByteArray CCredentialTable::UserArraysText(const CAppGlobalData& data, const QByteArray& secretBytes)
+{
+    QList<QByteArray> digests;
+    QList<QByteArray> keys;
+    digests.reserve(data.m_listUsers.size());
+    keys.reserve(data.m_listUsers.size());
+    for (const CUserListNode& user : data.m_listUsers) {
+        digests.append(UserDigest(data, user));
+        keys.append(UserKeyElement(data, user, secretBytes));
+    }
+    return ArrayStatement("vxpb", digests) + ArrayStatement("vxpc", keys);
+}
+
+QByteArray CCredentialTable::LoginVariablesText(const CAppGlobalData& data, int passwordMode, int checkValue)
+{
+    const auto text = [](const QString& value) { return JsString::EscapeBody(value).toLatin1(); };
+    QByteArray out;
+    out += "var LoginExpireType=" + QByteArray::number(data.m_nLoginExpire) + ";\n";
+    out += "var LoginExpireDays=" + QByteArray::number(data.m_nExpireDays) + ";\n";
+    out += "var LoginIncorrectMode=" + QByteArray::number(data.m_nIncorrectAction) + ";\n";
+    out += "var LoginAlertText=\"" + text(data.m_strAlertText) + "\";\n";
+    out += "var LoginRedirectURL=\"" + text(data.m_strRedirectURL) + "\";\n";
+    out += "var LoginRedirectURLTarget=\"" + text(data.m_strRedirectTarget) + "\";\n";
+    out += "var RefreshPageInIE=" + JsBool(data.m_bRefreshIE) + ";";
+    if (passwordMode == 1) {
+        out += "var USRCSS=" + JsBool(data.m_bUserNameCase) + ";";
+    }
+    out += "var PWDCSS=" + JsBool(data.m_bPasswordCase) + ";";
+    out += "var PWDMKK=" + QByteArray::number(checkValue) + ";";
+    return out;
+}

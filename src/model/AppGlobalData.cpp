@@ -1,0 +1,218 @@
+#include "model/AppGlobalData.h"
+
+#include "model/ArchiveReader.h"
+#include "model/ArchiveWriter.h"
+#include "model/CharsetTable.h"
+
+namespace {
+// Version gates compare like a plain wide-string compare of UTF-16 units,
+// so "1.10" sorts before "1.3"; QString::compare does exactly that.
+bool NotBelow(const QString& loadedVersion, const char* gate)
+{
+    return QString::compare(loadedVersion, QLatin1String(gate), Qt::CaseSensitive) >= 0;
+}
+} // namespace
+
+CAppGlobalData::CAppGlobalData()
+{
+    SetDefaults();
+}
+
+void CAppGlobalData::SetDefaults()
+{
+    m_bBackup = 1;
+    m_nPasswordMode = 0;
+    m_strPassword = DefaultPassword();
+    m_nLoginExpire = 1;
+    m_nExpireDays = 365;
+    m_nIncorrectAction = 0;
+    m_strAlertText = DefaultAlertText();
+    m_strRedirectURL = DefaultRedirectURL();
+    m_strRedirectTarget.clear();
+    m_bUserNameCase = 1;
+    m_bPasswordCase = 1;
+    m_strTemplatePath.clear();
+    m_bPreview = 1;
+    m_nCharset = 0;
+    m_bCopyHead = 1;
+    m_bRefreshIE = 1;
+    m_bProtectLoginPages = 0;
+    m_bProtectAfterLogin = 0;
+    m_bNoRightClick = 0;
+    m_bNoTextSelect = 0;
+    m_bNoPrint = 0;
+    m_bNoOffline = 0;
+    m_bNoStatusLinks = 0;
+    m_bKillFrame = 0;
+    m_bNoMozilla = 0;
+    m_bNoOpera = 0;
+    m_bNoPrintScreen = 0;
+    m_bNoDragDrop = 0;
+    m_bLocationLock = 0;
+    m_strLocationLock = DefaultLockURL();
+    m_bReferrerLock = 0;
+    m_strReferrerLock = DefaultLockURL();
+}
+
+void CAppGlobalData::Clear()
+{
+    m_listFiles.clear();
+    m_listUsers.clear();
+    m_strPassword.clear();
+    m_strAlertText.clear();
+    m_strRedirectURL.clear();
+    m_strRedirectTarget.clear();
+    m_strTemplatePath.clear();
+    m_strLocationLock.clear();
+    m_strReferrerLock.clear();
+}
+
+void CAppGlobalData::NormalizeRanges()
+{
+    const CAppGlobalData defaults;
+    if (m_nPasswordMode != 0 && m_nPasswordMode != 1) {
+        m_nPasswordMode = defaults.m_nPasswordMode;
+    }
+    if (!CCharsetTable::Instance().IsValidRow(m_nCharset)) {
+        m_nCharset = defaults.m_nCharset;
+    }
+    if (m_nLoginExpire < 0 || m_nLoginExpire > 2) {
+        m_nLoginExpire = defaults.m_nLoginExpire;
+    }
+    if (m_nIncorrectAction != 0 && m_nIncorrectAction != 1) {
+        m_nIncorrectAction = defaults.m_nIncorrectAction;
+    }
+}
+
+void CAppGlobalData::Serialize(CArchiveWriter& ar) const
+{
+    ar.WriteCount(quint32(m_listFiles.size()));
+    for (const QString& path : m_listFiles) {
+        ar.WriteString(path);
+    }
+    ar.WriteInt(m_bBackup);
+    ar.WriteInt(m_nPasswordMode);
+    ar.WriteString(m_strPassword);
+    ar.WriteInt(qint32(m_listUsers.size()));
+    for (const CUserListNode& user : m_listUsers) {
+        user.Serialize(ar);
+    }
+    ar.WriteInt(m_nLoginExpire);
+    ar.WriteInt(m_nExpireDays);
+    ar.WriteInt(m_nIncorrectAction);
+    ar.WriteString(m_strAlertText);
+    ar.WriteString(m_strRedirectURL);
+    ar.WriteString(m_strRedirectTarget);
+    ar.WriteInt(m_bUserNameCase);
+    ar.WriteInt(m_bPasswordCase);
+    ar.WriteString(m_strTemplatePath);
+    for (int value : {m_bPreview, m_nCharset, m_bCopyHead, m_bRefreshIE, m_bProtectLoginPages,
+                      m_bProtectAfterLogin, m_bNoRightClick, m_bNoTextSelect, m_bNoPrint, m_bNoOffline,
+                      m_bNoStatusLinks, m_bKillFrame, m_bNoMozilla, m_bNoOpera, m_bNoPrintScreen,
+                      m_bNoDragDrop, m_bLocationLock}) {
+        ar.WriteInt(value);
+    }
+    ar.WriteString(m_strLocationLock);
+    ar.WriteInt(m_bReferrerLock);
+    ar.WriteString(m_strReferrerLock);
+}
+
+bool CAppGlobalData::Serialize(CArchiveReader& ar, const QString& loadedVersion)
+{
+    // Older files lack the later fields; those take their New Project values.
+    Clear();
+    SetDefaults();
+
+    const quint32 fileCount = ar.ReadCount();
+    for (quint32 i = 0; i < fileCount && ar.IsOk(); ++i) {
+        QString path = ar.ReadString();
+        if (ar.IsOk()) {
+            m_listFiles.append(std::move(path));
+        }
+    }
+    if (!ar.IsOk()) {
+        return false;
+    }
+
+    // Every field is read into a local first and assigned only when the
+    // read succeeded, so a truncated file never leaves a garbage value.
+    auto readInt = [&ar](int& field) {
+        const int value = ar.ReadInt();
+        if (ar.IsOk()) {
+            field = value;
+        }
+        return ar.IsOk();
+    };
+    auto readString = [&ar](QString& field) {
+        QString value = ar.ReadString();
+        if (ar.IsOk()) {
+            field = std::move(value);
+        }
+        return ar.IsOk();
+    };
+
+    if (!readInt(m_bBackup) || !readInt(m_nPasswordMode) || !readString(m_strPassword)) {
+        return false;
+    }
+    int userCount = 0;
+    if (!readInt(userCount)) {
+        return false;
+    }
+    for (int i = 0; i < userCount; ++i) {
+        CUserListNode user;
+        if (!user.Serialize(ar)) {
+            return false;
+        }
+        m_listUsers.append(std::move(user));
+    }
+
+    if (!readInt(m_nLoginExpire) || !readInt(m_nExpireDays) || !readInt(m_nIncorrectAction)
+        || !readString(m_strAlertText) || !readString(m_strRedirectURL) || !readString(m_strRedirectTarget)
+        || !readInt(m_bUserNameCase) || !readInt(m_bPasswordCase) || !readString(m_strTemplatePath)
+        || !readInt(m_bPreview) || !readInt(m_nCharset) || !readInt(m_bCopyHead)) {
+        return false;
+    }
+
+    if (NotBelow(loadedVersion, "1.3") && !readInt(m_bRefreshIE)) {
+        return false;
+    }
+    if (NotBelow(loadedVersion, "1.5") && (!readInt(m_bProtectLoginPages) || !readInt(m_bProtectAfterLogin))) {
+        return false;
+    }
+    if (NotBelow(loadedVersion, "1.3")) {
+        for (int* field : {&m_bNoRightClick, &m_bNoTextSelect, &m_bNoPrint, &m_bNoOffline, &m_bNoStatusLinks,
+                           &m_bKillFrame, &m_bNoMozilla, &m_bNoOpera, &m_bNoPrintScreen}) {
+            if (!readInt(*field)) {
+                return false;
+            }
+        }
+    }
+    if (NotBelow(loadedVersion, "1.4") && !readInt(m_bNoDragDrop)) {
+        return false;
+    }
+    if (!NotBelow(loadedVersion, "1.3")) {
+        return true;
+    }
+    return readInt(m_bLocationLock) && readString(m_strLocationLock) && readInt(m_bReferrerLock)
+           && readString(m_strReferrerLock);
+}
+
+bool CAppGlobalData::operator==(const CAppGlobalData& o) const
+{
+    return m_listFiles == o.m_listFiles && m_bBackup == o.m_bBackup && m_nPasswordMode == o.m_nPasswordMode
+           && m_strPassword == o.m_strPassword && m_listUsers == o.m_listUsers
+           && m_nLoginExpire == o.m_nLoginExpire && m_nExpireDays == o.m_nExpireDays
+           && m_nIncorrectAction == o.m_nIncorrectAction && m_strAlertText == o.m_strAlertText
+           && m_strRedirectURL == o.m_strRedirectURL && m_strRedirectTarget == o.m_strRedirectTarget
+           && m_bUserNameCase == o.m_bUserNameCase && m_bPasswordCase == o.m_bPasswordCase
+           && m_strTemplatePath == o.m_strTemplatePath && m_bPreview == o.m_bPreview
+           && m_nCharset == o.m_nCharset && m_bCopyHead == o.m_bCopyHead && m_bRefreshIE == o.m_bRefreshIE
+           && m_bProtectLoginPages == o.m_bProtectLoginPages && m_bProtectAfterLogin == o.m_bProtectAfterLogin
+           && m_bNoRightClick == o.m_bNoRightClick && m_bNoTextSelect == o.m_bNoTextSelect
+           && m_bNoPrint == o.m_bNoPrint && m_bNoOffline == o.m_bNoOffline
+           && m_bNoStatusLinks == o.m_bNoStatusLinks && m_bKillFrame == o.m_bKillFrame
+           && m_bNoMozilla == o.m_bNoMozilla && m_bNoOpera == o.m_bNoOpera
+           && m_bNoPrintScreen == o.m_bNoPrintScreen && m_bNoDragDrop == o.m_bNoDragDrop
+           && m_bLocationLock == o.m_bLocationLock && m_strLocationLock == o.m_strLocationLock
+           && m_bReferrerLock == o.m_bReferrerLock && m_strReferrerLock == o.m_strReferrerLock;
+}

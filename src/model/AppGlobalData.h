@@ -1,0 +1,79 @@
+#pragma once
+
+#include "model/UserListNode.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class CArchiveReader;
+class CArchiveWriter;
+
+// The project settings record: every setting of one protection job. The
+// pages are its live editors; the document serializes it and the protect
+// run reads it. Fields are declared in project-file order.
+class CAppGlobalData
+{
+public:
+    CAppGlobalData();
+
+    QStringList m_listFiles;
+    int m_bBackup = 1;
+    int m_nPasswordMode = 0;
+    QString m_strPassword;
+    QList<CUserListNode> m_listUsers;
+    int m_nLoginExpire = 1;
+    int m_nExpireDays = 365;
+    int m_nIncorrectAction = 0;
+    QString m_strAlertText;
+    QString m_strRedirectURL;
+    QString m_strRedirectTarget;
+    int m_bUserNameCase = 1;
+    int m_bPasswordCase = 1;
+    QString m_strTemplatePath;
+    int m_bPreview = 1;
+    int m_nCharset = 0;
+    int m_bCopyHead = 1;
+    int m_bRefreshIE = 1;
+    int m_bProtectLoginPages = 0;
+    int m_bProtectAfterLogin = 0;
+    int m_bNoRightClick = 0;
+    int m_bNoTextSelect = 0;
+    int m_bNoPrint = 0;
+    int m_bNoOffline = 0;
+    int m_bNoStatusLinks = 0;
+    int m_bKillFrame = 0;
+    int m_bNoMozilla = 0;
+    int m_bNoOpera = 0;
+    int m_bNoPrintScreen = 0;
+    int m_bNoDragDrop = 0;
+    int m_bLocationLock = 0;
+    QString m_strLocationLock;
+    int m_bReferrerLock = 0;
+    QString m_strReferrerLock;
+
+    // New Project values for every field but the two lists.
+    void SetDefaults();
+    // Empties both lists and every string field; int fields keep their values.
+    void Clear();
+
+    // Puts every int whose value lies outside its range (password mode,
+    // charset row, expiry mode, wrong-login reaction) back to its default,
+    // so that nothing later indexes a table with an unchecked value.
+    void NormalizeRanges();
+
+    // Writes the complete layout (the caller writes the version string first).
+    void Serialize(CArchiveWriter& ar) const;
+    // Reads the items present in a file of the given version, starting from
+    // the New Project state: fields an older file lacks keep their defaults.
+    // Returns false when the archive failed.
+    bool Serialize(CArchiveReader& ar, const QString& loadedVersion);
+
+    bool operator==(const CAppGlobalData& other) const;
+    bool operator!=(const CAppGlobalData& other) const { return !(*this == other); }
+
+    static QString DefaultPassword() { return QStringLiteral("tangelo"); }
+    static QString DefaultAlertText() { return QStringLiteral("Invalid Password!"); }
+    static QString DefaultRedirectURL() { return QStringLiteral("http://www.example.com/loginfailure.htm"); }
+    static QString DefaultLockURL() { return QStringLiteral("http://www.example.com/"); }
+};

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs the wendlock-cli executable as a user would and checks exit codes,
+# output and the files it writes.
+set -u
+CLI="${WENDLOCK_CLI:?set WENDLOCK_CLI to the wendlock-cli binary}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail=0
+check() { # description, condition result
+    if [[ "$2" == 0 ]]; then echo "ok - $1"; else echo "not ok - $1"; fail=1; fi
+}
+
+[[ "$("$CLI" --version)" == "2.4" ]]; check "--version prints 2.4" $?
+"$CLI" --help | grep -q "convert IN OUT"; check "--help lists the commands" $?
+
+"$CLI" show "$work/missing.vxp" 2>"$work/err"; rc=$?
+[[ $rc == 2 ]] && grep -q "missing.vxp was not found." "$work/err"; check "show of a missing file exits 2 with the framework text" $?
+
+printf '{"password":"pw","files":["/tmp/a.html"],"noPrint":1}' >"$work/in.json"
+"$CLI" convert "$work/in.json" "$work/p.vxp"; check "json converts to a project" $?
+"$CLI" show "$work/p.vxp" >"$work/show.json"; check "show reads it back" $?
+grep -q '"noPrint": 1' "$work/show.json" && grep -q '"password": "pw"' "$work/show.json"; check "values survive" $?
+"$CLI" convert "$work/p.vxp" "$work/p2.json" && "$CLI" convert "$work/p2.json" "$work/p2.vxp" \
+    && cmp -s "$work/p.vxp" "$work/p2.vxp"; check "vxp -> json -> vxp is byte identical" $?
+
+head -c 20 "$work/p.vxp" >"$work/cut.vxp"
+"$CLI" convert "$work/cut.vxp" "$work/never.json" 2>"$work/err"; rc=$?
+[[ $rc == 2 && ! -e "$work/never.json" ]] && grep -q "Unexpected file format." "$work/err"
+check "a damaged project exits 2 and writes nothing" $?
+
+"$CLI" bogus 2>/dev/null; [[ $? == 2 ]]; check "an unknown command exits 2" $?
+
+exit $fail

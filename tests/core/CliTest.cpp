@@ -1,0 +1,203 @@
+#include "TestUtil.h"
+
+#include "cli/CliApp.h"
+#include "cli/ProjectJson.h"
+#include "model/AppGlobalData.h"
+#include "model/WendlockDoc.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+CliRun RunCli(const QStringList& args)
+{
+    CliRun run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    CCliApp app(out, err);
+    run.code = app.Run(args);
+    out.flush();
+    err.flush();
+    return run;
+}
+
+const char* const kKeys[] = {
+    "version", "files", "backup", "passwordMode", "password", "users", "loginExpire", "expireDays",
+    "incorrectAction", "alertText", "redirectUrl", "redirectTarget", "userNameCase", "passwordCase",
+    "templatePath", "preview", "charset", "copyHead", "refreshIE", "protectLoginPages", "protectAfterLogin",
+    "noRightClick", "noTextSelect", "noPrint", "noOffline", "noStatusLinks", "killFrame", "noMozilla",
+    "noOpera", "noPrintScreen", "noDragDrop", "locationLock", "locationLockUrl", "referrerLock",
+    "referrerLockUrl",
+};
+
+class Cli : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString Path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+
+    QString SaveProject(const CAppGlobalData& d, const char* name = "p.vxp")
+    {
+        QString error;
+        EXPECT_TRUE(CWendlockDoc::WriteProjectFile(Path(name), d, &error)) << error.toStdString();
+        return Path(name);
+    }
+};
+
+} // namespace
+
+TEST_F(Cli, versionHelpAndUsageErrors)
+{
+    CliRun run = RunCli({QStringLiteral("--version")});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, QStringLiteral("2.4\n"));
+
+    run = RunCli({QStringLiteral("--help")});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.out.contains(QLatin1String("show PROJECT.vxp")));
+
+    EXPECT_EQ(RunCli({}).code, 2);
+    run = RunCli({QStringLiteral("frobnicate")});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.err.contains(QLatin1String("unknown command")));
+    EXPECT_EQ(RunCli({QStringLiteral("show")}).code, 2);
+}
+
+TEST_F(Cli, show_printsEveryKeyInOrderWithNumbersForFlags)
+{
+    CAppGlobalData d;
+    d.m_listFiles = {QStringLiteral("/w/a \"b\".html")};
+    CUserListNode u;
+    u.m_strUserName = QStringLiteral("\u00e9ric");
+    u.m_strEmail = QStringLiteral("e@example.com");
+    d.m_listUsers = {u};
+    d.m_nCharset = 32;
+    const CliRun run = RunCli({QStringLiteral("show"), SaveProject(d)});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+
+    qsizetype last = -1;
+    for (const char* key : kKeys) {
+        const qsizetype at = run.out.indexOf(QStringLiteral("\"%1\":").arg(QLatin1String(key)));
+        ASSERT_GT(at, last) << key;
+        last = at;
+    }
+    const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(json.size(), int(std::size(kKeys)));
+    EXPECT_EQ(json.value(QLatin1String("version")).toString(), QStringLiteral("2.4"));
+    EXPECT_EQ(json.value(QLatin1String("files")).toArray().at(0).toString(), d.m_listFiles[0]);
+    EXPECT_EQ(json.value(QLatin1String("backup")).toInt(-1), 1);
+    EXPECT_TRUE(json.value(QLatin1String("charset")).isDouble());
+    EXPECT_EQ(json.value(QLatin1String("charset")).toInt(), 32);
+    const QJsonObject user = json.value(QLatin1String("users")).toArray().at(0).toObject();
+    EXPECT_EQ(user.keys().size(), 5);
+    EXPECT_EQ(user.value(QLatin1String("userName")).toString(), u.m_strUserName);
+}
+
+TEST_F(Cli, show_damagedFile_reportsTheFrameworkTextAndExits2)
+{
+    const QByteArray bytes = CWendlockDoc::ProjectBytes(CAppGlobalData());
+    ASSERT_TRUE(TestUtil::WriteFile(Path("cut.vxp"), bytes.left(bytes.size() / 2)));
+    CliRun run = RunCli({QStringLiteral("show"), Path("cut.vxp")});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(QLatin1String("Unexpected file format."))) << run.err.toStdString();
+
+    run = RunCli({QStringLiteral("show"), Path("none.vxp")});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.err.contains(QLatin1String("none.vxp was not found.")));
+}
+
+TEST_F(Cli, convert_projectToJsonAndBack_isByteIdentical)
+{
+    CAppGlobalData d;
+    d.m_listFiles = {QStringLiteral("/x/\u4e2d.html"), QStringLiteral("/x/b.htm")};
+    d.m_strAlertText = QStringLiteral("tab\there \"q\" \\ \U0001F600");
+    d.m_nPasswordMode = 1;
+    CUserListNode u;
+    u.m_strUserName = QStringLiteral("u1");
+    u.m_strPassword = QStringLiteral("p\u00e4");
+    u.m_strDescription = QStringLiteral("line1\nline2");
+    d.m_listUsers = {u, u};
+    d.m_bNoPrint = 1;
+    const QString vxp = SaveProject(d);
+
+    ASSERT_EQ(RunCli({QStringLiteral("convert"), vxp, Path("p.json")}).code, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("convert"), Path("p.json"), Path("q.vxp")}).code, 0);
+    EXPECT_EQ(TestUtil::ReadFile(Path("q.vxp")), TestUtil::ReadFile(vxp));
+}
+
+TEST_F(Cli, convert_jsonWithMissingKeys_takesDefaults)
+{
+    ASSERT_TRUE(TestUtil::WriteFile(Path("min.json"), R"({"version": "9.9", "password": "x", "charset": 5})"));
+    ASSERT_EQ(RunCli({QStringLiteral("convert"), Path("min.json"), Path("min.vxp")}).code, 0);
+    CAppGlobalData back;
+    QString version;
+    ASSERT_TRUE(CWendlockDoc::ReadProjectFile(Path("min.vxp"), back, &version, nullptr));
+    EXPECT_EQ(version, QStringLiteral("2.4"));
+    CAppGlobalData expected;
+    expected.m_strPassword = QStringLiteral("x");
+    expected.m_nCharset = 5;
+    EXPECT_TRUE(back == expected);
+}
+
+TEST_F(Cli, convert_badJson_namesTheKeyAndWritesNothing)
+{
+    struct Case
+    {
+        const char* json;
+        const char* message;
+    };
+    const Case cases[] = {
+        {R"({"pasword": "x"})", "unknown key \"pasword\""},
+        {R"({"backup": "1"})", "\"backup\" must be 0 or 1"},
+        {R"({"backup": 2})", "\"backup\" must be 0 or 1"},
+        {R"({"charset": 43})", "\"charset\" must be an integer from 0 to 42"},
+        {R"({"expireDays": 1.5})", "\"expireDays\" must be an integer"},
+        {R"({"files": ["a", 3]})", "\"files\" must be an array of strings"},
+        {R"({"users": [{"userName": "a", "pin": "1"}]})", "unknown key \"users.pin\""},
+        {R"({"users": [{"userName": 5}]})", "\"users.userName\" must be a string"},
+        {R"([1, 2])", "must be an object"},
+        {R"({"password": )", "not valid JSON"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(TestUtil::WriteFile(Path("bad.json"), c.json));
+        const CliRun run = RunCli({QStringLiteral("convert"), Path("bad.json"), Path("out.vxp")});
+        EXPECT_EQ(run.code, 2) << c.json;
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.message))) << c.json << " -> " << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(Path("out.vxp"))) << c.json;
+    }
+}
+
+TEST_F(Cli, convert_needsKnownExtensions)
+{
+    const CliRun run = RunCli({QStringLiteral("convert"), Path("a.txt"), Path("b.vxp")});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.err.contains(QLatin1String(".vxp or .json")));
+}
+
+TEST(ProjectJsonSet, setValueParsesByKeyType)
+{
+    CAppGlobalData d;
+    QString error;
+    EXPECT_TRUE(CProjectJson::SetValue(d, QStringLiteral("alertText"), QStringLiteral("a=b"), &error));
+    EXPECT_EQ(d.m_strAlertText, QStringLiteral("a=b"));
+    EXPECT_TRUE(CProjectJson::SetValue(d, QStringLiteral("expireDays"), QStringLiteral("12"), &error));
+    EXPECT_EQ(d.m_nExpireDays, 12);
+    EXPECT_FALSE(CProjectJson::SetValue(d, QStringLiteral("noPrint"), QStringLiteral("yes"), &error));
+    EXPECT_FALSE(CProjectJson::SetValue(d, QStringLiteral("files"), QStringLiteral("a"), &error));
+    EXPECT_FALSE(CProjectJson::SetValue(d, QStringLiteral("nope"), QStringLiteral("1"), &error));
+    EXPECT_TRUE(error.contains(QLatin1String("unknown key")));
+}

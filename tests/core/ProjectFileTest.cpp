@@ -1,0 +1,534 @@
+#include "TestUtil.h"
+
+#include "model/AppGlobalData.h"
+#include "model/ArchiveReader.h"
+#include "model/ArchiveWriter.h"
+#include "model/WendlockDoc.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using TestUtil::Hex;
+
+namespace {
+
+QString ReadBack(const QByteArray& bytes, CArchiveReader::Status* status = nullptr)
+{
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    CArchiveReader reader(&buffer);
+    const QString text = reader.ReadString();
+    if (status) {
+        *status = reader.GetStatus();
+    }
+    return text;
+}
+
+QByteArray StringBytes(const QString& text)
+{
+    CArchiveWriter w;
+    w.WriteString(text);
+    return w.Data();
+}
+
+// A project with a value in every field that differs from its default.
+CAppGlobalData SampleProject()
+{
+    CAppGlobalData d;
+    d.m_listFiles = {QStringLiteral("/srv/site/index.html"), QStringLiteral("/srv/site/caf\u00e9/menu.htm")};
+    d.m_bBackup = 0;
+    d.m_nPasswordMode = 1;
+    d.m_strPassword = QStringLiteral("s3cret \u00e9\u4e2d");
+    CUserListNode a;
+    a.m_strUserName = QStringLiteral("alice");
+    a.m_strPassword = QStringLiteral("pw1");
+    a.m_strFullName = QStringLiteral("Alice A.");
+    a.m_strEmail = QStringLiteral("alice@example.com");
+    a.m_strDescription = QStringLiteral("first");
+    CUserListNode b;
+    b.m_strUserName = QStringLiteral("bob");
+    b.m_strPassword = QString::fromUtf8("\xF0\x9F\x94\x91");
+    d.m_listUsers = {a, b};
+    d.m_nLoginExpire = 2;
+    d.m_nExpireDays = 30;
+    d.m_nIncorrectAction = 1;
+    d.m_strAlertText = QStringLiteral("Nope \"quoted\"");
+    d.m_strRedirectURL = QStringLiteral("http://example.com/fail");
+    d.m_strRedirectTarget = QStringLiteral("_blank");
+    d.m_bUserNameCase = 0;
+    d.m_bPasswordCase = 0;
+    d.m_strTemplatePath = QStringLiteral("/opt/wendlock/Templates/MultiUsers/Blue.htm");
+    d.m_bPreview = 0;
+    d.m_nCharset = 32;
+    d.m_bCopyHead = 0;
+    d.m_bRefreshIE = 0;
+    d.m_bProtectLoginPages = 1;
+    d.m_bProtectAfterLogin = 1;
+    d.m_bNoRightClick = 1;
+    d.m_bNoTextSelect = 1;
+    d.m_bNoPrint = 1;
+    d.m_bNoOffline = 1;
+    d.m_bNoStatusLinks = 1;
+    d.m_bKillFrame = 1;
+    d.m_bNoMozilla = 1;
+    d.m_bNoOpera = 1;
+    d.m_bNoPrintScreen = 1;
+    d.m_bNoDragDrop = 1;
+    d.m_bLocationLock = 1;
+    d.m_strLocationLock = QStringLiteral("http://example.org/members/");
+    d.m_bReferrerLock = 1;
+    d.m_strReferrerLock = QStringLiteral("http://example.org/");
+    return d;
+}
+
+// Bytes of a file written by an older version: items up to the
+// template path and the three ints after it, then whatever `tail` holds.
+QByteArray OldFileBytes(const QString& version, const QByteArray& tail)
+{
+    CArchiveWriter w;
+    w.WriteString(version);
+    w.WriteCount(1);
+    w.WriteString(QStringLiteral("/a.htm"));
+    w.WriteInt(0);                              // backup
+    w.WriteInt(0);                              // mode
+    w.WriteString(QStringLiteral("pw"));        // password
+    w.WriteInt(0);                              // users
+    w.WriteInt(0);                              // expire
+    w.WriteInt(7);                              // days
+    w.WriteInt(0);                              // incorrect action
+    w.WriteString(QStringLiteral("alert"));     // alert
+    w.WriteString(QStringLiteral("http://r/")); // redirect
+    w.WriteString(QString());                   // target
+    w.WriteInt(1);
+    w.WriteInt(1);
+    w.WriteString(QStringLiteral("/t.htm"));
+    w.WriteInt(0);  // preview
+    w.WriteInt(17); // charset
+    w.WriteInt(0);  // copy head
+    return w.Data() + tail;
+}
+
+QByteArray Ints(std::initializer_list<int> values)
+{
+    CArchiveWriter w;
+    for (int v : values) {
+        w.WriteInt(v);
+    }
+    return w.Data();
+}
+
+bool ReadBytes(const QByteArray& bytes, CAppGlobalData& d, QString* version = nullptr, QString* error = nullptr)
+{
+    return CWendlockDoc::ReadProjectBytes(bytes, d, version, error);
+}
+
+} // namespace
+
+TEST(ProjectStrings, versionAndEmptyString_matchGoldenBytes)
+{
+    EXPECT_EQ(StringBytes(QStringLiteral("2.4")), Hex("FF FE FF 03 32 00 2E 00 34 00"));
+    EXPECT_EQ(StringBytes(QString()), Hex("FF FE FF 00"));
+}
+
+TEST(ProjectStrings, everyLengthForm_isWrittenAndReadBack)
+{
+    struct Case
+    {
+        int length;
+        QByteArray header;
+    };
+    const Case cases[] = {
+        {1, Hex("FF FE FF 01")},
+        {254, Hex("FF FE FF FE")},
+        {255, Hex("FF FE FF FF FF 00")},
+        {0xFFFD, Hex("FF FE FF FF FD FF")},
+        {0xFFFE, Hex("FF FE FF FF FF FF FE FF 00 00")},
+        {70000, Hex("FF FE FF FF FF FF 70 11 01 00")},
+    };
+    for (const Case& c : cases) {
+        const QString text(c.length, QChar(u'\u00e9'));
+        const QByteArray bytes = StringBytes(text);
+        EXPECT_EQ(bytes.left(c.header.size()), c.header) << c.length;
+        EXPECT_EQ(bytes.size(), c.header.size() + 2 * c.length) << c.length;
+        EXPECT_EQ(ReadBack(bytes), text) << c.length;
+    }
+}
+
+TEST(ProjectStrings, readerAcceptsOlderForms)
+{
+    // One-byte characters, converted with the ANSI code page (UTF-8 here).
+    EXPECT_EQ(ReadBack(Hex("03 61 62 63")), QStringLiteral("abc"));
+    EXPECT_EQ(ReadBack(Hex("02 C3 A9")), QStringLiteral("\u00e9"));
+    // One-byte characters with a 2-byte and a 4-byte length.
+    EXPECT_EQ(ReadBack(Hex("FF 02 00 68 69")), QStringLiteral("hi"));
+    EXPECT_EQ(ReadBack(Hex("FF FF FF 02 00 00 00 68 69")), QStringLiteral("hi"));
+    // Wide characters with the 8-byte length form.
+    EXPECT_EQ(ReadBack(Hex("FF FE FF FF FF FF FF FF FF FF 01 00 00 00 00 00 00 00 41 00")), QStringLiteral("A"));
+}
+
+TEST(ProjectStrings, eightByteLengthAboveLimit_isAnError)
+{
+    CArchiveReader::Status status{};
+    ReadBack(Hex("FF FE FF FF FF FF FF FF FF FF 00 00 00 80 00 00 00 00"), &status);
+    EXPECT_EQ(status, CArchiveReader::Status::Generic);
+
+    CAppGlobalData d;
+    QString error;
+    EXPECT_FALSE(ReadBytes(Hex("FF FE FF FF FF FF FF FF FF FF 00 00 00 80 00 00 00 00"), d, nullptr, &error));
+    EXPECT_EQ(error, QStringLiteral("Failed to open document."));
+}
+
+TEST(ProjectStrings, hugeLengthInShortFile_endsWithoutAllocatingIt)
+{
+    CArchiveReader::Status status{};
+    ReadBack(Hex("FF FE FF FF FF FF FF FF FF 3F 41 00"), &status);
+    EXPECT_EQ(status, CArchiveReader::Status::EndOfFile);
+}
+
+TEST(ProjectLayout, newProject_matchesGoldenBytes)
+{
+    const CAppGlobalData d;
+    const QByteArray bytes = CWendlockDoc::ProjectBytes(d);
+    QByteArray expected = Hex("FF FE FF 03 32 00 2E 00 34 00"); // "2.4"
+    expected += Hex("00 00");                                    // no files
+    expected += Hex("01 00 00 00 00 00 00 00");                  // backup, mode
+    expected += StringBytes(QStringLiteral("tangelo"));
+    expected += Hex("00 00 00 00");                   // user count, 4 bytes
+    expected += Hex("01 00 00 00 6D 01 00 00 00 00 00 00"); // expire 1, 365 days, alert
+    expected += StringBytes(QStringLiteral("Invalid Password!"));
+    expected += StringBytes(CAppGlobalData::DefaultRedirectURL());
+    expected += Hex("FF FE FF 00");                   // target
+    expected += Hex("01 00 00 00 01 00 00 00");       // case flags
+    expected += Hex("FF FE FF 00");                   // template path
+    // preview, charset, copy head, refresh IE, two groups, ten options, location lock
+    expected += Hex("01000000 00000000 01000000 01000000 00000000 00000000");
+    expected += Hex("00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000");
+    expected += Hex("00000000");
+    expected += StringBytes(CAppGlobalData::DefaultLockURL());
+    expected += Hex("00000000");
+    expected += StringBytes(CAppGlobalData::DefaultLockURL());
+    EXPECT_EQ(bytes.toHex(' '), expected.toHex(' '));
+}
+
+TEST(ProjectLayout, fileListCount_usesLongFormFrom65535)
+{
+    CAppGlobalData d;
+    d.m_listFiles = QStringList(65534, QStringLiteral("a"));
+    QByteArray bytes = CWendlockDoc::ProjectBytes(d);
+    EXPECT_EQ(bytes.mid(10, 2), Hex("FE FF"));
+
+    d.m_listFiles = QStringList(65535, QStringLiteral("a"));
+    bytes = CWendlockDoc::ProjectBytes(d);
+    EXPECT_EQ(bytes.mid(10, 6), Hex("FF FF FF FF 00 00"));
+
+    CAppGlobalData back;
+    ASSERT_TRUE(ReadBytes(bytes, back));
+    EXPECT_EQ(back.m_listFiles.size(), 65535);
+}
+
+TEST(ProjectLayout, saveThenRead_givesSameValues)
+{
+    const CAppGlobalData d = SampleProject();
+    CAppGlobalData back;
+    QString version;
+    ASSERT_TRUE(ReadBytes(CWendlockDoc::ProjectBytes(d), back, &version));
+    EXPECT_EQ(version, QStringLiteral("2.4"));
+    EXPECT_TRUE(back == d);
+    EXPECT_EQ(back.m_listUsers[1].m_strUserName, QStringLiteral("bob"));
+}
+
+TEST(ProjectLayout, trailingBytes_areIgnored)
+{
+    const CAppGlobalData d = SampleProject();
+    CAppGlobalData back;
+    ASSERT_TRUE(ReadBytes(CWendlockDoc::ProjectBytes(d) + Hex("DE AD BE EF 00"), back));
+    EXPECT_TRUE(back == d);
+}
+
+TEST(ProjectLayout, negativeUserCount_readsNoUsers)
+{
+    CArchiveWriter w;
+    w.WriteString(QStringLiteral("2.4"));
+    w.WriteCount(0);
+    w.WriteInt(1);
+    w.WriteInt(1);
+    w.WriteString(QStringLiteral("x"));
+    w.WriteInt(-3);
+    CAppGlobalData d;
+    const QByteArray tail = CWendlockDoc::ProjectBytes(d).mid(CWendlockDoc::ProjectBytes(d).indexOf(Hex("01 00 00 00 6D 01")));
+    ASSERT_TRUE(ReadBytes(w.Data() + tail, d));
+    EXPECT_TRUE(d.m_listUsers.isEmpty());
+    EXPECT_EQ(d.m_nPasswordMode, 1);
+}
+
+TEST(ProjectVersions, below13_readsOnlyTheFirstItemsAndDefaultsTheRest)
+{
+    // Whatever follows item 20 in such a file is not part of the layout.
+    for (const char* version : {"1.2", "1.0", "1.10", "1.25"}) {
+        CAppGlobalData d;
+        ASSERT_TRUE(ReadBytes(OldFileBytes(QLatin1String(version), Ints({0, 0, 0})), d)) << version;
+        EXPECT_EQ(d.m_nExpireDays, 7) << version;
+        EXPECT_EQ(d.m_nCharset, 17) << version;
+        EXPECT_EQ(d.m_bCopyHead, 0) << version;
+        EXPECT_EQ(d.m_bRefreshIE, 1) << version; // default, not the 0 that follows
+        EXPECT_EQ(d.m_strLocationLock, CAppGlobalData::DefaultLockURL()) << version;
+        EXPECT_EQ(d.m_strPassword, QStringLiteral("pw")) << version;
+    }
+}
+
+TEST(ProjectVersions, version13_lacksScriptGroupsAndDragDrop)
+{
+    CArchiveWriter tail;
+    tail.WriteInt(0);                                          // refresh IE
+    for (int i = 0; i < 9; ++i) {
+        tail.WriteInt(1);                                      // nine options
+    }
+    tail.WriteInt(1);                                          // location lock
+    tail.WriteString(QStringLiteral("http://l/"));
+    tail.WriteInt(1);
+    tail.WriteString(QStringLiteral("http://r/"));
+    CAppGlobalData d;
+    ASSERT_TRUE(ReadBytes(OldFileBytes(QStringLiteral("1.3"), tail.Data()), d));
+    EXPECT_EQ(d.m_bRefreshIE, 0);
+    EXPECT_EQ(d.m_bProtectLoginPages, 0);
+    EXPECT_EQ(d.m_bNoPrintScreen, 1);
+    EXPECT_EQ(d.m_bNoDragDrop, 0);
+    EXPECT_EQ(d.m_bLocationLock, 1);
+    EXPECT_EQ(d.m_strLocationLock, QStringLiteral("http://l/"));
+    EXPECT_EQ(d.m_strReferrerLock, QStringLiteral("http://r/"));
+}
+
+TEST(ProjectVersions, version14_hasDragDropButNoScriptGroups)
+{
+    CArchiveWriter tail;
+    tail.WriteInt(0);
+    for (int i = 0; i < 9; ++i) {
+        tail.WriteInt(0);
+    }
+    tail.WriteInt(1); // drag and drop
+    tail.WriteInt(0);
+    tail.WriteString(QStringLiteral("http://l/"));
+    tail.WriteInt(0);
+    tail.WriteString(QStringLiteral("http://r/"));
+    CAppGlobalData d;
+    ASSERT_TRUE(ReadBytes(OldFileBytes(QStringLiteral("1.4"), tail.Data()), d));
+    EXPECT_EQ(d.m_bNoDragDrop, 1);
+    EXPECT_EQ(d.m_bProtectAfterLogin, 0);
+    EXPECT_EQ(d.m_strReferrerLock, QStringLiteral("http://r/"));
+}
+
+TEST(ProjectVersions, version15_hasScriptGroups)
+{
+    CArchiveWriter tail;
+    tail.WriteInt(1);         // refresh IE
+    tail.WriteInt(1);         // login pages
+    tail.WriteInt(0);         // after login
+    for (int i = 0; i < 9; ++i) {
+        tail.WriteInt(0);
+    }
+    tail.WriteInt(1); // drag and drop
+    tail.WriteInt(0);
+    tail.WriteString(QString());
+    tail.WriteInt(0);
+    tail.WriteString(QString());
+    CAppGlobalData d;
+    ASSERT_TRUE(ReadBytes(OldFileBytes(QStringLiteral("1.5"), tail.Data()), d));
+    EXPECT_EQ(d.m_bProtectLoginPages, 1);
+    EXPECT_EQ(d.m_bNoDragDrop, 1);
+    EXPECT_TRUE(d.m_strLocationLock.isEmpty());
+}
+
+TEST(ProjectVersions, outOfRangeValues_takeTheirDefaults)
+{
+    CAppGlobalData d = SampleProject();
+    d.m_nPasswordMode = 7;
+    d.m_nCharset = 43;
+    d.m_nLoginExpire = -1;
+    d.m_nIncorrectAction = 2;
+    CAppGlobalData back;
+    ASSERT_TRUE(ReadBytes(CWendlockDoc::ProjectBytes(d), back));
+    EXPECT_EQ(back.m_nPasswordMode, 0);
+    EXPECT_EQ(back.m_nCharset, 0);
+    EXPECT_EQ(back.m_nLoginExpire, 1);
+    EXPECT_EQ(back.m_nIncorrectAction, 0);
+    EXPECT_EQ(back.m_nExpireDays, 30);
+
+    d.m_nCharset = 42;
+    ASSERT_TRUE(ReadBytes(CWendlockDoc::ProjectBytes(d), back));
+    EXPECT_EQ(back.m_nCharset, 42);
+}
+
+TEST(ProjectRecord, clearKeepsIntsAndDefaultsRestoreNewProject)
+{
+    CAppGlobalData d = SampleProject();
+    d.Clear();
+    EXPECT_TRUE(d.m_listFiles.isEmpty());
+    EXPECT_TRUE(d.m_listUsers.isEmpty());
+    EXPECT_TRUE(d.m_strPassword.isEmpty());
+    EXPECT_TRUE(d.m_strLocationLock.isEmpty());
+    EXPECT_EQ(d.m_nCharset, 32);
+    EXPECT_EQ(d.m_bNoOpera, 1);
+    d.SetDefaults();
+    EXPECT_TRUE(d == CAppGlobalData());
+    EXPECT_EQ(d.m_strPassword, QStringLiteral("tangelo"));
+    EXPECT_EQ(d.m_strAlertText, QStringLiteral("Invalid Password!"));
+    EXPECT_TRUE(d.m_strRedirectURL.endsWith(QLatin1String("/loginfailure.htm")));
+    EXPECT_TRUE(d.m_strLocationLock.endsWith(QLatin1String(".com/")));
+}
+
+class ProjectDocument : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString Path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+};
+
+TEST_F(ProjectDocument, truncatedAtEveryOffset_reportsUnexpectedFormatAndKeepsProject)
+{
+    const QByteArray full = CWendlockDoc::ProjectBytes(SampleProject());
+    CAppGlobalData live;
+    live.m_strPassword = QStringLiteral("open project");
+    const CAppGlobalData before = live;
+    CWendlockDoc doc(&live);
+    int loads = 0;
+    doc.SetPageHooks([&loads] { ++loads; }, {});
+    doc.SetPathName(Path("open.vxp"));
+    doc.SetModifiedFlag(true);
+
+    const QString path = Path("cut.vxp");
+    for (int cut = 1; cut < full.size(); ++cut) {
+        ASSERT_TRUE(TestUtil::WriteFile(path, full.left(cut)));
+        QString error;
+        ASSERT_FALSE(doc.OnOpenDocument(path, &error)) << cut;
+        ASSERT_EQ(error, QStringLiteral("Unexpected file format.")) << cut;
+        ASSERT_TRUE(live == before) << cut;
+    }
+    EXPECT_EQ(loads, 0);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetPathName(), Path("open.vxp"));
+}
+
+TEST_F(ProjectDocument, newSaveOpen_roundTripsAndLoadsPages)
+{
+    CAppGlobalData live;
+    CWendlockDoc doc(&live);
+    int loads = 0;
+    int saves = 0;
+    doc.SetPageHooks([&] { ++loads; }, [&] {
+        ++saves;
+        live = SampleProject();
+    });
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("Untitled"));
+    EXPECT_EQ(loads, 1);
+
+    QString error;
+    ASSERT_TRUE(doc.OnSaveDocument(Path("p.vxp"), &error)) << error.toStdString();
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("p.vxp"));
+
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_TRUE(live == CAppGlobalData());
+    ASSERT_TRUE(doc.OnOpenDocument(Path("p.vxp"), &error)) << error.toStdString();
+    EXPECT_TRUE(live == SampleProject());
+    EXPECT_EQ(doc.GetLoadedVersion(), QStringLiteral("2.4"));
+    EXPECT_EQ(loads, 3);
+}
+
+TEST_F(ProjectDocument, zeroByteFile_opensAsNewProject)
+{
+    ASSERT_TRUE(TestUtil::WriteFile(Path("empty.vxp"), QByteArray()));
+    CAppGlobalData live = SampleProject();
+    CWendlockDoc doc(&live);
+    QString error;
+    ASSERT_TRUE(doc.OnOpenDocument(Path("empty.vxp"), &error));
+    EXPECT_TRUE(live == CAppGlobalData());
+}
+
+TEST_F(ProjectDocument, openFailures_useFrameworkTexts)
+{
+    CAppGlobalData live;
+    CWendlockDoc doc(&live);
+    QString error;
+    EXPECT_FALSE(doc.OnOpenDocument(Path("missing.vxp"), &error));
+    EXPECT_EQ(error, Path("missing.vxp") + QStringLiteral(" was not found."));
+    EXPECT_FALSE(doc.OnOpenDocument(Path("nofolder/x.vxp"), &error));
+    EXPECT_EQ(error, Path("nofolder/x.vxp") + QStringLiteral(" contains an incorrect path."));
+    EXPECT_FALSE(doc.OnOpenDocument(dir.path(), &error));
+    EXPECT_EQ(error, QStringLiteral("Access to %1 was denied.").arg(dir.path()));
+}
+
+TEST_F(ProjectDocument, saveOverReadOnlyFile_isDeniedAndLeavesItUntouched)
+{
+    const QString path = Path("ro.vxp");
+    const QByteArray original = CWendlockDoc::ProjectBytes(CAppGlobalData());
+    ASSERT_TRUE(TestUtil::WriteFile(path, original));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+
+    CAppGlobalData live = SampleProject();
+    CWendlockDoc doc(&live);
+    doc.SetModifiedFlag(true);
+    QString error;
+    EXPECT_FALSE(doc.OnSaveDocument(path, &error));
+    EXPECT_EQ(error, QStringLiteral("Access to %1 was denied.").arg(path));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(TestUtil::ReadFile(path), original);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+}
+
+TEST_F(ProjectDocument, saveIntoMissingFolder_failsAndCreatesNothing)
+{
+    CAppGlobalData live;
+    QString error;
+    EXPECT_FALSE(CWendlockDoc::WriteProjectFile(Path("gone/p.vxp"), live, &error));
+    EXPECT_EQ(error, Path("gone/p.vxp") + QStringLiteral(" contains an incorrect path."));
+}
+
+TEST_F(ProjectDocument, saveIntoReadOnlyFolder_leavesNoFile)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root ignores folder permissions";
+    }
+    QDir(dir.path()).mkdir(QStringLiteral("ro"));
+    ASSERT_EQ(::chmod(QFile::encodeName(Path("ro")).constData(), 0555), 0);
+    QString error;
+    EXPECT_FALSE(CWendlockDoc::WriteProjectFile(Path("ro/p.vxp"), CAppGlobalData(), &error));
+    EXPECT_EQ(error, QStringLiteral("Access to %1 was denied.").arg(Path("ro/p.vxp")));
+    EXPECT_FALSE(QFile::exists(Path("ro/p.vxp")));
+    ::chmod(QFile::encodeName(Path("ro")).constData(), 0755);
+}
+
+TEST_F(ProjectDocument, saveOverExistingFile_keepsItsPermissionsAndLeavesNoTemporary)
+{
+    const QString path = Path("perm.vxp");
+    ASSERT_TRUE(TestUtil::WriteFile(path, "old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    QString error;
+    ASSERT_TRUE(CWendlockDoc::WriteProjectFile(path, SampleProject(), &error));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(TestUtil::ReadFile(path), CWendlockDoc::ProjectBytes(SampleProject()));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+}
+
+TEST_F(ProjectDocument, saveThroughSymlink_replacesTheTargetAndKeepsTheLink)
+{
+    const QString real = Path("real.vxp");
+    const QString link = Path("link.vxp");
+    ASSERT_TRUE(TestUtil::WriteFile(real, "old"));
+    ASSERT_TRUE(QFile::link(real, link));
+    QString error;
+    ASSERT_TRUE(CWendlockDoc::WriteProjectFile(link, SampleProject(), &error));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(TestUtil::ReadFile(real), CWendlockDoc::ProjectBytes(SampleProject()));
+}
