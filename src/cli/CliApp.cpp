@@ -2,11 +2,18 @@
 
 #include "cli/ProjectJson.h"
 #include "common/AppInfo.h"
+#include "engine/PageUnlocker.h"
+#include "engine/ProtectEngine.h"
+#include "engine/ResultList.h"
+#include "files/WebFileFilter.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
+#include "templates/TemplateStore.h"
+#include "users/UserListFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPair>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -26,6 +33,57 @@ Format FormatOf(const QString& path)
     return Format::Unknown;
 }
 
+bool IsHelp(const QStringList& args)
+{
+    return args.size() == 1 && (args[0] == QLatin1String("-h") || args[0] == QLatin1String("--help"));
+}
+
+// Prints each file's outcome as RESULT<TAB>PATH. A result text may span
+// lines ("Backup file failure! \n..."); its line breaks become spaces so
+// that every file stays on one line.
+class CPrintedResults final : public IResultList
+{
+public:
+    explicit CPrintedResults(QTextStream& out)
+        : m_out(out)
+    {
+    }
+    void DeleteAllItems() override {}
+    void AddResultRow(const QString& path, const QString& result) override
+    {
+        QString oneLine = result;
+        oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        m_out << oneLine.simplified() << '\t' << path << '\n';
+        m_out.flush();
+        if (result != QLatin1String("Protected") && result != QLatin1String("Protected before")) {
+            m_bFailed = true;
+        }
+    }
+    bool AnyFailed() const { return m_bFailed; }
+
+private:
+    QTextStream& m_out;
+    bool m_bFailed = false;
+};
+
+// Adds a path (a file, or every web file of a folder tree) to the list,
+// keeping the first of any duplicates.
+void AddPaths(const QString& path, QStringList& files)
+{
+    const QFileInfo info(path);
+    QStringList found;
+    if (info.isDir()) {
+        found = CWebFileFilter::ScanFolder(info.absoluteFilePath(), true);
+    } else {
+        found.append(info.absoluteFilePath());
+    }
+    for (const QString& file : found) {
+        if (!files.contains(file)) {
+            files.append(file);
+        }
+    }
+}
+
 } // namespace
 
 CCliApp::CCliApp(QTextStream& out, QTextStream& err)
@@ -43,6 +101,14 @@ void CCliApp::PrintHelp()
              "Commands:\n"
              "  show PROJECT.vxp       print the project as JSON\n"
              "  convert IN OUT         convert between .vxp and .json (chosen by extension)\n"
+             "  protect [PROJECT.vxp] [--password PW] [--users FILE.csv] [--template FILE]\n"
+             "          [--no-backup] [--restore-first] [--set KEY=VALUE]... [PATH...]\n"
+             "                         protect the project's pages and the given files or folders\n"
+             "  restore PROJECT.vxp | PATH...\n"
+             "                         put the \".original\" backups back\n"
+             "  unlock PAGE [--user NAME] --password PW [-o OUT]\n"
+             "                         write the page text a protected page carries\n"
+             "  templates [--mode 0|1] list the login-page templates of a password mode\n"
              "\n"
              "Options:\n"
              "  -h, --help             show this help\n"
@@ -78,6 +144,18 @@ int CCliApp::Run(const QStringList& arguments)
     }
     if (command == QLatin1String("convert")) {
         return RunConvert(rest);
+    }
+    if (command == QLatin1String("protect")) {
+        return RunProtect(rest);
+    }
+    if (command == QLatin1String("restore")) {
+        return RunRestore(rest);
+    }
+    if (command == QLatin1String("unlock")) {
+        return RunUnlock(rest);
+    }
+    if (command == QLatin1String("templates")) {
+        return RunTemplates(rest);
     }
     return Usage(QStringLiteral("unknown command '%1'").arg(command));
 }
@@ -152,6 +230,246 @@ int CCliApp::RunConvert(const QStringList& args)
         || file.write(CProjectJson::ToJson(data, AppInfo::ProgramVersion())) < 0 || !file.commit()) {
         m_err << "wendlock-cli: cannot write " << out << ": " << file.errorString() << "\n";
         return ExitFailure;
+    }
+    return ExitOk;
+}
+
+int CCliApp::RunProtect(const QStringList& args)
+{
+    if (IsHelp(args)) {
+        m_out << "Usage: wendlock-cli protect [PROJECT.vxp] [--password PW] [--users FILE.csv] [--template FILE]\n"
+                 "                            [--no-backup] [--restore-first] [--set KEY=VALUE]... [PATH...]\n";
+        return ExitOk;
+    }
+    CAppGlobalData data;
+    QString projectPath;
+    QString password;
+    bool havePassword = false;
+    QString usersPath;
+    QString templatePath;
+    bool noBackup = false;
+    bool restoreFirst = false;
+    QList<QPair<QString, QString>> settings;
+    QStringList paths;
+
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const auto value = [&](QString* target) {
+            if (i + 1 >= args.size()) {
+                return false;
+            }
+            *target = args[++i];
+            return true;
+        };
+        if (arg == QLatin1String("--password")) {
+            if (!value(&password)) {
+                return Usage(QStringLiteral("--password needs a value"));
+            }
+            havePassword = true;
+        } else if (arg == QLatin1String("--users")) {
+            if (!value(&usersPath)) {
+                return Usage(QStringLiteral("--users needs a file"));
+            }
+        } else if (arg == QLatin1String("--template")) {
+            if (!value(&templatePath)) {
+                return Usage(QStringLiteral("--template needs a file"));
+            }
+        } else if (arg == QLatin1String("--no-backup")) {
+            noBackup = true;
+        } else if (arg == QLatin1String("--restore-first")) {
+            restoreFirst = true;
+        } else if (arg == QLatin1String("--set")) {
+            QString pair;
+            if (!value(&pair) || !pair.contains(QLatin1Char('='))) {
+                return Usage(QStringLiteral("--set needs KEY=VALUE"));
+            }
+            const qsizetype eq = pair.indexOf(QLatin1Char('='));
+            settings.append({pair.left(eq), pair.mid(eq + 1)});
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            return Usage(QStringLiteral("unknown option '%1'").arg(arg));
+        } else if (projectPath.isEmpty() && paths.isEmpty() && arg.endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive)) {
+            projectPath = arg;
+        } else {
+            paths.append(arg);
+        }
+    }
+    if (havePassword && !usersPath.isEmpty()) {
+        return Usage(QStringLiteral("give either --password or --users, not both"));
+    }
+
+    QString error;
+    if (!projectPath.isEmpty() && !CWendlockDoc::ReadProjectFile(projectPath, data, nullptr, &error)) {
+        m_err << "wendlock-cli: " << error << "\n";
+        return ExitUsage;
+    }
+    for (const auto& [key, text] : settings) {
+        if (!CProjectJson::SetValue(data, key, text, &error)) {
+            return Usage(QStringLiteral("--set %1: %2").arg(key, error));
+        }
+    }
+    if (havePassword) {
+        data.m_nPasswordMode = 0;
+        data.m_strPassword = password;
+    }
+    if (!usersPath.isEmpty()) {
+        data.m_nPasswordMode = 1;
+        data.m_listUsers.clear();
+        if (CUserListFile::ImportUsers(usersPath, data.m_listUsers, &error) < 0) {
+            m_err << "wendlock-cli: " << error << "\n";
+            return ExitUsage;
+        }
+    }
+    if (noBackup) {
+        data.m_bBackup = 0;
+    }
+    for (const QString& path : paths) {
+        if (!QFileInfo::exists(path)) {
+            m_err << "wendlock-cli: " << path << " does not exist\n";
+            return ExitUsage;
+        }
+        AddPaths(path, data.m_listFiles);
+    }
+    if (!templatePath.isEmpty()) {
+        data.m_strTemplatePath = QFileInfo(templatePath).absoluteFilePath();
+    }
+    if (data.m_strTemplatePath.isEmpty()) {
+        const QList<CTemplateStore::Entry> templates = CTemplateStore::List(data.m_nPasswordMode);
+        if (templates.isEmpty()) {
+            m_err << "wendlock-cli: no login-page template found; give one with --template\n";
+            return ExitUsage;
+        }
+        data.m_strTemplatePath = templates.first().path;
+    }
+    if (data.m_listFiles.isEmpty()) {
+        return Usage(QStringLiteral("no files to protect: give a project with files, or files and folders"));
+    }
+    if (data.m_nPasswordMode == 1 && data.m_listUsers.isEmpty()) {
+        return Usage(QStringLiteral("multi-user mode needs at least one user (--users FILE.csv)"));
+    }
+
+    CPrintedResults results(m_out);
+    CProtectEngine engine(&data, &results);
+    engine.SetRestoreQuestion([restoreFirst](const QString&) {
+        return restoreFirst ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No;
+    });
+    engine.ProtectAll();
+    m_out << QStringLiteral("%1 file(s) have been protected successfully!").arg(engine.GetProtectedCount()) << "\n";
+    return results.AnyFailed() ? ExitFailure : ExitOk;
+}
+
+int CCliApp::RunRestore(const QStringList& args)
+{
+    if (IsHelp(args)) {
+        m_out << "Usage: wendlock-cli restore PROJECT.vxp | PATH...\n";
+        return ExitOk;
+    }
+    if (args.isEmpty()) {
+        return Usage(QStringLiteral("restore needs a project or the protected files"));
+    }
+    QStringList files;
+    if (args.size() == 1 && args[0].endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive)) {
+        CAppGlobalData data;
+        QString error;
+        if (!CWendlockDoc::ReadProjectFile(args[0], data, nullptr, &error)) {
+            m_err << "wendlock-cli: " << error << "\n";
+            return ExitUsage;
+        }
+        files = data.m_listFiles;
+    } else {
+        for (const QString& path : args) {
+            AddPaths(path, files);
+        }
+    }
+    const int restored = CProtectEngine::RestoreBackups(files);
+    m_out << QStringLiteral("%1 files have been restored!").arg(restored) << "\n";
+    return ExitOk;
+}
+
+int CCliApp::RunUnlock(const QStringList& args)
+{
+    if (IsHelp(args)) {
+        m_out << "Usage: wendlock-cli unlock PAGE (--password PW | --user NAME --password PW) [-o OUT]\n";
+        return ExitOk;
+    }
+    QString page;
+    QString user;
+    QString password;
+    bool havePassword = false;
+    QString output;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == QLatin1String("--password") && hasValue) {
+            password = args[++i];
+            havePassword = true;
+        } else if (arg == QLatin1String("--user") && hasValue) {
+            user = args[++i];
+        } else if ((arg == QLatin1String("-o") || arg == QLatin1String("--output")) && hasValue) {
+            output = args[++i];
+        } else if (arg.startsWith(QLatin1Char('-'))) {
+            return Usage(QStringLiteral("unknown or incomplete option '%1'").arg(arg));
+        } else if (page.isEmpty()) {
+            page = arg;
+        } else {
+            return Usage(QStringLiteral("unlock takes one page"));
+        }
+    }
+    if (page.isEmpty() || !havePassword) {
+        return Usage(QStringLiteral("unlock needs a page and --password"));
+    }
+    if (!QFileInfo::exists(page)) {
+        m_err << "wendlock-cli: " << page << " was not found.\n";
+        return ExitUsage;
+    }
+
+    QSaveFile file(output);
+    QFile standardOutput;
+    QIODevice* device = nullptr;
+    if (output.isEmpty()) {
+        m_out.flush();
+        if (!standardOutput.open(stdout, QIODevice::WriteOnly)) {
+            return ExitFailure;
+        }
+        device = &standardOutput;
+    } else {
+        if (!file.open(QIODevice::WriteOnly)) {
+            m_err << "wendlock-cli: cannot write " << output << ": " << file.errorString() << "\n";
+            return ExitFailure;
+        }
+        device = &file;
+    }
+    const CPageUnlocker::Status status = CPageUnlocker::Unlock(page, user, password, device);
+    if (status != CPageUnlocker::Status::Ok) {
+        if (!output.isEmpty()) {
+            file.cancelWriting();
+        }
+        m_err << "wendlock-cli: " << CPageUnlocker::StatusText(status, page) << "\n";
+        const bool badInput = status != CPageUnlocker::Status::WrongCredentials
+                              && status != CPageUnlocker::Status::WriteError;
+        return badInput ? ExitUsage : ExitFailure;
+    }
+    if (!output.isEmpty() && !file.commit()) {
+        m_err << "wendlock-cli: cannot write " << output << ": " << file.errorString() << "\n";
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
+int CCliApp::RunTemplates(const QStringList& args)
+{
+    if (IsHelp(args)) {
+        m_out << "Usage: wendlock-cli templates [--mode 0|1]\n";
+        return ExitOk;
+    }
+    int mode = 0;
+    if (args.size() == 2 && args[0] == QLatin1String("--mode")
+        && (args[1] == QLatin1String("0") || args[1] == QLatin1String("1"))) {
+        mode = args[1].toInt();
+    } else if (!args.isEmpty()) {
+        return Usage(QStringLiteral("templates takes only --mode 0 or --mode 1"));
+    }
+    for (const CTemplateStore::Entry& entry : CTemplateStore::List(mode)) {
+        m_out << entry.name << '\t' << entry.path << '\n';
     }
     return ExitOk;
 }

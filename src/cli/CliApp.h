@@ -20,6 +20,10 @@ public:
 private:
     int RunShow(const QStringList& args);
     int RunConvert(const QStringList& args);
+    int RunProtect(const QStringList& args);
+    int RunRestore(const QStringList& args);
+    int RunUnlock(const QStringList& args);
+    int RunTemplates(const QStringList& args);
     int Usage(const QString& message);
     void PrintHelp();
 

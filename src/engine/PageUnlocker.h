@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+
+// Deciphers a protected page with a password (and, for a multi-user page,
+// a user name), the way the login script in the browser does, and hands
+// back the page text it carries. Lets a user recover a page whose backup
+// is lost. The page is mapped, not read, so large pages cost little memory.
+class CPageUnlocker final
+{
+public:
+    enum class Status { Ok, NotProtected, Malformed, NeedUserName, WrongCredentials, ReadError, WriteError };
+
+    // Writes the carried text (LF line ends, non-ASCII as numeric
+    // references) to `out`.
+    static Status Unlock(const QString& pagePath, const QString& userName, const QString& password,
+                         QIODevice* out);
+    static QString StatusText(Status status, const QString& pagePath);
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <memory>
+
+class CAppGlobalData;
+class CCharsetCodec;
+class CTextFileWriter;
+class IResultList;
+
+// One protect run: rewrites every listed page in place into its protected
+// form, with backups, detection of pages protected before and restore-first.
+// Lives for one run; reads the record through m_pData and reports each
+// file's outcome to m_pResultList.
+class CProtectEngine final
+{
+public:
+    enum class Answer { Yes, No, Cancel };
+    // Asked for every file that already carries protection: restore its
+    // backup first and protect again (Yes), or leave it (No, Cancel).
+    using RestoreQuestion = std::function<Answer(const QString& path)>;
+
+    CProtectEngine(CAppGlobalData* data, IResultList* resultList = nullptr);
+
+    void SetRestoreQuestion(RestoreQuestion question) { m_restoreQuestion = std::move(question); }
+    static QString RestoreQuestionText(const QString& path);
+
+    // The run over m_listFiles; false only without a record.
+    bool ProtectAll();
+    bool ProtectFile(const QString& path, QString& result);
+    bool IsProtected(const QString& path, QString& result);
+    void AddResultRow(const QString& path, const QString& result);
+    int GetProtectedCount() const { return m_nProtected; }
+
+    // The page writers and their blocks.
+    bool WriteSinglePasswordPage(const QString& path, QString& result);
+    bool WriteMultiUserPage(const QString& path, QString& result);
+    bool HasHeadEnd(const QString& path, QString& result);
+    bool CopyHeadSection(const QString& path, CTextFileWriter& out, QString& result);
+    bool WritePageArray(const QString& path, const QByteArray& pageKey, CTextFileWriter& out, QString& result);
+    bool WriteLoginBody(const QString& templatePath, CTextFileWriter& out, QString& result);
+    bool CopyScriptFile(const QString& scriptPath, CTextFileWriter& out, QString& result);
+    void WriteLoginVariables(int passwordMode, CTextFileWriter& out, int checkValue);
+    void WriteUserArrays(CTextFileWriter& out, const QByteArray& secretBytes);
+    QString BuildOptionScripts(bool afterLogin) const;
+
+    // Every UTF-16 unit of 128 or more becomes "&#N;".
+    static QString EncodeNumericEntities(QStringView text);
+    // The marker every protected page carries.
+    static QByteArray ProtectionMarker() { return QByteArrayLiteral("var vxpa=new Array("); }
+    // The comment that ends every protected page.
+    static QByteArray Watermark();
+
+    // Puts the ".original" backups of the given pages back (each renamed
+    // over its page in one step); returns how many were restored.
+    static int RestoreBackups(const QStringList& paths);
+
+    CAppGlobalData* m_pData;
+    IResultList* m_pResultList;
+    int m_nProtected = 0;
+
+private:
+    bool WritePage(const QString& path, int passwordMode, QString& result);
+    // The converter for one page: detecting rows look at the page first.
+    std::unique_ptr<CCharsetCodec> MakeCodec(const QString& path) const;
+
+    RestoreQuestion m_restoreQuestion;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Where a protect run reports each file's outcome: the GUI's Result list
+// and the CLI's printed lines both implement it.
+class IResultList
+{
+public:
+    virtual ~IResultList() = default;
+    virtual void DeleteAllItems() = 0;
+    virtual void AddResultRow(const QString& path, const QString& result) = 0;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+// Reads a file as text the way the page rewriter needs it: CR LF becomes
+// LF, and a line longer than 1023 bytes comes out as several pieces of at
+// most 1023 bytes, each of which counts as a line of its own. Reads through
+// a fixed buffer, so memory stays flat whatever the file size.
+class CTextLineReader final
+{
+public:
+    static constexpr int kMaxPiece = 1023;
+
+    explicit CTextLineReader(const QString& path);
+    Q_DISABLE_COPY(CTextLineReader)
+
+    bool Open();
+    // The next piece, with its LF when the line ended within it. False at
+    // the end of the file or on a read error (see HasError).
+    bool ReadLine(QByteArray& line);
+    // Raw bytes, without line handling, for charsets whose bytes cannot be
+    // cut at LF. False at the end.
+    bool ReadRaw(QByteArray& chunk, qint64 maxSize);
+    bool HasError() const { return m_bError; }
+
+private:
+    bool Fill();
+
+    QFile m_file;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    bool m_bEof = false;
+    bool m_bError = false;
+};
