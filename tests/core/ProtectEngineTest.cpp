@@ -1,0 +1,386 @@
+#include "TestUtil.h"
+
+#include "common/AppFolders.h"
+#include "engine/CredentialTable.h"
+#include "engine/PageUnlocker.h"
+#include "engine/ProtectEngine.h"
+#include "engine/ResultList.h"
+#include "model/AppGlobalData.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using TestUtil::ReadFile;
+using TestUtil::WriteFile;
+
+namespace {
+
+class RecordingList final : public IResultList
+{
+public:
+    void DeleteAllItems() override { rows.clear(); }
+    void AddResultRow(const QString& path, const QString& result) override { rows.append({path, result}); }
+    QList<QPair<QString, QString>> rows;
+};
+
+QByteArray Lines(int count)
+{
+    QByteArray text;
+    for (int i = 1; i <= count; ++i) {
+        text += "line " + QByteArray::number(i) + "\n";
+    }
+    return text;
+}
+
+const QByteArray kTemplate = "<html><head><title>Login</title></head>\n"
+                             "<BODY class=\"login\">\n<form id=\"vxpform\"></form>\n</body></html>\n";
+
+class Engine : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    CAppGlobalData data;
+    QString templatePath;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFileInfo::exists(AppFolders::ScriptFile(0))) << "run through ctest: the login scripts are "
+                                                                     "found through WENDLOCK_APP_DIR";
+        templatePath = Path("template.htm");
+        ASSERT_TRUE(WriteFile(templatePath, kTemplate));
+        data.m_strTemplatePath = templatePath;
+        data.m_strPassword = QStringLiteral("pw");
+    }
+
+    QString Path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+
+    QString Page(const char* name, const QByteArray& bytes)
+    {
+        const QString path = Path(name);
+        EXPECT_TRUE(WriteFile(path, bytes));
+        return path;
+    }
+
+    QString Protect(const QString& path)
+    {
+        CProtectEngine engine(&data);
+        QString result;
+        engine.ProtectFile(path, result);
+        return result;
+    }
+
+    // The array elements of a protected page, in order.
+    static QStringList Elements(const QByteArray& page)
+    {
+        const QRegularExpression re(QStringLiteral("var vxpa=new Array\\(\"([^)]*)\"\\);"));
+        const auto match = re.match(QString::fromLatin1(page));
+        return match.hasMatch() ? match.captured(1).split(QStringLiteral("\",\"")) : QStringList();
+    }
+
+    QByteArray Unlocked(const QString& path, const QString& user = QString(), const QString& password = QStringLiteral("pw"),
+                        CPageUnlocker::Status* status = nullptr)
+    {
+        QByteArray text;
+        QBuffer buffer(&text);
+        buffer.open(QIODevice::WriteOnly);
+        const auto s = CPageUnlocker::Unlock(path, user, password, &buffer);
+        if (status) {
+            *status = s;
+        }
+        return text;
+    }
+};
+
+} // namespace
+
+TEST_F(Engine, chunksHoldTenLinesEach)
+{
+    EXPECT_EQ(Protect(Page("ten.htm", Lines(10))), QStringLiteral("Protected"));
+    EXPECT_EQ(Elements(ReadFile(Path("ten.htm"))).size(), 1);
+    EXPECT_EQ(Protect(Page("eleven.htm", Lines(11))), QStringLiteral("Protected"));
+    EXPECT_EQ(Elements(ReadFile(Path("eleven.htm"))).size(), 2);
+    EXPECT_EQ(Protect(Page("empty.htm", QByteArray())), QStringLiteral("Protected"));
+    EXPECT_TRUE(ReadFile(Path("empty.htm")).contains("var vxpa=new Array(\"\");"));
+    EXPECT_EQ(Unlocked(Path("eleven.htm")), Lines(11));
+}
+
+TEST_F(Engine, longLinesCountAsPiecesOf1023Bytes)
+{
+    const QByteArray longLine = QByteArray(3000, 'x') + "\n";
+    Protect(Page("seven.htm", longLine + Lines(7)));
+    EXPECT_EQ(Elements(ReadFile(Path("seven.htm"))).size(), 1);
+    Protect(Page("eight.htm", longLine + Lines(8)));
+    EXPECT_EQ(Elements(ReadFile(Path("eight.htm"))).size(), 2);
+    EXPECT_EQ(Unlocked(Path("eight.htm")), longLine + Lines(8));
+}
+
+TEST_F(Engine, nonAsciiBecomesNumericReferencesAndIsNeverSplit)
+{
+    // 1500 two-byte characters: the 1023-byte pieces cut through one of them.
+    QByteArray line;
+    for (int i = 0; i < 1500; ++i) {
+        line += "\xc3\xa9";
+    }
+    Protect(Page("accents.htm", line + "\n\xf0\x9f\x98\x80 caf\xc3\xa9\n"));
+    const QByteArray text = Unlocked(Path("accents.htm"));
+    EXPECT_EQ(text.count("&#233;"), 1501);
+    EXPECT_FALSE(text.contains("&#65533;"));
+    EXPECT_TRUE(text.contains("&#55357;&#56832; caf&#233;\n"));
+}
+
+TEST_F(Engine, pageLayoutFollowsTheBlockOrder)
+{
+    const QString page = Page("p.htm", "<html><HEAD><title>Own</title></HEAD><body>Secret text</body></html>\n");
+    ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
+    const QByteArray out = ReadFile(page);
+    const QByteArray script = ReadFile(AppFolders::ScriptFile(0)).replace("\r\n", "\n").replace("\n", "\r\n");
+    const qsizetype head = out.indexOf("<html><HEAD><title>Own</title><SCRIPT type=\"text/javascript\">function KillError()");
+    const qsizetype vars = out.indexOf("<SCRIPT type=\"text/javascript\">\r\nvar LoginExpireType=1;\r\n");
+    const qsizetype array = out.indexOf("var PWDMKK=");
+    const qsizetype login = out.indexOf(script);
+    const qsizetype close = out.indexOf("</SCRIPT>\r\n</HEAD>\r\n<body onload=\"javascript:vxpcheck();\" class=\"login\">\r\n");
+    EXPECT_EQ(head, 0);
+    EXPECT_GT(vars, head);
+    EXPECT_GT(array, vars);
+    EXPECT_GT(login, array);
+    EXPECT_EQ(close, login + script.size());
+    EXPECT_TRUE(out.endsWith("</body></html>\r\n\r\n<!-- Protected by Wendlock 2.4 -->\r\n"));
+    EXPECT_FALSE(out.contains("Secret text"));
+    EXPECT_FALSE(out.contains("pw\""));
+    // Every line end of the file is CR LF.
+    EXPECT_EQ(out.count("\n"), out.count("\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(page + QStringLiteral(".tmp")));
+}
+
+TEST_F(Engine, headSourceFallsBackToTheTemplate)
+{
+    const QString page = Page("nohead.htm", "<p>no head here</p>\n");
+    ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
+    EXPECT_TRUE(ReadFile(page).startsWith("<html><head><title>Login</title><SCRIPT"));
+
+    data.m_bCopyHead = 0;
+    const QString own = Page("own.htm", "<head><title>Own</title></head><body>x</body>\n");
+    ASSERT_EQ(Protect(own), QStringLiteral("Protected"));
+    EXPECT_TRUE(ReadFile(own).startsWith("<html><head><title>Login</title><SCRIPT"));
+
+    // Neither the page nor the template has a head.
+    data.m_bCopyHead = 1;
+    ASSERT_TRUE(WriteFile(templatePath, "<body>form</body>\n"));
+    const QString bare = Page("bare.htm", "<p>x</p>\n");
+    EXPECT_EQ(Protect(bare), QStringLiteral("No <head> section!"));
+    EXPECT_EQ(ReadFile(bare), QByteArray("<p>x</p>\n"));
+}
+
+TEST_F(Engine, headAndBodyOnOneLineAndTemplateWithoutBody)
+{
+    ASSERT_TRUE(WriteFile(templatePath, "<html><head><title>T</title></head><Body id=b>Hi</body></html>\n"));
+    data.m_bCopyHead = 0;
+    const QString page = Page("a.htm", "x\n");
+    ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
+    const QByteArray out = ReadFile(page);
+    EXPECT_TRUE(out.startsWith("<html><head><title>T</title><SCRIPT"));
+    EXPECT_TRUE(out.contains("</HEAD>\r\n<body onload=\"javascript:vxpcheck();\" id=b>Hi</body></html>\r\n"));
+
+    ASSERT_TRUE(WriteFile(templatePath, "<html><head></head></html>\n"));
+    const QString noBody = Page("b.htm", "x\n");
+    ASSERT_EQ(Protect(noBody), QStringLiteral("Protected"));
+    EXPECT_TRUE(ReadFile(noBody).endsWith("</HEAD>\r\n\r\n<!-- Protected by Wendlock 2.4 -->\r\n"));
+    EXPECT_FALSE(ReadFile(noBody).contains("<body"));
+}
+
+TEST_F(Engine, afterLoginOptionsGoBeforeTheFirstHeadEnd)
+{
+    data.m_bProtectAfterLogin = 1;
+    data.m_bNoRightClick = 1;
+    const QString page = Page("o.htm", "<html><head><title>t</title>\n</HEAD><body></head></body>\n");
+    ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
+    const QByteArray text = Unlocked(page);
+    const qsizetype block = text.indexOf("<SCRIPT type=\"text/javascript\">eval(unescape(");
+    ASSERT_GT(block, 0);
+    EXPECT_TRUE(text.contains("<META HTTP-EQUIV=\"ImageToolbar\" CONTENT=\"No\"></HEAD><body></head>"));
+    EXPECT_EQ(text.count("eval(unescape("), 1);
+
+    const QString noHead = Page("nh.htm", "<p>plain</p>\n");
+    ASSERT_EQ(Protect(noHead), QStringLiteral("Protected"));
+    EXPECT_EQ(Unlocked(noHead), QByteArray("<p>plain</p>\n"));
+
+    // The login page's own block only when asked for.
+    EXPECT_FALSE(ReadFile(noHead).contains("eval(unescape("));
+    data.m_bProtectLoginPages = 1;
+    ASSERT_EQ(Protect(Page("lp.htm", "x\n")), QStringLiteral("Protected"));
+    EXPECT_TRUE(ReadFile(Path("lp.htm")).contains("</SCRIPT><SCRIPT type=\"text/javascript\">eval(unescape("));
+}
+
+TEST_F(Engine, crLfIsReadAsLf)
+{
+    const QString page = Page("crlf.htm", "a\r\nb\r\n\r\nc\rd\n");
+    Protect(page);
+    EXPECT_EQ(Unlocked(page), QByteArray("a\nb\n\nc\rd\n"));
+}
+
+TEST_F(Engine, charsetsConvertThePageText)
+{
+    data.m_nCharset = 34; // windows-1251
+    const QString cyrillic = Page("ru.htm", "\xcf\xf0\xe8\xe2\xe5\xf2\n"); // "Привет"
+    ASSERT_EQ(Protect(cyrillic), QStringLiteral("Protected"));
+    EXPECT_EQ(Unlocked(cyrillic), QByteArray("&#1055;&#1088;&#1080;&#1074;&#1077;&#1090;\n"));
+
+    data.m_nCharset = 29; // UTF-16 little-endian
+    QByteArray utf16;
+    for (const char16_t u : u"<p>\u00e9\u4e2d</p>\r\nnext\n") {
+        if (u) {
+            utf16.append(char(u & 0xFF)).append(char(u >> 8));
+        }
+    }
+    const QString wide = Page("w.htm", utf16);
+    ASSERT_EQ(Protect(wide), QStringLiteral("Protected"));
+    QByteArray text = Unlocked(wide);
+    text.replace('\0', "");
+    EXPECT_EQ(text, QByteArray("<p>&#233;&#20013;</p>\nnext\n"));
+
+    // The default charset keeps every byte of a page that is not UTF-8.
+    data.m_nCharset = 0;
+    const QString latin = Page("l.htm", "caf\xe9 \x81\n");
+    Protect(latin);
+    EXPECT_EQ(Unlocked(latin), QByteArray("caf&#233; &#129;\n"));
+}
+
+TEST_F(Engine, multiUserPagesOpenForEveryUserOnly)
+{
+    data.m_nPasswordMode = 1;
+    data.m_bUserNameCase = 0;
+    CUserListNode a;
+    a.m_strUserName = QStringLiteral("Ann");
+    a.m_strPassword = QStringLiteral("one");
+    CUserListNode b;
+    b.m_strUserName = QStringLiteral("bob");
+    b.m_strPassword = QStringLiteral("tw\u00f6");
+    data.m_listUsers = {a, b};
+    const QString page = Page("m.htm", "<p>members</p>\n");
+    ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
+    const QByteArray out = ReadFile(page);
+    EXPECT_TRUE(out.contains("var USRCSS=false;"));
+    EXPECT_TRUE(out.contains("var vxpb=new Array(\""));
+
+    EXPECT_EQ(Unlocked(page, QStringLiteral("ANN"), QStringLiteral("one")), QByteArray("<p>members</p>\n"));
+    EXPECT_EQ(Unlocked(page, QStringLiteral("bob"), QStringLiteral("tw\u00f6")), QByteArray("<p>members</p>\n"));
+    CPageUnlocker::Status status{};
+    Unlocked(page, QStringLiteral("bob"), QStringLiteral("one"), &status);
+    EXPECT_EQ(status, CPageUnlocker::Status::WrongCredentials);
+    Unlocked(page, QString(), QStringLiteral("one"), &status);
+    EXPECT_EQ(status, CPageUnlocker::Status::NeedUserName);
+}
+
+TEST_F(Engine, failuresLeaveThePageAsItWas)
+{
+    const QByteArray original = "<html><head></head><body>keep</body></html>\n";
+
+    data.m_strTemplatePath = Path("missing.htm");
+    const QString page = Page("f.htm", original);
+    EXPECT_EQ(Protect(page), QStringLiteral("Open file failure!"));
+    EXPECT_EQ(ReadFile(page), original);
+
+    data.m_strTemplatePath = templatePath;
+    const QString readOnly = Page("ro.htm", original);
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+    EXPECT_EQ(Protect(readOnly), QStringLiteral("Overwrite file failure!"));
+    EXPECT_EQ(ReadFile(readOnly), original);
+    EXPECT_FALSE(QFileInfo::exists(readOnly + QStringLiteral(".tmp")));
+
+    EXPECT_EQ(Protect(Path("gone.htm")), QStringLiteral("File not exists!"));
+}
+
+TEST_F(Engine, protectedPageKeepsPermissionsAndBackupIsExact)
+{
+    const QByteArray original = "<p>mode</p>\r\n";
+    const QString page = Page("perm.htm", original);
+    ASSERT_EQ(::chmod(QFile::encodeName(page).constData(), 0640), 0);
+    ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(page).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    ASSERT_EQ(::stat(QFile::encodeName(page + QStringLiteral(".original")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(ReadFile(page + QStringLiteral(".original")), original);
+
+    data.m_bBackup = 0;
+    const QString noBackup = Page("nb.htm", original);
+    Protect(noBackup);
+    EXPECT_FALSE(QFileInfo::exists(noBackup + QStringLiteral(".original")));
+}
+
+TEST_F(Engine, secondRunAsksAndRestoresFirstOnYes)
+{
+    const QByteArray original = "<html><head><title>t</title></head><body>one</body></html>\n";
+    data.m_listFiles = {Page("a.htm", original), Page("b.htm", original), Path("missing.htm")};
+    RecordingList list;
+    {
+        CProtectEngine engine(&data, &list);
+        ASSERT_TRUE(engine.ProtectAll());
+        EXPECT_EQ(engine.GetProtectedCount(), 2);
+    }
+    ASSERT_EQ(list.rows.size(), 3);
+    EXPECT_EQ(list.rows[2].second, QStringLiteral("File not exists!"));
+    const QByteArray firstRun = ReadFile(Path("a.htm"));
+
+    QStringList asked;
+    CProtectEngine engine(&data, &list);
+    engine.SetRestoreQuestion([&](const QString& path) {
+        asked.append(path);
+        return path.endsWith(QLatin1String("a.htm")) ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::Cancel;
+    });
+    ASSERT_TRUE(engine.ProtectAll());
+    EXPECT_EQ(asked, QStringList({Path("a.htm"), Path("b.htm")}));
+    EXPECT_EQ(engine.GetProtectedCount(), 1);
+    EXPECT_EQ(list.rows[0].second, QStringLiteral("Protected"));
+    EXPECT_EQ(list.rows[1].second, QStringLiteral("Protected before"));
+    // Protected once, not twice: the restored page was protected again.
+    EXPECT_EQ(Unlocked(Path("a.htm")), original);
+    EXPECT_EQ(ReadFile(Path("a.htm")).count("var vxpa=new Array("), 1);
+    EXPECT_EQ(ReadFile(Path("a.htm")).size(), firstRun.size());
+    EXPECT_EQ(ReadFile(Path("a.htm.original")), original);
+}
+
+TEST_F(Engine, yesWithoutBackupIsRestoreFailure)
+{
+    data.m_bBackup = 0;
+    data.m_listFiles = {Page("a.htm", "<p>x</p>\n")};
+    CProtectEngine first(&data);
+    first.ProtectAll();
+    const QByteArray protectedText = ReadFile(Path("a.htm"));
+
+    RecordingList list;
+    CProtectEngine engine(&data, &list);
+    engine.SetRestoreQuestion([](const QString&) { return CProtectEngine::Answer::Yes; });
+    engine.ProtectAll();
+    EXPECT_EQ(list.rows[0].second, QStringLiteral("Restore failure"));
+    EXPECT_EQ(ReadFile(Path("a.htm")), protectedText);
+    QString result;
+    EXPECT_TRUE(engine.IsProtected(Path("a.htm"), result));
+    EXPECT_FALSE(engine.IsProtected(templatePath, result));
+}
+
+TEST_F(Engine, restoreBackupsPutsOriginalsBack)
+{
+    data.m_listFiles = {Page("a.htm", "A\n"), Page("b.htm", "B\n"), Page("c.htm", "C\n")};
+    CProtectEngine(&data).ProtectAll();
+    QFile::remove(Path("c.htm.original"));
+    EXPECT_EQ(CProtectEngine::RestoreBackups(data.m_listFiles + QStringList{QString()}), 2);
+    EXPECT_EQ(ReadFile(Path("a.htm")), QByteArray("A\n"));
+    EXPECT_FALSE(QFileInfo::exists(Path("a.htm.original")));
+    EXPECT_EQ(CProtectEngine::RestoreBackups(data.m_listFiles), 0);
+}
+
+TEST(NumericEntities, encodesEveryUnitFrom128)
+{
+    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"a\u00e9\u007f\u0080"), QStringLiteral("a&#233;\u007f&#128;"));
+    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u""), QString());
+    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(QString::fromUtf8("\xf0\x9f\x98\x80")),
+              QStringLiteral("&#55357;&#56832;"));
+}
