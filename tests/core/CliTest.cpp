@@ -201,3 +201,104 @@ TEST(ProjectJsonSet, setValueParsesByKeyType)
     EXPECT_FALSE(CProjectJson::SetValue(d, QStringLiteral("nope"), QStringLiteral("1"), &error));
     EXPECT_TRUE(error.contains(QLatin1String("unknown key")));
 }
+
+namespace {
+class CliProtect : public Cli
+{
+protected:
+    QString site;
+    void SetUp() override
+    {
+        site = Path("site");
+        QDir().mkpath(site + QStringLiteral("/sub"));
+        TestUtil::WriteFile(site + QStringLiteral("/index.html"), "<html><head><title>I</title></head><body>home</body></html>\n");
+        TestUtil::WriteFile(site + QStringLiteral("/sub/page.htm"), "<p>sub</p>\n");
+        TestUtil::WriteFile(site + QStringLiteral("/notes.txt"), "not a page\n");
+    }
+};
+} // namespace
+
+TEST_F(CliProtect, protectsFolderPrintsResultsAndUnlocks)
+{
+    CliRun run = RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("Sesame"),
+                         QStringLiteral("--set"), QStringLiteral("alertText=Go away"), site});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Protected\t%1/index.html\n").arg(site)));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Protected\t%1/sub/page.htm\n").arg(site)));
+    EXPECT_TRUE(run.out.endsWith(QLatin1String("2 file(s) have been protected successfully!\n")));
+    EXPECT_EQ(TestUtil::ReadFile(site + QStringLiteral("/notes.txt")), QByteArray("not a page\n"));
+    EXPECT_TRUE(TestUtil::ReadFile(site + QStringLiteral("/index.html")).contains("var LoginAlertText=\"Go away\";"));
+
+    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/sub/page.htm"), QStringLiteral("--password"),
+                  QStringLiteral("Sesame"), QStringLiteral("-o"), Path("out.htm")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(TestUtil::ReadFile(Path("out.htm")), QByteArray("<p>sub</p>\n"));
+
+    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/sub/page.htm"), QStringLiteral("--password"),
+                  QStringLiteral("sesame"), QStringLiteral("-o"), Path("wrong.htm")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.contains(QLatin1String("does not open")));
+    EXPECT_FALSE(QFile::exists(Path("wrong.htm")));
+
+    // A second run keeps the protection unless asked to restore first.
+    run = RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("Sesame"), site});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Protected before\t%1/index.html\n").arg(site)));
+    EXPECT_TRUE(run.out.endsWith(QLatin1String("0 file(s) have been protected successfully!\n")));
+    run = RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("New"),
+                  QStringLiteral("--restore-first"), site});
+    EXPECT_TRUE(run.out.endsWith(QLatin1String("2 file(s) have been protected successfully!\n")));
+
+    run = RunCli({QStringLiteral("restore"), site});
+    EXPECT_EQ(run.out, QStringLiteral("2 files have been restored!\n"));
+    EXPECT_EQ(TestUtil::ReadFile(site + QStringLiteral("/sub/page.htm")), QByteArray("<p>sub</p>\n"));
+}
+
+TEST_F(CliProtect, multiUserFromCsvAndProjectFile)
+{
+    ASSERT_TRUE(TestUtil::WriteFile(Path("users.csv"), "\"ann\",\"pw1\",\"Ann\",\"\",\"\"\r\nbob,pw2\r\n"));
+    CAppGlobalData project;
+    project.m_listFiles = {site + QStringLiteral("/index.html")};
+    const QString vxp = SaveProject(project);
+    CliRun run = RunCli({QStringLiteral("protect"), vxp, QStringLiteral("--users"), Path("users.csv")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString() << run.out.toStdString();
+    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/index.html"), QStringLiteral("--user"),
+                  QStringLiteral("bob"), QStringLiteral("--password"), QStringLiteral("pw2"), QStringLiteral("-o"),
+                  Path("bob.htm")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(TestUtil::ReadFile(Path("bob.htm")).contains("<body>home</body>"));
+    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/index.html"), QStringLiteral("--password"),
+                  QStringLiteral("pw2")});
+    EXPECT_EQ(run.code, 2);
+}
+
+TEST_F(CliProtect, failuresAndUsageErrors)
+{
+    // A missing listed file fails the job, the others are still protected.
+    CAppGlobalData project;
+    project.m_listFiles = {Path("gone.htm"), site + QStringLiteral("/index.html")};
+    CliRun run = RunCli({QStringLiteral("protect"), SaveProject(project)});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("File not exists!\t%1\n").arg(Path("gone.htm"))));
+    EXPECT_TRUE(run.out.endsWith(QLatin1String("1 file(s) have been protected successfully!\n")));
+
+    EXPECT_EQ(RunCli({QStringLiteral("protect")}).code, 2);
+    EXPECT_EQ(RunCli({QStringLiteral("protect"), Path("nothing-here")}).code, 2);
+    EXPECT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--set"), QStringLiteral("bogus=1"), site}).code, 2);
+    EXPECT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("a"),
+                      QStringLiteral("--users"), Path("u.csv"), site})
+                  .code,
+              2);
+    EXPECT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--template"), Path("none.htm"), site}).code, 1);
+}
+
+TEST_F(Cli, templatesListsEachMode)
+{
+    CliRun run = RunCli({QStringLiteral("templates")});
+    ASSERT_EQ(run.code, 0);
+    EXPECT_GE(run.out.count(QLatin1Char('\n')), 3);
+    EXPECT_TRUE(run.out.contains(QLatin1String("/Templates/SinglePassword/")));
+    run = RunCli({QStringLiteral("templates"), QStringLiteral("--mode"), QStringLiteral("1")});
+    EXPECT_TRUE(run.out.contains(QLatin1String("/Templates/MultiUsers/")));
+    EXPECT_EQ(RunCli({QStringLiteral("templates"), QStringLiteral("--mode"), QStringLiteral("2")}).code, 2);
+}

@@ -1,0 +1,224 @@
+// A minimal browser for the login scripts: one FakeBrowser keeps cookies,
+// web storage and a clock across page loads; each open() runs a page's main
+// script in a fresh node:vm context with a small standard DOM and then
+// fires the body's load event (vxpcheck()).
+import vm from 'node:vm';
+
+const DAY_MS = 86400000;
+
+class FakeStorage {
+  constructor() {
+    this.items = new Map();
+  }
+  getItem(k) {
+    return this.items.has(k) ? this.items.get(k) : null;
+  }
+  setItem(k, v) {
+    this.items.set(k, String(v));
+  }
+  removeItem(k) {
+    this.items.delete(k);
+  }
+  clear() {
+    this.items.clear();
+  }
+}
+
+class FakeElement {
+  constructor(id) {
+    this.id = id;
+    this.value = '';
+    this.textContent = '';
+    this.attributes = {};
+    this.focused = 0;
+    this.scrolled = 0;
+    this.onsubmit = null;
+  }
+  setAttribute(name, value) {
+    this.attributes[name] = String(value);
+  }
+  focus() {
+    this.focused++;
+  }
+  scrollIntoView() {
+    this.scrolled++;
+  }
+}
+
+export class FakeBrowser {
+  constructor({ protocol = 'http:', documentMode } = {}) {
+    this.protocol = protocol;
+    this.documentMode = documentMode;
+    this.now = Date.UTC(2024, 0, 15, 12, 0, 0);
+    this.cookies = new Map(); // name -> { value, expires (ms) or null, raw }
+    this.localStorage = new FakeStorage();
+    this.sessionStorage = new FakeStorage();
+  }
+
+  advanceDays(days) {
+    this.now += days * DAY_MS;
+  }
+
+  // Closing the browser ends session cookies and session storage.
+  restart() {
+    for (const [name, c] of this.cookies) if (c.expires === null) this.cookies.delete(name);
+    this.sessionStorage.clear();
+  }
+
+  cookieHeader() {
+    const live = [];
+    for (const [name, c] of this.cookies) {
+      if (c.expires === null || c.expires > this.now) live.push(`${name}=${c.value}`);
+    }
+    return live.join('; ');
+  }
+
+  setCookie(text) {
+    if (this.protocol === 'file:') return; // like Chromium: no cookies for file pages
+    const [pair, ...attrs] = text.split(';').map((p) => p.trim());
+    const eq = pair.indexOf('=');
+    const name = pair.slice(0, eq);
+    let expires = null;
+    for (const a of attrs) {
+      const m = /^expires=(.*)$/i.exec(a);
+      if (m) expires = Date.parse(m[1]);
+    }
+    if (expires !== null && expires <= this.now) this.cookies.delete(name);
+    else this.cookies.set(name, { value: pair.slice(eq + 1), expires, raw: text });
+  }
+
+  // Everything the browser keeps, as one text, to look for leaked secrets.
+  storedText() {
+    return [
+      ...[...this.cookies.values()].map((c) => c.raw),
+      ...this.localStorage.items.values(),
+      ...this.sessionStorage.items.values(),
+    ].join('\n');
+  }
+
+  open(script, options = {}) {
+    return new FakePage(this, script, options);
+  }
+}
+
+class FakePage {
+  constructor(browser, script, { hash = '', errorElement = true, textEncoder = true } = {}) {
+    const page = this;
+    this.alerts = [];
+    this.opened = [];
+    this.written = null;
+    this.navigatedTo = null;
+    this.reloads = 0;
+    this.replacedUrl = null;
+    this.loadListeners = [];
+    this.elements = {};
+    for (const id of ['vxpform', 'vxpuser', 'vxppass']) this.elements[id] = new FakeElement(id);
+    if (errorElement) this.elements.vxperror = new FakeElement('vxperror');
+
+    let writing = null;
+    const document = {
+      getElementById(id) {
+        if (page.written !== null) return page.anchor(id, 'id');
+        return page.elements[id] || null;
+      },
+      getElementsByName(name) {
+        const found = page.written !== null ? page.anchor(name, 'name') : null;
+        return found ? [found] : [];
+      },
+      open() {
+        writing = [];
+      },
+      write(text) {
+        writing.push(String(text));
+      },
+      close() {
+        page.written = writing.join('');
+        page.anchors = {};
+      },
+      get cookie() {
+        return browser.cookieHeader();
+      },
+      set cookie(text) {
+        browser.setCookie(text);
+      },
+    };
+    if (browser.documentMode !== undefined) document.documentMode = browser.documentMode;
+
+    const location = {
+      protocol: browser.protocol,
+      hash,
+      pathname: '/site/page.html',
+      search: '',
+      reload() {
+        page.reloads++;
+      },
+      get href() {
+        return `${browser.protocol}//host/site/page.html${hash}`;
+      },
+      set href(url) {
+        page.navigatedTo = url;
+      },
+    };
+
+    const sandbox = {
+      document,
+      location,
+      history: {
+        replaceState(state, title, url) {
+          page.replacedUrl = url;
+        },
+      },
+      localStorage: browser.localStorage,
+      sessionStorage: browser.sessionStorage,
+      alert(text) {
+        page.alerts.push(text);
+      },
+      open(url, target) {
+        page.opened.push({ url, target });
+      },
+      addEventListener(type, fn) {
+        if (type === 'load') page.loadListeners.push(fn);
+      },
+      __now: () => browser.now,
+    };
+    if (textEncoder) sandbox.TextEncoder = TextEncoder;
+    this.context = vm.createContext(sandbox);
+    vm.runInContext(
+      'var window = this;' +
+        'Date = (function (Real) {' +
+        '  function FakeDate(v) { return arguments.length ? new Real(v) : new Real(__now()); }' +
+        '  FakeDate.prototype = Real.prototype; FakeDate.UTC = Real.UTC; FakeDate.parse = Real.parse;' +
+        '  return FakeDate; })(Date);',
+      this.context,
+    );
+    this.globalsBefore = new Set(Object.keys(sandbox));
+    vm.runInContext(script, this.context);
+    this.context.vxpcheck();
+  }
+
+  // After login the fake document holds the written text; an anchor exists
+  // when that text has an element with this id or name.
+  anchor(value, attribute) {
+    if (!this.written.includes(`${attribute}="${value}"`)) return null;
+    if (!this.anchors[value]) this.anchors[value] = new FakeElement(value);
+    return this.anchors[value];
+  }
+
+  get askedForLogin() {
+    return this.written === null && typeof this.elements.vxpform.onsubmit === 'function';
+  }
+
+  // Types into the form and submits it like pressing Enter.
+  submit({ user = '', password = '' }) {
+    this.elements.vxpuser.value = user;
+    this.elements.vxppass.value = password;
+    let prevented = false;
+    const result = this.elements.vxpform.onsubmit.call(this.elements.vxpform, {
+      preventDefault() {
+        prevented = true;
+      },
+    });
+    this.submitStopped = prevented || result === false;
+    return this;
+  }
+}

@@ -1,0 +1,359 @@
+// Login scripts and login-page templates. Pages are built with an
+// independent oracle (node:crypto, Buffer) and the scripts run in node:vm
+// against a small fake browser.
+import { test, describe } from 'node:test';
+import assert from 'node:assert/strict';
+import { readFileSync, readdirSync } from 'node:fs';
+import path from 'node:path';
+import { FakeBrowser } from './fake_browser.mjs';
+import {
+  singlePage,
+  multiPage,
+  scriptSource,
+  dataDir,
+  keyOf,
+  xorFold,
+  userDigest,
+} from './protected_page.mjs';
+
+// A page of several chunks, with characters beyond ASCII and beyond the
+// Basic Multilingual Plane, a literal reference below 128 that must stay,
+// and an anchor.
+const PAGE =
+  '<!DOCTYPE html>\n<html><head><title>Members only</title></head>\n<body>\n' +
+  '<h1>Caf\u00e9 \u4e2d\u6587 \u{1F600}</h1>\n<p>&#65; &amp; &#x41;</p>\n' +
+  Array.from({ length: 23 }, (_, i) => `<p>line ${i}</p>\n`).join('') +
+  '<h2 id="details">Details</h2>\n<script>var s = "\u00e9";</script>\n</body></html>\n';
+
+const USERS = [
+  { name: 'alice', password: 'Wonderland' },
+  { name: 'Bob', password: 'b\u00e9\u{1F511}' },
+  { name: 'Chlo\u00e9', password: 'x' },
+];
+
+const login = (browser, script, typed, options) => browser.open(script, options).submit(typed);
+
+describe('single password', () => {
+  test('right password shows the exact page, with and without TextEncoder', () => {
+    for (const password of ['secret', 'p\u00e4ss w\u00f6rd \u20ac \u{1F600}', 'a'.repeat(200), '']) {
+      for (const textEncoder of [true, false]) {
+        const script = singlePage({ password, text: PAGE });
+        const page = login(new FakeBrowser(), script, { password }, { textEncoder });
+        assert.equal(page.written, PAGE, `password ${JSON.stringify(password)}`);
+        assert.deepEqual(page.alerts, []);
+        assert.ok(page.submitStopped, 'the form must never really submit');
+      }
+    }
+  });
+
+  test('UTF-16 pages in either byte order and an empty page open', () => {
+    for (const encoding of ['utf16le', 'utf16be']) {
+      const page = login(new FakeBrowser(), singlePage({ password: 'pw', text: PAGE, encoding }), {
+        password: 'pw',
+      });
+      assert.equal(page.written, PAGE, encoding);
+    }
+    const empty = login(new FakeBrowser(), singlePage({ password: 'pw', text: '' }), {
+      password: 'pw',
+    });
+    assert.equal(empty.written, '');
+  });
+
+  test('wrong password alerts with the text and fills the error region', () => {
+    const script = singlePage({
+      password: 'secret',
+      text: PAGE,
+      settings: { alertText: 'Wrong "one" \u00e9' },
+    });
+    const page = login(new FakeBrowser(), script, { password: 'Secret' });
+    assert.equal(page.written, null);
+    assert.deepEqual(page.alerts, ['Wrong "one" \u00e9']);
+    assert.equal(page.elements.vxperror.textContent, 'Wrong "one" \u00e9');
+    assert.equal(page.elements.vxppass.attributes['aria-invalid'], 'true');
+    assert.equal(page.elements.vxppass.value, '', 'the wrong password is cleared');
+
+    const bare = login(new FakeBrowser(), script, { password: 'x' }, { errorElement: false });
+    assert.deepEqual(bare.alerts, ['Wrong "one" \u00e9']);
+  });
+
+  test('redirect mode goes to the URL in the same window or the named one', () => {
+    const same = singlePage({
+      password: 'pw',
+      text: PAGE,
+      settings: { incorrectMode: 1, redirectUrl: 'denied.html' },
+    });
+    const a = login(new FakeBrowser(), same, { password: 'no' });
+    assert.equal(a.navigatedTo, 'denied.html');
+    assert.deepEqual(a.alerts, []);
+    assert.deepEqual(a.opened, []);
+
+    const named = singlePage({
+      password: 'pw',
+      text: PAGE,
+      settings: { incorrectMode: 1, redirectUrl: 'denied.html', redirectTarget: 'side' },
+    });
+    const b = login(new FakeBrowser(), named, { password: 'no' });
+    assert.deepEqual(b.opened, [{ url: 'denied.html', target: 'side' }]);
+    assert.equal(b.navigatedTo, null);
+    assert.deepEqual(b.alerts, []);
+  });
+
+  test('case folding touches only A to Z', () => {
+    const folded = singlePage({ password: 'P\u00c4ssWord', passwordCase: false, text: PAGE });
+    assert.equal(login(new FakeBrowser(), folded, { password: 'p\u00c4SSWORD' }).written, PAGE);
+    assert.equal(login(new FakeBrowser(), folded, { password: 'p\u00e4ssword' }).written, null);
+
+    const exact = singlePage({ password: 'PassWord', passwordCase: true, text: PAGE });
+    assert.equal(login(new FakeBrowser(), exact, { password: 'password' }).written, null);
+    assert.equal(login(new FakeBrowser(), exact, { password: 'PassWord' }).written, PAGE);
+  });
+
+  test('a wrong key that passes the check value still shows no garbage', () => {
+    const right = keyOf(Buffer.from('right'));
+    let impostor = null;
+    for (let i = 0; impostor === null; i++) {
+      if (xorFold(keyOf(Buffer.from(`guess${i}`))) === xorFold(right)) impostor = `guess${i}`;
+    }
+    const page = login(new FakeBrowser(), singlePage({ password: 'right', text: PAGE }), {
+      password: impostor,
+    });
+    assert.equal(page.written, null);
+    assert.equal(page.alerts.length, 1);
+  });
+
+  test('damaged arrays give the wrong-login reaction and never throw', () => {
+    const good = singlePage({ password: 'pw', text: PAGE });
+    const damaged = [
+      good.replace(/var vxpa=new Array\("/, 'var vxpa=new Array("!!'),
+      good.replace(/var PWDMKK=\d+;/, ''),
+      good.replace(/var vxpa=new Array\([^)]*\);/, 'var vxpa="nonsense";'),
+      good.replace(/var vxpa=new Array\([^)]*\);/, 'var vxpa=new Array(5, null);'),
+    ];
+    for (const script of damaged) {
+      const page = login(new FakeBrowser(), script, { password: 'pw' });
+      assert.equal(page.written, null);
+      assert.deepEqual(page.alerts, ['Invalid Password!']);
+    }
+  });
+});
+
+describe('several users', () => {
+  const script = multiPage({ users: USERS, text: PAGE });
+
+  test('each user opens the page; wrong and swapped pairs do not', () => {
+    for (const u of USERS) {
+      assert.equal(login(new FakeBrowser(), script, { user: u.name, password: u.password }).written, PAGE);
+    }
+    const tries = [
+      { user: 'alice', password: 'x' },
+      { user: 'Wonderland', password: 'alice' },
+      { user: 'Chlo\u00e9', password: 'Wonderland' },
+      { user: 'bob', password: 'b\u00e9\u{1F511}' },
+    ];
+    for (const typed of tries) {
+      const page = login(new FakeBrowser(), script, typed);
+      assert.equal(page.written, null, JSON.stringify(typed));
+      assert.deepEqual(page.alerts, ['Invalid Password!']);
+    }
+  });
+
+  test('user name case folding follows USRCSS, password case PWDCSS', () => {
+    const loose = multiPage({ users: USERS, userCase: false, passwordCase: false, text: PAGE });
+    assert.equal(login(new FakeBrowser(), loose, { user: 'ALICE', password: 'wONDERLAND' }).written, PAGE);
+    assert.equal(login(new FakeBrowser(), loose, { user: 'CHLO\u00e9', password: 'X' }).written, PAGE);
+    assert.equal(login(new FakeBrowser(), loose, { user: 'CHLO\u00c9', password: 'x' }).written, null);
+
+    const namesLoose = multiPage({ users: USERS, userCase: false, passwordCase: true, text: PAGE });
+    assert.equal(login(new FakeBrowser(), namesLoose, { user: 'BOB', password: 'b\u00e9\u{1F511}' }).written, PAGE);
+    assert.equal(login(new FakeBrowser(), namesLoose, { user: 'alice', password: 'wonderland' }).written, null);
+  });
+
+  test('a damaged key element is a wrong login', () => {
+    const broken = script.replace(/var vxpc=new Array\("[^"]*"/, 'var vxpc=new Array("@@@@"');
+    const page = login(new FakeBrowser(), broken, { user: 'alice', password: 'Wonderland' });
+    assert.equal(page.written, null);
+    assert.equal(page.alerts.length, 1);
+  });
+});
+
+describe('remembered login', () => {
+  const single = (settings, password = 'pw', text = PAGE) => singlePage({ password, text, settings });
+
+  test('expiry 0 remembers nothing and asks on every load', () => {
+    const browser = new FakeBrowser();
+    assert.equal(login(browser, single({ expireType: 0 }), { password: 'pw' }).written, PAGE);
+    assert.equal(browser.storedText(), '');
+    assert.ok(browser.open(single({ expireType: 0 })).askedForLogin);
+  });
+
+  test('expiry 1 over http: a session cookie, reused until the browser closes', () => {
+    const browser = new FakeBrowser({ protocol: 'http:' });
+    login(browser, single({ expireType: 1 }), { password: 'pw' });
+    const cookie = browser.cookies.get('wendlock_session');
+    assert.ok(cookie && cookie.expires === null && /path=\//.test(cookie.raw));
+    assert.ok(!browser.storedText().includes('pw'), 'never the typed password');
+
+    const other = '<html><body>second page</body></html>\n';
+    assert.equal(browser.open(single({ expireType: 1 }, 'pw', other)).written, other);
+    const foreign = browser.open(single({ expireType: 1 }, 'other password'));
+    assert.ok(foreign.askedForLogin, 'a page of another password must still ask');
+
+    browser.restart();
+    assert.ok(browser.open(single({ expireType: 1 })).askedForLogin);
+  });
+
+  test('expiry 1 on file pages uses session storage', () => {
+    const browser = new FakeBrowser({ protocol: 'file:' });
+    login(browser, single({ expireType: 1 }), { password: 'pw' });
+    assert.equal(browser.cookies.size, 0);
+    assert.ok(browser.sessionStorage.getItem('wendlock_session'));
+    assert.equal(browser.open(single({ expireType: 1 })).written, PAGE);
+    browser.restart();
+    assert.ok(browser.open(single({ expireType: 1 })).askedForLogin);
+  });
+
+  test('expiry 2 lasts the given days, over http and on file pages', () => {
+    for (const protocol of ['https:', 'file:']) {
+      const browser = new FakeBrowser({ protocol });
+      const script = single({ expireType: 2, expireDays: 3 });
+      login(browser, script, { password: 'pw' });
+      if (protocol === 'https:') {
+        const cookie = browser.cookies.get('wendlock_keep');
+        assert.equal(cookie.expires, browser.now + 3 * 86400000);
+        assert.match(cookie.raw, /Secure/);
+      } else {
+        assert.ok(browser.localStorage.getItem('wendlock_keep'));
+      }
+      browser.restart();
+      browser.advanceDays(2);
+      assert.equal(browser.open(script).written, PAGE, protocol);
+      browser.advanceDays(1.5);
+      assert.ok(browser.open(script).askedForLogin, `${protocol} after the days`);
+    }
+  });
+
+  test('expiry 0 pages ignore what other pages remembered', () => {
+    const browser = new FakeBrowser();
+    login(browser, single({ expireType: 2, expireDays: 5 }), { password: 'pw' });
+    assert.ok(browser.open(single({ expireType: 0 })).askedForLogin);
+  });
+
+  test('the log-out fragment forgets everything and shows the form', () => {
+    for (const protocol of ['http:', 'file:']) {
+      const browser = new FakeBrowser({ protocol });
+      login(browser, single({ expireType: 1 }), { password: 'pw' });
+      login(browser, single({ expireType: 2, expireDays: 9 }, 'pw2'), { password: 'pw2' });
+      assert.ok(browser.open(single({ expireType: 2 }, 'pw2')).written, 'both stores filled');
+      const out = browser.open(single({ expireType: 2 }), { hash: '#wendlock-logout' });
+      assert.ok(out.askedForLogin);
+      assert.equal(out.replacedUrl, '/site/page.html', 'the fragment is dropped');
+      assert.equal(browser.storedText(), '', protocol);
+      assert.ok(browser.open(single({ expireType: 2 })).askedForLogin);
+    }
+  });
+
+  test('several users: the digest and key open other pages of the same users', () => {
+    const browser = new FakeBrowser();
+    const settings = { expireType: 1 };
+    const bob = { user: 'Bob', password: 'b\u00e9\u{1F511}' };
+    login(browser, multiPage({ users: USERS, text: PAGE, settings }), bob);
+    const stored = browser.cookies.get('wendlock_session').value;
+    assert.ok(stored.startsWith(userDigest('Bob', 'b\u00e9\u{1F511}') + '_'));
+
+    const other = '<html><body>another secret</body></html>\n';
+    const next = multiPage({ users: USERS, text: other, secret: 'Zz81xyQp', settings });
+    assert.equal(browser.open(next).written, other);
+
+    const withoutBob = multiPage({ users: [USERS[0]], text: other, secret: 'Zz81xyQp', settings });
+    assert.ok(browser.open(withoutBob).askedForLogin);
+  });
+});
+
+describe('showing the page', () => {
+  test('a fragment in the address scrolls to its anchor after login', () => {
+    const page = login(new FakeBrowser(), singlePage({ password: 'pw', text: PAGE }), { password: 'pw' }, {
+      hash: '#details',
+    });
+    assert.equal(page.written, PAGE);
+    assert.equal(page.anchor('details', 'id').scrolled, 1);
+    assert.equal(page.loadListeners.length, 1, 'scrolls again once images are in');
+  });
+
+  test('Internet Explorer refreshes once after login; other browsers never', () => {
+    const script = singlePage({ password: 'pw', text: PAGE, settings: { refreshIE: true } });
+    const ie = new FakeBrowser({ documentMode: 11 });
+    const first = login(ie, script, { password: 'pw' });
+    assert.equal(first.written, PAGE);
+    assert.equal(first.reloads, 1);
+    const reloaded = ie.open(script);
+    assert.equal(reloaded.written, PAGE, 'the reload opens without asking');
+    assert.equal(reloaded.reloads, 0);
+    assert.ok(ie.open(script).askedForLogin, 'the hand-over is used once');
+
+    const chrome = login(new FakeBrowser(), script, { password: 'pw' });
+    assert.equal(chrome.reloads, 0);
+    const off = singlePage({ password: 'pw', text: PAGE, settings: { refreshIE: false } });
+    assert.equal(login(new FakeBrowser({ documentMode: 11 }), off, { password: 'pw' }).reloads, 0);
+  });
+});
+
+describe('script files', () => {
+  const sources = { single: scriptSource('single'), multi: scriptSource('multi') };
+
+  test('both scripts share one common part byte for byte', () => {
+    const common = (s) => s.slice(s.indexOf('/* wendlock-common-begin */'), s.indexOf('/* wendlock-common-end */'));
+    assert.ok(common(sources.single).length > 1000);
+    assert.equal(common(sources.single), common(sources.multi));
+  });
+
+  test('each is safe to copy into an inline script of any page', () => {
+    for (const [mode, text] of Object.entries(sources)) {
+      assert.ok(/^[\x09\x0a\x0d\x20-\x7e]*$/.test(text), `${mode} is plain ASCII`);
+      assert.ok(!/<\/|<!--|-->/.test(text), `${mode} cannot end its script element`);
+      for (const line of text.split('\n')) assert.ok(line.length < 1000, `${mode} line too long`);
+    }
+  });
+
+  test('vxpcheck is the only global each script adds', () => {
+    for (const mode of ['single', 'multi']) {
+      const page = new FakeBrowser().open(scriptSource(mode));
+      const added = Object.keys(page.context).filter((k) => !page.globalsBefore.has(k));
+      assert.deepEqual(added, ['vxpcheck']);
+      assert.ok(page.askedForLogin, `${mode} wires the form even without any settings`);
+    }
+  });
+});
+
+describe('templates', () => {
+  for (const [mode, fields] of [
+    ['SinglePassword', ['vxppass']],
+    ['MultiUsers', ['vxpuser', 'vxppass']],
+  ]) {
+    const folder = path.join(dataDir, 'Templates', mode);
+    const files = readdirSync(folder).filter((f) => /\.html?$/.test(f));
+
+    test(`${mode}: at least three templates that follow the form contract`, () => {
+      assert.ok(files.length >= 3);
+      for (const file of files) {
+        const text = readFileSync(path.join(folder, file), 'latin1');
+        const where = `${mode}/${file}`;
+        assert.ok(/^[\x09\x0a\x0d\x20-\x7e]*$/.test(text), `${where} is plain ASCII`);
+        assert.equal(text.match(/<body/gi).length, 1, `${where} has one body tag`);
+        assert.equal(text.match(/<\/head>/gi).length, 1, `${where} has one head end`);
+        assert.ok(text.toLowerCase().indexOf('</head>') < text.toLowerCase().indexOf('<body'));
+        assert.ok(!/<body[^>]*onload/i.test(text), `${where} leaves the load hook to the engine`);
+        assert.match(text, /<meta name="viewport"/);
+        assert.match(text, /<form id="vxpform"[^>]*onsubmit="return false;"/);
+        assert.match(text, /id="vxperror"[^>]*role="alert"/);
+        assert.equal(text.match(/\sautofocus[\s>]/g).length, 1, `${where} focuses one field`);
+        assert.match(text, new RegExp(`<input id="${fields[0]}"[^>]*autofocus`), `${where}`);
+        for (const id of fields) {
+          assert.match(text, new RegExp(`<label for="${id}">`), `${where} labels ${id}`);
+          assert.match(text, new RegExp(`<input id="${id}"`), `${where} has ${id}`);
+        }
+        if (mode === 'SinglePassword') assert.ok(!text.includes('vxpuser'), `${where}`);
+        assert.ok(!/(https?:|\/\/[a-z0-9]|@import|\bsrc=|<link)/i.test(text), `${where} loads nothing`);
+      }
+    });
+  }
+});

@@ -1,0 +1,129 @@
+// Builds the main script of a protected page the way the engine writes it,
+// with node:crypto and Buffer as an oracle that shares no code with the
+// login scripts under test.
+import { createHash } from 'node:crypto';
+import { readFileSync } from 'node:fs';
+import { fileURLToPath } from 'node:url';
+import path from 'node:path';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+export const dataDir = path.resolve(here, '..', '..', 'data');
+
+export function scriptSource(mode) {
+  const folder = mode === 'multi' ? 'MultiUsers' : 'SinglePassword';
+  return readFileSync(path.join(dataDir, 'Script', folder, 'wendlock.js'), 'utf8');
+}
+
+export const md5hex = (bytes) => createHash('md5').update(bytes).digest('hex');
+const utf8 = (text) => Buffer.from(text, 'utf8');
+export const foldAscii = (text) => text.replace(/[A-Z]/g, (c) => c.toLowerCase());
+export const keyOf = (bytes) => md5hex(Buffer.from(md5hex(bytes), 'ascii'));
+
+export function xorFold(text) {
+  let v = 0;
+  for (let i = 0; i < text.length; i++) v ^= text.charCodeAt(i);
+  return v;
+}
+
+export function scramble(data, keyText) {
+  const key = Buffer.from(keyText, 'ascii');
+  const n = data.length;
+  const k = key.length;
+  const out = Buffer.alloc(n);
+  for (let i = 0; i < n; i++) out[i] = ((data[i] ^ key[i % k]) + key[(n - 1 - i) % k]) & 255;
+  return out;
+}
+
+function entities(text) {
+  let out = '';
+  for (let i = 0; i < text.length; i++) {
+    const c = text.charCodeAt(i);
+    out += c >= 128 ? `&#${c};` : text[i];
+  }
+  return out;
+}
+
+function encode(text, encoding) {
+  if (encoding === 'utf16le') return Buffer.from(text, 'utf16le');
+  if (encoding === 'utf16be') return Buffer.from(text, 'utf16le').swap16();
+  return Buffer.from(text, 'latin1');
+}
+
+// Ten lines a chunk; the text keeps its LF line ends.
+export function contentArray(text, pageKey, encoding = 'ascii') {
+  const lines = text.match(/[^\n]*\n|[^\n]+$/g) || [];
+  const chunks = [];
+  for (let i = 0; i < lines.length; i += 10) chunks.push(lines.slice(i, i + 10).join(''));
+  if (chunks.length === 0) chunks.push('');
+  return chunks.map((c) => scramble(encode(entities(c), encoding), pageKey).toString('base64'));
+}
+
+const quoted = (list) => list.map((e) => JSON.stringify(e)).join(',');
+
+export const defaultSettings = {
+  expireType: 0,
+  expireDays: 365,
+  incorrectMode: 0,
+  alertText: 'Invalid Password!',
+  redirectUrl: '',
+  redirectTarget: '',
+  refreshIE: false,
+};
+
+function variables(s) {
+  return (
+    `var LoginExpireType=${s.expireType};\n` +
+    `var LoginExpireDays=${s.expireDays};\n` +
+    `var LoginIncorrectMode=${s.incorrectMode};\n` +
+    `var LoginAlertText=${JSON.stringify(s.alertText)};\n` +
+    `var LoginRedirectURL=${JSON.stringify(s.redirectUrl)};\n` +
+    `var LoginRedirectURLTarget=${JSON.stringify(s.redirectTarget)};\n` +
+    `var RefreshPageInIE=${s.refreshIE};`
+  );
+}
+
+// The engine writes the script file with CR LF line ends.
+const scriptWithCrLf = (mode) => scriptSource(mode).replace(/\r?\n/g, '\r\n');
+
+export function singlePage({ password, passwordCase = true, text, encoding, settings = {} }) {
+  const s = { ...defaultSettings, ...settings };
+  const secret = passwordCase ? password : foldAscii(password);
+  const key = keyOf(utf8(secret));
+  return (
+    variables(s) +
+    `var PWDCSS=${passwordCase};var PWDMKK=${xorFold(key)};` +
+    `var vxpa=new Array(${quoted(contentArray(text, key, encoding))});` +
+    scriptWithCrLf('single')
+  );
+}
+
+export function userDigest(name, password) {
+  return md5hex(Buffer.from(md5hex(utf8(name)) + md5hex(utf8(password)), 'ascii'));
+}
+
+export function multiPage({
+  users,
+  userCase = true,
+  passwordCase = true,
+  text,
+  secret = 'k3Xz9QaB',
+  settings = {},
+}) {
+  const s = { ...defaultSettings, ...settings };
+  const key = keyOf(Buffer.from(secret, 'ascii'));
+  const folded = users.map((u) => ({
+    name: userCase ? u.name : foldAscii(u.name),
+    password: passwordCase ? u.password : foldAscii(u.password),
+  }));
+  const digests = folded.map((u) => userDigest(u.name, u.password));
+  const userKeys = folded.map((u) =>
+    scramble(Buffer.from(secret, 'ascii'), keyOf(utf8(u.password + u.name))).toString('base64'),
+  );
+  return (
+    variables(s) +
+    `var USRCSS=${userCase};var PWDCSS=${passwordCase};var PWDMKK=${xorFold(key)};` +
+    `var vxpa=new Array(${quoted(contentArray(text, key))});` +
+    `var vxpb=new Array(${quoted(digests)});var vxpc=new Array(${quoted(userKeys)});` +
+    scriptWithCrLf('multi')
+  );
+}
