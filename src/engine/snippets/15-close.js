@@ -1,0 +1,2 @@
+// Closing piece of the written script element.
+</script>
