@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QPair>
 #include <QSaveFile>
+#include <QSet>
 #include <QTextStream>
 
 namespace {
@@ -67,7 +68,7 @@ private:
 };
 
 // Adds a path (a file, or every web file of a folder tree) to the list,
-// keeping the first of any duplicates.
+// keeping the first of any duplicates (exact path comparison).
 void AddPaths(const QString& path, QStringList& files)
 {
     const QFileInfo info(path);
@@ -77,8 +78,10 @@ void AddPaths(const QString& path, QStringList& files)
     } else {
         found.append(info.absoluteFilePath());
     }
+    QSet<QString> listed(files.cbegin(), files.cend());
     for (const QString& file : found) {
-        if (!files.contains(file)) {
+        if (!listed.contains(file)) {
+            listed.insert(file);
             files.append(file);
         }
     }

@@ -17,6 +17,8 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,16 +39,33 @@ QByteArray Native(const QString& path)
     return QFile::encodeName(path);
 }
 
-// ASCII-only lower-casing, for the tag searches.
-QByteArray LowerAscii(const QByteArray& bytes)
+char LowerAscii(char c)
 {
-    QByteArray lower = bytes;
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = char(c + ('a' - 'A'));
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+// Position of a lower-case ASCII tag in a line, ignoring the case of A-Z in
+// the line: what searching a lower-cased copy finds, without the copy.
+qsizetype FindTag(const QByteArray& line, const char* tag)
+{
+    const qsizetype tagLength = qsizetype(std::strlen(tag));
+    const char* data = line.constData();
+    const qsizetype last = line.size() - tagLength;
+    for (qsizetype i = 0; i <= last; ++i) {
+        const auto* lt = static_cast<const char*>(std::memchr(data + i, '<', size_t(last - i + 1)));
+        if (!lt) {
+            return -1;
+        }
+        i = lt - data;
+        qsizetype j = 1;
+        while (j < tagLength && LowerAscii(data[i + j]) == tag[j]) {
+            ++j;
+        }
+        if (j == tagLength) {
+            return i;
         }
     }
-    return lower;
+    return -1;
 }
 
 qsizetype IndexOfAsciiCaseless(const QString& text, QLatin1String needle)
@@ -162,17 +181,27 @@ QByteArray CProtectEngine::Watermark()
 
 QString CProtectEngine::EncodeNumericEntities(QStringView text)
 {
+    const char16_t* data = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype first = 0;
+    while (first < size && data[first] < 128) {
+        ++first;
+    }
+    if (first == size) {
+        return text.toString();
+    }
     QString out;
-    out.reserve(text.size());
-    for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
+    out.reserve(size + 16);
+    out.append(text.first(first));
+    char reference[16];
+    for (qsizetype i = first; i < size; ++i) {
+        const char16_t u = data[i];
         if (u < 128) {
-            out.append(ch);
-        } else {
-            out.append(QLatin1String("&#"));
-            out.append(QString::number(int(u)));
-            out.append(QLatin1Char(';'));
+            out.append(QChar(u));
+            continue;
         }
+        const int n = std::snprintf(reference, sizeof(reference), "&#%d;", int(u));
+        out.append(QLatin1String(reference, n));
     }
     return out;
 }
@@ -358,7 +387,7 @@ bool CProtectEngine::HasHeadEnd(const QString& path, QString& result)
     }
     QByteArray line;
     while (reader.ReadLine(line)) {
-        if (LowerAscii(line).contains("</head>")) {
+        if (FindTag(line, "</head>") >= 0) {
             return true;
         }
     }
@@ -379,7 +408,7 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
     }
     QByteArray line;
     while (reader.ReadLine(line)) {
-        const qsizetype p = LowerAscii(line).indexOf("</head>");
+        const qsizetype p = FindTag(line, "</head>");
         if (p >= 0) {
             out.Write(line.left(p));
             break;
@@ -543,7 +572,7 @@ bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter
             out.Write(line);
             continue;
         }
-        const qsizetype p = LowerAscii(line).indexOf("<body");
+        const qsizetype p = FindTag(line, "<body");
         if (p >= 0) {
             out.Write("<body");
             out.Write(" onload=\"javascript:vxpcheck();\"");

@@ -1,5 +1,7 @@
 #include "engine/TextLineReader.h"
 
+#include <cstring>
+
 namespace {
 constexpr qint64 kBufferSize = 256 * 1024;
 }
@@ -41,30 +43,37 @@ bool CTextLineReader::Fill()
 bool CTextLineReader::ReadLine(QByteArray& line)
 {
     line.clear();
-    while (line.size() < kMaxPiece) {
-        // A CR at the end of the buffer needs the next byte to decide.
-        if (m_buffer.size() - m_pos < 2 && !m_bEof) {
-            Fill();
-            if (m_bError) {
-                return false;
-            }
+    // Enough bytes to see a whole piece and the LF of a CR LF that ends it.
+    if (m_buffer.size() - m_pos <= kMaxPiece + 1 && !m_bEof) {
+        Fill();
+        if (m_bError) {
+            return false;
         }
-        if (m_pos >= m_buffer.size()) {
-            break;
-        }
-        const char c = m_buffer.at(m_pos);
-        if (c == '\r' && m_pos + 1 < m_buffer.size() && m_buffer.at(m_pos + 1) == '\n') {
-            m_pos += 2;
+    }
+    const qsizetype available = m_buffer.size() - m_pos;
+    if (available <= 0) {
+        return false;
+    }
+    const char* begin = m_buffer.constData() + m_pos;
+    const qsizetype window = qMin<qsizetype>(available, kMaxPiece + 1);
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', size_t(window)));
+    if (lf) {
+        const qsizetype k = lf - begin;
+        const bool crlf = k > 0 && begin[k - 1] == '\r';
+        const qsizetype translated = crlf ? k : k + 1;
+        if (translated <= kMaxPiece) {
+            line.reserve(translated);
+            line.append(begin, translated - 1);
             line.append('\n');
-            return true;
-        }
-        ++m_pos;
-        line.append(c);
-        if (c == '\n') {
+            m_pos += k + 1;
             return true;
         }
     }
-    return !line.isEmpty();
+    // No line end within reach: a full piece (or the rest of the file).
+    const qsizetype n = qMin<qsizetype>(available, kMaxPiece);
+    line.append(begin, n);
+    m_pos += n;
+    return true;
 }
 
 bool CTextLineReader::ReadRaw(QByteArray& chunk, qint64 maxSize)
