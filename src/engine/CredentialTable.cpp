@@ -62,8 +62,15 @@ QByteArray CCredentialTable::ScrambleBytes(const QByteArray& data, const QByteAr
     const auto* d = reinterpret_cast<const unsigned char*>(data.constData());
     const auto* kb = reinterpret_cast<const unsigned char*>(key.constData());
     auto* o = reinterpret_cast<unsigned char*>(out.data());
+    // The two key positions walk up and down the key without a division.
+    qsizetype up = 0;
+    qsizetype down = (n - 1) % k;
     for (qsizetype i = 0; i < n; ++i) {
-        o[i] = static_cast<unsigned char>((d[i] ^ kb[i % k]) + kb[(n - 1 - i) % k]);
+        o[i] = static_cast<unsigned char>((d[i] ^ kb[up]) + kb[down]);
+        if (++up == k) {
+            up = 0;
+        }
+        down = down == 0 ? k - 1 : down - 1;
     }
     return out;
 }

@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -68,34 +70,70 @@ qsizetype FindTag(const QByteArray& line, const char* tag)
     return -1;
 }
 
-qsizetype IndexOfAsciiCaseless(const QString& text, QLatin1String needle)
-{
-    return text.indexOf(needle, 0, Qt::CaseInsensitive);
-}
-
 // A page is replaced by renaming the new text over it. That needs a
 // writable page (a read-only page stays as it is, as a user expects) and a
 // writable folder.
-bool CanReplace(const QString& path)
+bool CanReplace(const QString& path, mode_t* mode)
 {
     struct stat st {};
     if (::stat(Native(path).constData(), &st) != 0 || !(st.st_mode & S_IWUSR)) {
         return false;
     }
-    return ::access(Native(QFileInfo(path).absolutePath()).constData(), W_OK) == 0;
-}
-
-mode_t PermissionsOf(const QString& path)
-{
-    struct stat st {};
-    if (::stat(Native(path).constData(), &st) != 0) {
-        return 0644;
-    }
-    return st.st_mode & 07777;
+    *mode = st.st_mode & 07777;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
+    return ::access(Native(folder).constData(), W_OK) == 0;
 }
 
 // Copies a page to its backup through a temporary file, so an existing
 // backup is only replaced by a complete copy. Keeps the page's permissions.
+bool WriteAllTo(int fd, const char* data, qint64 size, int* errorCode)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t w = ::write(fd, data + done, size_t(size - done));
+        if (w < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            *errorCode = errno;
+            return false;
+        }
+        done += w;
+    }
+    return true;
+}
+
+// The same for a page already in memory.
+bool WriteCopyWithPermissions(const QByteArray& contents, mode_t mode, const QString& to, int* errorCode)
+{
+    QByteArray tempPath = Native(to) + ".XXXXXX";
+    const int out = ::mkstemp(tempPath.data());
+    if (out < 0) {
+        *errorCode = errno;
+        return false;
+    }
+    int err = 0;
+    if (::fchmod(out, mode) != 0) {
+        err = errno;
+    }
+    if (err == 0) {
+        WriteAllTo(out, contents.constData(), contents.size(), &err);
+    }
+    if (::close(out) != 0 && err == 0) {
+        err = errno;
+    }
+    if (err == 0 && ::rename(tempPath.constData(), Native(to).constData()) != 0) {
+        err = errno;
+    }
+    if (err != 0) {
+        ::unlink(tempPath.constData());
+        *errorCode = err;
+        return false;
+    }
+    return true;
+}
+
 bool CopyWithPermissions(const QString& from, const QString& to, int* errorCode)
 {
     const QByteArray source = Native(from);
@@ -158,6 +196,53 @@ bool CopyWithPermissions(const QString& from, const QString& to, int* errorCode)
     return true;
 }
 
+bool IsAscii(const QByteArray& bytes)
+{
+    unsigned char any = 0;
+    for (const char c : bytes) {
+        any |= static_cast<unsigned char>(c);
+    }
+    return any < 0x80;
+}
+
+// Writes "&#N;" for a unit of 128 or more at `out`; returns the new end.
+char* WriteReference(char* out, char16_t unit)
+{
+    char digits[5];
+    int n = 0;
+    unsigned value = unit;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    *out++ = '&';
+    *out++ = '#';
+    while (n > 0) {
+        *out++ = digits[--n];
+    }
+    *out++ = ';';
+    return out;
+}
+
+// EncodeNumericEntities straight to the ASCII bytes it consists of.
+void AppendEntityBytes(QStringView text, QByteArray& out)
+{
+    const qsizetype start = out.size();
+    // A reference is at most 8 characters ("&#65535;").
+    out.resize(start + text.size() * 8);
+    char* const begin = out.data() + start;
+    char* o = begin;
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 128) {
+            *o++ = char(u);
+        } else {
+            o = WriteReference(o, u);
+        }
+    }
+    out.truncate(start + (o - begin));
+}
+
 } // namespace
 
 CProtectEngine::CProtectEngine(CAppGlobalData* data, IResultList* resultList)
@@ -190,20 +275,9 @@ QString CProtectEngine::EncodeNumericEntities(QStringView text)
     if (first == size) {
         return text.toString();
     }
-    QString out;
-    out.reserve(size + 16);
-    out.append(text.first(first));
-    char reference[16];
-    for (qsizetype i = first; i < size; ++i) {
-        const char16_t u = data[i];
-        if (u < 128) {
-            out.append(QChar(u));
-            continue;
-        }
-        const int n = std::snprintf(reference, sizeof(reference), "&#%d;", int(u));
-        out.append(QLatin1String(reference, n));
-    }
-    return out;
+    QByteArray bytes;
+    AppendEntityBytes(text, bytes);
+    return QString::fromLatin1(bytes);
 }
 
 bool CProtectEngine::ProtectAll()
@@ -218,6 +292,7 @@ bool CProtectEngine::ProtectAll()
     const QStringList files = m_pData->m_listFiles;
     for (const QString& path : files) {
         QString result;
+        LoadPage(path);
         if (IsProtected(path, result)) {
             const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
             if (answer == Answer::Yes) {
@@ -227,7 +302,7 @@ bool CProtectEngine::ProtectAll()
                 if (!QFileInfo::exists(backup)
                     || ::rename(Native(backup).constData(), Native(path).constData()) != 0) {
                     result = QStringLiteral("Restore failure");
-                } else if (ProtectFile(path, result)) {
+                } else if (ForgetPage(), ProtectFile(path, result)) {
                     ++m_nProtected;
                 }
             } else {
@@ -236,9 +311,39 @@ bool CProtectEngine::ProtectAll()
         } else if (ProtectFile(path, result)) {
             ++m_nProtected;
         }
+        ForgetPage();
         AddResultRow(path, result);
     }
     return true;
+}
+
+void CProtectEngine::LoadPage(const QString& path)
+{
+    ForgetPage();
+    constexpr qint64 kMaxLoaded = 8 * 1024 * 1024;
+    QFile file(path);
+    if (file.size() > kMaxLoaded || !file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    m_loadedPage = file.readAll();
+    if (file.error() != QFileDevice::NoError || m_loadedPage.size() > kMaxLoaded) {
+        ForgetPage();
+        return;
+    }
+    m_strLoadedPage = path;
+    m_bPageLoaded = true;
+}
+
+void CProtectEngine::ForgetPage()
+{
+    m_strLoadedPage.clear();
+    m_loadedPage.clear();
+    m_bPageLoaded = false;
+}
+
+const QByteArray* CProtectEngine::LoadedPage(const QString& path) const
+{
+    return m_bPageLoaded && path == m_strLoadedPage ? &m_loadedPage : nullptr;
 }
 
 bool CProtectEngine::ProtectFile(const QString& path, QString& result)
@@ -247,14 +352,18 @@ bool CProtectEngine::ProtectFile(const QString& path, QString& result)
     if (path.isEmpty()) {
         return false;
     }
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) {
+    struct stat st {};
+    if (::stat(Native(path).constData(), &st) != 0 || S_ISDIR(st.st_mode)) {
         result = QStringLiteral("File not exists!");
         return false;
     }
     if (m_pData->m_bBackup) {
         int errorCode = 0;
-        if (!CopyWithPermissions(path, path + QLatin1String(".original"), &errorCode)) {
+        const QString backup = path + QLatin1String(".original");
+        const QByteArray* loaded = LoadedPage(path);
+        const bool copied = loaded ? WriteCopyWithPermissions(*loaded, st.st_mode & 07777, backup, &errorCode)
+                                   : CopyWithPermissions(path, backup, &errorCode);
+        if (!copied) {
             result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(errorCode));
             return false;
         }
@@ -271,11 +380,26 @@ bool CProtectEngine::ProtectFile(const QString& path, QString& result)
 bool CProtectEngine::IsProtected(const QString& path, QString& result)
 {
     result.clear();
+    const QByteArray marker = ProtectionMarker();
+    if (const QByteArray* loaded = LoadedPage(path)) {
+        // The same answer as reading pieces of at most 1023 bytes: a marker
+        // counts when no piece boundary of its line falls inside it (only
+        // lines longer than a piece have such boundaries).
+        const QByteArrayView text(*loaded);
+        for (qsizetype hit = text.indexOf(marker); hit >= 0; hit = text.indexOf(marker, hit + 1)) {
+            const qsizetype lineStart = text.first(hit).lastIndexOf('\n') + 1;
+            const qsizetype offset = hit - lineStart;
+            if (offset / CTextLineReader::kMaxPiece
+                == (offset + marker.size() - 1) / CTextLineReader::kMaxPiece) {
+                return true;
+            }
+        }
+        return false;
+    }
     CTextLineReader reader(path);
     if (!reader.Open()) {
         return false;
     }
-    const QByteArray marker = ProtectionMarker();
     QByteArray line;
     while (reader.ReadLine(line)) {
         if (line.contains(marker)) {
@@ -311,16 +435,15 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
                                                               ? CCredentialTable::MultiUserCredentials()
                                                               : CCredentialTable::SinglePasswordCredentials(*m_pData);
 
-    if (!CanReplace(path)) {
+    mode_t mode = 0644;
+    if (!CanReplace(path, &mode)) {
         result = kOverwriteFailure;
         return false;
     }
+    // A stale temporary file from an earlier failure is truncated away.
     const QString tempPath = path + QLatin1String(".tmp");
-    if (QFileInfo::exists(tempPath)) {
-        QFile::remove(tempPath);
-    }
     CTextFileWriter out(tempPath);
-    if (!out.Open()) {
+    if (!out.Open(mode)) {
         result = kCreateFailure;
         return false;
     }
@@ -369,7 +492,6 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
 
     // The new text replaces the page in one step, keeping its permissions,
     // so the page never disappears half-way.
-    ::chmod(Native(tempPath).constData(), PermissionsOf(path));
     if (::rename(Native(tempPath).constData(), Native(path).constData()) != 0) {
         QFile::remove(tempPath);
         result = kOverwriteFailure;
@@ -381,7 +503,12 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
 bool CProtectEngine::HasHeadEnd(const QString& path, QString& result)
 {
     result.clear();
-    CTextLineReader reader(path);
+    if (path == m_pData->m_strTemplatePath) {
+        const QList<QByteArray>* lines = CachedLines(path);
+        return lines && std::any_of(lines->cbegin(), lines->cend(),
+                                    [](const QByteArray& line) { return FindTag(line, "</head>") >= 0; });
+    }
+    CTextLineReader reader(path, LoadedPage(path));
     if (!reader.Open()) {
         return false;
     }
@@ -401,19 +528,31 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
         result = kNoHead;
         return false;
     }
-    CTextLineReader reader(path);
+    const auto copyLine = [&out](const QByteArray& line) {
+        const qsizetype p = FindTag(line, "</head>");
+        out.Write(p >= 0 ? line.left(p) : line);
+        return p < 0;
+    };
+    if (path == m_pData->m_strTemplatePath) {
+        const QList<QByteArray>* lines = CachedLines(path);
+        if (!lines) {
+            result = kOpenFailure;
+            return false;
+        }
+        for (const QByteArray& line : *lines) {
+            if (!copyLine(line)) {
+                break;
+            }
+        }
+        return true;
+    }
+    CTextLineReader reader(path, LoadedPage(path));
     if (!reader.Open()) {
         result = kOpenFailure;
         return false;
     }
     QByteArray line;
-    while (reader.ReadLine(line)) {
-        const qsizetype p = FindTag(line, "</head>");
-        if (p >= 0) {
-            out.Write(line.left(p));
-            break;
-        }
-        out.Write(line);
+    while (reader.ReadLine(line) && copyLine(line)) {
     }
     return true;
 }
@@ -421,6 +560,15 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
 std::unique_ptr<CCharsetCodec> CProtectEngine::MakeCodec(const QString& path) const
 {
     const int codePage = CCharsetTable::Instance().GetAt(m_pData->m_nCharset).m_nCodePage;
+    const QByteArray* loaded = LoadedPage(path);
+    if (loaded) {
+        if (codePage != 0) {
+            return std::make_unique<CCharsetCodec>(codePage, QByteArrayView(*loaded).first(qMin<qsizetype>(loaded->size(), kDetectionSample)));
+        }
+        CUtf8Validator validator;
+        validator.Feed(*loaded);
+        return std::make_unique<CCharsetCodec>(0, validator.Finish() ? QByteArray() : QByteArray("\xff", 1));
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return std::make_unique<CCharsetCodec>(codePage);
@@ -443,11 +591,12 @@ std::unique_ptr<CCharsetCodec> CProtectEngine::MakeCodec(const QString& path) co
     return std::make_unique<CCharsetCodec>(0, utf8 ? QByteArray() : QByteArray("\xff", 1));
 }
 
+
 bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageKey, CTextFileWriter& out,
                                     QString& result)
 {
     result.clear();
-    CTextLineReader reader(path);
+    CTextLineReader reader(path, LoadedPage(path));
     if (!reader.Open()) {
         result = kOpenFailure;
         return false;
@@ -457,28 +606,21 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
     const QString optionBlock = afterLogin ? BuildOptionScripts(true) : QString();
     bool optionsInserted = false;
     int lineCount = 0;
-    QString chunk;
 
+    // A chunk is held as the bytes it enciphers to: its text with numeric
+    // references, converted with the page's charset.
+    QByteArray chunk;
     const auto flush = [&]() {
-        const QByteArray bytes = codec->Encode(EncodeNumericEntities(chunk));
         if (lineCount > kLinesPerChunk) {
             out.Write("\",\"");
         }
-        out.Write(CCredentialTable::Base64Encode(CCredentialTable::ScrambleBytes(bytes, pageKey)));
+        out.Write(CCredentialTable::Base64Encode(CCredentialTable::ScrambleBytes(chunk, pageKey)));
         chunk.clear();
     };
-    const auto addLine = [&](QString line) {
+    const auto startLine = [&]() {
         if (lineCount > 0 && lineCount % kLinesPerChunk == 0) {
             flush();
         }
-        if (afterLogin && !optionsInserted) {
-            const qsizetype p = IndexOfAsciiCaseless(line, QLatin1String("</head"));
-            if (p >= 0) {
-                line.insert(p, optionBlock);
-                optionsInserted = true;
-            }
-        }
-        chunk += line;
         ++lineCount;
     };
 
@@ -486,17 +628,52 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
     if (codec->IsAsciiCompatible()) {
         // Lines are cut at LF in the bytes; a character split between two
         // pieces stays in the converter until the next piece completes it.
+        // In these charsets ASCII stands for itself, so the numeric-reference
+        // text converts to the same ASCII bytes, and an all-ASCII piece that
+        // starts a line needs no conversion at all.
+        const QByteArray blockBytes = optionBlock.toLatin1();
         QByteArray line;
+        QByteArray converted;
+        bool lineStart = true;
         while (reader.ReadLine(line)) {
-            addLine(codec->Decode(line));
+            startLine();
+            const qsizetype chunkStart = chunk.size();
+            if (lineStart && IsAscii(line)) {
+                chunk.append(line);
+            } else {
+                AppendEntityBytes(codec->Decode(line), chunk);
+            }
+            lineStart = line.endsWith('\n');
+            if (afterLogin && !optionsInserted) {
+                converted = chunk.mid(chunkStart);
+                const qsizetype p = FindTag(converted, "</head");
+                if (p >= 0) {
+                    chunk.insert(chunkStart + p, blockBytes);
+                    optionsInserted = true;
+                }
+            }
         }
-        const QString tail = codec->Finish();
-        if (!tail.isEmpty()) {
-            chunk += tail;
-        }
+        AppendEntityBytes(codec->Finish(), chunk);
     } else {
         // UTF-16, UTF-7 and the shifting charsets: LF bytes may sit inside
-        // a character, so lines are cut in the decoded text instead.
+        // a character, so lines are cut in the decoded text instead, and
+        // each chunk is converted as a whole.
+        QString text;
+        const auto addLine = [&](QString line) {
+            if (lineCount > 0 && lineCount % kLinesPerChunk == 0) {
+                chunk = codec->Encode(EncodeNumericEntities(text));
+                text.clear();
+            }
+            startLine();
+            if (afterLogin && !optionsInserted) {
+                const qsizetype p = line.indexOf(QLatin1String("</head"), 0, Qt::CaseInsensitive);
+                if (p >= 0) {
+                    line.insert(p, optionBlock);
+                    optionsInserted = true;
+                }
+            }
+            text += line;
+        };
         QString pending;
         QByteArray raw;
         bool more = true;
@@ -507,11 +684,9 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
             qsizetype start = 0;
             while (true) {
                 const qsizetype lf = pending.indexOf(QLatin1Char('\n'), start);
-                const qsizetype end = lf >= 0 ? lf + 1 : pending.size();
-                const bool complete = lf >= 0 && lf - start < CTextLineReader::kMaxPiece;
-                if (complete) {
-                    addLine(pending.mid(start, end - start));
-                    start = end;
+                if (lf >= 0 && lf - start < CTextLineReader::kMaxPiece) {
+                    addLine(pending.mid(start, lf + 1 - start));
+                    start = lf + 1;
                 } else if (pending.size() - start >= CTextLineReader::kMaxPiece) {
                     addLine(pending.mid(start, CTextLineReader::kMaxPiece));
                     start += CTextLineReader::kMaxPiece;
@@ -525,6 +700,9 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
                 addLine(pending);
                 pending.clear();
             }
+        }
+        if (!text.isEmpty()) {
+            chunk = codec->Encode(EncodeNumericEntities(text));
         }
     }
     if (reader.HasError()) {
@@ -541,18 +719,13 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
 bool CProtectEngine::CopyScriptFile(const QString& scriptPath, CTextFileWriter& out, QString& result)
 {
     result.clear();
-    CTextLineReader reader(scriptPath);
-    if (!reader.Open()) {
+    const QList<QByteArray>* lines = CachedLines(scriptPath);
+    if (!lines) {
         result = kOpenFailure;
         return false;
     }
-    QByteArray line;
-    while (reader.ReadLine(line)) {
+    for (const QByteArray& line : *lines) {
         out.Write(line);
-    }
-    if (reader.HasError()) {
-        result = kOpenFailure;
-        return false;
     }
     return true;
 }
@@ -560,14 +733,13 @@ bool CProtectEngine::CopyScriptFile(const QString& scriptPath, CTextFileWriter& 
 bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter& out, QString& result)
 {
     result.clear();
-    CTextLineReader reader(templatePath);
-    if (!reader.Open()) {
+    const QList<QByteArray>* lines = CachedLines(templatePath);
+    if (!lines) {
         result = kOpenFailure;
         return false;
     }
-    QByteArray line;
     bool inBody = false;
-    while (reader.ReadLine(line)) {
+    for (const QByteArray& line : *lines) {
         if (inBody) {
             out.Write(line);
             continue;
@@ -582,6 +754,27 @@ bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter
     }
     out.Write(Watermark());
     return true;
+}
+
+const QList<QByteArray>* CProtectEngine::CachedLines(const QString& path)
+{
+    const auto found = m_lineCache.constFind(path);
+    if (found != m_lineCache.cend()) {
+        return &found.value();
+    }
+    CTextLineReader reader(path, LoadedPage(path));
+    if (path.isEmpty() || !reader.Open()) {
+        return nullptr;
+    }
+    QList<QByteArray> lines;
+    QByteArray line;
+    while (reader.ReadLine(line)) {
+        lines.append(line);
+    }
+    if (reader.HasError()) {
+        return nullptr;
+    }
+    return &m_lineCache.insert(path, lines).value();
 }
 
 void CProtectEngine::WriteLoginVariables(int passwordMode, CTextFileWriter& out, int checkValue)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -69,5 +71,19 @@ private:
     // The converter for one page: detecting rows look at the page first.
     std::unique_ptr<CCharsetCodec> MakeCodec(const QString& path) const;
 
+    // The template and the login script are the same for every page of a
+    // run, so their lines are read once. Null when the file can't be read.
+    const QList<QByteArray>* CachedLines(const QString& path);
+    // A page of moderate size is read once and every pass over it (the
+    // marker test, the backup, the charset check, the head and the
+    // content) works from memory; larger pages are streamed each time.
+    void LoadPage(const QString& path);
+    void ForgetPage();
+    const QByteArray* LoadedPage(const QString& path) const;
+
     RestoreQuestion m_restoreQuestion;
+    QHash<QString, QList<QByteArray>> m_lineCache;
+    QString m_strLoadedPage;
+    QByteArray m_loadedPage;
+    bool m_bPageLoaded = false;
 };

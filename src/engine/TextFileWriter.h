@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
+
+#include <sys/types.h>
 
 // Writes a protected page as a text file: every LF goes out as CR LF.
 // Buffered; the first failure sticks and is reported by Close.
@@ -13,8 +14,8 @@ public:
     ~CTextFileWriter();
     Q_DISABLE_COPY(CTextFileWriter)
 
-    // Creates (or truncates) the file.
-    bool Open();
+    // Creates (or truncates) the file with the given permission bits.
+    bool Open(mode_t mode = 0644);
     void Write(const QByteArray& bytes);
     void Write(const char* text) { Write(QByteArray::fromRawData(text, qsizetype(qstrlen(text)))); }
     // Flushes and closes; false when any write failed.
@@ -24,7 +25,8 @@ public:
 private:
     void Flush();
 
-    QFile m_file;
+    QByteArray m_path;
+    int m_fd = -1;
     QByteArray m_buffer;
     bool m_bError = false;
 };

@@ -11,8 +11,19 @@ CTextLineReader::CTextLineReader(const QString& path)
 {
 }
 
+CTextLineReader::CTextLineReader(const QString& path, const QByteArray* contents)
+    : m_file(path)
+    , m_pContents(contents)
+{
+}
+
 bool CTextLineReader::Open()
 {
+    if (m_pContents) {
+        m_buffer = *m_pContents;
+        m_bEof = true;
+        return true;
+    }
     return m_file.open(QIODevice::ReadOnly);
 }
 

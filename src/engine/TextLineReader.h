@@ -14,6 +14,8 @@ public:
     static constexpr int kMaxPiece = 1023;
 
     explicit CTextLineReader(const QString& path);
+    // Reads `contents` (the file's bytes, already in memory) instead of the file.
+    CTextLineReader(const QString& path, const QByteArray* contents);
     Q_DISABLE_COPY(CTextLineReader)
 
     bool Open();
@@ -29,6 +31,7 @@ private:
     bool Fill();
 
     QFile m_file;
+    const QByteArray* m_pContents = nullptr;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     bool m_bEof = false;

@@ -22,7 +22,8 @@ public:
     QByteArray Encode(QStringView text) const override;
 
 private:
-    void AppendInvalid(QString& out, const uchar* bytes, int count) const;
+    // Writes the stand-ins for invalid bytes at `out`; returns the new end.
+    char16_t* WriteInvalid(char16_t* out, const uchar* bytes, int count) const;
 
     InvalidBytes m_invalidBytes;
     uchar m_sequence[4] = {};

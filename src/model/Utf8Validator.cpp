@@ -1,5 +1,7 @@
 #include "model/Utf8Validator.h"
 
+#include <cstring>
+
 int CUtf8Validator::SequenceLength(uchar lead)
 {
     if (lead < 0x80) {
@@ -44,7 +46,22 @@ bool CUtf8Validator::AcceptsNext(uchar lead, int index, uchar byte)
 
 void CUtf8Validator::Feed(QByteArrayView bytes)
 {
-    for (qsizetype i = 0; i < bytes.size() && m_bValid; ++i) {
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size && m_bValid; ++i) {
+        if (m_nLength == 0) {
+            // Skip runs of ASCII eight bytes at a time: pages are mostly ASCII.
+            while (i + 8 <= size) {
+                quint64 word;
+                std::memcpy(&word, bytes.data() + i, 8);
+                if (word & 0x8080808080808080ull) {
+                    break;
+                }
+                i += 8;
+            }
+            if (i >= size) {
+                break;
+            }
+        }
         const uchar byte = uchar(bytes[i]);
         if (m_nLength == 0) {
             m_nLength = SequenceLength(byte);
