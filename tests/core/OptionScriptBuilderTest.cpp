@@ -124,8 +124,7 @@ QString Compact(const QString& source)
 
 QString SnippetDir()
 {
-    return QDir(QStringLiteral(WENDLOCK_TEST_DATA_DIR))
-        .absoluteFilePath(QStringLiteral("../../src/engine/snippets"));
+    return QStringLiteral(WENDLOCK_SOURCE_DIR "/src/engine/snippets");
 }
 
 QString ReadSource(const QString& fileName)

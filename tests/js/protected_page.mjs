@@ -9,9 +9,24 @@ import path from 'node:path';
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const dataDir = path.resolve(here, '..', '..', 'data');
 
-export function scriptSource(mode) {
+// The login script of a mode as the program ships it: the build's copy when
+// WENDLOCK_APP_DIR names the build's program folder, else assembled here
+// the way the build does it (the mode's file with its include line replaced
+// by the shared part).
+export function assembledScript(mode) {
   const folder = mode === 'multi' ? 'MultiUsers' : 'SinglePassword';
-  return readFileSync(path.join(dataDir, 'Script', folder, 'wendlock.js'), 'utf8');
+  const text = readFileSync(path.join(dataDir, 'Script', folder, 'wendlock.js'), 'utf8');
+  const common = readFileSync(path.join(dataDir, 'Script', 'common.js'), 'utf8');
+  return text.replace('  // @include common.js\n', () => common);
+}
+
+export function scriptSource(mode) {
+  const appDir = process.env.WENDLOCK_APP_DIR;
+  if (appDir) {
+    const folder = mode === 'multi' ? 'MultiUsers' : 'SinglePassword';
+    return readFileSync(path.join(appDir, 'Script', folder, 'wendlock.js'), 'utf8');
+  }
+  return assembledScript(mode);
 }
 
 export const md5hex = (bytes) => createHash('md5').update(bytes).digest('hex');

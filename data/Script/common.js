@@ -1,0 +1,795 @@
+  // Shared by the login scripts of both password modes; the build puts it
+  // in place of the include line of each mode's wendlock.js, so every
+  // protected page still carries one self-contained script.
+  var LOGOUT_FRAGMENT = '#wendlock-logout';
+  var SESSION_STORE = 'wendlock_session';
+  var KEEP_STORE = 'wendlock_keep';
+  var REFRESH_STORE = 'wendlock_refresh';
+  var MAX_ENTRIES = 16;
+  var DAY_MS = 86400000;
+  // A refresh hand-over older than this is ignored.
+  var REFRESH_MS = 60000;
+  var B64 = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/';
+
+  var cfg = null;
+
+  function readSettings() {
+    var c = {};
+    c.expireType = typeof LoginExpireType === 'number' ? LoginExpireType : 0;
+    c.expireDays = typeof LoginExpireDays === 'number' ? LoginExpireDays : 0;
+    c.incorrectMode =
+      typeof LoginIncorrectMode === 'number' ? LoginIncorrectMode : 0;
+    c.alertText = typeof LoginAlertText === 'string' ? LoginAlertText : '';
+    c.redirectUrl =
+      typeof LoginRedirectURL === 'string' ? LoginRedirectURL : '';
+    c.redirectTarget =
+      typeof LoginRedirectURLTarget === 'string' ? LoginRedirectURLTarget : '';
+    c.refreshIE = typeof RefreshPageInIE !== 'undefined' && !!RefreshPageInIE;
+    // Missing case flags mean "compare exactly", the safe reading.
+    c.passwordCase = typeof PWDCSS === 'undefined' || !!PWDCSS;
+    c.check = typeof PWDMKK === 'number' ? PWDMKK : -1;
+    c.content = isList(typeof vxpa !== 'undefined' ? vxpa : null) ? vxpa : [];
+    readModeSettings(c);
+    return c;
+  }
+
+  function isList(v) {
+    return Object.prototype.toString.call(v) === '[object Array]';
+  }
+
+  function nowMs() {
+    return new Date().getTime();
+  }
+
+  // ---- Digests ----------------------------------------------------------
+
+  var MD5_SHIFT = [7, 12, 17, 22, 5, 9, 14, 20, 4, 11, 16, 23, 6, 10, 15, 21];
+  var MD5_T = [];
+  (function () {
+    for (var i = 0; i < 64; i++) {
+      MD5_T[i] = Math.floor(Math.abs(Math.sin(i + 1)) * 4294967296) | 0;
+    }
+  })();
+
+  // MD5 of an array of byte values, as 32 lower-case hex digits.
+  function md5Hex(bytes) {
+    var n = bytes.length;
+    var wordCount = (((n + 8) >>> 6) + 1) * 16;
+    var w = [];
+    var i;
+    for (i = 0; i < wordCount; i++) {
+      w[i] = 0;
+    }
+    for (i = 0; i < n; i++) {
+      w[i >> 2] |= (bytes[i] & 255) << ((i % 4) * 8);
+    }
+    w[n >> 2] |= 0x80 << ((n % 4) * 8);
+    w[wordCount - 2] = (n * 8) % 4294967296 | 0;
+    w[wordCount - 1] = Math.floor(n / 536870912) | 0;
+
+    var a0 = 0x67452301;
+    var b0 = 0xefcdab89 | 0;
+    var c0 = 0x98badcfe | 0;
+    var d0 = 0x10325476;
+    for (var block = 0; block < wordCount; block += 16) {
+      var a = a0;
+      var b = b0;
+      var c = c0;
+      var d = d0;
+      for (var j = 0; j < 64; j++) {
+        var f;
+        var g;
+        var round = j >> 4;
+        if (round === 0) {
+          f = (b & c) | (~b & d);
+          g = j;
+        } else if (round === 1) {
+          f = (d & b) | (~d & c);
+          g = (5 * j + 1) % 16;
+        } else if (round === 2) {
+          f = b ^ c ^ d;
+          g = (3 * j + 5) % 16;
+        } else {
+          f = c ^ (b | ~d);
+          g = (7 * j) % 16;
+        }
+        var s = MD5_SHIFT[round * 4 + (j % 4)];
+        var sum = (a + f + MD5_T[j] + w[block + g]) | 0;
+        a = d;
+        d = c;
+        c = b;
+        b = (b + ((sum << s) | (sum >>> (32 - s)))) | 0;
+      }
+      a0 = (a0 + a) | 0;
+      b0 = (b0 + b) | 0;
+      c0 = (c0 + c) | 0;
+      d0 = (d0 + d) | 0;
+    }
+    return wordHex(a0) + wordHex(b0) + wordHex(c0) + wordHex(d0);
+  }
+
+  function wordHex(word) {
+    var hex = '0123456789abcdef';
+    var out = '';
+    for (var i = 0; i < 4; i++) {
+      var v = (word >>> (i * 8)) & 255;
+      out += hex.charAt(v >> 4) + hex.charAt(v & 15);
+    }
+    return out;
+  }
+
+  // The MD5 input is the UTF-8 form of what the visitor typed.
+  function utf8Bytes(text) {
+    if (typeof TextEncoder === 'function') {
+      try {
+        return new TextEncoder().encode(text);
+      } catch (e) {
+        // fall through to the manual encoder
+      }
+    }
+    var out = [];
+    for (var i = 0; i < text.length; i++) {
+      var c = text.charCodeAt(i);
+      if (c >= 0xd800 && c <= 0xdbff && i + 1 < text.length) {
+        var low = text.charCodeAt(i + 1);
+        if (low >= 0xdc00 && low <= 0xdfff) {
+          c = 0x10000 + ((c - 0xd800) << 10) + (low - 0xdc00);
+          i++;
+        }
+      }
+      if (c >= 0xd800 && c <= 0xdfff) {
+        c = 0xfffd; // an unpaired surrogate, as TextEncoder does
+      }
+      if (c < 0x80) {
+        out.push(c);
+      } else if (c < 0x800) {
+        out.push(0xc0 | (c >> 6), 0x80 | (c & 63));
+      } else if (c < 0x10000) {
+        out.push(0xe0 | (c >> 12), 0x80 | ((c >> 6) & 63), 0x80 | (c & 63));
+      } else {
+        out.push(
+          0xf0 | (c >> 18),
+          0x80 | ((c >> 12) & 63),
+          0x80 | ((c >> 6) & 63),
+          0x80 | (c & 63)
+        );
+      }
+    }
+    return out;
+  }
+
+  // Hex keys and digests are ASCII: one byte per character.
+  function asciiBytes(text) {
+    var out = [];
+    for (var i = 0; i < text.length; i++) {
+      out.push(text.charCodeAt(i) & 255);
+    }
+    return out;
+  }
+
+  function md5HexOfText(text) {
+    return md5Hex(utf8Bytes(text));
+  }
+
+  // A page key is the digest of the digest of a secret.
+  function keyFromBytes(bytes) {
+    return md5Hex(asciiBytes(md5Hex(bytes)));
+  }
+
+  // Only A to Z are folded; every other letter keeps its case.
+  function foldAscii(text) {
+    return text.replace(/[A-Z]+/g, function (m) {
+      return m.toLowerCase();
+    });
+  }
+
+  function xorFold(text) {
+    var v = 0;
+    for (var i = 0; i < text.length; i++) {
+      v ^= text.charCodeAt(i);
+    }
+    return v;
+  }
+
+  // ---- Cipher and Base64 ------------------------------------------------
+
+  // Typed arrays and the browser's own Base64 decoder make large pages
+  // open several times faster; the plain versions remain for old browsers.
+  var FAST = typeof Uint8Array !== 'undefined' && typeof atob === 'function';
+  var B64_TEXT = /^[A-Za-z0-9+\/]*={0,2}$/;
+
+  // Strict Base64: anything malformed gives null, never partial data.
+  function base64Decode(text) {
+    if (typeof text !== 'string') {
+      return null;
+    }
+    var end = text.length;
+    while (end > 0 && text.charAt(end - 1) === '=') {
+      end--;
+    }
+    if (text.length - end > 2 || end % 4 === 1) {
+      return null;
+    }
+    var i;
+    if (FAST) {
+      if (!B64_TEXT.test(text)) {
+        return null;
+      }
+      var binary;
+      try {
+        binary = atob(text.length % 4 === 0 ? text : text.substring(0, end));
+      } catch (e) {
+        return null;
+      }
+      var bytes = new Uint8Array(binary.length);
+      for (i = 0; i < binary.length; i++) {
+        bytes[i] = binary.charCodeAt(i);
+      }
+      return bytes;
+    }
+    var out = [];
+    var acc = 0;
+    var bits = 0;
+    for (i = 0; i < end; i++) {
+      var v = B64.indexOf(text.charAt(i));
+      if (v < 0) {
+        return null;
+      }
+      acc = ((acc << 6) | v) & 0xffffff;
+      bits += 6;
+      if (bits >= 8) {
+        bits -= 8;
+        out.push((acc >> bits) & 255);
+      }
+    }
+    return out;
+  }
+
+  // Inverse of the page cipher: data[i] = (out[i] - key[(n-1-i) mod k])
+  // XOR key[i mod k], on unsigned bytes.
+  function unscramble(data, key) {
+    var n = data.length;
+    var k = key.length;
+    var out = FAST ? new Uint8Array(n) : [];
+    if (k === 0) {
+      return FAST ? out : [];
+    }
+    // The two key positions walk up and down the key without a division.
+    var up = 0;
+    var down = (n - 1) % k;
+    for (var i = 0; i < n; i++) {
+      out[i] = ((data[i] - key[down]) & 255) ^ key[up];
+      up = up + 1 === k ? 0 : up + 1;
+      down = down === 0 ? k - 1 : down - 1;
+    }
+    return out;
+  }
+
+  // ---- Page content -----------------------------------------------------
+
+  function charsFromCodes(codes) {
+    var parts = [];
+    for (var i = 0; i < codes.length; i += 8192) {
+      var slice = codes.subarray ? codes.subarray(i, i + 8192) : codes.slice(i, i + 8192);
+      parts.push(String.fromCharCode.apply(null, slice));
+    }
+    return parts.join('');
+  }
+
+  // The engine wrote every character above 127 as a numeric reference, so
+  // a genuine chunk is ASCII, or UTF-16 whose every other byte is zero.
+  // Anything else came from a wrong key or a damaged array: null.
+  function decodeChunk(bytes) {
+    var n = bytes.length;
+    var i;
+    if (n > 0 && n % 2 === 0) {
+      var oddZero = true;
+      var evenZero = true;
+      for (i = 0; i < n && (oddZero || evenZero); i += 2) {
+        evenZero = evenZero && bytes[i] === 0;
+        oddZero = oddZero && bytes[i + 1] === 0;
+      }
+      if (oddZero || evenZero) {
+        var units = FAST ? new Uint16Array(n / 2) : [];
+        for (i = 0; i < n; i += 2) {
+          units[i / 2] = oddZero ? bytes[i] | (bytes[i + 1] << 8) : (bytes[i] << 8) | bytes[i + 1];
+        }
+        return charsFromCodes(units);
+      }
+    }
+    for (i = 0; i < n; i++) {
+      if (bytes[i] > 127) {
+        return null;
+      }
+    }
+    return charsFromCodes(bytes);
+  }
+
+  // References the engine made (128 and up, one per UTF-16 unit) become
+  // characters again; inside scripts and style sheets a browser would not
+  // resolve them, and split surrogate pairs would show as U+FFFD.
+  function restoreCharacters(text) {
+    return text.replace(/&#([1-9][0-9]{2,4});/g, function (m, num) {
+      var code = parseInt(num, 10);
+      return code >= 128 && code <= 0xffff ? String.fromCharCode(code) : m;
+    });
+  }
+
+  function decipherChunk(index, keyBytes) {
+    var data = base64Decode(cfg.content[index]);
+    return data === null ? null : decodeChunk(unscramble(data, keyBytes));
+  }
+
+  // The page text for a page key, or null when the key does not open it.
+  function pageText(pageKey) {
+    if (typeof pageKey !== 'string' || xorFold(pageKey) !== cfg.check) {
+      return null;
+    }
+    var count = cfg.content.length;
+    if (count === 0) {
+      return null;
+    }
+    var keyBytes = asciiBytes(pageKey);
+    // The first chunk alone rejects a wrong key before the rest is done.
+    var first = decipherChunk(0, keyBytes);
+    if (first === null) {
+      return null;
+    }
+    var parts = [first];
+    for (var i = 1; i < count; i++) {
+      var part = decipherChunk(i, keyBytes);
+      if (part === null) {
+        return null;
+      }
+      parts.push(part);
+    }
+    // A byte order mark that the page file began with is no text of the
+    // page: written before the doctype it would put the page into quirks
+    // mode and show as a blank line.
+    return restoreCharacters(parts.join('')).replace(/^\uFEFF/, '');
+  }
+
+  // ---- Remembered logins ------------------------------------------------
+
+  function usesCookies() {
+    var p = window.location.protocol;
+    return p === 'http:' || p === 'https:';
+  }
+
+  function webStorage(kind) {
+    try {
+      return window[kind] || null; // access throws where storage is blocked
+    } catch (e) {
+      return null;
+    }
+  }
+
+  function readCookie(name) {
+    var all = String(document.cookie || '').split(';');
+    for (var i = 0; i < all.length; i++) {
+      var item = all[i].replace(/^\s+/, '');
+      if (item.indexOf(name + '=') === 0) {
+        return item.substring(name.length + 1);
+      }
+    }
+    return '';
+  }
+
+  // expires: 0 for a session cookie, a time in the past to delete it.
+  function writeCookie(name, value, expires) {
+    var text = name + '=' + value + '; path=/; SameSite=Lax';
+    if (expires !== 0) {
+      text += '; expires=' + new Date(expires).toUTCString();
+    }
+    if (window.location.protocol === 'https:') {
+      text += '; Secure';
+    }
+    document.cookie = text;
+  }
+
+  function storageKind(store) {
+    return store === KEEP_STORE ? 'localStorage' : 'sessionStorage';
+  }
+
+  function readStore(store) {
+    if (usesCookies()) {
+      return readCookie(store);
+    }
+    var s = webStorage(storageKind(store));
+    return s ? String(s.getItem(store) || '') : '';
+  }
+
+  // Entries are "material" or "material~expiry" joined by dots.
+  function readEntries(store) {
+    var raw = readStore(store);
+    var list = raw ? raw.split('.') : [];
+    var now = nowMs();
+    var out = [];
+    for (var i = 0; i < list.length; i++) {
+      var parts = list[i].split('~');
+      var expires = parts.length > 1 ? parseInt(parts[1], 10) : 0;
+      if (parts[0] && (parts.length === 1 || expires > now)) {
+        out.push({ material: parts[0], expires: expires });
+      }
+    }
+    return out;
+  }
+
+  function writeEntries(store, entries) {
+    var texts = [];
+    var latest = 0;
+    for (var i = 0; i < entries.length && i < MAX_ENTRIES; i++) {
+      var e = entries[i];
+      texts.push(e.expires ? e.material + '~' + e.expires : e.material);
+      latest = Math.max(latest, e.expires);
+    }
+    var value = texts.join('.');
+    if (usesCookies()) {
+      writeCookie(store, value, value ? latest : 1);
+      return;
+    }
+    var s = webStorage(storageKind(store));
+    if (s) {
+      if (value) {
+        s.setItem(store, value);
+      } else {
+        s.removeItem(store);
+      }
+    }
+  }
+
+  function remember(material) {
+    var store;
+    var expires = 0;
+    if (cfg.expireType === 1) {
+      store = SESSION_STORE;
+    } else if (cfg.expireType === 2 && cfg.expireDays > 0) {
+      store = KEEP_STORE;
+      expires = nowMs() + cfg.expireDays * DAY_MS;
+    } else {
+      return;
+    }
+    try {
+      var entries = readEntries(store);
+      var kept = [{ material: material, expires: expires }];
+      for (var i = 0; i < entries.length; i++) {
+        if (entries[i].material !== material) {
+          kept.push(entries[i]);
+        }
+      }
+      writeEntries(store, kept);
+    } catch (e) {
+      // a browser that refuses storage simply asks again next time
+    }
+  }
+
+  function rememberedMaterials() {
+    var out = [];
+    var stores = [SESSION_STORE, KEEP_STORE];
+    for (var s = 0; s < stores.length; s++) {
+      try {
+        var entries = readEntries(stores[s]);
+        for (var i = 0; i < entries.length; i++) {
+          out.push(entries[i].material);
+        }
+      } catch (e) {
+        // unreadable storage holds nothing
+      }
+    }
+    return out;
+  }
+
+  function forgetAll() {
+    var names = [SESSION_STORE, KEEP_STORE, REFRESH_STORE];
+    var kinds = ['sessionStorage', 'localStorage'];
+    for (var i = 0; i < names.length; i++) {
+      try {
+        writeCookie(names[i], '', 1);
+      } catch (e) {
+        // no cookies here
+      }
+      for (var k = 0; k < kinds.length; k++) {
+        try {
+          var s = webStorage(kinds[k]);
+          if (s) {
+            s.removeItem(names[i]);
+          }
+        } catch (e2) {
+          // nothing stored
+        }
+      }
+    }
+  }
+
+  function isLogoutRequest() {
+    return window.location.hash === LOGOUT_FRAGMENT;
+  }
+
+  // Drops the log-out fragment, so that reloading after the next login does
+  // not log out again.
+  function clearFragment() {
+    try {
+      if (window.history && window.history.replaceState) {
+        var loc = window.location;
+        window.history.replaceState(null, '', loc.pathname + loc.search);
+      }
+    } catch (e) {
+      // some browsers refuse this for file:// pages; harmless
+    }
+  }
+
+  // ---- Internet Explorer refresh ----------------------------------------
+
+  function isInternetExplorer() {
+    return typeof document.documentMode === 'number';
+  }
+
+  // Before the refresh the login is handed to the next load, which then
+  // opens the page without asking and without refreshing again.
+  function handOver(material) {
+    var value = material + '~' + (nowMs() + REFRESH_MS);
+    try {
+      var s = webStorage('sessionStorage');
+      if (s) {
+        s.setItem(REFRESH_STORE, value);
+        if (s.getItem(REFRESH_STORE) === value) {
+          return true;
+        }
+      }
+    } catch (e) {
+      // try a cookie instead
+    }
+    try {
+      writeCookie(REFRESH_STORE, value, 0);
+      return readCookie(REFRESH_STORE) === value;
+    } catch (e2) {
+      return false;
+    }
+  }
+
+  function takeHandOver() {
+    var value = '';
+    try {
+      var s = webStorage('sessionStorage');
+      if (s) {
+        value = String(s.getItem(REFRESH_STORE) || '');
+        s.removeItem(REFRESH_STORE);
+      }
+    } catch (e) {
+      // nothing handed over
+    }
+    try {
+      if (!value) {
+        value = readCookie(REFRESH_STORE);
+      }
+      if (readCookie(REFRESH_STORE)) {
+        writeCookie(REFRESH_STORE, '', 1);
+      }
+    } catch (e2) {
+      // nothing handed over
+    }
+    var parts = value.split('~');
+    return parts.length === 2 && parseInt(parts[1], 10) > nowMs() ? parts[0] : '';
+  }
+
+  // ---- Showing the page -------------------------------------------------
+
+  function byId(id) {
+    try {
+      return document.getElementById(id);
+    } catch (e) {
+      return null;
+    }
+  }
+
+  function scrollToAnchor() {
+    var hash = window.location.hash;
+    if (!hash || hash.length < 2 || hash === LOGOUT_FRAGMENT) {
+      return;
+    }
+    var name = hash.substring(1);
+    try {
+      name = decodeURIComponent(name);
+    } catch (e) {
+      // keep the raw name
+    }
+    var scroll = function () {
+      try {
+        var target = document.getElementById(name);
+        if (!target && document.getElementsByName) {
+          target = document.getElementsByName(name)[0];
+        }
+        if (target && target.scrollIntoView) {
+          target.scrollIntoView();
+        }
+      } catch (e) {
+        // the anchor is gone; stay at the top
+      }
+    };
+    scroll();
+    // Images loading later move the anchor; scroll again once they are in.
+    try {
+      if (window.addEventListener) {
+        window.addEventListener('load', scroll, false);
+      } else if (window.attachEvent) {
+        window.attachEvent('onload', scroll);
+      }
+    } catch (e2) {
+      // the first scroll has to do
+    }
+  }
+
+  // refresh: false when the page is opened from a hand-over, so that the
+  // Internet Explorer refresh happens only once.
+  function showPage(text, material, refresh) {
+    var reload = refresh && cfg.refreshIE && isInternetExplorer() && handOver(material);
+    document.open();
+    if (reload) {
+      document.write(text);
+      document.close();
+      window.location.reload();
+      return;
+    }
+    writeProgressively(text);
+  }
+
+  // A large page is handed to the parser in slices that double in size,
+  // with a pause for the browser after each: the top of the page shows at
+  // once instead of after the whole text has been parsed, the window stays
+  // responsive, and the few slices cost little more than a single write
+  // (many small ones would relayout the growing page again and again).
+  // A cut never splits a surrogate pair.
+  var FIRST_SLICE = 65536;
+
+  function writeProgressively(text, start, size) {
+    start = start || 0;
+    size = size || FIRST_SLICE;
+    var end = Math.min(text.length, start + size);
+    if (end < text.length) {
+      var last = text.charCodeAt(end - 1);
+      if (last >= 0xd800 && last <= 0xdbff) {
+        end++;
+      }
+    }
+    document.write(text.substring(start, end));
+    if (end >= text.length) {
+      finishPage();
+      return;
+    }
+    setTimeout(function () {
+      writeProgressively(text, end, size * 2);
+    }, 0);
+  }
+
+  function finishPage() {
+    document.close();
+    scrollToAnchor();
+  }
+
+  function setText(element, text) {
+    if ('textContent' in element) {
+      element.textContent = text;
+    } else {
+      element.innerText = text;
+    }
+  }
+
+  function showError(fields) {
+    var box = byId('vxperror');
+    if (box) {
+      setText(box, cfg.alertText || DEFAULT_ERROR);
+    }
+    for (var i = 0; i < fields.length; i++) {
+      var field = byId(fields[i]);
+      if (field && field.setAttribute) {
+        field.setAttribute('aria-invalid', 'true');
+      }
+    }
+  }
+
+  function wrongLogin() {
+    if (cfg.incorrectMode === 1 && cfg.redirectUrl) {
+      if (cfg.redirectTarget === '') {
+        window.location.href = cfg.redirectUrl;
+        return;
+      }
+      showError(FIELDS);
+      window.open(cfg.redirectUrl, cfg.redirectTarget);
+      return;
+    }
+    showError(FIELDS);
+    if (cfg.alertText) {
+      window.alert(cfg.alertText);
+    }
+    var pass = byId('vxppass');
+    if (pass) {
+      pass.value = '';
+      if (pass.focus) {
+        pass.focus();
+      }
+    }
+  }
+
+  function onSubmit(event) {
+    try {
+      if (event && event.preventDefault) {
+        event.preventDefault();
+      }
+    } catch (e) {
+      // the return value stops the submit as well
+    }
+    try {
+      var material = typedMaterial();
+      var text = material ? openWith(material) : null;
+      if (text === null) {
+        wrongLogin();
+      } else {
+        remember(material);
+        showPage(text, material, true);
+      }
+    } catch (e2) {
+      try {
+        wrongLogin();
+      } catch (e3) {
+        // nothing more can be done
+      }
+    }
+    return false;
+  }
+
+  function wireForm() {
+    var form = byId('vxpform');
+    if (form) {
+      form.onsubmit = onSubmit;
+    }
+    var first = byId(FIELDS[0]);
+    if (first && first.focus) {
+      try {
+        first.focus();
+      } catch (e) {
+        // a hidden field cannot take the focus
+      }
+    }
+  }
+
+  function rememberedLogin() {
+    var materials = rememberedMaterials();
+    for (var i = 0; i < materials.length; i++) {
+      var text = openWith(materials[i]);
+      if (text !== null) {
+        return { material: materials[i], text: text };
+      }
+    }
+    return null;
+  }
+
+  function check() {
+    try {
+      cfg = readSettings();
+      var handed = takeHandOver();
+      if (isLogoutRequest()) {
+        forgetAll();
+        clearFragment();
+      } else {
+        var handedText = handed ? openWith(handed) : null;
+        if (handedText !== null) {
+          showPage(handedText, handed, false);
+          return;
+        }
+        if (cfg.expireType === 1 || cfg.expireType === 2) {
+          var found = rememberedLogin();
+          if (found) {
+            showPage(found.text, found.material, true);
+            return;
+          }
+        }
+      }
+    } catch (e) {
+      // whatever failed, the visitor can still log in by hand
+    }
+    try {
+      wireForm();
+    } catch (e2) {
+      // a template without the form shows no login
+    }
+  }
