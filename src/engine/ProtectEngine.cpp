@@ -104,8 +104,11 @@ bool WriteAllTo(int fd, const char* data, qint64 size, int* errorCode)
     return true;
 }
 
-// The same for a page already in memory.
-bool WriteCopyWithPermissions(const QByteArray& contents, mode_t mode, const QString& to, int* errorCode)
+// Writes a file through a temporary file in its folder that is renamed over
+// it at the end, so an existing file is only ever replaced by a complete
+// one. `fill` writes the contents into the descriptor and returns 0 or an
+// errno value.
+bool ReplaceFile(const QString& to, mode_t mode, const std::function<int(int)>& fill, int* errorCode)
 {
     QByteArray tempPath = Native(to) + ".XXXXXX";
     const int out = ::mkstemp(tempPath.data());
@@ -113,13 +116,7 @@ bool WriteCopyWithPermissions(const QByteArray& contents, mode_t mode, const QSt
         *errorCode = errno;
         return false;
     }
-    int err = 0;
-    if (::fchmod(out, mode) != 0) {
-        err = errno;
-    }
-    if (err == 0) {
-        WriteAllTo(out, contents.constData(), contents.size(), &err);
-    }
+    int err = ::fchmod(out, mode) != 0 ? errno : fill(out);
     if (::close(out) != 0 && err == 0) {
         err = errno;
     }
@@ -134,66 +131,44 @@ bool WriteCopyWithPermissions(const QByteArray& contents, mode_t mode, const QSt
     return true;
 }
 
+// A backup of a page already in memory.
+bool WriteCopyWithPermissions(const QByteArray& contents, mode_t mode, const QString& to, int* errorCode)
+{
+    return ReplaceFile(to, mode, [&contents](int fd) {
+        int err = 0;
+        WriteAllTo(fd, contents.constData(), contents.size(), &err);
+        return err;
+    }, errorCode);
+}
+
+// A backup of a page too large to hold, copied in blocks.
 bool CopyWithPermissions(const QString& from, const QString& to, int* errorCode)
 {
-    const QByteArray source = Native(from);
-    const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
+    const int in = ::open(Native(from).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         *errorCode = errno;
         return false;
     }
     struct stat st {};
     ::fstat(in, &st);
-    QByteArray tempPath = Native(to) + ".XXXXXX";
-    const int out = ::mkstemp(tempPath.data());
-    if (out < 0) {
-        *errorCode = errno;
-        ::close(in);
-        return false;
-    }
-    int err = 0;
-    if (::fchmod(out, st.st_mode & 07777) != 0) {
-        err = errno;
-    }
-    char buffer[64 * 1024];
-    while (err == 0) {
-        const ssize_t n = ::read(in, buffer, sizeof(buffer));
-        if (n < 0) {
-            if (errno == EINTR) {
+    const bool ok = ReplaceFile(to, st.st_mode & 07777, [in](int fd) {
+        char buffer[64 * 1024];
+        while (true) {
+            const ssize_t n = ::read(in, buffer, sizeof(buffer));
+            if (n < 0 && errno == EINTR) {
                 continue;
             }
-            err = errno;
-            break;
-        }
-        if (n == 0) {
-            break;
-        }
-        ssize_t done = 0;
-        while (done < n) {
-            const ssize_t w = ::write(out, buffer + done, size_t(n - done));
-            if (w < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                err = errno;
-                break;
+            if (n <= 0) {
+                return n < 0 ? errno : 0;
             }
-            done += w;
+            int err = 0;
+            if (!WriteAllTo(fd, buffer, n, &err)) {
+                return err;
+            }
         }
-    }
+    }, errorCode);
     ::close(in);
-    if (::close(out) != 0 && err == 0) {
-        err = errno;
-    }
-    if (err == 0 && ::rename(tempPath.constData(), Native(to).constData()) != 0) {
-        err = errno;
-    }
-    if (err != 0) {
-        ::unlink(tempPath.constData());
-        *errorCode = err;
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 bool IsAscii(const QByteArray& bytes)

@@ -384,3 +384,32 @@ TEST(NumericEntities, encodesEveryUnitFrom128)
     EXPECT_EQ(CProtectEngine::EncodeNumericEntities(QString::fromUtf8("\xf0\x9f\x98\x80")),
               QStringLiteral("&#55357;&#56832;"));
 }
+
+TEST_F(Engine, pagesTooLargeToHoldAreStreamedWithTheSameResult)
+{
+    // Larger than what the run reads into memory at once.
+    QByteArray big = "<html><head><title>big</title></head><body>\n";
+    const QByteArray line = "<p>caf\xc3\xa9 " + QByteArray(80, 'x') + "</p>\n";
+    while (big.size() < 9 * 1024 * 1024) {
+        big += line;
+    }
+    big += "</body></html>\n";
+    data.m_listFiles = {Page("big.htm", big), Page("small.htm", big.left(4096))};
+    RecordingList list;
+    CProtectEngine engine(&data, &list);
+    ASSERT_TRUE(engine.ProtectAll());
+    ASSERT_EQ(list.rows.size(), 2);
+    EXPECT_EQ(list.rows[0].second, QStringLiteral("Protected"));
+    EXPECT_EQ(ReadFile(Path("big.htm.original")), big);
+    QByteArray expected = big;
+    expected.replace("\xc3\xa9", "&#233;");
+    EXPECT_EQ(Unlocked(Path("big.htm")), expected);
+
+    // Both ways of reading find the marker of a protected page.
+    QString result;
+    EXPECT_TRUE(engine.IsProtected(Path("big.htm"), result));
+    engine.SetRestoreQuestion([](const QString&) { return CProtectEngine::Answer::No; });
+    ASSERT_TRUE(engine.ProtectAll());
+    EXPECT_EQ(list.rows[0].second, QStringLiteral("Protected before"));
+    EXPECT_EQ(list.rows[1].second, QStringLiteral("Protected before"));
+}
