@@ -62,6 +62,15 @@ QByteArray CCredentialTable::ScrambleBytes(const QByteArray& data, const QByteAr
     const auto* d = reinterpret_cast<const unsigned char*>(data.constData());
     const auto* kb = reinterpret_cast<const unsigned char*>(key.constData());
     auto* o = reinterpret_cast<unsigned char*>(out.data());
+    if ((k & (k - 1)) == 0) {
+        // Page keys are 32 bytes: with a power of two the positions are masks,
+        // and the loop is simple enough for the compiler to vectorise.
+        const qsizetype mask = k - 1;
+        for (qsizetype i = 0; i < n; ++i) {
+            o[i] = static_cast<unsigned char>((d[i] ^ kb[i & mask]) + kb[(n - 1 - i) & mask]);
+        }
+        return out;
+    }
     // The two key positions walk up and down the key without a division.
     qsizetype up = 0;
     qsizetype down = (n - 1) % k;
