@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-tools-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev
+    qt6-base-dev qt6-tools-dev qt6-svg-dev qt6-webengine-dev libgl1-mesa-dev libxkbcommon-dev
     libgtest-dev
     python3
 )

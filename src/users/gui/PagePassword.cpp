@@ -1,0 +1,6 @@
+#include "users/gui/PagePassword.h"
+
+CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
+    : CPropertyViewPage(frame, QStringLiteral("Password"), parent)
+{
+}

@@ -1,0 +1,85 @@
+#include "widgets/FileDialog.h"
+
+#include <QFileDialog>
+
+namespace {
+struct TestState
+{
+    bool testMode = false;
+    QStringList answers;
+};
+
+TestState& State()
+{
+    static TestState state;
+    return state;
+}
+
+bool TakeAnswer(QString* answer)
+{
+    TestState& state = State();
+    if (!state.testMode) {
+        return false;
+    }
+    *answer = state.answers.isEmpty() ? QString() : state.answers.takeFirst();
+    return true;
+}
+} // namespace
+
+void FileDialog::SetNextFileNames(const QStringList& answers)
+{
+    State().answers = answers;
+}
+
+void FileDialog::SetTestMode(bool on)
+{
+    State().testMode = on;
+}
+
+QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                    const QString& directory)
+{
+    QString answer;
+    if (TakeAnswer(&answer)) {
+        return answer;
+    }
+    return QFileDialog::getOpenFileName(parent, caption, directory, filter);
+}
+
+QStringList FileDialog::GetOpenFileNames(QWidget* parent, const QString& caption, const QString& filter,
+                                         const QString& directory)
+{
+    QString answer;
+    if (TakeAnswer(&answer)) {
+        return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
+    }
+    return QFileDialog::getOpenFileNames(parent, caption, directory, filter);
+}
+
+QString FileDialog::GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                    const QString& suggestedPath, const QString& defaultSuffix)
+{
+    QString answer;
+    if (TakeAnswer(&answer)) {
+        return answer;
+    }
+    QFileDialog dialog(parent, caption, suggestedPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!defaultSuffix.isEmpty()) {
+        dialog.setDefaultSuffix(defaultSuffix);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return dialog.selectedFiles().first();
+}
+
+QString FileDialog::GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory)
+{
+    QString answer;
+    if (TakeAnswer(&answer)) {
+        return answer;
+    }
+    return QFileDialog::getExistingDirectory(parent, caption, directory);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The program's message boxes, captioned "Wendlock": messages with the
+// warning icon and OK, questions with Yes, No and Cancel (only Yes
+// proceeds). Tests queue the answers instead of clicking, so no test ever
+// blocks on a modal box, and can read back what was shown.
+class MessageBox final
+{
+public:
+    static void Warning(QWidget* parent, const QString& text);
+    static void Information(QWidget* parent, const QString& text);
+    // Yes, No or Cancel.
+    static QMessageBox::StandardButton Question(QWidget* parent, const QString& text);
+
+    // Test hooks: while answers are queued, no box is shown; a message
+    // takes (and ignores) one queued answer if there is one.
+    static void SetNextAnswers(const QList<QMessageBox::StandardButton>& answers);
+    static void SetTestMode(bool on);
+    static QStringList ShownTexts();
+    static void ClearShownTexts();
+
+private:
+    static QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                            QMessageBox::StandardButtons buttons);
+};
