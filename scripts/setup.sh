@@ -8,6 +8,10 @@ PACKAGES=(
     qt6-base-dev qt6-tools-dev qt6-svg-dev qt6-webengine-dev libgl1-mesa-dev libxkbcommon-dev
     libgtest-dev
     python3
+    # A virtual X display for looking at the windows (xvfb-run).
+    xvfb
+    # The fuzz targets (libFuzzer) and readable sanitizer reports.
+    clang libclang-rt-dev llvm
 )
 # Browser tests and the optional Web preview.
 if [[ "${WENDLOCK_SETUP_BROWSER:-1}" == "1" ]]; then

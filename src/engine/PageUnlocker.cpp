@@ -45,7 +45,13 @@ bool ParseArray(QByteArrayView text, QByteArrayView opening, qsizetype from, QLi
 QByteArrayView Variable(QByteArrayView text, const char* name, qsizetype before)
 {
     const QByteArray opening = QByteArray("var ") + name + '=';
-    const qsizetype at = text.first(before).lastIndexOf(QByteArrayView(opening));
+    const QByteArrayView statements = text.first(before);
+    // Qt 6.4's lastIndexOf reads before the view when the needle is the
+    // longer one; a damaged page can put the array right at its start.
+    if (statements.size() < opening.size()) {
+        return {};
+    }
+    const qsizetype at = statements.lastIndexOf(QByteArrayView(opening));
     if (at < 0) {
         return {};
     }

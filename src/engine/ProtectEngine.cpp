@@ -70,9 +70,9 @@ qsizetype FindTag(const QByteArray& line, const char* tag)
     return -1;
 }
 
-// A page is replaced by renaming the new text over it. That needs a
-// writable page (a read-only page stays as it is, as a user expects) and a
-// writable folder.
+// A page is replaced by renaming the new text over it, which a read-only
+// folder refuses anyway; a read-only page stays as it is too, as a user
+// expects, even where its folder would allow the rename.
 bool CanReplace(const QString& path, mode_t* mode)
 {
     struct stat st {};
@@ -80,9 +80,7 @@ bool CanReplace(const QString& path, mode_t* mode)
         return false;
     }
     *mode = st.st_mode & 07777;
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString folder = slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
-    return ::access(Native(folder).constData(), W_OK) == 0;
+    return true;
 }
 
 // Copies a page to its backup through a temporary file, so an existing

@@ -1,76 +1,168 @@
 #include "files/WebFileFilter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-
 #include <dirent.h>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 QString CWebFileFilter::WebFileExtensions()
 {
-    return QStringLiteral("*.htm;*.html;*.shtm;*.shtml;*.hta;*.htc;*.asp;*.aspx;*.php;*.php3;*.php4;*.php5;*.stm;"
-                          "*.ssi;*.cfm;*.cfml;*.xhtml;*.phtml;*.htt;*.htx;*.pvx;*.jsp;");
+    return QStringLiteral(
+        "*.htm;*.html;*.shtm;*.shtml;*.hta;*.htc;*.asp;*.aspx;*.php;*.php3;*.php4;*.php5;*.stm;"
+        "*.ssi;*.cfm;*.cfml;*.xhtml;*.phtml;*.htt;*.htx;*.pvx;*.jsp;");
+}
+
+const QStringList& CWebFileFilter::WebExtensionList()
+{
+    static const QStringList extensions = [] {
+        QStringList list;
+        const QStringList patterns = WebFileExtensions().split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (const QString& pattern : patterns) {
+            list.append(pattern.mid(2));
+        }
+        return list;
+    }();
+    return extensions;
 }
 
 bool CWebFileFilter::IsWebFileName(const QString& fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     QString extension = dot >= 0 ? fileName.mid(dot + 1) : fileName;
+    // Only A-Z fold: "İ" or "ſ" must not turn into a Latin letter.
     for (QChar& ch : extension) {
         if (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z')) {
             ch = QChar(ch.unicode() + ('a' - 'A'));
         }
     }
-    return WebFileExtensions().contains(QLatin1Char('.') + extension + QLatin1Char(';'));
+    return !extension.isEmpty() && WebExtensionList().contains(extension);
 }
 
 QString CWebFileFilter::NormalizeFolder(const QString& folder)
 {
-    QString result = folder;
-    while (result.endsWith(QLatin1Char('\\'))) {
-        result.chop(1);
+    qsizetype end = folder.size();
+    while (end > 0 && (folder.at(end - 1) == QLatin1Char('\\') || folder.at(end - 1) == QLatin1Char('/'))) {
+        --end;
     }
-    while (result.endsWith(QLatin1Char('/'))) {
-        result.chop(1);
+    return folder.left(end) + QLatin1Char('/');
+}
+
+QString CWebFileFilter::FullFolderPath(const QString& folder)
+{
+    QString path = NormalizeFolder(folder);
+    if (path.contains(QLatin1Char('\\')) && !QFileInfo(path).isDir()) {
+        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     }
-    return result + QLatin1Char('/');
+    path = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    if (!path.endsWith(QLatin1Char('/'))) {
+        path += QLatin1Char('/');
+    }
+    return path;
 }
 
 namespace {
-void ScanInto(const QString& folder, bool recursive, QStringList& out)
+
+using FolderId = std::pair<dev_t, ino_t>;
+
+class CScan final
 {
-    // readdir keeps the file system's own order, which is the order the
-    // folder scan promises.
-    const QByteArray native = QFile::encodeName(folder);
-    DIR* dir = ::opendir(native.constData());
-    if (!dir) {
-        return;
+public:
+    CScan(bool recursive, const CWebFileFilter::FileVisitor& onFile,
+          const CWebFileFilter::FolderVisitor& onFolder)
+        : m_bRecursive(recursive), m_onFile(onFile), m_onFolder(onFolder)
+    {
     }
-    while (const dirent* entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name == QLatin1String(".") || name == QLatin1String("..")) {
-            continue;
+
+    // `folder` ends with "/". Returns false when a visitor stopped the scan.
+    bool Scan(const QString& folder)
+    {
+        if (m_onFolder && !m_onFolder(folder)) {
+            return false;
         }
-        const QString path = folder + name;
-        struct stat st {};
-        if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-            continue;
+        const QByteArray native = QFile::encodeName(folder);
+        DIR* dir = ::opendir(native.constData());
+        if (!dir) {
+            return true;
         }
-        if (S_ISDIR(st.st_mode)) {
-            if (recursive) {
-                ScanInto(path + QLatin1Char('/'), recursive, out);
+        // A link may lead back to a folder that is being scanned; entering
+        // it again would never end.
+        struct stat self
+        {
+        };
+        const bool tracked = ::fstat(::dirfd(dir), &self) == 0;
+        if (tracked) {
+            const FolderId id{self.st_dev, self.st_ino};
+            for (const FolderId& open : m_openFolders) {
+                if (open == id) {
+                    ::closedir(dir);
+                    return true;
+                }
             }
-        } else if (CWebFileFilter::IsWebFileName(name)) {
-            out.append(path);
+            m_openFolders.push_back(id);
         }
+        bool go = true;
+        while (go) {
+            const dirent* entry = ::readdir(dir);
+            if (!entry) {
+                break;
+            }
+            const char* rawName = entry->d_name;
+            if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0'))) {
+                continue;
+            }
+            bool isFolder = entry->d_type == DT_DIR;
+            if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+                // The type of what a link points to needs a stat; a dangling
+                // link counts as a file, like any entry that is not a folder.
+                const QByteArray entryPath = native + QByteArray(rawName);
+                struct stat st
+                {
+                };
+                isFolder = ::stat(entryPath.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+            }
+            if (isFolder) {
+                if (m_bRecursive) {
+                    go = Scan(folder + QFile::decodeName(rawName) + QLatin1Char('/'));
+                }
+                continue;
+            }
+            const QString name = QFile::decodeName(rawName);
+            if (CWebFileFilter::IsWebFileName(name)) {
+                go = m_onFile(folder + name);
+            }
+        }
+        if (tracked) {
+            m_openFolders.pop_back();
+        }
+        ::closedir(dir);
+        return go;
     }
-    ::closedir(dir);
-}
+
+private:
+    bool m_bRecursive;
+    const CWebFileFilter::FileVisitor& m_onFile;
+    const CWebFileFilter::FolderVisitor& m_onFolder;
+    std::vector<FolderId> m_openFolders;
+};
+
 } // namespace
+
+bool CWebFileFilter::ScanFolder(const QString& folder, bool recursive, const FileVisitor& onFile,
+                                const FolderVisitor& onFolder)
+{
+    CScan scan(recursive, onFile, onFolder);
+    return scan.Scan(FullFolderPath(folder));
+}
 
 QStringList CWebFileFilter::ScanFolder(const QString& folder, bool recursive)
 {
-    QStringList out;
-    ScanInto(NormalizeFolder(folder), recursive, out);
-    return out;
+    QStringList found;
+    ScanFolder(folder, recursive, [&found](const QString& path) {
+        found.append(path);
+        return true;
+    });
+    return found;
 }

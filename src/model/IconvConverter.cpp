@@ -74,6 +74,11 @@ void CIconvConverter::Convert(QByteArrayView bytes, QByteArray& utf16)
     while (inLeft > 0) {
         const int error = Pump(m_decoder, &in, &inLeft, utf16);
         if (error == EILSEQ) {
+            // A letter held back for a combining mark (Windows-1255, -1258)
+            // comes before the replacement of the byte that follows it.
+            if (!m_options.shiftState) {
+                Pump(m_decoder, nullptr, nullptr, utf16);
+            }
             const char16_t replacement = QChar::ReplacementCharacter;
             utf16.append(reinterpret_cast<const char*>(&replacement), 2);
             const size_t skip = std::min(inLeft, size_t(m_options.skipOnError));

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QString>
-
+#include <QStringList>
 #include <functional>
 
 class QTreeWidget;
+class QUrl;
 class QWidget;
 
 // The five operations the list pages (Files, Template, Result) offer on the
@@ -14,7 +15,14 @@ class QWidget;
 class CShellOperations final
 {
 public:
-    enum class Operation { Open, Edit, OpenWith, OpenFolder, Properties };
+    enum class Operation
+    {
+        Open,
+        Edit,
+        OpenWith,
+        OpenFolder,
+        Properties
+    };
 
     // Runs `op` on the path in `pathColumn` of the list's first selected row.
     static void Run(Operation op, QWidget* page, QTreeWidget* list, int pathColumn);
@@ -29,8 +37,20 @@ public:
     // separator, else up to its last "/" or "\"; a bare name gets "/".
     static QString FolderOf(const QString& path);
 
+    // Opens an address (a web page, "mailto:", a local file) with the
+    // desktop's handler; false when nothing could be started.
+    static bool OpenUrl(const QUrl& url);
+    // Starts a program, detached; command[0] is the program. False when it
+    // could not be started.
+    static bool StartProgram(const QStringList& command);
+
     // Test hook: with a recorder set, nothing is launched; the recorder
     // gets the operation's name ("open", "edit", "openwith", "folder",
-    // "properties") and its target.
-    static void SetRecorderForTests(std::function<void(const QString& action, const QString& target)> recorder);
+    // "properties", and "url" and "launch" for the two calls above) and its
+    // target (the command of "launch" joined by blanks).
+    static void
+    SetRecorderForTests(std::function<void(const QString& action, const QString& target)> recorder);
+    // What OpenUrl and StartProgram answer while a recorder is set (true
+    // unless a test says otherwise).
+    static void SetLaunchResultForTests(bool ok);
 };

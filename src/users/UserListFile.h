@@ -13,19 +13,23 @@ class CUserListFile final
 public:
     // Splits one line into its fields. A quoted field runs to the next
     // lone double quote (a doubled quote inside it stands for one quote)
-    // and the character after its closing quote is skipped; an unquoted
-    // field runs to the next comma. No empty field after a final comma.
+    // and the character after its closing quote is skipped, whatever it is;
+    // an unquoted field runs to the next comma. No empty field is produced
+    // after a final comma, and blanks around fields belong to the fields.
     static QStringList SplitListLine(const QString& line);
 
-    // Appends the users of a file to `users`: lines are trimmed, blank
-    // lines and lines of fewer than two fields skipped, and a user name that
-    // is already listed (exact comparison) keeps its first row. Returns the
-    // number of users added, or -1 when the file cannot be read.
+    // Appends the users of a file after those already in `users`: lines are
+    // trimmed, blank lines and lines of fewer than two fields skipped, fields
+    // after the fifth ignored, and a user name that is already listed (exact,
+    // case-sensitive comparison, earlier lines of the same file included)
+    // keeps its first row. Returns the number of users added, or -1 when the
+    // file cannot be opened (with the message in `errorMessage`).
     static int ImportUsers(const QString& path, QList<CUserListNode>& users, QString* errorMessage);
 
-    // Writes every user as "%s","%s","%s","%s","%s" CR LF, double quotes
-    // in values doubled. Refuses (and leaves an existing file untouched)
-    // when a value holds a character the file cannot store, or when the
-    // file cannot be written.
+    // Writes every user as "%s","%s","%s","%s","%s" CR LF, double quotes in
+    // values doubled. Refuses, with a message and leaving an existing file
+    // as it was, when a value holds a character above U+00FF (the file keeps
+    // one byte a character) or when the file cannot be written. The file is
+    // replaced in one step, so a failed write never leaves half a list.
     static bool ExportUsers(const QString& path, const QList<CUserListNode>& users, QString* errorMessage);
 };

@@ -7,6 +7,8 @@ struct TestState
 {
     bool testMode = false;
     QStringList answers;
+    QString lastCaption;
+    QString lastSuggestedPath;
 };
 
 TestState& State()
@@ -15,12 +17,14 @@ TestState& State()
     return state;
 }
 
-bool TakeAnswer(QString* answer)
+bool TakeAnswer(QString* answer, const QString& caption, const QString& suggestedPath)
 {
     TestState& state = State();
     if (!state.testMode) {
         return false;
     }
+    state.lastCaption = caption;
+    state.lastSuggestedPath = suggestedPath;
     *answer = state.answers.isEmpty() ? QString() : state.answers.takeFirst();
     return true;
 }
@@ -36,11 +40,21 @@ void FileDialog::SetTestMode(bool on)
     State().testMode = on;
 }
 
+QString FileDialog::LastCaption()
+{
+    return State().lastCaption;
+}
+
+QString FileDialog::LastSuggestedPath()
+{
+    return State().lastSuggestedPath;
+}
+
 QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,
                                     const QString& directory)
 {
     QString answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeAnswer(&answer, caption, directory)) {
         return answer;
     }
     return QFileDialog::getOpenFileName(parent, caption, directory, filter);
@@ -50,7 +64,7 @@ QStringList FileDialog::GetOpenFileNames(QWidget* parent, const QString& caption
                                          const QString& directory)
 {
     QString answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeAnswer(&answer, caption, directory)) {
         return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
     }
     return QFileDialog::getOpenFileNames(parent, caption, directory, filter);
@@ -60,7 +74,7 @@ QString FileDialog::GetSaveFileName(QWidget* parent, const QString& caption, con
                                     const QString& suggestedPath, const QString& defaultSuffix)
 {
     QString answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeAnswer(&answer, caption, suggestedPath)) {
         return answer;
     }
     QFileDialog dialog(parent, caption, suggestedPath, filter);
@@ -78,7 +92,7 @@ QString FileDialog::GetSaveFileName(QWidget* parent, const QString& caption, con
 QString FileDialog::GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory)
 {
     QString answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeAnswer(&answer, caption, directory)) {
         return answer;
     }
     return QFileDialog::getExistingDirectory(parent, caption, directory);

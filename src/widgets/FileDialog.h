@@ -27,4 +27,8 @@ public:
     // counts as cancelled.
     static void SetNextFileNames(const QStringList& answers);
     static void SetTestMode(bool on);
+    // In test mode: the caption and the suggested path or folder of the
+    // last dialog that would have been shown.
+    static QString LastCaption();
+    static QString LastSuggestedPath();
 };

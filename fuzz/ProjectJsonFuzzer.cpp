@@ -1,0 +1,32 @@
+// The JSON form of a project (wendlock-cli convert and show) on arbitrary
+// text. A JSON project that parses converts to a project file and back, and
+// to JSON and back, without losing or changing a value.
+#include "FuzzUtil.h"
+#include "cli/ProjectJson.h"
+#include "common/AppInfo.h"
+#include "model/AppGlobalData.h"
+#include "model/WendlockDoc.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    CAppGlobalData record;
+    QString error;
+    if (!CProjectJson::FromJson(FuzzUtil::Bytes(data, size), record, &error)) {
+        FUZZ_CHECK(!error.isEmpty());
+        FUZZ_CHECK(record == CAppGlobalData());
+        return 0;
+    }
+
+    CAppGlobalData fromJson;
+    FUZZ_CHECK(
+        CProjectJson::FromJson(CProjectJson::ToJson(record, AppInfo::ProgramVersion()), fromJson, &error));
+    FUZZ_CHECK(fromJson == record);
+
+    CAppGlobalData fromProject;
+    FUZZ_CHECK(
+        CWendlockDoc::ReadProjectBytes(CWendlockDoc::ProjectBytes(record), fromProject, nullptr, &error));
+    FUZZ_CHECK(fromProject == record);
+    return 0;
+}

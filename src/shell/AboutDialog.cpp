@@ -1,0 +1,52 @@
+#include "shell/AboutDialog.h"
+
+#include "common/AppInfo.h"
+#include "shell/ProductLinks.h"
+#include "widgets/AppIcons.h"
+#include "widgets/HyperlinkLabel.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("About %1").arg(AppInfo::DisplayName()));
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(AppIcons::Application().pixmap(48, 48));
+    icon->setAlignment(Qt::AlignTop);
+    auto* version = new QLabel(
+        QStringLiteral("%1 Version %2").arg(AppInfo::DisplayName(), AppInfo::ProgramVersion()), this);
+    version->setObjectName(QStringLiteral("versionLabel"));
+    m_pWebSite = new CHyperlinkLabel(ProductLinks::WebSite(), this);
+    m_pWebSite->setObjectName(QStringLiteral("webSiteLink"));
+    m_pEmail = new CHyperlinkLabel(ProductLinks::SupportEmail(), this);
+    m_pEmail->setObjectName(QStringLiteral("emailLink"));
+
+    auto* details = new QGridLayout;
+    details->addWidget(version, 0, 0, 1, 2);
+    details->addWidget(new QLabel(QStringLiteral("Website:"), this), 1, 0);
+    details->addWidget(m_pWebSite, 1, 1);
+    details->addWidget(new QLabel(QStringLiteral("Email:"), this), 2, 0);
+    details->addWidget(m_pEmail, 2, 1);
+    details->setColumnStretch(1, 1);
+    details->setVerticalSpacing(8);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addSpacing(12);
+    top->addLayout(details, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CAboutDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addSpacing(8);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}

@@ -1,0 +1,564 @@
+#include "shell/MainFrame.h"
+
+#include "app/RecentFileList.h"
+#include "common/AppInfo.h"
+#include "model/AppGlobalData.h"
+#include "model/WendlockDoc.h"
+#include "pages/PageResult.h"
+#include "shell/AboutDialog.h"
+#include "shell/HelpTopics.h"
+#include "shell/ProductLinks.h"
+#include "shell/PropertyViewPage.h"
+#include "shell/ProtectRun.h"
+#include "shell/ShellOperations.h"
+#include "shell/VersionCheck.h"
+#include "shell/WendlockView.h"
+#include "templates/gui/PageTemplate.h"
+#include "widgets/AppIcons.h"
+#include "widgets/FileDialog.h"
+#include "widgets/MessageBox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+QString ProjectFilter()
+{
+    return QStringLiteral("Wendlock Project Files (*.vxp);;All Files (*)");
+}
+
+// Paths name the same project when they lead to the same file.
+bool SameFile(const QString& a, const QString& b)
+{
+    const QFileInfo fa(a);
+    const QFileInfo fb(b);
+    if (fa.exists() && fb.exists()) {
+        return fa.canonicalFilePath() == fb.canonicalFilePath();
+    }
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+// Save goes through Save As when the file is gone or may not be written.
+bool CanSaveInPlace(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.isFile() && info.permissions().testFlag(QFileDevice::WriteOwner) &&
+           info.isWritable();
+}
+
+CProtectEngine::Answer ToAnswer(QMessageBox::StandardButton button)
+{
+    switch (button) {
+    case QMessageBox::Yes:
+        return CProtectEngine::Answer::Yes;
+    case QMessageBox::No:
+        return CProtectEngine::Answer::No;
+    default:
+        return CProtectEngine::Answer::Cancel;
+    }
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CWendlockDoc* doc, CRecentFileList* recentFiles, QWidget* parent)
+    : QMainWindow(parent), m_pDoc(doc), m_pRecentFiles(recentFiles)
+{
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowIcon(AppIcons::Application());
+    setAcceptDrops(true);
+
+    m_pView = new CWendlockView(this, this);
+    setCentralWidget(m_pView);
+    connect(m_pView->PageResult(), &CPageResult::protectRequested, this, &CMainFrame::OnProtect);
+
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    // The menus show no shortcut text (only "F1" beside Contents), so the
+    // keys are the frame's own shortcuts rather than the actions'.
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), ID_FILE_NEW);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), ID_PROTECT);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, &CMainFrame::OnHelpKey);
+
+    // Loading a project is no change of the user's: whatever a page
+    // reports while it loads, the document stays unmodified.
+    m_pDoc->SetPageHooks(
+        [this] {
+            LoadPages();
+            m_pDoc->SetModifiedFlag(false);
+        },
+        [this] { SavePages(); });
+    UpdateTitle();
+}
+
+CMainFrame::~CMainFrame()
+{
+    m_pDoc->SetPageHooks({}, {});
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt,
+                                const QString& tip)
+{
+    QAction* action = menu->addAction(text);
+    action->setData(id);
+    action->setStatusTip(prompt);
+    action->setToolTip(tip);
+    m_actions.insert(id, action);
+    return action;
+}
+
+void CMainFrame::AddShortcut(const QKeySequence& key, int id)
+{
+    auto* shortcut = new QShortcut(key, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, id] { m_actions.value(id)->trigger(); });
+}
+
+void CMainFrame::CreateMenus()
+{
+    QMenu* project = menuBar()->addMenu(QStringLiteral("&Project"));
+    connect(AddCommand(project, ID_FILE_NEW, QStringLiteral("&New Project"),
+                       QStringLiteral("Create a new project"), QStringLiteral("New Project")),
+            &QAction::triggered, this, &CMainFrame::OnFileNew);
+    connect(AddCommand(project, ID_FILE_OPEN, QStringLiteral("&Open Project..."),
+                       QStringLiteral("Open an existing project"), QStringLiteral("Open Project")),
+            &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    project->addSeparator();
+    connect(AddCommand(project, ID_FILE_SAVE, QStringLiteral("&Save Project"),
+                       QStringLiteral("Save the active project"), QStringLiteral("Save Project")),
+            &QAction::triggered, this, &CMainFrame::OnFileSave);
+    connect(AddCommand(project, ID_FILE_SAVE_AS, QStringLiteral("Save Project &As..."),
+                       QStringLiteral("Save the active project with a new name"),
+                       QStringLiteral("Save Project As")),
+            &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
+    project->addSeparator();
+    m_pRecentMenu = project->addMenu(QStringLiteral("&Recent Projects"));
+    m_pRecentMenu->setObjectName(QStringLiteral("recentMenu"));
+    RebuildRecentMenu();
+    project->addSeparator();
+    connect(AddCommand(project, ID_APP_EXIT, QStringLiteral("E&xit"),
+                       QStringLiteral("Quit the application; prompts to save project"),
+                       QStringLiteral("Exit")),
+            &QAction::triggered, this, &QWidget::close);
+
+    QMenu* protect = menuBar()->addMenu(QStringLiteral("Pro&tect"));
+    connect(AddCommand(protect, ID_PROTECT, QStringLiteral("&Protect"),
+                       QStringLiteral("Protect the files with password"), QStringLiteral("Password Protect")),
+            &QAction::triggered, this, &CMainFrame::OnProtect);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* toolbar =
+        AddCommand(view, ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"),
+                   QStringLiteral("Show or hide the toolbar"), QStringLiteral("Toggle ToolBar"));
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    QAction* status =
+        AddCommand(view, ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"),
+                   QStringLiteral("Show or hide the status bar"), QStringLiteral("Toggle StatusBar"));
+    status->setCheckable(true);
+    status->setChecked(true);
+    connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    connect(AddCommand(help, ID_HELP_CONTENTS, QStringLiteral("&Contents\tF1"),
+                       QStringLiteral("Show help contents"), QStringLiteral("Help")),
+            &QAction::triggered, this, &CMainFrame::OnHelpContents);
+    help->addSeparator();
+    connect(AddCommand(help, ID_SUPPORT_HOMEPAGE, QStringLiteral("Support &Homepage"),
+                       QStringLiteral("Go to the homepage for technical support or other"),
+                       QStringLiteral("Homepage")),
+            &QAction::triggered, this, &CMainFrame::OnSupportHomepage);
+    connect(AddCommand(help, ID_SUPPORT_EMAIL, QStringLiteral("Support &Email"),
+                       QStringLiteral("Send email to us for technical support or other"),
+                       QStringLiteral("Email")),
+            &QAction::triggered, this, &CMainFrame::OnSupportEmail);
+    help->addSeparator();
+    connect(AddCommand(help, ID_CHECK_NEW_VERSION, QStringLiteral("Check &new version..."),
+                       QStringLiteral("Check new version of Wendlock"), QStringLiteral("Check new version")),
+            &QAction::triggered, this, &CMainFrame::OnCheckNewVersion);
+    help->addSeparator();
+    connect(AddCommand(help, ID_APP_ABOUT, QStringLiteral("&About Wendlock..."), QString(),
+                       QStringLiteral("About")),
+            &QAction::triggered, this, &CMainFrame::OnAbout);
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_pToolBar = addToolBar(QStringLiteral("Tools"));
+    m_pToolBar->setObjectName(QStringLiteral("toolBar"));
+    m_pToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_pToolBar->setIconSize(QSize(16, 16));
+    // The buttons carry short labels of their own; they run the menu's
+    // commands and show the same prompts.
+    const auto addButton = [this](int id, const QIcon& icon, const QString& text) {
+        QAction* command = m_actions.value(id);
+        QAction* button = m_pToolBar->addAction(icon, text);
+        button->setData(id);
+        button->setToolTip(command->toolTip());
+        button->setStatusTip(command->statusTip());
+        connect(button, &QAction::triggered, command, &QAction::trigger);
+        if (QWidget* widget = m_pToolBar->widgetForAction(button)) {
+            widget->setMinimumSize(56, 42);
+        }
+    };
+    addButton(ID_FILE_NEW, AppIcons::NewProject(), QStringLiteral("New"));
+    addButton(ID_FILE_OPEN, AppIcons::OpenProject(), QStringLiteral("Open"));
+    addButton(ID_FILE_SAVE, AppIcons::SaveProject(), QStringLiteral("Save"));
+    m_pToolBar->addSeparator();
+    addButton(ID_PROTECT, AppIcons::Protect(), QStringLiteral("Protect"));
+    m_pToolBar->addSeparator();
+    addButton(ID_HELP_CONTENTS, AppIcons::Help(), QStringLiteral("Help"));
+
+    QAction* toggle = m_actions.value(ID_VIEW_TOOLBAR);
+    connect(toggle, &QAction::toggled, m_pToolBar, &QToolBar::setVisible);
+    connect(m_pToolBar, &QToolBar::visibilityChanged, toggle, [this, toggle](bool visible) {
+        // Hiding the whole window hides the toolbar too; only the user's
+        // choice counts.
+        if (isVisible()) {
+            toggle->setChecked(visible);
+        }
+    });
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    m_pIdleLabel = new QLabel(QStringLiteral("For Help, press F1"), this);
+    m_pIdleLabel->setObjectName(QStringLiteral("idleMessage"));
+    statusBar()->addWidget(m_pIdleLabel, 1);
+}
+
+void CMainFrame::RebuildRecentMenu()
+{
+    m_pRecentMenu->clear();
+    const QStringList files = m_pRecentFiles ? m_pRecentFiles->Files() : QStringList();
+    if (files.isEmpty()) {
+        QAction* none = m_pRecentMenu->addAction(QStringLiteral("Recent Project"));
+        none->setEnabled(false);
+        return;
+    }
+    for (int i = 0; i < files.size(); ++i) {
+        QString shown = QDir::toNativeSeparators(files.at(i));
+        shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction* entry = m_pRecentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        entry->setData(ID_FILE_MRU_FILE1 + i);
+        entry->setStatusTip(QStringLiteral("Open this project"));
+        connect(entry, &QAction::triggered, this, [this, i] { OnRecentFile(i); });
+    }
+}
+
+void CMainFrame::SetProjectModified(bool modified)
+{
+    m_pDoc->SetModifiedFlag(modified);
+}
+
+void CMainFrame::NotifyPasswordMode(int passwordMode)
+{
+    m_pView->PageTemplate()->OnPasswordModeChanged(passwordMode);
+}
+
+void CMainFrame::ShowStatusPrompt(const QString& text)
+{
+    if (text.isEmpty()) {
+        statusBar()->clearMessage();
+    } else {
+        statusBar()->showMessage(text);
+    }
+}
+
+void CMainFrame::ShowHelp(int context)
+{
+    CHelpTopics::Show(context);
+}
+
+void CMainFrame::LoadPages()
+{
+    m_pView->LoadPages(*m_pDoc->GetData());
+}
+
+void CMainFrame::SavePages()
+{
+    m_pView->SavePages(*m_pDoc->GetData());
+}
+
+void CMainFrame::UpdateTitle()
+{
+    setWindowTitle(QStringLiteral("%1 - %2").arg(m_pDoc->GetTitle(), AppInfo::DisplayName()));
+}
+
+QSize CMainFrame::InitialSize(const QSize& screen, bool* placeAtOrigin)
+{
+    const QSize standard(800, 600);
+    *placeAtOrigin = screen == standard;
+    if (screen.width() < standard.width() || screen.height() < standard.height()) {
+        return screen;
+    }
+    return standard;
+}
+
+bool CMainFrame::SaveModified()
+{
+    if (!m_pDoc->IsModified()) {
+        return true;
+    }
+    switch (MessageBox::Question(this, QStringLiteral("Save changes to %1?").arg(m_pDoc->GetTitle()))) {
+    case QMessageBox::Yes:
+        return OnFileSave();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::OnFileNew()
+{
+    if (!SaveModified()) {
+        return;
+    }
+    m_pDoc->OnNewDocument();
+    UpdateTitle();
+}
+
+void CMainFrame::OnFileOpen()
+{
+    const QString folder =
+        m_pDoc->GetPathName().isEmpty() ? QDir::homePath() : QFileInfo(m_pDoc->GetPathName()).absolutePath();
+    const QString path = FileDialog::GetOpenFileName(this, QStringLiteral("Open"), ProjectFilter(), folder);
+    if (!path.isEmpty()) {
+        OpenDocumentFile(path);
+    }
+}
+
+bool CMainFrame::OpenDocumentFile(const QString& path)
+{
+    if (path.isEmpty()) {
+        return false;
+    }
+    if (!m_pDoc->GetPathName().isEmpty() && SameFile(m_pDoc->GetPathName(), path)) {
+        raise();
+        activateWindow();
+        return true;
+    }
+    if (!SaveModified()) {
+        return false;
+    }
+    QString error;
+    if (!m_pDoc->OnOpenDocument(QFileInfo(path).absoluteFilePath(), &error)) {
+        MessageBox::Warning(this, error);
+        return false;
+    }
+    if (m_pRecentFiles) {
+        m_pRecentFiles->Add(m_pDoc->GetPathName());
+    }
+    RebuildRecentMenu();
+    UpdateTitle();
+    return true;
+}
+
+void CMainFrame::OnRecentFile(int index)
+{
+    if (!m_pRecentFiles || index < 0 || index >= m_pRecentFiles->Files().size()) {
+        return;
+    }
+    const QString path = m_pRecentFiles->Files().at(index);
+    // A project that can't be opened any more leaves the list.
+    if (!OpenDocumentFile(path) && !QFileInfo(path).isReadable()) {
+        m_pRecentFiles->Remove(index);
+        RebuildRecentMenu();
+    }
+}
+
+bool CMainFrame::OnFileSave()
+{
+    const QString path = m_pDoc->GetPathName();
+    if (path.isEmpty() || !CanSaveInPlace(path)) {
+        return OnFileSaveAs();
+    }
+    return DoSave(path);
+}
+
+bool CMainFrame::OnFileSaveAs()
+{
+    QString suggested = m_pDoc->GetPathName();
+    if (suggested.isEmpty()) {
+        suggested = QDir::home().filePath(m_pDoc->GetTitle() + QLatin1String(".vxp"));
+    } else if (QFileInfo(suggested).suffix().isEmpty()) {
+        suggested += QLatin1String(".vxp");
+    }
+    const QString path = FileDialog::GetSaveFileName(this, QStringLiteral("Save As"), ProjectFilter(),
+                                                     suggested, QStringLiteral("vxp"));
+    if (path.isEmpty()) {
+        return false;
+    }
+    return DoSave(path);
+}
+
+bool CMainFrame::DoSave(const QString& path)
+{
+    QString error;
+    if (!m_pDoc->OnSaveDocument(QFileInfo(path).absoluteFilePath(), &error)) {
+        MessageBox::Warning(this, error);
+        return false;
+    }
+    if (m_pRecentFiles) {
+        m_pRecentFiles->Add(m_pDoc->GetPathName());
+    }
+    RebuildRecentMenu();
+    UpdateTitle();
+    return true;
+}
+
+void CMainFrame::OnProtect()
+{
+    if (m_bProtecting) {
+        return;
+    }
+    if (!m_pView->ValidatePages()) {
+        return;
+    }
+    SavePages();
+    m_bProtecting = true;
+    int protectedCount = 0;
+    {
+        CAppGlobalData& data = *m_pDoc->GetData();
+        const int count = int(data.m_listFiles.size());
+        CProtectRun run(data, m_pView->PageResult());
+        run.SetRestoreQuestion([this](const QString& path) {
+            return ToAnswer(MessageBox::Question(this, CProtectEngine::RestoreQuestionText(path)));
+        });
+        // The progress window appears only for runs that take a while;
+        // Cancel stops after the current file.
+        QProgressDialog progress(this);
+        progress.setWindowTitle(AppInfo::DisplayName());
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(700);
+        progress.setAutoReset(false);
+        progress.setAutoClose(false);
+        progress.setRange(0, count);
+        progress.setMinimumWidth(420);
+        run.SetProgress([&progress](int index, int total, const QString& path) {
+            progress.setLabelText(QStringLiteral("Protecting file %1 of %2:\n%3")
+                                      .arg(index + 1)
+                                      .arg(total)
+                                      .arg(QFileInfo(path).fileName()));
+            progress.setValue(index);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return !progress.wasCanceled();
+        });
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        protectedCount = run.Run();
+        QApplication::restoreOverrideCursor();
+        progress.setValue(count);
+    }
+    m_bProtecting = false;
+    MessageBox::Warning(this,
+                        QStringLiteral("%1 file(s) have been protected successfully!").arg(protectedCount));
+}
+
+void CMainFrame::OnHelpContents()
+{
+    CHelpTopics::Show(0);
+}
+
+void CMainFrame::OnHelpKey()
+{
+    // F1 inside a page opens that page's topic; anywhere else the contents.
+    const QWidget* focus = QApplication::focusWidget();
+    CPropertyViewPage* page = m_pView->GetActivePage();
+    if (page && focus && page->isAncestorOf(focus)) {
+        ShowHelp(CWendlockView::HelpContext(m_pView->GetActiveIndex()));
+        return;
+    }
+    OnHelpContents();
+}
+
+void CMainFrame::OnSupportHomepage()
+{
+    CShellOperations::OpenUrl(QUrl(ProductLinks::SupportPage()));
+}
+
+void CMainFrame::OnSupportEmail()
+{
+    const QString subject =
+        QStringLiteral("Questions about %1 %2").arg(AppInfo::DisplayName(), AppInfo::ProgramVersion());
+    const QString body = QStringLiteral("Hello, I have some questions about %1 %2")
+                             .arg(AppInfo::DisplayName(), AppInfo::ProgramVersion());
+    const QString address =
+        QStringLiteral("mailto:%1?subject=%2&body=%3").arg(ProductLinks::SupportEmail(), subject, body);
+    if (!CShellOperations::OpenUrl(QUrl(address))) {
+        MessageBox::Warning(
+            this, QStringLiteral("Send mail failure!\nNo mail program or no default mail program on "
+                                 "your operation system."));
+    }
+}
+
+void CMainFrame::OnCheckNewVersion()
+{
+    CVersionCheck::CheckNewVersion(this, QUrl(ProductLinks::VersionFile()), AppInfo::ProgramVersion(),
+                                   ProductLinks::DownloadPage());
+}
+
+void CMainFrame::OnAbout()
+{
+    CAboutDialog about(this);
+    about.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_bProtecting || !SaveModified()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls()) {
+        for (const QUrl& url : event->mimeData()->urls()) {
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+        }
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths.append(url.toLocalFile());
+        }
+    }
+    event->acceptProposedAction();
+    // Opened after the drop has ended, so that the questions and messages
+    // of each open do not hold up the program the files came from.
+    QTimer::singleShot(0, this, [this, paths] {
+        activateWindow();
+        for (const QString& path : paths) {
+            OpenDocumentFile(path);
+        }
+    });
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "engine/ProtectEngine.h"
+
+#include <functional>
+
+class CAppGlobalData;
+class IResultList;
+
+// One protect run of the window: the engine walks the files list one file
+// at a time, so that the window can show how far it got, repaint, and stop
+// after the current file when the user cancels. Each file meets exactly the
+// engine's rules (restore-first question, backup, rewrite, result row).
+class CProtectRun final
+{
+public:
+    // Called before each file with its place in the list; false stops the
+    // run before that file.
+    using Progress = std::function<bool(int index, int count, const QString& path)>;
+
+    CProtectRun(const CAppGlobalData& data, IResultList* results);
+
+    void SetRestoreQuestion(CProtectEngine::RestoreQuestion question) { m_question = std::move(question); }
+    void SetProgress(Progress progress) { m_progress = std::move(progress); }
+
+    // Empties the result list, then protects the files in list order; the
+    // number of files that ended "Protected".
+    int Run();
+    bool WasStopped() const { return m_bStopped; }
+
+private:
+    const CAppGlobalData& m_data;
+    IResultList* m_pResults;
+    CProtectEngine::RestoreQuestion m_question;
+    Progress m_progress;
+    bool m_bStopped = false;
+};

@@ -1,0 +1,175 @@
+#include "shell/ShellOperations.h"
+
+#include "shell/DesktopApplications.h"
+#include "shell/FilePropertiesDialog.h"
+#include "shell/OpenWithDialog.h"
+#include "widgets/MessageBox.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+struct HookState
+{
+    std::function<void(const QString&, const QString&)> recorder;
+    bool launchResult = true;
+};
+
+HookState& Hooks()
+{
+    static HookState state;
+    return state;
+}
+
+// True when the test recorder took the call instead of the desktop.
+bool Recorded(const QString& action, const QString& target)
+{
+    if (!Hooks().recorder) {
+        return false;
+    }
+    Hooks().recorder(action, target);
+    return true;
+}
+
+bool HasHandler(const QString& path)
+{
+    return CDesktopApplications::DefaultFor(CDesktopApplications::MimeTypeOfFile(path), nullptr);
+}
+
+} // namespace
+
+void CShellOperations::Run(Operation op, QWidget* page, QTreeWidget* list, int pathColumn)
+{
+    QTreeWidgetItem* selected = nullptr;
+    for (int i = 0; list && i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->isSelected()) {
+            selected = list->topLevelItem(i);
+            break;
+        }
+    }
+    if (!selected) {
+        MessageBox::Warning(page, QStringLiteral("No item is selected!"));
+        return;
+    }
+    const QString path = selected->text(pathColumn);
+    switch (op) {
+    case Operation::Open:
+        Open(page, path);
+        break;
+    case Operation::Edit:
+        Edit(page, path);
+        break;
+    case Operation::OpenWith:
+        OpenWith(page, path);
+        break;
+    case Operation::OpenFolder:
+        OpenFolder(page, path);
+        break;
+    case Operation::Properties:
+        Properties(page, path);
+        break;
+    }
+}
+
+void CShellOperations::Open(QWidget* owner, const QString& path)
+{
+    // xdg-open starts even for a type nothing handles (and then fails
+    // quietly), so the question is asked of the desktop's registry first.
+    if (!HasHandler(path)) {
+        OpenWith(owner, path);
+        return;
+    }
+    if (Recorded(QStringLiteral("open"), path)) {
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void CShellOperations::Edit(QWidget* owner, const QString& path)
+{
+    CDesktopApplications::Entry editor;
+    if (!CDesktopApplications::DefaultFor(QStringLiteral("text/plain"), &editor)) {
+        OpenWith(owner, path);
+        return;
+    }
+    if (Recorded(QStringLiteral("edit"), path)) {
+        return;
+    }
+    StartProgram(CDesktopApplications::CommandLine(editor, path));
+}
+
+void CShellOperations::OpenWith(QWidget* owner, const QString& path)
+{
+    if (Recorded(QStringLiteral("openwith"), path)) {
+        return;
+    }
+    COpenWithDialog dialog(path, owner);
+    dialog.exec();
+}
+
+void CShellOperations::OpenFolder(QWidget*, const QString& path)
+{
+    if (path.isEmpty()) {
+        return;
+    }
+    const QString folder = FolderOf(path);
+    if (Recorded(QStringLiteral("folder"), folder)) {
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void CShellOperations::Properties(QWidget* owner, const QString& path)
+{
+    if (Recorded(QStringLiteral("properties"), path)) {
+        return;
+    }
+    // Modeless, like a property sheet: the user may keep it open while
+    // working on.
+    auto* dialog = new CFilePropertiesDialog(path, owner ? owner->window() : nullptr);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+QString CShellOperations::FolderOf(const QString& path)
+{
+    if (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))) {
+        return path;
+    }
+    const int last = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return last >= 0 ? path.left(last + 1) : path + QLatin1Char('/');
+}
+
+bool CShellOperations::OpenUrl(const QUrl& url)
+{
+    if (Recorded(QStringLiteral("url"), url.toString())) {
+        return Hooks().launchResult;
+    }
+    return QDesktopServices::openUrl(url);
+}
+
+bool CShellOperations::StartProgram(const QStringList& command)
+{
+    if (command.isEmpty()) {
+        return false;
+    }
+    if (Recorded(QStringLiteral("launch"), command.join(QLatin1Char(' ')))) {
+        return Hooks().launchResult;
+    }
+    return QProcess::startDetached(command.first(), command.mid(1));
+}
+
+void CShellOperations::SetRecorderForTests(
+    std::function<void(const QString& action, const QString& target)> recorder)
+{
+    Hooks().recorder = std::move(recorder);
+    Hooks().launchResult = true;
+}
+
+void CShellOperations::SetLaunchResultForTests(bool ok)
+{
+    Hooks().launchResult = ok;
+}

@@ -1,0 +1,222 @@
+#include "users/UserListFile.h"
+
+#include "TestUtil.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Fields shown as ["a", "b"] so that a failing comparison says what was split.
+std::string Show(const QStringList& fields)
+{
+    QString text = QStringLiteral("[");
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        text += (i ? QStringLiteral(", \"") : QStringLiteral("\"")) + fields.at(i) + QLatin1Char('"');
+    }
+    text += QLatin1Char(']');
+    return text.toStdString();
+}
+
+void ExpectSplit(const char* line, const QStringList& expected)
+{
+    const QStringList fields = CUserListFile::SplitListLine(QString::fromLatin1(line));
+    EXPECT_EQ(Show(fields), Show(expected)) << "line: " << line;
+}
+
+CUserListNode User(const char* name, const char* password, const char* fullName = "", const char* email = "",
+                   const char* description = "")
+{
+    CUserListNode user;
+    user.m_strUserName = QString::fromUtf8(name);
+    user.m_strPassword = QString::fromUtf8(password);
+    user.m_strFullName = QString::fromUtf8(fullName);
+    user.m_strEmail = QString::fromUtf8(email);
+    user.m_strDescription = QString::fromUtf8(description);
+    return user;
+}
+
+QStringList Names(const QList<CUserListNode>& users)
+{
+    QStringList names;
+    for (const CUserListNode& user : users) {
+        names.append(user.m_strUserName);
+    }
+    return names;
+}
+
+class UserListFile : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString Path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+
+    // Imports `bytes` (written to a file first) into `users`.
+    int Import(const QByteArray& bytes, QList<CUserListNode>& users)
+    {
+        const QString path = Path("in.csv");
+        EXPECT_TRUE(TestUtil::WriteFile(path, bytes));
+        QString error;
+        return CUserListFile::ImportUsers(path, users, &error);
+    }
+};
+
+} // namespace
+
+TEST(SplitListLine, quotedAndUnquotedFields)
+{
+    ExpectSplit("", {});
+    ExpectSplit("a,b,c", {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    ExpectSplit("\"a\",\"b\"", {QStringLiteral("a"), QStringLiteral("b")});
+    // A quoted field may hold commas; an unquoted one may hold quotes after
+    // its first character, and a doubled quote there stays as it is.
+    ExpectSplit("\"a,b\",c", {QStringLiteral("a,b"), QStringLiteral("c")});
+    ExpectSplit("a\"b,c\"\"d", {QStringLiteral("a\"b"), QStringLiteral("c\"\"d")});
+    // Blanks around fields belong to the fields.
+    ExpectSplit(" a , b ", {QStringLiteral(" a "), QStringLiteral(" b ")});
+    ExpectSplit("a,,b", {QStringLiteral("a"), QString(), QStringLiteral("b")});
+    // An unterminated quoted field runs to the end of the line.
+    ExpectSplit("\"a\",\"b,c", {QStringLiteral("a"), QStringLiteral("b,c")});
+}
+
+TEST(SplitListLine, noEmptyFieldAfterFinalComma)
+{
+    ExpectSplit("a,b,", {QStringLiteral("a"), QStringLiteral("b")});
+    ExpectSplit(",", {QString()});
+    ExpectSplit("\"a\",", {QStringLiteral("a")});
+    ExpectSplit("\"a\",,", {QStringLiteral("a"), QString()});
+}
+
+TEST(SplitListLine, characterAfterClosingQuoteIsSkippedWhateverItIs)
+{
+    // A blank instead of a comma still separates two quoted values.
+    ExpectSplit("\"a\" \"b\"", {QStringLiteral("a"), QStringLiteral("b")});
+    // One character after the last closing quote is ignored ...
+    ExpectSplit("\"a\"x", {QStringLiteral("a")});
+    // ... two or more: the first is skipped and the rest parsed as fields.
+    ExpectSplit("\"a\"xy", {QStringLiteral("a"), QStringLiteral("y")});
+    ExpectSplit("\"a\"x\"b\",c", {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+}
+
+TEST(SplitListLine, doubledQuoteInsideQuotedFieldIsOneQuote)
+{
+    ExpectSplit("\"say \"\"hi\"\"\",x", {QStringLiteral("say \"hi\""), QStringLiteral("x")});
+    ExpectSplit("\"\"\"\",\"\"", {QStringLiteral("\""), QString()});
+    ExpectSplit("\"\",\"b\"", {QString(), QStringLiteral("b")});
+    ExpectSplit("\"a\"\"\"", {QStringLiteral("a\"")});
+}
+
+TEST_F(UserListFile, importReadsUnquotedAndShortLines)
+{
+    QList<CUserListNode> users;
+    const int added = Import("jdoe,secret,John Doe\r\n"
+                             "\r\n"
+                             "   \t \r\n"
+                             "onlyname\r\n"
+                             ",\r\n"
+                             "  \"ann\",\"pw\",\"Ann\",\"ann@example.com\",\"Sales\",\"extra\"  \r\n"
+                             ",empty-name\n"
+                             "last,line-without-end",
+                             users);
+    ASSERT_EQ(added, 4);
+    ASSERT_EQ(users.size(), 4);
+    EXPECT_EQ(users[0], User("jdoe", "secret", "John Doe"));
+    EXPECT_EQ(users[1], User("ann", "pw", "Ann", "ann@example.com", "Sales"));
+    EXPECT_EQ(users[2], User("", "empty-name"));
+    EXPECT_EQ(users[3], User("last", "line-without-end"));
+}
+
+TEST_F(UserListFile, importAppendsAfterExistingRowsAndKeepsFirstOfEachName)
+{
+    QList<CUserListNode> users{User("bob", "old"), User("carol", "c")};
+    const int added = Import("\"dave\",\"d1\"\r\n"
+                             "\"bob\",\"new\"\r\n"
+                             "\"Bob\",\"case differs\"\r\n"
+                             "\"dave\",\"d2\"\r\n"
+                             "\"erin\",\"e\"\r\n",
+                             users);
+    EXPECT_EQ(added, 3);
+    EXPECT_EQ(Names(users),
+              (QStringList{QStringLiteral("bob"), QStringLiteral("carol"), QStringLiteral("dave"),
+                           QStringLiteral("Bob"), QStringLiteral("erin")}));
+    EXPECT_EQ(users[0].m_strPassword, QStringLiteral("old"));
+    EXPECT_EQ(users[2].m_strPassword, QStringLiteral("d1"));
+}
+
+TEST_F(UserListFile, importingSameFileTwiceAddsNothingTheSecondTime)
+{
+    const QByteArray bytes = "\"a\",\"1\"\r\n\"b\",\"2\"\r\n";
+    QList<CUserListNode> users;
+    EXPECT_EQ(Import(bytes, users), 2);
+    EXPECT_EQ(Import(bytes, users), 0);
+    EXPECT_EQ(users.size(), 2);
+}
+
+TEST_F(UserListFile, importOfMissingFileReportsPath)
+{
+    QList<CUserListNode> users{User("a", "1")};
+    QString error;
+    const QString path = Path("missing.csv");
+    EXPECT_EQ(CUserListFile::ImportUsers(path, users, &error), -1);
+    EXPECT_EQ(error, QStringLiteral("Open file \"%1\" for read failure! Please try again later.").arg(path));
+    EXPECT_EQ(users.size(), 1);
+}
+
+TEST_F(UserListFile, exportWritesFiveQuotedFieldsWithCrLf)
+{
+    const QString path = Path("out.csv");
+    QString error;
+    ASSERT_TRUE(CUserListFile::ExportUsers(
+        path, {User("jdoe", "pw", "John Doe", "", "Sales"), User("x", "y")}, &error));
+    EXPECT_EQ(TestUtil::ReadFile(path), QByteArray("\"jdoe\",\"pw\",\"John Doe\",\"\",\"Sales\"\r\n"
+                                                   "\"x\",\"y\",\"\",\"\",\"\"\r\n"));
+}
+
+TEST_F(UserListFile, exportThenImportGivesSameUsers)
+{
+    // Latin-1 letters, commas, blanks and double quotes anywhere in a value.
+    const QList<CUserListNode> written{
+        User("jdoe", "pw", "John Doe", "", "Sales"),
+        User("\"quoted\"", "a\"\"b", "\"", "x@example.com", "ends with \""),
+        User("caf\xC3\xA9", "\xC3\xBF\xC2\xA0", "M\xC3\xBCller, Hans", "  ", "one, two ,three"),
+        User("", "empty name", "", "", ""),
+    };
+    const QString path = Path("round.csv");
+    QString error;
+    ASSERT_TRUE(CUserListFile::ExportUsers(path, written, &error)) << error.toStdString();
+    QList<CUserListNode> read;
+    ASSERT_EQ(CUserListFile::ImportUsers(path, read, &error), written.size());
+    EXPECT_EQ(read, written);
+    // One byte a character.
+    EXPECT_TRUE(TestUtil::ReadFile(path).contains("\"caf\xE9\""));
+}
+
+TEST_F(UserListFile, exportRefusesCharacterAboveLatin1AndKeepsExistingFile)
+{
+    const QString path = Path("keep.csv");
+    const QByteArray before = "\"old\",\"file\"\r\n";
+    ASSERT_TRUE(TestUtil::WriteFile(path, before));
+    QString error;
+    EXPECT_FALSE(CUserListFile::ExportUsers(
+        path, {User("a", "1"), User("b", "2", "", "", "smile \xF0\x9F\x98\x80")}, &error));
+    EXPECT_EQ(TestUtil::ReadFile(path), before);
+    EXPECT_TRUE(error.contains(QStringLiteral("\"b\""))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("description"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("U+1F600"))) << error.toStdString();
+
+    EXPECT_FALSE(CUserListFile::ExportUsers(Path("new.csv"), {User("\xE4\xB8\xAD", "1")}, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("U+4E2D"))) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Path("new.csv")));
+}
+
+TEST_F(UserListFile, exportIntoMissingFolderReportsPath)
+{
+    const QString path = Path("no/such/folder/out.csv");
+    QString error;
+    EXPECT_FALSE(CUserListFile::ExportUsers(path, {User("a", "1")}, &error));
+    EXPECT_EQ(error,
+              QStringLiteral("Create file \"%1\" for write failure! Make sure you have right to write the "
+                             "file.")
+                  .arg(path));
+}

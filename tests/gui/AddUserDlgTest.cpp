@@ -1,0 +1,175 @@
+#include "users/gui/AddUserDlg.h"
+
+#include "gui/GuiTestUtil.h"
+#include "widgets/MessageBox.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUrlQuery>
+#include <QtTest>
+
+namespace {
+
+CUserListNode User(const char* name, const char* password, const char* fullName = "", const char* email = "",
+                   const char* description = "")
+{
+    CUserListNode user;
+    user.m_strUserName = QString::fromUtf8(name);
+    user.m_strPassword = QString::fromUtf8(password);
+    user.m_strFullName = QString::fromUtf8(fullName);
+    user.m_strEmail = QString::fromUtf8(email);
+    user.m_strDescription = QString::fromUtf8(description);
+    return user;
+}
+
+} // namespace
+
+class AddUserDlgTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    CFrameRecorder m_frame;
+
+    static QLineEdit* Edit(const CAddUserDlg& dialog, const char* name)
+    {
+        return dialog.findChild<QLineEdit*>(QLatin1String(name));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        MessageBox::SetTestMode(true);
+    }
+    void init()
+    {
+        m_frame.Reset();
+        MessageBox::ClearShownTexts();
+    }
+
+    void fields_haveTheirLimitsAndTheTitleIsSet()
+    {
+        CAddUserDlg dialog(&m_frame);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Add User"));
+        dialog.SetTitle(QStringLiteral("Edit User"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit User"));
+        const std::pair<const char*, int> limits[] = {{"userNameEdit", 200},
+                                                      {"passwordEdit", 200},
+                                                      {"fullNameEdit", 300},
+                                                      {"emailEdit", 200},
+                                                      {"descriptionEdit", 2000}};
+        for (const auto& [name, limit] : limits) {
+            QVERIFY2(Edit(dialog, name), name);
+            QCOMPARE(Edit(dialog, name)->maxLength(), limit);
+        }
+    }
+
+    void ok_needsUserNameAndPasswordButAcceptsBlanks()
+    {
+        const QString message = QStringLiteral("The user name and password can't be empty!");
+        for (const CUserListNode& incomplete : {User("jdoe", ""), User("", "pw"), User("", "")}) {
+            CAddUserDlg dialog(&m_frame);
+            dialog.show();
+            dialog.SetUser(incomplete);
+            dialog.accept();
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        }
+        QCOMPARE(MessageBox::ShownTexts(), (QStringList{message, message, message}));
+
+        // Values are taken as typed: a password of blanks, untrimmed names.
+        MessageBox::ClearShownTexts();
+        CAddUserDlg dialog(&m_frame);
+        dialog.show();
+        Edit(dialog, "userNameEdit")->setText(QStringLiteral(" jdoe "));
+        Edit(dialog, "passwordEdit")->setText(QStringLiteral("   "));
+        dialog.accept();
+        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.User(), User(" jdoe ", "   "));
+    }
+
+    void editWithUnchangedValues_returnsTheSameFive()
+    {
+        const CUserListNode user = User("jdoe", "pw", "John Doe", "jdoe@example.com", "Sales");
+        CAddUserDlg dialog(&m_frame);
+        dialog.SetUser(user);
+        QCOMPARE(Edit(dialog, "fullNameEdit")->text(), QStringLiteral("John Doe"));
+        dialog.accept();
+        QCOMPARE(dialog.User(), user);
+    }
+
+    void randomPassword_fillsEightLettersOrDigits()
+    {
+        CAddUserDlg dialog(&m_frame);
+        dialog.findChild<QPushButton*>(QStringLiteral("randomPasswordButton"))->click();
+        QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-zA-Z]{8}$"))
+                    .match(Edit(dialog, "passwordEdit")->text())
+                    .hasMatch());
+    }
+
+    void mailAddress_carriesSubjectAndBodyIntact()
+    {
+        const QUrl noAddress =
+            CAddUserDlg::MailAddress(QString(), QStringLiteral("jdoe"), QStringLiteral("a&b #c%"));
+        QVERIFY(noAddress.isValid());
+        QVERIFY(noAddress.toString().startsWith(QStringLiteral("mailto:?subject=")));
+        const QUrlQuery query(noAddress);
+        QCOMPARE(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+                 QStringLiteral("Your account information"));
+        QCOMPARE(query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded),
+                 QStringLiteral("User Name: jdoe Password: a&b #c%"));
+
+        const QUrl address = CAddUserDlg::MailAddress(QStringLiteral("jdoe@example.com"),
+                                                      QStringLiteral("jdoe"), QStringLiteral("pw"));
+        QCOMPARE(address.scheme(), QStringLiteral("mailto"));
+        QCOMPARE(address.path(), QStringLiteral("jdoe@example.com"));
+    }
+
+    void mailButton_handsOverTheAddressAndReportsFailure()
+    {
+        CAddUserDlg dialog(&m_frame);
+        dialog.show();
+        QList<QUrl> opened;
+        bool succeed = true;
+        dialog.SetUrlOpener([&](const QUrl& url) {
+            opened.append(url);
+            return succeed;
+        });
+        dialog.SetUser(User("jdoe", "pw", "", "jdoe@example.com"));
+        auto* mail = dialog.findChild<QPushButton*>(QStringLiteral("mailButton"));
+        mail->click();
+        QCOMPARE(opened,
+                 (QList<QUrl>{CAddUserDlg::MailAddress(QStringLiteral("jdoe@example.com"),
+                                                       QStringLiteral("jdoe"), QStringLiteral("pw"))}));
+        QVERIFY(MessageBox::ShownTexts().isEmpty());
+
+        succeed = false;
+        mail->click();
+        QCOMPARE(MessageBox::ShownTexts(),
+                 QStringList{QStringLiteral("Send mail failure!\nNo mail program or no default "
+                                            "mail program on your operation system.")});
+        QVERIFY(dialog.isVisible());
+    }
+
+    void helpButtonAndF1_openTopicTwo()
+    {
+        CAddUserDlg dialog(&m_frame);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        for (QAbstractButton* button : dialog.findChild<QDialogButtonBox*>()->buttons()) {
+            if (button->text() == QStringLiteral("&Help")) {
+                button->click();
+            }
+        }
+        QTest::keyClick(Edit(dialog, "emailEdit"), Qt::Key_F1);
+        QCOMPARE(m_frame.helpContexts, (QList<int>{2, 2}));
+        QVERIFY(dialog.isVisible());
+    }
+};
+
+QTEST_MAIN(AddUserDlgTest)
+#include "AddUserDlgTest.moc"

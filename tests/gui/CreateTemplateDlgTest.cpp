@@ -1,0 +1,96 @@
+#include "templates/gui/CreateTemplateDlg.h"
+
+#include "gui/GuiTestUtil.h"
+#include "widgets/MessageBox.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QtTest>
+
+// The name rules themselves are tested in the core; here: what the dialog
+// shows, that a refusal keeps it open, and what it hands back.
+class CreateTemplateDlgTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void start_offersListedNames_firstChosen_okHandsBackNameAndIndex();
+    void refusal_keepsDialogOpen_untilANameIsAccepted();
+    void help_opensTheDialogsTopic();
+};
+
+void CreateTemplateDlgTest::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    MessageBox::SetTestMode(true);
+}
+
+void CreateTemplateDlgTest::start_offersListedNames_firstChosen_okHandsBackNameAndIndex()
+{
+    CCreateTemplateDlg dialog(nullptr);
+    dialog.m_listNames = {QStringLiteral("Classic"), QStringLiteral("Dark"), QStringLiteral("Classic")};
+    dialog.m_nBasedOn = 2;
+    dialog.show();
+    QComboBox* combo = dialog.BasedOnCombo();
+    QVERIFY(!combo->isEditable());
+    QCOMPARE(combo->count(), 3);
+    QCOMPARE(combo->itemText(1), QStringLiteral("Dark"));
+    QCOMPARE(combo->currentIndex(), 0);
+
+    combo->setCurrentIndex(1);
+    QTest::keyClicks(dialog.NameEdit(), QStringLiteral("  Blue  "));
+    QTest::keyClick(dialog.NameEdit(), Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.m_strTemplateName, QStringLiteral("  Blue  "));
+    QCOMPARE(dialog.m_nBasedOn, 1);
+
+    CCreateTemplateDlg empty(nullptr);
+    empty.show();
+    QCOMPARE(empty.BasedOnCombo()->count(), 0);
+    empty.NameEdit()->setText(QStringLiteral("Mine"));
+    empty.accept();
+    QCOMPARE(empty.m_nBasedOn, -1);
+}
+
+void CreateTemplateDlgTest::refusal_keepsDialogOpen_untilANameIsAccepted()
+{
+    MessageBox::ClearShownTexts();
+    CCreateTemplateDlg dialog(nullptr);
+    dialog.m_listNames = {QStringLiteral("Classic"), QStringLiteral("Dark")};
+    dialog.show();
+    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    for (const QString& name : {QString(), QStringLiteral("a/b"), QStringLiteral("Dark")}) {
+        dialog.NameEdit()->setText(name);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY2(dialog.isVisible(), qPrintable(name));
+    }
+    QCOMPARE(
+        MessageBox::ShownTexts(),
+        (QStringList{QStringLiteral("Template name can't be empty!"),
+                     QStringLiteral("Template name can't include \\/:*?\"<>|"),
+                     QStringLiteral("The template name 'Dark' already existed! Please input another name to "
+                                    "continue.")}));
+    dialog.NameEdit()->setText(QStringLiteral("dark"));
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(MessageBox::ShownTexts().size(), 3);
+}
+
+void CreateTemplateDlgTest::help_opensTheDialogsTopic()
+{
+    CFrameRecorder frame;
+    CCreateTemplateDlg dialog(&frame);
+    dialog.show();
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
+    QTest::keyClick(dialog.NameEdit(), Qt::Key_F1);
+    QCOMPARE(frame.helpContexts, (QList<int>{3, 3}));
+    QVERIFY(dialog.isVisible());
+}
+
+QTEST_MAIN(CreateTemplateDlgTest)
+#include "CreateTemplateDlgTest.moc"

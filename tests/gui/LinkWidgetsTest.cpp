@@ -1,0 +1,96 @@
+#include "shell/AboutDialog.h"
+#include "shell/ShellOperations.h"
+#include "widgets/HyperlinkLabel.h"
+#include "widgets/IconButton.h"
+#include "widgets/MessageBox.h"
+
+#include <QLabel>
+#include <QStandardPaths>
+#include <QTest>
+
+class LinkWidgetsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QStringList m_calls;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        MessageBox::SetTestMode(true);
+        CShellOperations::SetRecorderForTests([this](const QString& action, const QString& target) {
+            m_calls.append(action + QLatin1Char(' ') + target);
+        });
+    }
+
+    void cleanupTestCase() { CShellOperations::SetRecorderForTests({}); }
+
+    void init()
+    {
+        m_calls.clear();
+        MessageBox::ClearShownTexts();
+        CShellOperations::SetLaunchResultForTests(true);
+    }
+
+    void aboutBox_showsVersionAndLinks()
+    {
+        CAboutDialog about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Wendlock"));
+        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("versionLabel"))->text(),
+                 QStringLiteral("Wendlock Version 2.4"));
+        QVERIFY(about.WebSiteLink()->text().startsWith(QLatin1String("https://")));
+        QVERIFY(about.EmailLink()->text().contains(QLatin1Char('@')));
+    }
+
+    void hyperlink_bluePlainMagentaOnHover_underlinedHand()
+    {
+        CHyperlinkLabel link(QStringLiteral("https://site.example/"));
+        QCOMPARE(link.palette().color(QPalette::WindowText), QColor(0, 0, 238));
+        link.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&link));
+        QVERIFY(link.font().underline());
+        QCOMPARE(link.cursor().shape(), Qt::PointingHandCursor);
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(&link, &enter);
+        QCOMPARE(link.palette().color(QPalette::WindowText), QColor(255, 0, 255));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&link, &leave);
+        QCOMPARE(link.palette().color(QPalette::WindowText), QColor(0, 0, 238));
+
+        QTest::mouseClick(&link, Qt::LeftButton);
+        QCOMPARE(m_calls, QStringList{QStringLiteral("url https://site.example/")});
+    }
+
+    void mailLink_opensMailto_andSaysWhenNoMailProgram()
+    {
+        CHyperlinkLabel link(QStringLiteral("help@site.example"));
+        link.Activate();
+        QCOMPARE(m_calls, QStringList{QStringLiteral("url mailto:help@site.example")});
+        CShellOperations::SetLaunchResultForTests(false);
+        link.Activate();
+        QCOMPARE(MessageBox::ShownTexts(),
+                 QStringList{
+                     QStringLiteral("Send mail failure!\nNo mail program or no default mail program on your "
+                                    "operation system.")});
+    }
+
+    void iconButton_takesHoverColour()
+    {
+        CIconButton button(QIcon(), QStringLiteral("&Test"));
+        QCOMPARE(button.iconSize(), QSize(32, 32));
+        QVERIFY(!button.autoDefault());
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(&button, &enter);
+        QVERIFY(button.IsHovered());
+        QCOMPARE(button.palette().color(QPalette::ButtonText), CIconButton::HoverColor());
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&button, &leave);
+        QVERIFY(!button.IsHovered());
+        QVERIFY(button.palette().color(QPalette::ButtonText) != CIconButton::HoverColor());
+    }
+};
+
+QTEST_MAIN(LinkWidgetsTest)
+#include "LinkWidgetsTest.moc"

@@ -1,0 +1,545 @@
+#include "shell/MainFrame.h"
+
+#include "app/RecentFileList.h"
+#include "common/AppFolders.h"
+#include "engine/ProtectEngine.h"
+#include "files/gui/PageFiles.h"
+#include "model/AppGlobalData.h"
+#include "model/WendlockDoc.h"
+#include "pages/PageResult.h"
+#include "shell/HelpTopics.h"
+#include "shell/ProtectRun.h"
+#include "shell/ShellOperations.h"
+#include "shell/WendlockView.h"
+#include "templates/gui/PageTemplate.h"
+#include "widgets/FileDialog.h"
+#include "widgets/MessageBox.h"
+
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qFatal("cannot write %s", qPrintable(path));
+    }
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList Rows(const QTreeWidget* list, int column)
+{
+    QStringList rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        rows.append(list->topLevelItem(i)->text(column));
+    }
+    return rows;
+}
+
+} // namespace
+
+class MainFrameTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_calls;
+    std::unique_ptr<CAppGlobalData> m_data;
+    std::unique_ptr<CWendlockDoc> m_doc;
+    std::unique_ptr<CRecentFileList> m_recent;
+    std::unique_ptr<CMainFrame> m_frame;
+
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    QLineEdit* AlertEdit() const { return m_frame->findChild<QLineEdit*>(QStringLiteral("alertEdit")); }
+
+    // Types into the Login page's alert text, as the user would.
+    void TypeAlert(const QString& text)
+    {
+        QVERIFY(m_frame->View()->SetActivePage(CWendlockView::LoginPage));
+        AlertEdit()->selectAll();
+        QTest::keyClicks(AlertEdit(), text);
+    }
+
+    QString Template() const { return AppFolders::TemplateFolder(0) + QLatin1String("Classic.htm"); }
+
+    // A site of two pages and one listed page that has gone.
+    QStringList MakeSite()
+    {
+        const QString folder = Path(QStringLiteral("site"));
+        QDir().mkpath(folder);
+        WriteFile(folder + QLatin1String("/index.html"),
+                  "<html><head><title>Home</title></head><body><p>Secret home</p></body></html>\r\n");
+        WriteFile(folder + QLatin1String("/about.html"),
+                  "<html><head><title>About</title></head><body><p>Secret about</p></body></html>\r\n");
+        return {folder + QLatin1String("/index.html"), folder + QLatin1String("/gone.html"),
+                folder + QLatin1String("/about.html")};
+    }
+
+    void LoadProject(const CAppGlobalData& record)
+    {
+        *m_data = record;
+        m_frame->LoadPages();
+        m_doc->SetModifiedFlag(false);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        MessageBox::SetTestMode(true);
+        FileDialog::SetTestMode(true);
+        QVERIFY(m_dir.isValid());
+        CShellOperations::SetRecorderForTests([this](const QString& action, const QString& target) {
+            m_calls.append(action + QLatin1Char(' ') + target);
+        });
+    }
+
+    void cleanupTestCase() { CShellOperations::SetRecorderForTests({}); }
+
+    void init()
+    {
+        m_calls.clear();
+        MessageBox::ClearShownTexts();
+        MessageBox::SetNextAnswers({});
+        FileDialog::SetNextFileNames({});
+        m_data = std::make_unique<CAppGlobalData>();
+        m_doc = std::make_unique<CWendlockDoc>(m_data.get());
+        m_recent = std::make_unique<CRecentFileList>();
+        m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_recent.get());
+        m_doc->OnNewDocument();
+        m_frame->resize(800, 600);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+    }
+
+    void cleanup()
+    {
+        m_frame.reset();
+        m_doc.reset();
+        m_data.reset();
+        m_recent.reset();
+    }
+
+    void window_titleMenusToolbarStatusBar()
+    {
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled - Wendlock"));
+        QStringList menus;
+        for (QAction* menu : m_frame->menuBar()->actions()) {
+            menus.append(menu->text());
+        }
+        QCOMPARE(menus, QStringList({QStringLiteral("&Project"), QStringLiteral("Pro&tect"),
+                                     QStringLiteral("&View"), QStringLiteral("&Help")}));
+        struct Expected
+        {
+            int id;
+            const char* text;
+            const char* prompt;
+            const char* tip;
+        };
+        const Expected commands[] = {
+            {CMainFrame::ID_FILE_NEW, "&New Project", "Create a new project", "New Project"},
+            {CMainFrame::ID_FILE_OPEN, "&Open Project...", "Open an existing project", "Open Project"},
+            {CMainFrame::ID_FILE_SAVE, "&Save Project", "Save the active project", "Save Project"},
+            {CMainFrame::ID_FILE_SAVE_AS, "Save Project &As...", "Save the active project with a new name",
+             "Save Project As"},
+            {CMainFrame::ID_APP_EXIT, "E&xit", "Quit the application; prompts to save project", "Exit"},
+            {CMainFrame::ID_PROTECT, "&Protect", "Protect the files with password", "Password Protect"},
+            {CMainFrame::ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar", "Toggle ToolBar"},
+            {CMainFrame::ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar",
+             "Toggle StatusBar"},
+            {CMainFrame::ID_HELP_CONTENTS, "&Contents\tF1", "Show help contents", "Help"},
+            {CMainFrame::ID_SUPPORT_HOMEPAGE, "Support &Homepage",
+             "Go to the homepage for technical support or other", "Homepage"},
+            {CMainFrame::ID_SUPPORT_EMAIL, "Support &Email",
+             "Send email to us for technical support or other", "Email"},
+            {CMainFrame::ID_CHECK_NEW_VERSION, "Check &new version...", "Check new version of Wendlock",
+             "Check new version"},
+            {CMainFrame::ID_APP_ABOUT, "&About Wendlock...", "", "About"},
+        };
+        for (const Expected& e : commands) {
+            QAction* action = m_frame->Action(e.id);
+            QVERIFY2(action, qPrintable(QString::number(e.id)));
+            QCOMPARE(action->text(), QLatin1String(e.text));
+            QCOMPARE(action->statusTip(), QLatin1String(e.prompt));
+            QCOMPARE(action->toolTip(), QLatin1String(e.tip));
+            // Shortcuts belong to the frame; the menus show none but F1.
+            QVERIFY(action->shortcut().isEmpty());
+        }
+        QStringList buttons;
+        for (QAction* action : m_frame->ToolBar()->actions()) {
+            buttons.append(action->isSeparator() ? QStringLiteral("|")
+                                                 : action->text() + QLatin1Char('/') + action->toolTip());
+        }
+        QCOMPARE(buttons, QStringList({QStringLiteral("New/New Project"), QStringLiteral("Open/Open Project"),
+                                       QStringLiteral("Save/Save Project"), QStringLiteral("|"),
+                                       QStringLiteral("Protect/Password Protect"), QStringLiteral("|"),
+                                       QStringLiteral("Help/Help")}));
+        QCOMPARE(m_frame->ToolBar()->windowTitle(), QStringLiteral("Tools"));
+        auto* button = qobject_cast<QToolButton*>(
+            m_frame->ToolBar()->widgetForAction(m_frame->ToolBar()->actions().first()));
+        QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        QVERIFY(button->width() >= 56 && button->height() >= 42);
+        QCOMPARE(m_frame->findChild<QLabel*>(QStringLiteral("idleMessage"))->text(),
+                 QStringLiteral("For Help, press F1"));
+
+        QStringList tabs;
+        for (int i = 0; i < m_frame->View()->GetPageCount(); ++i) {
+            tabs.append(m_frame->View()->GetPage(i)->Caption());
+        }
+        QCOMPARE(tabs, QStringList({QStringLiteral("Files"), QStringLiteral("Password"),
+                                    QStringLiteral("Login"), QStringLiteral("Template"),
+                                    QStringLiteral("Protect"), QStringLiteral("Result")}));
+
+        m_frame->Action(CMainFrame::ID_VIEW_TOOLBAR)->trigger();
+        QVERIFY(!m_frame->ToolBar()->isVisible());
+        m_frame->Action(CMainFrame::ID_VIEW_STATUS_BAR)->trigger();
+        QVERIFY(!m_frame->statusBar()->isVisible());
+    }
+
+    void passwordModeChoice_reachesTheTemplatePage_promptsReachTheStatusBar()
+    {
+        m_frame->NotifyPasswordMode(1);
+        auto* templates =
+            m_frame->View()->PageTemplate()->findChild<QTreeWidget*>(QStringLiteral("templateList"));
+        QVERIFY(templates && templates->topLevelItemCount() > 0);
+        for (int i = 0; i < templates->topLevelItemCount(); ++i) {
+            QVERIFY(templates->topLevelItem(i)->text(1).startsWith(AppFolders::TemplateFolder(1)));
+        }
+        m_frame->ShowStatusPrompt(QStringLiteral("Add an user to list"));
+        QCOMPARE(m_frame->statusBar()->currentMessage(), QStringLiteral("Add an user to list"));
+        m_frame->ShowStatusPrompt(QString());
+        QVERIFY(m_frame->statusBar()->currentMessage().isEmpty());
+    }
+
+    void initialSize_followsScreen()
+    {
+        bool origin = true;
+        QCOMPARE(CMainFrame::InitialSize(QSize(1024, 768), &origin), QSize(800, 600));
+        QVERIFY(!origin);
+        QCOMPARE(CMainFrame::InitialSize(QSize(800, 600), &origin), QSize(800, 600));
+        QVERIFY(origin);
+        QCOMPARE(CMainFrame::InitialSize(QSize(640, 480), &origin), QSize(640, 480));
+        QVERIFY(!origin);
+    }
+
+    void newProject_whenModified_asksAndCancelAbandons()
+    {
+        TypeAlert(QStringLiteral("Go away"));
+        QVERIFY(m_doc->IsModified());
+        MessageBox::SetNextAnswers({QMessageBox::Cancel});
+        m_frame->OnFileNew();
+        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("Save changes to Untitled?")});
+        QCOMPARE(AlertEdit()->text(), QStringLiteral("Go away"));
+        QVERIFY(m_doc->IsModified());
+
+        MessageBox::SetNextAnswers({QMessageBox::No});
+        m_frame->OnFileNew();
+        QCOMPARE(AlertEdit()->text(), QStringLiteral("Invalid Password!"));
+        QVERIFY(!m_doc->IsModified());
+    }
+
+    void saveOfNewProject_isSaveAsWithUntitled_thenOpenRestoresPages()
+    {
+        TypeAlert(QStringLiteral("Wrong!"));
+        const QString project = Path(QStringLiteral("round.vxp"));
+        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        FileDialog::SetNextFileNames({project});
+        m_frame->OnFileNew();
+        QCOMPARE(FileDialog::LastCaption(), QStringLiteral("Save As"));
+        QCOMPARE(QFileInfo(FileDialog::LastSuggestedPath()).fileName(), QStringLiteral("Untitled.vxp"));
+        QVERIFY(QFileInfo::exists(project));
+        // The save happened, then New.
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled - Wendlock"));
+        QCOMPARE(AlertEdit()->text(), QStringLiteral("Invalid Password!"));
+        QCOMPARE(m_recent->Files(), QStringList{project});
+
+        FileDialog::SetNextFileNames({project});
+        m_frame->OnFileOpen();
+        QCOMPARE(AlertEdit()->text(), QStringLiteral("Wrong!"));
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("round.vxp - Wendlock"));
+        QVERIFY(!m_doc->IsModified());
+        QVERIFY(m_frame->RecentMenu()->actions().first()->text().endsWith(project));
+
+        // Save with a path writes in place, without a dialog.
+        TypeAlert(QStringLiteral("Again"));
+        FileDialog::SetNextFileNames({});
+        QVERIFY(m_frame->OnFileSave());
+        QVERIFY(!m_doc->IsModified());
+        CAppGlobalData reread;
+        QVERIFY(CWendlockDoc::ReadProjectFile(project, reread, nullptr, nullptr));
+        QCOMPARE(reread.m_strAlertText, QStringLiteral("Again"));
+    }
+
+    void failedOpen_keepsPagesTitleAndModifiedFlag()
+    {
+        const QString good = Path(QStringLiteral("good.vxp"));
+        QVERIFY(CWendlockDoc::WriteProjectFile(good, CAppGlobalData(), nullptr));
+        const QByteArray bytes = ReadFile(good);
+        const QString cut = Path(QStringLiteral("cut.vxp"));
+        WriteFile(cut, bytes.left(bytes.size() / 2));
+
+        TypeAlert(QStringLiteral("Mine"));
+        MessageBox::SetNextAnswers({QMessageBox::No});
+        QVERIFY(!m_frame->OpenDocumentFile(cut));
+        QCOMPARE(MessageBox::ShownTexts(), QStringList({QStringLiteral("Save changes to Untitled?"),
+                                                        QStringLiteral("Unexpected file format.")}));
+        QCOMPARE(AlertEdit()->text(), QStringLiteral("Mine"));
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled - Wendlock"));
+        QVERIFY(m_doc->IsModified());
+
+        MessageBox::ClearShownTexts();
+        MessageBox::SetNextAnswers({QMessageBox::No});
+        const QString missing = Path(QStringLiteral("missing.vxp"));
+        QVERIFY(!m_frame->OpenDocumentFile(missing));
+        QVERIFY(MessageBox::ShownTexts().value(1).contains(missing));
+        QVERIFY(m_recent->Files().isEmpty());
+    }
+
+    void openingTheOpenProject_onlyRaisesTheWindow()
+    {
+        const QString project = Path(QStringLiteral("same.vxp"));
+        QVERIFY(CWendlockDoc::WriteProjectFile(project, CAppGlobalData(), nullptr));
+        QVERIFY(m_frame->OpenDocumentFile(project));
+        TypeAlert(QStringLiteral("Unsaved"));
+        MessageBox::ClearShownTexts();
+        QVERIFY(m_frame->OpenDocumentFile(m_dir.path() + QLatin1String("/./same.vxp")));
+        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QCOMPARE(AlertEdit()->text(), QStringLiteral("Unsaved"));
+        QVERIFY(m_doc->IsModified());
+    }
+
+    void saveOfReadOnlyProject_goesThroughSaveAs()
+    {
+        const QString project = Path(QStringLiteral("locked.vxp"));
+        QVERIFY(CWendlockDoc::WriteProjectFile(project, CAppGlobalData(), nullptr));
+        QVERIFY(m_frame->OpenDocumentFile(project));
+        QFile::setPermissions(project, QFileDevice::ReadOwner);
+        TypeAlert(QStringLiteral("Changed"));
+        FileDialog::SetNextFileNames({QString()});
+        QVERIFY(!m_frame->OnFileSave());
+        QCOMPARE(FileDialog::LastCaption(), QStringLiteral("Save As"));
+        QCOMPARE(FileDialog::LastSuggestedPath(), project);
+        QVERIFY(m_doc->IsModified());
+        QFile::setPermissions(project, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    void closingModifiedWindow_asks_cancelKeepsItOpen()
+    {
+        TypeAlert(QStringLiteral("Keep"));
+        MessageBox::SetNextAnswers({QMessageBox::Cancel});
+        QVERIFY(!m_frame->close());
+        QVERIFY(m_frame->isVisible());
+        MessageBox::SetNextAnswers({QMessageBox::No});
+        QVERIFY(m_frame->close());
+    }
+
+    void frameKeys_runTheirCommands_evenInsideAPage()
+    {
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        TypeAlert(QStringLiteral("Typed"));
+        MessageBox::SetNextAnswers({QMessageBox::Cancel});
+        QTest::keyClick(AlertEdit(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("Save changes to Untitled?")});
+        FileDialog::SetNextFileNames({QString()});
+        QTest::keyClick(AlertEdit(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(FileDialog::LastCaption(), QStringLiteral("Save As"));
+        QVERIFY(m_doc->IsModified());
+    }
+
+    void droppedProjects_openOneAfterAnother()
+    {
+        const QString first = Path(QStringLiteral("first.vxp"));
+        const QString second = Path(QStringLiteral("second.vxp"));
+        CAppGlobalData record;
+        record.m_strAlertText = QStringLiteral("First");
+        QVERIFY(CWendlockDoc::WriteProjectFile(first, record, nullptr));
+        record.m_strAlertText = QStringLiteral("Second");
+        QVERIFY(CWendlockDoc::WriteProjectFile(second, record, nullptr));
+
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+        const QPoint at = m_frame->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_frame.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_frame.get(), &drop);
+        QTRY_COMPARE(m_frame->windowTitle(), QStringLiteral("second.vxp - Wendlock"));
+        QCOMPARE(AlertEdit()->text(), QStringLiteral("Second"));
+        QCOMPARE(m_recent->Files(), QStringList({second, first}));
+    }
+
+    void protect_validatesInTabOrder_stopsAtRefusingPage()
+    {
+        const QStringList site = MakeSite();
+        CAppGlobalData record;
+        record.m_listFiles = site;
+        record.m_strTemplatePath = Template();
+        record.m_strAlertText.clear();
+        LoadProject(record);
+        m_frame->Action(CMainFrame::ID_PROTECT)->trigger();
+        QCOMPARE(m_frame->View()->GetActiveIndex(), int(CWendlockView::LoginPage));
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY(
+            MessageBox::ShownTexts().first().startsWith(QLatin1String("You select to use alert with text")));
+        QVERIFY(!ReadFile(site.first()).contains(CProtectEngine::ProtectionMarker()));
+    }
+
+    void protect_emptyFilesList_stopsOnFilesTab()
+    {
+        CAppGlobalData record;
+        record.m_strTemplatePath = Template();
+        LoadProject(record);
+        QVERIFY(m_frame->View()->SetActivePage(CWendlockView::ProtectPage));
+        if (m_frame->View()->PageFiles()->ValidateForProtect()) {
+            QSKIP("the Files page does not check its list yet");
+        }
+        MessageBox::ClearShownTexts();
+        m_frame->OnProtect();
+        QCOMPARE(m_frame->View()->GetActiveIndex(), int(CWendlockView::FilesPage));
+        QCOMPARE(MessageBox::ShownTexts(),
+                 QStringList{QStringLiteral(
+                     "No files have been added to protect! Please add files to list before protect.")});
+    }
+
+    void protect_endToEnd_protectsPagesAndListsResults()
+    {
+        const QStringList site = MakeSite();
+        CAppGlobalData record;
+        record.m_listFiles = site;
+        record.m_strTemplatePath = Template();
+        record.m_strPassword = QStringLiteral("letmein");
+        LoadProject(record);
+
+        // The Result page's button runs the same command.
+        QVERIFY(m_frame->View()->SetActivePage(CWendlockView::ResultPage));
+        QTest::mouseClick(
+            m_frame->View()->PageResult()->findChild<QPushButton*>(QStringLiteral("protectButton")),
+            Qt::LeftButton);
+        QCOMPARE(MessageBox::ShownTexts(),
+                 QStringList{QStringLiteral("2 file(s) have been protected successfully!")});
+        QCOMPARE(m_frame->View()->GetActiveIndex(), int(CWendlockView::ResultPage));
+        QTreeWidget* list = m_frame->View()->PageResult()->List();
+        QCOMPARE(Rows(list, CPageResult::ResultColumn),
+                 QStringList({QStringLiteral("Protected"), QStringLiteral("File not exists!"),
+                              QStringLiteral("Protected")}));
+        QCOMPARE(Rows(list, CPageResult::PathColumn), site);
+        QCOMPARE(list->topLevelItem(1)->text(CPageResult::SizeColumn), QStringLiteral("12 KB"));
+        for (const QString& page : {site.at(0), site.at(2)}) {
+            const QByteArray text = ReadFile(page);
+            QVERIFY(text.contains(CProtectEngine::ProtectionMarker()));
+            QVERIFY(!text.contains("Secret"));
+            QVERIFY(ReadFile(page + QLatin1String(".original")).contains("Secret"));
+        }
+        QVERIFY(!m_doc->IsModified());
+
+        // Again: restore first for the home page, keep the about page.
+        MessageBox::ClearShownTexts();
+        MessageBox::SetNextAnswers({QMessageBox::Yes, QMessageBox::No});
+        m_frame->OnProtect();
+        QCOMPARE(MessageBox::ShownTexts(),
+                 QStringList({CProtectEngine::RestoreQuestionText(site.at(0)),
+                              CProtectEngine::RestoreQuestionText(site.at(2)),
+                              QStringLiteral("1 file(s) have been protected successfully!")}));
+        QCOMPARE(Rows(list, CPageResult::ResultColumn),
+                 QStringList({QStringLiteral("Protected"), QStringLiteral("File not exists!"),
+                              QStringLiteral("Protected before")}));
+        QCOMPARE(ReadFile(site.at(0)).count(CProtectEngine::ProtectionMarker()), 1);
+
+        // The rows stay when another tab is visited.
+        QVERIFY(m_frame->View()->SetActivePage(CWendlockView::LoginPage));
+        QVERIFY(m_frame->View()->SetActivePage(CWendlockView::ResultPage));
+        QCOMPARE(list->topLevelItemCount(), 3);
+    }
+
+    void protectRun_stopsBeforeTheNextFileWhenAsked()
+    {
+        const QStringList site = MakeSite();
+        CAppGlobalData record;
+        record.m_listFiles = site;
+        record.m_strTemplatePath = Template();
+        CPageResult results(nullptr);
+        results.AddResultRow(Path(QStringLiteral("old.html")), QStringLiteral("Protected"));
+        CProtectRun run(record, &results);
+        QStringList seen;
+        run.SetProgress([&seen](int index, int count, const QString& path) {
+            seen.append(QStringLiteral("%1/%2 %3").arg(index + 1).arg(count).arg(QFileInfo(path).fileName()));
+            return index < 1;
+        });
+        QCOMPARE(run.Run(), 1);
+        QVERIFY(run.WasStopped());
+        QCOMPARE(seen, QStringList({QStringLiteral("1/3 index.html"), QStringLiteral("2/3 gone.html")}));
+        QCOMPARE(Rows(results.List(), CPageResult::PathColumn), QStringList{site.at(0)});
+        QVERIFY(!ReadFile(site.at(2)).contains(CProtectEngine::ProtectionMarker()));
+    }
+
+    void support_helpAndAbout_openTheirAddresses()
+    {
+        m_frame->OnSupportEmail();
+        QCOMPARE(m_calls.size(), 1);
+        QVERIFY(m_calls.first().startsWith(QLatin1String("url mailto:")));
+        QVERIFY(m_calls.first().contains(QLatin1String("subject=Questions about Wendlock 2.4")));
+        QVERIFY(
+            m_calls.first().contains(QLatin1String("body=Hello, I have some questions about Wendlock 2.4")));
+        CShellOperations::SetLaunchResultForTests(false);
+        m_frame->OnSupportEmail();
+        QCOMPARE(MessageBox::ShownTexts(),
+                 QStringList{
+                     QStringLiteral("Send mail failure!\nNo mail program or no default mail program on your "
+                                    "operation system.")});
+        CShellOperations::SetLaunchResultForTests(true);
+
+        m_calls.clear();
+        m_frame->Action(CMainFrame::ID_HELP_CONTENTS)->trigger();
+        QVERIFY(m_frame->View()->SetActivePage(CWendlockView::LoginPage));
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        AlertEdit()->setFocus();
+        QTest::keyClick(AlertEdit(), Qt::Key_F1);
+        QCOMPARE(m_calls,
+                 QStringList(
+                     {QStringLiteral("url ") + QUrl::fromLocalFile(CHelpTopics::FilePath(0)).toString(),
+                      QStringLiteral("url ") + QUrl::fromLocalFile(CHelpTopics::FilePath(23)).toString()}));
+    }
+
+    void helpPages_existForEveryContext_andTheContentsLinksThem()
+    {
+        const QByteArray contents = ReadFile(CHelpTopics::FilePath(0));
+        QVERIFY2(!contents.isEmpty(), qPrintable(CHelpTopics::FilePath(0)));
+        for (int context : CHelpTopics::Contexts()) {
+            const QString file = CHelpTopics::FileName(context);
+            QVERIFY2(QFileInfo::exists(CHelpTopics::FilePath(context)), qPrintable(file));
+            QVERIFY2(contents.contains(QByteArray(QByteArray("href=\"") + file.toUtf8() + '"')),
+                     qPrintable(file));
+        }
+        QCOMPARE(CHelpTopics::FileName(99), QStringLiteral("index.html"));
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"

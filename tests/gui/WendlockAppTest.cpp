@@ -1,0 +1,131 @@
+#include "app/WendlockApp.h"
+
+#include "app/AppPreferences.h"
+#include "app/RecentFileList.h"
+#include "shell/MainFrame.h"
+#include "widgets/MessageBox.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+class WendlockAppTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        MessageBox::SetTestMode(true);
+        QVERIFY(m_dir.isValid());
+    }
+
+    void init() { MessageBox::ClearShownTexts(); }
+
+    void firstStart_createsDataAndPreferencesFolders_quietly()
+    {
+        const QString home = m_dir.filePath(QStringLiteral("fresh/share"));
+        CWendlockApp::InitDataFolders(home);
+        QVERIFY(QFileInfo(home + QLatin1String("/Marrowind/Wendlock/Preferences")).isDir());
+        QCOMPARE(CAppPreferences::Instance().m_strDataFolder, home + QLatin1String("/Marrowind/Wendlock/"));
+        QCOMPARE(CAppPreferences::Instance().m_strPreferencesFolder,
+                 home + QLatin1String("/Marrowind/Wendlock/Preferences/"));
+        // Again, with everything there: still nothing to say.
+        CWendlockApp::InitDataFolders(home);
+        QVERIFY(MessageBox::ShownTexts().isEmpty());
+    }
+
+    void folderThatCannotBeMade_saysSoForEach_andGoesOn()
+    {
+        const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        CWendlockApp::InitDataFolders(blocker);
+        const QString data = blocker + QLatin1String("/Marrowind/Wendlock/");
+        QCOMPARE(MessageBox::ShownTexts().size(), 2);
+        QVERIFY(MessageBox::ShownTexts().at(0).startsWith(
+            QStringLiteral("Create directory '%1' failure! \n").arg(data)));
+        QVERIFY(MessageBox::ShownTexts().at(1).startsWith(
+            QStringLiteral("Create directory '%1Preferences/' failure! \n").arg(data)));
+        QVERIFY(MessageBox::ShownTexts().at(1).size() >
+                QStringLiteral("Create directory '%1Preferences/' failure! \n").arg(data).size());
+        QCOMPARE(CAppPreferences::Instance().m_strPreferencesFolder, data + QLatin1String("Preferences/"));
+    }
+
+    void noDataHome_usesAppDataBesideTheProgram()
+    {
+        const QByteArray saved = qgetenv("WENDLOCK_APP_DIR");
+        qputenv("WENDLOCK_APP_DIR", m_dir.filePath(QStringLiteral("program")).toUtf8());
+        QDir().mkpath(m_dir.filePath(QStringLiteral("program")));
+        CWendlockApp::InitDataFolders(QString());
+        qputenv("WENDLOCK_APP_DIR", saved);
+        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("program/AppData/Preferences"))).isDir());
+    }
+
+    void preferencesAndRecentProjects_surviveARestart()
+    {
+        CAppPreferences& preferences = CAppPreferences::Instance();
+        preferences.m_strAddFolderInit = QStringLiteral("/srv/www");
+        preferences.Save();
+        preferences.m_strAddFolderInit.clear();
+        preferences.Load();
+        QCOMPARE(preferences.m_strAddFolderInit, QStringLiteral("/srv/www"));
+
+        CRecentFileList recent;
+        for (const char* name : {"/p/a.vxp", "/p/b.vxp", "/p/c.vxp", "/p/d.vxp", "/p/e.vxp", "/p/c.vxp"}) {
+            recent.Add(QLatin1String(name));
+        }
+        QCOMPARE(recent.Files(), QStringList({QStringLiteral("/p/c.vxp"), QStringLiteral("/p/e.vxp"),
+                                              QStringLiteral("/p/d.vxp"), QStringLiteral("/p/b.vxp")}));
+        recent.Save();
+        CRecentFileList again;
+        again.Load();
+        QCOMPARE(again.Files(), recent.Files());
+        again.Remove(0);
+        again.Save();
+        CRecentFileList third;
+        third.Load();
+        QCOMPARE(third.Files().size(), 3);
+    }
+
+    void commandLineProject_opensInsteadOfANewOne()
+    {
+        const QString project = m_dir.filePath(QStringLiteral("start.vxp"));
+        CAppGlobalData record;
+        record.m_strAlertText = QStringLiteral("From the command line");
+        QVERIFY(CWendlockDoc::WriteProjectFile(project, record, nullptr));
+        CWendlockApp app;
+        QVERIFY(app.InitInstance({QStringLiteral("wendlock"), project}));
+        QCOMPARE(app.MainFrame()->windowTitle(), QStringLiteral("start.vxp - Wendlock"));
+        QCOMPARE(app.MainFrame()->findChild<QLineEdit*>(QStringLiteral("alertEdit"))->text(),
+                 QStringLiteral("From the command line"));
+        QVERIFY(!app.Document().IsModified());
+        QVERIFY(app.MainFrame()->isVisible());
+        app.ExitInstance();
+
+        CWendlockApp plain;
+        QVERIFY(plain.InitInstance({QStringLiteral("wendlock")}));
+        QCOMPARE(plain.MainFrame()->windowTitle(), QStringLiteral("Untitled - Wendlock"));
+        QCOMPARE(plain.MainFrame()->findChild<QLineEdit*>(QStringLiteral("alertEdit"))->text(),
+                 QStringLiteral("Invalid Password!"));
+    }
+
+    void unreadableCommandLineProject_endsStartUp()
+    {
+        CWendlockApp app;
+        QVERIFY(
+            !app.InitInstance({QStringLiteral("wendlock"), m_dir.filePath(QStringLiteral("nothere.vxp"))}));
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY(MessageBox::ShownTexts().first().contains(QLatin1String("nothere.vxp")));
+    }
+};
+
+QTEST_MAIN(WendlockAppTest)
+#include "WendlockAppTest.moc"
