@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include "cli/ParallelProtect.h"
 #include "cli/ProjectJson.h"
 #include "common/AppInfo.h"
 #include "engine/PageUnlocker.h"
@@ -17,6 +18,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
+#include <QThread>
 
 namespace {
 
@@ -351,12 +353,10 @@ int CCliApp::RunProtect(const QStringList& args)
     }
 
     CPrintedResults results(m_out);
-    CProtectEngine engine(&data, &results);
-    engine.SetRestoreQuestion([restoreFirst](const QString&) {
-        return restoreFirst ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No;
-    });
-    engine.ProtectAll();
-    m_out << QStringLiteral("%1 file(s) have been protected successfully!").arg(engine.GetProtectedCount()) << "\n";
+    const int protectedCount = CParallelProtect::Run(
+        data, restoreFirst ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No, results,
+        qMax(1, QThread::idealThreadCount()));
+    m_out << QStringLiteral("%1 file(s) have been protected successfully!").arg(protectedCount) << "\n";
     return results.AnyFailed() ? ExitFailure : ExitOk;
 }
 

@@ -302,3 +302,35 @@ TEST_F(Cli, templatesListsEachMode)
     EXPECT_TRUE(run.out.contains(QLatin1String("/Templates/MultiUsers/")));
     EXPECT_EQ(RunCli({QStringLiteral("templates"), QStringLiteral("--mode"), QStringLiteral("2")}).code, 2);
 }
+
+TEST_F(CliProtect, manyFilesReportInListOrderAndRepeatsRunInTurn)
+{
+    // More files than one block, so several engines share the work.
+    QStringList expected;
+    for (int i = 0; i < 100; ++i) {
+        const QString path = site + QStringLiteral("/many/p%1.htm").arg(i, 3, 10, QLatin1Char('0'));
+        QDir().mkpath(site + QStringLiteral("/many"));
+        TestUtil::WriteFile(path, "<p>" + QByteArray::number(i) + "</p>\n");
+        expected.append(QStringLiteral("Protected\t") + path);
+    }
+    CAppGlobalData project;
+    for (const QString& line : expected) {
+        project.m_listFiles.append(line.section(QLatin1Char('\t'), 1));
+    }
+    CliRun run = RunCli({QStringLiteral("protect"), SaveProject(project, "many.vxp"), QStringLiteral("--password"),
+                         QStringLiteral("p")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, expected.join(QLatin1Char('\n')) + QStringLiteral("\n100 file(s) have been protected successfully!\n"));
+
+    // A path listed twice is protected once; the second time finds it protected.
+    TestUtil::WriteFile(site + QStringLiteral("/twice.htm"), "<p>x</p>\n");
+    project.m_listFiles = {site + QStringLiteral("/twice.htm")};
+    for (int i = 0; i < 40; ++i) {
+        project.m_listFiles.append(site + QStringLiteral("/twice.htm"));
+    }
+    run = RunCli({QStringLiteral("protect"), SaveProject(project, "twice.vxp")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Protected\t%1/twice.htm\nProtected before\t").arg(site)));
+    EXPECT_TRUE(run.out.endsWith(QLatin1String("\n1 file(s) have been protected successfully!\n")));
+    EXPECT_EQ(run.out.count(QLatin1String("Protected before")), 40);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "engine/ProtectEngine.h"
+
+class CAppGlobalData;
+class IResultList;
+
+// Runs a protect job of the command line on every core: the files list is
+// cut into blocks, each block is protected by its own engine on a worker
+// thread, and the results reach `results` in list order as the blocks
+// finish. The pages are independent of each other, so the outcome is the
+// same as one engine walking the list; only the time differs. The
+// restore-first answer is fixed, as nobody can be asked in between.
+class CParallelProtect final
+{
+public:
+    // Returns the number of files protected.
+    static int Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
+                   int threads);
+};
