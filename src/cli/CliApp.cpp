@@ -348,6 +348,21 @@ int CCliApp::RunProtect(const QStringList& args)
     if (data.m_listFiles.isEmpty()) {
         return Usage(QStringLiteral("no files to protect: give a project with files, or files and folders"));
     }
+    // A browser's login field turns a line break into a space, so a page
+    // protected with one could never be opened.
+    const auto hasLineBreak = [](const QString& text) {
+        return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+    };
+    if (data.m_nPasswordMode == 0 && hasLineBreak(data.m_strPassword)) {
+        return Usage(QStringLiteral("the password holds a line break, which nobody could type into a login page"));
+    }
+    for (const CUserListNode& user : data.m_listUsers) {
+        if (data.m_nPasswordMode == 1 && (hasLineBreak(user.m_strUserName) || hasLineBreak(user.m_strPassword))) {
+            return Usage(QStringLiteral("the user \"%1\" has a line break in the name or password, which nobody "
+                                        "could type into a login page")
+                             .arg(user.m_strUserName.simplified()));
+        }
+    }
     if (data.m_nPasswordMode == 1 && data.m_listUsers.isEmpty()) {
         return Usage(QStringLiteral("multi-user mode needs at least one user (--users FILE.csv)"));
     }

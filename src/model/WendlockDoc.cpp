@@ -176,6 +176,13 @@ bool CWendlockDoc::ReadProjectFile(const QString& path, CAppGlobalData& record, 
         SetError(errorMessage, ErrnoMessage(err, path, FileErrorText::FailedToOpen()));
         return false;
     }
+    // A project is a file: a pipe or a device has no end to bound the
+    // reader by, so it is not read at all.
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        SetError(errorMessage, FileErrorText::FailedToOpen());
+        return false;
+    }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

@@ -334,3 +334,18 @@ TEST_F(CliProtect, manyFilesReportInListOrderAndRepeatsRunInTurn)
     EXPECT_TRUE(run.out.endsWith(QLatin1String("\n1 file(s) have been protected successfully!\n")));
     EXPECT_EQ(run.out.count(QLatin1String("Protected before")), 40);
 }
+
+TEST_F(CliProtect, credentialsWithLineBreaksAreRefused)
+{
+    CliRun run = RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("a\nb"), site});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.err.contains(QLatin1String("line break")));
+    EXPECT_FALSE(TestUtil::ReadFile(site + QStringLiteral("/index.html")).contains("vxpa"));
+}
+
+TEST_F(Cli, show_refusesWhatIsNotAFile)
+{
+    const CliRun run = RunCli({QStringLiteral("show"), QStringLiteral("/dev/zero")});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.err.contains(QLatin1String("Failed to open document.")));
+}
