@@ -141,26 +141,12 @@ std::unique_ptr<QMenu> CPageResult::CreateContextMenu(bool onRow)
     QAction* edit = AddEntry(menu.get(), QStringLiteral("&Edit"),
                              QStringLiteral("Edit the selected protected file"), onRow);
     menu->addSeparator();
-    QMenu* shell = menu->addMenu(QStringLiteral("&Shell"));
+    QMenu* shell = CShellOperations::AddShellMenu(menu.get(), this, m_pList, PathColumn, onRow, false);
     shell->setEnabled(onRow);
-    QAction* open =
-        AddEntry(shell, QStringLiteral("&Open"), QStringLiteral("Shell open the selected file"), onRow);
-    shell->addSeparator();
-    QAction* openWith = AddEntry(shell, QStringLiteral("Open &with..."),
-                                 QStringLiteral("Shell open the selected file with..."), onRow);
-    QAction* openFolder = AddEntry(shell, QStringLiteral("Open &Folder"),
-                                   QStringLiteral("Open folder of the selected file"), onRow);
-    shell->addSeparator();
-    QAction* property = AddEntry(shell, QStringLiteral("&Property..."),
-                                 QStringLiteral("View property of the selected file"), onRow);
 
     connect(protect, &QAction::triggered, this, &CPageResult::protectRequested);
     connect(test, &QAction::triggered, this, &CPageResult::OnTest);
     connect(edit, &QAction::triggered, this, &CPageResult::OnEdit);
-    connect(open, &QAction::triggered, this, &CPageResult::OnShellOpen);
-    connect(openWith, &QAction::triggered, this, &CPageResult::OnShellOpenWith);
-    connect(openFolder, &QAction::triggered, this, &CPageResult::OnShellOpenFolder);
-    connect(property, &QAction::triggered, this, &CPageResult::OnShellProperty);
 
     // The prompts of the hovered entries go to the frame's status bar.
     for (QMenu* m : {menu.get(), shell}) {

@@ -6,6 +6,7 @@
 #include "widgets/MessageBox.h"
 
 #include <QDesktopServices>
+#include <QMenu>
 #include <QProcess>
 #include <QTreeWidget>
 #include <QUrl>
@@ -40,6 +41,32 @@ bool HasHandler(const QString& path)
 }
 
 } // namespace
+
+QMenu* CShellOperations::AddShellMenu(QMenu* parent, QWidget* page, QTreeWidget* list, int pathColumn,
+                                      bool onRow, bool withEdit)
+{
+    QMenu* shell = parent->addMenu(QStringLiteral("&Shell"));
+    const auto add = [&](const QString& text, const QString& prompt, Operation op) {
+        QAction* action = shell->addAction(text);
+        action->setStatusTip(prompt);
+        action->setEnabled(onRow);
+        QObject::connect(action, &QAction::triggered, page, [op, page, list, pathColumn] {
+            Run(op, page, list, pathColumn);
+        });
+    };
+    add(QStringLiteral("&Open"), QStringLiteral("Shell open the selected file"), Operation::Open);
+    if (withEdit) {
+        add(QStringLiteral("&Edit"), QStringLiteral("Shell edit the selected file"), Operation::Edit);
+    }
+    shell->addSeparator();
+    add(QStringLiteral("Open &with..."), QStringLiteral("Shell open the selected file with..."),
+        Operation::OpenWith);
+    add(QStringLiteral("Open &Folder"), QStringLiteral("Open folder of the selected file"), Operation::OpenFolder);
+    shell->addSeparator();
+    add(QStringLiteral("&Property..."), QStringLiteral("View property of the selected file"),
+        Operation::Properties);
+    return shell;
+}
 
 void CShellOperations::Run(Operation op, QWidget* page, QTreeWidget* list, int pathColumn)
 {

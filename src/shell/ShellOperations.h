@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+class QMenu;
 class QTreeWidget;
 class QUrl;
 class QWidget;
@@ -26,6 +27,13 @@ public:
 
     // Runs `op` on the path in `pathColumn` of the list's first selected row.
     static void Run(Operation op, QWidget* page, QTreeWidget* list, int pathColumn);
+
+    // Appends the "&Shell" submenu the list pages share: Open, (Edit,) Open
+    // with, Open Folder, Property, each with its status-bar prompt as the
+    // action's status tip, greyed when the click was not on a row, and
+    // running on the list's selected row.
+    static QMenu* AddShellMenu(QMenu* parent, QWidget* page, QTreeWidget* list, int pathColumn, bool onRow,
+                               bool withEdit);
 
     static void Open(QWidget* owner, const QString& path);
     static void Edit(QWidget* owner, const QString& path);

@@ -448,7 +448,6 @@ std::unique_ptr<QMenu> CPageFiles::CreateContextMenu(bool onRow)
         action->setEnabled(enabled);
         connect(action, &QAction::triggered, this, run);
     };
-    using Op = CShellOperations::Operation;
     QMenu* top = menu.get();
     add(top, QStringLiteral("&Add Files..."), QStringLiteral("Add files to the list to protect"), true,
         [this] { OnAddFiles(); });
@@ -467,20 +466,8 @@ std::unique_ptr<QMenu> CPageFiles::CreateContextMenu(bool onRow)
     add(top, QStringLiteral("&Restore..."), QStringLiteral("Restore the files in the list from backup files"),
         true, [this] { OnRestore(); });
     top->addSeparator();
-    QMenu* shell = top->addMenu(QStringLiteral("&Shell"));
+    QMenu* shell = CShellOperations::AddShellMenu(top, this, m_pList, ColumnPath, onRow, true);
     shell->setObjectName(QStringLiteral("FilesListPopShell"));
-    add(shell, QStringLiteral("&Open"), QStringLiteral("Shell open the selected file"), onRow,
-        [this] { OnShell(Op::Open); });
-    add(shell, QStringLiteral("&Edit"), QStringLiteral("Shell edit the selected file"), onRow,
-        [this] { OnShell(Op::Edit); });
-    shell->addSeparator();
-    add(shell, QStringLiteral("Open &with..."), QStringLiteral("Shell open the selected file with..."), onRow,
-        [this] { OnShell(Op::OpenWith); });
-    add(shell, QStringLiteral("Open &Folder"), QStringLiteral("Open folder of the selected file"), onRow,
-        [this] { OnShell(Op::OpenFolder); });
-    shell->addSeparator();
-    add(shell, QStringLiteral("&Property..."), QStringLiteral("View property of the selected file"), onRow,
-        [this] { OnShell(Op::Properties); });
 
     // Hovered entries put their prompt in the frame's status bar; closing
     // the menu clears it.

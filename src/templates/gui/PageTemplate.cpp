@@ -329,21 +329,6 @@ void CPageTemplate::OnShellOpen()
     CShellOperations::Run(CShellOperations::Operation::Open, this, m_pList, PathColumn);
 }
 
-void CPageTemplate::OnShellOpenWith()
-{
-    CShellOperations::Run(CShellOperations::Operation::OpenWith, this, m_pList, PathColumn);
-}
-
-void CPageTemplate::OnShellOpenFolder()
-{
-    CShellOperations::Run(CShellOperations::Operation::OpenFolder, this, m_pList, PathColumn);
-}
-
-void CPageTemplate::OnShellProperties()
-{
-    CShellOperations::Run(CShellOperations::Operation::Properties, this, m_pList, PathColumn);
-}
-
 std::unique_ptr<QMenu> CPageTemplate::CreateContextMenu(bool onRow)
 {
     auto menu = std::make_unique<QMenu>(this);
@@ -373,17 +358,12 @@ std::unique_ptr<QMenu> CPageTemplate::CreateContextMenu(bool onRow)
     menu->addSeparator();
     // The shell submenu has no "Edit": the page's own Edit entry and button
     // do the editing.
-    QMenu* shell = menu->addMenu(QStringLiteral("&Shell"));
-    add(shell, QStringLiteral("&Open"), QStringLiteral("Shell open the selected file"),
-        &CPageTemplate::OnShellOpen, true);
-    shell->addSeparator();
-    add(shell, QStringLiteral("Open &with..."), QStringLiteral("Shell open the selected file with..."),
-        &CPageTemplate::OnShellOpenWith, true);
-    add(shell, QStringLiteral("Open &Folder"), QStringLiteral("Open folder of the selected file"),
-        &CPageTemplate::OnShellOpenFolder, true);
-    shell->addSeparator();
-    add(shell, QStringLiteral("&Property..."), QStringLiteral("View property of the selected file"),
-        &CPageTemplate::OnShellProperties, true);
+    QMenu* shell = CShellOperations::AddShellMenu(menu.get(), this, m_pList, PathColumn, onRow, false);
+    connect(shell, &QMenu::hovered, this, [this](QAction* action) {
+        if (Frame()) {
+            Frame()->ShowStatusPrompt(action->statusTip());
+        }
+    });
     connect(menu.get(), &QMenu::aboutToHide, this, [this] {
         if (Frame()) {
             Frame()->ShowStatusPrompt(QString());

@@ -60,9 +60,6 @@ public:
     void OnBrowser();
     void OnRefresh();
     void OnShellOpen();
-    void OnShellOpenWith();
-    void OnShellOpenFolder();
-    void OnShellProperties();
 
     // The "TemplatesListPop" menu as shown for a right click on a row
     // (onRow) or on empty space, where the row entries are disabled.
