@@ -6,7 +6,7 @@
 #include "shell/ShellOperations.h"
 #include "templates/TemplateStore.h"
 #include "templates/gui/CreateTemplateDlg.h"
-#include "templates/gui/GridLineDelegate.h"
+#include "widgets/GridLineDelegate.h"
 #include "templates/gui/TemplatePreview.h"
 #include "widgets/MessageBox.h"
 

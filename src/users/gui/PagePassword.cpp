@@ -3,7 +3,7 @@
 #include "common/RandomString.h"
 #include "model/AppGlobalData.h"
 #include "shell/FrameServices.h"
-#include "templates/gui/GridLineDelegate.h"
+#include "widgets/GridLineDelegate.h"
 #include "users/UserListFile.h"
 #include "users/gui/AddUserDlg.h"
 #include "users/gui/UserPageIcons.h"

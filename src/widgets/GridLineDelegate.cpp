@@ -1,4 +1,4 @@
-#include "templates/gui/GridLineDelegate.h"
+#include "widgets/GridLineDelegate.h"
 
 #include <QPainter>
 
