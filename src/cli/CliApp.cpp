@@ -6,6 +6,7 @@
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
+#include "files/FilesList.h"
 #include "files/WebFileFilter.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
@@ -16,7 +17,6 @@
 #include <QFileInfo>
 #include <QPair>
 #include <QSaveFile>
-#include <QSet>
 #include <QTextStream>
 #include <QThread>
 
@@ -80,10 +80,13 @@ void AddPaths(const QString& path, QStringList& files)
     } else {
         found.append(info.absoluteFilePath());
     }
-    QSet<QString> listed(files.cbegin(), files.cend());
+    CFilesList listed;
+    listed.Reserve(int(files.size() + found.size()));
+    for (const QString& file : files) {
+        listed.Append(file);
+    }
     for (const QString& file : found) {
-        if (!listed.contains(file)) {
-            listed.insert(file);
+        if (listed.Append(file)) {
             files.append(file);
         }
     }
