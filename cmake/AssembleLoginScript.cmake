@@ -1,11 +1,18 @@
-# Builds a mode's login script: the mode's wendlock.js with its include
-# line replaced by the part both modes share.
-#   cmake -DIN=mode/wendlock.js -DCOMMON=common.js -DOUT=... -P AssembleLoginScript.cmake
+# Builds a login script: the script's wendlock.js with each include line
+# ("  // @include NAME.js", NAME relative to the Script folder) replaced by
+# that part, so every protected page still carries one self-contained script.
+#   cmake -DIN=mode/wendlock.js -DPARTS=Script -DOUT=... -P AssembleLoginScript.cmake
 file(READ "${IN}" text)
-file(READ "${COMMON}" common)
-string(FIND "${text}" "  // @include common.js\n" at)
-if(at EQUAL -1)
-    message(FATAL_ERROR "${IN} has no '// @include common.js' line")
+string(REGEX MATCHALL "  // @include [A-Za-z0-9_./-]+\n" lines "${text}")
+if(NOT lines)
+    message(FATAL_ERROR "${IN} has no '// @include NAME.js' line")
 endif()
-string(REPLACE "  // @include common.js\n" "${common}" text "${text}")
+foreach(line ${lines})
+    string(REGEX REPLACE "^  // @include ([A-Za-z0-9_./-]+)\n$" "\\1" name "${line}")
+    if(NOT EXISTS "${PARTS}/${name}")
+        message(FATAL_ERROR "${IN} includes ${name}, which is not in ${PARTS}")
+    endif()
+    file(READ "${PARTS}/${name}" part)
+    string(REPLACE "${line}" "${part}" text "${text}")
+endforeach()
 file(WRITE "${OUT}" "${text}")

@@ -1,44 +1,19 @@
-  // Shared by the login scripts of both password modes; the build puts it
-  // in place of the include line of each mode's wendlock.js, so every
-  // protected page still carries one self-contained script.
-  var LOGOUT_FRAGMENT = '#wendlock-logout';
+  // The classic format's part of the login script: digests, the page
+  // cipher, remembered page keys and the Internet Explorer refresh.
   var SESSION_STORE = 'wendlock_session';
   var KEEP_STORE = 'wendlock_keep';
   var REFRESH_STORE = 'wendlock_refresh';
   var MAX_ENTRIES = 16;
-  var DAY_MS = 86400000;
   // A refresh hand-over older than this is ignored.
   var REFRESH_MS = 60000;
   var B64 = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/';
 
-  var cfg = null;
-
   function readSettings() {
-    var c = {};
-    c.expireType = typeof LoginExpireType === 'number' ? LoginExpireType : 0;
-    c.expireDays = typeof LoginExpireDays === 'number' ? LoginExpireDays : 0;
-    c.incorrectMode =
-      typeof LoginIncorrectMode === 'number' ? LoginIncorrectMode : 0;
-    c.alertText = typeof LoginAlertText === 'string' ? LoginAlertText : '';
-    c.redirectUrl =
-      typeof LoginRedirectURL === 'string' ? LoginRedirectURL : '';
-    c.redirectTarget =
-      typeof LoginRedirectURLTarget === 'string' ? LoginRedirectURLTarget : '';
-    c.refreshIE = typeof RefreshPageInIE !== 'undefined' && !!RefreshPageInIE;
-    // Missing case flags mean "compare exactly", the safe reading.
-    c.passwordCase = typeof PWDCSS === 'undefined' || !!PWDCSS;
+    var c = readLoginSettings();
     c.check = typeof PWDMKK === 'number' ? PWDMKK : -1;
     c.content = isList(typeof vxpa !== 'undefined' ? vxpa : null) ? vxpa : [];
     readModeSettings(c);
     return c;
-  }
-
-  function isList(v) {
-    return Object.prototype.toString.call(v) === '[object Array]';
-  }
-
-  function nowMs() {
-    return new Date().getTime();
   }
 
   // ---- Digests ----------------------------------------------------------
@@ -118,46 +93,6 @@
     return out;
   }
 
-  // The MD5 input is the UTF-8 form of what the visitor typed.
-  function utf8Bytes(text) {
-    if (typeof TextEncoder === 'function') {
-      try {
-        return new TextEncoder().encode(text);
-      } catch (e) {
-        // fall through to the manual encoder
-      }
-    }
-    var out = [];
-    for (var i = 0; i < text.length; i++) {
-      var c = text.charCodeAt(i);
-      if (c >= 0xd800 && c <= 0xdbff && i + 1 < text.length) {
-        var low = text.charCodeAt(i + 1);
-        if (low >= 0xdc00 && low <= 0xdfff) {
-          c = 0x10000 + ((c - 0xd800) << 10) + (low - 0xdc00);
-          i++;
-        }
-      }
-      if (c >= 0xd800 && c <= 0xdfff) {
-        c = 0xfffd; // an unpaired surrogate, as TextEncoder does
-      }
-      if (c < 0x80) {
-        out.push(c);
-      } else if (c < 0x800) {
-        out.push(0xc0 | (c >> 6), 0x80 | (c & 63));
-      } else if (c < 0x10000) {
-        out.push(0xe0 | (c >> 12), 0x80 | ((c >> 6) & 63), 0x80 | (c & 63));
-      } else {
-        out.push(
-          0xf0 | (c >> 18),
-          0x80 | ((c >> 12) & 63),
-          0x80 | ((c >> 6) & 63),
-          0x80 | (c & 63)
-        );
-      }
-    }
-    return out;
-  }
-
   // Hex keys and digests are ASCII: one byte per character.
   function asciiBytes(text) {
     var out = [];
@@ -174,13 +109,6 @@
   // A page key is the digest of the digest of a secret.
   function keyFromBytes(bytes) {
     return md5Hex(asciiBytes(md5Hex(bytes)));
-  }
-
-  // Only A to Z are folded; every other letter keeps its case.
-  function foldAscii(text) {
-    return text.replace(/[A-Z]+/g, function (m) {
-      return m.toLowerCase();
-    });
   }
 
   function xorFold(text) {
@@ -351,42 +279,6 @@
 
   // ---- Remembered logins ------------------------------------------------
 
-  function usesCookies() {
-    var p = window.location.protocol;
-    return p === 'http:' || p === 'https:';
-  }
-
-  function webStorage(kind) {
-    try {
-      return window[kind] || null; // access throws where storage is blocked
-    } catch (e) {
-      return null;
-    }
-  }
-
-  function readCookie(name) {
-    var all = String(document.cookie || '').split(';');
-    for (var i = 0; i < all.length; i++) {
-      var item = all[i].replace(/^\s+/, '');
-      if (item.indexOf(name + '=') === 0) {
-        return item.substring(name.length + 1);
-      }
-    }
-    return '';
-  }
-
-  // expires: 0 for a session cookie, a time in the past to delete it.
-  function writeCookie(name, value, expires) {
-    var text = name + '=' + value + '; path=/; SameSite=Lax';
-    if (expires !== 0) {
-      text += '; expires=' + new Date(expires).toUTCString();
-    }
-    if (window.location.protocol === 'https:') {
-      text += '; Secure';
-    }
-    document.cookie = text;
-  }
-
   function storageKind(store) {
     return store === KEEP_STORE ? 'localStorage' : 'sessionStorage';
   }
@@ -501,23 +393,6 @@
     }
   }
 
-  function isLogoutRequest() {
-    return window.location.hash === LOGOUT_FRAGMENT;
-  }
-
-  // Drops the log-out fragment, so that reloading after the next login does
-  // not log out again.
-  function clearFragment() {
-    try {
-      if (window.history && window.history.replaceState) {
-        var loc = window.location;
-        window.history.replaceState(null, '', loc.pathname + loc.search);
-      }
-    } catch (e) {
-      // some browsers refuse this for file:// pages; harmless
-    }
-  }
-
   // ---- Internet Explorer refresh ----------------------------------------
 
   function isInternetExplorer() {
@@ -572,54 +447,6 @@
     return parts.length === 2 && parseInt(parts[1], 10) > nowMs() ? parts[0] : '';
   }
 
-  // ---- Showing the page -------------------------------------------------
-
-  function byId(id) {
-    try {
-      return document.getElementById(id);
-    } catch (e) {
-      return null;
-    }
-  }
-
-  function scrollToAnchor() {
-    var hash = window.location.hash;
-    if (!hash || hash.length < 2 || hash === LOGOUT_FRAGMENT) {
-      return;
-    }
-    var name = hash.substring(1);
-    try {
-      name = decodeURIComponent(name);
-    } catch (e) {
-      // keep the raw name
-    }
-    var scroll = function () {
-      try {
-        var target = document.getElementById(name);
-        if (!target && document.getElementsByName) {
-          target = document.getElementsByName(name)[0];
-        }
-        if (target && target.scrollIntoView) {
-          target.scrollIntoView();
-        }
-      } catch (e) {
-        // the anchor is gone; stay at the top
-      }
-    };
-    scroll();
-    // Images loading later move the anchor; scroll again once they are in.
-    try {
-      if (window.addEventListener) {
-        window.addEventListener('load', scroll, false);
-      } else if (window.attachEvent) {
-        window.attachEvent('onload', scroll);
-      }
-    } catch (e2) {
-      // the first scroll has to do
-    }
-  }
-
-  // refresh: false when the page is opened from a hand-over, so that the
   // Internet Explorer refresh happens only once.
   function showPage(text, material, refresh) {
     var reload = refresh && cfg.refreshIE && isInternetExplorer() && handOver(material);
@@ -631,83 +458,6 @@
       return;
     }
     writeProgressively(text);
-  }
-
-  // A large page is handed to the parser in slices that double in size,
-  // with a pause for the browser after each: the top of the page shows at
-  // once instead of after the whole text has been parsed, the window stays
-  // responsive, and the few slices cost little more than a single write
-  // (many small ones would relayout the growing page again and again).
-  // A cut never splits a surrogate pair.
-  var FIRST_SLICE = 65536;
-
-  function writeProgressively(text, start, size) {
-    start = start || 0;
-    size = size || FIRST_SLICE;
-    var end = Math.min(text.length, start + size);
-    if (end < text.length) {
-      var last = text.charCodeAt(end - 1);
-      if (last >= 0xd800 && last <= 0xdbff) {
-        end++;
-      }
-    }
-    document.write(text.substring(start, end));
-    if (end >= text.length) {
-      finishPage();
-      return;
-    }
-    setTimeout(function () {
-      writeProgressively(text, end, size * 2);
-    }, 0);
-  }
-
-  function finishPage() {
-    document.close();
-    scrollToAnchor();
-  }
-
-  function setText(element, text) {
-    if ('textContent' in element) {
-      element.textContent = text;
-    } else {
-      element.innerText = text;
-    }
-  }
-
-  function showError(fields) {
-    var box = byId('vxperror');
-    if (box) {
-      setText(box, cfg.alertText || DEFAULT_ERROR);
-    }
-    for (var i = 0; i < fields.length; i++) {
-      var field = byId(fields[i]);
-      if (field && field.setAttribute) {
-        field.setAttribute('aria-invalid', 'true');
-      }
-    }
-  }
-
-  function wrongLogin() {
-    if (cfg.incorrectMode === 1 && cfg.redirectUrl) {
-      if (cfg.redirectTarget === '') {
-        window.location.href = cfg.redirectUrl;
-        return;
-      }
-      showError(FIELDS);
-      window.open(cfg.redirectUrl, cfg.redirectTarget);
-      return;
-    }
-    showError(FIELDS);
-    if (cfg.alertText) {
-      window.alert(cfg.alertText);
-    }
-    var pass = byId('vxppass');
-    if (pass) {
-      pass.value = '';
-      if (pass.focus) {
-        pass.focus();
-      }
-    }
   }
 
   function onSubmit(event) {
@@ -735,21 +485,6 @@
       }
     }
     return false;
-  }
-
-  function wireForm() {
-    var form = byId('vxpform');
-    if (form) {
-      form.onsubmit = onSubmit;
-    }
-    var first = byId(FIELDS[0]);
-    if (first && first.focus) {
-      try {
-        first.focus();
-      } catch (e) {
-        // a hidden field cannot take the focus
-      }
-    }
   }
 
   function rememberedLogin() {

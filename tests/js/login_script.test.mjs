@@ -301,11 +301,10 @@ describe('showing the page', () => {
 describe('script files', () => {
   const sources = { single: scriptSource('single'), multi: scriptSource('multi') };
 
-  test('both scripts carry the shared part in place of their include line', () => {
-    const common = readFileSync(path.join(dataDir, 'Script', 'common.js'), 'utf8');
-    assert.ok(common.length > 1000);
+  test('both scripts carry the shared parts in place of their include lines', () => {
+    const parts = ['ui.js', 'common.js'].map((f) => readFileSync(path.join(dataDir, 'Script', f), 'utf8'));
     for (const [mode, text] of Object.entries(sources)) {
-      assert.ok(text.includes(common), `${mode} holds the shared part`);
+      for (const part of parts) assert.ok(part.length > 1000 && text.includes(part), `${mode} holds the parts`);
       assert.ok(!text.includes('@include'), `${mode} has no include line left`);
       assert.equal(text, assembledScript(mode), `${mode} is assembled as the build does it`);
     }

@@ -9,23 +9,23 @@ import path from 'node:path';
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const dataDir = path.resolve(here, '..', '..', 'data');
 
+const FOLDERS = { single: 'SinglePassword', multi: 'MultiUsers', strong: 'Strong' };
+
 // The login script of a mode as the program ships it: the build's copy when
 // WENDLOCK_APP_DIR names the build's program folder, else assembled here
-// the way the build does it (the mode's file with its include line replaced
-// by the shared part).
+// the way the build does it (each include line of the mode's file replaced
+// by the named part of the Script folder).
 export function assembledScript(mode) {
-  const folder = mode === 'multi' ? 'MultiUsers' : 'SinglePassword';
-  const text = readFileSync(path.join(dataDir, 'Script', folder, 'wendlock.js'), 'utf8');
-  const common = readFileSync(path.join(dataDir, 'Script', 'common.js'), 'utf8');
-  return text.replace('  // @include common.js\n', () => common);
+  const scriptDir = path.join(dataDir, 'Script');
+  const text = readFileSync(path.join(scriptDir, FOLDERS[mode], 'wendlock.js'), 'utf8');
+  return text.replace(/  \/\/ @include ([A-Za-z0-9_.\/-]+)\n/g, (line, name) =>
+    readFileSync(path.join(scriptDir, name), 'utf8'),
+  );
 }
 
 export function scriptSource(mode) {
   const appDir = process.env.WENDLOCK_APP_DIR;
-  if (appDir) {
-    const folder = mode === 'multi' ? 'MultiUsers' : 'SinglePassword';
-    return readFileSync(path.join(appDir, 'Script', folder, 'wendlock.js'), 'utf8');
-  }
+  if (appDir) return readFileSync(path.join(appDir, 'Script', FOLDERS[mode], 'wendlock.js'), 'utf8');
   return assembledScript(mode);
 }
 

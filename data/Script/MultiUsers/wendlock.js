@@ -28,6 +28,7 @@
 var vxpcheck = (function () {
   'use strict';
 
+  // @include ui.js
   // @include common.js
 
   var FIELDS = ['vxpuser', 'vxppass'];

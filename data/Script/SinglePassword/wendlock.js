@@ -24,6 +24,7 @@
 var vxpcheck = (function () {
   'use strict';
 
+  // @include ui.js
   // @include common.js
 
   var FIELDS = ['vxppass'];
