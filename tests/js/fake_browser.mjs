@@ -1,8 +1,10 @@
 // A minimal browser for the login scripts: one FakeBrowser keeps cookies,
 // web storage and a clock across page loads; each open() runs a page's main
 // script in a fresh node:vm context with a small standard DOM and then
-// fires the body's load event (vxpcheck()).
+// fires the body's load event (vxpcheck()). Strong pages work
+// asynchronously: load() and login() wait until the page has settled.
 import vm from 'node:vm';
+import { webcrypto } from 'node:crypto';
 
 const DAY_MS = 86400000;
 
@@ -22,6 +24,40 @@ class FakeStorage {
   clear() {
     this.items.clear();
   }
+  get length() {
+    return this.items.size;
+  }
+  key(i) {
+    return [...this.items.keys()][i] ?? null;
+  }
+}
+
+// Tabs of one browser talk over channels of the same name; messages arrive
+// in a later task, never at the sender.
+class ChannelBus {
+  constructor() {
+    this.members = new Set();
+  }
+  make() {
+    const bus = this;
+    return class BroadcastChannel {
+      constructor(name) {
+        this.name = String(name);
+        this.onmessage = null;
+        bus.members.add(this);
+      }
+      postMessage(data) {
+        for (const m of bus.members) {
+          if (m !== this && m.name === this.name) {
+            setTimeout(() => m.onmessage && m.onmessage({ data }), 0);
+          }
+        }
+      }
+      close() {
+        bus.members.delete(this);
+      }
+    };
+  }
 }
 
 class FakeElement {
@@ -33,6 +69,11 @@ class FakeElement {
     this.focused = 0;
     this.scrolled = 0;
     this.onsubmit = null;
+    this.disabled = false;
+    this.children = [];
+  }
+  querySelectorAll() {
+    return this.children;
   }
   setAttribute(name, value) {
     this.attributes[name] = String(value);
@@ -53,6 +94,7 @@ export class FakeBrowser {
     this.cookies = new Map(); // name -> { value, expires (ms) or null, raw }
     this.localStorage = new FakeStorage();
     this.sessionStorage = new FakeStorage();
+    this.channels = new ChannelBus();
   }
 
   advanceDays(days) {
@@ -99,10 +141,29 @@ export class FakeBrowser {
   open(script, options = {}) {
     return new FakePage(this, script, options);
   }
+
+  // Opens a page and waits for its load check (remembered logins) to end.
+  load(script, options = {}) {
+    return this.open(script, options).settled();
+  }
 }
 
 class FakePage {
-  constructor(browser, script, { hash = '', errorElement = true, textEncoder = true } = {}) {
+  // subtle: WebCrypto (a secure context) or only getRandomValues;
+  // decompression: DecompressionStream; channels: BroadcastChannel.
+  constructor(
+    browser,
+    script,
+    {
+      hash = '',
+      errorElement = true,
+      textEncoder = true,
+      textDecoder = true,
+      subtle = true,
+      decompression = true,
+      channels = true,
+    } = {},
+  ) {
     const page = this;
     this.alerts = [];
     this.opened = [];
@@ -113,6 +174,9 @@ class FakePage {
     this.loadListeners = [];
     this.elements = {};
     for (const id of ['vxpform', 'vxpuser', 'vxppass']) this.elements[id] = new FakeElement(id);
+    this.button = new FakeElement('');
+    this.elements.vxpform.children.push(this.button);
+    this.busyTexts = [];
     if (errorElement) this.elements.vxperror = new FakeElement('vxperror');
 
     let writing = null;
@@ -182,6 +246,25 @@ class FakePage {
       __now: () => browser.now,
     };
     if (textEncoder) sandbox.TextEncoder = TextEncoder;
+    if (textDecoder) sandbox.TextDecoder = TextDecoder;
+    if (decompression) sandbox.DecompressionStream = DecompressionStream;
+    if (channels) sandbox.BroadcastChannel = browser.channels.make();
+    sandbox.crypto = subtle ? webcrypto : { getRandomValues: (a) => webcrypto.getRandomValues(a) };
+    this.pendingTimers = 0;
+    sandbox.setTimeout = (fn, ms) => {
+      page.pendingTimers++;
+      const handle = setTimeout(() => {
+        page.pendingTimers--;
+        fn();
+      }, ms);
+      return { handle };
+    };
+    sandbox.clearTimeout = (t) => {
+      if (t && t.handle && !t.handle._destroyed) {
+        clearTimeout(t.handle);
+        page.pendingTimers--;
+      }
+    };
     this.context = vm.createContext(sandbox);
     vm.runInContext(
       'var window = this;' +
@@ -193,7 +276,33 @@ class FakePage {
     );
     this.globalsBefore = new Set(Object.keys(sandbox));
     vm.runInContext(script, this.context);
-    this.context.vxpcheck();
+    this.ready = Promise.resolve(this.context.vxpcheck());
+  }
+
+  get busy() {
+    return this.elements.vxpform.attributes['aria-busy'] === 'true';
+  }
+
+  // Resolves once the load check is done, no timer is pending and the form
+  // is not busy.
+  async settled() {
+    await this.ready;
+    for (let i = 0; i < 5000; i++) {
+      if (this.busy && this.elements.vxperror) this.busyTexts.push(this.elements.vxperror.textContent);
+      if (this.pendingTimers === 0 && !this.busy) {
+        await new Promise((r) => setImmediate(r));
+        if (this.pendingTimers === 0 && !this.busy) return this;
+      }
+      await new Promise((r) => setTimeout(r, 2));
+    }
+    throw new Error('the page never settled');
+  }
+
+  // submit(), then wait for the unlock to end.
+  login(typed) {
+    this.submit(typed);
+    this.sawBusy = this.busy && this.button.disabled;
+    return this.settled();
   }
 
   // After login the fake document holds the written text; an anchor exists

@@ -85,7 +85,7 @@ export const defaultSettings = {
   refreshIE: false,
 };
 
-function variables(s) {
+export function variables(s) {
   return (
     `var LoginExpireType=${s.expireType};\n` +
     `var LoginExpireDays=${s.expireDays};\n` +
@@ -98,7 +98,7 @@ function variables(s) {
 }
 
 // The engine writes the script file with CR LF line ends.
-const scriptWithCrLf = (mode) => scriptSource(mode).replace(/\r?\n/g, '\r\n');
+export const scriptWithCrLf = (mode) => scriptSource(mode).replace(/\r?\n/g, '\r\n');
 
 export function singlePage({ password, passwordCase = true, text, encoding, settings = {} }) {
   const s = { ...defaultSettings, ...settings };

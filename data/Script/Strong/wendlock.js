@@ -1,0 +1,866 @@
+// Wendlock login script, strong format (single password and several users).
+//
+// Each strong page carries a copy of this file inside its main script
+// element. The page defines before it: LoginExpireType, LoginExpireDays,
+// LoginIncorrectMode, LoginAlertText, LoginRedirectURL,
+// LoginRedirectURLTarget, RefreshPageInIE, PWDCSS, USRCSS (several users),
+// vxsv = [1, mode, iterations, salt, nonce, chunk count], vxsk (several
+// users: one wrapped content key per user) and vxsa (the enciphered,
+// deflated page in chunks). The body's load event calls vxpcheck().
+//
+// Contract with the login-page template:
+//   <form id="vxpform">      the login form; its submit runs the check
+//   <input id="vxpuser">     several users only: the user name field
+//   <input id="vxppass">     the password field
+//   <... id="vxperror">      optional, role="alert": "Unlocking..." while
+//                            the key is derived, the alert text after a
+//                            wrong login
+//
+// The password goes through PBKDF2-HMAC-SHA256 and HKDF to the AES-256-GCM
+// key of each page; the GCM tags are the only password check. WebCrypto does
+// the work where it exists; elsewhere (plain http from another host) the
+// built-in primitives do, in a Worker when the browser allows one.
+//
+// Remembered logins keep the PBKDF2 result of the site (never the password,
+// never key material in a cookie), keyed by the site's salt:
+//   IndexedDB "wendlock": a non-extractable key, with its expiry (a number
+//     of days) or bound to the session cookie wendlock_sid (until the
+//     browser closes, http(s));
+//   file pages, until the browser closes: sessionStorage, and a new tab
+//     asks the site's open tabs over BroadcastChannel;
+//   without IndexedDB or WebCrypto: sessionStorage for the tab.
+//   Opening a page with #wendlock-logout forgets every remembered login.
+//
+// Strong pages need a 2020 or later browser: async functions, typed arrays
+// and String.prototype.normalize are taken for granted, and the Internet
+// Explorer refresh option (RefreshPageInIE) is ignored.
+
+var vxpcheck = (function () {
+  'use strict';
+
+  // @include ui.js
+  // @include Strong/crypto.js
+
+  var FIELDS = ['vxppass'];
+  var DEFAULT_ERROR = 'The password is not correct.';
+  var UNLOCKING = 'Unlocking\u2026';
+  var DB_NAME = 'wendlock';
+  var DB_STORE = 'logins';
+  var SID_COOKIE = 'wendlock_sid';
+  var TAB_PREFIX = 'wendlock_strong_';
+  // How long a new tab of a file page waits for an open tab to answer.
+  var ASK_MS = 150;
+  var CHUNK_BYTES = 65536;
+  var B64 = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/';
+
+  function readSettings() {
+    var c = readLoginSettings();
+    var v = isList(typeof vxsv !== 'undefined' ? vxsv : null) ? vxsv : [];
+    c.multi = v[1] === 1;
+    c.userCase = typeof USRCSS === 'undefined' || !!USRCSS;
+    c.iterations = v[2];
+    c.saltText = typeof v[3] === 'string' ? v[3] : '';
+    c.salt = base64Bytes(v[3]);
+    c.nonce = base64Bytes(v[4]);
+    c.entries = isList(typeof vxsk !== 'undefined' ? vxsk : null) ? vxsk : [];
+    c.chunks = isList(typeof vxsa !== 'undefined' ? vxsa : null) ? vxsa : [];
+    c.valid =
+      v[0] === 1 &&
+      (v[1] === 0 || v[1] === 1) &&
+      typeof c.iterations === 'number' &&
+      c.iterations >= 1 &&
+      c.iterations <= 10000000 &&
+      c.iterations % 1 === 0 &&
+      c.salt !== null &&
+      c.salt.length === 16 &&
+      c.nonce !== null &&
+      c.nonce.length === 16 &&
+      v[5] === c.chunks.length &&
+      c.chunks.length >= 1;
+    if (c.multi) {
+      FIELDS = ['vxpuser', 'vxppass'];
+      DEFAULT_ERROR = 'The user name or password is not correct.';
+    }
+    return c;
+  }
+
+  // ---- Bytes -------------------------------------------------------------
+
+  var B64_TEXT = /^(?:[A-Za-z0-9+\/]{4})*(?:[A-Za-z0-9+\/]{2}==|[A-Za-z0-9+\/]{3}=)?$/;
+
+  // Strict Base64: anything malformed gives null.
+  function base64Bytes(text) {
+    if (typeof text !== 'string' || !B64_TEXT.test(text)) {
+      return null;
+    }
+    var end = text.length;
+    while (end > 0 && text.charAt(end - 1) === '=') {
+      end--;
+    }
+    var out = new Uint8Array((end * 3) >> 2);
+    var acc = 0;
+    var bits = 0;
+    for (var i = 0, n = 0; i < end; i++) {
+      acc = ((acc << 6) | B64.indexOf(text.charAt(i))) & 0xffffff;
+      bits += 6;
+      if (bits >= 8) {
+        bits -= 8;
+        out[n++] = (acc >> bits) & 255;
+      }
+    }
+    return out;
+  }
+
+  function toBytes(list) {
+    var out = new Uint8Array(list.length);
+    for (var i = 0; i < list.length; i++) {
+      out[i] = list[i];
+    }
+    return out;
+  }
+
+  function asciiBytes(text) {
+    var out = new Uint8Array(text.length);
+    for (var i = 0; i < text.length; i++) {
+      out[i] = text.charCodeAt(i) & 255;
+    }
+    return out;
+  }
+
+  function joinBytes(parts) {
+    var n = 0;
+    var i;
+    for (i = 0; i < parts.length; i++) {
+      n += parts[i].length;
+    }
+    var out = new Uint8Array(n);
+    for (i = 0, n = 0; i < parts.length; i++) {
+      out.set(parts[i], n);
+      n += parts[i].length;
+    }
+    return out;
+  }
+
+  function u32(x) {
+    return toBytes([(x >>> 24) & 255, (x >>> 16) & 255, (x >>> 8) & 255, x & 255]);
+  }
+
+  function toHex(bytes) {
+    var out = '';
+    for (var i = 0; i < bytes.length; i++) {
+      out += (bytes[i] < 16 ? '0' : '') + bytes[i].toString(16);
+    }
+    return out;
+  }
+
+  function fromHex(text) {
+    if (typeof text !== 'string' || !/^(?:[0-9a-f]{2})+$/.test(text)) {
+      return null;
+    }
+    var out = new Uint8Array(text.length / 2);
+    for (var i = 0; i < out.length; i++) {
+      out[i] = parseInt(text.substr(2 * i, 2), 16);
+    }
+    return out;
+  }
+
+  function sameBytes(a, b) {
+    if (a.length !== b.length) {
+      return false;
+    }
+    var diff = 0;
+    for (var i = 0; i < a.length; i++) {
+      diff |= a[i] ^ b[i];
+    }
+    return diff === 0;
+  }
+
+  function randomHex(n) {
+    var bytes = new Uint8Array(n);
+    try {
+      window.crypto.getRandomValues(bytes);
+    } catch (e) {
+      for (var i = 0; i < n; i++) {
+        bytes[i] = Math.floor(Math.random() * 256);
+      }
+    }
+    return toHex(bytes);
+  }
+
+  // ---- Credentials -------------------------------------------------------
+
+  // NFC first, then the case option, then UTF-8.
+  function credential(text, keepCase) {
+    text = typeof text === 'string' ? text : '';
+    if (typeof text.normalize === 'function') {
+      text = text.normalize('NFC');
+    }
+    if (!keepCase) {
+      text = foldAscii(text);
+    }
+    return toBytes(utf8Bytes(text));
+  }
+
+  function fieldValue(id) {
+    var field = byId(id);
+    return field && typeof field.value === 'string' ? field.value : '';
+  }
+
+  // Name and password are length-prefixed, so no two pairs give the same
+  // bytes.
+  function typedCredential() {
+    var password = credential(fieldValue('vxppass'), cfg.passwordCase);
+    if (!cfg.multi) {
+      return password;
+    }
+    var name = credential(fieldValue('vxpuser'), cfg.userCase);
+    return joinBytes([u32(name.length), name, u32(password.length), password]);
+  }
+
+  // ---- Key derivation ----------------------------------------------------
+
+  function subtle() {
+    try {
+      var c = window.crypto;
+      return c && c.subtle && typeof c.subtle.deriveBits === 'function' ? c.subtle : null;
+    } catch (e) {
+      return null;
+    }
+  }
+
+  // Where a Worker may start from a Blob URL the slow loop runs there; else
+  // it runs in slices so the page keeps answering.
+  var WORKER_SOURCE =
+    'var core=(' + shaCore.toString() + ')();' +
+    'onmessage=function(e){var d=e.data;var job=core.pbkdf2Job(d.p,d.s,d.n,32);' +
+    'job.step(Infinity);postMessage(job.result);};';
+
+  function pbkdf2InSlices(password, salt, iterations) {
+    return new Promise(function (resolve) {
+      var job = SHA.pbkdf2Job(password, salt, iterations, 32);
+      (function run() {
+        var until = nowMs() + 40;
+        while (!job.step(5000)) {
+          if (nowMs() >= until) {
+            setTimeout(run, 0);
+            return;
+          }
+        }
+        resolve(job.result);
+      })();
+    });
+  }
+
+  function pbkdf2Pure(password, salt, iterations) {
+    return new Promise(function (resolve) {
+      var worker = null;
+      var url = null;
+      function fallBack() {
+        stop();
+        resolve(pbkdf2InSlices(password, salt, iterations));
+      }
+      function stop() {
+        try {
+          if (worker) {
+            worker.terminate();
+          }
+          if (url) {
+            URL.revokeObjectURL(url);
+          }
+        } catch (e) {
+          // already gone
+        }
+        worker = null;
+        url = null;
+      }
+      try {
+        if (typeof Worker !== 'function' || typeof Blob !== 'function' || !URL.createObjectURL) {
+          fallBack();
+          return;
+        }
+        url = URL.createObjectURL(new Blob([WORKER_SOURCE], { type: 'text/javascript' }));
+        worker = new Worker(url);
+        worker.onmessage = function (e) {
+          var result = e.data;
+          if (result && result.length === 32) {
+            stop();
+            resolve(toBytes(result));
+          } else {
+            fallBack();
+          }
+        };
+        worker.onerror = fallBack;
+        worker.postMessage({ p: password, s: salt, n: iterations });
+      } catch (e) {
+        fallBack();
+      }
+    });
+  }
+
+  // A secret is the PBKDF2 result as raw bytes, as a non-extractable HKDF
+  // key, or both.
+  async function secretFromRaw(raw) {
+    var s = subtle();
+    var key = null;
+    if (s) {
+      try {
+        key = await s.importKey('raw', raw, 'HKDF', false, ['deriveBits', 'deriveKey']);
+      } catch (e) {
+        key = null;
+      }
+    }
+    return { raw: raw, key: key };
+  }
+
+  async function deriveSecret(password) {
+    var s = subtle();
+    if (s) {
+      try {
+        var base = await s.importKey('raw', password, 'PBKDF2', false, ['deriveBits']);
+        var bits = await s.deriveBits(
+          { name: 'PBKDF2', hash: 'SHA-256', salt: cfg.salt, iterations: cfg.iterations },
+          base,
+          256
+        );
+        return await secretFromRaw(new Uint8Array(bits));
+      } catch (e) {
+        // some browsers refuse an empty password here
+      }
+    }
+    return secretFromRaw(await pbkdf2Pure(password, cfg.salt, cfg.iterations));
+  }
+
+  async function hkdfKey(secret) {
+    if (!secret.key && secret.raw && subtle()) {
+      secret.key = (await secretFromRaw(secret.raw)).key;
+    }
+    return secret.key;
+  }
+
+  function hkdfParams(salt, info) {
+    return { name: 'HKDF', hash: 'SHA-256', salt: salt, info: asciiBytes(info) };
+  }
+
+  async function hkdfBytes(secret, salt, info, length) {
+    var key = await hkdfKey(secret);
+    if (key) {
+      try {
+        return new Uint8Array(await subtle().deriveBits(hkdfParams(salt, info), key, length * 8));
+      } catch (e) {
+        if (!secret.raw) {
+          throw e;
+        }
+      }
+    }
+    return hkdfSync(secret.raw, salt, asciiBytes(info), length);
+  }
+
+  // An AES-256-GCM key derived by HKDF: a WebCrypto key or raw bytes.
+  async function gcmKey(secret, salt, info) {
+    var key = await hkdfKey(secret);
+    if (key) {
+      try {
+        var aes = await subtle().deriveKey(hkdfParams(salt, info), key, { name: 'AES-GCM', length: 256 }, false, [
+          'decrypt',
+        ]);
+        return { key: aes, raw: null };
+      } catch (e) {
+        if (!secret.raw) {
+          throw e;
+        }
+      }
+    }
+    return { key: null, raw: hkdfSync(secret.raw, salt, asciiBytes(info), 32) };
+  }
+
+  // The plaintext, or null when the tag does not match.
+  async function gcmOpen(aes, iv, aad, sealed) {
+    if (aes.key) {
+      try {
+        var plain = await subtle().decrypt(
+          { name: 'AES-GCM', iv: iv, additionalData: aad, tagLength: 128 },
+          aes.key,
+          sealed
+        );
+        return new Uint8Array(plain);
+      } catch (e) {
+        return null;
+      }
+    }
+    return gcmDecryptSync(aes.raw, iv, aad, sealed);
+  }
+
+  // ---- Opening the page --------------------------------------------------
+
+  async function contentKey(secret) {
+    if (!cfg.multi) {
+      return hkdfBytes(secret, cfg.salt, 'wendlock v1 content key', 32);
+    }
+    // The entry whose lookup id this secret gives holds the content key.
+    var lookup = await hkdfBytes(secret, cfg.salt, 'wendlock v1 lookup id', 16);
+    var wrap = null;
+    for (var i = 0; i < cfg.entries.length; i++) {
+      var entry = base64Bytes(cfg.entries[i]);
+      if (entry === null || entry.length !== 76 || !sameBytes(entry.subarray(0, 16), lookup)) {
+        continue;
+      }
+      wrap = wrap || (await gcmKey(secret, cfg.salt, 'wendlock v1 wrap key'));
+      var aad = joinBytes([asciiBytes('wendlock v1 wrap'), cfg.salt]);
+      var key = await gcmOpen(wrap, entry.subarray(16, 28), aad, entry.subarray(28));
+      if (key !== null && key.length === 32) {
+        return key;
+      }
+    }
+    return null;
+  }
+
+  async function inflate(bytes) {
+    if (typeof DecompressionStream === 'function') {
+      var stream = null;
+      try {
+        stream = new DecompressionStream('deflate-raw');
+      } catch (e) {
+        stream = null; // an older browser that knows only zlib and gzip
+      }
+      if (stream) {
+        var writer = stream.writable.getWriter();
+        writer.write(bytes).catch(function () {});
+        writer.close().catch(function () {});
+        var reader = stream.readable.getReader();
+        var parts = [];
+        for (;;) {
+          var r = await reader.read();
+          if (r.done) {
+            return joinBytes(parts);
+          }
+          parts.push(new Uint8Array(r.value.buffer, r.value.byteOffset, r.value.byteLength));
+        }
+      }
+    }
+    return inflateRawSync(bytes);
+  }
+
+  function utf8Text(bytes) {
+    if (typeof TextDecoder === 'function') {
+      try {
+        return new TextDecoder('utf-8').decode(bytes);
+      } catch (e) {
+        // fall through to the built-in decoder
+      }
+    }
+    return utf8DecodeSync(bytes);
+  }
+
+  // The page text for a secret, or null when the secret does not open it.
+  async function openPage(secret) {
+    if (!cfg.valid) {
+      return null;
+    }
+    var content = await contentKey(secret);
+    if (content === null) {
+      return null;
+    }
+    var page = await gcmKey({ raw: content, key: null }, cfg.nonce, 'wendlock v1 page key');
+    var count = cfg.chunks.length;
+    var opened = [];
+    for (var i = 0; i < count; i++) {
+      var sealed = base64Bytes(cfg.chunks[i]);
+      if (sealed === null || sealed.length < 16 || sealed.length > CHUNK_BYTES + 16) {
+        return null;
+      }
+      var iv = joinBytes([u32(0), u32(0), u32(i)]);
+      var aad = joinBytes([asciiBytes('WLK1'), cfg.nonce, u32(i), toBytes([i === count - 1 ? 1 : 0])]);
+      opened.push(gcmOpen(page, iv, aad, sealed));
+    }
+    var chunks = await Promise.all(opened);
+    for (i = 0; i < count; i++) {
+      if (chunks[i] === null) {
+        return null;
+      }
+    }
+    var text = utf8Text(await inflate(joinBytes(chunks)));
+    // A byte order mark is no text of the page: written before the
+    // doctype it would put the page into quirks mode.
+    return text.charCodeAt(0) === 0xfeff ? text.substring(1) : text;
+  }
+
+  // ---- Remembered logins -------------------------------------------------
+
+  var held = null; // the secret of this tab's login, for other tabs to ask
+  var answering = null;
+
+  function tabStoreName() {
+    return TAB_PREFIX + cfg.saltText;
+  }
+
+  function idbFactory() {
+    try {
+      return window.indexedDB || null;
+    } catch (e) {
+      return null;
+    }
+  }
+
+  // Runs action(store) in one transaction; resolves with its request's
+  // result once the transaction is complete.
+  function idb(mode, action) {
+    return new Promise(function (resolve, reject) {
+      var factory = idbFactory();
+      if (!factory) {
+        reject(new Error('no IndexedDB'));
+        return;
+      }
+      var open = factory.open(DB_NAME, 1);
+      open.onupgradeneeded = function () {
+        open.result.createObjectStore(DB_STORE);
+      };
+      open.onerror = function () {
+        reject(open.error);
+      };
+      open.onsuccess = function () {
+        var db = open.result;
+        try {
+          var tx = db.transaction(DB_STORE, mode);
+          var request = action(tx.objectStore(DB_STORE));
+          tx.oncomplete = function () {
+            db.close();
+            resolve(request ? request.result : undefined);
+          };
+          tx.onerror = tx.onabort = function () {
+            db.close();
+            reject(tx.error);
+          };
+        } catch (e) {
+          db.close();
+          reject(e);
+        }
+      };
+    });
+  }
+
+  function canUseIdb() {
+    return !!idbFactory() && !!subtle();
+  }
+
+  function writeTabStore(secret, expires) {
+    var s = webStorage('sessionStorage');
+    if (s && secret.raw) {
+      s.setItem(tabStoreName(), toHex(secret.raw) + (expires ? '~' + expires : ''));
+    }
+  }
+
+  function readTabStore() {
+    var s = webStorage('sessionStorage');
+    var parts = String((s && s.getItem(tabStoreName())) || '').split('~');
+    var raw = fromHex(parts[0]);
+    if (raw === null || raw.length !== 32) {
+      return null;
+    }
+    if (parts.length > 1 && !(parseInt(parts[1], 10) > nowMs())) {
+      s.removeItem(tabStoreName());
+      return null;
+    }
+    return { raw: raw, key: null };
+  }
+
+  function sessionBoundToTabs() {
+    return cfg.expireType === 1 && !usesCookies();
+  }
+
+  function openChannel() {
+    try {
+      return typeof BroadcastChannel === 'function' ? new BroadcastChannel('wendlock-' + cfg.saltText) : null;
+    } catch (e) {
+      return null;
+    }
+  }
+
+  // A file page's tab keeps the secret it opened with and hands it to new
+  // tabs of the site that ask.
+  function answerTabs(secret) {
+    held = secret;
+    if (answering) {
+      return;
+    }
+    answering = openChannel();
+    if (!answering) {
+      return;
+    }
+    answering.onmessage = function (e) {
+      var m = e.data || {};
+      if (m.type === 'ask' && held) {
+        answering.postMessage(held.raw ? { type: 'secret', hex: toHex(held.raw) } : { type: 'key', key: held.key });
+      } else if (m.type === 'logout') {
+        held = null;
+      }
+    };
+  }
+
+  function askOpenTabs() {
+    return new Promise(function (resolve) {
+      var channel = openChannel();
+      if (!channel) {
+        resolve(null);
+        return;
+      }
+      var timer = setTimeout(function () {
+        finish(null);
+      }, ASK_MS);
+      function finish(secret) {
+        clearTimeout(timer);
+        try {
+          channel.close();
+        } catch (e) {
+          // closed already
+        }
+        resolve(secret);
+      }
+      channel.onmessage = function (e) {
+        var m = e.data || {};
+        var raw = m.type === 'secret' ? fromHex(m.hex) : null;
+        if (raw && raw.length === 32) {
+          finish({ raw: raw, key: null });
+        } else if (m.type === 'key' && m.key) {
+          finish({ raw: null, key: m.key });
+        }
+      };
+      channel.postMessage({ type: 'ask' });
+    });
+  }
+
+  async function remember(secret) {
+    var expires = 0;
+    if (cfg.expireType === 2 && cfg.expireDays > 0) {
+      expires = nowMs() + cfg.expireDays * DAY_MS;
+    } else if (cfg.expireType !== 1) {
+      return;
+    }
+    if (sessionBoundToTabs()) {
+      writeTabStore(secret, 0);
+      answerTabs(secret);
+      return;
+    }
+    try {
+      var key = canUseIdb() ? await hkdfKey(secret) : null;
+      if (key) {
+        var sid = '';
+        if (cfg.expireType === 1) {
+          // One cookie for every strong site of this host, so a login to
+          // one does not sign out another.
+          sid = /^[0-9a-f]{32}$/.test(readCookie(SID_COOKIE)) ? readCookie(SID_COOKIE) : randomHex(16);
+          writeCookie(SID_COOKIE, sid, 0);
+        }
+        await idb('readwrite', function (store) {
+          return store.put({ key: key, expires: expires, sid: sid }, cfg.saltText);
+        });
+        return;
+      }
+    } catch (e) {
+      // the tab's own storage has to do
+    }
+    try {
+      writeTabStore(secret, expires);
+    } catch (e2) {
+      // a browser that refuses storage simply asks again next time
+    }
+  }
+
+  async function rememberedSecrets() {
+    var found = [];
+    try {
+      var tab = readTabStore();
+      if (tab) {
+        found.push(tab);
+      }
+    } catch (e) {
+      // unreadable storage holds nothing
+    }
+    if (canUseIdb()) {
+      try {
+        var entry = await idb('readonly', function (store) {
+          return store.get(cfg.saltText);
+        });
+        if (entry) {
+          var live = entry.key && (entry.expires ? entry.expires > nowMs() : !!entry.sid);
+          if (live && entry.sid) {
+            live = usesCookies() && readCookie(SID_COOKIE) === entry.sid;
+          }
+          if (live) {
+            found.push({ raw: null, key: entry.key });
+          } else {
+            await idb('readwrite', function (store) {
+              return store['delete'](cfg.saltText);
+            });
+          }
+        }
+      } catch (e2) {
+        // a blocked database holds nothing
+      }
+    }
+    if (found.length === 0 && sessionBoundToTabs()) {
+      var asked = await askOpenTabs();
+      if (asked) {
+        found.push(asked);
+      }
+    }
+    return found;
+  }
+
+  async function forgetAll() {
+    try {
+      writeCookie(SID_COOKIE, '', 1);
+    } catch (e) {
+      // no cookies here
+    }
+    try {
+      var s = webStorage('sessionStorage');
+      if (s) {
+        s.removeItem(tabStoreName());
+        for (var i = s.length - 1; i >= 0; i--) {
+          var name = s.key(i);
+          if (name && name.indexOf(TAB_PREFIX) === 0) {
+            s.removeItem(name);
+          }
+        }
+      }
+    } catch (e2) {
+      // nothing stored
+    }
+    try {
+      var channel = openChannel();
+      if (channel) {
+        channel.postMessage({ type: 'logout' });
+        channel.close();
+      }
+    } catch (e3) {
+      // no other tabs to tell
+    }
+    if (idbFactory()) {
+      try {
+        await idb('readwrite', function (store) {
+          return store.clear();
+        });
+      } catch (e4) {
+        // nothing stored
+      }
+    }
+  }
+
+  // ---- The form ----------------------------------------------------------
+
+  var busy = false;
+
+  function submitButtons() {
+    var form = byId('vxpform');
+    try {
+      return form && form.querySelectorAll ? form.querySelectorAll('button, input[type="submit"]') : [];
+    } catch (e) {
+      return [];
+    }
+  }
+
+  // While the key is derived the form says so and takes no second submit.
+  function setBusy(on) {
+    busy = on;
+    try {
+      var form = byId('vxpform');
+      if (form && form.setAttribute) {
+        form.setAttribute('aria-busy', on ? 'true' : 'false');
+      }
+      var buttons = submitButtons();
+      for (var i = 0; i < buttons.length; i++) {
+        buttons[i].disabled = on;
+      }
+      var box = byId('vxperror');
+      if (box && (on || box.textContent === UNLOCKING)) {
+        setText(box, on ? UNLOCKING : '');
+      }
+    } catch (e) {
+      // the form still works without the hint
+    }
+  }
+
+  // Strong pages need a browser far newer than Internet Explorer, so the
+  // refresh option is ignored.
+  function showPage(text) {
+    document.open();
+    writeProgressively(text);
+  }
+
+  async function unlock(password) {
+    try {
+      var secret = cfg.valid ? await deriveSecret(password) : null;
+      var text = secret ? await openPage(secret) : null;
+      setBusy(false);
+      if (text === null) {
+        wrongLogin();
+        return;
+      }
+      await remember(secret);
+      showPage(text);
+    } catch (e) {
+      setBusy(false);
+      try {
+        wrongLogin();
+      } catch (e2) {
+        // nothing more can be done
+      }
+    }
+  }
+
+  function onSubmit(event) {
+    try {
+      if (event && event.preventDefault) {
+        event.preventDefault();
+      }
+    } catch (e) {
+      // the return value stops the submit as well
+    }
+    if (!busy) {
+      var typed = null;
+      try {
+        typed = typedCredential();
+      } catch (e2) {
+        typed = null;
+      }
+      setBusy(true);
+      unlock(typed);
+    }
+    return false;
+  }
+
+  async function check() {
+    try {
+      cfg = readSettings();
+      if (isLogoutRequest()) {
+        await forgetAll();
+        clearFragment();
+      } else if (cfg.valid && (cfg.expireType === 1 || cfg.expireType === 2)) {
+        var secrets = await rememberedSecrets();
+        for (var i = 0; i < secrets.length; i++) {
+          setBusy(true);
+          var text = await openPage(secrets[i]);
+          setBusy(false);
+          if (text !== null) {
+            if (sessionBoundToTabs()) {
+              answerTabs(secrets[i]);
+              writeTabStore(secrets[i], 0);
+            }
+            showPage(text);
+            return;
+          }
+        }
+      }
+    } catch (e) {
+      // whatever failed, the visitor can still log in by hand
+      setBusy(false);
+    }
+    try {
+      wireForm();
+    } catch (e2) {
+      // a template without the form shows no login
+    }
+  }
+
+  return check;
+})();
