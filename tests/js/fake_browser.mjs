@@ -60,6 +60,54 @@ class ChannelBus {
   }
 }
 
+// IndexedDB enough for a key-value store: databases outlive restarts,
+// requests and transactions complete in a later task. Values are kept as
+// given (a real one clones them; CryptoKeys clone as themselves).
+class FakeIndexedDB {
+  constructor() {
+    this.databases = new Map(); // name -> Map(store -> Map(key -> value))
+  }
+  factory() {
+    const dbs = this.databases;
+    const later = (fn) => setTimeout(fn, 0);
+    return {
+      open(name) {
+        const req = { result: null, error: null };
+        later(() => {
+          const fresh = !dbs.has(name);
+          if (fresh) dbs.set(name, new Map());
+          const db = dbs.get(name);
+          req.result = {
+            createObjectStore: (s) => db.set(s, new Map()),
+            close() {},
+            transaction(storeName) {
+              const store = db.get(storeName);
+              if (!store) throw new Error('NotFoundError');
+              const request = (fn) => ({ result: fn() });
+              const tx = {
+                objectStore: () => ({
+                  get: (k) => request(() => store.get(k)),
+                  put: (v, k) => request(() => (store.set(k, v), k)),
+                  delete: (k) => request(() => void store.delete(k)),
+                  clear: () => request(() => void store.clear()),
+                }),
+              };
+              later(() => tx.oncomplete && tx.oncomplete());
+              return tx;
+            },
+          };
+          if (fresh && req.onupgradeneeded) req.onupgradeneeded();
+          if (req.onsuccess) req.onsuccess();
+        });
+        return req;
+      },
+    };
+  }
+  entries(name = 'wendlock', store = 'logins') {
+    return [...(this.databases.get(name)?.get(store) ?? new Map()).entries()];
+  }
+}
+
 class FakeElement {
   constructor(id) {
     this.id = id;
@@ -95,6 +143,7 @@ export class FakeBrowser {
     this.localStorage = new FakeStorage();
     this.sessionStorage = new FakeStorage();
     this.channels = new ChannelBus();
+    this.indexedDB = new FakeIndexedDB();
   }
 
   advanceDays(days) {
@@ -162,6 +211,7 @@ class FakePage {
       subtle = true,
       decompression = true,
       channels = true,
+      indexedDB = false,
     } = {},
   ) {
     const page = this;
@@ -249,22 +299,22 @@ class FakePage {
     if (textDecoder) sandbox.TextDecoder = TextDecoder;
     if (decompression) sandbox.DecompressionStream = DecompressionStream;
     if (channels) sandbox.BroadcastChannel = browser.channels.make();
+    if (indexedDB) sandbox.indexedDB = browser.indexedDB.factory();
     sandbox.crypto = subtle ? webcrypto : { getRandomValues: (a) => webcrypto.getRandomValues(a) };
-    this.pendingTimers = 0;
+    const timers = new Set();
     sandbox.setTimeout = (fn, ms) => {
-      page.pendingTimers++;
       const handle = setTimeout(() => {
-        page.pendingTimers--;
+        timers.delete(handle);
         fn();
       }, ms);
-      return { handle };
+      timers.add(handle);
+      return handle;
     };
-    sandbox.clearTimeout = (t) => {
-      if (t && t.handle && !t.handle._destroyed) {
-        clearTimeout(t.handle);
-        page.pendingTimers--;
-      }
+    sandbox.clearTimeout = (handle) => {
+      clearTimeout(handle);
+      timers.delete(handle);
     };
+    Object.defineProperty(this, 'pendingTimers', { get: () => timers.size });
     this.context = vm.createContext(sandbox);
     vm.runInContext(
       'var window = this;' +

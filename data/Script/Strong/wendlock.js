@@ -791,12 +791,13 @@ var vxpcheck = (function () {
     try {
       var secret = cfg.valid ? await deriveSecret(password) : null;
       var text = secret ? await openPage(secret) : null;
-      setBusy(false);
       if (text === null) {
+        setBusy(false);
         wrongLogin();
         return;
       }
       await remember(secret);
+      setBusy(false);
       showPage(text);
     } catch (e) {
       setBusy(false);

@@ -1,0 +1,423 @@
+// The strong-format login script: its built-in primitives against published
+// vectors and node:crypto / node:zlib, and whole strong pages built by an
+// independent oracle, opened in the fake browser.
+import { test, describe } from 'node:test';
+import assert from 'node:assert/strict';
+import vm from 'node:vm';
+import { readFileSync } from 'node:fs';
+import path from 'node:path';
+import crypto from 'node:crypto';
+import zlib from 'node:zlib';
+import { FakeBrowser } from './fake_browser.mjs';
+import { dataDir, scriptSource, assembledScript } from './protected_page.mjs';
+import { makeSite, run, strongPage, secretOf, chunksOf, withChunks } from './strong_page.mjs';
+
+const hex = (b) => Buffer.from(b).toString('hex');
+const h = (s) => Buffer.from(s, 'hex');
+
+// The primitives file alone, in its own context, as the pages use it.
+const P = vm.runInContext(
+  readFileSync(path.join(dataDir, 'Script', 'Strong', 'crypto.js'), 'utf8') +
+    ';({ SHA, pbkdf2Sync, hkdfSync, gcmDecryptSync, inflateRawSync, utf8DecodeSync })',
+  vm.createContext({}),
+);
+
+function nodeGcm(key, iv, aad, data) {
+  const c = crypto.createCipheriv('aes-256-gcm', key, iv);
+  c.setAAD(aad);
+  return Buffer.concat([c.update(data), c.final(), c.getAuthTag()]);
+}
+
+describe('built-in primitives', () => {
+  test('SHA-256, HMAC and HKDF give the published vectors', () => {
+    assert.equal(hex(P.SHA.sha256(Buffer.from('abc'))), 'ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad');
+    const msg448 = Buffer.from('abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq');
+    assert.equal(hex(P.SHA.sha256(msg448)), '248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1');
+    // RFC 4231 test cases 1 and 2
+    assert.equal(
+      hex(P.SHA.hmac(Buffer.alloc(20, 0x0b), Buffer.from('Hi There'))),
+      'b0344c61d8db38535ca8afceaf0bf12b881dc200c9833da726e9376c2e32cff7',
+    );
+    assert.equal(
+      hex(P.SHA.hmac(Buffer.from('Jefe'), Buffer.from('what do ya want for nothing?'))),
+      '5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843',
+    );
+    // RFC 5869 test case 1
+    assert.equal(
+      hex(P.hkdfSync(Buffer.alloc(22, 0x0b), h('000102030405060708090a0b0c'), h('f0f1f2f3f4f5f6f7f8f9'), 42)),
+      '3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf34007208d5b887185865',
+    );
+  });
+
+  test('PBKDF2 gives the RFC 7914 vectors', () => {
+    assert.equal(
+      hex(P.pbkdf2Sync(Buffer.from('passwd'), Buffer.from('salt'), 1, 64)),
+      '55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc' +
+        '49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783',
+    );
+    assert.equal(
+      hex(P.pbkdf2Sync(Buffer.from('Password'), Buffer.from('NaCl'), 80000, 64)),
+      '4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56' +
+        'a1d425a1225833549adb841b51c9b3176a272bdebba1d078478f62b397f33c8d',
+    );
+  });
+
+  test('AES-256-GCM opens the NIST vector with AAD (test case 16)', () => {
+    const key = h('feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308');
+    const sealed = h(
+      '522dc1f099567d07f47f37a32a84427d643a8cdcbfe5c0c97598a2bd2555d1aa8cb08e48590dbb3da7b08b1056828838c5f61e6393ba7a0abcc9f662' +
+        '76fc6ece0f4e1768cddf8853bb2d551b',
+    );
+    const plain = P.gcmDecryptSync(key, h('cafebabefacedbaddecaf888'), h('feedfacedeadbeeffeedfacedeadbeefabaddad2'), sealed);
+    assert.equal(
+      hex(plain),
+      'd9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532fcf0e2449a6b525b16aedf5aa0de657ba637b39',
+    );
+  });
+
+  test('random inputs agree with node:crypto; a changed byte is refused', () => {
+    for (let round = 0; round < 12; round++) {
+      const pw = crypto.randomBytes(round * 7); // up to 77 bytes: longer than a block too
+      const salt = crypto.randomBytes(1 + round * 3);
+      const len = 1 + ((round * 13) % 70);
+      assert.equal(hex(P.pbkdf2Sync(pw, salt, 1 + round * 37, len)), hex(crypto.pbkdf2Sync(pw, salt, 1 + round * 37, len, 'sha256')));
+      const info = crypto.randomBytes(round * 5);
+      assert.equal(hex(P.hkdfSync(pw, salt, info, len)), hex(Buffer.from(crypto.hkdfSync('sha256', pw, salt, info, len))));
+
+      const key = crypto.randomBytes(32);
+      const iv = crypto.randomBytes(12);
+      const aad = crypto.randomBytes(round * 5 + 1);
+      const data = crypto.randomBytes([0, 1, 15, 16, 17, 100, 1000, 4099][round % 8]);
+      const sealed = nodeGcm(key, iv, aad, data);
+      assert.equal(hex(P.gcmDecryptSync(key, iv, aad, sealed)), hex(data));
+      const at = round % sealed.length;
+      const badSealed = Buffer.from(sealed);
+      badSealed[at] ^= 1 << round % 8;
+      const badAad = Buffer.from(aad);
+      badAad[round % aad.length] ^= 0x80;
+      assert.equal(P.gcmDecryptSync(key, iv, aad, badSealed), null, `changed byte ${at}`);
+      assert.equal(P.gcmDecryptSync(key, iv, badAad, sealed), null);
+      assert.equal(P.gcmDecryptSync(crypto.randomBytes(32), iv, aad, sealed), null);
+    }
+  });
+
+  test('the inflater reads what node:zlib deflates, and refuses a cut stream', () => {
+    const text = Buffer.from(readFileSync(path.join(dataDir, 'Script', 'Strong', 'wendlock.js'), 'utf8').repeat(3));
+    const inputs = [text, crypto.randomBytes(70000), Buffer.alloc(0), Buffer.from('a'), Buffer.alloc(100000, 0x41)];
+    for (const input of inputs) {
+      for (const level of [0, 1, 6, 9]) {
+        const packed = zlib.deflateRawSync(input, { level });
+        assert.ok(Buffer.from(P.inflateRawSync(packed)).equals(input), `${input.length} bytes at level ${level}`);
+      }
+    }
+    const packed = zlib.deflateRawSync(text);
+    assert.throws(() => P.inflateRawSync(packed.subarray(0, packed.length >> 1)));
+  });
+
+  test('the fallback UTF-8 decoder agrees with TextDecoder', () => {
+    const pick = () => {
+      const r = Math.random();
+      const cp = r < 0.4 ? Math.floor(Math.random() * 128) : r < 0.7 ? 128 + Math.floor(Math.random() * 0x700) : r < 0.9 ? 0xe000 + Math.floor(Math.random() * 0x1f00) : 0x10000 + Math.floor(Math.random() * 0xfffff);
+      return String.fromCodePoint(cp);
+    };
+    const text = Array.from({ length: 20000 }, pick).join('');
+    assert.equal(P.utf8DecodeSync(Buffer.from(text, 'utf8')), text);
+    assert.equal(P.utf8DecodeSync(h('61ff62c3')), 'a\ufffdb\ufffd');
+  });
+});
+
+// A page of three chunks (random letters barely compress), with characters
+// beyond ASCII and the Basic Multilingual Plane, a byte order mark and
+// CR LF line ends that the page must not show, and an anchor.
+const FILLER = crypto.randomBytes(150000).toString('base64');
+const SOURCE =
+  '\ufeff<!DOCTYPE html>\r\n<html><head><title>Strong</title></head><body>\r\n' +
+  '<h1>Caf\u00e9 \u4e2d\u6587 \u{1F600}</h1>\n<p>' + FILLER + '</p>\n' +
+  '<h2 id="details">Details</h2></body></html>\n';
+const SHOWN = SOURCE.slice(1).replace(/\r\n/g, '\n');
+
+const USERS = [
+  { name: 'alice', password: 'Wonderland' },
+  { name: 'Bob', password: 'b\u00e9\u{1F511}' },
+  { name: 'Chlo\u00e9', password: 'x' },
+];
+
+const login = async (browser, script, typed, options) => (await browser.load(script, options)).login(typed);
+const openedBy = async (script, typed, options) => (await login(new FakeBrowser(), script, typed, options)).written;
+
+describe('strong pages', () => {
+  const site = makeSite({ password: 'pw' });
+  const page = strongPage(site, SOURCE);
+
+  test('the right password shows the exact page on every path', async () => {
+    assert.ok(chunksOf(page).length >= 3, 'the page spans several chunks');
+    for (const subtle of [true, false]) {
+      for (const decompression of [true, false]) {
+        const options = { subtle, decompression, textDecoder: decompression };
+        const p = await login(new FakeBrowser(), page, { password: 'pw' }, options);
+        assert.equal(p.written, SHOWN, JSON.stringify(options));
+        assert.ok(p.submitStopped, 'the form must never really submit');
+        assert.ok(p.sawBusy && p.busyTexts.includes('Unlocking\u2026'), 'the form shows it is unlocking');
+        assert.deepEqual(p.alerts, []);
+      }
+    }
+    const empty = strongPage(site, '');
+    assert.equal(await openedBy(empty, { password: 'pw' }), '');
+    assert.equal(await openedBy(empty, { password: 'pw' }, { subtle: false, decompression: false }), '');
+  });
+
+  test('a wrong password alerts, marks the field and clears it', async () => {
+    for (const subtle of [true, false]) {
+      const p = await login(new FakeBrowser(), page, { password: 'Pw' }, { subtle });
+      assert.equal(p.written, null);
+      assert.deepEqual(p.alerts, ['Invalid Password!']);
+      assert.equal(p.elements.vxperror.textContent, 'Invalid Password!');
+      assert.equal(p.elements.vxppass.attributes['aria-invalid'], 'true');
+      assert.equal(p.elements.vxppass.value, '');
+      assert.ok(p.elements.vxppass.focused > 0);
+      assert.equal(p.button.disabled, false, 'the button is back');
+      // The form can be used again after a wrong login.
+      assert.equal((await p.login({ password: 'pw' })).written, SHOWN);
+    }
+  });
+
+  test('redirect mode goes to the URL in the same window or the named one', async () => {
+    const same = strongPage(site, SOURCE, { settings: { incorrectMode: 1, redirectUrl: 'no.html' } });
+    const a = await login(new FakeBrowser(), same, { password: 'x' });
+    assert.equal(a.navigatedTo, 'no.html');
+    assert.deepEqual(a.alerts, []);
+    const named = strongPage(site, SOURCE, { settings: { incorrectMode: 1, redirectUrl: 'no.html', redirectTarget: 'side' } });
+    const b = await login(new FakeBrowser(), named, { password: 'x' });
+    assert.deepEqual(b.opened, [{ url: 'no.html', target: 'side' }]);
+    assert.equal(b.navigatedTo, null);
+  });
+
+  test('case folding touches only A to Z, after NFC', async () => {
+    const loose = strongPage(makeSite({ password: 'P\u00c4ssWord', passwordCase: false }), SHOWN);
+    assert.equal(await openedBy(loose, { password: 'p\u00c4SSWORD' }), SHOWN);
+    assert.equal(await openedBy(loose, { password: 'pA\u0308SSWORD' }), SHOWN, 'decomposed \u00c4');
+    assert.equal(await openedBy(loose, { password: 'p\u00e4ssword' }), null);
+    const exact = strongPage(makeSite({ password: 'caf\u00e9' }), SHOWN);
+    assert.equal(await openedBy(exact, { password: 'cafe\u0301' }), SHOWN, 'decomposed \u00e9');
+    assert.equal(await openedBy(exact, { password: 'cafe\u0301' }, { subtle: false }), SHOWN);
+    assert.equal(await openedBy(exact, { password: 'CAF\u00e9' }), null);
+  });
+
+  test('chunks swapped, dropped, cut off or taken from another page are refused', async () => {
+    const chunks = chunksOf(page);
+    const other = chunksOf(strongPage(site, SOURCE)); // same key, another nonce
+    const count = (script, n) => script.replace(/(var vxsv=\[(?:[^,]*,){5})\d+\]/, `$1${n}]`);
+    const broken = [
+      withChunks(page, [chunks[1], chunks[0], ...chunks.slice(2)]),
+      count(withChunks(page, chunks.slice(1)), chunks.length - 1),
+      count(withChunks(page, chunks.slice(0, -1)), chunks.length - 1),
+      withChunks(page, [other[0], ...chunks.slice(1)]),
+      withChunks(page, [...chunks.slice(0, -1), chunks[chunks.length - 1].replace(/^./, (c) => (c === 'A' ? 'B' : 'A'))]),
+      withChunks(page, [...chunks, chunks[0]]),
+      page.replace(/var vxsv=\[1,/, 'var vxsv=[2,'),
+      page.replace(/var vxsa=\[/, 'var vxsa=[5,'),
+    ];
+    for (const [i, script] of broken.entries()) {
+      for (const subtle of [true, false]) {
+        const p = await login(new FakeBrowser(), script, { password: 'pw' }, { subtle });
+        assert.equal(p.written, null, `case ${i}`);
+        assert.deepEqual(p.alerts, ['Invalid Password!'], `case ${i}`);
+      }
+    }
+  });
+});
+
+describe('strong pages, several users', () => {
+  const site = makeSite({ users: USERS });
+  const page = strongPage(site, SOURCE);
+
+  test('each user opens the page; wrong and swapped pairs do not', async () => {
+    for (const [i, u] of USERS.entries()) {
+      assert.equal(await openedBy(page, { user: u.name, password: u.password }, { subtle: i !== 1 }), SHOWN, u.name);
+    }
+    const tries = [
+      { user: 'alice', password: 'x' },
+      { user: 'Wonderland', password: 'alice' },
+      { user: 'Chlo\u00e9', password: 'Wonderland' },
+      { user: 'bob', password: 'b\u00e9\u{1F511}' },
+      { user: 'alicex', password: '' },
+      { user: '', password: '' },
+    ];
+    for (const typed of tries) {
+      const p = await login(new FakeBrowser(), page, typed);
+      assert.equal(p.written, null, JSON.stringify(typed));
+      assert.deepEqual(p.alerts, ['Invalid Password!']);
+      assert.equal(p.elements.vxpuser.attributes['aria-invalid'], 'true');
+    }
+    const damaged = page.replace(/var vxsk=\["[^"]{8}/, 'var vxsk=["AAAAAAAA');
+    const hit = await Promise.all(USERS.map((u) => openedBy(damaged, { user: u.name, password: u.password })));
+    assert.equal(hit.filter((t) => t === null).length, 1, 'only the damaged entry fails');
+  });
+
+  test('user name case follows USRCSS, password case PWDCSS, both after NFC', async () => {
+    const loose = strongPage(makeSite({ users: USERS, userCase: false, passwordCase: false }), SHOWN);
+    assert.equal(await openedBy(loose, { user: 'ALICE', password: 'wONDERLAND' }), SHOWN);
+    assert.equal(await openedBy(loose, { user: 'CHLOe\u0301', password: 'X' }), SHOWN);
+    assert.equal(await openedBy(loose, { user: 'CHLO\u00c9', password: 'x' }), null);
+    const namesLoose = strongPage(makeSite({ users: USERS, userCase: false }), SHOWN);
+    assert.equal(await openedBy(namesLoose, { user: 'BOB', password: 'b\u00e9\u{1F511}' }), SHOWN);
+    assert.equal(await openedBy(namesLoose, { user: 'alice', password: 'wonderland' }), null);
+  });
+});
+
+describe('remembered strong logins', () => {
+  const site = makeSite({ password: 'pw' });
+  const page = (settings, text = SHOWN, s = site) => strongPage(s, text, { settings });
+  const secretHex = hex(secretOf(site, { password: 'pw' }));
+
+  // Everything the browser keeps in cookies, in web storage and in
+  // IndexedDB (keys shown by their kind and extractability).
+  const noKeyInCookies = (browser) => {
+    for (const c of browser.cookies.values()) {
+      assert.match(c.raw, /^wendlock_sid=[0-9a-f]{32}; path=\/; SameSite=Lax/);
+      assert.ok(!c.raw.includes(secretHex.slice(0, 16)) && !c.raw.includes(hex(site.contentKey).slice(0, 16)));
+    }
+  };
+
+  test('expiry 0 keeps nothing and asks on every load', async () => {
+    const browser = new FakeBrowser();
+    const options = { indexedDB: true };
+    assert.equal((await login(browser, page({ expireType: 0 }), { password: 'pw' }, options)).written, SHOWN);
+    assert.equal(browser.storedText(), '');
+    assert.deepEqual(browser.indexedDB.entries(), []);
+    assert.ok((await browser.load(page({ expireType: 0 }), options)).askedForLogin);
+  });
+
+  test('expiry 1 over http: a key bound to the session cookie', async () => {
+    for (const protocol of ['http:', 'https:']) {
+      const browser = new FakeBrowser({ protocol });
+      const options = { indexedDB: true };
+      await login(browser, page({ expireType: 1 }), { password: 'pw' }, options);
+      const cookie = browser.cookies.get('wendlock_sid');
+      assert.ok(cookie && cookie.expires === null);
+      assert.equal(/; Secure/.test(cookie.raw), protocol === 'https:');
+      noKeyInCookies(browser);
+      const [[salt, entry]] = browser.indexedDB.entries();
+      assert.equal(salt, site.salt.toString('base64'));
+      assert.equal(entry.sid, cookie.value);
+      assert.equal(entry.key.extractable, false, 'the kept key cannot be read out');
+      assert.equal(browser.sessionStorage.length, 0);
+
+      const second = '<p>second page</p>';
+      assert.equal((await browser.load(page({ expireType: 1 }, second), options)).written, second);
+      const otherSite = makeSite({ password: 'pw' });
+      assert.ok((await browser.load(page({ expireType: 1 }, second, otherSite), options)).askedForLogin);
+      assert.ok((await browser.load(page({ expireType: 0 }), options)).askedForLogin, 'expiry 0 pages ignore it');
+
+      browser.restart();
+      assert.ok((await browser.load(page({ expireType: 1 }), options)).askedForLogin);
+      assert.deepEqual(browser.indexedDB.entries(), [], 'the stale entry is gone');
+    }
+  });
+
+  test('expiry 1 on file pages: session storage, and a new tab asks the open ones', async () => {
+    const browser = new FakeBrowser({ protocol: 'file:' });
+    const options = { indexedDB: true };
+    const first = await login(browser, page({ expireType: 1 }), { password: 'pw' }, options);
+    assert.equal(browser.cookies.size, 0);
+    assert.deepEqual(browser.indexedDB.entries(), []);
+    assert.equal((await browser.load(page({ expireType: 1 }), options)).written, SHOWN);
+
+    browser.sessionStorage.clear(); // a new tab has its own session storage
+    const tab = await browser.load(page({ expireType: 1 }), options);
+    assert.equal(tab.written, SHOWN, 'an open tab handed the key over');
+    browser.sessionStorage.clear();
+    const lone = await browser.load(page({ expireType: 1 }), { ...options, channels: false });
+    assert.ok(lone.askedForLogin);
+    assert.ok(first.written);
+
+    browser.restart();
+    browser.channels.members.clear(); // closing the browser closes the tabs
+    assert.ok((await browser.load(page({ expireType: 1 }), options)).askedForLogin);
+  });
+
+  test('expiry 2 lasts the given days, in IndexedDB or the tab without it', async () => {
+    for (const protocol of ['https:', 'file:']) {
+      const browser = new FakeBrowser({ protocol });
+      const script = page({ expireType: 2, expireDays: 3 });
+      await login(browser, script, { password: 'pw' }, { indexedDB: true });
+      const [[, entry]] = browser.indexedDB.entries();
+      assert.equal(entry.expires, browser.now + 3 * 86400000);
+      assert.equal(browser.cookies.size, 0);
+      browser.restart();
+      browser.advanceDays(2);
+      assert.equal((await browser.load(script, { indexedDB: true })).written, SHOWN, protocol);
+      browser.advanceDays(1.5);
+      assert.ok((await browser.load(script, { indexedDB: true })).askedForLogin, `${protocol} after the days`);
+      assert.deepEqual(browser.indexedDB.entries(), []);
+    }
+    // Without WebCrypto a key cannot be kept, only the tab's secret.
+    const browser = new FakeBrowser();
+    await login(browser, page({ expireType: 2, expireDays: 3 }), { password: 'pw' }, { subtle: false, indexedDB: true });
+    assert.deepEqual(browser.indexedDB.entries(), []);
+    assert.match(browser.storedText(), new RegExp(`^${secretHex}~\\d+$`));
+    noKeyInCookies(browser);
+    assert.equal((await browser.load(page({ expireType: 2 }), { subtle: false })).written, SHOWN);
+    browser.restart();
+    assert.ok((await browser.load(page({ expireType: 2 }), { subtle: false })).askedForLogin);
+  });
+
+  test('the log-out fragment forgets everything, open tabs too', async () => {
+    const browser = new FakeBrowser({ protocol: 'file:' });
+    const other = makeSite({ password: 'pw2' });
+    await login(browser, page({ expireType: 1 }), { password: 'pw' }, { indexedDB: true });
+    await login(browser, page({ expireType: 2 }, SHOWN, other), { password: 'pw2' }, { indexedDB: true });
+    assert.equal(browser.indexedDB.entries().length, 1);
+    const out = await browser.load(page({ expireType: 1 }), { hash: '#wendlock-logout', indexedDB: true });
+    assert.ok(out.askedForLogin);
+    assert.equal(out.replacedUrl, '/site/page.html');
+    assert.equal(browser.storedText(), '');
+    assert.deepEqual(browser.indexedDB.entries(), []);
+    assert.ok((await browser.load(page({ expireType: 1 }), { indexedDB: true })).askedForLogin, 'no tab answers');
+    assert.ok((await browser.load(page({ expireType: 2 }, SHOWN, other), { indexedDB: true })).askedForLogin);
+  });
+
+  test('several users: the user secret survives a new run, not a removed user', async () => {
+    const users = makeSite({ users: USERS });
+    const browser = new FakeBrowser();
+    const options = { indexedDB: true };
+    const settings = { expireType: 2, expireDays: 9 };
+    await login(browser, strongPage(users, SHOWN, { settings }), { user: 'Bob', password: USERS[1].password }, options);
+    noKeyInCookies(browser);
+    const next = run(users);
+    assert.equal((await browser.load(strongPage(next, '<p>new</p>', { settings }), options)).written, '<p>new</p>');
+    const withoutBob = run({ ...users, users: [USERS[0], USERS[2]] });
+    assert.ok((await browser.load(strongPage(withoutBob, SHOWN, { settings }), options)).askedForLogin);
+  });
+
+  test('a fragment in the address scrolls to its anchor after login', async () => {
+    const p = await login(new FakeBrowser(), page({}, SHOWN), { password: 'pw' }, { hash: '#details' });
+    assert.equal(p.anchor('details', 'id').scrolled, 1);
+  });
+});
+
+describe('strong script file', () => {
+  const text = scriptSource('strong');
+
+  test('assembled from its parts, safe inline, with only its own format', () => {
+    assert.equal(text, assembledScript('strong'));
+    for (const part of ['ui.js', 'Strong/crypto.js']) {
+      assert.ok(text.includes(readFileSync(path.join(dataDir, 'Script', part), 'utf8')), part);
+    }
+    assert.ok(!text.includes('@include'));
+    assert.ok(/^[\x09\x0a\x0d\x20-\x7e]*$/.test(text), 'plain ASCII');
+    assert.ok(!/<\/|<!--|-->/.test(text), 'cannot end its script element');
+    assert.ok(!/md5|unscramble|PWDMKK/i.test(text.replace(/^\s*\/\/.*$/gm, '')), 'no classic code');
+    for (const mode of ['single', 'multi']) {
+      assert.ok(!/pbkdf2|gcm|AES_/i.test(scriptSource(mode)), `${mode} carries no strong code`);
+    }
+  });
+
+  test('vxpcheck is the only global, and a page without arrays still asks', async () => {
+    const p = await new FakeBrowser().load(text);
+    const added = Object.keys(p.context).filter((k) => !p.globalsBefore.has(k));
+    assert.deepEqual(added, ['vxpcheck']);
+    assert.ok(p.askedForLogin);
+    assert.equal((await p.login({ password: 'x' })).elements.vxperror.textContent, 'The password is not correct.');
+  });
+});
