@@ -7,6 +7,8 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-svg-dev qt6-webengine-dev libgl1-mesa-dev libxkbcommon-dev
     libgtest-dev
+    # The strong page format: libcrypto (PBKDF2, HKDF, AES-GCM) and zlib.
+    libssl-dev zlib1g-dev openssl
     python3
     # A virtual X display for looking at the windows (xvfb-run).
     xvfb

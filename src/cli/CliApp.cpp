@@ -5,6 +5,7 @@
 #include "common/AppInfo.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
+#include "engine/StrongSiteKeys.h"
 #include "engine/ResultList.h"
 #include "files/FilesList.h"
 #include "files/WebFileFilter.h"
@@ -310,10 +311,12 @@ int CCliApp::RunProtect(const QStringList& args)
         m_err << "wendlock-cli: " << error << "\n";
         return ExitUsage;
     }
+    bool saltSet = false;
     for (const auto& [key, text] : settings) {
         if (!CProjectJson::SetValue(data, key, text, &error)) {
             return Usage(QStringLiteral("--set %1: %2").arg(key, error));
         }
+        saltSet = saltSet || key == QLatin1String("salt");
     }
     if (havePassword) {
         data.m_nPasswordMode = 0;
@@ -370,12 +373,58 @@ int CCliApp::RunProtect(const QStringList& args)
         return Usage(QStringLiteral("multi-user mode needs at least one user (--users FILE.csv)"));
     }
 
+    const int threads = qMax(1, QThread::idealThreadCount());
+    std::shared_ptr<const CStrongSiteKeys> strongKeys;
+    if (data.m_nCipher == CAppGlobalData::kCipherStrong) {
+        if (!data.m_baSalt.isEmpty() && data.m_baSalt.size() != 16) {
+            return Usage(QStringLiteral("the salt must be 32 hex digits"));
+        }
+        if (data.EnsureSalt() || (data.m_bSaltDrawn && !saltSet)) {
+            if (!SaveDrawnSalt(projectPath, data)) {
+                return ExitFailure;
+            }
+        }
+        strongKeys = CStrongSiteKeys::Derive(data, threads, &error);
+        if (!strongKeys) {
+            m_err << "wendlock-cli: " << error << "\n";
+            return ExitFailure;
+        }
+    }
+
     CPrintedResults results(m_out);
-    const int protectedCount = CParallelProtect::Run(
-        data, restoreFirst ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No, results,
-        qMax(1, QThread::idealThreadCount()));
-    m_out << QStringLiteral("%1 file(s) have been protected successfully!").arg(protectedCount) << "\n";
+    const CParallelProtect::Outcome outcome = CParallelProtect::Run(
+        data, restoreFirst ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No, results, threads,
+        strongKeys);
+    m_out << QStringLiteral("%1 file(s) have been protected successfully!").arg(outcome.protectedCount) << "\n";
+    if (outcome.classicPagesMet > 0) {
+        m_err << "wendlock-cli: warning: " << CProtectEngine::ClassicToStrongWarning(outcome.classicPagesMet) << "\n";
+    }
     return results.AnyFailed() ? ExitFailure : ExitOk;
+}
+
+bool CCliApp::SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data)
+{
+    const QString hex = QString::fromLatin1(data.m_baSalt.toHex());
+    if (projectPath.isEmpty()) {
+        m_err << "wendlock-cli: drew a new salt for this run; protect the same site again with --set salt=" << hex
+              << " so that its pages share one login\n";
+        return true;
+    }
+    // Only the salt goes back into the project: the run's other settings
+    // (--set, --password, the paths given) stay out of it.
+    CAppGlobalData stored;
+    QString error;
+    if (!CWendlockDoc::ReadProjectFile(projectPath, stored, nullptr, &error)) {
+        m_err << "wendlock-cli: " << error << "\n";
+        return false;
+    }
+    stored.m_baSalt = data.m_baSalt;
+    if (!CWendlockDoc::WriteProjectFile(projectPath, stored, &error)) {
+        m_err << "wendlock-cli: cannot save the new salt in " << projectPath << ": " << error << "\n";
+        return false;
+    }
+    m_err << "wendlock-cli: " << projectPath << " had no salt: drew one (" << hex << ") and saved it in the project\n";
+    return true;
 }
 
 int CCliApp::RunRestore(const QStringList& args)

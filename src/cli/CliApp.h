@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class CAppGlobalData;
 class QTextStream;
 
 // The commands of wendlock-cli. Output goes to the given streams so the
@@ -26,6 +27,10 @@ private:
     int RunTemplates(const QStringList& args);
     int Usage(const QString& message);
     void PrintHelp();
+    // Keeps a salt drawn for this run: written back into the project, or
+    // printed with the option that reuses it.
+    bool SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data);
+
 
     QTextStream& m_out;
     QTextStream& m_err;

@@ -28,13 +28,15 @@ struct Block
 {
     CBlockResults results;
     int protectedCount = 0;
+    int classicMet = 0;
     bool done = false;
 };
 
 } // namespace
 
-int CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
-                          int threads)
+CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer,
+                                                IResultList& results, int threads,
+                                                std::shared_ptr<const CStrongSiteKeys> strongKeys)
 {
     const qsizetype count = data.m_listFiles.size();
     const qsizetype blockCount = (count + kBlockSize - 1) / kBlockSize;
@@ -50,9 +52,11 @@ int CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer res
             Block& block = blocks[size_t(b)];
             CProtectEngine engine(&blockData, &block.results);
             engine.SetRestoreQuestion([restoreAnswer](const QString&) { return restoreAnswer; });
+            engine.SetStrongKeys(strongKeys);
             engine.ProtectAll();
             std::lock_guard<std::mutex> lock(mutex);
             block.protectedCount = engine.GetProtectedCount();
+            block.classicMet = engine.GetClassicPagesMet();
             block.done = true;
             finished.notify_all();
         }
@@ -73,7 +77,7 @@ int CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer res
         pool.emplace_back(worker);
     }
 
-    int protectedCount = 0;
+    Outcome outcome;
     for (qsizetype b = 0; b < blockCount; ++b) {
         std::unique_lock<std::mutex> lock(mutex);
         finished.wait(lock, [&] { return blocks[size_t(b)].done; });
@@ -81,10 +85,11 @@ int CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer res
         for (const auto& row : blocks[size_t(b)].results.rows) {
             results.AddResultRow(row.first, row.second);
         }
-        protectedCount += blocks[size_t(b)].protectedCount;
+        outcome.protectedCount += blocks[size_t(b)].protectedCount;
+        outcome.classicPagesMet += blocks[size_t(b)].classicMet;
     }
     for (std::thread& t : pool) {
         t.join();
     }
-    return protectedCount;
+    return outcome;
 }

@@ -14,7 +14,13 @@ class IResultList;
 class CParallelProtect final
 {
 public:
-    // Returns the number of files protected.
-    static int Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
-                   int threads);
+    struct Outcome
+    {
+        int protectedCount = 0;
+        // Classic pages met by a strong-format run.
+        int classicPagesMet = 0;
+    };
+    // `strongKeys`: the run's keys when the project uses the strong format.
+    static Outcome Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
+                       int threads, std::shared_ptr<const CStrongSiteKeys> strongKeys = {});
 };

@@ -7,12 +7,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QRegularExpression>
 
 #include <cmath>
 
 namespace {
 
-enum class Kind { Files, Users, Int, Flag, String };
+enum class Kind { Files, Users, Int, Flag, String, Salt };
 
 // One JSON key and the record field behind it. Exactly one of the member
 // pointers is set, according to the kind.
@@ -79,6 +80,10 @@ const std::vector<Field>& Fields()
         StringField("locationLockUrl", &CAppGlobalData::m_strLocationLock),
         FlagField("referrerLock", &CAppGlobalData::m_bReferrerLock),
         StringField("referrerLockUrl", &CAppGlobalData::m_strReferrerLock),
+        IntField("cipher", &CAppGlobalData::m_nCipher, CAppGlobalData::kCipherClassic, CAppGlobalData::kCipherStrong),
+        IntField("kdfIterations", &CAppGlobalData::m_nKdfIterations, CAppGlobalData::kMinKdfIterations,
+                 CAppGlobalData::kMaxKdfIterations),
+        {"salt", Kind::Salt, nullptr, nullptr, 0, 0},
     };
     return fields;
 }
@@ -130,6 +135,22 @@ bool ToInt(const QJsonValue& value, const Field& f, int* out, QString* error)
         return false;
     }
     *out = int(d);
+    return true;
+}
+
+// The salt is written as 32 hex digits; empty means "not drawn yet".
+bool ParseSalt(const QString& text, CAppGlobalData& data, QString* error)
+{
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-fA-F]{32}$"));
+    if (text.isEmpty()) {
+        data.m_baSalt.clear();
+        return true;
+    }
+    if (!hex.match(text).hasMatch()) {
+        *error = QStringLiteral("\"salt\" must be 32 hex digits");
+        return false;
+    }
+    data.m_baSalt = QByteArray::fromHex(text.toLatin1());
     return true;
 }
 
@@ -198,6 +219,12 @@ bool ApplyField(const Field& f, const QJsonValue& value, CAppGlobalData& data, Q
         }
         data.*(f.stringMember) = value.toString();
         return true;
+    case Kind::Salt:
+        if (!value.isString()) {
+            *error = QStringLiteral("\"%1\" must be a string").arg(key);
+            return false;
+        }
+        return ParseSalt(value.toString(), data, error);
     }
     return false;
 }
@@ -245,6 +272,9 @@ QByteArray CProjectJson::ToJson(const CAppGlobalData& data, const QString& versi
         case Kind::String:
             out += Quote(data.*(f.stringMember));
             break;
+        case Kind::Salt:
+            out += '"' + data.m_baSalt.toHex() + '"';
+            break;
         }
     }
     out += "\n}\n";
@@ -281,6 +311,8 @@ bool CProjectJson::FromJson(const QByteArray& json, CAppGlobalData& data, QStrin
             return false;
         }
     }
+    // A project without a salt draws one, as a new project does.
+    result.m_bSaltDrawn = result.EnsureSalt();
     data = std::move(result);
     return true;
 }
@@ -301,6 +333,9 @@ bool CProjectJson::SetValue(CAppGlobalData& data, const QString& key, const QStr
     if (f->kind == Kind::String) {
         data.*(f->stringMember) = value;
         return true;
+    }
+    if (f->kind == Kind::Salt) {
+        return ParseSalt(value.trimmed(), data, error);
     }
     bool ok = false;
     const qlonglong number = value.trimmed().toLongLong(&ok);

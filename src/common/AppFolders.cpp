@@ -30,6 +30,11 @@ QString TemplateFolder(int passwordMode)
     return ApplicationFolder() + QLatin1String("Templates/") + ModeFolderName(passwordMode) + QLatin1Char('/');
 }
 
+QString StrongScriptFile()
+{
+    return ApplicationFolder() + QStringLiteral("Script/Strong/wendlock.js");
+}
+
 QString ScriptFile(int passwordMode)
 {
     return ScriptFolder(passwordMode) + QLatin1String("wendlock.js");

@@ -17,5 +17,7 @@ QString ScriptFolder(int passwordMode);
 QString TemplateFolder(int passwordMode);
 // The login script a protected page of that mode carries.
 QString ScriptFile(int passwordMode);
+// The login script of strong-format pages (both password modes).
+QString StrongScriptFile();
 
 } // namespace AppFolders

@@ -184,7 +184,8 @@ QByteArray CCredentialTable::UserArraysText(const CAppGlobalData& data, const QB
     return ArrayStatement("vxpb", digests) + ArrayStatement("vxpc", keys);
 }
 
-QByteArray CCredentialTable::LoginVariablesText(const CAppGlobalData& data, int passwordMode, int checkValue)
+QByteArray CCredentialTable::LoginVariablesText(const CAppGlobalData& data, int passwordMode,
+                                                std::optional<int> checkValue)
 {
     const auto text = [](const QString& value) { return JsString::EscapeBody(value).toLatin1(); };
     QByteArray out;
@@ -199,6 +200,8 @@ QByteArray CCredentialTable::LoginVariablesText(const CAppGlobalData& data, int 
         out += "var USRCSS=" + JsBool(data.m_bUserNameCase) + ";";
     }
     out += "var PWDCSS=" + JsBool(data.m_bPasswordCase) + ";";
-    out += "var PWDMKK=" + QByteArray::number(checkValue) + ";";
+    if (checkValue) {
+        out += "var PWDMKK=" + QByteArray::number(*checkValue) + ";";
+    }
     return out;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -56,5 +58,7 @@ public:
     static QByteArray UserArraysText(const CAppGlobalData& data, const QByteArray& secretBytes);
     // The six variable lines and the three or four statements that follow
     // them without a line end. Texts are escaped as script string literals.
-    static QByteArray LoginVariablesText(const CAppGlobalData& data, int passwordMode, int checkValue);
+    // Without a check value (the strong format has none) PWDMKK is left out.
+    static QByteArray LoginVariablesText(const CAppGlobalData& data, int passwordMode,
+                                         std::optional<int> checkValue);
 };

@@ -2,6 +2,9 @@
 
 #include "engine/CredentialTable.h"
 #include "engine/ProtectEngine.h"
+#include "engine/StrongCrypto.h"
+#include "engine/StrongPageWriter.h"
+#include "engine/StrongSiteKeys.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -86,6 +89,102 @@ bool Plausible(const QByteArray& bytes)
     return le || be;
 }
 
+// The Base64 elements of `["a","b"]` starting at `at`; false when the text
+// there is not such an array.
+bool ParseStringList(QByteArrayView text, qsizetype at, QList<QByteArray>& elements)
+{
+    if (at < 0 || text.sliced(at).size() < 2 || text[at] != '[') {
+        return false;
+    }
+    const qsizetype close = text.indexOf(QByteArrayView("];"), at);
+    if (close < 0) {
+        return false;
+    }
+    elements.clear();
+    const QByteArrayView body = text.sliced(at + 1, close - at - 1);
+    if (body.isEmpty()) {
+        return true;
+    }
+    for (const QByteArray& item : body.toByteArray().split(',')) {
+        if (item.size() < 2 || !item.startsWith('"') || !item.endsWith('"')) {
+            return false;
+        }
+        elements.append(item.mid(1, item.size() - 2));
+    }
+    return true;
+}
+
+CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, const QString& userName,
+                                   const QString& password, QIODevice* out)
+{
+    namespace SC = StrongCrypto;
+    using Status = CPageUnlocker::Status;
+    // var vxsa=[...];var vxsv=[1,MODE,ITERATIONS,"SALT","NONCE",COUNT];
+    const QByteArrayView contentOpening("var vxsa=[");
+    const qsizetype contentAt = text.first(markerAt).lastIndexOf(contentOpening);
+    QList<QByteArray> chunks;
+    QList<QByteArray> header;
+    const qsizetype headerAt = markerAt + 3 + qsizetype(qstrlen("var vxsv="));
+    if (contentAt < 0 || !ParseStringList(text, contentAt + contentOpening.size() - 1, chunks)) {
+        return Status::Malformed;
+    }
+    const qsizetype headerEnd = text.indexOf(QByteArrayView("];"), headerAt);
+    if (headerEnd < 0) {
+        return Status::Malformed;
+    }
+    const QList<QByteArray> fields = text.sliced(headerAt + 1, headerEnd - headerAt - 1).toByteArray().split(',');
+    if (fields.size() != 6) {
+        return Status::Malformed;
+    }
+    bool ok1 = false;
+    bool ok2 = false;
+    bool ok3 = false;
+    const int mode = fields[1].toInt(&ok1);
+    const int iterations = fields[2].toInt(&ok2);
+    const qsizetype count = fields[5].toLongLong(&ok3);
+    const auto unquote = [](const QByteArray& v) {
+        return v.size() >= 2 && v.startsWith('"') && v.endsWith('"') ? QByteArray::fromBase64(v.mid(1, v.size() - 2))
+                                                                   : QByteArray();
+    };
+    const QByteArray salt = unquote(fields[3]);
+    const QByteArray nonce = unquote(fields[4]);
+    if (!ok1 || !ok2 || !ok3 || (mode != 0 && mode != 1) || iterations < 1 || count != chunks.size()
+        || salt.size() != SC::kSaltSize || nonce.size() != SC::kNonceSize) {
+        return Status::Malformed;
+    }
+    const bool passwordCase = Variable(text, "PWDCSS", contentAt) != QByteArrayView("false");
+    const QByteArray passwordBytes = SC::CredentialBytes(password, passwordCase);
+    QByteArray contentKey;
+    if (mode == 0) {
+        contentKey = CStrongSiteKeys::ContentKeyOf(CStrongSiteKeys::UserSecret(passwordBytes, salt, iterations), salt);
+    } else {
+        if (userName.isNull()) {
+            return Status::NeedUserName;
+        }
+        QList<QByteArray> entries;
+        const QByteArrayView entriesOpening("var vxsk=");
+        const qsizetype entriesAt = text.indexOf(entriesOpening, headerEnd);
+        if (entriesAt < 0 || !ParseStringList(text, entriesAt + entriesOpening.size(), entries)) {
+            return Status::Malformed;
+        }
+        const bool userCase = Variable(text, "USRCSS", contentAt) != QByteArrayView("false");
+        const QByteArray input = SC::UserPairBytes(SC::CredentialBytes(userName, userCase), passwordBytes);
+        contentKey = CStrongSiteKeys::UnwrapContentKey(entries, CStrongSiteKeys::UserSecret(input, salt, iterations), salt);
+        if (contentKey.isEmpty()) {
+            return Status::WrongCredentials;
+        }
+    }
+    bool writeFailed = false;
+    const bool opened = CStrongPageWriter::OpenContent(chunks, contentKey, nonce, [&](const QByteArray& piece) {
+        writeFailed = out->write(piece) != piece.size();
+        return !writeFailed;
+    });
+    if (writeFailed) {
+        return Status::WriteError;
+    }
+    return opened ? Status::Ok : Status::WrongCredentials;
+}
+
 } // namespace
 
 CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QString& userName,
@@ -104,6 +203,10 @@ CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QStri
     const QByteArrayView text = mapped ? QByteArrayView(reinterpret_cast<const char*>(mapped), size)
                                        : QByteArrayView(copy);
 
+    const qsizetype strongAt = text.indexOf(QByteArrayView(CProtectEngine::StrongMarker()));
+    if (strongAt >= 0) {
+        return UnlockStrong(text, strongAt, userName, password, out);
+    }
     const QByteArray arrayOpening = CProtectEngine::ProtectionMarker() + '"';
     const qsizetype arrayStart = text.indexOf(QByteArrayView(arrayOpening));
     if (arrayStart < 0) {

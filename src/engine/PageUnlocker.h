@@ -14,8 +14,8 @@ class CPageUnlocker final
 public:
     enum class Status { Ok, NotProtected, Malformed, NeedUserName, WrongCredentials, ReadError, WriteError };
 
-    // Writes the carried text (LF line ends, non-ASCII as numeric
-    // references) to `out`.
+    // Writes the carried text to `out`: LF line ends, and for a classic
+    // page non-ASCII as numeric references; a strong page's text is UTF-8.
     static Status Unlock(const QString& pagePath, const QString& userName, const QString& password,
                          QIODevice* out);
     static QString StatusText(Status status, const QString& pagePath);

@@ -6,6 +6,8 @@
 #include "engine/CredentialTable.h"
 #include "engine/OptionScriptBuilder.h"
 #include "engine/ResultList.h"
+#include "engine/StrongPageWriter.h"
+#include "engine/StrongSiteKeys.h"
 #include "engine/TextFileWriter.h"
 #include "engine/TextLineReader.h"
 #include "model/AppGlobalData.h"
@@ -245,6 +247,14 @@ QString CProtectEngine::RestoreQuestionText(const QString& path)
         .arg(path);
 }
 
+QString CProtectEngine::ClassicToStrongWarning(int pages)
+{
+    return QStringLiteral("%1 page(s) were protected in the classic format before. Copies of those pages (old "
+                          "deploys, caches, backups) give away a digest of the password that opens them without "
+                          "guessing: protect with a new password.")
+        .arg(pages);
+}
+
 QByteArray CProtectEngine::Watermark()
 {
     return QByteArrayLiteral("\n<!-- Protected by Wendlock ") + AppInfo::ProgramVersion().toLatin1()
@@ -276,11 +286,15 @@ bool CProtectEngine::ProtectAll()
         m_pResultList->DeleteAllItems();
     }
     m_nProtected = 0;
+    m_nClassicMet = 0;
     const QStringList files = m_pData->m_listFiles;
     for (const QString& path : files) {
         QString result;
         LoadPage(path);
         if (IsProtected(path, result)) {
+            if (m_pData->m_nCipher == CAppGlobalData::kCipherStrong && m_bLastWasClassic) {
+                ++m_nClassicMet;
+            }
             const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
             if (answer == Answer::Yes) {
                 const QString backup = path + QLatin1String(".original");
@@ -367,8 +381,14 @@ bool CProtectEngine::ProtectFile(const QString& path, QString& result)
 bool CProtectEngine::IsProtected(const QString& path, QString& result)
 {
     result.clear();
+    m_bLastWasClassic = false;
     const QByteArray marker = ProtectionMarker();
+    const QByteArray strong = StrongMarker();
     if (const QByteArray* loaded = LoadedPage(path)) {
+        if (loaded->contains(strong)) {
+            return true;
+        }
+        m_bLastWasClassic = true;
         // The same answer as reading pieces of at most 1023 bytes: a marker
         // counts when no piece boundary of its line falls inside it (only
         // lines longer than a piece have such boundaries).
@@ -381,17 +401,26 @@ bool CProtectEngine::IsProtected(const QString& path, QString& result)
                 return true;
             }
         }
+        m_bLastWasClassic = false;
         return false;
     }
     CTextLineReader reader(path);
     if (!reader.Open()) {
         return false;
     }
+    // The strong marker follows a long array on the same line, so it is
+    // looked for across the pieces the reader cuts.
     QByteArray line;
+    QByteArray tail;
     while (reader.ReadLine(line)) {
-        if (line.contains(marker)) {
+        if (QByteArray(tail + line).contains(strong)) {
             return true;
         }
+        if (line.contains(marker)) {
+            m_bLastWasClassic = true;
+            return true;
+        }
+        tail = line.right(strong.size() - 1);
     }
     return false;
 }
@@ -417,10 +446,14 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
 {
     result.clear();
     const QString templatePath = m_pData->m_strTemplatePath;
-    const QString scriptPath = AppFolders::ScriptFile(passwordMode);
-    const CCredentialTable::PageCredentials credentials = passwordMode == 1
-                                                              ? CCredentialTable::MultiUserCredentials()
-                                                              : CCredentialTable::SinglePasswordCredentials(*m_pData);
+    const bool strong = m_pData->m_nCipher == CAppGlobalData::kCipherStrong;
+    if (strong && !m_pStrongKeys && m_strKeyError.isEmpty()) {
+        m_pStrongKeys = CStrongSiteKeys::Derive(*m_pData, 1, &m_strKeyError);
+    }
+    if (strong && !m_pStrongKeys) {
+        result = m_strKeyError;
+        return false;
+    }
 
     mode_t mode = 0644;
     if (!CanReplace(path, &mode)) {
@@ -449,16 +482,11 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     out.Write("<SCRIPT type=\"text/javascript\">function KillError(){return true;}window.onerror=KillError;"
               "</SCRIPT>\n");
     out.Write("<SCRIPT type=\"text/javascript\">\n");
-    WriteLoginVariables(passwordMode, out, credentials.checkValue);
-    if (!WritePageArray(path, credentials.key, out, result)) {
+    ok = strong ? WriteStrongScript(path, passwordMode, out, result)
+                : WriteClassicScript(path, passwordMode, out, result);
+    if (!ok) {
         out.Close();
-        return false;
-    }
-    if (passwordMode == 1) {
-        WriteUserArrays(out, CCredentialTable::AnsiBytes(credentials.secret));
-    }
-    if (!CopyScriptFile(scriptPath, out, result)) {
-        out.Close();
+        QFile::remove(tempPath);
         return false;
     }
     out.Write("</SCRIPT>");
@@ -485,6 +513,40 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
         return false;
     }
     return true;
+}
+
+bool CProtectEngine::WriteClassicScript(const QString& path, int passwordMode, CTextFileWriter& out,
+                                        QString& result)
+{
+    const CCredentialTable::PageCredentials credentials = passwordMode == 1
+                                                              ? CCredentialTable::MultiUserCredentials()
+                                                              : CCredentialTable::SinglePasswordCredentials(*m_pData);
+    WriteLoginVariables(passwordMode, out, credentials.checkValue);
+    if (!WritePageArray(path, credentials.key, out, result)) {
+        return false;
+    }
+    if (passwordMode == 1) {
+        WriteUserArrays(out, CCredentialTable::AnsiBytes(credentials.secret));
+    }
+    return CopyScriptFile(AppFolders::ScriptFile(passwordMode), out, result);
+}
+
+bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CTextFileWriter& out,
+                                       QString& result)
+{
+    out.Write(CCredentialTable::LoginVariablesText(*m_pData, passwordMode, std::nullopt));
+    CTextLineReader reader(path, LoadedPage(path));
+    if (!reader.Open()) {
+        result = kOpenFailure;
+        return false;
+    }
+    const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
+    const QString afterLogin = m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString();
+    CStrongPageWriter writer(*m_pStrongKeys);
+    if (!writer.WriteData(reader, *codec, afterLogin, out, result)) {
+        return false;
+    }
+    return CopyScriptFile(AppFolders::StrongScriptFile(), out, result);
 }
 
 bool CProtectEngine::HasHeadEnd(const QString& path, QString& result)

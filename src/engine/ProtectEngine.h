@@ -12,6 +12,7 @@
 
 class CAppGlobalData;
 class CCharsetCodec;
+class CStrongSiteKeys;
 class CTextFileWriter;
 class IResultList;
 
@@ -31,6 +32,13 @@ public:
 
     void SetRestoreQuestion(RestoreQuestion question) { m_restoreQuestion = std::move(question); }
     static QString RestoreQuestionText(const QString& path);
+    // Told after a strong-format run that met classic pages.
+    static QString ClassicToStrongWarning(int pages);
+
+    // The run's strong-format keys, derived once by the caller so that
+    // several engines (threads) share them. Without them the engine derives
+    // them itself before the first strong page.
+    void SetStrongKeys(std::shared_ptr<const CStrongSiteKeys> keys) { m_pStrongKeys = std::move(keys); }
 
     // The run over m_listFiles; false only without a record.
     bool ProtectAll();
@@ -38,6 +46,9 @@ public:
     bool IsProtected(const QString& path, QString& result);
     void AddResultRow(const QString& path, const QString& result);
     int GetProtectedCount() const { return m_nProtected; }
+    // Pages met in the classic format during a strong-format run: copies of
+    // them give the password's digest away, so the user is told.
+    int GetClassicPagesMet() const { return m_nClassicMet; }
 
     // The page writers and their blocks.
     bool WriteSinglePasswordPage(const QString& path, QString& result);
@@ -53,8 +64,11 @@ public:
 
     // Every UTF-16 unit of 128 or more becomes "&#N;".
     static QString EncodeNumericEntities(QStringView text);
-    // The marker every protected page carries.
+    // The marker every classic protected page carries.
     static QByteArray ProtectionMarker() { return QByteArrayLiteral("var vxpa=new Array("); }
+    // The marker of a strong-format page: the end of its content array
+    // followed by its format statement.
+    static QByteArray StrongMarker() { return QByteArrayLiteral("\"];var vxsv=[1,"); }
     // The comment that ends every protected page.
     static QByteArray Watermark();
 
@@ -65,9 +79,13 @@ public:
     CAppGlobalData* m_pData;
     IResultList* m_pResultList;
     int m_nProtected = 0;
+    int m_nClassicMet = 0;
 
 private:
     bool WritePage(const QString& path, int passwordMode, QString& result);
+    // The main script element's statements of each format.
+    bool WriteClassicScript(const QString& path, int passwordMode, CTextFileWriter& out, QString& result);
+    bool WriteStrongScript(const QString& path, int passwordMode, CTextFileWriter& out, QString& result);
     // The converter for one page: detecting rows look at the page first.
     std::unique_ptr<CCharsetCodec> MakeCodec(const QString& path) const;
 
@@ -82,6 +100,9 @@ private:
     const QByteArray* LoadedPage(const QString& path) const;
 
     RestoreQuestion m_restoreQuestion;
+    std::shared_ptr<const CStrongSiteKeys> m_pStrongKeys;
+    bool m_bLastWasClassic = false;
+    QString m_strKeyError;
     QHash<QString, QList<QByteArray>> m_lineCache;
     QString m_strLoadedPage;
     QByteArray m_loadedPage;

@@ -4,12 +4,44 @@
 #include "model/ArchiveWriter.h"
 #include "model/CharsetTable.h"
 
+#include <QRandomGenerator>
+
 namespace {
 // Version gates compare like a plain wide-string compare of UTF-16 units,
 // so "1.10" sorts before "1.3"; QString::compare does exactly that.
 bool NotBelow(const QString& loadedVersion, const char* gate)
 {
     return QString::compare(loadedVersion, QLatin1String(gate), Qt::CaseSensitive) >= 0;
+}
+
+// The tagged block after the older fields: a magic tag, the block's
+// version and its length, then items of a tag, a length and a value.
+// Readers skip items whose tag they do not know.
+constexpr char kBlockMagic[] = "WLXB";
+constexpr quint16 kBlockVersion = 1;
+constexpr char kCipherTag[] = "CIPH";
+constexpr char kIterationsTag[] = "KDFI";
+constexpr char kSaltTag[] = "SALT";
+constexpr int kSaltSize = 16;
+
+QByteArray U32(quint32 v)
+{
+    const char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    return QByteArray(b, 4);
+}
+
+quint32 ReadU32(const QByteArray& bytes, qsizetype at)
+{
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = (v << 8) | quint8(bytes[at + i]);
+    }
+    return v;
+}
+
+QByteArray Item(const char* tag, const QByteArray& value)
+{
+    return QByteArray(tag, 4) + U32(quint32(value.size())) + value;
 }
 } // namespace
 
@@ -52,6 +84,24 @@ void CAppGlobalData::SetDefaults()
     m_strLocationLock = DefaultLockURL();
     m_bReferrerLock = 0;
     m_strReferrerLock = DefaultLockURL();
+    m_nCipher = kCipherStrong;
+    m_nKdfIterations = kDefaultKdfIterations;
+}
+
+bool CAppGlobalData::DrawSalt()
+{
+    QByteArray salt(kSaltSize, '\0');
+    QRandomGenerator::system()->generate(salt.begin(), salt.end());
+    m_baSalt = salt;
+    return true;
+}
+
+bool CAppGlobalData::EnsureSalt()
+{
+    if (m_baSalt.size() == kSaltSize) {
+        return false;
+    }
+    return DrawSalt();
 }
 
 void CAppGlobalData::Clear()
@@ -65,6 +115,8 @@ void CAppGlobalData::Clear()
     m_strTemplatePath.clear();
     m_strLocationLock.clear();
     m_strReferrerLock.clear();
+    m_baSalt.clear();
+    m_bSaltDrawn = false;
 }
 
 void CAppGlobalData::NormalizeRanges()
@@ -81,6 +133,12 @@ void CAppGlobalData::NormalizeRanges()
     }
     if (m_nIncorrectAction != 0 && m_nIncorrectAction != 1) {
         m_nIncorrectAction = defaults.m_nIncorrectAction;
+    }
+    if (m_nCipher != kCipherClassic && m_nCipher != kCipherStrong) {
+        m_nCipher = defaults.m_nCipher;
+    }
+    if (m_nKdfIterations < kMinKdfIterations || m_nKdfIterations > kMaxKdfIterations) {
+        m_nKdfIterations = defaults.m_nKdfIterations;
     }
 }
 
@@ -115,6 +173,15 @@ void CAppGlobalData::Serialize(CArchiveWriter& ar) const
     ar.WriteString(m_strLocationLock);
     ar.WriteInt(m_bReferrerLock);
     ar.WriteString(m_strReferrerLock);
+
+    QByteArray payload = Item(kCipherTag, U32(quint32(m_nCipher))) + Item(kIterationsTag, U32(quint32(m_nKdfIterations)));
+    if (m_baSalt.size() == kSaltSize) {
+        payload += Item(kSaltTag, m_baSalt);
+    }
+    ar.WriteBytes(QByteArray(kBlockMagic, 4));
+    ar.WriteUInt16(kBlockVersion);
+    ar.WriteUInt32(quint32(payload.size()));
+    ar.WriteBytes(payload);
 }
 
 bool CAppGlobalData::Serialize(CArchiveReader& ar, const QString& loadedVersion)
@@ -190,11 +257,57 @@ bool CAppGlobalData::Serialize(CArchiveReader& ar, const QString& loadedVersion)
     if (NotBelow(loadedVersion, "1.4") && !readInt(m_bNoDragDrop)) {
         return false;
     }
-    if (!NotBelow(loadedVersion, "1.3")) {
+    if (NotBelow(loadedVersion, "1.3")
+        && !(readInt(m_bLocationLock) && readString(m_strLocationLock) && readInt(m_bReferrerLock)
+             && readString(m_strReferrerLock))) {
+        return false;
+    }
+    if (!ReadFormatBlock(ar)) {
+        return false;
+    }
+    // A file without the block (or without a salt in it) gets a fresh salt,
+    // and the front end saves it so that later runs share the login.
+    m_bSaltDrawn = EnsureSalt();
+    return true;
+}
+
+bool CAppGlobalData::ReadFormatBlock(CArchiveReader& ar)
+{
+    if (ar.AtEnd()) {
         return true;
     }
-    return readInt(m_bLocationLock) && readString(m_strLocationLock) && readInt(m_bReferrerLock)
-           && readString(m_strReferrerLock);
+    const QByteArray magic = ar.ReadBytes(4);
+    if (!ar.IsOk()) {
+        return false;
+    }
+    if (magic != QByteArray(kBlockMagic, 4)) {
+        return true; // bytes of another writer: ignored, as older readers do
+    }
+    ar.ReadUInt16(); // later versions only add items
+    const quint32 length = ar.ReadUInt32();
+    const QByteArray payload = ar.ReadBytes(qint64(length));
+    if (!ar.IsOk()) {
+        return false;
+    }
+    qsizetype at = 0;
+    while (at + 8 <= payload.size()) {
+        const QByteArray tag = payload.mid(at, 4);
+        const quint32 size = ReadU32(payload, at + 4);
+        at += 8;
+        if (size > quint32(payload.size() - at)) {
+            break;
+        }
+        const QByteArray value = payload.mid(at, qsizetype(size));
+        at += qsizetype(size);
+        if (tag == kCipherTag && size == 4) {
+            m_nCipher = int(ReadU32(value, 0));
+        } else if (tag == kIterationsTag && size == 4) {
+            m_nKdfIterations = int(ReadU32(value, 0));
+        } else if (tag == kSaltTag && size == kSaltSize) {
+            m_baSalt = value;
+        }
+    }
+    return true;
 }
 
 bool CAppGlobalData::operator==(const CAppGlobalData& o) const
@@ -214,5 +327,6 @@ bool CAppGlobalData::operator==(const CAppGlobalData& o) const
            && m_bNoMozilla == o.m_bNoMozilla && m_bNoOpera == o.m_bNoOpera
            && m_bNoPrintScreen == o.m_bNoPrintScreen && m_bNoDragDrop == o.m_bNoDragDrop
            && m_bLocationLock == o.m_bLocationLock && m_strLocationLock == o.m_strLocationLock
-           && m_bReferrerLock == o.m_bReferrerLock && m_strReferrerLock == o.m_strReferrerLock;
+           && m_bReferrerLock == o.m_bReferrerLock && m_strReferrerLock == o.m_strReferrerLock
+           && m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt;
 }

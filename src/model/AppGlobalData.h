@@ -51,6 +51,20 @@ public:
     QString m_strLocationLock;
     int m_bReferrerLock = 0;
     QString m_strReferrerLock;
+    // The page format and its key derivation, stored in a tagged block
+    // after the fields above (readers of the older layout ignore it).
+    int m_nCipher = kCipherStrong;
+    int m_nKdfIterations = kDefaultKdfIterations;
+    QByteArray m_baSalt; // 16 bytes once drawn
+    // Not stored: set when reading drew a salt because the file had none,
+    // so the front end knows the project must be saved to keep it.
+    bool m_bSaltDrawn = false;
+
+    static constexpr int kCipherClassic = 0;
+    static constexpr int kCipherStrong = 1;
+    static constexpr int kDefaultKdfIterations = 600000;
+    static constexpr int kMinKdfIterations = 100000;
+    static constexpr int kMaxKdfIterations = 10000000;
 
     // New Project values for every field but the two lists.
     void SetDefaults();
@@ -61,6 +75,11 @@ public:
     // charset row, expiry mode, wrong-login reaction) back to its default,
     // so that nothing later indexes a table with an unchecked value.
     void NormalizeRanges();
+    // Draws a new random salt: every page protected before asks for the
+    // password again ("Sign everyone out"). False when the random source failed.
+    bool DrawSalt();
+    // Draws a salt when there is none; true when it did.
+    bool EnsureSalt();
 
     // Writes the complete layout (the caller writes the version string first).
     void Serialize(CArchiveWriter& ar) const;
@@ -76,4 +95,7 @@ public:
     static QString DefaultAlertText() { return QStringLiteral("Invalid Password!"); }
     static QString DefaultRedirectURL() { return QStringLiteral("http://www.example.com/loginfailure.htm"); }
     static QString DefaultLockURL() { return QStringLiteral("http://www.example.com/"); }
+
+private:
+    bool ReadFormatBlock(CArchiveReader& ar);
 };

@@ -41,6 +41,11 @@ bool CArchiveReader::ReadRaw(char* buffer, qint64 size)
     return true;
 }
 
+bool CArchiveReader::AtEnd() const
+{
+    return m_device->atEnd();
+}
+
 QByteArray CArchiveReader::ReadBytes(qint64 size)
 {
     QByteArray result;

@@ -28,13 +28,16 @@ public:
     QString ReadString();
     // The file list count: 2 bytes, or FF FF followed by 4 bytes.
     quint32 ReadCount();
+    // `size` raw bytes, read in slices so a damaged length can't allocate
+    // more than the file holds.
+    QByteArray ReadBytes(qint64 size);
+    bool AtEnd() const;
 
     Status GetStatus() const { return m_status; }
     bool IsOk() const { return m_status == Status::Ok; }
 
 private:
     bool ReadRaw(char* buffer, qint64 size);
-    QByteArray ReadBytes(qint64 size);
     void Fail(Status status);
 
     QIODevice* m_device;

@@ -18,6 +18,7 @@ public:
     void WriteString(const QString& text);
     // The file list count: 2 bytes below 0xFFFF, else FF FF and 4 bytes.
     void WriteCount(quint32 count);
+    void WriteBytes(const QByteArray& bytes) { m_data += bytes; }
 
     const QByteArray& Data() const { return m_data; }
 

@@ -104,6 +104,7 @@ bool CWendlockDoc::OnNewDocument()
 {
     m_pData->Clear();
     m_pData->SetDefaults();
+    m_pData->DrawSalt();
     m_strPathName.clear();
     m_bModified = false;
     if (m_loadPages) {
@@ -122,7 +123,9 @@ bool CWendlockDoc::OnOpenDocument(const QString& path, QString* errorMessage)
     *m_pData = std::move(fresh);
     m_strLoadedVersion = version;
     m_strPathName = path;
-    m_bModified = false;
+    // A salt drawn for a file that had none is a change: saving keeps it,
+    // so that the next run's pages share the login with this one's.
+    m_bModified = m_pData->m_bSaltDrawn;
     if (m_loadPages) {
         m_loadPages();
     }

@@ -436,10 +436,17 @@ void CMainFrame::OnProtect()
         return;
     }
     SavePages();
+    CAppGlobalData& project = *m_pDoc->GetData();
+    // A strong-format project keeps its salt, so that later runs give pages
+    // that share one login: one drawn here is a change to save.
+    if (project.m_nCipher == CAppGlobalData::kCipherStrong && project.EnsureSalt()) {
+        SetProjectModified(true);
+    }
     m_bProtecting = true;
     int protectedCount = 0;
+    int classicPagesMet = 0;
     {
-        CAppGlobalData& data = *m_pDoc->GetData();
+        CAppGlobalData& data = project;
         const int count = int(data.m_listFiles.size());
         CProtectRun run(data, m_pView->PageResult());
         run.SetRestoreQuestion([this](const QString& path) {
@@ -466,12 +473,20 @@ void CMainFrame::OnProtect()
         });
         QApplication::setOverrideCursor(Qt::BusyCursor);
         protectedCount = run.Run();
+        classicPagesMet = run.ClassicPagesMet();
         QApplication::restoreOverrideCursor();
         progress.setValue(count);
     }
     m_bProtecting = false;
-    MessageBox::Warning(this,
-                        QStringLiteral("%1 file(s) have been protected successfully!").arg(protectedCount));
+    QString summary = QStringLiteral("%1 file(s) have been protected successfully!").arg(protectedCount);
+    if (protectedCount > 0 && project.m_bBackup) {
+        summary += QStringLiteral("\n\nThe backups (*.original) were written beside the pages. Do not upload them: "
+                                  "a web server hands them out unprotected.");
+    }
+    if (classicPagesMet > 0) {
+        summary += QStringLiteral("\n\n") + CProtectEngine::ClassicToStrongWarning(classicPagesMet);
+    }
+    MessageBox::Warning(this, summary);
 }
 
 void CMainFrame::OnHelpContents()

@@ -38,6 +38,12 @@ int CProtectRun::Run()
     // One engine for the whole run keeps the template and the login script
     // it has read; its record lists one file at a time.
     CAppGlobalData oneFile = m_data;
+    // Without a salt the pages could not be opened by a later run's login;
+    // the window draws and saves one before it starts a run.
+    if (oneFile.m_nCipher == CAppGlobalData::kCipherStrong) {
+        oneFile.EnsureSalt();
+    }
+    m_nClassicMet = 0;
     const QStringList files = m_data.m_listFiles;
     CKeepRows rows(m_pResults);
     CProtectEngine engine(&oneFile, &rows);
@@ -51,6 +57,7 @@ int CProtectRun::Run()
         oneFile.m_listFiles = QStringList{files.at(i)};
         engine.ProtectAll();
         protectedCount += engine.GetProtectedCount();
+        m_nClassicMet += engine.GetClassicPagesMet();
     }
     return protectedCount;
 }

@@ -27,6 +27,8 @@ public:
     // number of files that ended "Protected".
     int Run();
     bool WasStopped() const { return m_bStopped; }
+    // Pages met in the classic format by a strong-format run.
+    int ClassicPagesMet() const { return m_nClassicMet; }
 
 private:
     const CAppGlobalData& m_data;
@@ -34,4 +36,5 @@ private:
     CProtectEngine::RestoreQuestion m_question;
     Progress m_progress;
     bool m_bStopped = false;
+    int m_nClassicMet = 0;
 };

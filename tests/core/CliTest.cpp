@@ -40,7 +40,7 @@ const char* const kKeys[] = {
     "templatePath", "preview", "charset", "copyHead", "refreshIE", "protectLoginPages", "protectAfterLogin",
     "noRightClick", "noTextSelect", "noPrint", "noOffline", "noStatusLinks", "killFrame", "noMozilla",
     "noOpera", "noPrintScreen", "noDragDrop", "locationLock", "locationLockUrl", "referrerLock",
-    "referrerLockUrl",
+    "referrerLockUrl", "cipher", "kdfIterations", "salt",
 };
 
 class Cli : public ::testing::Test
@@ -132,6 +132,9 @@ TEST_F(Cli, convert_projectToJsonAndBack_isByteIdentical)
     u.m_strDescription = QStringLiteral("line1\nline2");
     d.m_listUsers = {u, u};
     d.m_bNoPrint = 1;
+    d.m_nCipher = CAppGlobalData::kCipherClassic;
+    d.m_nKdfIterations = 1234567;
+    d.m_baSalt = QByteArray::fromHex("00112233445566778899aabbccddeeff");
     const QString vxp = SaveProject(d);
 
     ASSERT_EQ(RunCli({QStringLiteral("convert"), vxp, Path("p.json")}).code, 0);
@@ -150,6 +153,9 @@ TEST_F(Cli, convert_jsonWithMissingKeys_takesDefaults)
     CAppGlobalData expected;
     expected.m_strPassword = QStringLiteral("x");
     expected.m_nCharset = 5;
+    // A project without a salt gets one drawn, as a new project does.
+    EXPECT_EQ(back.m_baSalt.size(), 16);
+    expected.m_baSalt = back.m_baSalt;
     EXPECT_TRUE(back == expected);
 }
 

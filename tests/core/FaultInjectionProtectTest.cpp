@@ -114,6 +114,9 @@ protected:
         data.m_strTemplatePath = Path("login.htm");
         data.m_strPassword = QStringLiteral("pw");
         data.m_bBackup = 1;
+        // The classic format's layout and carried text; the strong format
+        // has a suite of its own.
+        data.m_nCipher = CAppGlobalData::kCipherClassic;
     }
 
     void TearDown() override

@@ -56,6 +56,9 @@ protected:
         ASSERT_TRUE(WriteFile(templatePath, kTemplate));
         data.m_strTemplatePath = templatePath;
         data.m_strPassword = QStringLiteral("pw");
+        // The classic format's layout and carried text; the strong format
+        // has a suite of its own.
+        data.m_nCipher = CAppGlobalData::kCipherClassic;
     }
 
     QString Path(const char* name) const { return dir.filePath(QLatin1String(name)); }

@@ -441,8 +441,13 @@ private slots:
         QTest::mouseClick(
             m_frame->View()->PageResult()->findChild<QPushButton*>(QStringLiteral("protectButton")),
             Qt::LeftButton);
-        QCOMPARE(MessageBox::ShownTexts(),
-                 QStringList{QStringLiteral("2 file(s) have been protected successfully!")});
+        // Backups are on: the summary warns that they must not be uploaded.
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY(MessageBox::ShownTexts().at(0).startsWith(
+            QStringLiteral("2 file(s) have been protected successfully!\n\nThe backups (*.original)")));
+        // The run drew the project's salt, which is a change to save.
+        QCOMPARE(m_doc->GetData()->m_baSalt.size(), 16);
+        QVERIFY(m_doc->IsModified());
         QCOMPARE(m_frame->View()->GetActiveIndex(), int(CWendlockView::ResultPage));
         QTreeWidget* list = m_frame->View()->PageResult()->List();
         QCOMPARE(Rows(list, CPageResult::ResultColumn),
@@ -452,24 +457,24 @@ private slots:
         QCOMPARE(list->topLevelItem(1)->text(CPageResult::SizeColumn), QStringLiteral("12 KB"));
         for (const QString& page : {site.at(0), site.at(2)}) {
             const QByteArray text = ReadFile(page);
-            QVERIFY(text.contains(CProtectEngine::ProtectionMarker()));
-            QVERIFY(!text.contains("Secret"));
+            QVERIFY(text.contains(CProtectEngine::StrongMarker()));
+            QVERIFY(!text.contains("<p>Secret"));
             QVERIFY(ReadFile(page + QLatin1String(".original")).contains("Secret"));
         }
-        QVERIFY(!m_doc->IsModified());
 
         // Again: restore first for the home page, keep the about page.
         MessageBox::ClearShownTexts();
         MessageBox::SetNextAnswers({QMessageBox::Yes, QMessageBox::No});
         m_frame->OnProtect();
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(MessageBox::ShownTexts().mid(0, 2),
                  QStringList({CProtectEngine::RestoreQuestionText(site.at(0)),
-                              CProtectEngine::RestoreQuestionText(site.at(2)),
-                              QStringLiteral("1 file(s) have been protected successfully!")}));
+                              CProtectEngine::RestoreQuestionText(site.at(2))}));
+        QVERIFY(MessageBox::ShownTexts().value(2).startsWith(
+            QStringLiteral("1 file(s) have been protected successfully!")));
         QCOMPARE(Rows(list, CPageResult::ResultColumn),
                  QStringList({QStringLiteral("Protected"), QStringLiteral("File not exists!"),
                               QStringLiteral("Protected before")}));
-        QCOMPARE(ReadFile(site.at(0)).count(CProtectEngine::ProtectionMarker()), 1);
+        QCOMPARE(ReadFile(site.at(0)).count(CProtectEngine::StrongMarker()), 1);
 
         // The rows stay when another tab is visited.
         QVERIFY(m_frame->View()->SetActivePage(CWendlockView::LoginPage));

@@ -1,0 +1,236 @@
+#include "engine/StrongPageWriter.h"
+
+#include "engine/StrongCrypto.h"
+#include "engine/StrongSiteKeys.h"
+#include "engine/TextFileWriter.h"
+#include "engine/TextLineReader.h"
+#include "model/CharsetCodec.h"
+
+#include <zlib.h>
+
+namespace SC = StrongCrypto;
+
+namespace {
+
+constexpr qint64 kReadBlock = 256 * 1024;
+// Bytes held back at the end of a block: a CR that may start a CR LF and
+// the start of a "</head" that the next block completes.
+constexpr qsizetype kHoldBack = 6;
+
+char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+qsizetype FindHeadEnd(const QByteArray& text)
+{
+    static const char tag[] = "</head";
+    const qsizetype n = sizeof(tag) - 1;
+    for (qsizetype i = text.indexOf('<'); i >= 0 && i + n <= text.size(); i = text.indexOf('<', i + 1)) {
+        qsizetype j = 1;
+        while (j < n && LowerAscii(text[i + j]) == tag[j]) {
+            ++j;
+        }
+        if (j == n) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Deflates a stream of text and seals the compressed bytes in chunks as
+// they fill; the last chunk is only known at the end, so one full chunk is
+// always kept back until more follows.
+class CChunkSealer
+{
+public:
+    CChunkSealer(const QByteArray& pageKey, const QByteArray& nonce, CTextFileWriter& out)
+        : m_pageKey(pageKey)
+        , m_nonce(nonce)
+        , m_out(out)
+    {
+        m_ok = deflateInit2(&m_zs, CStrongPageWriter::kDeflateLevel, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+        m_bInit = m_ok;
+    }
+    ~CChunkSealer()
+    {
+        if (m_bInit) {
+            deflateEnd(&m_zs);
+        }
+    }
+    Q_DISABLE_COPY(CChunkSealer)
+
+    bool Feed(const char* data, qsizetype size, bool finish)
+    {
+        if (!m_ok) {
+            return false;
+        }
+        m_zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        m_zs.avail_in = uInt(size);
+        int status = Z_OK;
+        do {
+            const qsizetype start = m_compressed.size();
+            m_compressed.resize(start + 64 * 1024);
+            m_zs.next_out = reinterpret_cast<Bytef*>(m_compressed.data() + start);
+            m_zs.avail_out = 64 * 1024;
+            status = deflate(&m_zs, finish ? Z_FINISH : Z_NO_FLUSH);
+            m_compressed.resize(m_compressed.size() - qsizetype(m_zs.avail_out));
+            if (status == Z_STREAM_ERROR) {
+                return m_ok = false;
+            }
+            while (m_compressed.size() - m_consumed > CStrongPageWriter::kChunkSize) {
+                SealNext(CStrongPageWriter::kChunkSize, false);
+            }
+            Compact();
+        } while (m_zs.avail_in > 0 || (finish && status != Z_STREAM_END) || (!finish && m_zs.avail_out == 0));
+        if (finish) {
+            SealNext(m_compressed.size() - m_consumed, true);
+        }
+        return m_ok;
+    }
+
+    quint32 Count() const { return m_index; }
+
+private:
+    void SealNext(qsizetype size, bool last)
+    {
+        QByteArray sealed;
+        if (!SC::Seal(m_pageKey, SC::ChunkIv(m_index), SC::ChunkAad(m_nonce, m_index, last),
+                      m_compressed.constData() + m_consumed, size, sealed)) {
+            m_ok = false;
+            return;
+        }
+        m_out.Write(m_index == 0 ? "\"" : "\",\"");
+        m_out.Write(sealed.toBase64());
+        m_consumed += size;
+        ++m_index;
+    }
+    void Compact()
+    {
+        if (m_consumed > 0) {
+            m_compressed.remove(0, m_consumed);
+            m_consumed = 0;
+        }
+    }
+
+    const QByteArray& m_pageKey;
+    const QByteArray& m_nonce;
+    CTextFileWriter& m_out;
+    z_stream m_zs{};
+    QByteArray m_compressed;
+    qsizetype m_consumed = 0;
+    quint32 m_index = 0;
+    bool m_ok = false;
+    bool m_bInit = false;
+};
+
+} // namespace
+
+CStrongPageWriter::CStrongPageWriter(const CStrongSiteKeys& keys) : m_keys(keys)
+{
+}
+
+bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec, const QString& afterLoginBlock,
+                                  CTextFileWriter& out, QString& error)
+{
+    const QByteArray nonce = SC::RandomBytes(SC::kNonceSize);
+    const QByteArray pageKey = nonce.isEmpty() ? QByteArray() : SC::PageKey(m_keys.ContentKey(), nonce);
+    if (pageKey.isEmpty()) {
+        error = QStringLiteral("Encryption failure!");
+        return false;
+    }
+    // The UTF-8 row passes the page's bytes through; every other row is
+    // decoded and carried as UTF-8.
+    const bool passThrough = codec.EncodingName() == QLatin1String("UTF-8");
+    const QByteArray block = afterLoginBlock.toUtf8();
+    bool blockPending = !block.isEmpty();
+
+    out.Write("var vxsa=[");
+    CChunkSealer sealer(pageKey, nonce, out);
+    QByteArray pending;
+    QByteArray raw;
+    bool more = true;
+    while (more) {
+        more = reader.ReadRaw(raw, kReadBlock);
+        if (passThrough) {
+            pending += more ? raw : QByteArray();
+        } else {
+            pending += (more ? codec.Decode(raw) : codec.Finish()).toUtf8();
+        }
+        pending.replace("\r\n", "\n");
+        if (blockPending) {
+            const qsizetype p = FindHeadEnd(pending);
+            if (p >= 0) {
+                pending.insert(p, block);
+                blockPending = false;
+            }
+        }
+        const qsizetype ready = more ? qMax<qsizetype>(0, pending.size() - kHoldBack) : pending.size();
+        if (!sealer.Feed(pending.constData(), ready, !more)) {
+            error = QStringLiteral("Encryption failure!");
+            return false;
+        }
+        pending.remove(0, ready);
+    }
+    if (reader.HasError()) {
+        error = QStringLiteral("Open file failure!");
+        return false;
+    }
+    out.Write("\"];");
+    out.Write(QByteArrayLiteral("var vxsv=[1,") + QByteArray::number(m_keys.Mode()) + ','
+              + QByteArray::number(m_keys.Iterations()) + ",\"" + m_keys.Salt().toBase64() + "\",\""
+              + nonce.toBase64() + "\"," + QByteArray::number(sealer.Count()) + "];");
+    if (m_keys.Mode() == 1) {
+        out.Write("var vxsk=[");
+        const QList<QByteArray>& entries = m_keys.Entries();
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            out.Write(i == 0 ? "\"" : "\",\"");
+            out.Write(entries.at(i));
+        }
+        out.Write(entries.isEmpty() ? "];" : "\"];");
+    }
+    return true;
+}
+
+bool CStrongPageWriter::OpenContent(const QList<QByteArray>& chunks, const QByteArray& contentKey,
+                                    const QByteArray& nonce, const std::function<bool(const QByteArray&)>& sink)
+{
+    const QByteArray pageKey = SC::PageKey(contentKey, nonce);
+    if (pageKey.isEmpty() || chunks.isEmpty()) {
+        return false;
+    }
+    z_stream zs{};
+    if (inflateInit2(&zs, -15) != Z_OK) {
+        return false;
+    }
+    bool ok = true;
+    int status = Z_OK;
+    QByteArray plain;
+    QByteArray text(256 * 1024, '\0');
+    for (qsizetype i = 0; ok && i < chunks.size(); ++i) {
+        const bool last = i + 1 == chunks.size();
+        if (!SC::Open(pageKey, SC::ChunkIv(quint32(i)), SC::ChunkAad(nonce, quint32(i), last),
+                      QByteArray::fromBase64(chunks.at(i)), plain)) {
+            ok = false;
+            break;
+        }
+        zs.next_in = reinterpret_cast<Bytef*>(plain.data());
+        zs.avail_in = uInt(plain.size());
+        do {
+            zs.next_out = reinterpret_cast<Bytef*>(text.data());
+            zs.avail_out = uInt(text.size());
+            status = inflate(&zs, Z_NO_FLUSH);
+            if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
+                ok = false;
+                break;
+            }
+            const qsizetype produced = text.size() - qsizetype(zs.avail_out);
+            if (produced > 0 && !sink(text.first(produced))) {
+                ok = false;
+                break;
+            }
+        } while (zs.avail_out == 0 && status != Z_STREAM_END);
+    }
+    inflateEnd(&zs);
+    return ok && status == Z_STREAM_END;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class CCharsetCodec;
+class CStrongSiteKeys;
+class CTextFileWriter;
+class CTextLineReader;
+
+// Writes the data statements of a strong-format page: the page's text,
+// decoded with its charset and carried as UTF-8, deflated and enciphered
+// in chunks under the page's own key (docs/strong-format.md). Streams: only
+// a block of the page and a chunk of compressed bytes are held at a time.
+class CStrongPageWriter final
+{
+public:
+    explicit CStrongPageWriter(const CStrongSiteKeys& keys);
+
+    // Writes `var vxsa=[...];var vxsv=[...];` (and `var vxsk=[...];` for a
+    // list of users). `afterLoginBlock` goes in front of the page's first
+    // "</head" when it is not empty. False with `error` set on a read,
+    // compression or cipher failure.
+    bool WriteData(CTextLineReader& reader, CCharsetCodec& codec, const QString& afterLoginBlock,
+                   CTextFileWriter& out, QString& error);
+
+    // The text a page's data statements carry, for the unlocker: the
+    // content chunks (Base64) opened with the page key and inflated. False
+    // when a chunk does not open (wrong key, changed or moved data).
+    static bool OpenContent(const QList<QByteArray>& chunks, const QByteArray& contentKey, const QByteArray& nonce,
+                            const std::function<bool(const QByteArray&)>& sink);
+
+    static constexpr qsizetype kChunkSize = 64 * 1024;
+    // Deflate level 1: HTML still shrinks several times over, at a speed
+    // close to copying.
+    static constexpr int kDeflateLevel = 1;
+
+private:
+    const CStrongSiteKeys& m_keys;
+};
