@@ -1,0 +1,364 @@
+#include "TestUtil.h"
+
+#include "cli/CliApp.h"
+#include "common/AppFolders.h"
+#include "engine/CredentialTable.h"
+#include "engine/PageUnlocker.h"
+#include "engine/ProtectEngine.h"
+#include "engine/StrongCrypto.h"
+#include "model/AppGlobalData.h"
+#include "model/CharsetTable.h"
+#include "model/ArchiveWriter.h"
+#include "model/WendlockDoc.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+using TestUtil::Hex;
+namespace SC = StrongCrypto;
+
+namespace {
+
+const QByteArray kTemplate = "<html><head><title>Login</title></head>\n<body>\n<form id=\"vxpform\"></form>\n"
+                             "</body></html>\n";
+
+QByteArray Hex32(const char* hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+// A page of `size` bytes that deflate can't shrink much, so it spans
+// several chunks.
+QByteArray NoisyPage(int size)
+{
+    QByteArray text = "<html><head><title>Noise</title></head><body>\n";
+    QRandomGenerator random(7);
+    while (text.size() < size) {
+        text += QByteArray::number(random.generate64(), 36);
+        text += random.bounded(8) == 0 ? "\n" : " ";
+    }
+    return text + "</body></html>\n";
+}
+
+// Every Base64 element of the page's content array, in order.
+QList<QByteArray> Chunks(const QByteArray& page)
+{
+    const qsizetype start = page.indexOf("var vxsa=[\"") + 11;
+    const qsizetype end = page.indexOf("\"];", start);
+    return page.mid(start, end - start).replace("\",\"", "\x01").split('\x01');
+}
+
+// The page with other content elements and the count set to match them.
+QByteArray WithChunks(QByteArray page, const QList<QByteArray>& chunks)
+{
+    const qsizetype start = page.indexOf("var vxsa=[\"") + 11;
+    const qsizetype end = page.indexOf("\"];", start);
+    QByteArray joined = chunks.value(0);
+    for (qsizetype i = 1; i < chunks.size(); ++i) {
+        joined += "\",\"" + chunks.at(i);
+    }
+    page.replace(start, end - start, joined);
+    const qsizetype header = page.indexOf("var vxsv=[");
+    const qsizetype close = page.indexOf("];", header);
+    const qsizetype comma = page.lastIndexOf(',', close);
+    return page.replace(comma + 1, close - comma - 1, QByteArray::number(chunks.size()));
+}
+
+} // namespace
+
+TEST(StrongCrypto, primitivesMatchPublishedVectorsAndRefuseChanges)
+{
+    // RFC 7914, section 11 (the first 32 bytes; the format never asks for more).
+    EXPECT_EQ(SC::Pbkdf2("passwd", "salt", 1).toHex(),
+              QByteArray("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"));
+    EXPECT_EQ(SC::Pbkdf2("Password", "NaCl", 80000).toHex(),
+              QByteArray("4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"));
+    // RFC 5869, test case 1.
+    EXPECT_EQ(SC::Hkdf(QByteArray(22, '\x0b'), Hex32("000102030405060708090a0b0c"),
+                       QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9").constData(), 42)
+                  .toHex(),
+              QByteArray("3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf34007208d5b887185865"));
+    // The GCM specification's test case 16 (256-bit key, additional data).
+    const QByteArray key = Hex32("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
+    const QByteArray iv = Hex32("cafebabefacedbaddecaf888");
+    const QByteArray aad = Hex32("feedfacedeadbeeffeedfacedeadbeefabaddad2");
+    const QByteArray plain = Hex32("d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532f"
+                                   "cf0e2449a6b525b16aedf5aa0de657ba637b39");
+    QByteArray sealed;
+    ASSERT_TRUE(SC::Seal(key, iv, aad, plain.constData(), plain.size(), sealed));
+    EXPECT_EQ(sealed.toHex(), QByteArray("522dc1f099567d07f47f37a32a84427d643a8cdcbfe5c0c97598a2bd2555d1aa8cb08e48590dbb3da7"
+                                         "b08b1056828838c5f61e6393ba7a0abcc9f66276fc6ece0f4e1768cddf8853bb2d551b"));
+    QByteArray opened;
+    ASSERT_TRUE(SC::Open(key, iv, aad, sealed, opened));
+    EXPECT_EQ(opened, plain);
+    for (const qsizetype at : {qsizetype(0), sealed.size() - 1}) {
+        QByteArray changed = sealed;
+        changed[at] = char(changed[at] ^ 1);
+        EXPECT_FALSE(SC::Open(key, iv, aad, changed, opened)) << at;
+    }
+    EXPECT_FALSE(SC::Open(key, iv, aad + "x", sealed, opened));
+
+    // Credentials: NFC first, then A-Z folded; pairs can't run into each other.
+    EXPECT_EQ(SC::CredentialBytes(QStringLiteral("E\u0301A"), false), QByteArray("\xc3\x89" "a"));
+    EXPECT_NE(SC::UserPairBytes("ab", "c"), SC::UserPairBytes("a", "bc"));
+}
+
+class StrongEngine : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    CAppGlobalData data;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFileInfo::exists(AppFolders::StrongScriptFile())) << "run through ctest: the login scripts "
+                                                                          "are found through WENDLOCK_APP_DIR";
+        ASSERT_TRUE(TestUtil::WriteFile(Path("login.htm"), kTemplate));
+        data.m_strTemplatePath = Path("login.htm");
+        data.m_strPassword = QStringLiteral("pw");
+        data.m_bBackup = 0;
+        data.m_nKdfIterations = CAppGlobalData::kMinKdfIterations;
+        data.DrawSalt();
+    }
+
+    QString Path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+
+    QString Protect(const char* name, const QByteArray& bytes)
+    {
+        EXPECT_TRUE(TestUtil::WriteFile(Path(name), bytes));
+        CProtectEngine engine(&data);
+        QString result;
+        engine.ProtectFile(Path(name), result);
+        EXPECT_EQ(result, QStringLiteral("Protected"));
+        return Path(name);
+    }
+
+    static CPageUnlocker::Status Unlock(const QString& path, const QString& user, const QString& password,
+                                        QByteArray* text = nullptr)
+    {
+        QByteArray out;
+        QBuffer buffer(&out);
+        buffer.open(QIODevice::WriteOnly);
+        const CPageUnlocker::Status status = CPageUnlocker::Unlock(path, user, password, &buffer);
+        if (text) {
+            *text = out;
+        }
+        return status;
+    }
+};
+
+TEST_F(StrongEngine, pagesOpenWithTheRightCredentialsOnlyAndCarryNothingThatHelpsGuessing)
+{
+    const QByteArray page = "<html><head><title>Caf\xc3\xa9</title></head>\r\n<body><p>S3cret text \xe4\xb8\xad</p>"
+                            "</body></html>\r\n";
+    const QByteArray carried = QByteArray(page).replace("\r\n", "\n");
+    const QString single = Protect("single.html", page);
+    QByteArray text;
+    EXPECT_EQ(Unlock(single, QString(), QStringLiteral("pw"), &text), CPageUnlocker::Status::Ok);
+    EXPECT_EQ(text, carried);
+    EXPECT_EQ(Unlock(single, QString(), QStringLiteral("PW")), CPageUnlocker::Status::WrongCredentials);
+
+    // A page of several chunks opens whole.
+    const QByteArray noisy = NoisyPage(300 * 1024);
+    const QString big = Protect("big.html", noisy);
+    ASSERT_GE(Chunks(TestUtil::ReadFile(big)).size(), 3);
+    EXPECT_EQ(Unlock(big, QString(), QStringLiteral("pw"), &text), CPageUnlocker::Status::Ok);
+    EXPECT_EQ(text, noisy);
+
+    // Several users, case-insensitive names, an accented password typed
+    // decomposed: one derivation finds the user's entry.
+    data.m_nPasswordMode = 1;
+    data.m_bUserNameCase = 0;
+    CUserListNode alice;
+    alice.m_strUserName = QStringLiteral("Alice");
+    alice.m_strPassword = QStringLiteral("caf\u00e9");
+    CUserListNode bob;
+    bob.m_strUserName = QStringLiteral("bob");
+    bob.m_strPassword = QStringLiteral("Hunter2");
+    data.m_listUsers = {alice, bob};
+    const QString multi = Protect("multi.html", page);
+    EXPECT_EQ(Unlock(multi, QStringLiteral("ALICE"), QStringLiteral("cafe\u0301"), &text), CPageUnlocker::Status::Ok);
+    EXPECT_EQ(text, carried);
+    EXPECT_EQ(Unlock(multi, QStringLiteral("bob"), QStringLiteral("Hunter2")), CPageUnlocker::Status::Ok);
+    EXPECT_EQ(Unlock(multi, QStringLiteral("bob"), QStringLiteral("caf\u00e9")),
+              CPageUnlocker::Status::WrongCredentials);
+    EXPECT_EQ(Unlock(multi, QString(), QStringLiteral("Hunter2")), CPageUnlocker::Status::NeedUserName);
+
+    // Nothing in the pages helps an attacker: no names, passwords, check
+    // value or unsalted digests; each page has its own nonce.
+    const QByteArray multiText = TestUtil::ReadFile(multi);
+    for (const QByteArray& secret : {QByteArray("Alice"), QByteArray("alice"), QByteArray("Hunter2"),
+                                     QByteArray("PWDMKK"), QByteArray("vxpb"), QByteArray("S3cret"),
+                                     CCredentialTable::Md5Hex("pw"), CCredentialTable::DoubleMd5Hex("pw")}) {
+        EXPECT_FALSE(multiText.contains(secret)) << secret.constData();
+        EXPECT_FALSE(TestUtil::ReadFile(single).contains(secret)) << secret.constData();
+    }
+    EXPECT_EQ(multiText.count("var vxsk=["), 1);
+    data.m_nPasswordMode = 0;
+    const QByteArray first = TestUtil::ReadFile(Protect("twice.html", page));
+    const QByteArray second = TestUtil::ReadFile(Protect("twice.html", page));
+    EXPECT_NE(Chunks(first), Chunks(second));
+}
+
+TEST_F(StrongEngine, changedReorderedCutOrMovedChunksAreRefused)
+{
+    const QString a = Protect("a.html", NoisyPage(300 * 1024));
+    const QString b = Protect("b.html", NoisyPage(300 * 1024));
+    const QByteArray pageA = TestUtil::ReadFile(a);
+    const QList<QByteArray> chunks = Chunks(pageA);
+    ASSERT_GE(chunks.size(), 3);
+    const auto refused = [&](const QByteArray& bytes, const char* what) {
+        ASSERT_TRUE(TestUtil::WriteFile(Path("changed.html"), bytes));
+        const CPageUnlocker::Status status = Unlock(Path("changed.html"), QString(), QStringLiteral("pw"));
+        EXPECT_TRUE(status == CPageUnlocker::Status::WrongCredentials || status == CPageUnlocker::Status::Malformed)
+            << what;
+    };
+    QByteArray flipped = pageA;
+    const qsizetype inChunk = pageA.indexOf("var vxsa=[\"") + 40;
+    flipped[inChunk] = flipped[inChunk] == 'A' ? 'B' : 'A';
+    refused(flipped, "a changed byte");
+    QList<QByteArray> swapped = chunks;
+    std::swap(swapped[0], swapped[2]);
+    refused(WithChunks(pageA, swapped), "two chunks swapped");
+    refused(WithChunks(pageA, chunks.mid(0, chunks.size() - 1)), "the last chunk cut off");
+    QList<QByteArray> moved = chunks;
+    moved[0] = Chunks(TestUtil::ReadFile(b))[0];
+    refused(WithChunks(pageA, moved), "a chunk of another page");
+}
+
+TEST_F(StrongEngine, charsetsAfterLoginBlockAndDetection)
+{
+    // Windows-1251 bytes are decoded with the page's row and carried as UTF-8.
+    data.m_nCharset = [] {
+        for (int row = 0;; ++row) {
+            if (CCharsetTable::Instance().GetAt(row).m_nCodePage == 1251) {
+                return row;
+            }
+        }
+    }();
+    data.m_bProtectAfterLogin = 1;
+    data.m_bNoRightClick = 1;
+    const QString page = Protect("cyr.html", "<html><HEAD><title>\xcf\xf0\xe8\xe2\xe5\xf2</title></HEAD><body>x</body>"
+                                             "</html>\n");
+    QByteArray text;
+    ASSERT_EQ(Unlock(page, QString(), QStringLiteral("pw"), &text), CPageUnlocker::Status::Ok);
+    EXPECT_TRUE(text.startsWith("<html><HEAD><title>\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82</title><SCRIPT"))
+        << text.constData();
+    EXPECT_TRUE(text.contains("</SCRIPT>") && text.contains("</HEAD><body>x"));
+
+    // Strong pages count as protected, and classic pages met by a strong
+    // run are counted for the warning.
+    CProtectEngine engine(&data);
+    QString result;
+    EXPECT_TRUE(engine.IsProtected(page, result));
+    data.m_nCipher = CAppGlobalData::kCipherClassic;
+    const QString classic = Protect("classic.html", "<html><head></head><body>old</body></html>\n");
+    data.m_nCipher = CAppGlobalData::kCipherStrong;
+    data.m_listFiles = {page, classic};
+    CProtectEngine run(&data);
+    run.ProtectAll();
+    EXPECT_EQ(run.GetClassicPagesMet(), 1);
+    EXPECT_EQ(run.GetProtectedCount(), 0);
+}
+
+TEST(StrongProject, formatBlockReadsSkipsAndDefaults)
+{
+    CAppGlobalData d;
+    d.m_nCipher = CAppGlobalData::kCipherClassic;
+    d.m_nKdfIterations = 250000;
+    d.DrawSalt();
+    const QByteArray bytes = CWendlockDoc::ProjectBytes(d);
+    const qsizetype block = bytes.indexOf("WLXB");
+    ASSERT_GT(block, 0);
+
+    // An item of a later version is skipped; the known ones are read.
+    QByteArray payload = QByteArray("NEW!") + Hex("03000000 010203") + bytes.mid(block + 10);
+    QByteArray extended = bytes.left(block) + "WLXB" + Hex("0200");
+    extended += char(payload.size()) + QByteArray(3, '\0') + payload;
+    CAppGlobalData back;
+    QString error;
+    ASSERT_TRUE(CWendlockDoc::ReadProjectBytes(extended, back, nullptr, &error)) << error.toStdString();
+    EXPECT_TRUE(back == d);
+    EXPECT_FALSE(back.m_bSaltDrawn);
+
+    // A file of the older layout opens as strong, 600,000, with a salt drawn.
+    ASSERT_TRUE(CWendlockDoc::ReadProjectBytes(bytes.left(block), back, nullptr, &error));
+    EXPECT_EQ(back.m_nCipher, CAppGlobalData::kCipherStrong);
+    EXPECT_EQ(back.m_nKdfIterations, 600000);
+    EXPECT_EQ(back.m_baSalt.size(), 16);
+    EXPECT_TRUE(back.m_bSaltDrawn);
+
+    // Values outside their range take the defaults.
+    QByteArray wild = bytes;
+    const qsizetype iterations = wild.indexOf("KDFI") + 8;
+    wild.replace(iterations, 4, Hex("01000000"));
+    ASSERT_TRUE(CWendlockDoc::ReadProjectBytes(wild, back, nullptr, &error));
+    EXPECT_EQ(back.m_nKdfIterations, 600000);
+}
+
+TEST(StrongCli, saltIsKeptInTheProjectAndRunsShareOneLogin)
+{
+    QTemporaryDir dir;
+    const auto path = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
+    const auto run = [](const QStringList& args, QString* err = nullptr) {
+        QString out;
+        QString errText;
+        QTextStream outStream(&out);
+        QTextStream errStream(&errText);
+        const int code = CCliApp(outStream, errStream).Run(args);
+        errStream.flush();
+        if (err) {
+            *err = errText;
+        }
+        return code;
+    };
+    ASSERT_TRUE(TestUtil::WriteFile(path("a.html"), "<html><head></head><body>one</body></html>\n"));
+    ASSERT_TRUE(TestUtil::WriteFile(path("b.html"), "<html><head></head><body>two</body></html>\n"));
+    // A project from before the strong format: no block, so no salt.
+    CAppGlobalData project;
+    project.m_strPassword = QStringLiteral("pw");
+    const QByteArray older = CWendlockDoc::ProjectBytes(project);
+    ASSERT_TRUE(TestUtil::WriteFile(path("p.vxp"), older.left(older.indexOf("WLXB"))));
+
+    QString err;
+    ASSERT_EQ(run({QStringLiteral("protect"), path("p.vxp"), QStringLiteral("--no-backup"), path("a.html")}, &err), 0);
+    EXPECT_TRUE(err.contains(QLatin1String("saved it in the project"))) << err.toStdString();
+    CAppGlobalData saved;
+    ASSERT_TRUE(CWendlockDoc::ReadProjectFile(path("p.vxp"), saved, nullptr, nullptr));
+    EXPECT_FALSE(saved.m_bSaltDrawn);
+    EXPECT_TRUE(saved.m_listFiles.isEmpty()) << "only the salt goes back into the project";
+    ASSERT_EQ(run({QStringLiteral("protect"), path("p.vxp"), QStringLiteral("--no-backup"), path("b.html")}, &err), 0);
+    EXPECT_FALSE(err.contains(QLatin1String("salt")));
+
+    // Both runs wrote the same salt into their pages: one login opens both.
+    const auto saltOf = [&](const char* name) {
+        const QByteArray text = TestUtil::ReadFile(path(name));
+        const qsizetype at = text.indexOf("\"", text.indexOf("var vxsv=[1,0,"));
+        return at < 0 ? QByteArray() : text.mid(at + 1, 24);
+    };
+    EXPECT_EQ(saltOf("a.html"), saved.m_baSalt.toBase64());
+    EXPECT_EQ(saltOf("b.html"), saltOf("a.html"));
+    EXPECT_EQ(run({QStringLiteral("unlock"), path("b.html"), QStringLiteral("--password"), QStringLiteral("pw"),
+                   QStringLiteral("-o"), path("b.txt")}),
+              0);
+    EXPECT_EQ(TestUtil::ReadFile(path("b.txt")), QByteArray("<html><head></head><body>two</body></html>\n"));
+
+    // A run without a project prints the salt and the option that reuses it;
+    // a bad salt is a usage error.
+    ASSERT_TRUE(TestUtil::WriteFile(path("c.html"), "<html><head></head><body>three</body></html>\n"));
+    ASSERT_EQ(run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                   QStringLiteral("--no-backup"), QStringLiteral("--set"), QStringLiteral("kdfIterations=100000"),
+                   path("c.html")},
+                  &err),
+              0);
+    EXPECT_TRUE(err.contains(QRegularExpression(QStringLiteral("--set salt=[0-9a-f]{32}")))) << err.toStdString();
+    EXPECT_EQ(run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                   QStringLiteral("--set"), QStringLiteral("salt=abc"), path("c.html")}),
+              2);
+}
