@@ -2,6 +2,7 @@
 
 #include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
+#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,7 +11,26 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QVBoxLayout>
+
+namespace {
+// Combo position of each format: strong first, as it is the default.
+constexpr int kStrongRow = 0;
+constexpr int kClassicRow = 1;
+
+int CipherForRow(int row)
+{
+    return row == kClassicRow ? CAppGlobalData::kCipherClassic : CAppGlobalData::kCipherStrong;
+}
+
+int RowForCipher(int cipher)
+{
+    return cipher == CAppGlobalData::kCipherClassic ? kClassicRow : kStrongRow;
+}
+} // namespace
 
 CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     : CPropertyViewPage(frame, QStringLiteral("Protect"), parent)
@@ -69,6 +89,38 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     m_pReferrerLockEdit = new QLineEdit(this);
     m_pReferrerLockEdit->setObjectName(QStringLiteral("referrerLockEdit"));
 
+    auto* formatGroup = new QGroupBox(QStringLiteral("Page format"), this);
+    auto* cipherLabel = new QLabel(QStringLiteral("Page for&mat:"), formatGroup);
+    m_pCipherCombo = new QComboBox(formatGroup);
+    m_pCipherCombo->setObjectName(QStringLiteral("cipherCombo"));
+    m_pCipherCombo->insertItem(kStrongRow, QStringLiteral("Strong encryption (AES-256)"));
+    m_pCipherCombo->insertItem(kClassicRow, QStringLiteral("Compatible (classic)"));
+    cipherLabel->setBuddy(m_pCipherCombo);
+    m_pClassicWarning = new QLabel(
+        QStringLiteral("Classic pages can be read without the password: it only obscures the content."),
+        formatGroup);
+    m_pClassicWarning->setObjectName(QStringLiteral("classicWarning"));
+    auto* iterationsLabel = new QLabel(QStringLiteral("Ke&y iterations:"), formatGroup);
+    m_pIterationsSpin = new QSpinBox(formatGroup);
+    m_pIterationsSpin->setObjectName(QStringLiteral("iterationsSpin"));
+    m_pIterationsSpin->setRange(CAppGlobalData::kMinKdfIterations, CAppGlobalData::kMaxKdfIterations);
+    m_pIterationsSpin->setSingleStep(100000);
+    m_pIterationsSpin->setGroupSeparatorShown(true);
+    m_pIterationsSpin->setToolTip(
+        QStringLiteral("More iterations make each login slower and each password guess costlier."));
+    iterationsLabel->setBuddy(m_pIterationsSpin);
+    m_pSignOutButton = new QPushButton(QStringLiteral("Sign e&veryone out"), formatGroup);
+    m_pSignOutButton->setObjectName(QStringLiteral("signOutButton"));
+
+    auto* formatGrid = new QGridLayout(formatGroup);
+    formatGrid->addWidget(cipherLabel, 0, 0);
+    formatGrid->addWidget(m_pCipherCombo, 0, 1);
+    formatGrid->addWidget(m_pClassicWarning, 1, 0, 1, 4);
+    formatGrid->addWidget(iterationsLabel, 2, 0);
+    formatGrid->addWidget(m_pIterationsSpin, 2, 1);
+    formatGrid->addWidget(m_pSignOutButton, 2, 3);
+    formatGrid->setColumnStretch(2, 1);
+
     auto* scriptGroup = new QGroupBox(QStringLiteral("Script"), this);
     auto* grid = new QGridLayout(scriptGroup);
     const QList<QCheckBox*> left = {noRightClick, noPrint, noStatusLinks, noMozilla, noPrintScreen};
@@ -99,6 +151,7 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     layout->addLayout(charsetRow);
     layout->addWidget(m_pCopyHeadCheck);
     layout->addWidget(m_pRefreshCheck);
+    layout->addWidget(formatGroup);
     layout->addSpacing(6);
     layout->addLayout(scriptChecks);
     layout->addWidget(scriptGroup, 1);
@@ -126,11 +179,16 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     connect(m_pCharsetCombo, &QComboBox::activated, this, [this] { SetProjectModified(); });
     connect(m_pLocationLockEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
     connect(m_pReferrerLockEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pCipherCombo, &QComboBox::activated, this, [this] { OnCipherActivated(); });
+    // PushToControls blocks this signal, so only the user's edits mark the project.
+    connect(m_pIterationsSpin, &QSpinBox::valueChanged, this, [this] { SetProjectModified(); });
+    connect(m_pSignOutButton, &QPushButton::clicked, this, [this] { OnSignOut(); });
 
     // As the page's template has them: all enabled but the two lock edits.
     PushToControls();
     m_pLocationLockEdit->setEnabled(false);
     m_pReferrerLockEdit->setEnabled(false);
+    ApplyFormatRule();
 }
 
 QCheckBox* CPageOutput::AddCheck(const QString& text, const QString& name, int* member)
@@ -149,6 +207,9 @@ void CPageOutput::PushToControls()
     }
     m_pLocationLockEdit->setText(m_strLocationLock);
     m_pReferrerLockEdit->setText(m_strReferrerLock);
+    m_pCipherCombo->setCurrentIndex(RowForCipher(m_nCipher));
+    const QSignalBlocker blocker(m_pIterationsSpin);
+    m_pIterationsSpin->setValue(m_nKdfIterations);
 }
 
 bool CPageOutput::PullFromControls()
@@ -159,6 +220,8 @@ bool CPageOutput::PullFromControls()
     }
     m_strLocationLock = m_pLocationLockEdit->text();
     m_strReferrerLock = m_pReferrerLockEdit->text();
+    m_nCipher = CipherForRow(m_pCipherCombo->currentIndex());
+    m_nKdfIterations = m_pIterationsSpin->value();
     return true;
 }
 
@@ -183,8 +246,14 @@ void CPageOutput::LoadFromProject(const CAppGlobalData& data)
     m_strLocationLock = data.m_strLocationLock;
     m_bReferrerLock = data.m_bReferrerLock;
     m_strReferrerLock = data.m_strReferrerLock;
+    m_nCipher = data.m_nCipher;
+    m_nKdfIterations = data.m_nKdfIterations;
+    m_baSalt = data.m_baSalt;
+    m_bLoadedClassic = m_nCipher == CAppGlobalData::kCipherClassic;
+    m_bUpgradeWarned = false;
     PushToControls();
     ApplyEnablingRule();
+    ApplyFormatRule();
 }
 
 void CPageOutput::SaveToProject(CAppGlobalData& data)
@@ -209,6 +278,9 @@ void CPageOutput::SaveToProject(CAppGlobalData& data)
     data.m_strLocationLock = m_strLocationLock;
     data.m_bReferrerLock = m_bReferrerLock;
     data.m_strReferrerLock = m_strReferrerLock;
+    data.m_nCipher = m_nCipher;
+    data.m_nKdfIterations = m_nKdfIterations;
+    data.m_baSalt = m_baSalt;
 }
 
 bool CPageOutput::ValidateForProtect()
@@ -227,4 +299,50 @@ void CPageOutput::ApplyEnablingRule()
     m_pReferrerLockCheck->setEnabled(group);
     m_pLocationLockEdit->setEnabled(group && m_pLocationLockCheck->isChecked());
     m_pReferrerLockEdit->setEnabled(group && m_pReferrerLockCheck->isChecked());
+}
+
+void CPageOutput::ApplyFormatRule()
+{
+    const bool strong = CipherForRow(m_pCipherCombo->currentIndex()) == CAppGlobalData::kCipherStrong;
+    m_pClassicWarning->setVisible(!strong);
+    m_pIterationsSpin->setEnabled(strong);
+    m_pSignOutButton->setEnabled(strong);
+}
+
+void CPageOutput::OnCipherActivated()
+{
+    const int previous = m_nCipher;
+    PullFromControls();
+    ApplyFormatRule();
+    if (m_nCipher == previous) {
+        return;
+    }
+    SetProjectModified();
+    if (m_nCipher == CAppGlobalData::kCipherStrong && m_bLoadedClassic && !m_bUpgradeWarned) {
+        m_bUpgradeWarned = true;
+        MessageBox::Warning(
+            this,
+            QStringLiteral("Copies of the classic pages (old deploys, caches, backups) give away a digest "
+                           "of the password that opens them without any guessing.\n\n"
+                           "Choose a new password before protecting with strong encryption."));
+    }
+}
+
+void CPageOutput::OnSignOut()
+{
+    const QString question = QStringLiteral(
+        "Every page protected before will ask for the password again once the pages are protected and "
+        "uploaded anew.\n\nSign everyone out?");
+    if (MessageBox::Question(this, question) != QMessageBox::Yes) {
+        return;
+    }
+    // A temporary record draws the salt the same way a new project does.
+    CAppGlobalData fresh;
+    if (!fresh.DrawSalt()) {
+        MessageBox::Warning(this,
+                            QStringLiteral("No random numbers were available; the sign-out was not done."));
+        return;
+    }
+    m_baSalt = fresh.m_baSalt;
+    SetProjectModified();
 }

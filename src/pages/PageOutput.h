@@ -1,16 +1,22 @@
 #pragma once
 
+#include "model/AppGlobalData.h"
 #include "shell/PropertyViewPage.h"
 
+#include <QByteArray>
 #include <QList>
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
+class QSpinBox;
 
 // The Protect page: the charset of the files, the head copy, the refresh
-// after login, and the optional hardening scripts with the location and
-// referrer locks. It never blocks a protect run.
+// after login, the page format with its key derivation, and the optional
+// hardening scripts with the location and referrer locks. It never blocks
+// a protect run.
 class CPageOutput final : public CPropertyViewPage
 {
     Q_OBJECT
@@ -39,6 +45,11 @@ private:
     // The script group is on while either script check box is checked;
     // each lock edit also needs its own lock checked.
     void ApplyEnablingRule();
+    // Iterations and sign-out only mean something for the strong format;
+    // the classic warning only for the classic one.
+    void ApplyFormatRule();
+    void OnCipherActivated();
+    void OnSignOut();
 
     int m_bCopyHead = 0;
     int m_nCharset = 0;
@@ -59,8 +70,18 @@ private:
     int m_bNoDragDrop = 0;
     int m_bProtectLoginPages = 0;
     int m_bProtectAfterLogin = 0;
+    int m_nCipher = CAppGlobalData::kCipherStrong;
+    int m_nKdfIterations = CAppGlobalData::kDefaultKdfIterations;
+    QByteArray m_baSalt;
+    // The move away from classic warns once per loaded classic project.
+    bool m_bLoadedClassic = false;
+    bool m_bUpgradeWarned = false;
 
     QComboBox* m_pCharsetCombo = nullptr;
+    QComboBox* m_pCipherCombo = nullptr;
+    QLabel* m_pClassicWarning = nullptr;
+    QSpinBox* m_pIterationsSpin = nullptr;
+    QPushButton* m_pSignOutButton = nullptr;
     QCheckBox* m_pCopyHeadCheck = nullptr;
     QCheckBox* m_pRefreshCheck = nullptr;
     QCheckBox* m_pProtectLoginCheck = nullptr;

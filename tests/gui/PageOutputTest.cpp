@@ -3,10 +3,14 @@
 #include "GuiTestUtil.h"
 #include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
+#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -20,6 +24,33 @@ private:
 
     QCheckBox* Check(const char* name) const { return m_page->findChild<QCheckBox*>(QLatin1String(name)); }
     QLineEdit* Edit(const char* name) const { return m_page->findChild<QLineEdit*>(QLatin1String(name)); }
+    QComboBox* CipherCombo() const { return m_page->findChild<QComboBox*>(QStringLiteral("cipherCombo")); }
+    QSpinBox* IterationsSpin() const
+    {
+        return m_page->findChild<QSpinBox*>(QStringLiteral("iterationsSpin"));
+    }
+    QPushButton* SignOutButton() const
+    {
+        return m_page->findChild<QPushButton*>(QStringLiteral("signOutButton"));
+    }
+    QLabel* ClassicWarning() const { return m_page->findChild<QLabel*>(QStringLiteral("classicWarning")); }
+
+    static CAppGlobalData WithFormat(int cipher, int iterations, char saltByte)
+    {
+        CAppGlobalData data;
+        data.m_nCipher = cipher;
+        data.m_nKdfIterations = iterations;
+        data.m_baSalt = QByteArray(16, saltByte);
+        return data;
+    }
+
+    // Moves the combo one row by keyboard, as a user would.
+    static void Step(QComboBox* combo, Qt::Key key)
+    {
+        combo->setFocus();
+        QTest::keyClick(combo, key);
+    }
+
     QList<QCheckBox*> Hardening() const
     {
         QList<QCheckBox*> boxes;
@@ -38,10 +69,16 @@ private:
     }
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        MessageBox::SetTestMode(true);
+    }
 
     void init()
     {
+        MessageBox::ClearShownTexts();
+        MessageBox::SetNextAnswers({});
         m_frame.Reset();
         m_page = std::make_unique<CPageOutput>(&m_frame);
         m_page->show();
@@ -156,6 +193,111 @@ private slots:
         CAppGlobalData saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved, data);
+    }
+
+    void formatValues_roundTrip_andIterationEditIsSaved()
+    {
+        const CAppGlobalData classic = WithFormat(CAppGlobalData::kCipherClassic, 2300000, char(0x5a));
+        m_page->LoadFromProject(classic);
+        QCOMPARE(CipherCombo()->currentText(), QStringLiteral("Compatible (classic)"));
+        QCOMPARE(IterationsSpin()->value(), 2300000);
+        CAppGlobalData saved;
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved, classic);
+
+        // A second project replaces every value the first one left behind.
+        const CAppGlobalData strong = WithFormat(CAppGlobalData::kCipherStrong, 100000, char(0x11));
+        m_page->LoadFromProject(strong);
+        QCOMPARE(CipherCombo()->currentText(), QStringLiteral("Strong encryption (AES-256)"));
+        QVERIFY(!m_frame.WasModified());
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved, strong);
+
+        IterationsSpin()->setFocus();
+        QTest::keyClick(IterationsSpin(), Qt::Key_Up);
+        QVERIFY(m_frame.WasModified());
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_nKdfIterations, 200000);
+        QCOMPARE(saved.m_baSalt, strong.m_baSalt);
+        QVERIFY(m_page->ValidateForProtect());
+    }
+
+    void classic_showsWarning_disablesIterationsAndSignOut()
+    {
+        m_page->LoadFromProject(WithFormat(CAppGlobalData::kCipherClassic, 600000, 'a'));
+        QVERIFY(ClassicWarning()->isVisible());
+        QVERIFY(!IterationsSpin()->isEnabled());
+        QVERIFY(!SignOutButton()->isEnabled());
+
+        m_page->LoadFromProject(CAppGlobalData());
+        QVERIFY(!ClassicWarning()->isVisible());
+        QVERIFY(IterationsSpin()->isEnabled());
+        QVERIFY(SignOutButton()->isEnabled());
+        QCOMPARE(IterationsSpin()->minimum(), CAppGlobalData::kMinKdfIterations);
+        QCOMPARE(IterationsSpin()->maximum(), CAppGlobalData::kMaxKdfIterations);
+
+        // The user's own switch follows the same rule.
+        Step(CipherCombo(), Qt::Key_Down);
+        QVERIFY(ClassicWarning()->isVisible());
+        QVERIFY(!SignOutButton()->isEnabled());
+    }
+
+    void signOut_asksFirst_onlyYesDrawsNewSalt()
+    {
+        const CAppGlobalData data = WithFormat(CAppGlobalData::kCipherStrong, 600000, char(0x42));
+        m_page->LoadFromProject(data);
+
+        MessageBox::SetNextAnswers({QMessageBox::No});
+        QTest::mouseClick(SignOutButton(), Qt::LeftButton);
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("password again")));
+        QVERIFY(!m_frame.WasModified());
+        CAppGlobalData saved;
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_baSalt, data.m_baSalt);
+
+        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        QTest::mouseClick(SignOutButton(), Qt::LeftButton);
+        QCOMPARE(MessageBox::ShownTexts().size(), 2);
+        QVERIFY(m_frame.WasModified());
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_baSalt.size(), 16);
+        QVERIFY(saved.m_baSalt != data.m_baSalt);
+        const QByteArray first = saved.m_baSalt;
+        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        QTest::mouseClick(SignOutButton(), Qt::LeftButton);
+        m_page->SaveToProject(saved);
+        QVERIFY(saved.m_baSalt != first);
+    }
+
+    void classicToStrong_warnsOnce_andMarksModified()
+    {
+        m_page->LoadFromProject(WithFormat(CAppGlobalData::kCipherClassic, 600000, 'c'));
+        Step(CipherCombo(), Qt::Key_Up);
+        QVERIFY(m_frame.WasModified());
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("new password")));
+        CAppGlobalData saved;
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_nCipher, CAppGlobalData::kCipherStrong);
+
+        // Back and forth again: no second warning.
+        Step(CipherCombo(), Qt::Key_Down);
+        Step(CipherCombo(), Qt::Key_Up);
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_nCipher, CAppGlobalData::kCipherStrong);
+
+        // A project that was strong when loaded has no classic pages to warn about.
+        MessageBox::ClearShownTexts();
+        m_frame.Reset();
+        m_page->LoadFromProject(CAppGlobalData());
+        Step(CipherCombo(), Qt::Key_Down);
+        QVERIFY(m_frame.WasModified());
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_nCipher, CAppGlobalData::kCipherClassic);
+        Step(CipherCombo(), Qt::Key_Up);
+        QVERIFY(MessageBox::ShownTexts().isEmpty());
     }
 };
 
