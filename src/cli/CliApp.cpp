@@ -110,10 +110,10 @@ void CCliApp::PrintHelp()
              "Commands:\n"
              "  show PROJECT.vxp       print the project as JSON\n"
              "  convert IN OUT         convert between .vxp and .json (chosen by extension)\n"
-             "  protect [PROJECT.vxp] [--password PW] [--users FILE.csv] [--template FILE]\n"
+             "  protect [PROJECT.vxp] [--password PW] [--users FILE.csv] [--template FILE] [--backup-dir DIR]\n"
              "          [--no-backup] [--restore-first] [--set KEY=VALUE]... [PATH...]\n"
              "                         protect the project's pages and the given files or folders\n"
-             "  restore PROJECT.vxp | PATH...\n"
+             "  restore [--backup-dir DIR] PROJECT.vxp | PATH...\n"
              "                         put the \".original\" backups back\n"
              "  unlock PAGE [--user NAME] --password PW [-o OUT]\n"
              "                         write the page text a protected page carries\n"
@@ -247,7 +247,8 @@ int CCliApp::RunProtect(const QStringList& args)
 {
     if (IsHelp(args)) {
         m_out << "Usage: wendlock-cli protect [PROJECT.vxp] [--password PW] [--users FILE.csv] [--template FILE]\n"
-                 "                            [--no-backup] [--restore-first] [--set KEY=VALUE]... [PATH...]\n";
+                 "                            [--no-backup | --backup-dir DIR] [--restore-first] [--set KEY=VALUE]...\n"
+                 "                            [PATH...]\n";
         return ExitOk;
     }
     CAppGlobalData data;
@@ -258,6 +259,7 @@ int CCliApp::RunProtect(const QStringList& args)
     QString templatePath;
     bool noBackup = false;
     bool restoreFirst = false;
+    QString backupFolder;
     QList<QPair<QString, QString>> settings;
     QStringList paths;
 
@@ -282,6 +284,10 @@ int CCliApp::RunProtect(const QStringList& args)
         } else if (arg == QLatin1String("--template")) {
             if (!value(&templatePath)) {
                 return Usage(QStringLiteral("--template needs a file"));
+            }
+        } else if (arg == QLatin1String("--backup-dir")) {
+            if (!value(&backupFolder) || backupFolder.isEmpty()) {
+                return Usage(QStringLiteral("--backup-dir needs a folder"));
             }
         } else if (arg == QLatin1String("--no-backup")) {
             noBackup = true;
@@ -394,8 +400,12 @@ int CCliApp::RunProtect(const QStringList& args)
     CPrintedResults results(m_out);
     const CParallelProtect::Outcome outcome = CParallelProtect::Run(
         data, restoreFirst ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No, results, threads,
-        strongKeys);
+        strongKeys, backupFolder);
     m_out << QStringLiteral("%1 file(s) have been protected successfully!").arg(outcome.protectedCount) << "\n";
+    if (data.m_bBackup && backupFolder.isEmpty() && outcome.protectedCount > 0) {
+        m_err << "wendlock-cli: warning: the backups (*.original) were written beside the pages. Do not upload "
+                 "them: a web server hands them out unprotected (--backup-dir DIR keeps them elsewhere).\n";
+    }
     if (outcome.classicPagesMet > 0) {
         m_err << "wendlock-cli: warning: " << CProtectEngine::ClassicToStrongWarning(outcome.classicPagesMet) << "\n";
     }
@@ -430,27 +440,39 @@ bool CCliApp::SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& da
 int CCliApp::RunRestore(const QStringList& args)
 {
     if (IsHelp(args)) {
-        m_out << "Usage: wendlock-cli restore PROJECT.vxp | PATH...\n";
+        m_out << "Usage: wendlock-cli restore [--backup-dir DIR] PROJECT.vxp | PATH...\n";
         return ExitOk;
     }
-    if (args.isEmpty()) {
+    QStringList rest;
+    QString backupFolder;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--backup-dir")) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+                return Usage(QStringLiteral("--backup-dir needs a folder"));
+            }
+            backupFolder = args[++i];
+        } else {
+            rest.append(args[i]);
+        }
+    }
+    if (rest.isEmpty()) {
         return Usage(QStringLiteral("restore needs a project or the protected files"));
     }
     QStringList files;
-    if (args.size() == 1 && args[0].endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive)) {
+    if (rest.size() == 1 && rest[0].endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive)) {
         CAppGlobalData data;
         QString error;
-        if (!CWendlockDoc::ReadProjectFile(args[0], data, nullptr, &error)) {
+        if (!CWendlockDoc::ReadProjectFile(rest[0], data, nullptr, &error)) {
             m_err << "wendlock-cli: " << error << "\n";
             return ExitUsage;
         }
         files = data.m_listFiles;
     } else {
-        for (const QString& path : args) {
+        for (const QString& path : rest) {
             AddPaths(path, files);
         }
     }
-    const int restored = CProtectEngine::RestoreBackups(files);
+    const int restored = CProtectEngine::RestoreBackups(files, backupFolder);
     m_out << QStringLiteral("%1 files have been restored!").arg(restored) << "\n";
     return ExitOk;
 }

@@ -36,7 +36,8 @@ struct Block
 
 CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer,
                                                 IResultList& results, int threads,
-                                                std::shared_ptr<const CStrongSiteKeys> strongKeys)
+                                                std::shared_ptr<const CStrongSiteKeys> strongKeys,
+                                                const QString& backupFolder)
 {
     const qsizetype count = data.m_listFiles.size();
     const qsizetype blockCount = (count + kBlockSize - 1) / kBlockSize;
@@ -53,6 +54,7 @@ CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data, CPro
             CProtectEngine engine(&blockData, &block.results);
             engine.SetRestoreQuestion([restoreAnswer](const QString&) { return restoreAnswer; });
             engine.SetStrongKeys(strongKeys);
+            engine.SetBackupFolder(backupFolder);
             engine.ProtectAll();
             std::lock_guard<std::mutex> lock(mutex);
             block.protectedCount = engine.GetProtectedCount();

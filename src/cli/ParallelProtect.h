@@ -22,5 +22,6 @@ public:
     };
     // `strongKeys`: the run's keys when the project uses the strong format.
     static Outcome Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
-                       int threads, std::shared_ptr<const CStrongSiteKeys> strongKeys = {});
+                       int threads, std::shared_ptr<const CStrongSiteKeys> strongKeys = {},
+                       const QString& backupFolder = QString());
 };

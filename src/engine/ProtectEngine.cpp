@@ -16,6 +16,7 @@
 #include "model/Utf8Validator.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -232,6 +233,24 @@ void AppendEntityBytes(QStringView text, QByteArray& out)
     out.truncate(start + (o - begin));
 }
 
+// Puts a backup over its page in one step. A backup kept on another file
+// system is first copied beside the page, then renamed over it.
+bool MoveOver(const QString& from, const QString& to)
+{
+    if (::rename(Native(from).constData(), Native(to).constData()) == 0) {
+        return true;
+    }
+    if (errno != EXDEV) {
+        return false;
+    }
+    int errorCode = 0;
+    if (!CopyWithPermissions(from, to, &errorCode)) {
+        return false;
+    }
+    ::unlink(Native(from).constData());
+    return true;
+}
+
 } // namespace
 
 CProtectEngine::CProtectEngine(CAppGlobalData* data, IResultList* resultList)
@@ -297,11 +316,10 @@ bool CProtectEngine::ProtectAll()
             }
             const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
             if (answer == Answer::Yes) {
-                const QString backup = path + QLatin1String(".original");
+                const QString backup = BackupPath(path, m_strBackupFolder);
                 // The backup replaces the protected page in one step, so a
                 // failure leaves the page as it was.
-                if (!QFileInfo::exists(backup)
-                    || ::rename(Native(backup).constData(), Native(path).constData()) != 0) {
+                if (!QFileInfo::exists(backup) || !MoveOver(backup, path)) {
                     result = QStringLiteral("Restore failure");
                 } else if (ForgetPage(), ProtectFile(path, result)) {
                     ++m_nProtected;
@@ -360,7 +378,11 @@ bool CProtectEngine::ProtectFile(const QString& path, QString& result)
     }
     if (m_pData->m_bBackup) {
         int errorCode = 0;
-        const QString backup = path + QLatin1String(".original");
+        const QString backup = BackupPath(path, m_strBackupFolder);
+        if (!m_strBackupFolder.isEmpty() && !QDir().mkpath(QFileInfo(backup).absolutePath())) {
+            result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(errno));
+            return false;
+        }
         const QByteArray* loaded = LoadedPage(path);
         const bool copied = loaded ? WriteCopyWithPermissions(*loaded, st.st_mode & 07777, backup, &errorCode)
                                    : CopyWithPermissions(path, backup, &errorCode);
@@ -841,15 +863,24 @@ QString CProtectEngine::BuildOptionScripts(bool afterLogin) const
     return COptionScriptBuilder::BuildOptionScripts(*m_pData, afterLogin);
 }
 
-int CProtectEngine::RestoreBackups(const QStringList& paths)
+QString CProtectEngine::BackupPath(const QString& path, const QString& folder)
+{
+    if (folder.isEmpty()) {
+        return path + QLatin1String(".original");
+    }
+    return QDir::cleanPath(QDir(folder).absolutePath() + QLatin1Char('/') + QFileInfo(path).absoluteFilePath())
+           + QLatin1String(".original");
+}
+
+int CProtectEngine::RestoreBackups(const QStringList& paths, const QString& backupFolder)
 {
     int restored = 0;
     for (const QString& path : paths) {
         if (path.isEmpty()) {
             continue;
         }
-        const QString backup = path + QLatin1String(".original");
-        if (QFileInfo::exists(backup) && ::rename(Native(backup).constData(), Native(path).constData()) == 0) {
+        const QString backup = BackupPath(path, backupFolder);
+        if (QFileInfo::exists(backup) && MoveOver(backup, path)) {
             ++restored;
         }
     }

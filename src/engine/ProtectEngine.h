@@ -39,6 +39,11 @@ public:
     // several engines (threads) share them. Without them the engine derives
     // them itself before the first strong page.
     void SetStrongKeys(std::shared_ptr<const CStrongSiteKeys> keys) { m_pStrongKeys = std::move(keys); }
+    // Backups go into this folder, in a tree that mirrors the pages' absolute
+    // paths, instead of beside the pages (where a web server hands them out).
+    void SetBackupFolder(const QString& folder) { m_strBackupFolder = folder; }
+    // Where the backup of `path` is kept: beside it, or under `folder`.
+    static QString BackupPath(const QString& path, const QString& folder = QString());
 
     // The run over m_listFiles; false only without a record.
     bool ProtectAll();
@@ -74,7 +79,7 @@ public:
 
     // Puts the ".original" backups of the given pages back (each renamed
     // over its page in one step); returns how many were restored.
-    static int RestoreBackups(const QStringList& paths);
+    static int RestoreBackups(const QStringList& paths, const QString& backupFolder = QString());
 
     CAppGlobalData* m_pData;
     IResultList* m_pResultList;
@@ -103,6 +108,7 @@ private:
     std::shared_ptr<const CStrongSiteKeys> m_pStrongKeys;
     bool m_bLastWasClassic = false;
     QString m_strKeyError;
+    QString m_strBackupFolder;
     QHash<QString, QList<QByteArray>> m_lineCache;
     QString m_strLoadedPage;
     QByteArray m_loadedPage;

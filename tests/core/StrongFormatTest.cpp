@@ -12,6 +12,7 @@
 #include "model/WendlockDoc.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -361,4 +362,43 @@ TEST(StrongCli, saltIsKeptInTheProjectAndRunsShareOneLogin)
     EXPECT_EQ(run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
                    QStringLiteral("--set"), QStringLiteral("salt=abc"), path("c.html")}),
               2);
+}
+
+TEST(StrongCli, backupsBesideThePagesAreWarnedAboutOrKeptInTheirOwnTree)
+{
+    QTemporaryDir dir;
+    const QString site = dir.filePath(QStringLiteral("site"));
+    const QString page = site + QStringLiteral("/docs/a.html");
+    const QByteArray original = "<html><head></head><body>one</body></html>\n";
+    ASSERT_TRUE(QDir().mkpath(site + QStringLiteral("/docs")));
+    ASSERT_TRUE(TestUtil::WriteFile(page, original));
+    const auto run = [](const QStringList& args, QString* err) {
+        QString out;
+        QTextStream outStream(&out);
+        QTextStream errStream(err);
+        const int code = CCliApp(outStream, errStream).Run(args);
+        errStream.flush();
+        return code;
+    };
+    const QStringList common = {QStringLiteral("--password"), QStringLiteral("pw"), QStringLiteral("--set"),
+                                QStringLiteral("kdfIterations=100000")};
+    QString err;
+    ASSERT_EQ(run(QStringList{QStringLiteral("protect")} + common + QStringList{page}, &err), 0);
+    EXPECT_TRUE(err.contains(QLatin1String("Do not upload them"))) << err.toStdString();
+    ASSERT_EQ(run({QStringLiteral("restore"), page}, &err), 0);
+    EXPECT_EQ(TestUtil::ReadFile(page), original);
+
+    // With --backup-dir the site holds no backup; restore finds it there.
+    const QString backups = dir.filePath(QStringLiteral("backups"));
+    err.clear();
+    ASSERT_EQ(run(QStringList{QStringLiteral("protect"), QStringLiteral("--backup-dir"), backups} + common
+                      + QStringList{site},
+                  &err),
+              0);
+    EXPECT_FALSE(err.contains(QLatin1String("Do not upload them")));
+    EXPECT_FALSE(QFileInfo::exists(page + QStringLiteral(".original")));
+    EXPECT_EQ(TestUtil::ReadFile(CProtectEngine::BackupPath(page, backups)), original);
+    EXPECT_TRUE(CProtectEngine::BackupPath(page, backups).startsWith(backups + QLatin1Char('/')));
+    ASSERT_EQ(run({QStringLiteral("restore"), QStringLiteral("--backup-dir"), backups, site}, &err), 0);
+    EXPECT_EQ(TestUtil::ReadFile(page), original);
 }
