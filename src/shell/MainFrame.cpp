@@ -2,6 +2,7 @@
 
 #include "app/RecentFileList.h"
 #include "common/AppInfo.h"
+#include "engine/StrongSiteKeys.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 #include "pages/PageResult.h"
@@ -30,10 +31,15 @@
 #include <QProgressDialog>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -443,12 +449,23 @@ void CMainFrame::OnProtect()
         SetProjectModified(true);
     }
     m_bProtecting = true;
+    std::shared_ptr<const CStrongSiteKeys> strongKeys;
+    if (project.m_nCipher == CAppGlobalData::kCipherStrong) {
+        QString error;
+        strongKeys = DeriveStrongKeys(project, &error);
+        if (!strongKeys) {
+            m_bProtecting = false;
+            MessageBox::Warning(this, error);
+            return;
+        }
+    }
     int protectedCount = 0;
     int classicPagesMet = 0;
     {
         CAppGlobalData& data = project;
         const int count = int(data.m_listFiles.size());
         CProtectRun run(data, m_pView->PageResult());
+        run.SetStrongKeys(strongKeys);
         run.SetRestoreQuestion([this](const QString& path) {
             return ToAnswer(MessageBox::Question(this, CProtectEngine::RestoreQuestionText(path)));
         });
@@ -487,6 +504,35 @@ void CMainFrame::OnProtect()
         summary += QStringLiteral("\n\n") + CProtectEngine::ClassicToStrongWarning(classicPagesMet);
     }
     MessageBox::Warning(this, summary);
+}
+
+std::shared_ptr<const CStrongSiteKeys> CMainFrame::DeriveStrongKeys(const CAppGlobalData& data, QString* error)
+{
+    // The key derivation is slow on purpose, once per user: it runs on all
+    // cores beside the window, which shows how many users are done.
+    std::atomic<int> done{0};
+    std::atomic<bool> finished{false};
+    std::shared_ptr<const CStrongSiteKeys> keys;
+    const int users = data.m_nPasswordMode == 1 ? int(data.m_listUsers.size()) : 1;
+    std::thread worker([&] {
+        keys = CStrongSiteKeys::Derive(data, QThread::idealThreadCount(), error,
+                                       [&done](int count, int) { done = count; });
+        finished = true;
+    });
+    QProgressDialog progress(QStringLiteral("Deriving the keys of %1 user(s)...").arg(users), QString(), 0, users,
+                             this);
+    progress.setWindowTitle(AppInfo::DisplayName());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(700);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    while (!finished) {
+        progress.setValue(done);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    worker.join();
+    QApplication::restoreOverrideCursor();
+    return keys;
 }
 
 void CMainFrame::OnHelpContents()

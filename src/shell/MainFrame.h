@@ -5,7 +5,11 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include <memory>
+
+class CAppGlobalData;
 class CRecentFileList;
+class CStrongSiteKeys;
 class CWendlockDoc;
 class CWendlockView;
 class QLabel;
@@ -97,6 +101,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The strong format's keys for a run, derived beside the window; null
+    // with a message when the project can't be used.
+    std::shared_ptr<const CStrongSiteKeys> DeriveStrongKeys(const CAppGlobalData& data, QString* error);
+
     QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt, const QString& tip);
     void AddShortcut(const QKeySequence& key, int id);
     void CreateMenus();

@@ -47,6 +47,7 @@ int CProtectRun::Run()
     const QStringList files = m_data.m_listFiles;
     CKeepRows rows(m_pResults);
     CProtectEngine engine(&oneFile, &rows);
+    engine.SetStrongKeys(m_pStrongKeys);
     engine.SetRestoreQuestion(m_question);
     int protectedCount = 0;
     for (int i = 0; i < files.size(); ++i) {

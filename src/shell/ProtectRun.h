@@ -22,6 +22,8 @@ public:
 
     void SetRestoreQuestion(CProtectEngine::RestoreQuestion question) { m_question = std::move(question); }
     void SetProgress(Progress progress) { m_progress = std::move(progress); }
+    // The run's strong-format keys when they were derived beforehand.
+    void SetStrongKeys(std::shared_ptr<const CStrongSiteKeys> keys) { m_pStrongKeys = std::move(keys); }
 
     // Empties the result list, then protects the files in list order; the
     // number of files that ended "Protected".
@@ -35,6 +37,7 @@ private:
     IResultList* m_pResults;
     CProtectEngine::RestoreQuestion m_question;
     Progress m_progress;
+    std::shared_ptr<const CStrongSiteKeys> m_pStrongKeys;
     bool m_bStopped = false;
     int m_nClassicMet = 0;
 };
