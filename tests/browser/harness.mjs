@@ -3,6 +3,7 @@
 // driving the protected pages in headless Chromium.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
+import { createHash } from 'node:crypto';
 import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
@@ -49,12 +50,46 @@ export function removeSite(dir) {
   rmSync(dir, { recursive: true, force: true });
 }
 
+// The page format every test protects with, unless it names one itself:
+// WENDLOCK_TEST_CIPHER=0 (classic) or 1 (strong, the default). ctest runs
+// the suite once for each.
+export const CIPHER = String(process.env.WENDLOCK_TEST_CIPHER ?? '1');
+if (CIPHER !== '0' && CIPHER !== '1') {
+  throw new Error(`WENDLOCK_TEST_CIPHER must be 0 or 1, not ${CIPHER}`);
+}
+export const STRONG = CIPHER === '1';
+export const FORMAT_NAME = STRONG ? 'strong' : 'classic';
+
+// The lowest iteration count the strong format allows keeps the tests fast.
+export const TEST_ITERATIONS = 100000;
+
+// One salt per site folder, as a project keeps it: every page a test
+// protects under one folder shares a login, whatever the number of runs.
+export function siteSalt(dir) {
+  return createHash('sha256').update(`wendlock test salt\0${path.resolve(dir)}`).digest('hex').slice(0, 32);
+}
+
+// The format settings of a run in dir: the format of the environment, or
+// the one set names; for the strong format the test iteration count and
+// the folder's salt unless set names its own.
+export function formatSettings(dir, set = {}) {
+  const cipher = String(set.cipher ?? CIPHER);
+  const out = { cipher };
+  if (cipher === '1') {
+    out.kdfIterations = TEST_ITERATIONS;
+    out.salt = siteSalt(dir);
+  }
+  return { ...out, ...set };
+}
+
 let csvCount = 0;
 
 // Protects the given files or folders (relative to dir) and returns the
 // command's output. options: password, or users (the text of a user list
 // file); template (a path; the mode's Classic template by default);
-// set: { key: value } for wendlock-cli's --set.
+// set: { key: value } for wendlock-cli's --set (cipher, kdfIterations
+// and salt there override the format of the environment and the folder's
+// salt).
 export function protect(dir, targets, options = {}) {
   const args = ['protect', '--no-backup'];
   let mode = 'single';
@@ -69,7 +104,7 @@ export function protect(dir, targets, options = {}) {
   args.push('--template', options.template ?? templatePath(mode));
   // Every run states the login settings it relies on, so that a change of
   // the new-project defaults does not silently change what a test checks.
-  const settings = { loginExpire: 0, refreshIE: 0, ...options.set };
+  const settings = { loginExpire: 0, refreshIE: 0, ...formatSettings(dir, options.set) };
   for (const [key, value] of Object.entries(settings)) {
     args.push('--set', `${key}=${value}`);
   }
@@ -132,8 +167,58 @@ export const CHROMIUM_ARGS = [
   '--no-first-run',
 ];
 
-export function launchBrowser() {
-  return chromium.launch({ executablePath: '/usr/bin/chromium', args: CHROMIUM_ARGS, headless: true });
+const CHROMIUM = '/usr/bin/chromium';
+
+// extraArgs: more Chromium switches, e.g. a host resolver rule.
+export function launchBrowser(extraArgs = []) {
+  return chromium.launch({ executablePath: CHROMIUM, args: [...CHROMIUM_ARGS, ...extraArgs], headless: true });
+}
+
+// A host name that resolves to 127.0.0.1 in a browser launched with
+// NON_SECURE_ARGS. Unlike 127.0.0.1 and localhost it is no secure context,
+// so a page served from it has no crypto.subtle.
+export const NON_SECURE_HOST = 'wendlock.test';
+export const NON_SECURE_ARGS = [`--host-resolver-rules=MAP ${NON_SECURE_HOST} 127.0.0.1`];
+
+// A browser with a profile on disk, so that it can be closed and started
+// again as a visitor would: session cookies go, persistent cookies,
+// IndexedDB and localStorage stay. start() gives the running browser's
+// context; restart() closes it and starts the same profile again.
+export class Profile {
+  constructor(extraArgs = []) {
+    this.dir = mkdtempSync(path.join(tmpdir(), 'wendlock-profile-'));
+    this.extraArgs = extraArgs;
+    this.context = null;
+  }
+
+  async start() {
+    if (this.context) {
+      throw new Error('the profile is running already');
+    }
+    this.context = await chromium.launchPersistentContext(this.dir, {
+      executablePath: CHROMIUM,
+      args: [...CHROMIUM_ARGS, ...this.extraArgs],
+      headless: true,
+    });
+    this.context.setDefaultTimeout(8000);
+    return this.context;
+  }
+
+  async stop() {
+    const context = this.context;
+    this.context = null;
+    await context?.close();
+  }
+
+  async restart() {
+    await this.stop();
+    return this.start();
+  }
+
+  async remove() {
+    await this.stop();
+    rmSync(this.dir, { recursive: true, force: true });
+  }
 }
 
 // Collects every dialog the page opens (and accepts it), so that a test can
