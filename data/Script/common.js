@@ -1,11 +1,12 @@
   // The classic format's part of the login script: digests, the page
-  // cipher, remembered page keys and the Internet Explorer refresh.
-  var SESSION_STORE = 'wendlock_session';
-  var KEEP_STORE = 'wendlock_keep';
+  // cipher, the form and the Internet Explorer refresh.
+  var OLD_STORES = ['wendlock_session', 'wendlock_keep'];
   var REFRESH_STORE = 'wendlock_refresh';
   var MAX_ENTRIES = 16;
   // A refresh hand-over older than this is ignored.
   var REFRESH_MS = 60000;
+  // The longest a login waits for storage before the page shows anyway.
+  var KEEP_MS = 3000;
   var B64 = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/';
 
   function readSettings() {
@@ -279,116 +280,36 @@
 
   // ---- Remembered logins ------------------------------------------------
 
-  function storageKind(store) {
-    return store === KEEP_STORE ? 'localStorage' : 'sessionStorage';
-  }
-
-  function readStore(store) {
-    if (usesCookies()) {
-      return readCookie(store);
-    }
-    var s = webStorage(storageKind(store));
-    return s ? String(s.getItem(store) || '') : '';
-  }
-
-  // Entries are "material" or "material~expiry" joined by dots.
-  function readEntries(store) {
-    var raw = readStore(store);
-    var list = raw ? raw.split('.') : [];
-    var now = nowMs();
-    var out = [];
-    for (var i = 0; i < list.length; i++) {
-      var parts = list[i].split('~');
-      var expires = parts.length > 1 ? parseInt(parts[1], 10) : 0;
-      if (parts[0] && (parts.length === 1 || expires > now)) {
-        out.push({ material: parts[0], expires: expires });
+  // Up to MAX_ENTRIES materials, newest first and joined by dots, under the
+  // mode's name: one host may carry sites of several passwords.
+  function joinMaterials(older, newer) {
+    var list = [newer];
+    var old = typeof older === 'string' ? older.split('.') : [];
+    for (var i = 0; i < old.length && list.length < MAX_ENTRIES; i++) {
+      if (old[i] && old[i] !== newer) {
+        list.push(old[i]);
       }
     }
-    return out;
+    return list.join('.');
   }
 
-  function writeEntries(store, entries) {
-    var texts = [];
-    var latest = 0;
-    for (var i = 0; i < entries.length && i < MAX_ENTRIES; i++) {
-      var e = entries[i];
-      texts.push(e.expires ? e.material + '~' + e.expires : e.material);
-      latest = Math.max(latest, e.expires);
-    }
-    var value = texts.join('.');
-    if (usesCookies()) {
-      writeCookie(store, value, value ? latest : 1);
-      return;
-    }
-    var s = webStorage(storageKind(store));
-    if (s) {
-      if (value) {
-        s.setItem(store, value);
-      } else {
-        s.removeItem(store);
-      }
-    }
-  }
-
-  function remember(material) {
-    var store;
-    var expires = 0;
-    if (cfg.expireType === 1) {
-      store = SESSION_STORE;
-    } else if (cfg.expireType === 2 && cfg.expireDays > 0) {
-      store = KEEP_STORE;
-      expires = nowMs() + cfg.expireDays * DAY_MS;
-    } else {
-      return;
-    }
-    try {
-      var entries = readEntries(store);
-      var kept = [{ material: material, expires: expires }];
-      for (var i = 0; i < entries.length; i++) {
-        if (entries[i].material !== material) {
-          kept.push(entries[i]);
-        }
-      }
-      writeEntries(store, kept);
-    } catch (e) {
-      // a browser that refuses storage simply asks again next time
-    }
-  }
-
-  function rememberedMaterials() {
-    var out = [];
-    var stores = [SESSION_STORE, KEEP_STORE];
-    for (var s = 0; s < stores.length; s++) {
+  // Earlier versions kept the material itself in cookies and localStorage.
+  function dropOldStores() {
+    for (var i = 0; i < OLD_STORES.length; i++) {
       try {
-        var entries = readEntries(stores[s]);
-        for (var i = 0; i < entries.length; i++) {
-          out.push(entries[i].material);
+        if (readCookie(OLD_STORES[i])) {
+          writeCookie(OLD_STORES[i], '', 1);
         }
-      } catch (e) {
-        // unreadable storage holds nothing
-      }
-    }
-    return out;
-  }
-
-  function forgetAll() {
-    var names = [SESSION_STORE, KEEP_STORE, REFRESH_STORE];
-    var kinds = ['sessionStorage', 'localStorage'];
-    for (var i = 0; i < names.length; i++) {
-      try {
-        writeCookie(names[i], '', 1);
       } catch (e) {
         // no cookies here
       }
-      for (var k = 0; k < kinds.length; k++) {
-        try {
-          var s = webStorage(kinds[k]);
-          if (s) {
-            s.removeItem(names[i]);
-          }
-        } catch (e2) {
-          // nothing stored
+      try {
+        var s = webStorage('localStorage');
+        if (s && s.getItem(OLD_STORES[i]) !== null) {
+          s.removeItem(OLD_STORES[i]);
         }
+      } catch (e2) {
+        // nothing stored
       }
     }
   }
@@ -460,6 +381,32 @@
     writeProgressively(text);
   }
 
+  var shown = false;
+  var keeping = false;
+
+  function show(text, material, refresh) {
+    if (!shown) {
+      shown = true;
+      showPage(text, material, refresh);
+    }
+  }
+
+  // The page shows once the login is kept, or after KEEP_MS should the
+  // browser's storage never answer.
+  function keepAndShow(text, material) {
+    keeping = true;
+    var timer = setTimeout(go, KEEP_MS);
+    function go() {
+      clearTimeout(timer);
+      show(text, material, true);
+    }
+    try {
+      keepLogin(LOGIN_NAME, material, material, joinMaterials, go);
+    } catch (e) {
+      go();
+    }
+  }
+
   function onSubmit(event) {
     try {
       if (event && event.preventDefault) {
@@ -468,14 +415,16 @@
     } catch (e) {
       // the return value stops the submit as well
     }
+    if (shown || keeping) {
+      return false;
+    }
     try {
       var material = typedMaterial();
       var text = material ? openWith(material) : null;
       if (text === null) {
         wrongLogin();
       } else {
-        remember(material);
-        showPage(text, material, true);
+        keepAndShow(text, material);
       }
     } catch (e2) {
       try {
@@ -487,38 +436,41 @@
     return false;
   }
 
-  function rememberedLogin() {
-    var materials = rememberedMaterials();
-    for (var i = 0; i < materials.length; i++) {
-      var text = openWith(materials[i]);
-      if (text !== null) {
-        return { material: materials[i], text: text };
-      }
-    }
-    return null;
-  }
-
-  function check() {
+  function openRemembered(values) {
     try {
-      cfg = readSettings();
-      var handed = takeHandOver();
-      if (isLogoutRequest()) {
-        forgetAll();
-        clearFragment();
-      } else {
-        var handedText = handed ? openWith(handed) : null;
-        if (handedText !== null) {
-          showPage(handedText, handed, false);
+      var materials = values.join('.').split('.');
+      for (var i = 0; i < materials.length && !shown; i++) {
+        var text = materials[i] ? openWith(materials[i]) : null;
+        if (text !== null) {
+          if (sessionBoundToTabs()) {
+            var all = joinMaterials(values.join('.'), materials[i]);
+            holdForTabs(LOGIN_NAME, all, all);
+          }
+          show(text, materials[i], true);
           return;
         }
-        if (cfg.expireType === 1 || cfg.expireType === 2) {
-          var found = rememberedLogin();
-          if (found) {
-            showPage(found.text, found.material, true);
-            return;
-          }
-        }
       }
+    } catch (e) {
+      // the form is there
+    }
+  }
+
+  // The form is wired before storage is read, so that it works whatever
+  // the storage does.
+  function check() {
+    var lookUp = false;
+    var logout = false;
+    try {
+      cfg = readSettings();
+      dropOldStores();
+      var handed = takeHandOver();
+      logout = isLogoutRequest();
+      var handedText = handed && !logout ? openWith(handed) : null;
+      if (handedText !== null) {
+        show(handedText, handed, false);
+        return;
+      }
+      lookUp = !logout && (cfg.expireType === 1 || cfg.expireType === 2);
     } catch (e) {
       // whatever failed, the visitor can still log in by hand
     }
@@ -526,5 +478,15 @@
       wireForm();
     } catch (e2) {
       // a template without the form shows no login
+    }
+    try {
+      if (logout) {
+        clearFragment();
+        forgetLogins(function () {});
+      } else if (lookUp) {
+        findLogins(LOGIN_NAME, openRemembered);
+      }
+    } catch (e3) {
+      // nothing remembered then
     }
   }

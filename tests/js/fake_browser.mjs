@@ -67,9 +67,10 @@ class FakeIndexedDB {
   constructor() {
     this.databases = new Map(); // name -> Map(store -> Map(key -> value))
   }
-  factory() {
+  // later: how the page schedules a task, so that it waits for the
+  // database too before it counts as settled.
+  factory(later = (fn) => setTimeout(fn, 0)) {
     const dbs = this.databases;
-    const later = (fn) => setTimeout(fn, 0);
     return {
       open(name) {
         const req = { result: null, error: null };
@@ -199,7 +200,8 @@ export class FakeBrowser {
 
 class FakePage {
   // subtle: WebCrypto (a secure context) or only getRandomValues;
-  // decompression: DecompressionStream; channels: BroadcastChannel.
+  // decompression: DecompressionStream; channels: BroadcastChannel;
+  // promise: false runs the page as a browser without Promise.
   constructor(
     browser,
     script,
@@ -212,6 +214,7 @@ class FakePage {
       decompression = true,
       channels = true,
       indexedDB = false,
+      promise = true,
     } = {},
   ) {
     const page = this;
@@ -299,7 +302,6 @@ class FakePage {
     if (textDecoder) sandbox.TextDecoder = TextDecoder;
     if (decompression) sandbox.DecompressionStream = DecompressionStream;
     if (channels) sandbox.BroadcastChannel = browser.channels.make();
-    if (indexedDB) sandbox.indexedDB = browser.indexedDB.factory();
     sandbox.crypto = subtle ? webcrypto : { getRandomValues: (a) => webcrypto.getRandomValues(a) };
     const timers = new Set();
     sandbox.setTimeout = (fn, ms) => {
@@ -314,6 +316,7 @@ class FakePage {
       clearTimeout(handle);
       timers.delete(handle);
     };
+    if (indexedDB) sandbox.indexedDB = browser.indexedDB.factory((fn) => sandbox.setTimeout(fn, 0));
     Object.defineProperty(this, 'pendingTimers', { get: () => timers.size });
     this.context = vm.createContext(sandbox);
     vm.runInContext(
@@ -324,6 +327,7 @@ class FakePage {
         '  return FakeDate; })(Date);',
       this.context,
     );
+    if (!promise) vm.runInContext('Promise = undefined;', this.context);
     this.globalsBefore = new Set(Object.keys(sandbox));
     vm.runInContext(script, this.context);
     this.ready = Promise.resolve(this.context.vxpcheck());

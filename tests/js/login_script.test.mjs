@@ -179,94 +179,158 @@ describe('several users', () => {
 
 describe('remembered login', () => {
   const single = (settings, password = 'pw', text = PAGE) => singlePage({ password, text, settings });
+  const withDb = { indexedDB: true };
+  const enter = (browser, script, typed, options = withDb) => browser.open(script, options).login(typed);
+  const load = (browser, script, options = withDb) => browser.load(script, options);
+  const PW_KEY = keyOf(Buffer.from('pw'));
 
-  test('expiry 0 remembers nothing and asks on every load', () => {
+  // Cookies may hold the random session id and nothing else; local storage
+  // nothing at all.
+  const noKeyOutsideTheDatabase = (browser, keys = [PW_KEY]) => {
+    for (const [name, c] of browser.cookies) {
+      assert.equal(name, 'wendlock_sid');
+      assert.match(c.raw, /^wendlock_sid=[0-9a-f]{32}; path=\/; SameSite=Lax/);
+      for (const key of keys) assert.ok(!c.raw.includes(key.slice(0, 12)), 'no key material in a cookie');
+    }
+    assert.equal(browser.localStorage.length, 0);
+  };
+
+  test('expiry 0 remembers nothing and asks on every load', async () => {
     const browser = new FakeBrowser();
-    assert.equal(login(browser, single({ expireType: 0 }), { password: 'pw' }).written, PAGE);
+    assert.equal((await enter(browser, single({ expireType: 0 }), { password: 'pw' })).written, PAGE);
     assert.equal(browser.storedText(), '');
-    assert.ok(browser.open(single({ expireType: 0 })).askedForLogin);
+    assert.deepEqual(browser.indexedDB.entries(), []);
+    assert.ok((await load(browser, single({ expireType: 0 }))).askedForLogin);
   });
 
-  test('expiry 1 over http: a session cookie, reused until the browser closes', () => {
-    const browser = new FakeBrowser({ protocol: 'http:' });
-    login(browser, single({ expireType: 1 }), { password: 'pw' });
-    const cookie = browser.cookies.get('wendlock_session');
-    assert.ok(cookie && cookie.expires === null && /path=\//.test(cookie.raw));
-    assert.ok(!browser.storedText().includes('pw'), 'never the typed password');
+  test('expiry 1 over http: an entry bound to the session cookie, until the browser closes', async () => {
+    for (const protocol of ['http:', 'https:']) {
+      const browser = new FakeBrowser({ protocol });
+      await enter(browser, single({ expireType: 1 }), { password: 'pw' });
+      const sid = browser.cookies.get('wendlock_sid');
+      assert.ok(sid && sid.expires === null, 'a session cookie');
+      assert.equal(/; Secure/.test(sid.raw), protocol === 'https:');
+      noKeyOutsideTheDatabase(browser);
+      const [[name, entry]] = browser.indexedDB.entries();
+      assert.equal(name, 'classic-single');
+      assert.equal(entry.sid, sid.value);
 
-    const other = '<html><body>second page</body></html>\n';
-    assert.equal(browser.open(single({ expireType: 1 }, 'pw', other)).written, other);
-    const foreign = browser.open(single({ expireType: 1 }, 'other password'));
-    assert.ok(foreign.askedForLogin, 'a page of another password must still ask');
+      const other = '<html><body>second page</body></html>\n';
+      assert.equal((await load(browser, single({ expireType: 1 }, 'pw', other))).written, other);
+      assert.ok((await load(browser, single({ expireType: 1 }, 'pw2'))).askedForLogin, 'another password asks');
+      assert.ok((await load(browser, single({ expireType: 0 }))).askedForLogin, 'expiry 0 pages ignore it');
+      // A second site of the host does not sign out the first.
+      await enter(browser, single({ expireType: 1 }, 'pw2'), { password: 'pw2' });
+      assert.equal((await load(browser, single({ expireType: 1 }))).written, PAGE);
+      assert.equal((await load(browser, single({ expireType: 1 }, 'pw2'))).written, PAGE);
+      noKeyOutsideTheDatabase(browser, [PW_KEY, keyOf(Buffer.from('pw2'))]);
 
-    browser.restart();
-    assert.ok(browser.open(single({ expireType: 1 })).askedForLogin);
+      // The entry without its cookie opens nothing, and goes.
+      browser.restart();
+      assert.ok((await load(browser, single({ expireType: 1 }))).askedForLogin);
+      assert.deepEqual(browser.indexedDB.entries(), [], protocol);
+    }
   });
 
-  test('expiry 1 on file pages uses session storage', () => {
+  test('expiry 1 on file pages: session storage, and a new tab asks the open ones', async () => {
     const browser = new FakeBrowser({ protocol: 'file:' });
-    login(browser, single({ expireType: 1 }), { password: 'pw' });
+    const first = await enter(browser, single({ expireType: 1 }), { password: 'pw' });
+    assert.ok(first.written);
     assert.equal(browser.cookies.size, 0);
-    assert.ok(browser.sessionStorage.getItem('wendlock_session'));
-    assert.equal(browser.open(single({ expireType: 1 })).written, PAGE);
+    assert.deepEqual(browser.indexedDB.entries(), []);
+    assert.equal(browser.localStorage.length, 0);
+    assert.equal((await load(browser, single({ expireType: 1 }))).written, PAGE);
+
+    browser.sessionStorage.clear(); // a new tab has its own session storage
+    assert.equal((await load(browser, single({ expireType: 1 }))).written, PAGE, 'an open tab answered');
+    browser.sessionStorage.clear();
+    assert.ok((await load(browser, single({ expireType: 1 }), { ...withDb, channels: false })).askedForLogin);
+    browser.sessionStorage.clear();
+    assert.ok((await load(browser, single({ expireType: 1 }, 'pw2'))).askedForLogin, 'no other password is handed out');
+
     browser.restart();
-    assert.ok(browser.open(single({ expireType: 1 })).askedForLogin);
+    browser.channels.members.clear(); // closing the browser closes the tabs
+    assert.ok((await load(browser, single({ expireType: 1 }))).askedForLogin);
   });
 
-  test('expiry 2 lasts the given days, over http and on file pages', () => {
+  test('expiry 2 survives a restart for the given days and not after', async () => {
     for (const protocol of ['https:', 'file:']) {
       const browser = new FakeBrowser({ protocol });
       const script = single({ expireType: 2, expireDays: 3 });
-      login(browser, script, { password: 'pw' });
-      if (protocol === 'https:') {
-        const cookie = browser.cookies.get('wendlock_keep');
-        assert.equal(cookie.expires, browser.now + 3 * 86400000);
-        assert.match(cookie.raw, /Secure/);
-      } else {
-        assert.ok(browser.localStorage.getItem('wendlock_keep'));
-      }
+      await enter(browser, script, { password: 'pw' });
+      const [[, entry]] = browser.indexedDB.entries();
+      assert.equal(entry.expires, browser.now + 3 * 86400000);
+      assert.equal(browser.cookies.size, 0);
+      assert.equal(browser.storedText(), '', 'nothing outside the database');
       browser.restart();
       browser.advanceDays(2);
-      assert.equal(browser.open(script).written, PAGE, protocol);
+      assert.equal((await load(browser, script)).written, PAGE, protocol);
       browser.advanceDays(1.5);
-      assert.ok(browser.open(script).askedForLogin, `${protocol} after the days`);
+      assert.ok((await load(browser, script)).askedForLogin, `${protocol} after the days`);
+      assert.deepEqual(browser.indexedDB.entries(), []);
     }
   });
 
-  test('expiry 0 pages ignore what other pages remembered', () => {
-    const browser = new FakeBrowser();
-    login(browser, single({ expireType: 2, expireDays: 5 }), { password: 'pw' });
-    assert.ok(browser.open(single({ expireType: 0 })).askedForLogin);
+  test('old browsers without IndexedDB, BroadcastChannel or Promise keep the login in the tab', async () => {
+    const old = { channels: false, promise: false };
+    for (const protocol of ['http:', 'file:']) {
+      for (const settings of [{ expireType: 1 }, { expireType: 2, expireDays: 3 }]) {
+        const browser = new FakeBrowser({ protocol });
+        const where = `${protocol} ${JSON.stringify(settings)}`;
+        assert.equal((await enter(browser, single(settings), { password: 'pw' }, old)).written, PAGE, where);
+        noKeyOutsideTheDatabase(browser);
+        assert.equal(browser.cookies.size, 0, where);
+        assert.equal((await load(browser, single(settings), old)).written, PAGE, where);
+        browser.restart();
+        assert.ok((await load(browser, single(settings), old)).askedForLogin, where);
+      }
+    }
   });
 
-  test('the log-out fragment forgets everything and shows the form', () => {
+  test('the log-out fragment forgets everything, open tabs too', async () => {
     for (const protocol of ['http:', 'file:']) {
       const browser = new FakeBrowser({ protocol });
-      login(browser, single({ expireType: 1 }), { password: 'pw' });
-      login(browser, single({ expireType: 2, expireDays: 9 }, 'pw2'), { password: 'pw2' });
-      assert.ok(browser.open(single({ expireType: 2 }, 'pw2')).written, 'both stores filled');
-      const out = browser.open(single({ expireType: 2 }), { hash: '#wendlock-logout' });
+      await enter(browser, single({ expireType: 1 }), { password: 'pw' });
+      await enter(browser, single({ expireType: 2, expireDays: 9 }, 'pw2'), { password: 'pw2' });
+      assert.ok((await load(browser, single({ expireType: 2 }, 'pw2'))).written, 'both kept');
+      const out = await load(browser, single({ expireType: 2 }), { ...withDb, hash: '#wendlock-logout' });
       assert.ok(out.askedForLogin);
       assert.equal(out.replacedUrl, '/site/page.html', 'the fragment is dropped');
       assert.equal(browser.storedText(), '', protocol);
-      assert.ok(browser.open(single({ expireType: 2 })).askedForLogin);
+      assert.deepEqual(browser.indexedDB.entries(), [], protocol);
+      assert.ok((await load(browser, single({ expireType: 1 }))).askedForLogin, `${protocol}: no tab answers`);
+      assert.ok((await load(browser, single({ expireType: 2 }, 'pw2'))).askedForLogin);
     }
   });
 
-  test('several users: the digest and key open other pages of the same users', () => {
+  test('what earlier versions kept in cookies and local storage is dropped', async () => {
+    for (const protocol of ['http:', 'file:']) {
+      const browser = new FakeBrowser({ protocol });
+      browser.setCookie(`wendlock_keep=${PW_KEY}~${browser.now + 86400000}; path=/`);
+      browser.setCookie(`wendlock_session=${PW_KEY}; path=/`);
+      browser.localStorage.setItem('wendlock_keep', `${PW_KEY}~${browser.now + 86400000}`);
+      assert.ok((await load(browser, single({ expireType: 2, expireDays: 3 }))).askedForLogin);
+      assert.equal(browser.storedText(), '', protocol);
+    }
+  });
+
+  test('several users: the digest and key open other pages of the same users', async () => {
     const browser = new FakeBrowser();
     const settings = { expireType: 1 };
     const bob = { user: 'Bob', password: 'b\u00e9\u{1F511}' };
-    login(browser, multiPage({ users: USERS, text: PAGE, settings }), bob);
-    const stored = browser.cookies.get('wendlock_session').value;
-    assert.ok(stored.startsWith(userDigest('Bob', 'b\u00e9\u{1F511}') + '_'));
+    await enter(browser, multiPage({ users: USERS, text: PAGE, settings }), bob);
+    noKeyOutsideTheDatabase(browser, [userDigest('Bob', bob.password)]);
+    const [[name, entry]] = browser.indexedDB.entries();
+    assert.equal(name, 'classic-multi');
+    assert.ok(entry.value.startsWith(userDigest('Bob', bob.password) + '_'));
 
     const other = '<html><body>another secret</body></html>\n';
     const next = multiPage({ users: USERS, text: other, secret: 'Zz81xyQp', settings });
-    assert.equal(browser.open(next).written, other);
+    assert.equal((await load(browser, next)).written, other);
+    assert.ok((await load(browser, single(settings))).askedForLogin, 'single password pages keep their own');
 
     const withoutBob = multiPage({ users: [USERS[0]], text: other, secret: 'Zz81xyQp', settings });
-    assert.ok(browser.open(withoutBob).askedForLogin);
+    assert.ok((await load(browser, withoutBob)).askedForLogin);
   });
 });
 
@@ -302,7 +366,7 @@ describe('script files', () => {
   const sources = { single: scriptSource('single'), multi: scriptSource('multi') };
 
   test('both scripts carry the shared parts in place of their include lines', () => {
-    const parts = ['ui.js', 'common.js'].map((f) => readFileSync(path.join(dataDir, 'Script', f), 'utf8'));
+    const parts = ['ui.js', 'remember.js', 'common.js'].map((f) => readFileSync(path.join(dataDir, 'Script', f), 'utf8'));
     for (const [mode, text] of Object.entries(sources)) {
       for (const part of parts) assert.ok(part.length > 1000 && text.includes(part), `${mode} holds the parts`);
       assert.ok(!text.includes('@include'), `${mode} has no include line left`);
@@ -315,6 +379,9 @@ describe('script files', () => {
       assert.ok(/^[\x09\x0a\x0d\x20-\x7e]*$/.test(text), `${mode} is plain ASCII`);
       assert.ok(!/<\/|<!--|-->/.test(text), `${mode} cannot end its script element`);
       for (const line of text.split('\n')) assert.ok(line.length < 1000, `${mode} line too long`);
+      // Old browsers must parse it: no syntax newer than ES5.
+      const code = text.replace(/\/\/.*$/gm, '').replace(/'(?:[^'\\\n]|\\.)*'/g, "''");
+      assert.ok(!/=>|`|\b(?:async|await|let|const|class|of)\b|\.\.\./.test(code), `${mode} is plain ES5`);
     }
   });
 

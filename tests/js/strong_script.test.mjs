@@ -300,7 +300,7 @@ describe('remembered strong logins', () => {
       const [[salt, entry]] = browser.indexedDB.entries();
       assert.equal(salt, site.salt.toString('base64'));
       assert.equal(entry.sid, cookie.value);
-      assert.equal(entry.key.extractable, false, 'the kept key cannot be read out');
+      assert.equal(entry.value.extractable, false, 'the kept key cannot be read out');
       assert.equal(browser.sessionStorage.length, 0);
 
       const second = '<p>second page</p>';

@@ -17,20 +17,22 @@
 // The template should carry onsubmit="return false;" on the form so that
 // nothing is sent anywhere before the page has finished loading.
 //
-// Remembered logins (never the password, only the user's digest and the
-// key that opens the user's vxpc element, joined by "_"):
-//   http(s):  cookies wendlock_session (until the browser closes) and
-//             wendlock_keep (a number of days), path=/
-//   file:     sessionStorage wendlock_session, localStorage wendlock_keep
-//   Opening a page with #wendlock-logout forgets every remembered login.
+// Remembered logins keep the user's digest and the key that opens the
+// user's vxpc element, joined by "_" (never the password), under the name
+// "classic-multi", as remember.js describes: in IndexedDB or the tab's
+// sessionStorage, never in a cookie or localStorage. Opening a page with
+// #wendlock-logout forgets every remembered login.
+//
 // Plain ES5 on purpose: it must run in old browsers and from file://.
 
 var vxpcheck = (function () {
   'use strict';
 
   // @include ui.js
+  // @include remember.js
   // @include common.js
 
+  var LOGIN_NAME = 'classic-multi';
   var FIELDS = ['vxpuser', 'vxppass'];
   var DEFAULT_ERROR = 'The user name or password is not correct.';
 

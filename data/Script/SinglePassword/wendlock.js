@@ -14,19 +14,21 @@
 // The template should carry onsubmit="return false;" on the form so that
 // nothing is sent anywhere before the page has finished loading.
 //
-// Remembered logins (never the password, only the page key):
-//   http(s):  cookies wendlock_session (until the browser closes) and
-//             wendlock_keep (a number of days), path=/
-//   file:     sessionStorage wendlock_session, localStorage wendlock_keep
-//   Opening a page with #wendlock-logout forgets every remembered login.
+// Remembered logins keep the page key (never the password) under the name
+// "classic-single", as remember.js describes: in IndexedDB or the tab's
+// sessionStorage, never in a cookie or localStorage. Opening a page with
+// #wendlock-logout forgets every remembered login.
+//
 // Plain ES5 on purpose: it must run in old browsers and from file://.
 
 var vxpcheck = (function () {
   'use strict';
 
   // @include ui.js
+  // @include remember.js
   // @include common.js
 
+  var LOGIN_NAME = 'classic-single';
   var FIELDS = ['vxppass'];
   var DEFAULT_ERROR = 'The password is not correct.';
 

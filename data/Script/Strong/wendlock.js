@@ -22,14 +22,10 @@
 // built-in primitives do, in a Worker when the browser allows one.
 //
 // Remembered logins keep the PBKDF2 result of the site (never the password,
-// never key material in a cookie), keyed by the site's salt:
-//   IndexedDB "wendlock": a non-extractable key, with its expiry (a number
-//     of days) or bound to the session cookie wendlock_sid (until the
-//     browser closes, http(s));
-//   file pages, until the browser closes: sessionStorage, and a new tab
-//     asks the site's open tabs over BroadcastChannel;
-//   without IndexedDB or WebCrypto: sessionStorage for the tab.
-//   Opening a page with #wendlock-logout forgets every remembered login.
+// never key material in a cookie) under the site's salt, as remember.js
+// describes: a non-extractable key in IndexedDB, or the result itself in
+// the tab's sessionStorage. Opening a page with #wendlock-logout forgets
+// every remembered login.
 //
 // Strong pages need a 2020 or later browser: async functions, typed arrays
 // and String.prototype.normalize are taken for granted, and the Internet
@@ -39,17 +35,12 @@ var vxpcheck = (function () {
   'use strict';
 
   // @include ui.js
+  // @include remember.js
   // @include Strong/crypto.js
 
   var FIELDS = ['vxppass'];
   var DEFAULT_ERROR = 'The password is not correct.';
   var UNLOCKING = 'Unlocking\u2026';
-  var DB_NAME = 'wendlock';
-  var DB_STORE = 'logins';
-  var SID_COOKIE = 'wendlock_sid';
-  var TAB_PREFIX = 'wendlock_strong_';
-  // How long a new tab of a file page waits for an open tab to answer.
-  var ASK_MS = 150;
   var CHUNK_BYTES = 65536;
   var B64 = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/';
 
@@ -173,18 +164,6 @@ var vxpcheck = (function () {
       diff |= a[i] ^ b[i];
     }
     return diff === 0;
-  }
-
-  function randomHex(n) {
-    var bytes = new Uint8Array(n);
-    try {
-      window.crypto.getRandomValues(bytes);
-    } catch (e) {
-      for (var i = 0; i < n; i++) {
-        bytes[i] = Math.floor(Math.random() * 256);
-      }
-    }
-    return toHex(bytes);
   }
 
   // ---- Credentials -------------------------------------------------------
@@ -486,264 +465,47 @@ var vxpcheck = (function () {
 
   // ---- Remembered logins -------------------------------------------------
 
-  var held = null; // the secret of this tab's login, for other tabs to ask
-  var answering = null;
-
-  function tabStoreName() {
-    return TAB_PREFIX + cfg.saltText;
+  // IndexedDB keeps the non-extractable HKDF key; the tab and other tabs
+  // get the PBKDF2 result as hex where the secret still has it.
+  function keptText(secret) {
+    return secret.raw ? toHex(secret.raw) : null;
   }
 
-  function idbFactory() {
-    try {
-      return window.indexedDB || null;
-    } catch (e) {
-      return null;
+  function fromKept(value) {
+    if (typeof value === 'string') {
+      var raw = fromHex(value);
+      return raw && raw.length === 32 ? { raw: raw, key: null } : null;
     }
-  }
-
-  // Runs action(store) in one transaction; resolves with its request's
-  // result once the transaction is complete.
-  function idb(mode, action) {
-    return new Promise(function (resolve, reject) {
-      var factory = idbFactory();
-      if (!factory) {
-        reject(new Error('no IndexedDB'));
-        return;
-      }
-      var open = factory.open(DB_NAME, 1);
-      open.onupgradeneeded = function () {
-        open.result.createObjectStore(DB_STORE);
-      };
-      open.onerror = function () {
-        reject(open.error);
-      };
-      open.onsuccess = function () {
-        var db = open.result;
-        try {
-          var tx = db.transaction(DB_STORE, mode);
-          var request = action(tx.objectStore(DB_STORE));
-          tx.oncomplete = function () {
-            db.close();
-            resolve(request ? request.result : undefined);
-          };
-          tx.onerror = tx.onabort = function () {
-            db.close();
-            reject(tx.error);
-          };
-        } catch (e) {
-          db.close();
-          reject(e);
-        }
-      };
-    });
-  }
-
-  function canUseIdb() {
-    return !!idbFactory() && !!subtle();
-  }
-
-  function writeTabStore(secret, expires) {
-    var s = webStorage('sessionStorage');
-    if (s && secret.raw) {
-      s.setItem(tabStoreName(), toHex(secret.raw) + (expires ? '~' + expires : ''));
-    }
-  }
-
-  function readTabStore() {
-    var s = webStorage('sessionStorage');
-    var parts = String((s && s.getItem(tabStoreName())) || '').split('~');
-    var raw = fromHex(parts[0]);
-    if (raw === null || raw.length !== 32) {
-      return null;
-    }
-    if (parts.length > 1 && !(parseInt(parts[1], 10) > nowMs())) {
-      s.removeItem(tabStoreName());
-      return null;
-    }
-    return { raw: raw, key: null };
-  }
-
-  function sessionBoundToTabs() {
-    return cfg.expireType === 1 && !usesCookies();
-  }
-
-  function openChannel() {
-    try {
-      return typeof BroadcastChannel === 'function' ? new BroadcastChannel('wendlock-' + cfg.saltText) : null;
-    } catch (e) {
-      return null;
-    }
-  }
-
-  // A file page's tab keeps the secret it opened with and hands it to new
-  // tabs of the site that ask.
-  function answerTabs(secret) {
-    held = secret;
-    if (answering) {
-      return;
-    }
-    answering = openChannel();
-    if (!answering) {
-      return;
-    }
-    answering.onmessage = function (e) {
-      var m = e.data || {};
-      if (m.type === 'ask' && held) {
-        answering.postMessage(held.raw ? { type: 'secret', hex: toHex(held.raw) } : { type: 'key', key: held.key });
-      } else if (m.type === 'logout') {
-        held = null;
-      }
-    };
-  }
-
-  function askOpenTabs() {
-    return new Promise(function (resolve) {
-      var channel = openChannel();
-      if (!channel) {
-        resolve(null);
-        return;
-      }
-      var timer = setTimeout(function () {
-        finish(null);
-      }, ASK_MS);
-      function finish(secret) {
-        clearTimeout(timer);
-        try {
-          channel.close();
-        } catch (e) {
-          // closed already
-        }
-        resolve(secret);
-      }
-      channel.onmessage = function (e) {
-        var m = e.data || {};
-        var raw = m.type === 'secret' ? fromHex(m.hex) : null;
-        if (raw && raw.length === 32) {
-          finish({ raw: raw, key: null });
-        } else if (m.type === 'key' && m.key) {
-          finish({ raw: null, key: m.key });
-        }
-      };
-      channel.postMessage({ type: 'ask' });
-    });
+    return value && subtle() ? { raw: null, key: value } : null;
   }
 
   async function remember(secret) {
-    var expires = 0;
-    if (cfg.expireType === 2 && cfg.expireDays > 0) {
-      expires = nowMs() + cfg.expireDays * DAY_MS;
-    } else if (cfg.expireType !== 1) {
-      return;
-    }
-    if (sessionBoundToTabs()) {
-      writeTabStore(secret, 0);
-      answerTabs(secret);
-      return;
-    }
-    try {
-      var key = canUseIdb() ? await hkdfKey(secret) : null;
-      if (key) {
-        var sid = '';
-        if (cfg.expireType === 1) {
-          // One cookie for every strong site of this host, so a login to
-          // one does not sign out another.
-          sid = /^[0-9a-f]{32}$/.test(readCookie(SID_COOKIE)) ? readCookie(SID_COOKIE) : randomHex(16);
-          writeCookie(SID_COOKIE, sid, 0);
-        }
-        await idb('readwrite', function (store) {
-          return store.put({ key: key, expires: expires, sid: sid }, cfg.saltText);
-        });
-        return;
+    var key = null;
+    if (subtle() && idbFactory()) {
+      try {
+        key = await hkdfKey(secret);
+      } catch (e) {
+        key = null;
       }
-    } catch (e) {
-      // the tab's own storage has to do
     }
-    try {
-      writeTabStore(secret, expires);
-    } catch (e2) {
-      // a browser that refuses storage simply asks again next time
-    }
+    await new Promise(function (resolve) {
+      keepLogin(cfg.saltText, key, keptText(secret), null, resolve);
+    });
   }
 
-  async function rememberedSecrets() {
-    var found = [];
-    try {
-      var tab = readTabStore();
-      if (tab) {
-        found.push(tab);
-      }
-    } catch (e) {
-      // unreadable storage holds nothing
-    }
-    if (canUseIdb()) {
-      try {
-        var entry = await idb('readonly', function (store) {
-          return store.get(cfg.saltText);
-        });
-        if (entry) {
-          var live = entry.key && (entry.expires ? entry.expires > nowMs() : !!entry.sid);
-          if (live && entry.sid) {
-            live = usesCookies() && readCookie(SID_COOKIE) === entry.sid;
-          }
-          if (live) {
-            found.push({ raw: null, key: entry.key });
-          } else {
-            await idb('readwrite', function (store) {
-              return store['delete'](cfg.saltText);
-            });
+  function rememberedSecrets() {
+    return new Promise(function (resolve) {
+      findLogins(cfg.saltText, function (values) {
+        var found = [];
+        for (var i = 0; i < values.length; i++) {
+          var secret = fromKept(values[i]);
+          if (secret) {
+            found.push(secret);
           }
         }
-      } catch (e2) {
-        // a blocked database holds nothing
-      }
-    }
-    if (found.length === 0 && sessionBoundToTabs()) {
-      var asked = await askOpenTabs();
-      if (asked) {
-        found.push(asked);
-      }
-    }
-    return found;
-  }
-
-  async function forgetAll() {
-    try {
-      writeCookie(SID_COOKIE, '', 1);
-    } catch (e) {
-      // no cookies here
-    }
-    try {
-      var s = webStorage('sessionStorage');
-      if (s) {
-        s.removeItem(tabStoreName());
-        for (var i = s.length - 1; i >= 0; i--) {
-          var name = s.key(i);
-          if (name && name.indexOf(TAB_PREFIX) === 0) {
-            s.removeItem(name);
-          }
-        }
-      }
-    } catch (e2) {
-      // nothing stored
-    }
-    try {
-      var channel = openChannel();
-      if (channel) {
-        channel.postMessage({ type: 'logout' });
-        channel.close();
-      }
-    } catch (e3) {
-      // no other tabs to tell
-    }
-    if (idbFactory()) {
-      try {
-        await idb('readwrite', function (store) {
-          return store.clear();
-        });
-      } catch (e4) {
-        // nothing stored
-      }
-    }
+        resolve(found);
+      });
+    });
   }
 
   // ---- The form ----------------------------------------------------------
@@ -834,7 +596,7 @@ var vxpcheck = (function () {
     try {
       cfg = readSettings();
       if (isLogoutRequest()) {
-        await forgetAll();
+        await new Promise(forgetLogins);
         clearFragment();
       } else if (cfg.valid && (cfg.expireType === 1 || cfg.expireType === 2)) {
         var secrets = await rememberedSecrets();
@@ -844,8 +606,7 @@ var vxpcheck = (function () {
           setBusy(false);
           if (text !== null) {
             if (sessionBoundToTabs()) {
-              answerTabs(secrets[i]);
-              writeTabStore(secrets[i], 0);
+              holdForTabs(cfg.saltText, secrets[i].key, keptText(secrets[i]));
             }
             showPage(text);
             return;
