@@ -13,15 +13,15 @@ function sitePage(name) {
   });
 }
 
-let browser;
 let dir;
 let server;
+const profiles = [];
 before(async () => {
-  browser = await h.launchBrowser();
   dir = h.makeSite({});
   for (const mode of [0, 1, 2]) {
     h.addFiles(dir, { [`e${mode}/a.html`]: sitePage('a'), [`e${mode}/b.html`]: sitePage('b') });
-    // One run protects both pages of a folder with the same password.
+    // One run protects both pages of a folder with the same password; the
+    // three runs share the site's salt, as the runs of one project do.
     h.protect(dir, [`e${mode}/a.html`, `e${mode}/b.html`], {
       password: 'members only',
       set: { loginExpire: mode, expireDays: 3 },
@@ -30,12 +30,23 @@ before(async () => {
   server = await h.serve(dir);
 });
 after(async () => {
-  await browser?.close();
+  for (const profile of profiles) {
+    await profile.remove();
+  }
   await server?.close();
   if (dir) h.removeSite(dir);
 });
 
-// Opens a page and tells whether it showed its content without asking.
+// A browser of its own, with a profile on disk that outlives a restart.
+async function startBrowser() {
+  const profile = new h.Profile();
+  profiles.push(profile);
+  await profile.start();
+  return profile;
+}
+
+// Opens a page in a new tab and tells whether it showed its content
+// without asking.
 async function opensWithoutAsking(context, url) {
   const page = await context.newPage();
   await page.goto(url);
@@ -46,13 +57,6 @@ async function opensWithoutAsking(context, url) {
   return shown;
 }
 
-// What survives closing the browser: the cookies that carry an expiry.
-async function afterRestart(context) {
-  const state = await context.storageState();
-  state.cookies = state.cookies.filter((cookie) => cookie.expires > 0);
-  return h.newContext(browser, { storageState: state });
-}
-
 async function loginOnce(context, url) {
   const page = await context.newPage();
   await page.goto(url);
@@ -60,19 +64,22 @@ async function loginOnce(context, url) {
   return page;
 }
 
-describe('login expiry', () => {
+// The tests check what a visitor sees, not where a login is kept, so that
+// they hold for either format and either kind of storage.
+describe(`login expiry (${h.FORMAT_NAME} format)`, () => {
   test('mode 0: a reload and every other page ask again', async () => {
-    const context = await h.newContext(browser);
-    const page = await loginOnce(context, server.url('e0/a.html'));
+    const browser = await startBrowser();
+    const page = await loginOnce(browser.context, server.url('e0/a.html'));
     await page.reload();
     assert.ok(await h.isLoginForm(page));
-    assert.equal(await opensWithoutAsking(context, server.url('e0/b.html')), false);
-    await context.close();
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e0/b.html')), false);
+    await browser.restart();
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e0/a.html')), false);
   });
 
   test('mode 1: the site stays open until the browser closes', async () => {
-    const context = await h.newContext(browser);
-    const page = await loginOnce(context, server.url('e1/a.html'));
+    const browser = await startBrowser();
+    const page = await loginOnce(browser.context, server.url('e1/a.html'));
     await page.reload();
     assert.equal(await page.locator('#content').textContent(), 'Members page a');
     // A link to the second page of the site opens it at once.
@@ -80,66 +87,71 @@ describe('login expiry', () => {
     await page.waitForURL(server.url('e1/b.html'));
     await page.waitForSelector('#content');
     assert.equal(await h.isLoginForm(page), false);
+    // So does a new tab.
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/b.html')), true);
     // Pages protected with another expiry mode keep their own rule.
-    assert.equal(await opensWithoutAsking(context, server.url('e0/a.html')), false);
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e0/a.html')), false);
 
-    const fresh = await h.newContext(browser);
-    assert.equal(await opensWithoutAsking(fresh, server.url('e1/a.html')), false);
-    await fresh.close();
-    const restarted = await afterRestart(context);
-    assert.equal(await opensWithoutAsking(restarted, server.url('e1/b.html')), false);
-    await restarted.close();
-    await context.close();
+    // Another browser never logged in.
+    const other = await startBrowser();
+    assert.equal(await opensWithoutAsking(other.context, server.url('e1/a.html')), false);
+    await other.stop();
+
+    // Closed and started again, the browser asks.
+    await browser.restart();
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/b.html')), false);
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/a.html')), false);
   });
 
   test('mode 2: remembered across browser restarts for the given days', async () => {
-    const context = await h.newContext(browser);
-    await loginOnce(context, server.url('e2/a.html'));
-    assert.equal(await opensWithoutAsking(context, server.url('e2/b.html')), true);
+    const browser = await startBrowser();
+    await loginOnce(browser.context, server.url('e2/a.html'));
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/b.html')), true);
 
-    const restarted = await afterRestart(context);
-    assert.equal(await opensWithoutAsking(restarted, server.url('e2/a.html')), true);
-    assert.equal(await opensWithoutAsking(restarted, server.url('e2/b.html')), true);
-    await restarted.close();
+    await browser.restart();
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/b.html')), true);
 
     // Two days later the login still holds; four days later it has run out.
-    const later = await afterRestart(context);
-    await later.clock.setFixedTime(Date.now() + 2 * DAY_MS);
-    assert.equal(await opensWithoutAsking(later, server.url('e2/a.html')), true);
-    await later.clock.setFixedTime(Date.now() + 4 * DAY_MS);
-    assert.equal(await opensWithoutAsking(later, server.url('e2/a.html')), false);
-    assert.equal(await opensWithoutAsking(later, server.url('e2/b.html')), false);
-    await later.close();
+    await browser.restart();
+    await browser.context.clock.setFixedTime(Date.now() + 2 * DAY_MS);
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
+    await browser.restart();
+    await browser.context.clock.setFixedTime(Date.now() + 4 * DAY_MS);
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/b.html')), false);
+    // Once run out it stays out, back at today's date too.
+    await browser.restart();
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
 
-    // A new browser that never logged in is asked.
-    const fresh = await h.newContext(browser);
-    assert.equal(await opensWithoutAsking(fresh, server.url('e2/a.html')), false);
-    await fresh.close();
-    await context.close();
+    // A browser that never logged in is asked.
+    const other = await startBrowser();
+    assert.equal(await opensWithoutAsking(other.context, server.url('e2/a.html')), false);
+    await other.stop();
   });
 
   test('the log-out fragment forgets the remembered login', async () => {
-    const context = await h.newContext(browser);
-    await loginOnce(context, server.url('e2/a.html'));
-    assert.equal(await opensWithoutAsking(context, server.url('e2/b.html')), true);
+    const browser = await startBrowser();
+    await loginOnce(browser.context, server.url('e2/a.html'));
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/b.html')), true);
     // A page of the same password that expires with the browser uses it too.
-    assert.equal(await opensWithoutAsking(context, server.url('e1/a.html')), true);
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/a.html')), true);
 
-    const page = await context.newPage();
+    const page = await browser.context.newPage();
     await page.goto(server.url('e2/b.html#wendlock-logout'));
     assert.ok(await h.isLoginForm(page), 'the log-out address shows the login');
     assert.equal(new URL(page.url()).hash, '', 'the fragment is dropped so a reload does not log out again');
     await page.close();
 
-    assert.equal(await opensWithoutAsking(context, server.url('e2/a.html')), false);
-    assert.equal(await opensWithoutAsking(context, server.url('e1/a.html')), false);
-    const restarted = await afterRestart(context);
-    assert.equal(await opensWithoutAsking(restarted, server.url('e2/a.html')), false);
-    await restarted.close();
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/a.html')), false);
+    await browser.restart();
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
 
     // Logging in again after the log-out is remembered as before.
-    await loginOnce(context, server.url('e2/b.html'));
-    assert.equal(await opensWithoutAsking(context, server.url('e2/a.html')), true);
-    await context.close();
+    await loginOnce(browser.context, server.url('e2/b.html'));
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
+    await browser.restart();
+    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
   });
 });

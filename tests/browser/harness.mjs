@@ -73,9 +73,9 @@ export function siteSalt(dir) {
 // the one set names; for the strong format the test iteration count and
 // the folder's salt unless set names its own.
 export function formatSettings(dir, set = {}) {
-  const cipher = String(set.cipher ?? CIPHER);
+  const cipher = Number(set.cipher ?? CIPHER);
   const out = { cipher };
-  if (cipher === '1') {
+  if (cipher === 1) {
     out.kdfIterations = TEST_ITERATIONS;
     out.salt = siteSalt(dir);
   }

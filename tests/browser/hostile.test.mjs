@@ -59,7 +59,7 @@ function recordLockAddresses() {
 function protectWithProject(dir, pages, project) {
   const json = path.join(dir, '.project.json');
   const vxp = path.join(dir, '.project.vxp');
-  writeFileSync(json, JSON.stringify({ loginExpire: 0, refreshIE: 0, ...project }));
+  writeFileSync(json, JSON.stringify({ loginExpire: 0, refreshIE: 0, ...h.formatSettings(dir), ...project }));
   execFileSync(h.cliPath(), ['convert', json, vxp]);
   const out = execFileSync(h.cliPath(), ['protect', vxp, '--no-backup', ...pages.map((p) => path.join(dir, p))], {
     encoding: 'utf8',
@@ -134,7 +134,10 @@ function scriptState(page) {
     alertText: window.LoginAlertText,
     redirectUrl: window.LoginRedirectURL,
     redirectTarget: window.LoginRedirectURLTarget,
-    chunks: Array.isArray(window.vxpa) ? window.vxpa.length : -1,
+    // The enciphered page: vxsa in the strong format, vxpa in the classic.
+    strong: Array.isArray(window.vxsv) && window.vxsv[0] === 1,
+    chunks: Array.isArray(window.vxsa) ? window.vxsa.length : -1,
+    classicChunks: Array.isArray(window.vxpa) ? window.vxpa.length : -1,
     seen: window.__seen,
     pwned: window.__pwned,
   }));
@@ -148,7 +151,14 @@ describe('hostile settings', () => {
     assert.equal(state.alertText, HOSTILE_TEXT);
     assert.equal(state.redirectUrl, HOSTILE_TEXT);
     assert.equal(state.redirectTarget, HOSTILE_TEXT);
-    assert.ok(state.chunks >= 1);
+    assert.equal(state.strong, h.STRONG, `a ${h.FORMAT_NAME} page`);
+    if (h.STRONG) {
+      assert.ok(state.chunks >= 1, 'the strong page carries its chunks');
+      assert.equal(state.classicChunks, -1);
+    } else {
+      assert.ok(state.classicChunks >= 1, 'the classic page carries its chunks');
+      assert.equal(state.chunks, -1);
+    }
     assert.deepEqual(state.seen, { vx_llu: HOSTILE_TEXT, vx_rlu: HOSTILE_TEXT }, 'the option scripts parsed');
     assert.equal(state.pwned, undefined);
     assert.ok(await h.isLoginForm(page));
