@@ -2,6 +2,8 @@
 
 #include "common/AppFolders.h"
 #include "common/AppInfo.h"
+#include "common/AtomicFile.h"
+#include "common/FolderLock.h"
 #include "common/SystemError.h"
 #include "engine/CredentialTable.h"
 #include "engine/OptionScriptBuilder.h"
@@ -90,90 +92,48 @@ bool CanReplace(const QString& path, mode_t* mode)
     return ::access(Native(folder).constData(), W_OK) == 0;
 }
 
-// Copies a page to its backup through a temporary file, so an existing
-// backup is only replaced by a complete copy. Keeps the page's permissions.
-bool WriteAllTo(int fd, const char* data, qint64 size, int* errorCode)
+// Copies a page (or its bytes already in memory) into a file that is not
+// in place yet. Returns 0 or an errno value.
+int FillCopy(CAtomicFile& to, const QByteArray* contents, const QString& from)
 {
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t w = ::write(fd, data + done, size_t(size - done));
-        if (w < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            *errorCode = errno;
-            return false;
-        }
-        done += w;
+    if (contents) {
+        return to.Write(*contents) ? 0 : to.Error();
     }
-    return true;
-}
-
-// Writes a file through a temporary file in its folder that is renamed over
-// it at the end, so an existing file is only ever replaced by a complete
-// one. `fill` writes the contents into the descriptor and returns 0 or an
-// errno value.
-bool ReplaceFile(const QString& to, mode_t mode, const std::function<int(int)>& fill, int* errorCode)
-{
-    QByteArray tempPath = Native(to) + ".XXXXXX";
-    const int out = ::mkstemp(tempPath.data());
-    if (out < 0) {
-        *errorCode = errno;
-        return false;
-    }
-    int err = ::fchmod(out, mode) != 0 ? errno : fill(out);
-    if (::close(out) != 0 && err == 0) {
-        err = errno;
-    }
-    if (err == 0 && ::rename(tempPath.constData(), Native(to).constData()) != 0) {
-        err = errno;
-    }
-    if (err != 0) {
-        ::unlink(tempPath.constData());
-        *errorCode = err;
-        return false;
-    }
-    return true;
-}
-
-// A backup of a page already in memory.
-bool WriteCopyWithPermissions(const QByteArray& contents, mode_t mode, const QString& to, int* errorCode)
-{
-    return ReplaceFile(to, mode, [&contents](int fd) {
-        int err = 0;
-        WriteAllTo(fd, contents.constData(), contents.size(), &err);
-        return err;
-    }, errorCode);
-}
-
-// A backup of a page too large to hold, copied in blocks.
-bool CopyWithPermissions(const QString& from, const QString& to, int* errorCode)
-{
-    const int in = ::open(Native(from).constData(), O_RDONLY | O_CLOEXEC);
+    const int in = ::open(Native(from).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) {
-        *errorCode = errno;
-        return false;
+        return errno;
     }
-    struct stat st {};
-    ::fstat(in, &st);
-    const bool ok = ReplaceFile(to, st.st_mode & 07777, [in](int fd) {
-        char buffer[64 * 1024];
-        while (true) {
-            const ssize_t n = ::read(in, buffer, sizeof(buffer));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                return n < 0 ? errno : 0;
-            }
-            int err = 0;
-            if (!WriteAllTo(fd, buffer, n, &err)) {
-                return err;
-            }
+    char buffer[64 * 1024];
+    int err = 0;
+    while (err == 0) {
+        const ssize_t n = ::read(in, buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR) {
+            continue;
         }
-    }, errorCode);
+        if (n <= 0) {
+            err = n < 0 ? errno : 0;
+            break;
+        }
+        if (!to.Write(buffer, n)) {
+            err = to.Error();
+        }
+    }
     ::close(in);
-    return ok;
+    return err;
+}
+
+// Waits at a named step when a test asks for it (WENDLOCK_TEST_PAUSE=
+// "step:milliseconds"), so that races can be tested without guessing times.
+void PauseAt(const char* step)
+{
+    static const QByteArray request = qgetenv("WENDLOCK_TEST_PAUSE");
+    if (request.isEmpty()) {
+        return;
+    }
+    const qsizetype colon = request.indexOf(':');
+    if (colon > 0 && request.left(colon) == step) {
+        ::usleep(useconds_t(request.mid(colon + 1).toInt()) * 1000);
+    }
 }
 
 bool IsAscii(const QByteArray& bytes)
@@ -243,8 +203,12 @@ bool MoveOver(const QString& from, const QString& to)
     if (errno != EXDEV) {
         return false;
     }
-    int errorCode = 0;
-    if (!CopyWithPermissions(from, to, &errorCode)) {
+    struct stat st {};
+    if (::stat(Native(from).constData(), &st) != 0) {
+        return false;
+    }
+    CAtomicFile target(to);
+    if (!target.OpenLike(st) || FillCopy(target, nullptr, from) != 0 || !target.Commit()) {
         return false;
     }
     ::unlink(Native(from).constData());
@@ -309,6 +273,13 @@ bool CProtectEngine::ProtectAll()
     const QStringList files = m_pData->m_listFiles;
     for (const QString& path : files) {
         QString result;
+        // The page's folder stays locked from the first look at the page to
+        // the last rename, so no other run interleaves with this one there.
+        std::unique_ptr<CFolderLock> lock;
+        if (!LockFolderOf(path, lock, result)) {
+            AddResultRow(path, result);
+            continue;
+        }
         LoadPage(path);
         if (IsProtected(path, result)) {
             if (m_pData->m_nCipher == CAppGlobalData::kCipherStrong && m_bLastWasClassic) {
@@ -321,18 +292,41 @@ bool CProtectEngine::ProtectAll()
                 // failure leaves the page as it was.
                 if (!QFileInfo::exists(backup) || !MoveOver(backup, path)) {
                     result = QStringLiteral("Restore failure");
-                } else if (ForgetPage(), ProtectFile(path, result)) {
+                } else if (ForgetPage(), ProtectLockedFile(path, result)) {
                     ++m_nProtected;
                 }
             } else {
                 result = QStringLiteral("Protected before");
             }
-        } else if (ProtectFile(path, result)) {
+        } else if (ProtectLockedFile(path, result)) {
             ++m_nProtected;
         }
         ForgetPage();
         AddResultRow(path, result);
     }
+    return true;
+}
+
+bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLock>& lock, QString& result)
+{
+    // A linked page is written in its target's folder.
+    const QFileInfo info(path);
+    const QString real = info.isSymLink() && info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    const QString folder = QFileInfo(real).absolutePath();
+    lock = std::make_unique<CFolderLock>(folder);
+    if (lock->IsLocked()) {
+        if (!m_cleanedFolders.contains(folder)) {
+            m_cleanedFolders.insert(folder);
+            CAtomicFile::RemoveStaleTemporaries(folder);
+        }
+        return true;
+    }
+    if (lock->Error() == EWOULDBLOCK) {
+        result = QStringLiteral("Busy: another run is writing in this folder!");
+        return false;
+    }
+    // A missing folder: the page is reported missing as usual.
+    lock.reset();
     return true;
 }
 
@@ -368,6 +362,16 @@ const QByteArray* CProtectEngine::LoadedPage(const QString& path) const
 bool CProtectEngine::ProtectFile(const QString& path, QString& result)
 {
     result.clear();
+    std::unique_ptr<CFolderLock> lock;
+    if (!path.isEmpty() && !LockFolderOf(path, lock, result)) {
+        return false;
+    }
+    return ProtectLockedFile(path, result);
+}
+
+bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
+{
+    result.clear();
     if (path.isEmpty()) {
         return false;
     }
@@ -376,23 +380,31 @@ bool CProtectEngine::ProtectFile(const QString& path, QString& result)
         result = QStringLiteral("File not exists!");
         return false;
     }
+    // A pipe or a device named like a page would block the run or never end.
+    if (!S_ISREG(st.st_mode)) {
+        result = QStringLiteral("Not a regular file!");
+        return false;
+    }
+    // The backup is written now but put in place only with the new page
+    // (see WritePage): a run that fails leaves page and backup as they were.
+    std::unique_ptr<CAtomicFile> backup;
     if (m_pData->m_bBackup) {
-        int errorCode = 0;
-        const QString backup = BackupPath(path, m_strBackupFolder);
-        if (!m_strBackupFolder.isEmpty() && !QDir().mkpath(QFileInfo(backup).absolutePath())) {
+        const QString backupPath = BackupPath(path, m_strBackupFolder);
+        if (!m_strBackupFolder.isEmpty() && !QDir().mkpath(QFileInfo(backupPath).absolutePath())) {
             result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(errno));
             return false;
         }
-        const QByteArray* loaded = LoadedPage(path);
-        const bool copied = loaded ? WriteCopyWithPermissions(*loaded, st.st_mode & 07777, backup, &errorCode)
-                                   : CopyWithPermissions(path, backup, &errorCode);
-        if (!copied) {
-            result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(errorCode));
+        backup = std::make_unique<CAtomicFile>(backupPath);
+        const int err = backup->OpenLike(st) ? FillCopy(*backup, LoadedPage(path), path) : backup->Error();
+        if (err != 0) {
+            result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(err));
             return false;
         }
     }
+    m_pPendingBackup = backup.get();
     const bool ok = m_pData->m_nPasswordMode == 1 ? WriteMultiUserPage(path, result)
                                                  : WriteSinglePasswordPage(path, result);
+    m_pPendingBackup = nullptr;
     if (!ok) {
         return false;
     }
@@ -403,48 +415,90 @@ bool CProtectEngine::ProtectFile(const QString& path, QString& result)
 bool CProtectEngine::IsProtected(const QString& path, QString& result)
 {
     result.clear();
-    m_bLastWasClassic = false;
-    const QByteArray marker = ProtectionMarker();
-    const QByteArray strong = StrongMarker();
-    if (const QByteArray* loaded = LoadedPage(path)) {
-        if (loaded->contains(strong)) {
-            return true;
-        }
-        m_bLastWasClassic = true;
-        // The same answer as reading pieces of at most 1023 bytes: a marker
-        // counts when no piece boundary of its line falls inside it (only
-        // lines longer than a piece have such boundaries).
-        const QByteArrayView text(*loaded);
-        for (qsizetype hit = text.indexOf(marker); hit >= 0; hit = text.indexOf(marker, hit + 1)) {
-            const qsizetype lineStart = text.first(hit).lastIndexOf('\n') + 1;
-            const qsizetype offset = hit - lineStart;
-            if (offset / CTextLineReader::kMaxPiece
-                == (offset + marker.size() - 1) / CTextLineReader::kMaxPiece) {
-                return true;
-            }
-        }
-        m_bLastWasClassic = false;
-        return false;
-    }
-    CTextLineReader reader(path);
-    if (!reader.Open()) {
-        return false;
-    }
-    // The strong marker follows a long array on the same line, so it is
-    // looked for across the pieces the reader cuts.
-    QByteArray line;
+    const Protection kind = DetectProtection(path, LoadedPage(path));
+    m_bLastWasClassic = kind == Protection::Classic;
+    return kind != Protection::None;
+}
+
+CProtectEngine::Protection CProtectEngine::DetectProtection(const QString& path, const QByteArray* contents)
+{
+    // What every page writer produces: the error suppressor and the main
+    // script's first statement, then one format's content array, and the
+    // watermark comment at the very end. A page that merely quotes one of
+    // these texts is not protected.
+    static const QByteArray opening = QByteArrayLiteral(
+        "window.onerror=KillError;</SCRIPT>\r\n<SCRIPT type=\"text/javascript\">\r\nvar LoginExpireType=");
+    static const QByteArray classic = ProtectionMarker() + '"';
+    static const QByteArray strong = StrongMarker();
+    static const QByteArray ending = QByteArrayLiteral("\r\n<!-- Protected by Wendlock ");
+    constexpr qsizetype kTail = 96;
+
+    QFile file(path);
     QByteArray tail;
-    while (reader.ReadLine(line)) {
-        if (QByteArray(tail + line).contains(strong)) {
-            return true;
+    if (contents) {
+        tail = contents->right(kTail);
+    } else {
+        const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        struct stat st {};
+        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+            || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+            return Protection::None;
         }
-        if (line.contains(marker)) {
-            m_bLastWasClassic = true;
-            return true;
+        if (file.size() > kTail) {
+            file.seek(file.size() - kTail);
         }
-        tail = line.right(strong.size() - 1);
+        tail = file.read(kTail);
+        file.seek(0);
     }
-    return false;
+    const qsizetype end = tail.lastIndexOf(ending);
+    if (end < 0 || !tail.endsWith(" -->\r\n") || tail.indexOf('\n', end + 2) != tail.size() - 1) {
+        return Protection::None;
+    }
+
+    // The opening, then the first content array after it; read in blocks
+    // that overlap by a marker's length.
+    bool opened = false;
+    QByteArray window;
+    qsizetype offset = 0;
+    const auto scan = [&](QByteArrayView block) -> Protection {
+        window.append(block.data(), block.size());
+        if (!opened) {
+            const qsizetype at = window.indexOf(opening);
+            if (at < 0) {
+                window = window.right(opening.size());
+                return Protection::None;
+            }
+            opened = true;
+            window.remove(0, at + opening.size());
+        }
+        const qsizetype c = window.indexOf(classic);
+        const qsizetype s = window.indexOf(strong);
+        if (c >= 0 && (s < 0 || c < s)) {
+            return Protection::Classic;
+        }
+        if (s >= 0) {
+            return Protection::Strong;
+        }
+        window = window.right(qMax(classic.size(), strong.size()));
+        return Protection::None;
+    };
+    if (contents) {
+        return scan(QByteArrayView(*contents));
+    }
+    while (true) {
+        const QByteArray block = file.read(1024 * 1024);
+        if (block.isEmpty()) {
+            return Protection::None;
+        }
+        const Protection found = scan(QByteArrayView(block));
+        if (found != Protection::None) {
+            return found;
+        }
+        offset += block.size();
+    }
 }
 
 void CProtectEngine::AddResultRow(const QString& path, const QString& result)
@@ -482,9 +536,7 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
         result = kOverwriteFailure;
         return false;
     }
-    // A stale temporary file from an earlier failure is truncated away.
-    const QString tempPath = path + QLatin1String(".tmp");
-    CTextFileWriter out(tempPath);
+    CTextFileWriter out(path);
     if (!out.Open(mode)) {
         result = kCreateFailure;
         return false;
@@ -497,7 +549,7 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
         ok = CopyHeadSection(templatePath, out, result);
     }
     if (!ok) {
-        out.Close();
+        out.Discard();
         return false;
     }
 
@@ -507,8 +559,7 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     ok = strong ? WriteStrongScript(path, passwordMode, out, result)
                 : WriteClassicScript(path, passwordMode, out, result);
     if (!ok) {
-        out.Close();
-        QFile::remove(tempPath);
+        out.Discard();
         return false;
     }
     out.Write("</SCRIPT>");
@@ -517,21 +568,28 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     }
     out.Write("\n</HEAD>\n");
     if (!WriteLoginBody(templatePath, out, result)) {
-        out.Close();
+        out.Discard();
         return false;
     }
-    if (!out.Close()) {
-        // A full disk or a write error: the page stays as it was.
-        QFile::remove(tempPath);
+    PauseAt("page-written");
+    if (out.HasError()) {
+        // A full disk or a write error: page and backup stay as they were.
+        out.Discard();
         result = kCreateFailure;
         return false;
     }
-
+    // The backup goes in place first: killed between the two renames, the
+    // run leaves an up-to-date backup beside the unprotected page, never an
+    // older backup beside the protected one.
+    if (m_pPendingBackup && !m_pPendingBackup->Commit()) {
+        out.Discard();
+        result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(m_pPendingBackup->Error()));
+        return false;
+    }
     // The new text replaces the page in one step, keeping its permissions,
-    // so the page never disappears half-way.
-    if (::rename(Native(tempPath).constData(), Native(path).constData()) != 0) {
-        QFile::remove(tempPath);
-        result = kOverwriteFailure;
+    // owner and group, so the page never disappears half-way.
+    if (!out.Commit()) {
+        result = out.Error() == EFBIG || out.Error() == ENOSPC || out.HasError() ? kCreateFailure : kOverwriteFailure;
         return false;
     }
     return true;
@@ -880,6 +938,12 @@ int CProtectEngine::RestoreBackups(const QStringList& paths, const QString& back
             continue;
         }
         const QString backup = BackupPath(path, backupFolder);
+        // Only a protected page (or none) is replaced: a backup beside a
+        // page that is not protected is older than the page's own text.
+        const bool pageMissing = !QFileInfo::exists(path) && !QFileInfo(path).isSymLink();
+        if (!pageMissing && DetectProtection(path, nullptr) == Protection::None) {
+            continue;
+        }
         if (QFileInfo::exists(backup) && MoveOver(backup, path)) {
             ++restored;
         }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -11,7 +12,9 @@
 #include <memory>
 
 class CAppGlobalData;
+class CAtomicFile;
 class CCharsetCodec;
+class CFolderLock;
 class CStrongSiteKeys;
 class CTextFileWriter;
 class IResultList;
@@ -49,6 +52,10 @@ public:
     bool ProtectAll();
     bool ProtectFile(const QString& path, QString& result);
     bool IsProtected(const QString& path, QString& result);
+    enum class Protection { None, Classic, Strong };
+    // Whether a page has the structure one of the page writers produces.
+    // `contents`: the page's bytes when they are in memory already.
+    static Protection DetectProtection(const QString& path, const QByteArray* contents = nullptr);
     void AddResultRow(const QString& path, const QString& result);
     int GetProtectedCount() const { return m_nProtected; }
     // Pages met in the classic format during a strong-format run: copies of
@@ -87,6 +94,10 @@ public:
     int m_nClassicMet = 0;
 
 private:
+    bool ProtectLockedFile(const QString& path, QString& result);
+    // Locks the folder the page is written in; false with a result text when
+    // another run holds it.
+    bool LockFolderOf(const QString& path, std::unique_ptr<CFolderLock>& lock, QString& result);
     bool WritePage(const QString& path, int passwordMode, QString& result);
     // The main script element's statements of each format.
     bool WriteClassicScript(const QString& path, int passwordMode, CTextFileWriter& out, QString& result);
@@ -109,6 +120,9 @@ private:
     bool m_bLastWasClassic = false;
     QString m_strKeyError;
     QString m_strBackupFolder;
+    // The backup of the page being written, put in place just before it.
+    CAtomicFile* m_pPendingBackup = nullptr;
+    QSet<QString> m_cleanedFolders;
     QHash<QString, QList<QByteArray>> m_lineCache;
     QString m_strLoadedPage;
     QByteArray m_loadedPage;

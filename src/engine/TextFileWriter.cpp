@@ -1,39 +1,19 @@
 #include "engine/TextFileWriter.h"
 
-#include <QFile>
-
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr qsizetype kFlushSize = 256 * 1024;
 }
 
-CTextFileWriter::CTextFileWriter(const QString& path)
-    : m_path(QFile::encodeName(path))
+CTextFileWriter::CTextFileWriter(const QString& path) : m_file(path)
 {
-}
-
-CTextFileWriter::~CTextFileWriter()
-{
-    if (m_fd >= 0) {
-        Close();
-    }
 }
 
 bool CTextFileWriter::Open(mode_t mode)
 {
     m_buffer.reserve(kFlushSize * 3);
-    m_fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
-        return false;
-    }
-    // Exact bits, whatever the umask says.
-    ::fchmod(m_fd, mode);
-    return true;
+    return m_file.Open(mode);
 }
 
 void CTextFileWriter::Write(const QByteArray& bytes)
@@ -69,32 +49,18 @@ void CTextFileWriter::Write(const QByteArray& bytes)
 
 void CTextFileWriter::Flush()
 {
-    const char* p = m_buffer.constData();
-    qsizetype left = m_buffer.size();
-    while (!m_bError && left > 0) {
-        const ssize_t n = ::write(m_fd, p, size_t(left));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            m_bError = true;
-            break;
-        }
-        p += n;
-        left -= n;
+    if (!m_bError && !m_file.Write(m_buffer)) {
+        m_bError = true;
     }
     m_buffer.truncate(0);
 }
 
-bool CTextFileWriter::Close()
+bool CTextFileWriter::Commit()
 {
-    if (m_fd < 0) {
+    Flush();
+    if (m_bError) {
+        m_file.Discard();
         return false;
     }
-    Flush();
-    if (::close(m_fd) != 0) {
-        m_bError = true;
-    }
-    m_fd = -1;
-    return !m_bError;
+    return m_file.Commit();
 }

@@ -1,32 +1,37 @@
 #pragma once
 
+#include "common/AtomicFile.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <sys/types.h>
 
 // Writes a protected page as a text file: every LF goes out as CR LF.
-// Buffered; the first failure sticks and is reported by Close.
+// The text goes into a temporary file beside the page, which replaces the
+// page only on Commit. Buffered; the first failure sticks.
 class CTextFileWriter final
 {
 public:
     explicit CTextFileWriter(const QString& path);
-    ~CTextFileWriter();
     Q_DISABLE_COPY(CTextFileWriter)
 
-    // Creates (or truncates) the file with the given permission bits.
+    // Creates the temporary file (the page's mode, owner and group kept).
     bool Open(mode_t mode = 0644);
     void Write(const QByteArray& bytes);
     void Write(const char* text) { Write(QByteArray::fromRawData(text, qsizetype(qstrlen(text)))); }
-    // Flushes and closes; false when any write failed.
-    bool Close();
+    // Flushes and puts the new text in place of the page; false when any
+    // write or the rename failed (then nothing is left behind).
+    bool Commit();
+    // Drops the new text.
+    void Discard() { m_file.Discard(); }
     bool HasError() const { return m_bError; }
+    int Error() const { return m_file.Error(); }
 
 private:
     void Flush();
 
-    QByteArray m_path;
-    int m_fd = -1;
+    CAtomicFile m_file;
     QByteArray m_buffer;
     bool m_bError = false;
 };

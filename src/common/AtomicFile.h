@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+// Replaces a file in one step: the new contents go into a temporary file
+// beside it, which is renamed over the file only when complete. The
+// temporary name is created exclusively and never through a link; it holds
+// a fixed prefix, the boot id and the process id, so that a later run can
+// remove what a killed process left behind, and never a live run's or a
+// user's file. A symbolic link keeps being a link: the file it points to is
+// replaced. Owner, group (where permitted) and mode of the replaced file
+// are kept. Not committed, the temporary file is removed.
+class CAtomicFile final
+{
+public:
+    explicit CAtomicFile(const QString& target);
+    ~CAtomicFile();
+    CAtomicFile(const CAtomicFile&) = delete;
+    CAtomicFile& operator=(const CAtomicFile&) = delete;
+
+    // Creates the temporary file. `newMode` is used when the target does
+    // not exist yet; an existing target's mode, owner and group are copied.
+    bool Open(mode_t newMode = 0644);
+    // Takes mode, owner and group from `model` (e.g. the page a backup is
+    // made of) instead of from the target.
+    bool OpenLike(const struct stat& model);
+    int Descriptor() const { return m_fd; }
+    // Writes everything or records the error.
+    bool Write(const char* data, qint64 size);
+    bool Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
+    // Closes and renames over the target. With `sync` the data reaches the
+    // disk first.
+    bool Commit(bool sync = false);
+    // Closes and removes the temporary file.
+    void Discard();
+
+    // errno of the first failure, 0 when none.
+    int Error() const { return m_nError; }
+    // The file that is replaced: the target, or the file a link points to.
+    const QString& ResolvedTarget() const { return m_strResolved; }
+
+    // Removes the temporary files in `folder` whose process is gone (or
+    // that an earlier boot left). Returns how many were removed.
+    static int RemoveStaleTemporaries(const QString& folder);
+    // True for a name this class gives its temporary files.
+    static bool IsTemporaryName(const QString& fileName);
+
+private:
+    bool Fail(int error);
+    bool OpenTemporary(const struct stat* model, mode_t newMode);
+
+    QString m_strTarget;
+    QString m_strResolved;
+    QByteArray m_tempPath;
+    int m_fd = -1;
+    int m_nError = 0;
+};
