@@ -5,7 +5,7 @@
   var MAX_ENTRIES = 16;
   // A refresh hand-over older than this is ignored.
   var REFRESH_MS = 60000;
-  // The longest a login waits for storage before the page shows anyway.
+  // The longest the page waits for storage before it goes on without.
   var KEEP_MS = 3000;
   var B64 = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/';
 
@@ -455,8 +455,8 @@
     }
   }
 
-  // The form is wired before storage is read, so that it works whatever
-  // the storage does.
+  // The form is taken over once storage has been read (or has had KEEP_MS
+  // to answer), so that a wired form means the check is over.
   function check() {
     var lookUp = false;
     var logout = false;
@@ -474,19 +474,35 @@
     } catch (e) {
       // whatever failed, the visitor can still log in by hand
     }
-    try {
-      wireForm();
-    } catch (e2) {
-      // a template without the form shows no login
+    var over = false;
+    var timer = setTimeout(finish, KEEP_MS);
+    function finish(values) {
+      if (over) {
+        return;
+      }
+      over = true;
+      clearTimeout(timer);
+      if (values) {
+        openRemembered(values);
+      }
+      try {
+        if (!shown) {
+          wireForm();
+        }
+      } catch (e2) {
+        // a template without the form shows no login
+      }
     }
     try {
       if (logout) {
         clearFragment();
-        forgetLogins(function () {});
+        forgetLogins(finish);
       } else if (lookUp) {
-        findLogins(LOGIN_NAME, openRemembered);
+        findLogins(LOGIN_NAME, finish);
+      } else {
+        finish();
       }
     } catch (e3) {
-      // nothing remembered then
+      finish();
     }
   }

@@ -180,7 +180,7 @@ describe('several users', () => {
 describe('remembered login', () => {
   const single = (settings, password = 'pw', text = PAGE) => singlePage({ password, text, settings });
   const withDb = { indexedDB: true };
-  const enter = (browser, script, typed, options = withDb) => browser.open(script, options).login(typed);
+  const enter = async (browser, script, typed, options = withDb) => (await browser.load(script, options)).login(typed);
   const load = (browser, script, options = withDb) => browser.load(script, options);
   const PW_KEY = keyOf(Buffer.from('pw'));
 
@@ -216,7 +216,9 @@ describe('remembered login', () => {
       assert.equal(entry.sid, sid.value);
 
       const other = '<html><body>second page</body></html>\n';
-      assert.equal((await load(browser, single({ expireType: 1 }, 'pw', other))).written, other);
+      const early = browser.open(single({ expireType: 1 }, 'pw', other), withDb);
+      assert.equal(early.elements.vxpform.onsubmit, null, 'the form is taken over once the check is done');
+      assert.equal((await early.settled()).written, other);
       assert.ok((await load(browser, single({ expireType: 1 }, 'pw2'))).askedForLogin, 'another password asks');
       assert.ok((await load(browser, single({ expireType: 0 }))).askedForLogin, 'expiry 0 pages ignore it');
       // A second site of the host does not sign out the first.
@@ -285,6 +287,19 @@ describe('remembered login', () => {
         assert.ok((await load(browser, single(settings), old)).askedForLogin, where);
       }
     }
+  });
+
+  test('a database that refuses to open leaves the form working and the login in the tab', async () => {
+    const browser = new FakeBrowser();
+    browser.indexedDB.factory = () => ({
+      open() {
+        throw new Error('SecurityError');
+      },
+    });
+    const settings = { expireType: 2, expireDays: 3 };
+    assert.equal((await enter(browser, single(settings), { password: 'pw' })).written, PAGE);
+    noKeyOutsideTheDatabase(browser);
+    assert.equal((await load(browser, single(settings))).written, PAGE);
   });
 
   test('the log-out fragment forgets everything, open tabs too', async () => {
