@@ -237,7 +237,19 @@ export async function isLoginForm(page) {
   return (await page.locator('#vxpform #vxppass').count()) === 1;
 }
 
+// The template's form carries onsubmit="return false;" until the login
+// script has looked for a remembered login and takes the form over; a
+// submit before then does nothing. A visitor takes longer than that to
+// type, a test does not, so it waits for the script's handler.
+export async function waitForLoginForm(page) {
+  await page.waitForFunction(() => {
+    const form = document.getElementById('vxpform');
+    return form !== null && typeof form.onsubmit === 'function' && form.onsubmit.name !== 'onsubmit';
+  });
+}
+
 export async function submitLogin(page, password, user) {
+  await waitForLoginForm(page);
   if (user !== undefined) {
     await page.fill('#vxpuser', user);
   }
