@@ -45,17 +45,6 @@ async function startBrowser() {
   return profile;
 }
 
-// Opens a page in a new tab and tells whether it showed its content
-// without asking.
-async function opensWithoutAsking(context, url) {
-  const page = await context.newPage();
-  await page.goto(url);
-  const asked = await h.isLoginForm(page);
-  const shown = (await page.locator('#content').count()) === 1;
-  assert.notEqual(asked, shown, `${url} shows either the login or the page`);
-  await page.close();
-  return shown;
-}
 
 async function loginOnce(context, url) {
   const page = await context.newPage();
@@ -71,10 +60,10 @@ describe(`login expiry (${h.FORMAT_NAME} format)`, () => {
     const browser = await startBrowser();
     const page = await loginOnce(browser.context, server.url('e0/a.html'));
     await page.reload();
-    assert.ok(await h.isLoginForm(page));
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e0/b.html')), false);
+    assert.equal(await h.shownWithoutAsking(page), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e0/b.html')), false);
     await browser.restart();
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e0/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e0/a.html')), false);
   });
 
   test('mode 1: the site stays open until the browser closes', async () => {
@@ -88,54 +77,54 @@ describe(`login expiry (${h.FORMAT_NAME} format)`, () => {
     await page.waitForSelector('#content');
     assert.equal(await h.isLoginForm(page), false);
     // So does a new tab.
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/b.html')), true);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e1/b.html')), true);
     // Pages protected with another expiry mode keep their own rule.
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e0/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e0/a.html')), false);
 
     // Another browser never logged in.
     const other = await startBrowser();
-    assert.equal(await opensWithoutAsking(other.context, server.url('e1/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(other.context, server.url('e1/a.html')), false);
     await other.stop();
 
     // Closed and started again, the browser asks.
     await browser.restart();
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/b.html')), false);
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e1/b.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e1/a.html')), false);
   });
 
   test('mode 2: remembered across browser restarts for the given days', async () => {
     const browser = await startBrowser();
     await loginOnce(browser.context, server.url('e2/a.html'));
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/b.html')), true);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/b.html')), true);
 
     await browser.restart();
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/b.html')), true);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/b.html')), true);
 
     // Two days later the login still holds; four days later it has run out.
     await browser.restart();
     await browser.context.clock.setFixedTime(Date.now() + 2 * DAY_MS);
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
     await browser.restart();
     await browser.context.clock.setFixedTime(Date.now() + 4 * DAY_MS);
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/b.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/b.html')), false);
     // Once run out it stays out, back at today's date too.
     await browser.restart();
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
 
     // A browser that never logged in is asked.
     const other = await startBrowser();
-    assert.equal(await opensWithoutAsking(other.context, server.url('e2/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(other.context, server.url('e2/a.html')), false);
     await other.stop();
   });
 
   test('the log-out fragment forgets the remembered login', async () => {
     const browser = await startBrowser();
     await loginOnce(browser.context, server.url('e2/a.html'));
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/b.html')), true);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/b.html')), true);
     // A page of the same password that expires with the browser uses it too.
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/a.html')), true);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e1/a.html')), true);
 
     const page = await browser.context.newPage();
     await page.goto(server.url('e2/b.html#wendlock-logout'));
@@ -143,15 +132,15 @@ describe(`login expiry (${h.FORMAT_NAME} format)`, () => {
     assert.equal(new URL(page.url()).hash, '', 'the fragment is dropped so a reload does not log out again');
     await page.close();
 
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e1/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e1/a.html')), false);
     await browser.restart();
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/a.html')), false);
 
     // Logging in again after the log-out is remembered as before.
     await loginOnce(browser.context, server.url('e2/b.html'));
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
     await browser.restart();
-    assert.equal(await opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
+    assert.equal(await h.opensWithoutAsking(browser.context, server.url('e2/a.html')), true);
   });
 });

@@ -242,10 +242,35 @@ export async function isLoginForm(page) {
 // submit before then does nothing. A visitor takes longer than that to
 // type, a test does not, so it waits for the script's handler.
 export async function waitForLoginForm(page) {
-  await page.waitForFunction(() => {
-    const form = document.getElementById('vxpform');
-    return form !== null && typeof form.onsubmit === 'function' && form.onsubmit.name !== 'onsubmit';
-  });
+  await page.waitForFunction(loginFormTaken);
+}
+
+function loginFormTaken() {
+  const form = document.getElementById('vxpform');
+  return form !== null && typeof form.onsubmit === 'function' && form.onsubmit.name !== 'onsubmit';
+}
+
+// Opens a URL in a new tab of the context and tells whether it showed its
+// content (selector) without asking. A page that finds a remembered login
+// shows its content a moment after it has loaded, so what shows is read
+// only once the page has decided: the content is there, or the login
+// script has taken the form over.
+export async function opensWithoutAsking(context, url, selector = '#content') {
+  const page = await context.newPage();
+  await page.goto(url);
+  const shown = await shownWithoutAsking(page, selector);
+  await page.close();
+  return shown;
+}
+
+// Whether the page that has just loaded shows its content (true) or asks
+// (false), once it has decided.
+export async function shownWithoutAsking(page, selector = '#content') {
+  await page.waitForFunction(`document.querySelector(${JSON.stringify(selector)}) !== null || (${loginFormTaken})()`);
+  const asked = await isLoginForm(page);
+  const shown = (await page.locator(selector).count()) === 1;
+  assert.notEqual(asked, shown, `${page.url()} shows either the login or the page`);
+  return shown;
 }
 
 export async function submitLogin(page, password, user) {

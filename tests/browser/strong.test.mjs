@@ -218,7 +218,7 @@ describe('the strong format in Chromium', { skip: SKIP }, () => {
       for (const folder of ['keep1', 'keep2']) {
         await page.goto(server.url(`${folder}/page.html`));
         await h.login(page, PASSWORD);
-        assert.equal(await opensWithoutAsking(context, server.url(`${folder}/page.html`)), true);
+        assert.equal(await h.opensWithoutAsking(context, server.url(`${folder}/page.html`)), true);
       }
       const stored = await storedTexts(context, page);
       assert.deepEqual(
@@ -322,15 +322,15 @@ describe('the strong format in Chromium', { skip: SKIP }, () => {
     await second.goto(h.fileUrl(dir, 'tabs/b.html'));
     assert.equal(await second.locator('#content').textContent(), 'Tab b');
     // A tab of another site (another salt) is not answered.
-    assert.equal(await opensWithoutAsking(context, h.fileUrl(dir, 'other/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(context, h.fileUrl(dir, 'other/a.html')), false);
 
     // The second tab answers once the first has closed.
     await first.close();
-    assert.equal(await opensWithoutAsking(context, h.fileUrl(dir, 'tabs/a.html')), true);
+    assert.equal(await h.opensWithoutAsking(context, h.fileUrl(dir, 'tabs/a.html')), true);
 
     // With no tab of the site open, a new one asks.
     await second.close();
-    assert.equal(await opensWithoutAsking(context, h.fileUrl(dir, 'tabs/a.html')), false);
+    assert.equal(await h.opensWithoutAsking(context, h.fileUrl(dir, 'tabs/a.html')), false);
     await context.close();
   });
 
@@ -402,15 +402,3 @@ describe('the strong format in Chromium', { skip: SKIP }, () => {
     await context.close();
   });
 });
-
-// Opens a URL in a new tab and tells whether it showed its content without
-// asking.
-async function opensWithoutAsking(context, url) {
-  const page = await context.newPage();
-  await page.goto(url);
-  const asked = await h.isLoginForm(page);
-  const shown = (await page.locator('#content').count()) === 1;
-  assert.notEqual(asked, shown, `${url} shows either the login or the page`);
-  await page.close();
-  return shown;
-}
