@@ -89,7 +89,7 @@ let csvCount = 0;
 // file); template (a path; the mode's Classic template by default);
 // set: { key: value } for wendlock-cli's --set (cipher, kdfIterations
 // and salt there override the format of the environment and the folder's
-// salt).
+// salt; a null value leaves the CLI's default).
 export function protect(dir, targets, options = {}) {
   const args = ['protect', '--no-backup'];
   let mode = 'single';
@@ -106,6 +106,9 @@ export function protect(dir, targets, options = {}) {
   // the new-project defaults does not silently change what a test checks.
   const settings = { loginExpire: 0, refreshIE: 0, ...formatSettings(dir, options.set) };
   for (const [key, value] of Object.entries(settings)) {
+    if (value === null || value === undefined) {
+      continue; // null: leave the CLI's own default
+    }
     args.push('--set', `${key}=${value}`);
   }
   for (const target of [].concat(targets)) {

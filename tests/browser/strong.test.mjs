@@ -138,6 +138,7 @@ describe('the strong format in Chromium', { skip: SKIP }, () => {
       'tabs/b.html': contentPage('Tab b'),
       'other/a.html': contentPage('Other a'),
       'big/direct.html': bigPage(),
+      'defaults/page.html': contentPage('Defaults'),
     });
     h.addFiles(dir, { 'big/page.html': readFileSync(path.join(dir, 'big/direct.html')) });
     h.protect(dir, 'single/page.html', { password: PASSWORD, set: STRONG });
@@ -156,6 +157,8 @@ describe('the strong format in Chromium', { skip: SKIP }, () => {
       set: { ...STRONG, loginExpire: 1, salt: h.siteSalt(path.join(dir, 'other')) },
     });
     h.protect(dir, 'big/page.html', { password: PASSWORD, set: STRONG });
+    // Neither the format nor the iteration count named: the defaults.
+    h.protect(dir, 'defaults/page.html', { password: PASSWORD, set: { cipher: null, kdfIterations: null } });
     server = await h.serve(dir);
     insecure = (name) => server.url(name).replace('//127.0.0.1:', `//${h.NON_SECURE_HOST}:`);
   });
@@ -204,6 +207,22 @@ describe('the strong format in Chromium', { skip: SKIP }, () => {
       await context.close();
     });
   }
+
+  test('by default a page is strong with 600000 iterations, and opens with WebCrypto and without', async () => {
+    const context = await h.newContext(browser);
+    context.setDefaultTimeout(30000);
+    const page = await context.newPage();
+    for (const url of [server.url('defaults/page.html'), insecure('defaults/page.html')]) {
+      await page.goto(url);
+      assert.deepEqual(
+        await page.evaluate(() => [window.vxsv[0], window.vxsv[2], typeof window.vxpa]),
+        [1, 600000, 'undefined'],
+      );
+      await h.login(page, PASSWORD);
+      assert.match(await h.bodyText(page), new RegExp(SECRET_TEXT));
+    }
+    await context.close();
+  });
 
   test('a login leaves no key material, password or page text in cookies or web storage', async () => {
     const derived = [dir, path.join(dir, 'keep2')].flatMap((site) =>
