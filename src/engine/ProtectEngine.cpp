@@ -334,8 +334,17 @@ void CProtectEngine::LoadPage(const QString& path)
 {
     ForgetPage();
     constexpr qint64 kMaxLoaded = 8 * 1024 * 1024;
-    QFile file(path);
-    if (file.size() > kMaxLoaded || !file.open(QIODevice::ReadOnly)) {
+    // Opened without blocking and checked: a pipe named like a page must
+    // not stop the run.
+    const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd < 0) {
+        return;
+    }
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxLoaded
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return;
     }
     m_loadedPage = file.readAll();

@@ -1,0 +1,207 @@
+#include "TestUtil.h"
+
+#include "common/AppFolders.h"
+#include "common/AtomicFile.h"
+#include "engine/ProtectEngine.h"
+#include "engine/ResultList.h"
+#include "model/AppGlobalData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using TestUtil::ReadFile;
+using TestUtil::WriteFile;
+
+namespace {
+
+const QByteArray kTemplate = "<html><head><title>Login</title></head>\n<body>\n<form id=\"vxpform\"></form>\n"
+                             "</body></html>\n";
+const QByteArray kPage = "<html><head><title>t</title></head><body><p>members</p></body></html>\n";
+
+class Rows final : public IResultList
+{
+public:
+    void DeleteAllItems() override { results.clear(); }
+    void AddResultRow(const QString&, const QString& result) override { results.append(result); }
+    QStringList results;
+};
+
+QByteArray BootId()
+{
+    QFile file(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().replace('-', "") : QByteArray();
+}
+
+// A process id that is surely gone: a child that has been reaped.
+qint64 DeadPid()
+{
+    QProcess child;
+    child.start(QStringLiteral("true"), {});
+    child.waitForFinished();
+    return child.processId() > 0 ? child.processId() : 999999;
+}
+
+} // namespace
+
+class DataSafety : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    CAppGlobalData data;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFileInfo::exists(AppFolders::StrongScriptFile())) << "run through ctest";
+        ASSERT_TRUE(WriteFile(Path("login.htm"), kTemplate));
+        data.m_strTemplatePath = Path("login.htm");
+        data.m_strPassword = QStringLiteral("pw");
+        data.m_nKdfIterations = CAppGlobalData::kMinKdfIterations;
+        data.DrawSalt();
+    }
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QString Path(const char* name) const { return Path(QLatin1String(name)); }
+
+    QStringList Run(const QStringList& files)
+    {
+        data.m_listFiles = files;
+        Rows rows;
+        CProtectEngine engine(&data, &rows);
+        engine.SetRestoreQuestion([](const QString&) { return CProtectEngine::Answer::Yes; });
+        engine.ProtectAll();
+        return rows.results;
+    }
+};
+
+TEST_F(DataSafety, neighbourFilesAreNeverTouchedAndLeftoversOfDeadRunsGo)
+{
+    ASSERT_TRUE(WriteFile(Path("a.html"), kPage));
+    // A user's own file with the old fixed temporary name, and a link with
+    // that name pointing outside the site.
+    ASSERT_TRUE(WriteFile(Path("a.html.tmp"), "mine"));
+    ASSERT_TRUE(WriteFile(Path("outside.txt"), "outside"));
+    ASSERT_EQ(::symlink(QFile::encodeName(Path("outside.txt")).constData(),
+                        QFile::encodeName(Path("b.html.tmp")).constData()),
+              0);
+    ASSERT_TRUE(WriteFile(Path("b.html"), kPage));
+    // Leftovers: a dead process's, one of an earlier boot, and a live one's.
+    const QString dead = QStringLiteral(".wendlock-tmp.%1.%2.deadbeef")
+                             .arg(QString::fromLatin1(BootId()))
+                             .arg(DeadPid());
+    const QString oldBoot = QStringLiteral(".wendlock-tmp.0123456789abcdef0123456789abcdef.%1.oldboot1")
+                                .arg(::getpid());
+    const QString live = QStringLiteral(".wendlock-tmp.%1.%2.livelive")
+                             .arg(QString::fromLatin1(BootId()))
+                             .arg(::getpid());
+    for (const QString& name : {dead, oldBoot, live}) {
+        ASSERT_TRUE(WriteFile(Path(name), "left over"));
+    }
+
+    EXPECT_EQ(Run({Path("a.html"), Path("b.html")}), QStringList({QStringLiteral("Protected"),
+                                                                   QStringLiteral("Protected")}));
+    EXPECT_EQ(ReadFile(Path("a.html.tmp")), QByteArray("mine"));
+    EXPECT_EQ(ReadFile(Path("outside.txt")), QByteArray("outside"));
+    EXPECT_TRUE(QFileInfo(Path("b.html.tmp")).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(Path(dead)));
+    EXPECT_FALSE(QFileInfo::exists(Path(oldBoot)));
+    EXPECT_TRUE(QFileInfo::exists(Path(live))) << "a running process's file stays";
+
+    // A failed run leaves nothing behind, not even a backup.
+    ASSERT_TRUE(WriteFile(Path("c.html"), kPage));
+    data.m_strTemplatePath = Path("missing.htm");
+    EXPECT_EQ(Run({Path("c.html")}), QStringList{QStringLiteral("Open file failure!")});
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : left) {
+        EXPECT_FALSE(name.startsWith(QLatin1String("c.html.")) || (CAtomicFile::IsTemporaryName(name) && name != live))
+            << name.toStdString();
+    }
+    EXPECT_EQ(ReadFile(Path("c.html")), kPage);
+}
+
+TEST_F(DataSafety, specialFilesQuotedMarkersAndStaleBackupsGiveHonestResults)
+{
+    // A pipe named like a page is reported, and the run goes on at once.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.html")).constData(), 0644), 0);
+    ASSERT_TRUE(WriteFile(Path("quotes.html"), "<html><head></head><body><pre>var vxpa=new Array(\"x\");"
+                                               "\"];var vxsv=[1,</pre></body></html>\n"));
+    EXPECT_EQ(Run({Path("pipe.html"), Path("quotes.html")}),
+              QStringList({QStringLiteral("Not a regular file!"), QStringLiteral("Protected")}));
+
+    // A backup beside a page that is not protected is older than the page:
+    // restore leaves both. Over a protected or a missing page it goes back.
+    ASSERT_TRUE(WriteFile(Path("edited.html"), "newer edits"));
+    ASSERT_TRUE(WriteFile(Path("edited.html.original"), "older text"));
+    EXPECT_EQ(CProtectEngine::RestoreBackups({Path("edited.html"), Path("quotes.html")}), 1);
+    EXPECT_EQ(ReadFile(Path("edited.html")), QByteArray("newer edits"));
+    EXPECT_EQ(ReadFile(Path("edited.html.original")), QByteArray("older text"));
+    EXPECT_TRUE(ReadFile(Path("quotes.html")).startsWith("<html><head></head><body><pre>var vxpa"));
+    ASSERT_TRUE(QFile::remove(Path("edited.html")));
+    EXPECT_EQ(CProtectEngine::RestoreBackups({Path("edited.html")}), 1);
+    EXPECT_EQ(ReadFile(Path("edited.html")), QByteArray("older text"));
+}
+
+TEST_F(DataSafety, linksStayLinksAndOwnerAndModeAreKept)
+{
+    ASSERT_TRUE(QDir().mkpath(Path("real")));
+    ASSERT_TRUE(WriteFile(Path("real/page.html"), kPage));
+    ASSERT_EQ(::chmod(QFile::encodeName(Path("real/page.html")).constData(), 0640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(Path("real/page.html")).constData(), 4321, 4321), 0);
+    }
+    ASSERT_EQ(::symlink("real/page.html", QFile::encodeName(Path("link.html")).constData()), 0);
+
+    EXPECT_EQ(Run({Path("link.html")}), QStringList{QStringLiteral("Protected")});
+    EXPECT_TRUE(QFileInfo(Path("link.html")).isSymLink());
+    EXPECT_EQ(CProtectEngine::DetectProtection(Path("real/page.html")), CProtectEngine::Protection::Strong);
+    for (const char* name : {"real/page.html", "link.html.original"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(Path(name)).constData(), &st), 0) << name;
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
+        if (root) {
+            EXPECT_EQ(st.st_uid, 4321u) << name;
+            EXPECT_EQ(st.st_gid, 4321u) << name;
+        }
+    }
+}
+
+TEST_F(DataSafety, twoRunsInOneFolderNeverInterleave)
+{
+    const QString cli = QFileInfo(AppFolders::StrongScriptFile()).absoluteDir().absoluteFilePath(
+        QStringLiteral("../../wendlock-cli"));
+    ASSERT_TRUE(QFileInfo::exists(cli)) << cli.toStdString();
+    ASSERT_TRUE(WriteFile(Path("page.html"), kPage));
+    const QStringList args = {QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                              QStringLiteral("--template"), Path("login.htm"), QStringLiteral("--set"),
+                              QStringLiteral("kdfIterations=100000"), Path("page.html")};
+    // The first run holds the folder while it waits after writing the page;
+    // the second, told to wait only briefly, finds the folder busy.
+    QProcess first;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WENDLOCK_TEST_PAUSE"), QStringLiteral("page-written:1500"));
+    first.setProcessEnvironment(env);
+    first.start(cli, args);
+    ASSERT_TRUE(first.waitForStarted());
+    QThread::msleep(700);
+    QProcess second;
+    env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WENDLOCK_LOCK_WAIT_MS"), QStringLiteral("100"));
+    second.setProcessEnvironment(env);
+    second.start(cli, args);
+    ASSERT_TRUE(second.waitForFinished(10000));
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().constData();
+    EXPECT_TRUE(second.readAllStandardOutput().contains("Busy: another run is writing in this folder!"));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(ReadFile(Path("page.html.original")), kPage);
+    EXPECT_EQ(CProtectEngine::DetectProtection(Path("page.html")), CProtectEngine::Protection::Strong);
+}
