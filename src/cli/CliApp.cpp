@@ -472,8 +472,20 @@ int CCliApp::RunRestore(const QStringList& args)
             AddPaths(path, files);
         }
     }
+    int withBackup = 0;
+    for (const QString& path : files) {
+        withBackup += QFileInfo::exists(CProtectEngine::BackupPath(path, backupFolder)) ? 1 : 0;
+    }
     const int restored = CProtectEngine::RestoreBackups(files, backupFolder);
     m_out << QStringLiteral("%1 files have been restored!").arg(restored) << "\n";
+    if (restored < withBackup) {
+        m_err << "wendlock-cli: " << withBackup - restored
+              << " backup(s) were left where they are: their page is not protected (so it is newer than the "
+                 "backup), or it cannot be replaced\n";
+    }
+    if (restored == 0 || restored < withBackup) {
+        return ExitFailure;
+    }
     return ExitOk;
 }
 
@@ -542,6 +554,11 @@ int CCliApp::RunUnlock(const QStringList& args)
     }
     if (!output.isEmpty() && !file.commit()) {
         m_err << "wendlock-cli: cannot write " << output << ": " << file.errorString() << "\n";
+        return ExitFailure;
+    }
+    // A full disk or a closed pipe behind standard output is a failure too.
+    if (output.isEmpty() && (!standardOutput.flush() || standardOutput.error() != QFileDevice::NoError)) {
+        m_err << "wendlock-cli: cannot write the unlocked text: " << standardOutput.errorString() << "\n";
         return ExitFailure;
     }
     return ExitOk;

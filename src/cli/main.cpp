@@ -1,12 +1,18 @@
 #include "cli/CliApp.h"
 
 #include <QCoreApplication>
+#include <QIODevice>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    // A closed pipe or a file-size limit behind the output must come back
+    // as a write error with a message, not kill the run silently.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
     QCoreApplication::setApplicationName(QStringLiteral("Wendlock"));
@@ -16,6 +22,12 @@ int main(int argc, char* argv[])
     CCliApp cli(out, err);
     const int code = cli.Run(QCoreApplication::arguments().mid(1));
     out.flush();
+    if (out.status() != QTextStream::Ok) {
+        err << "wendlock-cli: cannot write the output: "
+            << (out.device() ? out.device()->errorString() : QStringLiteral("write error")) << "\n";
+        err.flush();
+        return code == 0 || code == 1 ? 1 : code;
+    }
     err.flush();
     return code;
 }

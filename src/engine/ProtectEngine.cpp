@@ -271,8 +271,14 @@ bool CProtectEngine::ProtectAll()
     m_nProtected = 0;
     m_nClassicMet = 0;
     const QStringList files = m_pData->m_listFiles;
+    // A template that can't serve is refused before any page is touched.
+    const QString templateProblem = CheckTemplate();
     for (const QString& path : files) {
         QString result;
+        if (!templateProblem.isEmpty()) {
+            AddResultRow(path, templateProblem);
+            continue;
+        }
         // The page's folder stays locked from the first look at the page to
         // the last rename, so no other run interleaves with this one there.
         std::unique_ptr<CFolderLock> lock;
@@ -305,6 +311,21 @@ bool CProtectEngine::ProtectAll()
         AddResultRow(path, result);
     }
     return true;
+}
+
+QString CProtectEngine::CheckTemplate()
+{
+    const QString path = m_pData->m_strTemplatePath;
+    const QList<QByteArray>* lines = CachedLines(path);
+    if (!lines) {
+        return QStringLiteral("Open file failure! (template %1)").arg(path);
+    }
+    for (const QByteArray& line : *lines) {
+        if (FindTag(line, "<body") >= 0) {
+            return {};
+        }
+    }
+    return QStringLiteral("The template %1 has no <body> tag!").arg(path);
 }
 
 bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLock>& lock, QString& result)
@@ -900,8 +921,13 @@ const QList<QByteArray>* CProtectEngine::CachedLines(const QString& path)
     if (found != m_lineCache.cend()) {
         return &found.value();
     }
+    // Only regular files: a pipe given as template or script would block.
+    struct stat st {};
+    if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return nullptr;
+    }
     CTextLineReader reader(path, LoadedPage(path));
-    if (path.isEmpty() || !reader.Open()) {
+    if (!reader.Open()) {
         return nullptr;
     }
     QList<QByteArray> lines;

@@ -95,6 +95,9 @@ public:
 
 private:
     bool ProtectLockedFile(const QString& path, QString& result);
+    // Empty when the template can be read and has a body; else the result
+    // text every page gets.
+    QString CheckTemplate();
     // Locks the folder the page is written in; false with a result text when
     // another run holds it.
     bool LockFolderOf(const QString& path, std::unique_ptr<CFolderLock>& lock, QString& result);

@@ -115,10 +115,16 @@ TEST_F(DataSafety, neighbourFilesAreNeverTouchedAndLeftoversOfDeadRunsGo)
     EXPECT_FALSE(QFileInfo::exists(Path(oldBoot)));
     EXPECT_TRUE(QFileInfo::exists(Path(live))) << "a running process's file stays";
 
-    // A failed run leaves nothing behind, not even a backup.
+    // A failed run leaves nothing behind, not even a backup. A template
+    // without a body is refused before any page is touched.
     ASSERT_TRUE(WriteFile(Path("c.html"), kPage));
+    ASSERT_TRUE(WriteFile(Path("nobody.htm"), "<html><head></head></html>\n"));
+    data.m_strTemplatePath = Path("nobody.htm");
+    EXPECT_EQ(Run({Path("c.html")}),
+              QStringList{QStringLiteral("The template %1 has no <body> tag!").arg(Path("nobody.htm"))});
     data.m_strTemplatePath = Path("missing.htm");
-    EXPECT_EQ(Run({Path("c.html")}), QStringList{QStringLiteral("Open file failure!")});
+    data.m_bCopyHead = 0;
+    EXPECT_EQ(Run({Path("c.html")}), QStringList{QStringLiteral("Open file failure! (template %1)").arg(Path("missing.htm"))});
     const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : left) {
         EXPECT_FALSE(name.startsWith(QLatin1String("c.html.")) || (CAtomicFile::IsTemporaryName(name) && name != live))

@@ -314,7 +314,8 @@ TEST_F(ProtectFaults, missingTemplate_failsEveryPageAndKeepsThem)
     const QList<Row> rows = Run(list);
     ASSERT_EQ(rows.size(), 2);
     for (const Row& row : rows) {
-        EXPECT_EQ(row.result, QStringLiteral("Open file failure!"));
+        // The result names the template, the file that failed.
+        EXPECT_EQ(row.result, QStringLiteral("Open file failure! (template %1)").arg(Path("gone.htm")));
         EXPECT_EQ(ReadFile(row.path), original);
         EXPECT_FALSE(QFileInfo::exists(row.path + QStringLiteral(".original")));
     }
