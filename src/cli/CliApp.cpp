@@ -7,7 +7,6 @@
 #include "engine/ProtectEngine.h"
 #include "engine/StrongSiteKeys.h"
 #include "engine/ResultList.h"
-#include "files/FilesList.h"
 #include "files/WebFileFilter.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
@@ -17,9 +16,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPair>
+#include <QSet>
 #include <QSaveFile>
 #include <QTextStream>
 #include <QThread>
+
+#include <algorithm>
 
 namespace {
 
@@ -72,22 +74,31 @@ private:
 
 // Adds a path (a file, or every web file of a folder tree) to the list,
 // keeping the first of any duplicates (exact path comparison).
-void AddPaths(const QString& path, QStringList& files)
+// `skipped` collects what a folder scan left out, with the reason.
+void AddPaths(const QString& path, QStringList& files, QStringList* skipped = nullptr)
 {
     const QFileInfo info(path);
     QStringList found;
     if (info.isDir()) {
-        found = CWebFileFilter::ScanFolder(info.absoluteFilePath(), true);
+        found = CWebFileFilter::ScanFolder(info.absoluteFilePath(), true, skipped);
     } else {
         found.append(info.absoluteFilePath());
     }
-    CFilesList listed;
-    listed.Reserve(int(files.size() + found.size()));
+    // One file reached under two names (a link) is listed once: two
+    // threads must never write the same page.
+    const auto realPath = [](const QString& file) {
+        const QString real = QFileInfo(file).canonicalFilePath();
+        return real.isEmpty() ? file : real;
+    };
+    QSet<QString> listed;
+    listed.reserve(files.size() + found.size());
     for (const QString& file : files) {
-        listed.Append(file);
+        listed.insert(realPath(file));
     }
     for (const QString& file : found) {
-        if (listed.Append(file)) {
+        const QString real = realPath(file);
+        if (!listed.contains(real)) {
+            listed.insert(real);
             files.append(file);
         }
     }
@@ -311,6 +322,14 @@ int CCliApp::RunProtect(const QStringList& args)
     if (havePassword && !usersPath.isEmpty()) {
         return Usage(QStringLiteral("give either --password or --users, not both"));
     }
+    // Without a password source the pages would open with the built-in
+    // New Project password, which anyone can read in this program.
+    const bool passwordSet = std::any_of(settings.cbegin(), settings.cend(), [](const auto& setting) {
+        return setting.first == QLatin1String("password") || setting.first == QLatin1String("passwordMode");
+    });
+    if (!havePassword && usersPath.isEmpty() && projectPath.isEmpty() && !passwordSet) {
+        return Usage(QStringLiteral("say who may open the pages: --password PW, --users FILE.csv or a project"));
+    }
 
     QString error;
     if (!projectPath.isEmpty() && !CWendlockDoc::ReadProjectFile(projectPath, data, nullptr, &error)) {
@@ -344,7 +363,11 @@ int CCliApp::RunProtect(const QStringList& args)
             m_err << "wendlock-cli: " << path << " does not exist\n";
             return ExitUsage;
         }
-        AddPaths(path, data.m_listFiles);
+        QStringList skipped;
+        AddPaths(path, data.m_listFiles, &skipped);
+        for (const QString& why : skipped) {
+            m_err << "wendlock-cli: skipped " << why << "\n";
+        }
     }
     if (!templatePath.isEmpty()) {
         data.m_strTemplatePath = QFileInfo(templatePath).absoluteFilePath();

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -71,9 +73,23 @@ class CScan final
 {
 public:
     CScan(bool recursive, const CWebFileFilter::FileVisitor& onFile,
-          const CWebFileFilter::FolderVisitor& onFolder)
-        : m_bRecursive(recursive), m_onFile(onFile), m_onFolder(onFolder)
+          const CWebFileFilter::FolderVisitor& onFolder, QStringList* skipped = nullptr)
+        : m_bRecursive(recursive), m_onFile(onFile), m_onFolder(onFolder), m_pSkipped(skipped)
     {
+    }
+
+    // The scan stays inside this folder: a link to a folder elsewhere is
+    // left out, and a folder reached under two names is scanned once.
+    void SetRoot(const QString& root)
+    {
+        char* real = ::realpath(QFile::encodeName(root).constData(), nullptr);
+        if (real) {
+            m_root = QByteArray(real);
+            ::free(real);
+            if (!m_root.endsWith('/')) {
+                m_root += '/';
+            }
+        }
     }
 
     // `folder` ends with "/". Returns false when a visitor stopped the scan.
@@ -87,21 +103,15 @@ public:
         if (!dir) {
             return true;
         }
-        // A link may lead back to a folder that is being scanned; entering
-        // it again would never end.
+        // A link may lead back to a folder that is being scanned, or to one
+        // scanned already: each folder is entered once.
         struct stat self
         {
         };
         const bool tracked = ::fstat(::dirfd(dir), &self) == 0;
-        if (tracked) {
-            const FolderId id{self.st_dev, self.st_ino};
-            for (const FolderId& open : m_openFolders) {
-                if (open == id) {
-                    ::closedir(dir);
-                    return true;
-                }
-            }
-            m_openFolders.push_back(id);
+        if (tracked && !m_visited.insert(FolderId{self.st_dev, self.st_ino}).second) {
+            ::closedir(dir);
+            return true;
         }
         bool go = true;
         while (go) {
@@ -122,6 +132,16 @@ public:
                 {
                 };
                 isFolder = ::stat(entryPath.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+                if (isFolder && entry->d_type == DT_LNK && !m_root.isEmpty() && !LeadsInside(entryPath)) {
+                    Skip(folder + QFile::decodeName(rawName), QStringLiteral("the link leads out of the folder"));
+                    continue;
+                }
+            }
+            if (QFile::encodeName(QFile::decodeName(rawName)) != QByteArray(rawName)) {
+                // A name the system's encoding can't carry would come back
+                // as another name: say so instead of losing the file.
+                Skip(folder + QFile::decodeName(rawName), QStringLiteral("the name is not valid in this encoding"));
+                continue;
             }
             if (isFolder) {
                 if (m_bRecursive) {
@@ -134,18 +154,36 @@ public:
                 go = m_onFile(folder + name);
             }
         }
-        if (tracked) {
-            m_openFolders.pop_back();
-        }
         ::closedir(dir);
         return go;
     }
 
 private:
+    bool LeadsInside(const QByteArray& entryPath) const
+    {
+        char* real = ::realpath(entryPath.constData(), nullptr);
+        if (!real) {
+            return false;
+        }
+        QByteArray target(real);
+        ::free(real);
+        target += '/';
+        return target.startsWith(m_root);
+    }
+
+    void Skip(const QString& path, const QString& why)
+    {
+        if (m_pSkipped) {
+            m_pSkipped->append(QStringLiteral("%1: %2").arg(path, why));
+        }
+    }
+
     bool m_bRecursive;
     const CWebFileFilter::FileVisitor& m_onFile;
     const CWebFileFilter::FolderVisitor& m_onFolder;
-    std::vector<FolderId> m_openFolders;
+    std::set<FolderId> m_visited;
+    QStringList* m_pSkipped = nullptr;
+    QByteArray m_root;
 };
 
 } // namespace
@@ -154,7 +192,23 @@ bool CWebFileFilter::ScanFolder(const QString& folder, bool recursive, const Fil
                                 const FolderVisitor& onFolder)
 {
     CScan scan(recursive, onFile, onFolder);
-    return scan.Scan(FullFolderPath(folder));
+    const QString root = FullFolderPath(folder);
+    scan.SetRoot(root);
+    return scan.Scan(root);
+}
+
+QStringList CWebFileFilter::ScanFolder(const QString& folder, bool recursive, QStringList* skipped)
+{
+    QStringList found;
+    const FileVisitor onFile = [&found](const QString& path) {
+        found.append(path);
+        return true;
+    };
+    CScan scan(recursive, onFile, FolderVisitor(), skipped);
+    const QString root = FullFolderPath(folder);
+    scan.SetRoot(root);
+    scan.Scan(root);
+    return found;
 }
 
 QStringList CWebFileFilter::ScanFolder(const QString& folder, bool recursive)

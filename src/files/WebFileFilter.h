@@ -41,4 +41,7 @@ public:
     static bool ScanFolder(const QString& folder, bool recursive, const FileVisitor& onFile,
                            const FolderVisitor& onFolder = FolderVisitor());
     static QStringList ScanFolder(const QString& folder, bool recursive);
+    // The same, telling what was left out: links that lead out of the
+    // folder, and names that are not valid in the system's encoding.
+    static QStringList ScanFolder(const QString& folder, bool recursive, QStringList* skipped);
 };

@@ -295,7 +295,14 @@ TEST_F(CliProtect, failuresAndUsageErrors)
                       QStringLiteral("--users"), Path("u.csv"), site})
                   .code,
               2);
-    EXPECT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--template"), Path("none.htm"), site}).code, 1);
+    EXPECT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("a"),
+                      QStringLiteral("--template"), Path("none.htm"), site})
+                  .code,
+              1);
+    // Nobody said who may open the pages: the built-in password is no answer.
+    run = RunCli({QStringLiteral("protect"), site});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.err.contains(QLatin1String("--password PW, --users FILE.csv or a project")));
 }
 
 TEST_F(Cli, templatesListsEachMode)

@@ -3,6 +3,7 @@
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
 #include "engine/ProtectEngine.h"
+#include "files/WebFileFilter.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
 
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -210,4 +212,30 @@ TEST_F(DataSafety, twoRunsInOneFolderNeverInterleave)
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_EQ(ReadFile(Path("page.html.original")), kPage);
     EXPECT_EQ(CProtectEngine::DetectProtection(Path("page.html")), CProtectEngine::Protection::Strong);
+}
+
+TEST_F(DataSafety, folderScansStayInsideAndLoseNoName)
+{
+    // site/up leads out of the site; site/again leads to a folder inside it.
+    ASSERT_TRUE(QDir().mkpath(Path("other")));
+    ASSERT_TRUE(QDir().mkpath(Path("site/sub")));
+    ASSERT_TRUE(WriteFile(Path("other/private.html"), kPage));
+    ASSERT_TRUE(WriteFile(Path("site/sub/page.html"), kPage));
+    ASSERT_EQ(::symlink("..", QFile::encodeName(Path("site/up")).constData()), 0);
+    ASSERT_EQ(::symlink("sub", QFile::encodeName(Path("site/again")).constData()), 0);
+    // A name that is not valid UTF-8 can't be carried as text.
+    const QByteArray badName = QFile::encodeName(Path("site")) + "/caf\xe9.html";
+    const int fd = ::open(badName.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+
+    QStringList skipped;
+    const QStringList found = CWebFileFilter::ScanFolder(Path("site"), true, &skipped);
+    EXPECT_EQ(found.size(), 1) << found.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(found.value(0).endsWith(QLatin1String("/page.html")));
+    EXPECT_EQ(skipped.size(), 2) << skipped.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(skipped.join(QLatin1Char('\n')).contains(QLatin1String("up: the link leads out of the folder")));
+    EXPECT_TRUE(skipped.join(QLatin1Char('\n')).contains(QLatin1String("not valid in this encoding")));
+    // The temporary folder can't remove a name it can't spell.
+    ::unlink(badName.constData());
 }
