@@ -180,6 +180,40 @@ TEST_F(Engine, headSourceFallsBackToTheTemplate)
     EXPECT_EQ(ReadFile(bare), QByteArray("<p>x</p>\n"));
 }
 
+// The login page keeps the page's title, meta, base, icons, style sheets
+// and comments byte for byte; its scripts (and script preloads) run only in
+// the page written after login. The template's head is copied whole.
+TEST_F(Engine, copiedHeadDropsScriptsAndKeepsTheRest)
+{
+    const QByteArray head =
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Docs</title>\n"
+        "<base href=\"/d/\"><link rel=\"icon\" href=\"f.ico\"><link rel=stylesheet href=\"s.css\">\n"
+        "<script>const builtinThemes = ['a'];\nif (1 < 2) { theme(); }\n</script><meta name=\"a\" content=\"b\">\n"
+        "<SCRIPT defer src=\"side.js\"></SCRIPT ><script type=\"module\" src=\"m.js\"></script>\n"
+        "<link rel=\"preload\" href=\"p.js\" as=\"script\"><link rel=preload href=p.woff as=font crossorigin>\n"
+        "<link REL=\"modulepreload\" href=\"m2.js\"><style>p{color:red}</style>\n"
+        "<!-- <script>kept()</script> --><noscript><p>js</p></noscript><scripts-x></scripts-x>\n"
+        "<script>\nvar x = \"</head>\";\n</script>\n<title>late</title></head><body>Secret</body></html>\n";
+    const QString page = Page("docs.htm", head);
+    ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
+    const QByteArray out = ReadFile(page);
+    const QByteArray kept = out.left(out.indexOf("<SCRIPT type=\"text/javascript\">function KillError()"));
+    EXPECT_EQ(kept, QByteArray("<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Docs</title>\r\n"
+                               "<base href=\"/d/\"><link rel=\"icon\" href=\"f.ico\"><link rel=stylesheet href=\"s.css\">\r\n"
+                               "<meta name=\"a\" content=\"b\">\r\n\r\n"
+                               "<link rel=preload href=p.woff as=font crossorigin>\r\n"
+                               "<style>p{color:red}</style>\r\n"
+                               "<!-- <script>kept()</script> --><noscript><p>js</p></noscript><scripts-x></scripts-x>\r\n"));
+    // The page itself, scripts and all, comes back whole after login.
+    EXPECT_EQ(Unlocked(page), head);
+
+    data.m_bCopyHead = 0;
+    ASSERT_TRUE(WriteFile(templatePath, "<html><head><script src=\"t.js\"></script></head><body>f</body></html>\n"));
+    const QString own = Page("own.htm", head);
+    ASSERT_EQ(Protect(own), QStringLiteral("Protected"));
+    EXPECT_TRUE(ReadFile(own).startsWith("<html><head><script src=\"t.js\"></script><SCRIPT"));
+}
+
 TEST_F(Engine, headAndBodyOnOneLineAndTemplateWithoutBody)
 {
     ASSERT_TRUE(WriteFile(templatePath, "<html><head><title>T</title></head><Body id=b>Hi</body></html>\n"));
