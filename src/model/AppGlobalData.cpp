@@ -191,6 +191,13 @@ bool CAppGlobalData::Serialize(CArchiveReader& ar, const QString& loadedVersion)
     SetDefaults();
 
     const quint32 fileCount = ar.ReadCount();
+    // Every entry takes at least a byte: a count the file can't hold is
+    // refused before anything is allocated for it.
+    if (ar.IsOk() && ar.BytesLeft() >= 0 && qint64(fileCount) > ar.BytesLeft()) {
+        ar.FailTruncated();
+        return false;
+    }
+    m_listFiles.reserve(qsizetype(qMin<quint32>(fileCount, 1u << 16)));
     for (quint32 i = 0; i < fileCount && ar.IsOk(); ++i) {
         QString path = ar.ReadString();
         if (ar.IsOk()) {
@@ -223,6 +230,11 @@ bool CAppGlobalData::Serialize(CArchiveReader& ar, const QString& loadedVersion)
     }
     int userCount = 0;
     if (!readInt(userCount)) {
+        return false;
+    }
+    // A user is five strings of a byte or more.
+    if (ar.BytesLeft() >= 0 && qint64(userCount) * 5 > ar.BytesLeft()) {
+        ar.FailTruncated();
         return false;
     }
     for (int i = 0; i < userCount; ++i) {

@@ -46,6 +46,11 @@ bool CArchiveReader::AtEnd() const
     return m_device->atEnd();
 }
 
+qint64 CArchiveReader::BytesLeft() const
+{
+    return m_device->isSequential() ? -1 : m_device->size() - m_device->pos();
+}
+
 QByteArray CArchiveReader::ReadBytes(qint64 size)
 {
     QByteArray result;

@@ -32,6 +32,11 @@ public:
     // more than the file holds.
     QByteArray ReadBytes(qint64 size);
     bool AtEnd() const;
+    // A value that promises more than the file holds: the file counts as
+    // cut short.
+    void FailTruncated() { Fail(Status::EndOfFile); }
+    // Bytes left in a file or buffer; -1 for a stream of unknown length.
+    qint64 BytesLeft() const;
 
     Status GetStatus() const { return m_status; }
     bool IsOk() const { return m_status == Status::Ok; }

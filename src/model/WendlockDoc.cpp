@@ -1,6 +1,7 @@
 #include "model/WendlockDoc.h"
 
 #include "common/AppInfo.h"
+#include "common/AtomicFile.h"
 #include "common/FileErrorText.h"
 #include "model/AppGlobalData.h"
 #include "model/ArchiveReader.h"
@@ -55,31 +56,6 @@ bool ReadArchive(QIODevice* device, CAppGlobalData& record, QString* loadedVersi
         *loadedVersion = version;
     }
     return true;
-}
-
-bool WriteAll(int fd, const QByteArray& data)
-{
-    const char* p = data.constData();
-    qint64 left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
-mode_t NewFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 } // namespace
@@ -213,52 +189,31 @@ bool CWendlockDoc::WriteProjectFile(const QString& path, const CAppGlobalData& r
         return false;
     };
 
-    // Saving through a symbolic link replaces the file it points to, not the link.
-    QString target = path;
-    const QFileInfo pathInfo(path);
-    if (pathInfo.isSymLink() && pathInfo.exists()) {
-        target = pathInfo.canonicalFilePath();
-    }
-    const QByteArray nativeTarget = QFile::encodeName(target);
-
-    mode_t mode = NewFileMode();
+    // Projects hold passwords in clear: only the owner reads them (a file
+    // that was stricter stays so). Through a link, the linked file is saved.
     struct stat st {};
-    if (::stat(nativeTarget.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            return fail(EISDIR);
-        }
-        // A read-only project stays untouched, even where the folder would
-        // let a rename replace it.
-        if (!(st.st_mode & S_IWUSR)) {
-            return fail(EACCES);
-        }
-        mode = st.st_mode & 07777;
-    } else if (errno != ENOENT) {
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    if (!exists && errno != ENOENT) {
         return fail(errno);
     }
-
-    const QFileInfo targetInfo(target);
-    const QByteArray tempPattern =
-        QFile::encodeName(targetInfo.absolutePath() + QLatin1String("/.") + targetInfo.fileName()) + ".XXXXXX";
-    QByteArray tempPath = tempPattern;
-    const int fd = ::mkstemp(tempPath.data());
-    if (fd < 0) {
-        return fail(errno);
+    if (exists && S_ISDIR(st.st_mode)) {
+        return fail(EISDIR);
     }
-    const QByteArray data = ProjectBytes(record);
-    int err = 0;
-    if (::fchmod(fd, mode) != 0 || !WriteAll(fd, data) || ::fsync(fd) != 0) {
-        err = errno;
+    // A read-only project stays untouched, even where the folder would
+    // let a rename replace it.
+    if (exists && !(st.st_mode & S_IWUSR)) {
+        return fail(EACCES);
     }
-    if (::close(fd) != 0 && err == 0) {
-        err = errno;
+    CAtomicFile file(path);
+    bool opened = false;
+    if (exists) {
+        st.st_mode = (st.st_mode & ~mode_t(07777)) | (st.st_mode & 0600);
+        opened = file.OpenLike(st);
+    } else {
+        opened = file.Open(0600);
     }
-    if (err == 0 && ::rename(tempPath.constData(), nativeTarget.constData()) != 0) {
-        err = errno;
-    }
-    if (err != 0) {
-        ::unlink(tempPath.constData());
-        return fail(err);
+    if (!opened || !file.Write(ProjectBytes(record)) || !file.Commit(true)) {
+        return fail(file.Error());
     }
     return true;
 }

@@ -253,6 +253,26 @@ TEST(ProjectLayout, saveThenRead_givesSameValues)
     EXPECT_EQ(back.m_listUsers[1].m_strUserName, QStringLiteral("bob"));
 }
 
+TEST(ProjectLayout, countsTheFileCannotHold_areRefusedBeforeReading)
+{
+    // A few bytes that declare four billion files, or a million users.
+    CArchiveWriter w;
+    w.WriteString(QStringLiteral("2.4"));
+    w.WriteCount(0xFFFFFFF0u);
+    CAppGlobalData back;
+    QString error;
+    EXPECT_FALSE(CWendlockDoc::ReadProjectBytes(w.Data() + QByteArray(64, '\0'), back, nullptr, &error));
+    EXPECT_EQ(error, QStringLiteral("Unexpected file format."));
+    CArchiveWriter users;
+    users.WriteString(QStringLiteral("2.4"));
+    users.WriteCount(0);
+    users.WriteInt(1);
+    users.WriteInt(0);
+    users.WriteString(QStringLiteral("pw"));
+    users.WriteInt(1000000);
+    EXPECT_FALSE(CWendlockDoc::ReadProjectBytes(users.Data() + QByteArray(64, '\0'), back, nullptr, &error));
+}
+
 TEST(ProjectLayout, trailingBytes_areIgnored)
 {
     const CAppGlobalData d = SampleProject();
@@ -524,16 +544,27 @@ TEST_F(ProjectDocument, saveIntoReadOnlyFolder_leavesNoFile)
     ::chmod(QFile::encodeName(Path("ro")).constData(), 0755);
 }
 
-TEST_F(ProjectDocument, saveOverExistingFile_keepsItsPermissionsAndLeavesNoTemporary)
+TEST_F(ProjectDocument, saveOverExistingFile_onlyTheOwnerReadsItAndNoTemporaryStays)
 {
+    // Projects hold passwords: group and others lose their access, a
+    // stricter mode stays, a new project is the owner's alone.
     const QString path = Path("perm.vxp");
     ASSERT_TRUE(TestUtil::WriteFile(path, "old"));
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
     QString error;
     ASSERT_TRUE(CWendlockDoc::WriteProjectFile(path, SampleProject(), &error));
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0200), 0);
+    ASSERT_TRUE(CWendlockDoc::WriteProjectFile(path, SampleProject(), &error));
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0200u);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+    ASSERT_TRUE(CWendlockDoc::WriteProjectFile(Path("new.vxp"), SampleProject(), &error));
+    ASSERT_EQ(::stat(QFile::encodeName(Path("new.vxp")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_TRUE(QFile::remove(Path("new.vxp")));
     EXPECT_EQ(TestUtil::ReadFile(path), CWendlockDoc::ProjectBytes(SampleProject()));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
 }
