@@ -3,6 +3,7 @@
 #include "cli/ParallelProtect.h"
 #include "cli/ProjectJson.h"
 #include "common/AppInfo.h"
+#include "common/InputFile.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/StrongSiteKeys.h"
@@ -226,12 +227,12 @@ int CCliApp::RunConvert(const QStringList& args)
             return ExitUsage;
         }
     } else {
-        QFile file(in);
-        if (!file.open(QIODevice::ReadOnly)) {
-            m_err << "wendlock-cli: cannot read " << in << ": " << file.errorString() << "\n";
+        QByteArray json;
+        if (!InputFile::Read(in, &json, &error)) {
+            m_err << "wendlock-cli: " << error << "\n";
             return ExitUsage;
         }
-        if (!CProjectJson::FromJson(file.readAll(), data, &error)) {
+        if (!CProjectJson::FromJson(json, data, &error)) {
             m_err << "wendlock-cli: " << in << ": " << error << "\n";
             return ExitUsage;
         }

@@ -11,6 +11,10 @@
 #include <QIODevice>
 #include <QList>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 using C = CCredentialTable;
@@ -190,8 +194,15 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
 CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QString& userName,
                                             const QString& password, QIODevice* out)
 {
-    QFile file(pagePath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file, opened without blocking: a pipe would hang.
+    const int fd = ::open(QFile::encodeName(pagePath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    QFile file;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return Status::ReadError;
     }
     QByteArray copy;

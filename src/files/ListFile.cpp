@@ -1,5 +1,7 @@
 #include "files/ListFile.h"
 
+#include "common/InputFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <cstring>
@@ -46,14 +48,8 @@ QStringList CListFile::Parse(const QByteArray& bytes)
 
 bool CListFile::Read(const QString& path, QStringList& lines, QString* errorMessage)
 {
-    QFile file(path);
     QByteArray bytes;
-    bool ok = file.open(QIODevice::ReadOnly);
-    if (ok) {
-        bytes = file.readAll();
-        ok = file.error() == QFileDevice::NoError;
-    }
-    if (!ok) {
+    if (!InputFile::Read(path, &bytes, nullptr)) {
         if (errorMessage) {
             *errorMessage = ReadFailureMessage(path);
         }

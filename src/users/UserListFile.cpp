@@ -1,6 +1,9 @@
 #include "users/UserListFile.h"
 
+#include "common/InputFile.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
 #include <QStringView>
@@ -87,16 +90,19 @@ QStringList CUserListFile::SplitListLine(const QString& line)
 
 int CUserListFile::ImportUsers(const QString& path, QList<CUserListNode>& users, QString* errorMessage)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    QString problem;
+    if (!InputFile::Read(path, &bytes, &problem)) {
         if (errorMessage) {
-            *errorMessage =
-                QStringLiteral("Open file \"%1\" for read failure! Please try again later.").arg(path);
+            // The usual text, unless the file is one that is never read
+            // whole (a pipe, a device, a huge file).
+            const QFileInfo info(path);
+            *errorMessage = info.exists() && (!info.isFile() || info.size() > InputFile::kDefaultLimit)
+                                ? problem
+                                : QStringLiteral("Open file \"%1\" for read failure! Please try again later.").arg(path);
         }
         return -1;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
 
     // A hash of the names keeps a large import linear; the result is the
     // same as comparing each new name with every row.

@@ -1,8 +1,10 @@
 #include "TestUtil.h"
 
+#include "cli/CliApp.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
 #include "engine/ProtectEngine.h"
+#include "files/ListFile.h"
 #include "files/WebFileFilter.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
@@ -12,6 +14,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -238,4 +241,29 @@ TEST_F(DataSafety, folderScansStayInsideAndLoseNoName)
     EXPECT_TRUE(skipped.join(QLatin1Char('\n')).contains(QLatin1String("not valid in this encoding")));
     // The temporary folder can't remove a name it can't spell.
     ::unlink(badName.constData());
+}
+
+TEST_F(DataSafety, pipesGivenAsInputsAreRefusedAtOnce)
+{
+    for (const char* name : {"in.json", "users.csv", "page.html", "list.lst"}) {
+        ASSERT_EQ(::mkfifo(QFile::encodeName(Path(name)).constData(), 0644), 0) << name;
+    }
+    ASSERT_TRUE(WriteFile(Path("real.html"), kPage));
+    const auto run = [](const QStringList& args) {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        return CCliApp(outStream, errStream).Run(args);
+    };
+    // Each would block forever in a plain open.
+    EXPECT_EQ(run({QStringLiteral("convert"), Path("in.json"), Path("out.vxp")}), 2);
+    EXPECT_EQ(run({QStringLiteral("protect"), QStringLiteral("--users"), Path("users.csv"), Path("real.html")}), 2);
+    EXPECT_EQ(run({QStringLiteral("unlock"), Path("page.html"), QStringLiteral("--password"), QStringLiteral("x")}), 2);
+    EXPECT_EQ(run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("x"),
+                   QStringLiteral("--template"), Path("page.html"), Path("real.html")}),
+              1);
+    QStringList lines;
+    EXPECT_FALSE(CListFile::Read(Path("list.lst"), lines, nullptr));
+    EXPECT_EQ(ReadFile(Path("real.html")), kPage);
 }
