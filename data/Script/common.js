@@ -371,7 +371,7 @@
   // Internet Explorer refresh happens only once.
   function showPage(text, material, refresh) {
     var reload = refresh && cfg.refreshIE && isInternetExplorer() && handOver(material);
-    document.open();
+    openDocument();
     if (reload) {
       document.write(text);
       document.close();
@@ -455,9 +455,10 @@
     }
   }
 
-  // The form is taken over once storage has been read (or has had KEEP_MS
-  // to answer), so that a wired form means the check is over.
-  function check() {
+  // done() once storage has been read (or has had KEEP_MS to answer) and a
+  // remembered login has shown the page or none could: the form is taken
+  // over only then, so that a wired form means the check is over.
+  function runCheck(done) {
     var lookUp = false;
     var logout = false;
     try {
@@ -468,6 +469,7 @@
       var handedText = handed && !logout ? openWith(handed) : null;
       if (handedText !== null) {
         show(handedText, handed, false);
+        done();
         return;
       }
       lookUp = !logout && (cfg.expireType === 1 || cfg.expireType === 2);
@@ -485,13 +487,7 @@
       if (values) {
         openRemembered(values);
       }
-      try {
-        if (!shown) {
-          wireForm();
-        }
-      } catch (e2) {
-        // a template without the form shows no login
-      }
+      done();
     }
     try {
       if (logout) {

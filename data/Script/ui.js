@@ -275,3 +275,102 @@
       }
     }
   }
+
+  // ---- When the check runs ------------------------------------------------
+
+  // The remembered-login check starts as soon as the main script has run,
+  // not on the login page's load: a visitor who is logged in gets the page
+  // without waiting for the login page's resources (a slow web font, an
+  // icon that never answers). It starts in a task of its own, so that the
+  // page is never written into the login page's own parse. The form is
+  // taken over once the check is over and the body is there
+  // (DOMContentLoaded, or the body's load event, which calls vxpcheck()).
+  var checkState = 0; // 0 not started, 1 running, 2 over
+  var bodyReady = false;
+  var formTaken = false;
+  var pageShown = false;
+  var whenOver = [];
+
+  function beginCheck() {
+    if (checkState !== 0) {
+      return;
+    }
+    checkState = 1;
+    var ended = false;
+    runCheck(function () {
+      if (ended) {
+        return;
+      }
+      ended = true;
+      checkState = 2;
+      takeFormOver();
+    });
+  }
+
+  function takeFormOver() {
+    if (checkState === 2 && bodyReady && !formTaken && !pageShown) {
+      formTaken = true;
+      try {
+        wireForm();
+      } catch (e) {
+        // a template without the form shows no login
+      }
+    }
+    if (checkState === 2 && (bodyReady || pageShown)) {
+      var waiting = whenOver;
+      whenOver = [];
+      for (var i = 0; i < waiting.length; i++) {
+        waiting[i]();
+      }
+    }
+  }
+
+  // The load hook of the templates. Where promises exist it tells when the
+  // check is over and the form taken over (or the page shown).
+  function loadHook() {
+    bodyReady = true;
+    beginCheck();
+    takeFormOver();
+    if (typeof Promise !== 'function') {
+      return undefined;
+    }
+    return new Promise(function (resolve) {
+      whenOver.push(resolve);
+      takeFormOver();
+    });
+  }
+
+  function startChecking() {
+    try {
+      if (document.addEventListener) {
+        document.addEventListener(
+          'DOMContentLoaded',
+          function () {
+            if (!pageShown) {
+              bodyReady = true;
+              takeFormOver();
+            }
+          },
+          false
+        );
+      }
+    } catch (e) {
+      // the body's load event still comes
+    }
+    setTimeout(beginCheck, 0);
+    return loadHook;
+  }
+
+  // The written page handles its own errors: the login page's suppressor
+  // goes before the page is written.
+  function openDocument() {
+    pageShown = true;
+    try {
+      if (typeof KillError !== 'undefined' && window.onerror === KillError) {
+        window.onerror = null;
+      }
+    } catch (e) {
+      // nothing to restore
+    }
+    document.open();
+  }

@@ -121,14 +121,25 @@ export function protect(dir, targets, options = {}) {
   return out;
 }
 
-const TYPES = { '.html': 'text/html', '.htm': 'text/html' };
+const TYPES = {
+  '.html': 'text/html',
+  '.htm': 'text/html',
+  '.js': 'text/javascript',
+  '.mjs': 'text/javascript',
+  '.css': 'text/css',
+  '.svg': 'image/svg+xml',
+};
 
 // Serves a folder on 127.0.0.1 (a free port). No charset is sent, so that
 // every page is read in the charset its own meta element names, as from a
 // plain static web server.
+// requests(name) tells how often a file was asked for since
+// resetRequests().
 export async function serve(dir) {
+  const counts = new Map();
   const server = createServer((req, res) => {
     const urlPath = decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname);
+    counts.set(urlPath, (counts.get(urlPath) ?? 0) + 1);
     const file = path.join(dir, path.normalize(urlPath).replace(/^([/\\])+/, ''));
     if (!file.startsWith(dir) || !existsSync(file) || !statSync(file).isFile()) {
       res.writeHead(404, { 'Content-Type': 'text/plain' });
@@ -149,6 +160,8 @@ export async function serve(dir) {
   return {
     origin,
     url: (name) => `${origin}/${name}`,
+    requests: (name) => counts.get(`/${name}`) ?? 0,
+    resetRequests: () => counts.clear(),
     close: () =>
       new Promise((resolve) => {
         server.closeAllConnections();

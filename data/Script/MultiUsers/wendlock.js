@@ -6,7 +6,8 @@
 // LoginRedirectURLTarget, RefreshPageInIE, USRCSS, PWDCSS, PWDMKK, the
 // content array vxpa and the user arrays vxpb (digest of each user's name
 // and password) and vxpc (the page secret, enciphered for each user).
-// The body's load event calls vxpcheck().
+// The check for a remembered login starts when the script runs; the
+// body's load event calls vxpcheck().
 //
 // Contract with the login-page template:
 //   <form id="vxpform">      the login form; its submit runs the check
@@ -83,5 +84,5 @@ var vxpcheck = (function () {
     return digest + '_' + keyFromBytes(utf8Bytes(password + name));
   }
 
-  return check;
+  return startChecking();
 })();

@@ -4,7 +4,8 @@
 // element. The page defines before it: LoginExpireType, LoginExpireDays,
 // LoginIncorrectMode, LoginAlertText, LoginRedirectURL,
 // LoginRedirectURLTarget, RefreshPageInIE, PWDCSS, PWDMKK and the content
-// array vxpa. The body's load event calls vxpcheck().
+// array vxpa. The check for a remembered login starts when the script
+// runs; the body's load event calls vxpcheck().
 //
 // Contract with the login-page template:
 //   <form id="vxpform">      the login form; its submit runs the check
@@ -53,5 +54,5 @@ var vxpcheck = (function () {
     return keyFromBytes(utf8Bytes(password));
   }
 
-  return check;
+  return startChecking();
 })();

@@ -6,7 +6,8 @@
 // LoginRedirectURLTarget, RefreshPageInIE, PWDCSS, USRCSS (several users),
 // vxsv = [1, mode, iterations, salt, nonce, chunk count], vxsk (several
 // users: one wrapped content key per user) and vxsa (the enciphered,
-// deflated page in chunks). The body's load event calls vxpcheck().
+// deflated page in chunks). The check for a remembered login starts when
+// the script runs; the body's load event calls vxpcheck().
 //
 // Contract with the login-page template:
 //   <form id="vxpform">      the login form; its submit runs the check
@@ -545,7 +546,7 @@ var vxpcheck = (function () {
   // Strong pages need a browser far newer than Internet Explorer, so the
   // refresh option is ignored.
   function showPage(text) {
-    document.open();
+    openDocument();
     writeProgressively(text);
   }
 
@@ -592,7 +593,8 @@ var vxpcheck = (function () {
     return false;
   }
 
-  async function check() {
+  // done() once a remembered login has shown the page or none could.
+  async function runCheck(done) {
     try {
       cfg = readSettings();
       if (isLogoutRequest()) {
@@ -609,6 +611,7 @@ var vxpcheck = (function () {
               holdForTabs(cfg.saltText, secrets[i].key, keptText(secrets[i]));
             }
             showPage(text);
+            done();
             return;
           }
         }
@@ -617,12 +620,8 @@ var vxpcheck = (function () {
       // whatever failed, the visitor can still log in by hand
       setBusy(false);
     }
-    try {
-      wireForm();
-    } catch (e2) {
-      // a template without the form shows no login
-    }
+    done();
   }
 
-  return check;
+  return startChecking();
 })();
