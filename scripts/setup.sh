@@ -15,14 +15,15 @@ PACKAGES=(
     # The fuzz targets (libFuzzer) and readable sanitizer reports.
     clang libclang-rt-dev llvm
 )
+# Node.js minifies the login scripts at build time (and runs the script
+# tests). It may come from elsewhere than Debian (with its own npm); only
+# ask Debian for it when no node/npm is on the PATH.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    PACKAGES+=(nodejs npm)
+fi
 # Browser tests and the optional Web preview.
 if [[ "${WENDLOCK_SETUP_BROWSER:-1}" == "1" ]]; then
     PACKAGES+=(chromium)
-    # Node.js may come from elsewhere than Debian (with its own npm); only
-    # ask Debian for it when no node/npm is on the PATH.
-    if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
-        PACKAGES+=(nodejs npm)
-    fi
 fi
 
 missing=()
@@ -40,4 +41,12 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 else
     echo "setup: all packages present"
+fi
+
+# The build's minifier (terser, from npm, pinned by the lock file), when
+# node_modules is missing or older than the lock file.
+MINIFY="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tools/minify"
+if [[ ! -d "$MINIFY/node_modules" ]] || [[ "$MINIFY/package-lock.json" -nt "$MINIFY/node_modules" ]]; then
+    npm ci --prefix "$MINIFY" --no-audit --no-fund
+    touch "$MINIFY/node_modules"
 fi

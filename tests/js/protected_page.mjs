@@ -3,7 +3,7 @@
 // login scripts under test.
 import { createHash } from 'node:crypto';
 import { readFileSync } from 'node:fs';
-import { fileURLToPath } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import path from 'node:path';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -21,6 +21,21 @@ export function assembledScript(mode) {
   return text.replace(/  \/\/ @include ([A-Za-z0-9_.\/-]+)\n/g, (line, name) =>
     readFileSync(path.join(scriptDir, name), 'utf8'),
   );
+}
+
+// What the build ships for a mode: the assembled script minified by the
+// build's own step, or as it is where the minifier isn't installed (the
+// build then copies it) or no build is under test.
+export async function builtScript(mode) {
+  const text = assembledScript(mode);
+  if (!process.env.WENDLOCK_APP_DIR) return text;
+  let minifier;
+  try {
+    minifier = await import(pathToFileURL(path.resolve(here, '..', '..', 'tools', 'minify', 'minify.mjs')).href);
+  } catch {
+    return text;
+  }
+  return minifier.minifyScript(text, mode !== 'strong');
 }
 
 export function scriptSource(mode) {

@@ -9,7 +9,7 @@ import path from 'node:path';
 import crypto from 'node:crypto';
 import zlib from 'node:zlib';
 import { FakeBrowser } from './fake_browser.mjs';
-import { dataDir, scriptSource, assembledScript } from './protected_page.mjs';
+import { dataDir, scriptSource, assembledScript, builtScript } from './protected_page.mjs';
 import { makeSite, run, strongPage, secretOf, chunksOf, withChunks } from './strong_page.mjs';
 
 const hex = (b) => Buffer.from(b).toString('hex');
@@ -399,17 +399,22 @@ describe('remembered strong logins', () => {
 describe('strong script file', () => {
   const text = scriptSource('strong');
 
-  test('assembled from its parts, safe inline, with only its own format', () => {
-    assert.equal(text, assembledScript('strong'));
+  test('assembled from its parts and minified, safe inline, with only its own format', async () => {
+    const readable = assembledScript('strong');
+    assert.equal(text, await builtScript('strong'));
     for (const part of ['ui.js', 'Strong/crypto.js']) {
-      assert.ok(text.includes(readFileSync(path.join(dataDir, 'Script', part), 'utf8')), part);
+      assert.ok(readable.includes(readFileSync(path.join(dataDir, 'Script', part), 'utf8')), part);
     }
-    assert.ok(!text.includes('@include'));
+    assert.ok(!readable.includes('@include'));
     assert.ok(/^[\x09\x0a\x0d\x20-\x7e]*$/.test(text), 'plain ASCII');
     assert.ok(!/<\/|<!--|-->/.test(text), 'cannot end its script element');
-    assert.ok(!/md5|unscramble|PWDMKK/i.test(text.replace(/^\s*\/\/.*$/gm, '')), 'no classic code');
+    for (const code of [text, readable]) {
+      assert.ok(!/md5|unscramble|PWDMKK/i.test(code.replace(/^\s*\/\/.*$/gm, '')), 'no classic code');
+    }
     for (const mode of ['single', 'multi']) {
-      assert.ok(!/pbkdf2|gcm|AES_/i.test(scriptSource(mode)), `${mode} carries no strong code`);
+      for (const code of [scriptSource(mode), assembledScript(mode)]) {
+        assert.ok(!/pbkdf2|gcm|AES_/i.test(code), `${mode} carries no strong code`);
+      }
     }
   });
 
