@@ -2,6 +2,7 @@
 
 #include "common/AppInfo.h"
 #include "common/AtomicFile.h"
+#include "common/RandomString.h"
 #include "common/FileErrorText.h"
 #include "model/AppGlobalData.h"
 #include "model/ArchiveReader.h"
@@ -80,6 +81,9 @@ bool CWendlockDoc::OnNewDocument()
 {
     m_pData->Clear();
     m_pData->SetDefaults();
+    // A password every copy of this program knows protects nothing: a new
+    // project gets its own, drawn like the Password page's dice button.
+    m_pData->m_strPassword = RandomString(8);
     m_pData->DrawSalt();
     m_strPathName.clear();
     m_bModified = false;

@@ -461,13 +461,25 @@ void CMainFrame::OnProtect()
     }
     int protectedCount = 0;
     int classicPagesMet = 0;
+    bool stopped = false;
+    int reached = 0;
+    const int listed = int(project.m_listFiles.size());
     {
         CAppGlobalData& data = project;
         const int count = int(data.m_listFiles.size());
         CProtectRun run(data, m_pView->PageResult());
         run.SetStrongKeys(strongKeys);
-        run.SetRestoreQuestion([this](const QString& path) {
-            return ToAnswer(MessageBox::Question(this, CProtectEngine::RestoreQuestionText(path)));
+        // Pages protected before are asked about now, before the progress
+        // window can cover the questions.
+        QHash<QString, CProtectEngine::Answer> answers;
+        for (const QString& path : data.m_listFiles) {
+            if (!answers.contains(path)
+                && CProtectEngine::DetectProtection(path) != CProtectEngine::Protection::None) {
+                answers.insert(path, ToAnswer(MessageBox::Question(this, CProtectEngine::RestoreQuestionText(path))));
+            }
+        }
+        run.SetRestoreQuestion([&answers](const QString& path) {
+            return answers.value(path, CProtectEngine::Answer::No);
         });
         // The progress window appears only for runs that take a while;
         // Cancel stops after the current file.
@@ -479,7 +491,8 @@ void CMainFrame::OnProtect()
         progress.setAutoClose(false);
         progress.setRange(0, count);
         progress.setMinimumWidth(420);
-        run.SetProgress([&progress](int index, int total, const QString& path) {
+        run.SetProgress([&progress, &reached](int index, int total, const QString& path) {
+            reached = index;
             progress.setLabelText(QStringLiteral("Protecting file %1 of %2:\n%3")
                                       .arg(index + 1)
                                       .arg(total)
@@ -491,11 +504,15 @@ void CMainFrame::OnProtect()
         QApplication::setOverrideCursor(Qt::BusyCursor);
         protectedCount = run.Run();
         classicPagesMet = run.ClassicPagesMet();
+        stopped = run.WasStopped();
         QApplication::restoreOverrideCursor();
         progress.setValue(count);
     }
     m_bProtecting = false;
     QString summary = QStringLiteral("%1 file(s) have been protected successfully!").arg(protectedCount);
+    if (stopped) {
+        summary = QStringLiteral("Protect was cancelled before file %1 of %2. ").arg(reached + 1).arg(listed) + summary;
+    }
     if (protectedCount > 0 && project.m_bBackup) {
         summary += QStringLiteral("\n\nThe backups (*.original) were written beside the pages. Do not upload them: "
                                   "a web server hands them out unprotected.");

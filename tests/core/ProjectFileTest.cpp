@@ -470,10 +470,13 @@ TEST_F(ProjectDocument, newSaveOpen_roundTripsAndLoadsPages)
     EXPECT_EQ(doc.GetTitle(), QStringLiteral("p.vxp"));
 
     ASSERT_TRUE(doc.OnNewDocument());
-    // A new project draws its own salt.
+    // A new project draws its own salt and its own password.
     CAppGlobalData fresh;
     EXPECT_EQ(live.m_baSalt.size(), 16);
+    EXPECT_EQ(live.m_strPassword.size(), 8);
+    EXPECT_NE(live.m_strPassword, CAppGlobalData::DefaultPassword());
     fresh.m_baSalt = live.m_baSalt;
+    fresh.m_strPassword = live.m_strPassword;
     EXPECT_TRUE(live == fresh);
     ASSERT_TRUE(doc.OnOpenDocument(Path("p.vxp"), &error)) << error.toStdString();
     EXPECT_TRUE(live == SampleProject());

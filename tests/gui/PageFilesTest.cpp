@@ -106,6 +106,8 @@ class PageFilesTest : public QObject
 {
     Q_OBJECT
 
+    static QByteArray ProtectedPage(const char* body);
+
 private slots:
     void initTestCase();
     void init();
@@ -395,13 +397,14 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     QCOMPARE(MessageBox::ShownTexts(),
              (QStringList{question, QStringLiteral("0 files have been restored!")}));
 
-    // Only Yes goes on.
+    // Only Yes goes on, and only over pages that carry protection.
+    QVERIFY(WriteBytes(a, ProtectedPage("a")));
     QVERIFY(WriteBytes(a + QStringLiteral(".original"), "original a"));
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({QMessageBox::No});
     m_page->OnRestore();
     QCOMPARE(MessageBox::ShownTexts(), QStringList{question});
-    QCOMPARE(ReadBytes(a), QByteArray("protected a"));
+    QCOMPARE(ReadBytes(a), ProtectedPage("a"));
 
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({QMessageBox::Yes});
@@ -414,6 +417,15 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     // The list and the project's modified flag stay as they were.
     QCOMPARE(m_page->Paths(), (QStringList{a, b}));
     QVERIFY(!m_frame->WasModified());
+}
+
+QByteArray PageFilesTest::ProtectedPage(const char* body)
+{
+    // The frame every page writer produces around a page.
+    return QByteArray("<html><head></head><SCRIPT type=\"text/javascript\">function KillError(){return true;}"
+                      "window.onerror=KillError;</SCRIPT>\r\n<SCRIPT type=\"text/javascript\">\r\n"
+                      "var LoginExpireType=1;var vxpa=new Array(\"x\");</SCRIPT>\r\n</HEAD>\r\n<body>")
+           + body + "</body>\r\n<!-- Protected by Wendlock 2.4 -->\r\n";
 }
 
 void PageFilesTest::contextMenu_greysRowEntriesOnEmptySpaceAndShowsPrompts()
