@@ -23,7 +23,8 @@ if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
 fi
 # Browser tests and the optional Web preview.
 if [[ "${WENDLOCK_SETUP_BROWSER:-1}" == "1" ]]; then
-    PACKAGES+=(chromium)
+    # Firefox ESR: the second engine of the browser tests (WebDriver BiDi).
+    PACKAGES+=(chromium firefox-esr)
 fi
 
 missing=()
