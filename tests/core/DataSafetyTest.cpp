@@ -3,16 +3,20 @@
 #include "cli/CliApp.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
+#include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "files/ListFile.h"
 #include "files/WebFileFilter.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -266,4 +270,74 @@ TEST_F(DataSafety, pipesGivenAsInputsAreRefusedAtOnce)
     QStringList lines;
     EXPECT_FALSE(CListFile::Read(Path("list.lst"), lines, nullptr));
     EXPECT_EQ(ReadFile(Path("real.html")), kPage);
+}
+
+TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
+{
+    // Runs of protect, restore-first and restore are killed at random
+    // moments; after each, every page is its original or a protected page
+    // that opens to it, and a backup is the original.
+    const QString cli = QFileInfo(AppFolders::StrongScriptFile()).absoluteDir().absoluteFilePath(
+        QStringLiteral("../../wendlock-cli"));
+    ASSERT_TRUE(QFileInfo::exists(cli));
+    ASSERT_TRUE(QDir().mkpath(Path("site")));
+    QMap<QString, QByteArray> originals;
+    for (int i = 0; i < 8; ++i) {
+        QByteArray text = "<html><head><title>" + QByteArray::number(i) + "</title></head><body>\n";
+        for (int line = 0; line < 2000 * (i + 1); ++line) {
+            text += "<p>page " + QByteArray::number(i) + " line " + QByteArray::number(line) + "</p>\n";
+        }
+        const QString page = Path("site") + QStringLiteral("/p%1.html").arg(i);
+        ASSERT_TRUE(WriteFile(page, text + "</body></html>\n"));
+        originals.insert(page, text + "</body></html>\n");
+    }
+    const QStringList protect = {QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                                 QStringLiteral("--template"), Path("login.htm"), QStringLiteral("--set"),
+                                 QStringLiteral("kdfIterations=100000"), QStringLiteral("--set"),
+                                 QStringLiteral("salt=000102030405060708090a0b0c0d0e0f")};
+    QRandomGenerator random(20261207);
+    for (int round = 0; round < 12; ++round) {
+        QStringList args;
+        switch (random.bounded(3)) {
+        case 0:
+            args = protect + QStringList{Path("site")};
+            break;
+        case 1:
+            args = protect + QStringList{QStringLiteral("--restore-first"), Path("site")};
+            break;
+        default:
+            args = QStringList{QStringLiteral("restore"), Path("site")};
+        }
+        QProcess run;
+        run.start(cli, args);
+        ASSERT_TRUE(run.waitForStarted());
+        QThread::msleep(random.bounded(5, 250));
+        run.kill();
+        run.waitForFinished();
+        for (auto it = originals.cbegin(); it != originals.cend(); ++it) {
+            const QByteArray now = ReadFile(it.key());
+            if (now != it.value()) {
+                QByteArray opened;
+                QBuffer buffer(&opened);
+                buffer.open(QIODevice::WriteOnly);
+                ASSERT_EQ(CPageUnlocker::Unlock(it.key(), QString(), QStringLiteral("pw"), &buffer),
+                          CPageUnlocker::Status::Ok)
+                    << "round " << round << ": " << it.key().toStdString();
+                EXPECT_EQ(opened, it.value()) << "round " << round;
+            }
+            const QString backup = it.key() + QStringLiteral(".original");
+            if (QFileInfo::exists(backup)) {
+                EXPECT_EQ(ReadFile(backup), it.value()) << "round " << round;
+            }
+        }
+    }
+    // The next whole run clears what the killed ones left.
+    QProcess last;
+    last.start(cli, protect + QStringList{QStringLiteral("--restore-first"), Path("site")});
+    ASSERT_TRUE(last.waitForFinished(60000));
+    EXPECT_EQ(last.exitCode(), 0) << last.readAllStandardOutput().constData();
+    const QStringList left = QDir(Path("site")).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : left) {
+        EXPECT_FALSE(CAtomicFile::IsTemporaryName(name)) << name.toStdString();
+    }
 }
