@@ -18,4 +18,14 @@ if command -v npm >/dev/null \
 fi
 bash "$ROOT/scripts/build.sh"
 cd "$BUILD"
+# The script and browser tests are registered only when Node, Chromium and
+# playwright-core are there; after the setup above they must be, so a
+# missing one is a failure, not a quietly shorter run.
+registered="$(ctest -N)"
+for name in js_login_script js_strong_script option_snippets_js browser_e2e_classic browser_e2e_strong; do
+    if ! grep -q " $name\$" <<<"$registered"; then
+        echo "test.sh: the test $name is not registered (see the configure output above)" >&2
+        exit 1
+    fi
+done
 ctest --output-on-failure --parallel "$(nproc)"

@@ -4,7 +4,8 @@
 
 // Program-wide names and the version written into every project file.
 namespace AppInfo {
-inline QString ProgramVersion() { return QStringLiteral("2.4"); }
+// The version comes from the build (the project's version in CMake).
+inline QString ProgramVersion() { return QStringLiteral(WENDLOCK_VERSION); }
 inline QString DisplayName() { return QStringLiteral("Wendlock"); }
 inline QString CompanyName() { return QStringLiteral("Marrowind"); }
 } // namespace AppInfo

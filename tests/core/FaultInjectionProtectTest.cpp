@@ -335,14 +335,15 @@ TEST_F(ProtectFaults, missingTemplate_failsEveryPageAndKeepsThem)
 
 TEST_F(ProtectFaults, missingLoginScript_failsEveryPageAndKeepsThem)
 {
-    const QByteArray appDir = qgetenv("WENDLOCK_APP_DIR");
     QTemporaryDir emptyApp;
-    qputenv("WENDLOCK_APP_DIR", QFile::encodeName(emptyApp.path()));
     const QByteArray original = PageText(1500);
     data.m_listFiles = {Page(Path("a.htm"), original), Page(Path("b.htm"), original)};
     RecordingList list;
-    const QList<Row> rows = Run(list);
-    qputenv("WENDLOCK_APP_DIR", appDir);
+    QList<Row> rows;
+    {
+        const TestUtil::ScopedEnv appDir("WENDLOCK_APP_DIR", QFile::encodeName(emptyApp.path()));
+        rows = Run(list);
+    }
     ASSERT_EQ(rows.size(), 2);
     for (const Row& row : rows) {
         EXPECT_EQ(row.result, QStringLiteral("Open file failure!"));

@@ -1,5 +1,7 @@
 #include "TestUtil.h"
 
+#include "common/AppInfo.h"
+
 #include "model/AppGlobalData.h"
 #include "model/ArchiveReader.h"
 #include "model/ArchiveWriter.h"
@@ -200,7 +202,7 @@ TEST(ProjectLayout, newProject_matchesGoldenBytes)
 {
     const CAppGlobalData d;
     const QByteArray bytes = CWendlockDoc::ProjectBytes(d);
-    QByteArray expected = Hex("FF FE FF 03 32 00 2E 00 34 00"); // "2.4"
+    QByteArray expected = StringBytes(AppInfo::ProgramVersion());
     expected += Hex("00 00");                                    // no files
     expected += Hex("01 00 00 00 00 00 00 00");                  // backup, mode
     expected += StringBytes(QStringLiteral("tangelo"));
@@ -248,7 +250,7 @@ TEST(ProjectLayout, saveThenRead_givesSameValues)
     CAppGlobalData back;
     QString version;
     ASSERT_TRUE(ReadBytes(CWendlockDoc::ProjectBytes(d), back, &version));
-    EXPECT_EQ(version, QStringLiteral("2.4"));
+    EXPECT_EQ(version, AppInfo::ProgramVersion());
     EXPECT_TRUE(back == d);
     EXPECT_EQ(back.m_listUsers[1].m_strUserName, QStringLiteral("bob"));
 }
@@ -480,7 +482,7 @@ TEST_F(ProjectDocument, newSaveOpen_roundTripsAndLoadsPages)
     EXPECT_TRUE(live == fresh);
     ASSERT_TRUE(doc.OnOpenDocument(Path("p.vxp"), &error)) << error.toStdString();
     EXPECT_TRUE(live == SampleProject());
-    EXPECT_EQ(doc.GetLoadedVersion(), QStringLiteral("2.4"));
+    EXPECT_EQ(doc.GetLoadedVersion(), AppInfo::ProgramVersion());
     EXPECT_EQ(loads, 3);
 }
 

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 // A fresh folder per test, with WENDLOCK_APP_DIR pointing at it so the
@@ -18,10 +20,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_oldAppDir = qgetenv("WENDLOCK_APP_DIR");
-        qputenv("WENDLOCK_APP_DIR", QFile::encodeName(m_dir.path()));
+        m_appDir = std::make_unique<TestUtil::ScopedEnv>("WENDLOCK_APP_DIR", QFile::encodeName(m_dir.path()));
     }
-    void TearDown() override { qputenv("WENDLOCK_APP_DIR", m_oldAppDir); }
+    void TearDown() override { m_appDir.reset(); }
 
     QString Path(const QString& relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
     QString MakeFolder(const QString& relative) const
@@ -47,7 +48,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    QByteArray m_oldAppDir;
+    std::unique_ptr<TestUtil::ScopedEnv> m_appDir;
 };
 
 TEST_F(TemplateStore, listsWebFilesOnly_twoExtensionsGiveTwoRowsOfOneName)

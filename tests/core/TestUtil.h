@@ -24,4 +24,35 @@ inline QByteArray ReadFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+
+// Sets an environment variable for a scope and puts back what was there,
+// unsetting it when it was unset, so a test run outside ctest keeps its
+// own environment.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name)
+        , m_bWasSet(qEnvironmentVariableIsSet(name))
+        , m_old(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv()
+    {
+        if (m_bWasSet) {
+            qputenv(m_name, m_old);
+        } else {
+            qunsetenv(m_name);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    bool m_bWasSet;
+    QByteArray m_old;
+};
+
 } // namespace TestUtil

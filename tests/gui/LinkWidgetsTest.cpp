@@ -1,3 +1,4 @@
+#include "common/AppInfo.h"
 #include "shell/AboutDialog.h"
 #include "shell/ShellOperations.h"
 #include "widgets/HyperlinkLabel.h"
@@ -39,7 +40,7 @@ private slots:
         CAboutDialog about;
         QCOMPARE(about.windowTitle(), QStringLiteral("About Wendlock"));
         QCOMPARE(about.findChild<QLabel*>(QStringLiteral("versionLabel"))->text(),
-                 QStringLiteral("Wendlock Version 2.4"));
+                 QStringLiteral("Wendlock Version %1").arg(AppInfo::ProgramVersion()));
         QVERIFY(about.WebSiteLink()->text().startsWith(QLatin1String("https://")));
         QVERIFY(about.EmailLink()->text().contains(QLatin1Char('@')));
     }

@@ -1,3 +1,4 @@
+#include "common/AppInfo.h"
 #include "shell/MainFrame.h"
 
 #include "app/RecentFileList.h"
@@ -508,9 +509,9 @@ private slots:
         m_frame->OnSupportEmail();
         QCOMPARE(m_calls.size(), 1);
         QVERIFY(m_calls.first().startsWith(QLatin1String("url mailto:")));
-        QVERIFY(m_calls.first().contains(QLatin1String("subject=Questions about Wendlock 2.4")));
+        QVERIFY(m_calls.first().contains(QStringLiteral("subject=Questions about Wendlock %1").arg(AppInfo::ProgramVersion())));
         QVERIFY(
-            m_calls.first().contains(QLatin1String("body=Hello, I have some questions about Wendlock 2.4")));
+            m_calls.first().contains(QStringLiteral("body=Hello, I have some questions about Wendlock %1").arg(AppInfo::ProgramVersion())));
         CShellOperations::SetLaunchResultForTests(false);
         m_frame->OnSupportEmail();
         QCOMPARE(MessageBox::ShownTexts(),
