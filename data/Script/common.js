@@ -371,14 +371,15 @@
   // Internet Explorer refresh happens only once.
   function showPage(text, material, refresh) {
     var reload = refresh && cfg.refreshIE && isInternetExplorer() && handOver(material);
-    openDocument();
-    if (reload) {
-      document.write(text);
-      document.close();
-      window.location.reload();
-      return;
-    }
-    writeProgressively(text);
+    writePage(function () {
+      if (reload) {
+        document.write(text);
+        document.close();
+        window.location.reload();
+        return;
+      }
+      writeProgressively(text);
+    });
   }
 
   var shown = false;

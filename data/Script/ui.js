@@ -278,11 +278,11 @@
 
   // ---- When the check runs ------------------------------------------------
 
-  // The remembered-login check starts as soon as the main script has run,
-  // not on the login page's load: a visitor who is logged in gets the page
+  // The remembered-login check starts when the main script runs, not on
+  // the login page's load: a visitor who is logged in gets the page
   // without waiting for the login page's resources (a slow web font, an
-  // icon that never answers). It starts in a task of its own, so that the
-  // page is never written into the login page's own parse. The form is
+  // icon that never answers). The page is never written into the login
+  // page's own parse (see writePage). The form is
   // taken over once the check is over and the body is there
   // (DOMContentLoaded, or the body's load event, which calls vxpcheck()).
   var checkState = 0; // 0 not started, 1 running, 2 over
@@ -328,6 +328,7 @@
   // The load hook of the templates. Where promises exist it tells when the
   // check is over and the form taken over (or the page shown).
   function loadHook() {
+    flushWrite();
     bodyReady = true;
     beginCheck();
     takeFormOver();
@@ -340,12 +341,21 @@
     });
   }
 
+  // True while the login page's parser may still be running the main
+  // script or the microtasks after it: document.open() does nothing there.
+  var inMainScript = false;
+
   function startChecking() {
+    inMainScript = true;
+    setTimeout(function () {
+      inMainScript = false;
+    }, 0);
     try {
       if (document.addEventListener) {
         document.addEventListener(
           'DOMContentLoaded',
           function () {
+            flushWrite();
             if (!pageShown) {
               bodyReady = true;
               takeFormOver();
@@ -357,8 +367,36 @@
     } catch (e) {
       // the body's load event still comes
     }
-    setTimeout(beginCheck, 0);
+    // Started at once: the remembered login's storage is opened while the
+    // login page goes on loading.
+    beginCheck();
     return loadHook;
+  }
+
+  // Replaces the login page with the page that write() writes, in a task
+  // of its own when the main script is still running.
+  var pendingWrite = null;
+
+  function writePage(write) {
+    pageShown = true;
+    pendingWrite = function () {
+      openDocument();
+      write();
+    };
+    if (inMainScript) {
+      setTimeout(flushWrite, 0);
+    } else {
+      flushWrite();
+    }
+  }
+
+  function flushWrite() {
+    var write = pendingWrite;
+    pendingWrite = null;
+    inMainScript = false;
+    if (write) {
+      write();
+    }
   }
 
   // The written page handles its own errors: the login page's suppressor

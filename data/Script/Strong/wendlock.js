@@ -546,8 +546,9 @@ var vxpcheck = (function () {
   // Strong pages need a browser far newer than Internet Explorer, so the
   // refresh option is ignored.
   function showPage(text) {
-    openDocument();
-    writeProgressively(text);
+    writePage(function () {
+      writeProgressively(text);
+    });
   }
 
   async function unlock(password) {
