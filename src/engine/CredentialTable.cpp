@@ -53,23 +53,48 @@ int CCredentialTable::XorFold(const QByteArray& latin1Text)
 
 QByteArray CCredentialTable::ScrambleBytes(const QByteArray& data, const QByteArray& key)
 {
+    if (key.isEmpty()) {
+        return data;
+    }
+    QByteArray out;
+    ScrambleInto(data, key, out);
+    return out;
+}
+
+void CCredentialTable::ScrambleInto(const QByteArray& data, const QByteArray& key, QByteArray& out)
+{
     const auto n = data.size();
     const auto k = key.size();
     if (k == 0) {
-        return data;
+        out = data;
+        return;
     }
-    QByteArray out(n, Qt::Uninitialized);
+    out.resize(n);
     const auto* d = reinterpret_cast<const unsigned char*>(data.constData());
     const auto* kb = reinterpret_cast<const unsigned char*>(key.constData());
     auto* o = reinterpret_cast<unsigned char*>(out.data());
-    if ((k & (k - 1)) == 0) {
-        // Page keys are 32 bytes: with a power of two the positions are masks,
-        // and the loop is simple enough for the compiler to vectorise.
+    constexpr qsizetype kBlock = 64;
+    if ((k & (k - 1)) == 0 && k <= kBlock) {
+        // Page keys are 32 bytes: both key positions repeat every 64 bytes,
+        // so two 64-byte patterns serve the whole page and the inner loop
+        // vectorises.
         const qsizetype mask = k - 1;
-        for (qsizetype i = 0; i < n; ++i) {
-            o[i] = static_cast<unsigned char>((d[i] ^ kb[i & mask]) + kb[(n - 1 - i) & mask]);
+        unsigned char up[kBlock];
+        unsigned char down[kBlock];
+        for (qsizetype j = 0; j < kBlock; ++j) {
+            up[j] = kb[j & mask];
+            down[j] = kb[(n - 1 - j) & mask];
         }
-        return out;
+        qsizetype i = 0;
+        for (; i + kBlock <= n; i += kBlock) {
+            for (qsizetype j = 0; j < kBlock; ++j) {
+                o[i + j] = static_cast<unsigned char>((d[i + j] ^ up[j]) + down[j]);
+            }
+        }
+        for (qsizetype j = 0; i + j < n; ++j) {
+            o[i + j] = static_cast<unsigned char>((d[i + j] ^ up[j]) + down[j]);
+        }
+        return;
     }
     // The two key positions walk up and down the key without a division.
     qsizetype up = 0;
@@ -81,7 +106,6 @@ QByteArray CCredentialTable::ScrambleBytes(const QByteArray& data, const QByteAr
         }
         down = down == 0 ? k - 1 : down - 1;
     }
-    return out;
 }
 
 QByteArray CCredentialTable::UnscrambleBytes(const QByteArray& scrambled, const QByteArray& key)

@@ -36,6 +36,8 @@ public:
     static int XorFold(const QByteArray& latin1Text);
     // out[i] = ((data[i] ^ key[i % k]) + key[(n - 1 - i) % k]) mod 256
     static QByteArray ScrambleBytes(const QByteArray& data, const QByteArray& key);
+    // The same into `out` (resized to fit), so a page reuses one buffer.
+    static void ScrambleInto(const QByteArray& data, const QByteArray& key, QByteArray& out);
     static QByteArray UnscrambleBytes(const QByteArray& scrambled, const QByteArray& key);
 
     // Md5Hex(Md5Hex(bytes)).

@@ -314,6 +314,56 @@ void AppendEntityBytes(QStringView text, QByteArray& out)
     out.truncate(start + (o - begin));
 }
 
+// Valid UTF-8 straight to the text AppendEntityBytes gives for its decoded
+// form, without the UTF-16 detour. A sequence cut off at the end is left
+// for the next piece: returns how many bytes that is.
+qsizetype AppendUtf8EntityBytes(QByteArrayView text, QByteArray& out)
+{
+    const qsizetype start = out.size();
+    const qsizetype size = text.size();
+    // Four bytes give at most two references of 8 characters.
+    out.resize(start + size * 4);
+    char* const begin = out.data() + start;
+    char* o = begin;
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    qsizetype i = 0;
+    while (i < size) {
+        // ASCII eight bytes at a time.
+        quint64 word = 0;
+        while (i + 8 <= size && (std::memcpy(&word, in + i, 8), (word & 0x8080808080808080ULL) == 0)) {
+            std::memcpy(o, in + i, 8);
+            o += 8;
+            i += 8;
+        }
+        if (i == size) {
+            break;
+        }
+        const unsigned char lead = in[i];
+        if (lead < 0x80) {
+            *o++ = char(lead);
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : 2;
+        if (i + length > size) {
+            break;
+        }
+        char32_t code = lead & (0x7f >> length);
+        for (int k = 1; k < length; ++k) {
+            code = (code << 6) | (in[i + k] & 0x3f);
+        }
+        i += length;
+        if (QChar::requiresSurrogates(code)) {
+            o = WriteReference(o, QChar::highSurrogate(code));
+            o = WriteReference(o, QChar::lowSurrogate(code));
+        } else {
+            o = WriteReference(o, char16_t(code));
+        }
+    }
+    out.truncate(start + (o - begin));
+    return size - i;
+}
+
 // Puts a backup over its page in one step. A backup kept on another file
 // system is first copied beside the page, then renamed over it.
 bool MoveOver(const QString& from, const QString& to)
@@ -897,11 +947,13 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
     // references, converted with the page's charset.
     QByteArray chunk;
     chunk.reserve(32 * 1024);
+    QByteArray scrambled;
     const auto flush = [&]() {
         if (lineCount > kLinesPerChunk) {
             out.Write("\",\"");
         }
-        out.Write(CCredentialTable::Base64Encode(CCredentialTable::ScrambleBytes(chunk, pageKey)));
+        CCredentialTable::ScrambleInto(chunk, pageKey, scrambled);
+        out.WriteBase64(scrambled.constData(), scrambled.size());
         chunk.truncate(0);
     };
     const auto startLine = [&]() {
@@ -919,6 +971,12 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
         // text converts to the same ASCII bytes, and an all-ASCII piece that
         // starts a line needs no conversion at all.
         const QByteArray blockBytes = optionBlock.toLatin1();
+        // A page that is valid UTF-8 throughout is converted without the
+        // decoder; `carry` holds a character cut between two pieces.
+        const QByteArray* loaded = LoadedPage(path);
+        const bool directUtf8 = loaded && codec->EncodingName() == QLatin1String("UTF-8")
+                                && QByteArrayView(*loaded).isValidUtf8();
+        QByteArray carry;
         QByteArray line;
         QByteArray converted;
         bool lineStart = true;
@@ -927,6 +985,11 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
             const qsizetype chunkStart = chunk.size();
             if (lineStart && IsAscii(line)) {
                 chunk.append(line);
+            } else if (directUtf8) {
+                if (!carry.isEmpty()) {
+                    line.prepend(carry);
+                }
+                carry = line.right(AppendUtf8EntityBytes(line, chunk));
             } else {
                 AppendEntityBytes(codec->Decode(line), chunk);
             }
@@ -939,6 +1002,9 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
                     optionsInserted = true;
                 }
             }
+        }
+        if (!carry.isEmpty()) {
+            AppendEntityBytes(codec->Decode(carry), chunk);
         }
         AppendEntityBytes(codec->Finish(), chunk);
     } else {
@@ -1006,14 +1072,21 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
 bool CProtectEngine::CopyScriptFile(const QString& scriptPath, CTextFileWriter& out, QString& result)
 {
     result.clear();
-    const QList<QByteArray>* lines = CachedLines(scriptPath);
-    if (!lines) {
-        result = kOpenFailure;
-        return false;
+    // Converted to CR LF once per engine, not once per page.
+    auto converted = m_convertedScripts.constFind(scriptPath);
+    if (converted == m_convertedScripts.cend()) {
+        const QList<QByteArray>* lines = CachedLines(scriptPath);
+        if (!lines) {
+            result = kOpenFailure;
+            return false;
+        }
+        QByteArray bytes;
+        for (const QByteArray& line : *lines) {
+            bytes += line;
+        }
+        converted = m_convertedScripts.insert(scriptPath, bytes.replace('\n', "\r\n"));
     }
-    for (const QByteArray& line : *lines) {
-        out.Write(line);
-    }
+    out.WriteConverted(converted.value());
     return true;
 }
 

@@ -127,6 +127,8 @@ private:
     CAtomicFile* m_pPendingBackup = nullptr;
     QSet<QString> m_cleanedFolders;
     QHash<QString, QList<QByteArray>> m_lineCache;
+    // Login scripts as written into pages (LF already CR LF).
+    QHash<QString, QByteArray> m_convertedScripts;
     QString m_strLoadedPage;
     QByteArray m_loadedPage;
     bool m_bPageLoaded = false;

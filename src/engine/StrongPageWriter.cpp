@@ -94,14 +94,13 @@ public:
 private:
     void SealNext(qsizetype size, bool last)
     {
-        QByteArray sealed;
         if (!SC::Seal(m_pageKey, SC::ChunkIv(m_index), SC::ChunkAad(m_nonce, m_index, last),
-                      m_compressed.constData() + m_consumed, size, sealed)) {
+                      m_compressed.constData() + m_consumed, size, m_sealed)) {
             m_ok = false;
             return;
         }
         m_out.Write(m_index == 0 ? "\"" : "\",\"");
-        m_out.Write(sealed.toBase64());
+        m_out.WriteBase64(m_sealed.constData(), m_sealed.size());
         m_consumed += size;
         ++m_index;
     }
@@ -118,6 +117,7 @@ private:
     CTextFileWriter& m_out;
     z_stream m_zs{};
     QByteArray m_compressed;
+    QByteArray m_sealed;
     qsizetype m_consumed = 0;
     quint32 m_index = 0;
     bool m_ok = false;

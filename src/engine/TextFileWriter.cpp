@@ -1,5 +1,6 @@
 #include "engine/TextFileWriter.h"
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -42,6 +43,56 @@ void CTextFileWriter::Write(const QByteArray& bytes)
         in = lf + 1;
     }
     m_buffer.truncate(start + (o - begin));
+    if (m_buffer.size() >= kFlushSize) {
+        Flush();
+    }
+}
+
+void CTextFileWriter::WriteConverted(const QByteArray& bytes)
+{
+    if (m_bError) {
+        return;
+    }
+    m_buffer.append(bytes);
+    if (m_buffer.size() >= kFlushSize) {
+        Flush();
+    }
+}
+
+void CTextFileWriter::WriteBase64(const char* data, qsizetype size)
+{
+    if (m_bError) {
+        return;
+    }
+    // Two output characters per 12 input bits from one table: a page's
+    // content is mostly Base64, so this loop is much of a run's time.
+    static const auto pairs = [] {
+        static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        std::array<char, 2 * 4096> table{};
+        for (int i = 0; i < 4096; ++i) {
+            table[size_t(2 * i)] = alphabet[i >> 6];
+            table[size_t(2 * i + 1)] = alphabet[i & 63];
+        }
+        return table;
+    }();
+    const qsizetype start = m_buffer.size();
+    m_buffer.resize(start + (size + 2) / 3 * 4);
+    char* o = m_buffer.data() + start;
+    const auto* in = reinterpret_cast<const unsigned char*>(data);
+    const unsigned char* const whole = in + size / 3 * 3;
+    for (; in < whole; in += 3) {
+        const unsigned v = unsigned(in[0]) << 16 | unsigned(in[1]) << 8 | in[2];
+        std::memcpy(o, &pairs[size_t(2 * (v >> 12))], 2);
+        std::memcpy(o + 2, &pairs[size_t(2 * (v & 0xfff))], 2);
+        o += 4;
+    }
+    const qsizetype rest = size % 3;
+    if (rest != 0) {
+        const unsigned v = unsigned(in[0]) << 16 | (rest == 2 ? unsigned(in[1]) << 8 : 0u);
+        std::memcpy(o, &pairs[size_t(2 * (v >> 12))], 2);
+        o[2] = rest == 2 ? pairs[size_t(2 * (v & 0xfff))] : '=';
+        o[3] = '=';
+    }
     if (m_buffer.size() >= kFlushSize) {
         Flush();
     }

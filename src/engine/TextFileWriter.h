@@ -20,6 +20,10 @@ public:
     bool Open(mode_t mode = 0644);
     void Write(const QByteArray& bytes);
     void Write(const char* text) { Write(QByteArray::fromRawData(text, qsizetype(qstrlen(text)))); }
+    // Text already converted (its LFs are CR LF, or it has none): as it is.
+    void WriteConverted(const QByteArray& bytes);
+    // The standard, padded Base64 of `size` bytes (it holds no LF).
+    void WriteBase64(const char* data, qsizetype size);
     // Flushes and puts the new text in place of the page; false when any
     // write or the rename failed (then nothing is left behind).
     bool Commit();

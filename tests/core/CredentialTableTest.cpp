@@ -53,6 +53,17 @@ TEST(CredentialPrimitives, scrambleFollowsTheFormulaAndInverts)
     EXPECT_NE(scrambled, data);
     EXPECT_EQ(C::UnscrambleBytes(scrambled, key), data);
     EXPECT_EQ(C::ScrambleBytes(QByteArray(), key), QByteArray());
+    // Every length around the 64-byte blocks, against the formula itself.
+    for (const QByteArray& k : {key, QByteArray("k"), QByteArray("12345")}) {
+        for (qsizetype n = 0; n < 200; ++n) {
+            const QByteArray part = data.left(n);
+            QByteArray expected(n, '\0');
+            for (qsizetype i = 0; i < n; ++i) {
+                expected[i] = char(((uchar(part[i]) ^ uchar(k[i % k.size()])) + uchar(k[(n - 1 - i) % k.size()])) & 0xff);
+            }
+            EXPECT_EQ(C::ScrambleBytes(part, k), expected) << n << " bytes, key of " << k.size();
+        }
+    }
 }
 
 TEST(PageKey, caseFoldingOnlyTouchesAsciiLetters)

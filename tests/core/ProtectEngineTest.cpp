@@ -135,6 +135,17 @@ TEST_F(Engine, nonAsciiBecomesNumericReferencesAndIsNeverSplit)
     EXPECT_EQ(text.count("&#233;"), 1501);
     EXPECT_FALSE(text.contains("&#65533;"));
     EXPECT_TRUE(text.contains("&#55357;&#56832; caf&#233;\n"));
+    // Three- and four-byte characters cut by the pieces, beside ASCII.
+    QByteArray wide;
+    for (int i = 0; i < 700; ++i) {
+        wide += "\xe2\x82\xac\xf0\x9f\x98\x80" "a";
+    }
+    // Through a whole run, which reads each page into memory first.
+    data.m_listFiles = {Page("wide.htm", wide + "\n"), Page("both.htm", line + "\n" + wide)};
+    CProtectEngine(&data).ProtectAll();
+    EXPECT_EQ(Unlocked(Path("wide.htm")), QByteArray("&#8364;&#55357;&#56832;a").repeated(700) + "\n");
+    EXPECT_EQ(Unlocked(Path("both.htm")), QByteArray("&#233;").repeated(1500) + "\n"
+                                              + QByteArray("&#8364;&#55357;&#56832;a").repeated(700));
 }
 
 TEST_F(Engine, pageLayoutFollowsTheBlockOrder)
