@@ -6,6 +6,8 @@
 
 #include <QRandomGenerator>
 
+#include <limits>
+
 namespace {
 // Version gates compare like a plain wide-string compare of UTF-16 units,
 // so "1.10" sorts before "1.3"; QString::compare does exactly that.
@@ -119,26 +121,51 @@ void CAppGlobalData::Clear()
     m_bSaltDrawn = false;
 }
 
+const QList<CAppGlobalData::FieldRange>& CAppGlobalData::IntRanges()
+{
+    static const QList<FieldRange> ranges = [] {
+        QList<FieldRange> list = {
+            {&CAppGlobalData::m_nPasswordMode, 0, 1},
+            {&CAppGlobalData::m_nLoginExpire, 0, 2},
+            {&CAppGlobalData::m_nIncorrectAction, 0, 1},
+            {&CAppGlobalData::m_nCharset, 0, CCharsetTable::Instance().GetCount() - 1},
+            {&CAppGlobalData::m_nCipher, kCipherClassic, kCipherStrong},
+            {&CAppGlobalData::m_nKdfIterations, kMinKdfIterations, kMaxKdfIterations},
+        };
+        // Every option is 0 or 1.
+        for (int CAppGlobalData::*flag :
+             {&CAppGlobalData::m_bBackup, &CAppGlobalData::m_bUserNameCase, &CAppGlobalData::m_bPasswordCase,
+              &CAppGlobalData::m_bPreview, &CAppGlobalData::m_bCopyHead, &CAppGlobalData::m_bRefreshIE,
+              &CAppGlobalData::m_bProtectLoginPages, &CAppGlobalData::m_bProtectAfterLogin,
+              &CAppGlobalData::m_bNoRightClick, &CAppGlobalData::m_bNoTextSelect, &CAppGlobalData::m_bNoPrint,
+              &CAppGlobalData::m_bNoOffline, &CAppGlobalData::m_bNoStatusLinks, &CAppGlobalData::m_bKillFrame,
+              &CAppGlobalData::m_bNoMozilla, &CAppGlobalData::m_bNoOpera, &CAppGlobalData::m_bNoPrintScreen,
+              &CAppGlobalData::m_bNoDragDrop, &CAppGlobalData::m_bLocationLock, &CAppGlobalData::m_bReferrerLock}) {
+            list.append({flag, 0, 1});
+        }
+        return list;
+    }();
+    return ranges;
+}
+
+CAppGlobalData::FieldRange CAppGlobalData::RangeOf(int CAppGlobalData::*member)
+{
+    for (const FieldRange& range : IntRanges()) {
+        if (range.member == member) {
+            return range;
+        }
+    }
+    return {member, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+}
+
 void CAppGlobalData::NormalizeRanges()
 {
     const CAppGlobalData defaults;
-    if (m_nPasswordMode != 0 && m_nPasswordMode != 1) {
-        m_nPasswordMode = defaults.m_nPasswordMode;
-    }
-    if (!CCharsetTable::Instance().IsValidRow(m_nCharset)) {
-        m_nCharset = defaults.m_nCharset;
-    }
-    if (m_nLoginExpire < 0 || m_nLoginExpire > 2) {
-        m_nLoginExpire = defaults.m_nLoginExpire;
-    }
-    if (m_nIncorrectAction != 0 && m_nIncorrectAction != 1) {
-        m_nIncorrectAction = defaults.m_nIncorrectAction;
-    }
-    if (m_nCipher != kCipherClassic && m_nCipher != kCipherStrong) {
-        m_nCipher = defaults.m_nCipher;
-    }
-    if (m_nKdfIterations < kMinKdfIterations || m_nKdfIterations > kMaxKdfIterations) {
-        m_nKdfIterations = defaults.m_nKdfIterations;
+    for (const FieldRange& range : IntRanges()) {
+        const int value = this->*(range.member);
+        if (value < range.minValue || value > range.maxValue) {
+            this->*(range.member) = defaults.*(range.member);
+        }
     }
 }
 

@@ -66,6 +66,18 @@ public:
     static constexpr int kMinKdfIterations = 100000;
     static constexpr int kMaxKdfIterations = 10000000;
 
+    // The values an int field may take. The project reader puts a value
+    // outside them back to its New Project default; the JSON form refuses it.
+    struct FieldRange
+    {
+        int CAppGlobalData::*member;
+        int minValue;
+        int maxValue;
+    };
+    static const QList<FieldRange>& IntRanges();
+    // The range of one field; fields without one take any int.
+    static FieldRange RangeOf(int CAppGlobalData::*member);
+
     // New Project values for every field but the two lists.
     void SetDefaults();
     // Empties both lists and every string field; int fields keep their values.

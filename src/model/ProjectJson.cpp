@@ -1,4 +1,4 @@
-#include "cli/ProjectJson.h"
+#include "model/ProjectJson.h"
 
 #include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
@@ -30,13 +30,16 @@ struct Field
 constexpr int kIntMin = std::numeric_limits<int>::min();
 constexpr int kIntMax = std::numeric_limits<int>::max();
 
-Field IntField(const char* key, int CAppGlobalData::*m, int lo = kIntMin, int hi = kIntMax)
+// Ranges come from the record's own table, the one the project reader uses.
+Field IntField(const char* key, int CAppGlobalData::*m)
 {
-    return {key, Kind::Int, m, nullptr, lo, hi};
+    const CAppGlobalData::FieldRange range = CAppGlobalData::RangeOf(m);
+    return {key, Kind::Int, m, nullptr, range.minValue, range.maxValue};
 }
 Field FlagField(const char* key, int CAppGlobalData::*m)
 {
-    return {key, Kind::Flag, m, nullptr, 0, 1};
+    const CAppGlobalData::FieldRange range = CAppGlobalData::RangeOf(m);
+    return {key, Kind::Flag, m, nullptr, range.minValue, range.maxValue};
 }
 Field StringField(const char* key, QString CAppGlobalData::*m)
 {
@@ -48,12 +51,12 @@ const std::vector<Field>& Fields()
     static const std::vector<Field> fields = {
         {"files", Kind::Files, nullptr, nullptr, 0, 0},
         FlagField("backup", &CAppGlobalData::m_bBackup),
-        IntField("passwordMode", &CAppGlobalData::m_nPasswordMode, 0, 1),
+        IntField("passwordMode", &CAppGlobalData::m_nPasswordMode),
         StringField("password", &CAppGlobalData::m_strPassword),
         {"users", Kind::Users, nullptr, nullptr, 0, 0},
-        IntField("loginExpire", &CAppGlobalData::m_nLoginExpire, 0, 2),
+        IntField("loginExpire", &CAppGlobalData::m_nLoginExpire),
         IntField("expireDays", &CAppGlobalData::m_nExpireDays),
-        IntField("incorrectAction", &CAppGlobalData::m_nIncorrectAction, 0, 1),
+        IntField("incorrectAction", &CAppGlobalData::m_nIncorrectAction),
         StringField("alertText", &CAppGlobalData::m_strAlertText),
         StringField("redirectUrl", &CAppGlobalData::m_strRedirectURL),
         StringField("redirectTarget", &CAppGlobalData::m_strRedirectTarget),
@@ -61,7 +64,7 @@ const std::vector<Field>& Fields()
         FlagField("passwordCase", &CAppGlobalData::m_bPasswordCase),
         StringField("templatePath", &CAppGlobalData::m_strTemplatePath),
         FlagField("preview", &CAppGlobalData::m_bPreview),
-        IntField("charset", &CAppGlobalData::m_nCharset, 0, CCharsetTable::Instance().GetCount() - 1),
+        IntField("charset", &CAppGlobalData::m_nCharset),
         FlagField("copyHead", &CAppGlobalData::m_bCopyHead),
         FlagField("refreshIE", &CAppGlobalData::m_bRefreshIE),
         FlagField("protectLoginPages", &CAppGlobalData::m_bProtectLoginPages),
@@ -80,9 +83,8 @@ const std::vector<Field>& Fields()
         StringField("locationLockUrl", &CAppGlobalData::m_strLocationLock),
         FlagField("referrerLock", &CAppGlobalData::m_bReferrerLock),
         StringField("referrerLockUrl", &CAppGlobalData::m_strReferrerLock),
-        IntField("cipher", &CAppGlobalData::m_nCipher, CAppGlobalData::kCipherClassic, CAppGlobalData::kCipherStrong),
-        IntField("kdfIterations", &CAppGlobalData::m_nKdfIterations, CAppGlobalData::kMinKdfIterations,
-                 CAppGlobalData::kMaxKdfIterations),
+        IntField("cipher", &CAppGlobalData::m_nCipher),
+        IntField("kdfIterations", &CAppGlobalData::m_nKdfIterations),
         {"salt", Kind::Salt, nullptr, nullptr, 0, 0},
     };
     return fields;
