@@ -1,21 +1,22 @@
 #include "files/ListFile.h"
 
 #include "common/InputFile.h"
+#include "model/ListFileText.h"
 
 #include <QFile>
 #include <QSaveFile>
-#include <cstring>
 
 namespace {
 
-bool IsBlank(char ch)
+bool IsBlank(QChar ch)
 {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+    const char16_t c = ch.unicode();
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 bool IsUnstorable(QChar ch)
 {
-    return ch.unicode() > 0xFF || ch == QLatin1Char('\n') || ch == QLatin1Char('\r');
+    return ch == QLatin1Char('\n') || ch == QLatin1Char('\r');
 }
 
 } // namespace
@@ -23,25 +24,28 @@ bool IsUnstorable(QChar ch)
 QStringList CListFile::Parse(const QByteArray& bytes)
 {
     QStringList lines;
-    const char* data = bytes.constData();
-    const char* const end = data + bytes.size();
-    while (data < end) {
-        const void* found = std::memchr(data, '\n', static_cast<size_t>(end - data));
-        const char* lineEnd = found ? static_cast<const char*>(found) : end;
+    const QString text = ListFileText::Decode(bytes);
+    const QStringView all(text);
+    qsizetype pos = 0;
+    while (pos < all.size()) {
+        qsizetype lineEnd = all.indexOf(QLatin1Char('\n'), pos);
+        if (lineEnd < 0) {
+            lineEnd = all.size();
+        }
         // Only ASCII white space is trimmed: U+00A0 and U+0085 are kept as
         // the characters of a path they are.
-        const char* first = data;
-        const char* last = lineEnd;
-        while (first < last && IsBlank(*first)) {
+        qsizetype first = pos;
+        qsizetype last = lineEnd;
+        while (first < last && IsBlank(all.at(first))) {
             ++first;
         }
-        while (last > first && IsBlank(last[-1])) {
+        while (last > first && IsBlank(all.at(last - 1))) {
             --last;
         }
         if (last > first) {
-            lines.append(QString::fromLatin1(first, last - first));
+            lines.append(all.mid(first, last - first).toString());
         }
-        data = lineEnd + 1;
+        pos = lineEnd + 1;
     }
     return lines;
 }
@@ -73,17 +77,12 @@ qsizetype CListFile::FindUnstorable(const QStringList& lines)
 
 QByteArray CListFile::Encode(const QStringList& lines)
 {
-    qsizetype size = 0;
+    QString text;
     for (const QString& line : lines) {
-        size += line.size() + 2;
+        text += line;
+        text += QLatin1String("\r\n");
     }
-    QByteArray bytes;
-    bytes.reserve(size);
-    for (const QString& line : lines) {
-        bytes += line.toLatin1();
-        bytes += "\r\n";
-    }
-    return bytes;
+    return ListFileText::Encode(text);
 }
 
 bool CListFile::Write(const QString& path, const QStringList& lines, QString* errorMessage)
@@ -119,23 +118,7 @@ QString CListFile::CreateFailureMessage(const QString& path)
 
 QString CListFile::UnstorableMessage(const QString& path, const QString& entry)
 {
-    QString what;
-    for (qsizetype i = 0; i < entry.size() && what.isEmpty(); ++i) {
-        const QChar ch = entry.at(i);
-        if (ch == QLatin1Char('\n') || ch == QLatin1Char('\r')) {
-            what = QStringLiteral("a line break");
-        } else if (ch.unicode() > 0xFF) {
-            // A character outside the BMP is two UTF-16 units; name it whole.
-            const bool pair =
-                ch.isHighSurrogate() && i + 1 < entry.size() && entry.at(i + 1).isLowSurrogate();
-            const char32_t code = pair ? QChar::surrogateToUcs4(ch, entry.at(i + 1)) : ch.unicode();
-            what = QStringLiteral("the character \"%1\" (U+%2)")
-                       .arg(QString::fromUcs4(&code, 1), QString::number(static_cast<uint>(code), 16)
-                                                             .toUpper()
-                                                             .rightJustified(4, QLatin1Char('0')));
-        }
-    }
-    return QStringLiteral("Cannot write \"%1\": the entry \"%2\" holds %3, which this list file cannot store "
-                          "(it holds only characters up to U+00FF, one entry per line). Nothing was written.")
-        .arg(path, entry, what);
+    return QStringLiteral("Cannot write \"%1\": the entry \"%2\" holds a line break, which this list file "
+                          "cannot store (it holds one entry per line). Nothing was written.")
+        .arg(path, entry);
 }

@@ -1,6 +1,7 @@
 #include "users/UserListFile.h"
 
 #include "common/InputFile.h"
+#include "model/ListFileText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,30 +14,12 @@ namespace {
 constexpr QChar kQuote(u'"');
 constexpr QChar kComma(u',');
 
-// The first character of `value` above U+00FF as a code point (a surrogate
-// pair counts as one character), or 0 when every character fits in a byte.
-char32_t FirstWideCharacter(const QString& value)
+// A first line whose first two fields are "User Name" and "Password" (any
+// case) names the columns, as spreadsheets write them.
+bool IsHeader(const QStringList& fields)
 {
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar ch = value.at(i);
-        if (ch.unicode() <= 0xFF) {
-            continue;
-        }
-        if (ch.isHighSurrogate() && i + 1 < value.size() && value.at(i + 1).isLowSurrogate()) {
-            return QChar::surrogateToUcs4(ch, value.at(i + 1));
-        }
-        return ch.unicode();
-    }
-    return 0;
-}
-
-QString WideCharacterMessage(const CUserListNode& user, const QString& fieldName, char32_t character)
-{
-    return QStringLiteral(
-               "The user \"%1\" cannot be exported: the %2 holds the character \"%3\" (U+%4), and a "
-               "user list file can only store characters up to U+00FF. The file was not written.")
-        .arg(user.m_strUserName, fieldName, QString::fromUcs4(&character, 1),
-             QString::number(static_cast<uint>(character), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    return fields.size() >= 2 && fields.at(0).trimmed().compare(QLatin1String("User Name"), Qt::CaseInsensitive) == 0 &&
+           fields.at(1).trimmed().compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -112,20 +95,25 @@ int CUserListFile::ImportUsers(const QString& path, QList<CUserListNode>& users,
         names.insert(user.m_strUserName);
     }
 
+    const QString text = ListFileText::Decode(bytes);
+    const QStringView all(text);
     int added = 0;
+    bool first = true;
     qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
+    while (start < all.size()) {
+        qsizetype end = all.indexOf(QLatin1Char('\n'), start);
         if (end < 0) {
-            end = bytes.size();
+            end = all.size();
         }
-        const QString line = QString::fromLatin1(bytes.constData() + start, end - start).trimmed();
+        const QString line = all.mid(start, end - start).trimmed().toString();
         start = end + 1;
         if (line.isEmpty()) {
             continue;
         }
         const QStringList fields = SplitListLine(line);
-        if (fields.size() < 2 || names.contains(fields.at(0))) {
+        const bool header = first && IsHeader(fields);
+        first = false;
+        if (header || fields.size() < 2 || names.contains(fields.at(0))) {
             continue;
         }
         CUserListNode user;
@@ -143,38 +131,28 @@ int CUserListFile::ImportUsers(const QString& path, QList<CUserListNode>& users,
 
 bool CUserListFile::ExportUsers(const QString& path, const QList<CUserListNode>& users, QString* errorMessage)
 {
-    // Everything is converted before the file is touched, so a value that
-    // cannot be stored leaves an existing file exactly as it was.
-    QByteArray bytes;
+    // Everything is converted before the file is touched, so a failure
+    // leaves an existing file exactly as it was.
+    QString text;
     for (const CUserListNode& user : users) {
-        const std::pair<const QString*, QString> values[] = {
-            {&user.m_strUserName, QStringLiteral("user name")},
-            {&user.m_strPassword, QStringLiteral("password")},
-            {&user.m_strFullName, QStringLiteral("full name")},
-            {&user.m_strEmail, QStringLiteral("e-mail address")},
-            {&user.m_strDescription, QStringLiteral("description")},
-        };
-        bool first = true;
-        for (const auto& [value, fieldName] : values) {
-            if (const char32_t wide = FirstWideCharacter(*value)) {
-                if (errorMessage) {
-                    *errorMessage = WideCharacterMessage(user, fieldName, wide);
-                }
-                return false;
-            }
-            bytes += first ? "\"" : ",\"";
-            first = false;
+        const QString* const values[] = {&user.m_strUserName, &user.m_strPassword, &user.m_strFullName,
+                                         &user.m_strEmail, &user.m_strDescription};
+        bool firstField = true;
+        for (const QString* value : values) {
+            text += firstField ? QLatin1String("\"") : QLatin1String(",\"");
+            firstField = false;
             if (value->contains(kQuote)) {
                 QString doubled = *value;
                 doubled.replace(kQuote, QLatin1String("\"\""));
-                bytes += doubled.toLatin1();
+                text += doubled;
             } else {
-                bytes += value->toLatin1();
+                text += *value;
             }
-            bytes += '"';
+            text += kQuote;
         }
-        bytes += "\r\n";
+        text += QLatin1String("\r\n");
     }
+    const QByteArray bytes = ListFileText::Encode(text);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

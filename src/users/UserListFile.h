@@ -6,8 +6,10 @@
 #include <QString>
 #include <QStringList>
 
-// The user list ".csv" file: one user a line, one byte a character
-// (ISO 8859-1), CR LF line ends, five quoted fields when written.
+// The user list ".csv" file: one user a line, CR LF line ends, five quoted
+// fields when written; one byte a character (ISO 8859-1) when every value
+// fits, otherwise UTF-8 after a byte-order mark. Read as UTF-8 (with or
+// without the mark) when the bytes are valid UTF-8, else as Windows-1252.
 class CUserListFile final
 {
 public:
@@ -19,7 +21,9 @@ public:
     static QStringList SplitListLine(const QString& line);
 
     // Appends the users of a file after those already in `users`: lines are
-    // trimmed, blank lines and lines of fewer than two fields skipped, fields
+    // trimmed, blank lines and lines of fewer than two fields skipped, a
+    // first line whose first two fields are "User Name" and "Password" (any
+    // case) skipped as a header, fields
     // after the fifth ignored, and a user name that is already listed (exact,
     // case-sensitive comparison, earlier lines of the same file included)
     // keeps its first row. Returns the number of users added, or -1 when the
@@ -28,8 +32,7 @@ public:
 
     // Writes every user as "%s","%s","%s","%s","%s" CR LF, double quotes in
     // values doubled. Refuses, with a message and leaving an existing file
-    // as it was, when a value holds a character above U+00FF (the file keeps
-    // one byte a character) or when the file cannot be written. The file is
-    // replaced in one step, so a failed write never leaves half a list.
+    // as it was, when the file cannot be written. The file is replaced in
+    // one step, so a failed write never leaves half a list.
     static bool ExportUsers(const QString& path, const QList<CUserListNode>& users, QString* errorMessage);
 };

@@ -34,7 +34,7 @@ TEST(FilesListFileTest, parse_splitsTrimsAndSkipsBlankLines)
     EXPECT_TRUE(CListFile::Parse("\r\n \r\n\t\n").isEmpty());
     // A CR that is not part of a line end belongs to the path.
     EXPECT_EQ(CListFile::Parse("a\rb\r\n"), QStringList{QStringLiteral("a\rb")});
-    // One byte per character, and only ASCII blanks are trimmed.
+    // Not UTF-8, so one byte per character; only ASCII blanks are trimmed.
     EXPECT_EQ(CListFile::Parse("/caf\xE9.html\r\n\xA0x\xA0\r\n"),
               (QStringList{QStringLiteral("/caf\u00E9.html"), QStringLiteral("\u00A0x\u00A0")}));
 }
@@ -60,7 +60,7 @@ TEST(FilesListFileTest, writeThenRead_givesTheSameLinesWithCrLf)
     EXPECT_EQ(QFileInfo(path).size(), 0);
 }
 
-TEST(FilesListFileTest, write_refusesWhatTheFormatCannotHoldAndKeepsTheOldFile)
+TEST(FilesListFileTest, wideEntriesAreWrittenAsUtf8WithBom_lineBreaksAreRefused)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -68,27 +68,34 @@ TEST(FilesListFileTest, write_refusesWhatTheFormatCannotHoldAndKeepsTheOldFile)
     ASSERT_TRUE(WriteFile(path, "old\r\n"));
 
     QString error;
-    const QStringList cyrillic{QStringLiteral("/ok.html"), QStringLiteral("/\u0436/index.html")};
-    EXPECT_EQ(CListFile::FindUnstorable(cyrillic), 1);
-    EXPECT_FALSE(CListFile::Write(path, cyrillic, &error));
-    EXPECT_EQ(ReadFile(path), QByteArray("old\r\n"));
-    EXPECT_TRUE(error.contains(path)) << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("/\u0436/index.html"))) << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("U+0436"))) << error.toStdString();
+    const QStringList wide{QStringLiteral("/caf\u00E9.html"), QStringLiteral("/\u0436/index.html"),
+                           QStringLiteral("/\U0001F600.html")};
+    EXPECT_EQ(CListFile::FindUnstorable(wide), -1);
+    ASSERT_TRUE(CListFile::Write(path, wide, &error)) << error.toStdString();
+    EXPECT_EQ(ReadFile(path), QByteArray("\xEF\xBB\xBF/caf\xC3\xA9.html\r\n/\xD0\xB6/index.html\r\n/"
+                                         "\xF0\x9F\x98\x80.html\r\n"));
+    QStringList read;
+    ASSERT_TRUE(CListFile::Read(path, read, &error));
+    EXPECT_EQ(read, wide);
 
-    // A character beyond the BMP is named whole, not as half a pair.
-    EXPECT_FALSE(CListFile::Write(path, {QStringLiteral("/\U0001F600.html")}, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("U+1F600"))) << error.toStdString();
+    // Latin-1 bytes that would read as UTF-8 take the UTF-8 form too.
+    const QStringList mojibake{QStringLiteral("/\u00C3\u00A9.html")};
+    ASSERT_TRUE(CListFile::Write(path, mojibake, &error));
+    ASSERT_TRUE(CListFile::Read(path, read, &error));
+    EXPECT_EQ(read, mojibake);
 
     // A line break would split the entry in two.
-    EXPECT_FALSE(CListFile::Write(path, {QStringLiteral("/a\nb.html")}, &error));
+    ASSERT_TRUE(WriteFile(path, "old\r\n"));
+    EXPECT_FALSE(CListFile::Write(path, {QStringLiteral("/ok.html"), QStringLiteral("/a\nb.html")}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("line break"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
     EXPECT_EQ(ReadFile(path), QByteArray("old\r\n"));
+    EXPECT_EQ(CListFile::FindUnstorable({QStringLiteral("\u00FF"), QStringLiteral("a\rb")}), 1);
 
-    const QString fresh = dir.filePath(QStringLiteral("fresh.lst"));
-    EXPECT_FALSE(CListFile::Write(fresh, cyrillic, &error));
-    EXPECT_FALSE(QFileInfo::exists(fresh));
-    EXPECT_EQ(CListFile::FindUnstorable({QStringLiteral("\u00FF"), QStringLiteral("\t")}), -1);
+    // Reading: UTF-8 with or without a BOM, else Windows-1252.
+    EXPECT_EQ(CListFile::Parse("/\xD0\xB6.html\r\n"), QStringList{QStringLiteral("/\u0436.html")});
+    EXPECT_EQ(CListFile::Parse("\xEF\xBB\xBF/a.html\r\n"), QStringList{QStringLiteral("/a.html")});
+    EXPECT_EQ(CListFile::Parse("/\x80\xE9.html\r\n"), QStringList{QStringLiteral("/\u20AC\u00E9.html")});
 }
 
 TEST(FilesListFileTest, unreadableOrUncreatableFiles_giveTheirMessages)

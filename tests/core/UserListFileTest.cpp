@@ -192,22 +192,64 @@ TEST_F(UserListFile, exportThenImportGivesSameUsers)
     EXPECT_TRUE(TestUtil::ReadFile(path).contains("\"caf\xE9\""));
 }
 
-TEST_F(UserListFile, exportRefusesCharacterAboveLatin1AndKeepsExistingFile)
+TEST_F(UserListFile, exportOfWideCharactersIsUtf8WithBomAndReadsBack)
 {
-    const QString path = Path("keep.csv");
-    const QByteArray before = "\"old\",\"file\"\r\n";
-    ASSERT_TRUE(TestUtil::WriteFile(path, before));
+    const QList<CUserListNode> written{User("a", "1"), User("b", "2", "", "", "smile \xF0\x9F\x98\x80"),
+                                       User("\xE4\xB8\xAD", "caf\xC3\xA9")};
+    const QString path = Path("wide.csv");
+    ASSERT_TRUE(TestUtil::WriteFile(path, "\"old\",\"file\"\r\n"));
     QString error;
-    EXPECT_FALSE(CUserListFile::ExportUsers(
-        path, {User("a", "1"), User("b", "2", "", "", "smile \xF0\x9F\x98\x80")}, &error));
-    EXPECT_EQ(TestUtil::ReadFile(path), before);
-    EXPECT_TRUE(error.contains(QStringLiteral("\"b\""))) << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("description"))) << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("U+1F600"))) << error.toStdString();
+    ASSERT_TRUE(CUserListFile::ExportUsers(path, written, &error)) << error.toStdString();
+    const QByteArray bytes = TestUtil::ReadFile(path);
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF\"a\",\"1\",\"\",\"\",\"\"\r\n")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.endsWith("\"caf\xC3\xA9\",\"\",\"\",\"\"\r\n")) << bytes.toStdString();
+    QList<CUserListNode> read;
+    ASSERT_EQ(CUserListFile::ImportUsers(path, read, &error), written.size());
+    EXPECT_EQ(read, written);
 
-    EXPECT_FALSE(CUserListFile::ExportUsers(Path("new.csv"), {User("\xE4\xB8\xAD", "1")}, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("U+4E2D"))) << error.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(Path("new.csv")));
+    // Latin-1 text whose bytes would also be valid UTF-8, or a C1 control
+    // that Windows-1252 reads as another character, must not come back
+    // changed, so it is written as UTF-8 as well.
+    for (const char* tricky : {"\xC3\x83\xC2\xA9", "x\xC2\x80y"}) {
+        const QList<CUserListNode> one{User(tricky, "p")};
+        ASSERT_TRUE(CUserListFile::ExportUsers(path, one, &error));
+        read.clear();
+        ASSERT_EQ(CUserListFile::ImportUsers(path, read, &error), 1);
+        EXPECT_EQ(read, one) << tricky;
+    }
+}
+
+TEST_F(UserListFile, importReadsUtf8OrWindows1252AndSkipsAHeader)
+{
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        QStringList names;
+        QString firstPassword;
+    };
+    const Case cases[] = {
+        {"UTF-8 without BOM", "J\xC3\xBCrgen,gr\xC3\xBC\xC3\x9F\r\n\xE4\xB8\xAD,x\n",
+         {QStringLiteral("J\u00FCrgen"), QStringLiteral("\u4E2D")}, QStringLiteral("gr\u00FC\u00DF")},
+        {"UTF-8 with BOM", "\xEF\xBB\xBF\"caf\xC3\xA9\",\"\xE2\x82\xAC\"\r\n",
+         {QStringLiteral("caf\u00E9")}, QStringLiteral("\u20AC")},
+        {"Windows-1252", "caf\xE9,\x80uro\r\nM\xFCller,p\r\n", {QStringLiteral("caf\u00E9"), QStringLiteral("M\u00FCller")},
+         QStringLiteral("\u20ACuro")},
+        {"header, any case, after a BOM and blank lines",
+         "\xEF\xBB\xBF\r\n\"USER NAME\",\"password\",\"Full Name\"\r\nann,1\r\n", {QStringLiteral("ann")},
+         QStringLiteral("1")},
+        {"header only on the first line", "ann,1\r\nUser Name,Password\r\n",
+         {QStringLiteral("ann"), QStringLiteral("User Name")}, QStringLiteral("1")},
+        {"a user named like the header's first field", "User Name,secret\r\n",
+         {QStringLiteral("User Name")}, QStringLiteral("secret")},
+    };
+    for (const Case& c : cases) {
+        QList<CUserListNode> users;
+        EXPECT_EQ(Import(c.bytes, users), c.names.size()) << c.what;
+        EXPECT_EQ(Names(users), c.names) << c.what;
+        if (!users.isEmpty()) {
+            EXPECT_EQ(users.first().m_strPassword, c.firstPassword) << c.what;
+        }
+    }
 }
 
 TEST_F(UserListFile, exportIntoMissingFolderReportsPath)

@@ -362,16 +362,27 @@ void PageFilesTest::importAndExport_badFilesChangeNothing()
     QCOMPARE(m_page->Paths(), QStringList{a});
     QVERIFY(!m_frame->WasModified());
 
-    // A path the list file cannot hold: refused, the old file kept.
+    // A file that cannot be written: refused, the old file kept.
     MessageBox::ClearShownTexts();
     const QString out = m_dir->path() + QStringLiteral("/out.lst");
     QVERIFY(WriteBytes(out, "previous\r\n"));
-    QVERIFY(m_page->AddFileToList(m_dir->path() + QStringLiteral("/\u65E5\u672C.html")));
-    FileDialog::SetNextFileNames({out});
+    FileDialog::SetNextFileNames({out + QStringLiteral("/inside")});
     m_page->OnExport();
     QCOMPARE(MessageBox::ShownTexts().size(), 1);
-    QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("U+65E5")));
+    QVERIFY(MessageBox::ShownTexts().first().startsWith(QStringLiteral("Create file")));
     QCOMPARE(ReadBytes(out), QByteArray("previous\r\n"));
+
+    // A path beyond Latin-1 makes the list UTF-8, and it reads back.
+    MessageBox::ClearShownTexts();
+    const QString wide = m_dir->path() + QStringLiteral("/\u65E5\u672C.html");
+    QVERIFY(m_page->AddFileToList(wide));
+    FileDialog::SetNextFileNames({out});
+    m_page->OnExport();
+    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(ReadBytes(out).startsWith("\xEF\xBB\xBF"));
+    QStringList read;
+    QVERIFY(CListFile::Read(out, read));
+    QCOMPARE(read, (QStringList{a, wide}));
 }
 
 void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()

@@ -451,7 +451,7 @@ private slots:
         QCOMPARE(m_list->topLevelItemCount(), 3);
     }
 
-    void export_writesTheRowsAndRefusesWhatTheFileCannotHold()
+    void export_writesTheRowsInLatin1OrUtf8AndKeepsTheFileOnFailure()
     {
         Load({User(QStringLiteral("a\"b"), QStringLiteral("1"), QStringLiteral("Full")),
               User(QStringLiteral("c"), QStringLiteral("2"))});
@@ -465,15 +465,24 @@ private slots:
                  QByteArray("\"a\"\"b\",\"1\",\"Full\",\"\",\"\"\r\n\"c\",\"2\",\"\",\"\",\"\"\r\n"));
         QVERIFY(m_frame.modifiedCalls.isEmpty());
 
-        // An unsaved edit is exported as shown; one that cannot be stored is
-        // refused and the old file stays.
+        // A failed write says so and leaves the old file.
+        FileDialog::SetNextFileNames({Path("out.csv/no")});
+        m_page->OnExport();
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY(MessageBox::ShownTexts().first().startsWith(QStringLiteral("Create file")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), written);
+        file.close();
+
+        // An unsaved edit is exported as shown; a value beyond Latin-1
+        // makes the file UTF-8.
+        MessageBox::ClearShownTexts();
         Load({User(QString::fromUtf8("\xE6\x97\xA5"), QStringLiteral("1"))});
         FileDialog::SetNextFileNames({Path("out.csv")});
         m_page->OnExport();
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("U+65E5")));
+        QVERIFY(MessageBox::ShownTexts().isEmpty());
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), written);
+        QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF\"\xE6\x97\xA5\",\"1\",\"\",\"\",\"\"\r\n"));
     }
 
     void contextMenu_greysRowCommandsOffRowsAndShowsPrompts()
