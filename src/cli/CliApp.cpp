@@ -24,7 +24,59 @@
 
 #include <algorithm>
 
+#include <termios.h>
+#include <unistd.h>
+
 namespace {
+
+// The first line of a password source, without its line end (and without
+// a UTF-8 byte-order mark an editor may have put before it).
+QString FirstLine(QByteArray bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes.remove(0, 3);
+    }
+    const qsizetype end = bytes.indexOf('\n');
+    if (end >= 0) {
+        bytes.truncate(end);
+    }
+    if (bytes.endsWith('\r')) {
+        bytes.chop(1);
+    }
+    return QString::fromUtf8(bytes);
+}
+
+// One line from standard input; at a terminal it asks for it and keeps
+// the typing hidden, since a password shown on screen is half given away.
+bool ReadStandardInputLine(QTextStream& err, QString* line)
+{
+    const bool terminal = isatty(STDIN_FILENO);
+    termios saved{};
+    if (terminal && tcgetattr(STDIN_FILENO, &saved) == 0) {
+        err << "Password: ";
+        err.flush();
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    QByteArray bytes;
+    char ch = 0;
+    bool any = false;
+    while (::read(STDIN_FILENO, &ch, 1) == 1) {
+        any = true;
+        if (ch == '\n') {
+            break;
+        }
+        bytes.append(ch);
+    }
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        err << "\n";
+        err.flush();
+    }
+    *line = FirstLine(bytes);
+    return any;
+}
 
 enum class Format { Unknown, Project, Json };
 
@@ -122,9 +174,12 @@ void CCliApp::PrintHelp()
              "Commands:\n"
              "  show PROJECT.vxp       print the project as JSON\n"
              "  convert IN OUT         convert between .vxp and .json (chosen by extension)\n"
-             "  protect [PROJECT.vxp] [--password PW] [--users FILE.csv] [--template FILE] [--backup-dir DIR]\n"
-             "          [--no-backup] [--restore-first] [--set KEY=VALUE]... [PATH...]\n"
-             "                         protect the project's pages and the given files or folders\n"
+             "  protect [PROJECT.vxp] [--password PW | --password-file FILE | --password -] [--users FILE.csv]\n"
+             "          [--template FILE] [--backup-dir DIR] [--no-backup] [--restore-first] [--set KEY=VALUE]...\n"
+             "          [PATH...]\n"
+             "                         protect the project's pages and the given files or folders; the password\n"
+             "                         comes from the first line of FILE, a line of standard input (-) or, when\n"
+             "                         nothing else names one, the WENDLOCK_PASSWORD environment variable\n"
              "  restore [--backup-dir DIR] PROJECT.vxp | PATH...\n"
              "                         put the \".original\" backups back\n"
              "  unlock PAGE [--user NAME] --password PW [-o OUT]\n"
@@ -255,10 +310,47 @@ int CCliApp::RunConvert(const QStringList& args)
     return ExitOk;
 }
 
+bool CCliApp::ReadPassword(const QString& file, const QString& value, QString* password)
+{
+    if (file.isEmpty() && value != QLatin1String("-")) {
+        *password = value;
+        return true;
+    }
+    if (file.isEmpty()) {
+        bool read = false;
+        if (m_in) {
+            const QByteArray line = m_in->readLine();
+            read = !line.isEmpty();
+            *password = FirstLine(line);
+        } else {
+            read = ReadStandardInputLine(m_err, password);
+        }
+        if (!read) {
+            m_err << "wendlock-cli: --password -: standard input ended before a password line\n";
+            return false;
+        }
+    } else {
+        QByteArray bytes;
+        QString problem;
+        if (!InputFile::Read(file, &bytes, &problem)) {
+            m_err << "wendlock-cli: --password-file: " << problem << "\n";
+            return false;
+        }
+        *password = FirstLine(bytes);
+    }
+    if (password->isEmpty()) {
+        m_err << "wendlock-cli: the password " << (file.isEmpty() ? QStringLiteral("line") : QStringLiteral("file \"%1\"").arg(file))
+              << " is empty\n";
+        return false;
+    }
+    return true;
+}
+
 int CCliApp::RunProtect(const QStringList& args)
 {
     if (IsHelp(args)) {
-        m_out << "Usage: wendlock-cli protect [PROJECT.vxp] [--password PW] [--users FILE.csv] [--template FILE]\n"
+        m_out << "Usage: wendlock-cli protect [PROJECT.vxp] [--password PW | --password-file FILE | --password -]\n"
+                 "                            [--users FILE.csv] [--template FILE]\n"
                  "                            [--no-backup | --backup-dir DIR] [--restore-first] [--set KEY=VALUE]...\n"
                  "                            [PATH...]\n";
         return ExitOk;
@@ -284,9 +376,16 @@ int CCliApp::RunProtect(const QStringList& args)
             *target = args[++i];
             return true;
         };
-        if (arg == QLatin1String("--password")) {
-            if (!value(&password)) {
-                return Usage(QStringLiteral("--password needs a value"));
+        if (arg == QLatin1String("--password") || arg == QLatin1String("--password-file")) {
+            QString source;
+            if (!value(&source)) {
+                return Usage(QStringLiteral("%1 needs a value").arg(arg));
+            }
+            if (havePassword) {
+                return Usage(QStringLiteral("give one password: --password or --password-file"));
+            }
+            if (!ReadPassword(arg == QLatin1String("--password-file") ? source : QString(), source, &password)) {
+                return ExitUsage;
             }
             havePassword = true;
         } else if (arg == QLatin1String("--users")) {
@@ -328,8 +427,16 @@ int CCliApp::RunProtect(const QStringList& args)
     const bool passwordSet = std::any_of(settings.cbegin(), settings.cend(), [](const auto& setting) {
         return setting.first == QLatin1String("password") || setting.first == QLatin1String("passwordMode");
     });
+    // The environment only stands in when nothing else names who may log
+    // in, so a project's own password or users are never overridden by it.
+    if (!havePassword && usersPath.isEmpty() && projectPath.isEmpty() && !passwordSet
+        && !qEnvironmentVariableIsEmpty("WENDLOCK_PASSWORD")) {
+        password = qEnvironmentVariable("WENDLOCK_PASSWORD");
+        havePassword = true;
+    }
     if (!havePassword && usersPath.isEmpty() && projectPath.isEmpty() && !passwordSet) {
-        return Usage(QStringLiteral("say who may open the pages: --password PW, --users FILE.csv or a project"));
+        return Usage(QStringLiteral("say who may open the pages: --password PW, --password-file FILE, --password -, "
+                                    "WENDLOCK_PASSWORD, --users FILE.csv or a project"));
     }
 
     QString error;

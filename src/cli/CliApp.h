@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class CAppGlobalData;
+class QIODevice;
 class QTextStream;
 
 // The commands of wendlock-cli. Output goes to the given streams so the
@@ -17,6 +18,8 @@ public:
 
     // arguments without the program name.
     int Run(const QStringList& arguments);
+    // Where "--password -" reads its line; standard input when not set.
+    void SetInput(QIODevice* in) { m_in = in; }
 
 private:
     int RunShow(const QStringList& args);
@@ -26,6 +29,9 @@ private:
     int RunUnlock(const QStringList& args);
     int RunTemplates(const QStringList& args);
     int Usage(const QString& message);
+    // The password of --password VALUE ("-": one line of the input) or of
+    // --password-file FILE (its first line); false after saying why.
+    bool ReadPassword(const QString& file, const QString& value, QString* password);
     void PrintHelp();
     // Keeps a salt drawn for this run: written back into the project, or
     // printed with the option that reuses it.
@@ -34,4 +40,5 @@ private:
 
     QTextStream& m_out;
     QTextStream& m_err;
+    QIODevice* m_in = nullptr;
 };

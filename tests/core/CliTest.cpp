@@ -5,6 +5,7 @@
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
+#include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -302,7 +303,74 @@ TEST_F(CliProtect, failuresAndUsageErrors)
     // Nobody said who may open the pages: the built-in password is no answer.
     run = RunCli({QStringLiteral("protect"), site});
     EXPECT_EQ(run.code, 2);
-    EXPECT_TRUE(run.err.contains(QLatin1String("--password PW, --users FILE.csv or a project")));
+    EXPECT_TRUE(run.err.contains(QLatin1String("--password PW, --password-file FILE")));
+}
+
+TEST_F(CliProtect, passwordFromFileStandardInputOrEnvironment)
+{
+    const QString page = site + QStringLiteral("/sub/page.htm");
+    const auto opensWith = [&](const char* password) {
+        const CliRun run = RunCli({QStringLiteral("unlock"), page, QStringLiteral("--password"),
+                                   QString::fromUtf8(password), QStringLiteral("-o"), Path("out.htm")});
+        return run.code == 0 && TestUtil::ReadFile(Path("out.htm")) == "<p>sub</p>\n";
+    };
+    const auto protect = [&](QStringList args, QIODevice* in = nullptr) {
+        CliRun run;
+        QTextStream out(&run.out);
+        QTextStream err(&run.err);
+        CCliApp app(out, err);
+        app.SetInput(in);
+        args.prepend(QStringLiteral("--restore-first"));
+        args.prepend(QStringLiteral("protect"));
+        args.append(site);
+        run.code = app.Run(args);
+        out.flush();
+        err.flush();
+        return run;
+    };
+
+    // The first line of the file, without its CR LF or a BOM.
+    ASSERT_TRUE(TestUtil::WriteFile(Path("pw.txt"), "\xEF\xBB\xBF" "caf\xC3\xA9 pw\r\nsecond line\r\n"));
+    CliRun run = protect({QStringLiteral("--password-file"), Path("pw.txt")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(opensWith("caf\xC3\xA9 pw"));
+    EXPECT_FALSE(opensWith("second line"));
+
+    QBuffer input;
+    input.setData("from stdin\nnot this\n");
+    ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+    run = protect({QStringLiteral("--password"), QStringLiteral("-")}, &input);
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(opensWith("from stdin"));
+
+    // The environment counts only when nothing else names a password.
+    qputenv("WENDLOCK_PASSWORD", "from env");
+    run = protect({});
+    const CliRun overridden = protect({QStringLiteral("--password"), QStringLiteral("given")});
+    qunsetenv("WENDLOCK_PASSWORD");
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    ASSERT_EQ(overridden.code, 0) << overridden.err.toStdString();
+    EXPECT_TRUE(opensWith("given"));
+    EXPECT_FALSE(opensWith("from env"));
+
+    // Missing or empty sources and two sources at once are usage errors
+    // that touch no page.
+    const QByteArray before = TestUtil::ReadFile(page);
+    ASSERT_TRUE(TestUtil::WriteFile(Path("empty.txt"), "\r\nlater\r\n"));
+    QBuffer ended;
+    ASSERT_TRUE(ended.open(QIODevice::ReadOnly));
+    const QList<QPair<QStringList, QIODevice*>> failing{
+        {{QStringLiteral("--password-file"), Path("missing.txt")}, nullptr},
+        {{QStringLiteral("--password-file"), Path("empty.txt")}, nullptr},
+        {{QStringLiteral("--password"), QStringLiteral("-")}, &ended},
+        {{QStringLiteral("--password"), QStringLiteral("a"), QStringLiteral("--password-file"), Path("pw.txt")}, nullptr},
+    };
+    for (const auto& [args, in] : failing) {
+        run = protect(args, in);
+        EXPECT_EQ(run.code, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_FALSE(run.err.isEmpty());
+    }
+    EXPECT_EQ(TestUtil::ReadFile(page), before);
 }
 
 TEST_F(Cli, templatesListsEachMode)
