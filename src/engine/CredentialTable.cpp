@@ -1,5 +1,7 @@
 #include "engine/CredentialTable.h"
 
+#include "common/AsciiText.h"
+
 #include "common/RandomString.h"
 #include "engine/JsString.h"
 #include "model/AppGlobalData.h"
@@ -13,14 +15,7 @@ QByteArray CCredentialTable::AnsiBytes(QStringView text)
 
 QString CCredentialTable::FoldCase(QStringView text)
 {
-    QString out = text.toString();
-    for (QChar& ch : out) {
-        const char16_t u = ch.unicode();
-        if (u >= u'A' && u <= u'Z') {
-            ch = QChar(char16_t(u + (u'a' - u'A')));
-        }
-    }
-    return out;
+    return AsciiText::Fold(text);
 }
 
 QByteArray CCredentialTable::Md5Hex(const QByteArray& bytes)

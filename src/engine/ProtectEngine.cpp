@@ -2,6 +2,7 @@
 
 #include "common/AppFolders.h"
 #include "common/AppInfo.h"
+#include "common/AsciiText.h"
 #include "common/AtomicFile.h"
 #include "common/FolderLock.h"
 #include "common/SystemError.h"
@@ -46,33 +47,9 @@ QByteArray Native(const QString& path)
     return QFile::encodeName(path);
 }
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
-}
-
-// Position of a lower-case ASCII tag in a line, ignoring the case of A-Z in
-// the line: what searching a lower-cased copy finds, without the copy.
 qsizetype FindTag(const QByteArray& line, const char* tag)
 {
-    const qsizetype tagLength = qsizetype(std::strlen(tag));
-    const char* data = line.constData();
-    const qsizetype last = line.size() - tagLength;
-    for (qsizetype i = 0; i <= last; ++i) {
-        const auto* lt = static_cast<const char*>(std::memchr(data + i, '<', size_t(last - i + 1)));
-        if (!lt) {
-            return -1;
-        }
-        i = lt - data;
-        qsizetype j = 1;
-        while (j < tagLength && LowerAscii(data[i + j]) == tag[j]) {
-            ++j;
-        }
-        if (j == tagLength) {
-            return i;
-        }
-    }
-    return -1;
+    return AsciiText::FindTag(QByteArrayView(line), tag);
 }
 
 // FindTag from a position on.
