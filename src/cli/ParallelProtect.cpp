@@ -3,10 +3,12 @@
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
 
+#include <QFileInfo>
+#include <QHash>
 #include <QPair>
 #include <QSet>
 
-#include <atomic>
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -42,12 +44,60 @@ CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data, CPro
     const qsizetype count = data.m_listFiles.size();
     const qsizetype blockCount = (count + kBlockSize - 1) / kBlockSize;
     std::vector<Block> blocks{size_t(blockCount)};
-    std::atomic<qsizetype> next{0};
     std::mutex mutex;
     std::condition_variable finished;
 
+    // Each page locks its folder, and a thread that finds the lock taken
+    // sleeps: two workers must not share a folder. A block goes to a worker
+    // only while no other worker is in one of its folders; the results
+    // still come out in list order.
+    std::vector<QStringList> blockFolders{size_t(blockCount)};
+    for (qsizetype b = 0; b < blockCount; ++b) {
+        QStringList& folders = blockFolders[size_t(b)];
+        for (const QString& path : data.m_listFiles.mid(b * kBlockSize, kBlockSize)) {
+            const QString folder = QFileInfo(path).absolutePath();
+            if (!folders.contains(folder)) {
+                folders.append(folder);
+            }
+        }
+    }
+    std::vector<bool> taken(size_t(blockCount), false);
+    QHash<QString, int> busyFolders;
+    std::condition_variable freed;
+    qsizetype firstOpen = 0;
+    // Under `mutex`: the first block not taken whose folders are free, or
+    // -1 when none is free now, or blockCount when all are taken.
+    const auto takeBlock = [&]() -> qsizetype {
+        while (firstOpen < blockCount && taken[size_t(firstOpen)]) {
+            ++firstOpen;
+        }
+        for (qsizetype b = firstOpen; b < blockCount; ++b) {
+            if (taken[size_t(b)]) {
+                continue;
+            }
+            const QStringList& folders = blockFolders[size_t(b)];
+            if (std::none_of(folders.cbegin(), folders.cend(),
+                             [&](const QString& f) { return busyFolders.value(f) > 0; })) {
+                taken[size_t(b)] = true;
+                for (const QString& f : folders) {
+                    ++busyFolders[f];
+                }
+                return b;
+            }
+        }
+        return firstOpen < blockCount ? -1 : blockCount;
+    };
+
     const auto worker = [&]() {
-        for (qsizetype b = next++; b < blockCount; b = next++) {
+        while (true) {
+            qsizetype b = -1;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                freed.wait(lock, [&] { return (b = takeBlock()) >= 0; });
+            }
+            if (b >= blockCount) {
+                return;
+            }
             CAppGlobalData blockData = data;
             blockData.m_listFiles = data.m_listFiles.mid(b * kBlockSize, kBlockSize);
             Block& block = blocks[size_t(b)];
@@ -60,7 +110,11 @@ CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data, CPro
             block.protectedCount = engine.GetProtectedCount();
             block.classicMet = engine.GetClassicPagesMet();
             block.done = true;
+            for (const QString& f : blockFolders[size_t(b)]) {
+                --busyFolders[f];
+            }
             finished.notify_all();
+            freed.notify_all();
         }
     };
 
