@@ -1,4 +1,5 @@
 #include "users/UserListFile.h"
+#include "users/PasswordStrength.h"
 
 #include "TestUtil.h"
 
@@ -261,4 +262,30 @@ TEST_F(UserListFile, exportIntoMissingFolderReportsPath)
               QStringLiteral("Create file \"%1\" for write failure! Make sure you have right to write the "
                              "file.")
                   .arg(path));
+}
+
+TEST(PasswordStrength, ratesLengthAndKindsAndNamesThem)
+{
+    using PasswordStrength::Level;
+    const std::pair<const char*, Level> cases[] = {
+        {"", Level::None},
+        {"aB3$xyz", Level::Weak},            // seven characters, whatever the mix
+        {"abcdefghijk", Level::Weak},        // one kind, under twelve
+        {"abcdefgh12", Level::Fair},         // two kinds
+        {"abcdefghijkl", Level::Fair},       // one kind at twelve
+        {"Abcdefgh123x", Level::Strong},     // twelve, three kinds
+        {"Abcdefgh12x", Level::Fair},        // eleven, three kinds
+        {"abcdefghijklmnop", Level::Strong}, // sixteen
+        // Characters, not UTF-16 units: four emoji are four characters.
+        {"\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80", Level::Weak},
+        {"\xC3\xA9t\xC3\xA9\xC3\x89T\xC3\x89 9 caf\xC3\xA9", Level::Strong},
+    };
+    for (const auto& [password, level] : cases) {
+        EXPECT_EQ(int(PasswordStrength::Rate(QString::fromUtf8(password))), int(level)) << password;
+    }
+    EXPECT_EQ(PasswordStrength::Hint(QString()), QString());
+    EXPECT_EQ(PasswordStrength::Hint(QStringLiteral("\U0001F600")),
+              QStringLiteral("Weak: 1 character, 1 kind (symbols). Longer and more varied is harder to guess."));
+    EXPECT_EQ(PasswordStrength::Hint(QStringLiteral("Abcdefgh123x")),
+              QStringLiteral("Strong: 12 characters, 3 kinds (lower case, upper case, digits)."));
 }

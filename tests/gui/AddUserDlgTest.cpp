@@ -4,6 +4,7 @@
 #include "widgets/MessageBox.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -90,6 +91,23 @@ private slots:
         QVERIFY(MessageBox::ShownTexts().isEmpty());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.User(), User(" jdoe ", "   "));
+    }
+
+    void strengthHint_followsThePasswordWithoutBlockingOk()
+    {
+        CAddUserDlg dialog(&m_frame);
+        dialog.show();
+        auto* hint = dialog.findChild<QLabel*>(QStringLiteral("passwordStrengthLabel"));
+        QVERIFY(hint);
+        QCOMPARE(hint->text(), QString());
+        QTest::keyClicks(Edit(dialog, "passwordEdit"), QStringLiteral("abc"));
+        QVERIFY2(hint->text().startsWith(QStringLiteral("Weak: 3 characters")), qPrintable(hint->text()));
+        dialog.SetUser(User("jdoe", "Correct-Horse-9"));
+        QVERIFY2(hint->text().startsWith(QStringLiteral("Strong: 15 characters, 4 kinds")), qPrintable(hint->text()));
+        Edit(dialog, "passwordEdit")->setText(QStringLiteral("x"));
+        dialog.accept();
+        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
     void editWithUnchangedValues_returnsTheSameFive()

@@ -194,6 +194,18 @@ private slots:
         QCOMPARE(edit->text().size(), 8);
         QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-zA-Z]{8}$")).match(edit->text()).hasMatch());
         QVERIFY(m_frame.WasModified());
+
+        // The strength hint follows every change, typed or generated.
+        auto* hint = Child<QLabel>("passwordStrengthLabel");
+        QVERIFY(hint);
+        QVERIFY2(hint->text().contains(QStringLiteral("8 characters")), qPrintable(hint->text()));
+        edit->clear();
+        QCOMPARE(hint->text(), QString());
+        QTest::keyClicks(edit, QStringLiteral("12345"));
+        QVERIFY2(hint->text().startsWith(QStringLiteral("Weak: 5 characters, 1 kind (digits).")),
+                 qPrintable(hint->text()));
+        Child<QRadioButton>("multipleModeRadio")->click();
+        QVERIFY(!hint->isEnabled());
     }
 
     void loadFromProject_keepsFirstOfDuplicateNamesWithoutMarkingModified()

@@ -2,6 +2,7 @@
 
 #include "common/RandomString.h"
 #include "shell/FrameServices.h"
+#include "users/PasswordStrength.h"
 #include "users/gui/UserPageIcons.h"
 #include "widgets/MessageBox.h"
 
@@ -59,16 +60,26 @@ CAddUserDlg::CAddUserDlg(IFrameServices* frame, QWidget* parent)
         {"&Full Name:", m_pFullNameEdit},      {"&Email:", m_pEmailEdit},
         {"&Description:", m_pDescriptionEdit},
     };
+    // The strength hint sits right under the password.
+    auto* strengthLabel = new QLabel(this);
+    strengthLabel->setObjectName(QStringLiteral("passwordStrengthLabel"));
+    strengthLabel->setWordWrap(true);
     int row = 0;
     for (const auto& [text, edit] : rows) {
         auto* label = new QLabel(QString::fromLatin1(text), this);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row, 1);
+        if (edit == m_pPasswordEdit) {
+            grid->addWidget(randomButton, row, 2);
+            grid->addWidget(strengthLabel, ++row, 1);
+        } else if (edit == m_pEmailEdit) {
+            grid->addWidget(mailButton, row, 2);
+        }
         ++row;
     }
-    grid->addWidget(randomButton, 1, 2);
-    grid->addWidget(mailButton, 3, 2);
+    connect(m_pPasswordEdit, &QLineEdit::textChanged, strengthLabel,
+            [strengthLabel](const QString& text) { strengthLabel->setText(PasswordStrength::Hint(text)); });
 
     auto* buttons = new QDialogButtonBox(this);
     auto* okButton = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);

@@ -1,9 +1,11 @@
 #include "users/gui/PagePassword.h"
 
+#include "engine/ProtectJob.h"
 #include "common/RandomString.h"
 #include "model/AppGlobalData.h"
 #include "shell/FrameServices.h"
 #include "widgets/GridLineDelegate.h"
+#include "users/PasswordStrength.h"
 #include "users/UserListFile.h"
 #include "users/gui/AddUserDlg.h"
 #include "users/gui/UserPageIcons.h"
@@ -78,7 +80,7 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
       m_pMultipleRadio(new QRadioButton(QStringLiteral("&Multiple user name and password mode"), this)),
       m_pPasswordLabel(new QLabel(QStringLiteral("&Password:"), this)), m_pPasswordEdit(new QLineEdit(this)),
       m_pRandomButton(new QPushButton(UserPageIcons::RandomPassword(), QString(), this)),
-      m_pList(new QTreeWidget(this))
+      m_pStrengthLabel(new QLabel(this)), m_pList(new QTreeWidget(this))
 {
     auto* intro =
         new QLabel(QStringLiteral("Using single password or multiple user name and password to protect the "
@@ -94,6 +96,8 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     m_pPasswordLabel->setBuddy(m_pPasswordEdit);
     m_pRandomButton->setObjectName(QStringLiteral("randomPasswordButton"));
     m_pRandomButton->setToolTip(QStringLiteral("Generate a random password"));
+    m_pStrengthLabel->setObjectName(QStringLiteral("passwordStrengthLabel"));
+    m_pStrengthLabel->setWordWrap(true);
 
     m_pList->setObjectName(QStringLiteral("userList"));
     m_pList->setColumnCount(ColumnCount);
@@ -155,6 +159,9 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     passwordRow->addWidget(m_pPasswordEdit);
     passwordRow->addWidget(m_pRandomButton);
     passwordRow->addStretch(1);
+    auto* strengthRow = new QHBoxLayout;
+    strengthRow->setContentsMargins(indent, 0, 0, 0);
+    strengthRow->addWidget(m_pStrengthLabel);
 
     auto* usersBox = new QVBoxLayout;
     usersBox->setContentsMargins(indent, 0, 0, 0);
@@ -167,6 +174,7 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     layout->addSpacing(6);
     layout->addWidget(m_pSingleRadio);
     layout->addLayout(passwordRow);
+    layout->addLayout(strengthRow);
     layout->addSpacing(6);
     layout->addWidget(m_pMultipleRadio);
     layout->addLayout(usersBox, 1);
@@ -174,6 +182,8 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     connect(m_pSingleRadio, &QRadioButton::clicked, this, [this] { OnModeClicked(kSinglePassword); });
     connect(m_pMultipleRadio, &QRadioButton::clicked, this, [this] { OnModeClicked(kMultipleUsers); });
     connect(m_pPasswordEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pPasswordEdit, &QLineEdit::textChanged, m_pStrengthLabel,
+            [this](const QString& text) { m_pStrengthLabel->setText(PasswordStrength::Hint(text)); });
     connect(m_pRandomButton, &QPushButton::clicked, this, &CPagePassword::OnRandomPassword);
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPagePassword::OnListContextMenu);
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this, [this] { OnEditUser(); });
@@ -202,6 +212,7 @@ void CPagePassword::ApplyEnablingRule(int mode)
     m_pPasswordLabel->setEnabled(single);
     m_pPasswordEdit->setEnabled(single);
     m_pRandomButton->setEnabled(single);
+    m_pStrengthLabel->setEnabled(single);
     m_pList->setEnabled(!single);
     for (QPushButton* button : std::as_const(m_listButtons)) {
         button->setEnabled(!single);
@@ -252,17 +263,9 @@ void CPagePassword::SaveToProject(CAppGlobalData& data)
 bool CPagePassword::ValidateForProtect()
 {
     PullFromControls();
-    // A password of blanks is a password: no trimming.
-    if (m_nPasswordMode == kSinglePassword && m_strPassword.isEmpty()) {
-        MessageBox::Warning(
-            this, QStringLiteral("You select to use single password mode, but the password is empty! "
-                                 "Please input a password before protect."));
-        return false;
-    }
-    if (m_nPasswordMode == kMultipleUsers && m_pList->topLevelItemCount() == 0) {
-        MessageBox::Warning(
-            this, QStringLiteral("You select to use multiple user name and password mode, but the "
-                                 "users list is empty! Please add at least an user before protect."));
+    const QString problem = CProtectJob::CheckPassword(m_nPasswordMode, m_strPassword, Users(), true);
+    if (!problem.isEmpty()) {
+        MessageBox::Warning(this, problem);
         return false;
     }
     return true;

@@ -78,6 +78,7 @@ private:
     QLabel* m_pPasswordLabel;
     QLineEdit* m_pPasswordEdit;
     QPushButton* m_pRandomButton;
+    QLabel* m_pStrengthLabel;
     QTreeWidget* m_pList;
     QList<QPushButton*> m_listButtons;
 };
