@@ -1,10 +1,11 @@
 #include "cli/CliApp.h"
 
 #include "cli/ParallelProtect.h"
-#include "cli/ProjectJson.h"
+#include "model/ProjectJson.h"
 #include "common/AppInfo.h"
 #include "common/InputFile.h"
 #include "engine/PageUnlocker.h"
+#include "engine/ProtectJob.h"
 #include "engine/ProtectEngine.h"
 #include "engine/StrongSiteKeys.h"
 #include "engine/ResultList.h"
@@ -491,23 +492,13 @@ int CCliApp::RunProtect(const QStringList& args)
     if (data.m_listFiles.isEmpty()) {
         return Usage(QStringLiteral("no files to protect: give a project with files, or files and folders"));
     }
-    // A browser's login field turns a line break into a space, so a page
-    // protected with one could never be opened.
-    const auto hasLineBreak = [](const QString& text) {
-        return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
-    };
-    if (data.m_nPasswordMode == 0 && hasLineBreak(data.m_strPassword)) {
-        return Usage(QStringLiteral("the password holds a line break, which nobody could type into a login page"));
+    // The rules the wizard's pages apply, all of them at once.
+    const QList<CProtectJob::Problem> problems = CProtectJob::Check(data);
+    for (const CProtectJob::Problem& problem : problems) {
+        m_err << "wendlock-cli: " << problem.message << "\n";
     }
-    for (const CUserListNode& user : data.m_listUsers) {
-        if (data.m_nPasswordMode == 1 && (hasLineBreak(user.m_strUserName) || hasLineBreak(user.m_strPassword))) {
-            return Usage(QStringLiteral("the user \"%1\" has a line break in the name or password, which nobody "
-                                        "could type into a login page")
-                             .arg(user.m_strUserName.simplified()));
-        }
-    }
-    if (data.m_nPasswordMode == 1 && data.m_listUsers.isEmpty()) {
-        return Usage(QStringLiteral("multi-user mode needs at least one user (--users FILE.csv)"));
+    if (!problems.isEmpty()) {
+        return ExitUsage;
     }
 
     const int threads = qMax(1, QThread::idealThreadCount());

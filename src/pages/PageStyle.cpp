@@ -1,5 +1,6 @@
 #include "pages/PageStyle.h"
 
+#include "engine/ProtectJob.h"
 #include "model/AppGlobalData.h"
 #include "widgets/DigitSpinBox.h"
 #include "widgets/MessageBox.h"
@@ -204,16 +205,9 @@ void CPageStyle::SaveToProject(CAppGlobalData& data)
 bool CPageStyle::ValidateForProtect()
 {
     PullFromControls();
-    if (m_nIncorrectAction == 0 && m_strAlertText.isEmpty()) {
-        MessageBox::Warning(
-            this, QStringLiteral("You select to use alert with text if login incorrect, but the alert "
-                                 "text is empty! Please input an alert text before protect."));
-        return false;
-    }
-    if (m_nIncorrectAction == 1 && m_strRedirectURL.isEmpty()) {
-        MessageBox::Warning(
-            this, QStringLiteral("You select to use redirect to URL if login incorrect, but the URL "
-                                 "is empty! Please input an URL before protect."));
+    const QString problem = CProtectJob::CheckLogin(m_nIncorrectAction, m_strAlertText, m_strRedirectURL);
+    if (!problem.isEmpty()) {
+        MessageBox::Warning(this, problem);
         return false;
     }
     return true;

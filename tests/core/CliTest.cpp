@@ -1,7 +1,8 @@
 #include "TestUtil.h"
 
 #include "cli/CliApp.h"
-#include "cli/ProjectJson.h"
+#include "model/ProjectJson.h"
+#include "common/AppInfo.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
@@ -64,7 +65,7 @@ TEST_F(Cli, versionHelpAndUsageErrors)
 {
     CliRun run = RunCli({QStringLiteral("--version")});
     EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, QStringLiteral("2.4\n"));
+    EXPECT_EQ(run.out, AppInfo::ProgramVersion() + QLatin1Char('\n'));
 
     run = RunCli({QStringLiteral("--help")});
     EXPECT_EQ(run.code, 0);
@@ -97,7 +98,7 @@ TEST_F(Cli, show_printsEveryKeyInOrderWithNumbersForFlags)
     }
     const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
     EXPECT_EQ(json.size(), int(std::size(kKeys)));
-    EXPECT_EQ(json.value(QLatin1String("version")).toString(), QStringLiteral("2.4"));
+    EXPECT_EQ(json.value(QLatin1String("version")).toString(), AppInfo::ProgramVersion());
     EXPECT_EQ(json.value(QLatin1String("files")).toArray().at(0).toString(), d.m_listFiles[0]);
     EXPECT_EQ(json.value(QLatin1String("backup")).toInt(-1), 1);
     EXPECT_TRUE(json.value(QLatin1String("charset")).isDouble());
@@ -150,7 +151,7 @@ TEST_F(Cli, convert_jsonWithMissingKeys_takesDefaults)
     CAppGlobalData back;
     QString version;
     ASSERT_TRUE(CWendlockDoc::ReadProjectFile(Path("min.vxp"), back, &version, nullptr));
-    EXPECT_EQ(version, QStringLiteral("2.4"));
+    EXPECT_EQ(version, AppInfo::ProgramVersion());
     CAppGlobalData expected;
     expected.m_strPassword = QStringLiteral("x");
     expected.m_nCharset = 5;

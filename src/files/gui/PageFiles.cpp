@@ -1,5 +1,6 @@
 #include "files/gui/PageFiles.h"
 
+#include "engine/ProtectJob.h"
 #include "app/AppPreferences.h"
 #include "engine/ProtectEngine.h"
 #include "files/FolderHistory.h"
@@ -318,10 +319,9 @@ void CPageFiles::SaveToProject(CAppGlobalData& data)
 
 bool CPageFiles::ValidateForProtect()
 {
-    if (m_files.IsEmpty()) {
-        MessageBox::Warning(this,
-                            QStringLiteral("No files have been added to protect! Please add files to list "
-                                           "before protect."));
+    const QString problem = CProtectJob::CheckFiles(m_files.Paths());
+    if (!problem.isEmpty()) {
+        MessageBox::Warning(this, problem);
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "templates/gui/PageTemplate.h"
 
+#include "engine/ProtectJob.h"
 #include "app/AppPreferences.h"
 #include "model/AppGlobalData.h"
 #include "shell/FrameServices.h"
@@ -168,9 +169,9 @@ void CPageTemplate::SaveToProject(CAppGlobalData& data)
 
 bool CPageTemplate::ValidateForProtect()
 {
-    if (m_strTemplatePath.isEmpty()) {
-        MessageBox::Warning(
-            this, QStringLiteral("No template is selected! Please select a template before protect."));
+    const QString problem = CProtectJob::CheckTemplate(m_strTemplatePath);
+    if (!problem.isEmpty()) {
+        MessageBox::Warning(this, problem);
         return false;
     }
     return true;

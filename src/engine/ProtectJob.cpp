@@ -1,0 +1,117 @@
+#include "engine/ProtectJob.h"
+
+#include "common/AsciiText.h"
+#include "model/AppGlobalData.h"
+
+#include <QSet>
+
+namespace {
+
+// A browser's login field turns a line break into a space, so a credential
+// with one could never be typed.
+bool HasLineBreak(const QString& text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+QList<CProtectJob::Problem> CProtectJob::Check(const CAppGlobalData& data)
+{
+    QList<Problem> problems;
+    const auto add = [&problems](Page page, const QString& message) {
+        if (!message.isEmpty()) {
+            problems.append({page, message});
+        }
+    };
+    add(Page::Files, CheckFiles(data.m_listFiles));
+    add(Page::Password, CheckPassword(data.m_nPasswordMode, data.m_strPassword, data.m_listUsers,
+                                      data.m_bUserNameCase != 0));
+    add(Page::Login, CheckLogin(data.m_nIncorrectAction, data.m_strAlertText, data.m_strRedirectURL));
+    add(Page::Template, CheckTemplate(data.m_strTemplatePath));
+    if (data.m_nCipher == CAppGlobalData::kCipherStrong) {
+        add(Page::Protect, CheckProtect(data.m_nCipher, data.m_nKdfIterations, data.m_baSalt));
+    }
+    return problems;
+}
+
+QString CProtectJob::CheckFiles(const QStringList& files)
+{
+    if (files.isEmpty()) {
+        return QStringLiteral("No files have been added to protect! Please add files to list before protect.");
+    }
+    return {};
+}
+
+QString CProtectJob::CheckPassword(int passwordMode, const QString& password, const QList<CUserListNode>& users,
+                                   bool userNameCase)
+{
+    // A password of blanks is a password: no trimming.
+    if (passwordMode == 0 && password.isEmpty()) {
+        return QStringLiteral("You select to use single password mode, but the password is empty! "
+                              "Please input a password before protect.");
+    }
+    if (passwordMode == 0 && HasLineBreak(password)) {
+        return QStringLiteral("The password holds a line break, which nobody could type into a login page.");
+    }
+    if (passwordMode != 1) {
+        return {};
+    }
+    if (users.isEmpty()) {
+        return QStringLiteral("You select to use multiple user name and password mode, but the users list is "
+                              "empty! Please add at least an user before protect.");
+    }
+    QSet<QString> names;
+    for (const CUserListNode& user : users) {
+        if (HasLineBreak(user.m_strUserName) || HasLineBreak(user.m_strPassword)) {
+            return QStringLiteral("The user \"%1\" has a line break in the name or password, which nobody could "
+                                  "type into a login page.")
+                .arg(user.m_strUserName.simplified());
+        }
+        // Two users whose names the login can't tell apart: the second
+        // could never log in with a password of its own.
+        const QString key = userNameCase ? user.m_strUserName : AsciiText::Fold(user.m_strUserName);
+        if (names.contains(key)) {
+            return QStringLiteral("The user name \"%1\" is in the list twice.").arg(user.m_strUserName);
+        }
+        names.insert(key);
+    }
+    return {};
+}
+
+QString CProtectJob::CheckLogin(int incorrectAction, const QString& alertText, const QString& redirectUrl)
+{
+    if (incorrectAction == 0 && alertText.isEmpty()) {
+        return QStringLiteral("You select to use alert with text if login incorrect, but the alert text is empty! "
+                              "Please input an alert text before protect.");
+    }
+    if (incorrectAction == 1 && redirectUrl.isEmpty()) {
+        return QStringLiteral("You select to use redirect to URL if login incorrect, but the URL is empty! Please "
+                              "input an URL before protect.");
+    }
+    return {};
+}
+
+QString CProtectJob::CheckTemplate(const QString& templatePath)
+{
+    if (templatePath.isEmpty()) {
+        return QStringLiteral("No template is selected! Please select a template before protect.");
+    }
+    return {};
+}
+
+QString CProtectJob::CheckProtect(int cipher, int iterations, const QByteArray& salt)
+{
+    if (cipher != CAppGlobalData::kCipherStrong) {
+        return {};
+    }
+    if (iterations < CAppGlobalData::kMinKdfIterations || iterations > CAppGlobalData::kMaxKdfIterations) {
+        return QStringLiteral("The number of key iterations must lie between %1 and %2.")
+            .arg(CAppGlobalData::kMinKdfIterations)
+            .arg(CAppGlobalData::kMaxKdfIterations);
+    }
+    if (!salt.isEmpty() && salt.size() != 16) {
+        return QStringLiteral("The project's salt must be 16 bytes (32 hex digits).");
+    }
+    return {};
+}
