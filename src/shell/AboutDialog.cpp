@@ -43,6 +43,10 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CAboutDialog::accept);
+    // Enter closes the box; the links open only when they are chosen.
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setDefault(true);
+    ok->setFocus();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);

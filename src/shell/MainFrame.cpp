@@ -101,6 +101,7 @@ CMainFrame::CMainFrame(CWendlockDoc* doc, CRecentFileList* recentFiles, QWidget*
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN);
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE);
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), ID_PROTECT);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), ID_APP_EXIT);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, &CMainFrame::OnHelpKey);

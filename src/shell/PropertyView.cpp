@@ -2,13 +2,18 @@
 
 #include "shell/PropertyViewPage.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QRadioButton>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,6 +41,48 @@ TabStep StepOf(const QKeyEvent* key)
     default:
         return TabStep::None;
     }
+}
+
+// Of an exclusive group of radio buttons Tab visits one, the checked one
+// (the arrow keys move inside the group), as everywhere else in Qt.
+bool IsSkippedRadio(QWidget* widget, const QList<QWidget*>& stops)
+{
+    auto* radio = qobject_cast<QRadioButton*>(widget);
+    if (!radio || radio->isChecked()) {
+        return false;
+    }
+    QList<QAbstractButton*> group;
+    if (radio->group() && radio->group()->exclusive()) {
+        group = radio->group()->buttons();
+    } else if (radio->autoExclusive() && radio->parentWidget()) {
+        for (QRadioButton* sibling : radio->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly)) {
+            if (sibling->autoExclusive()) {
+                group.append(sibling);
+            }
+        }
+    }
+    return std::any_of(group.cbegin(), group.cend(), [&](QAbstractButton* other) {
+        return other != radio && other->isEnabled() && (other->isChecked() || stops.contains(other));
+    });
+}
+
+// The controls of a page that Tab visits, in the page's focus order: each
+// enabled, shown control that takes Tab focus, once (a control that hands
+// its focus to another, or sits inside one already listed, is that one).
+QList<QWidget*> TabStops(QWidget* page)
+{
+    QList<QWidget*> stops;
+    for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+        if (!page->isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() ||
+            !w->isVisibleTo(page) || w->focusProxy() || stops.contains(w)) {
+            continue;
+        }
+        const bool inside = std::any_of(stops.cbegin(), stops.cend(), [w](QWidget* s) { return s->isAncestorOf(w); });
+        if (!inside && !IsSkippedRadio(w, stops)) {
+            stops.append(w);
+        }
+    }
+    return stops;
 }
 
 // Gives the keyboard focus to the page's last focused control, else its
@@ -228,6 +275,15 @@ bool CPropertyView::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() && watched == QApplication::focusWidget()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        const bool next = key->key() == Qt::Key_Tab && mods == Qt::NoModifier;
+        const bool previous = key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && mods == Qt::ShiftModifier);
+        if ((next || previous) && MoveFocusInPage(static_cast<QWidget*>(watched), next)) {
+            return true;
+        }
+    }
     if (watched == m_pTabs->tabBar()) {
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
             auto* mouse = static_cast<QMouseEvent*>(event);
@@ -252,6 +308,36 @@ bool CPropertyView::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QScrollArea::eventFilter(watched, event);
+}
+
+bool CPropertyView::MoveFocusInPage(QWidget* focus, bool forward)
+{
+    // Qt's own chain leaves the page for the scroll area, which gave the
+    // focus straight back to the same control; a web preview would keep
+    // Tab for its content. The page's own list goes round instead.
+    CPropertyViewPage* page = GetActivePage();
+    if (!page || !page->isAncestorOf(focus)) {
+        return false;
+    }
+    const QList<QWidget*> stops = TabStops(page);
+    if (stops.isEmpty()) {
+        return false;
+    }
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < stops.size() && at < 0; ++i) {
+        if (stops.at(i) == focus || stops.at(i)->isAncestorOf(focus)) {
+            at = i;
+        }
+    }
+    const qsizetype count = stops.size();
+    const qsizetype target = at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : count - 1)) % count;
+    stops.at(target)->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+QList<QWidget*> CPropertyView::PageTabStops(QWidget* page)
+{
+    return TabStops(page);
 }
 
 void CPropertyView::focusInEvent(QFocusEvent* event)

@@ -37,6 +37,9 @@ public:
     int GetPageIndex(const CPropertyViewPage* page) const;
     int GetPageCount() const;
     QTabWidget* TabWidget() const { return m_pTabs; }
+    // The controls Tab visits on a page, in order; Tab and Shift+Tab go
+    // round them without leaving the page.
+    static QList<QWidget*> PageTabStops(QWidget* page);
 
     // Pushes every page's members into its controls, once the window is
     // ready.
@@ -60,6 +63,7 @@ private:
     // goes through the same refusals.
     void OnCurrentChanged(int index);
     void ShowPage(int index);
+    bool MoveFocusInPage(QWidget* focus, bool forward);
 
     QTabWidget* m_pTabs = nullptr;
     int m_nCurrent = -1;

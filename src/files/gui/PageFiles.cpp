@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -85,6 +86,10 @@ CPageFiles::CPageFiles(IFrameServices* frame, QWidget* parent)
 
     m_pList = new QTreeWidget(this);
     m_pList->setObjectName(QStringLiteral("filesList"));
+    // Delete on the list does what the Delete button does, question included.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, m_pList);
+    deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &CPageFiles::OnDelete);
     m_pList->setColumnCount(4);
     m_pList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Type"),
                               QStringLiteral("Path")});

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -66,6 +67,10 @@ CPageTemplate::CPageTemplate(IFrameServices* frame, QWidget* parent)
 
     m_pList = new QTreeWidget(this);
     m_pList->setObjectName(QStringLiteral("templateList"));
+    // Delete on the list does what the Delete button does, question included.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, m_pList);
+    deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &CPageTemplate::OnDelete);
     m_pList->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("File Path")});
     m_pList->setRootIsDecorated(false);
     m_pList->setUniformRowHeights(true);

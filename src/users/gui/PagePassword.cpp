@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -100,6 +101,10 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     m_pStrengthLabel->setWordWrap(true);
 
     m_pList->setObjectName(QStringLiteral("userList"));
+    // Delete on the list does what the Delete button does, question included.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, m_pList);
+    deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &CPagePassword::OnDeleteUser);
     m_pList->setColumnCount(ColumnCount);
     m_pList->setHeaderLabels({QStringLiteral("User Name"), QStringLiteral("Password"),
                               QStringLiteral("Full Name"), QStringLiteral("Email"),
