@@ -2,6 +2,7 @@
 
 #include "common/AppFolders.h"
 #include "shell/ShellOperations.h"
+#include "widgets/MessageBox.h"
 
 #include <QUrl>
 
@@ -43,5 +44,9 @@ QList<int> CHelpTopics::Contexts()
 
 void CHelpTopics::Show(int context)
 {
-    CShellOperations::OpenUrl(QUrl::fromLocalFile(FilePath(context)));
+    const QString path = FilePath(context);
+    if (!CShellOperations::OpenUrl(QUrl::fromLocalFile(path))) {
+        MessageBox::Warning(nullptr, CShellOperations::FailureText(QStringLiteral("open the help page"), path,
+                                                                   CShellOperations::FailureReason(path)));
+    }
 }

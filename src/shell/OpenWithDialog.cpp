@@ -83,7 +83,9 @@ bool COpenWithDialog::LaunchSelected()
         command = CDesktopApplications::CommandLine(m_entries.at(row), m_strPath);
     }
     if (!CShellOperations::StartProgram(command)) {
-        MessageBox::Warning(this, QStringLiteral("Cannot start \"%1\".").arg(command.value(0)));
+        MessageBox::Warning(this, CShellOperations::FailureText(
+                                      QStringLiteral("open"), m_strPath,
+                                      QStringLiteral("the program \"%1\" could not be started").arg(command.value(0))));
         return false;
     }
     return true;

@@ -6,7 +6,9 @@
 #include "widgets/MessageBox.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QTreeWidget>
 #include <QUrl>
@@ -38,6 +40,14 @@ bool Recorded(const QString& action, const QString& target)
 bool HasHandler(const QString& path)
 {
     return CDesktopApplications::DefaultFor(CDesktopApplications::MimeTypeOfFile(path), nullptr);
+}
+
+QString NoProgramFor(const QString& mimeType)
+{
+    const QString comment = QMimeDatabase().mimeTypeForName(mimeType).comment();
+    return comment.isEmpty() || comment == mimeType
+               ? QStringLiteral("no program is set to open files of type %1").arg(mimeType)
+               : QStringLiteral("no program is set to open files of type \"%1\" (%2)").arg(comment, mimeType);
 }
 
 } // namespace
@@ -101,31 +111,56 @@ void CShellOperations::Run(Operation op, QWidget* page, QTreeWidget* list, int p
     }
 }
 
+QString CShellOperations::FailureText(const QString& verb, const QString& path, const QString& reason)
+{
+    return QStringLiteral("Cannot %1 \"%2\": %3.").arg(verb, path, reason);
+}
+
+QString CShellOperations::FailureReason(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        return QStringLiteral("the file was not found");
+    }
+    if (!HasHandler(path)) {
+        return NoProgramFor(CDesktopApplications::MimeTypeOfFile(path));
+    }
+    return QStringLiteral("the program set for its type could not be started");
+}
+
 void CShellOperations::Open(QWidget* owner, const QString& path)
 {
     // xdg-open starts even for a type nothing handles (and then fails
-    // quietly), so the question is asked of the desktop's registry first.
+    // quietly), so the question is asked of the desktop's registry first;
+    // the user hears why and may pick a program.
     if (!HasHandler(path)) {
+        MessageBox::Warning(owner, FailureText(QStringLiteral("open"), path, FailureReason(path)));
         OpenWith(owner, path);
         return;
     }
-    if (Recorded(QStringLiteral("open"), path)) {
-        return;
+    const bool started = Recorded(QStringLiteral("open"), path) ? Hooks().launchResult
+                                                                : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!started) {
+        MessageBox::Warning(owner, FailureText(QStringLiteral("open"), path, FailureReason(path)));
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void CShellOperations::Edit(QWidget* owner, const QString& path)
 {
     CDesktopApplications::Entry editor;
     if (!CDesktopApplications::DefaultFor(QStringLiteral("text/plain"), &editor)) {
+        MessageBox::Warning(owner, FailureText(QStringLiteral("edit"), path,
+                                               QStringLiteral("no text editor is set (%1)")
+                                                   .arg(NoProgramFor(QStringLiteral("text/plain")))));
         OpenWith(owner, path);
         return;
     }
-    if (Recorded(QStringLiteral("edit"), path)) {
-        return;
+    const QStringList command = CDesktopApplications::CommandLine(editor, path);
+    const bool started = Recorded(QStringLiteral("edit"), path) ? Hooks().launchResult : StartProgram(command);
+    if (!started) {
+        MessageBox::Warning(owner, FailureText(QStringLiteral("edit"), path,
+                                               QStringLiteral("the text editor \"%1\" could not be started")
+                                                   .arg(command.value(0))));
     }
-    StartProgram(CDesktopApplications::CommandLine(editor, path));
 }
 
 void CShellOperations::OpenWith(QWidget* owner, const QString& path)
@@ -174,6 +209,10 @@ bool CShellOperations::OpenUrl(const QUrl& url)
 {
     if (Recorded(QStringLiteral("url"), url.toString())) {
         return Hooks().launchResult;
+    }
+    // A local file nothing handles would start xdg-open all the same.
+    if (url.isLocalFile() && !HasHandler(url.toLocalFile())) {
+        return false;
     }
     return QDesktopServices::openUrl(url);
 }

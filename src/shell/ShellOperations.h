@@ -45,8 +45,15 @@ public:
     // separator, else up to its last "/" or "\"; a bare name gets "/".
     static QString FolderOf(const QString& path);
 
+    // "Cannot <verb> "<path>": <reason>." as the failure messages say it.
+    static QString FailureText(const QString& verb, const QString& path, const QString& reason);
+    // Why a local file did not open: missing, no program for its type
+    // (named with the type), or the program did not start.
+    static QString FailureReason(const QString& path);
+
     // Opens an address (a web page, "mailto:", a local file) with the
-    // desktop's handler; false when nothing could be started.
+    // desktop's handler; false when nothing could be started (for a local
+    // file, also when no program handles its type).
     static bool OpenUrl(const QUrl& url);
     // Starts a program, detached; command[0] is the program. False when it
     // could not be started.

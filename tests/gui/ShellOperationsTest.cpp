@@ -1,3 +1,4 @@
+#include "shell/HelpTopics.h"
 #include "shell/ShellOperations.h"
 
 #include "shell/DesktopApplications.h"
@@ -196,12 +197,59 @@ private slots:
         CShellOperations::Open(nullptr, page);
         CShellOperations::Open(nullptr, blob);
         CShellOperations::Edit(nullptr, page);
+        // The unknown type was reported before Open with came up.
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY2(MessageBox::ShownTexts().first().startsWith(QStringLiteral("Cannot open \"%1\": no program is set "
+                                                                            "to open files of type ").arg(blob)),
+                 qPrintable(MessageBox::ShownTexts().first()));
+        MessageBox::ClearShownTexts();
         UseDesktop(false);
         CShellOperations::Open(nullptr, page);
         CShellOperations::Edit(nullptr, page);
         QCOMPARE(m_calls, QStringList({QStringLiteral("open ") + page, QStringLiteral("openwith ") + blob,
                                        QStringLiteral("edit ") + page, QStringLiteral("openwith ") + page,
                                        QStringLiteral("openwith ") + page}));
+        const QStringList said = MessageBox::ShownTexts();
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(said.at(0).startsWith(QStringLiteral("Cannot open \"%1\": no program is set to open files of type \"")
+                                           .arg(page)) &&
+                     said.at(0).endsWith(QStringLiteral("(text/html).")),
+                 qPrintable(said.at(0)));
+        QVERIFY2(said.at(1).startsWith(QStringLiteral("Cannot edit \"%1\": no text editor is set").arg(page)) &&
+                     said.at(1).contains(QStringLiteral("text/plain")),
+                 qPrintable(said.at(1)));
+    }
+
+    void failedLaunches_sayWhichFileAndWhy()
+    {
+        const QString page = Path(QStringLiteral("page.html"));
+        WriteText(page, "<html><body>x</body></html>");
+        CShellOperations::SetLaunchResultForTests(false);
+        CShellOperations::Open(nullptr, page);
+        CShellOperations::Edit(nullptr, page);
+        // Help: a page nothing opens, and one that is missing.
+        const QString help = CHelpTopics::FilePath(1);
+        CShellOperations::Open(nullptr, Path(QStringLiteral("gone.html")));
+        CHelpTopics::Show(1);
+        CShellOperations::SetLaunchResultForTests(true);
+        const QStringList said = MessageBox::ShownTexts();
+        QCOMPARE(said.size(), 4);
+        QCOMPARE(said.at(0),
+                 QStringLiteral("Cannot open \"%1\": the program set for its type could not be started.").arg(page));
+        QCOMPARE(said.at(1), QStringLiteral("Cannot edit \"%1\": the text editor \"/opt/my editor/edit\" could not be "
+                                            "started.")
+                                 .arg(page));
+        QCOMPARE(said.at(2), QStringLiteral("Cannot open \"%1\": the file was not found.")
+                                 .arg(Path(QStringLiteral("gone.html"))));
+        QVERIFY2(said.at(3).startsWith(QStringLiteral("Cannot open the help page \"%1\": ").arg(help)),
+                 qPrintable(said.at(3)));
+        UseDesktop(false);
+        MessageBox::ClearShownTexts();
+        CShellOperations::SetLaunchResultForTests(false);
+        CShellOperations::Open(nullptr, page);
+        CShellOperations::SetLaunchResultForTests(true);
+        QVERIFY2(MessageBox::ShownTexts().value(0).endsWith(QStringLiteral("(text/html).")),
+                 qPrintable(MessageBox::ShownTexts().value(0)));
     }
 
     void openWithDialog_listsApplications_andStartsTheChosenOne()
@@ -227,7 +275,9 @@ private slots:
         CShellOperations::SetLaunchResultForTests(false);
         list->setCurrentRow(0);
         QVERIFY(!dialog.LaunchSelected());
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("Cannot start \"myviewer\".")});
+        QCOMPARE(MessageBox::ShownTexts(),
+                 QStringList{QStringLiteral("Cannot open \"%1\": the program \"myviewer\" could not be started.")
+                                 .arg(page)});
         CShellOperations::SetLaunchResultForTests(true);
     }
 
