@@ -6,6 +6,7 @@
 #include "common/SystemError.h"
 #include "model/CharsetTable.h"
 #include "shell/MainFrame.h"
+#include "shell/WendlockView.h"
 #include "widgets/MessageBox.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <cerrno>
 #include <sys/stat.h>
@@ -83,21 +85,37 @@ bool CWendlockApp::InitInstance(const QStringList& arguments)
         return false;
     }
 
-    bool placeAtOrigin = false;
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
-    m_pFrame->resize(CMainFrame::InitialSize(screenSize, &placeAtOrigin));
-    if (placeAtOrigin && screen) {
-        m_pFrame->move(screen->geometry().topLeft());
+    // The window comes back where and as large as it was left, on the page
+    // last shown; the first start takes the standard size.
+    QSettings settings(QStringLiteral("Marrowind"), QStringLiteral("Wendlock"));
+    const QByteArray geometry = settings.value(QStringLiteral("Window/Geometry")).toByteArray();
+    if (geometry.isEmpty() || !m_pFrame->restoreGeometry(geometry)) {
+        bool placeAtOrigin = false;
+        QScreen* screen = QGuiApplication::primaryScreen();
+        const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
+        m_pFrame->resize(CMainFrame::InitialSize(screenSize, &placeAtOrigin));
+        if (placeAtOrigin && screen) {
+            m_pFrame->move(screen->geometry().topLeft());
+        }
     }
     m_pFrame->show();
     m_pFrame->LoadPages();
     m_doc.SetModifiedFlag(false);
+    m_pFrame->UpdateTitle();
+    const int page = settings.value(QStringLiteral("Window/Page"), 0).toInt();
+    if (page > 0 && page < m_pFrame->View()->GetPageCount()) {
+        m_pFrame->View()->SetActivePage(page);
+    }
     return true;
 }
 
 void CWendlockApp::ExitInstance()
 {
+    if (m_pFrame) {
+        QSettings settings(QStringLiteral("Marrowind"), QStringLiteral("Wendlock"));
+        settings.setValue(QStringLiteral("Window/Geometry"), m_pFrame->saveGeometry());
+        settings.setValue(QStringLiteral("Window/Page"), m_pFrame->View()->GetActiveIndex());
+    }
     CAppPreferences::Instance().Save();
     m_recentFiles.Save();
 }

@@ -5,6 +5,7 @@
 #include "engine/StrongSiteKeys.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
+#include "files/gui/PageFiles.h"
 #include "pages/PageResult.h"
 #include "shell/AboutDialog.h"
 #include "shell/HelpTopics.h"
@@ -112,6 +113,7 @@ CMainFrame::CMainFrame(CWendlockDoc* doc, CRecentFileList* recentFiles, QWidget*
         [this] {
             LoadPages();
             m_pDoc->SetModifiedFlag(false);
+            setWindowModified(false);
         },
         [this] { SavePages(); });
     UpdateTitle();
@@ -275,6 +277,7 @@ void CMainFrame::RebuildRecentMenu()
 void CMainFrame::SetProjectModified(bool modified)
 {
     m_pDoc->SetModifiedFlag(modified);
+    setWindowModified(modified);
 }
 
 void CMainFrame::NotifyPasswordMode(int passwordMode)
@@ -299,6 +302,8 @@ void CMainFrame::ShowHelp(int context)
 void CMainFrame::LoadPages()
 {
     m_pView->LoadPages(*m_pDoc->GetData());
+    // Results belong to the run of the project they came from.
+    m_pView->PageResult()->DeleteAllItems();
 }
 
 void CMainFrame::SavePages()
@@ -308,7 +313,9 @@ void CMainFrame::SavePages()
 
 void CMainFrame::UpdateTitle()
 {
-    setWindowTitle(QStringLiteral("%1 - %2").arg(m_pDoc->GetTitle(), AppInfo::DisplayName()));
+    // "[*]" shows as "*" while the project has unsaved changes.
+    setWindowTitle(QStringLiteral("%1[*] - %2").arg(m_pDoc->GetTitle(), AppInfo::DisplayName()));
+    setWindowModified(m_pDoc->IsModified());
 }
 
 QSize CMainFrame::InitialSize(const QSize& screen, bool* placeAtOrigin)
@@ -510,6 +517,7 @@ void CMainFrame::OnProtect()
         progress.setValue(count);
     }
     m_bProtecting = false;
+    m_pView->PageFiles()->RefreshSizes();
     QString summary = QStringLiteral("%1 file(s) have been protected successfully!").arg(protectedCount);
     if (stopped) {
         summary = QStringLiteral("Protect was cancelled before file %1 of %2. ").arg(reached + 1).arg(listed) + summary;

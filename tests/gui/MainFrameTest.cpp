@@ -4,6 +4,7 @@
 #include "app/RecentFileList.h"
 #include "common/AppFolders.h"
 #include "engine/ProtectEngine.h"
+#include "files/FilesList.h"
 #include "files/gui/PageFiles.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
@@ -147,7 +148,7 @@ private slots:
 
     void window_titleMenusToolbarStatusBar()
     {
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled - Wendlock"));
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled[*] - Wendlock"));
         QStringList menus;
         for (QAction* menu : m_frame->menuBar()->actions()) {
             menus.append(menu->text());
@@ -274,14 +275,14 @@ private slots:
         QCOMPARE(QFileInfo(FileDialog::LastSuggestedPath()).fileName(), QStringLiteral("Untitled.vxp"));
         QVERIFY(QFileInfo::exists(project));
         // The save happened, then New.
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled - Wendlock"));
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled[*] - Wendlock"));
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Invalid Password!"));
         QCOMPARE(m_recent->Files(), QStringList{project});
 
         FileDialog::SetNextFileNames({project});
         m_frame->OnFileOpen();
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Wrong!"));
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("round.vxp - Wendlock"));
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("round.vxp[*] - Wendlock"));
         QVERIFY(!m_doc->IsModified());
         QVERIFY(m_frame->RecentMenu()->actions().first()->text().endsWith(project));
 
@@ -309,7 +310,7 @@ private slots:
         QCOMPARE(MessageBox::ShownTexts(), QStringList({QStringLiteral("Save changes to Untitled?"),
                                                         QStringLiteral("Unexpected file format.")}));
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Mine"));
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled - Wendlock"));
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled[*] - Wendlock"));
         QVERIFY(m_doc->IsModified());
 
         MessageBox::ClearShownTexts();
@@ -390,7 +391,7 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_frame.get(), &drop);
-        QTRY_COMPARE(m_frame->windowTitle(), QStringLiteral("second.vxp - Wendlock"));
+        QTRY_COMPARE(m_frame->windowTitle(), QStringLiteral("second.vxp[*] - Wendlock"));
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Second"));
         QCOMPARE(m_recent->Files(), QStringList({second, first}));
     }
@@ -481,6 +482,42 @@ private slots:
         QVERIFY(m_frame->View()->SetActivePage(CWendlockView::LoginPage));
         QVERIFY(m_frame->View()->SetActivePage(CWendlockView::ResultPage));
         QCOMPARE(list->topLevelItemCount(), 3);
+    }
+
+    void state_sizesFollowProtectAndRestore_newClearsResults_titleMarksChanges()
+    {
+        const QStringList site = MakeSite();
+        CAppGlobalData record;
+        record.m_listFiles = site;
+        record.m_strTemplatePath = Template();
+        record.m_strPassword = QStringLiteral("letmein");
+        LoadProject(record);
+        QVERIFY(!m_frame->isWindowModified());
+        auto* files = m_frame->View()->PageFiles()->findChild<QTreeWidget*>(QStringLiteral("filesList"));
+        const QString before = files->topLevelItem(0)->text(1);
+
+        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        m_frame->OnProtect();
+        const QString grown = CFilesList::SizeText(site.at(0));
+        QVERIFY(grown != before);
+        QCOMPARE(files->topLevelItem(0)->text(1), grown);
+        // The drawn salt is an unsaved change, and the title says so.
+        QVERIFY(m_doc->IsModified());
+        QVERIFY(m_frame->isWindowModified());
+        QVERIFY(m_frame->View()->PageResult()->List()->topLevelItemCount() > 0);
+
+        MessageBox::ClearShownTexts();
+        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        m_frame->View()->PageFiles()->OnRestore();
+        QCOMPARE(files->topLevelItem(0)->text(1), before);
+
+        // New (not saving) starts with no results and no mark.
+        MessageBox::SetNextAnswers({QMessageBox::No});
+        m_frame->OnFileNew();
+        QCOMPARE(m_frame->View()->PageResult()->List()->topLevelItemCount(), 0);
+        QVERIFY(!m_frame->isWindowModified());
+        TypeAlert(QStringLiteral("Changed"));
+        QVERIFY(m_frame->isWindowModified());
     }
 
     void protectRun_stopsBeforeTheNextFileWhenAsked()

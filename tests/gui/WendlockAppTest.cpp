@@ -3,6 +3,7 @@
 #include "app/AppPreferences.h"
 #include "app/RecentFileList.h"
 #include "shell/MainFrame.h"
+#include "shell/WendlockView.h"
 #include "widgets/MessageBox.h"
 
 #include <QFile>
@@ -103,7 +104,7 @@ private slots:
         QVERIFY(CWendlockDoc::WriteProjectFile(project, record, nullptr));
         CWendlockApp app;
         QVERIFY(app.InitInstance({QStringLiteral("wendlock"), project}));
-        QCOMPARE(app.MainFrame()->windowTitle(), QStringLiteral("start.vxp - Wendlock"));
+        QCOMPARE(app.MainFrame()->windowTitle(), QStringLiteral("start.vxp[*] - Wendlock"));
         QCOMPARE(app.MainFrame()->findChild<QLineEdit*>(QStringLiteral("alertEdit"))->text(),
                  QStringLiteral("From the command line"));
         QVERIFY(!app.Document().IsModified());
@@ -112,9 +113,28 @@ private slots:
 
         CWendlockApp plain;
         QVERIFY(plain.InitInstance({QStringLiteral("wendlock")}));
-        QCOMPARE(plain.MainFrame()->windowTitle(), QStringLiteral("Untitled - Wendlock"));
+        QCOMPARE(plain.MainFrame()->windowTitle(), QStringLiteral("Untitled[*] - Wendlock"));
         QCOMPARE(plain.MainFrame()->findChild<QLineEdit*>(QStringLiteral("alertEdit"))->text(),
                  QStringLiteral("Invalid Password!"));
+    }
+
+    void windowGeometryAndPage_comeBackAfterARestart()
+    {
+        QRect left;
+        {
+            CWendlockApp app;
+            QVERIFY(app.InitInstance({QStringLiteral("wendlock")}));
+            app.MainFrame()->setGeometry(40, 50, 700, 520);
+            left = app.MainFrame()->geometry();
+            QVERIFY(app.MainFrame()->View()->SetActivePage(CWendlockView::LoginPage));
+            app.ExitInstance();
+        }
+        CWendlockApp again;
+        QVERIFY(again.InitInstance({QStringLiteral("wendlock")}));
+        QCOMPARE(again.MainFrame()->size(), left.size());
+        QCOMPARE(again.MainFrame()->View()->GetActiveIndex(), int(CWendlockView::LoginPage));
+        QVERIFY(again.MainFrame()->View()->SetActivePage(CWendlockView::FilesPage));
+        again.ExitInstance();
     }
 
     void unreadableCommandLineProject_endsStartUp()

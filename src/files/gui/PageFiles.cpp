@@ -434,7 +434,19 @@ void CPageFiles::OnRestore()
         return;
     }
     const int restored = CProtectEngine::RestoreBackups(m_files.Paths());
+    RefreshSizes();
     MessageBox::Warning(this, QStringLiteral("%1 files have been restored!").arg(restored));
+}
+
+void CPageFiles::RefreshSizes()
+{
+    for (int row = 0; row < m_pList->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = m_pList->topLevelItem(row);
+        const QString size = CFilesList::SizeText(item->text(ColumnPath));
+        if (item->text(ColumnSize) != size) {
+            item->setText(ColumnSize, size);
+        }
+    }
 }
 
 void CPageFiles::OnShell(CShellOperations::Operation operation)

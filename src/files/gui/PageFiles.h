@@ -58,6 +58,9 @@ public:
     void OnImport();
     void OnExport();
     void OnRestore();
+    // Takes every row's size afresh (after a protect or a restore changed
+    // the files).
+    void RefreshSizes();
     void OnShell(CShellOperations::Operation operation);
 
     // The context menu "FilesListPop" as a right click shows it: on empty
