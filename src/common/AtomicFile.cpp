@@ -73,7 +73,7 @@ bool CAtomicFile::OpenLike(const struct stat& model)
 bool CAtomicFile::OpenTemporary(const struct stat* model, mode_t newMode)
 {
     const QFileInfo info(m_strTarget);
-    if (info.isSymLink()) {
+    if (info.isSymLink() && !m_bReplaceLinks) {
         // The link stays; the file it points to is replaced.
         const QString linked = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
         if (linked.isEmpty()) {
@@ -83,11 +83,11 @@ bool CAtomicFile::OpenTemporary(const struct stat* model, mode_t newMode)
     }
     const QByteArray target = QFile::encodeName(m_strResolved);
     struct stat st {};
-    const bool exists = ::stat(target.constData(), &st) == 0;
+    const bool exists = (m_bReplaceLinks ? ::lstat(target.constData(), &st) : ::stat(target.constData(), &st)) == 0;
     if (!exists && errno != ENOENT) {
         return Fail(errno);
     }
-    if (exists && !S_ISREG(st.st_mode)) {
+    if (exists && !S_ISREG(st.st_mode) && !(m_bReplaceLinks && S_ISLNK(st.st_mode))) {
         return Fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
     const QFileInfo resolved(m_strResolved);

@@ -18,6 +18,10 @@ class CAtomicFile final
 {
 public:
     explicit CAtomicFile(const QString& target);
+    // A link at the target's name is replaced itself instead of the file it
+    // points to: for files of our own, such as backups, whose names someone
+    // else may have put a link at.
+    void SetReplaceLinks(bool replace) { m_bReplaceLinks = replace; }
     ~CAtomicFile();
     CAtomicFile(const CAtomicFile&) = delete;
     CAtomicFile& operator=(const CAtomicFile&) = delete;
@@ -58,4 +62,5 @@ private:
     QByteArray m_tempPath;
     int m_fd = -1;
     int m_nError = 0;
+    bool m_bReplaceLinks = false;
 };

@@ -345,6 +345,12 @@ qsizetype AppendUtf8EntityBytes(QByteArrayView text, QByteArray& out)
 // system is first copied beside the page, then renamed over it.
 bool MoveOver(const QString& from, const QString& to)
 {
+    // Only a backup that is a file of its own goes back: a link there could
+    // put any file of the system in the page's place.
+    struct stat own {};
+    if (::lstat(Native(from).constData(), &own) != 0 || !S_ISREG(own.st_mode)) {
+        return false;
+    }
     if (::rename(Native(from).constData(), Native(to).constData()) == 0) {
         return true;
     }
@@ -573,6 +579,8 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
             return false;
         }
         backup = std::make_unique<CAtomicFile>(backupPath);
+        // A link put at the backup's name is replaced, never written through.
+        backup->SetReplaceLinks(true);
         const int err = backup->OpenLike(st) ? FillCopy(*backup, LoadedPage(path), path) : backup->Error();
         if (err != 0) {
             result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(err));

@@ -341,3 +341,24 @@ TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
         EXPECT_FALSE(CAtomicFile::IsTemporaryName(name)) << name.toStdString();
     }
 }
+
+TEST_F(DataSafety, linksAtTheBackupsNameAreNeverWrittenThroughNorRestored)
+{
+    ASSERT_TRUE(WriteFile(Path("outside.txt"), "outside"));
+    ASSERT_TRUE(WriteFile(Path("a.html"), kPage));
+    ASSERT_EQ(::symlink(QFile::encodeName(Path("outside.txt")).constData(),
+                        QFile::encodeName(Path("a.html.original")).constData()),
+              0);
+    EXPECT_EQ(Run({Path("a.html")}), QStringList{QStringLiteral("Protected")});
+    EXPECT_EQ(ReadFile(Path("outside.txt")), QByteArray("outside"));
+    EXPECT_FALSE(QFileInfo(Path("a.html.original")).isSymLink());
+    EXPECT_EQ(ReadFile(Path("a.html.original")), kPage);
+
+    // A link put in the backup's place later does not go over the page.
+    ASSERT_TRUE(QFile::remove(Path("a.html.original")));
+    ASSERT_EQ(::symlink(QFile::encodeName(Path("outside.txt")).constData(),
+                        QFile::encodeName(Path("a.html.original")).constData()),
+              0);
+    EXPECT_EQ(CProtectEngine::RestoreBackups({Path("a.html")}), 0);
+    EXPECT_FALSE(QFileInfo(Path("a.html")).isSymLink());
+}
