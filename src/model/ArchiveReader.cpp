@@ -1,5 +1,8 @@
 #include "model/ArchiveReader.h"
 
+#include "model/Utf8Validator.h"
+#include "model/Win1252Converter.h"
+
 #include <QIODevice>
 
 namespace {
@@ -174,8 +177,18 @@ QString CArchiveReader::ReadString()
         }
         return text;
     }
-    // One-byte strings come from old writers; the system's ANSI code page
-    // is UTF-8 here.
+    // One-byte strings come from old writers: UTF-8 from ours, the ANSI
+    // code page (Windows-1252) from Windows, which is never valid UTF-8
+    // once it holds a letter beyond ASCII.
     const QByteArray bytes = ReadBytes(qint64(length));
-    return IsOk() ? QString::fromUtf8(bytes) : QString();
+    if (!IsOk()) {
+        return {};
+    }
+    CUtf8Validator validator;
+    validator.Feed(bytes);
+    if (validator.Finish()) {
+        return QString::fromUtf8(bytes);
+    }
+    CWin1252Converter converter;
+    return converter.Decode(bytes);
 }

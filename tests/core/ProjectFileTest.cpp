@@ -172,6 +172,9 @@ TEST(ProjectStrings, readerAcceptsOlderForms)
     // One-byte characters, converted with the ANSI code page (UTF-8 here).
     EXPECT_EQ(ReadBack(Hex("03 61 62 63")), QStringLiteral("abc"));
     EXPECT_EQ(ReadBack(Hex("02 C3 A9")), QStringLiteral("\u00e9"));
+    // Not UTF-8: Windows-1252, as a Windows writer's ANSI code page.
+    EXPECT_EQ(ReadBack(Hex("04 63 61 66 E9")), QStringLiteral("caf\u00e9"));
+    EXPECT_EQ(ReadBack(Hex("03 80 20 9D")), QStringLiteral("\u20ac \u009d"));
     // One-byte characters with a 2-byte and a 4-byte length.
     EXPECT_EQ(ReadBack(Hex("FF 02 00 68 69")), QStringLiteral("hi"));
     EXPECT_EQ(ReadBack(Hex("FF FF FF 02 00 00 00 68 69")), QStringLiteral("hi"));
