@@ -15,10 +15,12 @@
 #include "templates/TemplateStore.h"
 #include "users/UserListFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPair>
 #include <QSet>
+#include <QStandardPaths>
 #include <QSaveFile>
 #include <QTextStream>
 #include <QThread>
@@ -699,7 +701,15 @@ int CCliApp::RunTemplates(const QStringList& args)
     } else if (!args.isEmpty()) {
         return Usage(QStringLiteral("templates takes only --mode 0 or --mode 1"));
     }
-    for (const CTemplateStore::Entry& entry : CTemplateStore::List(mode)) {
+    // The user's own templates follow the shipped ones, from the same data
+    // folder the window uses.
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString dataFolder = dataHome.isEmpty() ? QString()
+                                                  : QDir::cleanPath(dataHome) + QLatin1Char('/') + AppInfo::CompanyName() +
+                                                        QLatin1Char('/') + AppInfo::DisplayName() + QLatin1Char('/');
+    const QList<CTemplateStore::Entry> entries =
+        dataFolder.isEmpty() ? CTemplateStore::List(mode) : CTemplateStore::List(mode, dataFolder);
+    for (const CTemplateStore::Entry& entry : entries) {
         m_out << entry.name << '\t' << entry.path << '\n';
     }
     return ExitOk;

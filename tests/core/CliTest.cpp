@@ -5,8 +5,10 @@
 #include "common/AppInfo.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
+#include "templates/TemplateStore.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -383,6 +385,23 @@ TEST_F(Cli, templatesListsEachMode)
     run = RunCli({QStringLiteral("templates"), QStringLiteral("--mode"), QStringLiteral("1")});
     EXPECT_TRUE(run.out.contains(QLatin1String("/Templates/MultiUsers/")));
     EXPECT_EQ(RunCli({QStringLiteral("templates"), QStringLiteral("--mode"), QStringLiteral("2")}).code, 2);
+
+    // The user's templates come after the shipped ones, as on the Template page.
+    const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", Path("data").toUtf8());
+    const QString mine = CTemplateStore::UserFolder(0, Path("data") + QStringLiteral("/Marrowind/Wendlock/"));
+    ASSERT_TRUE(QDir().mkpath(mine));
+    ASSERT_TRUE(TestUtil::WriteFile(mine + QStringLiteral("/Mine.htm"), "<html><body></body></html>"));
+    run = RunCli({QStringLiteral("templates")});
+    if (savedHome.isNull()) {
+        qunsetenv("XDG_DATA_HOME");
+    } else {
+        qputenv("XDG_DATA_HOME", savedHome);
+    }
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.last().endsWith(QStringLiteral("/Mine.htm"))) << run.out.toStdString();
+    EXPECT_TRUE(lines.first().contains(QLatin1String("/Templates/SinglePassword/"))) << run.out.toStdString();
 }
 
 TEST_F(CliProtect, manyFilesReportInListOrderAndRepeatsRunInTurn)
