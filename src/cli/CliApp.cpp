@@ -117,9 +117,11 @@ public:
         oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
         m_out << oneLine.simplified() << '\t' << path << '\n';
         m_out.flush();
-        if (result != QLatin1String("Protected") && result != QLatin1String("Protected before")) {
-            m_bFailed = true;
-        }
+    }
+    void AddResult(const QString& path, ProtectOutcome outcome, const QString& text) override
+    {
+        AddResultRow(path, text);
+        m_bFailed = m_bFailed || !IsProtectedOutcome(outcome);
     }
     bool AnyFailed() const { return m_bFailed; }
 

@@ -21,9 +21,22 @@ constexpr qsizetype kBlockSize = 32;
 class CBlockResults final : public IResultList
 {
 public:
+    struct Row
+    {
+        QString path;
+        ProtectOutcome outcome;
+        QString text;
+    };
     void DeleteAllItems() override { rows.clear(); }
-    void AddResultRow(const QString& path, const QString& result) override { rows.append({path, result}); }
-    QList<QPair<QString, QString>> rows;
+    void AddResultRow(const QString& path, const QString& result) override
+    {
+        rows.append({path, ProtectOutcome::Protected, result});
+    }
+    void AddResult(const QString& path, ProtectOutcome outcome, const QString& text) override
+    {
+        rows.append({path, outcome, text});
+    }
+    QList<Row> rows;
 };
 
 struct Block
@@ -139,7 +152,7 @@ CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data, CPro
         finished.wait(lock, [&] { return blocks[size_t(b)].done; });
         lock.unlock();
         for (const auto& row : blocks[size_t(b)].results.rows) {
-            results.AddResultRow(row.first, row.second);
+            results.AddResult(row.path, row.outcome, row.text);
         }
         outcome.protectedCount += blocks[size_t(b)].protectedCount;
         outcome.classicPagesMet += blocks[size_t(b)].classicMet;

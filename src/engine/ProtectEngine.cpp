@@ -8,6 +8,7 @@
 #include "common/SystemError.h"
 #include "engine/CredentialTable.h"
 #include "engine/OptionScriptBuilder.h"
+#include "engine/ProtectOutcome.h"
 #include "engine/ResultList.h"
 #include "engine/StrongPageWriter.h"
 #include "engine/StrongSiteKeys.h"
@@ -33,10 +34,6 @@
 
 namespace {
 
-const QString kCreateFailure = QStringLiteral("Create file failure!");
-const QString kNoHead = QStringLiteral("No <head> section!");
-const QString kOpenFailure = QStringLiteral("Open file failure!");
-const QString kOverwriteFailure = QStringLiteral("Overwrite file failure!");
 
 constexpr int kLinesPerChunk = 10;
 // Detecting charsets decide from this much of the page.
@@ -430,39 +427,43 @@ bool CProtectEngine::ProtectAll()
     for (const QString& path : files) {
         QString result;
         if (!templateProblem.isEmpty()) {
-            AddResultRow(path, templateProblem);
+            AddResult(path, ProtectOutcome::TemplateFailure, templateProblem);
             continue;
         }
         // The page's folder stays locked from the first look at the page to
         // the last rename, so no other run interleaves with this one there.
         std::unique_ptr<CFolderLock> lock;
         if (!LockFolderOf(path, lock, result)) {
-            AddResultRow(path, result);
+            AddResult(path, m_eLastOutcome, result);
             continue;
         }
         LoadPage(path);
+        ProtectOutcome outcome = ProtectOutcome::Protected;
         if (IsProtected(path, result)) {
             if (m_pData->m_nCipher == CAppGlobalData::kCipherStrong && m_bLastWasClassic) {
                 ++m_nClassicMet;
             }
             const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
-            if (answer == Answer::Yes) {
-                const QString backup = BackupPath(path, m_strBackupFolder);
+            if (answer != Answer::Yes) {
+                outcome = ProtectOutcome::ProtectedBefore;
+            } else if (const QString backup = BackupPath(path, m_strBackupFolder);
+                       !QFileInfo::exists(backup) || !MoveOver(backup, path)) {
                 // The backup replaces the protected page in one step, so a
                 // failure leaves the page as it was.
-                if (!QFileInfo::exists(backup) || !MoveOver(backup, path)) {
-                    result = QStringLiteral("Restore failure");
-                } else if (ForgetPage(), ProtectLockedFile(path, result)) {
-                    ++m_nProtected;
-                }
+                result = Fail(ProtectOutcome::RestoreFailure);
+                outcome = m_eLastOutcome;
             } else {
-                result = QStringLiteral("Protected before");
+                ForgetPage();
+                outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
             }
-        } else if (ProtectLockedFile(path, result)) {
+        } else {
+            outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
+        }
+        if (outcome == ProtectOutcome::Protected) {
             ++m_nProtected;
         }
         ForgetPage();
-        AddResultRow(path, result);
+        AddResult(path, outcome, IsProtectedOutcome(outcome) ? ProtectResultText(outcome) : result);
     }
     return true;
 }
@@ -497,7 +498,7 @@ bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLo
         return true;
     }
     if (lock->Error() == EWOULDBLOCK) {
-        result = QStringLiteral("Busy: another run is writing in this folder!");
+        result = Fail(ProtectOutcome::FolderBusy);
         return false;
     }
     // A missing folder: the page is reported missing as usual.
@@ -561,12 +562,12 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
     }
     struct stat st {};
     if (::stat(Native(path).constData(), &st) != 0 || S_ISDIR(st.st_mode)) {
-        result = QStringLiteral("File not exists!");
+        result = Fail(ProtectOutcome::FileNotExists);
         return false;
     }
     // A pipe or a device named like a page would block the run or never end.
     if (!S_ISREG(st.st_mode)) {
-        result = QStringLiteral("Not a regular file!");
+        result = Fail(ProtectOutcome::NotRegularFile);
         return false;
     }
     // The backup is written now but put in place only with the new page
@@ -575,7 +576,7 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
     if (m_pData->m_bBackup) {
         const QString backupPath = BackupPath(path, m_strBackupFolder);
         if (!m_strBackupFolder.isEmpty() && !QDir().mkpath(QFileInfo(backupPath).absolutePath())) {
-            result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(errno));
+            result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(errno));
             return false;
         }
         backup = std::make_unique<CAtomicFile>(backupPath);
@@ -583,7 +584,7 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
         backup->SetReplaceLinks(true);
         const int err = backup->OpenLike(st) ? FillCopy(*backup, LoadedPage(path), path) : backup->Error();
         if (err != 0) {
-            result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(err));
+            result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(err));
             return false;
         }
     }
@@ -594,7 +595,7 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
     if (!ok) {
         return false;
     }
-    result = QStringLiteral("Protected");
+    result = ProtectResultText(ProtectOutcome::Protected);
     return true;
 }
 
@@ -687,6 +688,19 @@ CProtectEngine::Protection CProtectEngine::DetectProtection(const QString& path,
     }
 }
 
+QString CProtectEngine::Fail(ProtectOutcome outcome, const QString& detail)
+{
+    m_eLastOutcome = outcome;
+    return ProtectResultText(outcome, detail);
+}
+
+void CProtectEngine::AddResult(const QString& path, ProtectOutcome outcome, const QString& text)
+{
+    if (m_pResultList) {
+        m_pResultList->AddResult(path, outcome, text);
+    }
+}
+
 void CProtectEngine::AddResultRow(const QString& path, const QString& result)
 {
     if (m_pResultList) {
@@ -713,18 +727,18 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
         m_pStrongKeys = CStrongSiteKeys::Derive(*m_pData, 1, &m_strKeyError);
     }
     if (strong && !m_pStrongKeys) {
-        result = m_strKeyError;
+        result = Fail(ProtectOutcome::KeyFailure, m_strKeyError);
         return false;
     }
 
     mode_t mode = 0644;
     if (!CanReplace(path, &mode)) {
-        result = kOverwriteFailure;
+        result = Fail(ProtectOutcome::OverwriteFailure);
         return false;
     }
     CTextFileWriter out(path);
     if (!out.Open(mode)) {
-        result = kCreateFailure;
+        result = Fail(ProtectOutcome::CreateFailure);
         return false;
     }
 
@@ -761,7 +775,7 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     if (out.HasError()) {
         // A full disk or a write error: page and backup stay as they were.
         out.Discard();
-        result = kCreateFailure;
+        result = Fail(ProtectOutcome::CreateFailure);
         return false;
     }
     // The backup goes in place first: killed between the two renames, the
@@ -769,13 +783,14 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     // older backup beside the protected one.
     if (m_pPendingBackup && !m_pPendingBackup->Commit()) {
         out.Discard();
-        result = QStringLiteral("Backup file failure! \n%1").arg(GetSystemErrorText(m_pPendingBackup->Error()));
+        result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(m_pPendingBackup->Error()));
         return false;
     }
     // The new text replaces the page in one step, keeping its permissions,
     // owner and group, so the page never disappears half-way.
     if (!out.Commit()) {
-        result = out.Error() == EFBIG || out.Error() == ENOSPC || out.HasError() ? kCreateFailure : kOverwriteFailure;
+        result = Fail(out.Error() == EFBIG || out.Error() == ENOSPC || out.HasError() ? ProtectOutcome::CreateFailure
+                                                                                : ProtectOutcome::OverwriteFailure);
         return false;
     }
     return true;
@@ -803,7 +818,7 @@ bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CT
     out.Write(CCredentialTable::LoginVariablesText(*m_pData, passwordMode, std::nullopt));
     CTextLineReader reader(path, LoadedPage(path));
     if (!reader.Open()) {
-        result = kOpenFailure;
+        result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
     const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
@@ -840,7 +855,7 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
 {
     result.clear();
     if (!HasHeadEnd(path, result)) {
-        result = kNoHead;
+        result = Fail(ProtectOutcome::NoHeadSection);
         return false;
     }
     if (path == m_pData->m_strTemplatePath) {
@@ -852,7 +867,7 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
         };
         const QList<QByteArray>* lines = CachedLines(path);
         if (!lines) {
-            result = kOpenFailure;
+            result = Fail(ProtectOutcome::OpenFailure);
             return false;
         }
         for (const QByteArray& line : *lines) {
@@ -864,7 +879,7 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
     }
     CTextLineReader reader(path, LoadedPage(path));
     if (!reader.Open()) {
-        result = kOpenFailure;
+        result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
     HeadScriptFilter filter;
@@ -919,7 +934,7 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
     result.clear();
     CTextLineReader reader(path, LoadedPage(path));
     if (!reader.Open()) {
-        result = kOpenFailure;
+        result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
     const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
@@ -1044,7 +1059,7 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
         }
     }
     if (reader.HasError()) {
-        result = kOpenFailure;
+        result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
     if (!chunk.isEmpty()) {
@@ -1062,7 +1077,7 @@ bool CProtectEngine::CopyScriptFile(const QString& scriptPath, CTextFileWriter& 
     if (converted == m_convertedScripts.cend()) {
         const QList<QByteArray>* lines = CachedLines(scriptPath);
         if (!lines) {
-            result = kOpenFailure;
+            result = Fail(ProtectOutcome::OpenFailure);
             return false;
         }
         QByteArray bytes;
@@ -1080,7 +1095,7 @@ bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter
     result.clear();
     const QList<QByteArray>* lines = CachedLines(templatePath);
     if (!lines) {
-        result = kOpenFailure;
+        result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
     bool inBody = false;

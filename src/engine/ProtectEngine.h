@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ProtectOutcome.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QSet>
@@ -57,6 +59,7 @@ public:
     // `contents`: the page's bytes when they are in memory already.
     static Protection DetectProtection(const QString& path, const QByteArray* contents = nullptr);
     void AddResultRow(const QString& path, const QString& result);
+    void AddResult(const QString& path, ProtectOutcome outcome, const QString& text);
     int GetProtectedCount() const { return m_nProtected; }
     // Pages met in the classic format during a strong-format run: copies of
     // them give the password's digest away, so the user is told.
@@ -94,6 +97,8 @@ public:
     int m_nClassicMet = 0;
 
 private:
+    // Records a failure and gives its result text.
+    QString Fail(ProtectOutcome outcome, const QString& detail = QString());
     bool ProtectLockedFile(const QString& path, QString& result);
     // Empty when the template can be read and has a body; else the result
     // text every page gets.
@@ -121,6 +126,7 @@ private:
     RestoreQuestion m_restoreQuestion;
     std::shared_ptr<const CStrongSiteKeys> m_pStrongKeys;
     bool m_bLastWasClassic = false;
+    ProtectOutcome m_eLastOutcome = ProtectOutcome::Protected;
     QString m_strKeyError;
     QString m_strBackupFolder;
     // The backup of the page being written, put in place just before it.

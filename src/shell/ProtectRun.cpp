@@ -18,6 +18,12 @@ public:
             m_pTarget->AddResultRow(path, result);
         }
     }
+    void AddResult(const QString& path, ProtectOutcome outcome, const QString& text) override
+    {
+        if (m_pTarget) {
+            m_pTarget->AddResult(path, outcome, text);
+        }
+    }
 
 private:
     IResultList* m_pTarget;

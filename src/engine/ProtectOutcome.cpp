@@ -1,0 +1,34 @@
+#include "engine/ProtectOutcome.h"
+
+QString ProtectResultText(ProtectOutcome outcome, const QString& detail)
+{
+    switch (outcome) {
+    case ProtectOutcome::Protected:
+        return QStringLiteral("Protected");
+    case ProtectOutcome::ProtectedBefore:
+        return QStringLiteral("Protected before");
+    case ProtectOutcome::FileNotExists:
+        return QStringLiteral("File not exists!");
+    case ProtectOutcome::NotRegularFile:
+        return QStringLiteral("Not a regular file!");
+    case ProtectOutcome::FolderBusy:
+        return QStringLiteral("Busy: another run is writing in this folder!");
+    case ProtectOutcome::CreateFailure:
+        return QStringLiteral("Create file failure!");
+    case ProtectOutcome::OverwriteFailure:
+        return QStringLiteral("Overwrite file failure!");
+    case ProtectOutcome::OpenFailure:
+        return QStringLiteral("Open file failure!");
+    case ProtectOutcome::NoHeadSection:
+        return QStringLiteral("No <head> section!");
+    case ProtectOutcome::BackupFailure:
+        return QStringLiteral("Backup file failure! \n%1").arg(detail);
+    case ProtectOutcome::RestoreFailure:
+        return QStringLiteral("Restore failure");
+    case ProtectOutcome::TemplateFailure:
+    case ProtectOutcome::KeyFailure:
+        // The reason is the whole text: it names the template or the setting.
+        return detail;
+    }
+    return detail;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// What became of one file of a protect run. The result texts the user sees
+// are made from it in one place (ProtectResultText).
+enum class ProtectOutcome {
+    Protected,
+    ProtectedBefore,
+    FileNotExists,
+    NotRegularFile,
+    FolderBusy,
+    CreateFailure,
+    OverwriteFailure,
+    OpenFailure,
+    NoHeadSection,
+    BackupFailure,
+    RestoreFailure,
+    TemplateFailure,
+    KeyFailure,
+};
+
+// The file is protected, now or from before.
+inline bool IsProtectedOutcome(ProtectOutcome outcome)
+{
+    return outcome == ProtectOutcome::Protected || outcome == ProtectOutcome::ProtectedBefore;
+}
+
+// The text of the Result list and the CLI's lines; `detail` completes the
+// outcomes that name a file or a system error.
+QString ProtectResultText(ProtectOutcome outcome, const QString& detail = QString());
