@@ -85,7 +85,7 @@ TEST(StrongCrypto, primitivesMatchPublishedVectorsAndRefuseChanges)
                        QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9").constData(), 42)
                   .toHex(),
               QByteArray("3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf34007208d5b887185865"));
-    // The GCM specification's test case 16 (256-bit key, additional data).
+    // AES-GCM test case 16 as NIST published it (256-bit key, additional data).
     const QByteArray key = Hex32("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
     const QByteArray iv = Hex32("cafebabefacedbaddecaf888");
     const QByteArray aad = Hex32("feedfacedeadbeeffeedfacedeadbeefabaddad2");
