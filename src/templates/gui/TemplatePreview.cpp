@@ -18,6 +18,26 @@ CTemplatePreview::CTemplatePreview(QWidget* parent) : QFrame(parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(frameWidth(), frameWidth(), frameWidth(), frameWidth());
+    m_strTarget = BlankPage();
+#ifndef WENDLOCK_HAVE_WEBENGINE
+    EnsureView(); // cheap: no reason to wait
+#endif
+}
+
+void CTemplatePreview::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    if (!m_pView) {
+        EnsureView();
+        Load();
+    }
+}
+
+void CTemplatePreview::EnsureView()
+{
+    if (m_pView) {
+        return;
+    }
 #ifdef WENDLOCK_HAVE_WEBENGINE
     m_pView = new QWebEngineView(this);
     // Login forms autofocus their first field, and a short preview then
@@ -49,8 +69,8 @@ CTemplatePreview::CTemplatePreview(QWidget* parent) : QFrame(parent)
 #endif
     // A preview, not a browser: no back/reload/inspect menu.
     m_pView->setContextMenuPolicy(Qt::NoContextMenu);
-    layout->addWidget(m_pView);
-    m_strTarget = BlankPage();
+    layout()->addWidget(m_pView);
+    m_pView->show(); // made while the frame may already be shown
 }
 
 void CTemplatePreview::ShowBlank()
@@ -61,6 +81,14 @@ void CTemplatePreview::ShowBlank()
 void CTemplatePreview::Navigate(const QString& target)
 {
     m_strTarget = target;
+    if (m_pView) {
+        Load();
+    }
+}
+
+void CTemplatePreview::Load()
+{
+    const QString target = m_strTarget;
     const QUrl url = target == BlankPage() ? QUrl(BlankPage()) : QUrl::fromLocalFile(target);
 #ifdef WENDLOCK_HAVE_WEBENGINE
     m_pView->setUrl(url);
@@ -91,14 +119,18 @@ void CTemplatePreview::Navigate(const QString& target)
 QUrl CTemplatePreview::Url() const
 {
 #ifdef WENDLOCK_HAVE_WEBENGINE
-    return m_pView->url();
-#else
-    return m_strTarget == BlankPage() ? QUrl(BlankPage()) : QUrl::fromLocalFile(m_strTarget);
+    if (m_pView) {
+        return m_pView->url();
+    }
 #endif
+    return m_strTarget == BlankPage() ? QUrl(BlankPage()) : QUrl::fromLocalFile(m_strTarget);
 }
 
 QString CTemplatePreview::Title() const
 {
+    if (!m_pView) {
+        return QString();
+    }
 #ifdef WENDLOCK_HAVE_WEBENGINE
     return m_pView->title();
 #else
@@ -106,7 +138,11 @@ QString CTemplatePreview::Title() const
 #endif
 }
 
-QWidget* CTemplatePreview::View() const
+QWidget* CTemplatePreview::View()
 {
+    if (!m_pView) {
+        EnsureView();
+        Load();
+    }
     return m_pView;
 }

@@ -14,6 +14,9 @@ class QTextBrowser;
 // file by its path, or an empty page. Navigation is asynchronous, so the
 // window never waits for a page to load. Without Qt WebEngine a text
 // browser stands in; it renders simpler HTML but keeps the same calls.
+// The browser is made when the preview is first shown: the web engine's
+// processes cost about 100 MB, which a session that never opens the
+// Template page need not pay.
 class CTemplatePreview final : public QFrame
 {
     Q_OBJECT
@@ -31,8 +34,9 @@ public:
     QUrl Url() const;
     // The document title of what is shown (empty while loading).
     QString Title() const;
-    // The browser widget itself, for screenshots.
-    QWidget* View() const;
+    // The browser widget itself, for screenshots; made now if not yet.
+    QWidget* View();
+    bool HasView() const { return m_pView != nullptr; }
 
     static QString BlankPage() { return QStringLiteral("about:blank"); }
 
@@ -40,7 +44,13 @@ signals:
     // A navigation ended; ok is false when the page could not be shown.
     void LoadFinished(bool ok);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void EnsureView();
+    void Load();
+
 #ifdef WENDLOCK_HAVE_WEBENGINE
     QWebEngineView* m_pView = nullptr;
 #else
