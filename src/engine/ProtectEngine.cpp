@@ -896,8 +896,23 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
 
 std::unique_ptr<CCharsetCodec> CProtectEngine::MakeCodec(const QString& path) const
 {
-    const int codePage = CCharsetTable::Instance().GetAt(m_pData->m_nCharset).m_nCodePage;
+    int codePage = CCharsetTable::Instance().GetAt(m_pData->m_nCharset).m_nCodePage;
     const QByteArray* loaded = LoadedPage(path);
+    if (codePage == 0) {
+        // "default": a UTF-16 byte-order mark wins over every other guess.
+        QByteArray start = loaded ? loaded->left(2) : QByteArray();
+        if (!loaded) {
+            QFile head(path);
+            if (head.open(QIODevice::ReadOnly)) {
+                start = head.read(2);
+            }
+        }
+        if (start == QByteArrayView("\xff\xfe", 2)) {
+            codePage = 1200;
+        } else if (start == QByteArrayView("\xfe\xff", 2)) {
+            codePage = 1201;
+        }
+    }
     if (loaded) {
         if (codePage != 0) {
             return std::make_unique<CCharsetCodec>(codePage, QByteArrayView(*loaded).first(qMin<qsizetype>(loaded->size(), kDetectionSample)));

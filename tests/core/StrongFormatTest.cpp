@@ -402,3 +402,23 @@ TEST(StrongCli, backupsBesideThePagesAreWarnedAboutOrKeptInTheirOwnTree)
     ASSERT_EQ(run({QStringLiteral("restore"), QStringLiteral("--backup-dir"), backups, site}, &err), 0);
     EXPECT_EQ(TestUtil::ReadFile(page), original);
 }
+
+TEST_F(StrongEngine, utf16PagesWithAByteOrderMarkAreReadAsUtf16)
+{
+    // The default row never loses a byte: a UTF-16 mark wins over the
+    // UTF-8 and Windows-1252 guesses, in either byte order.
+    const QString text = QStringLiteral("<html><head><title>\u00e9t\u00e9 \u4e2d</title></head><body>x</body></html>\n");
+    for (const bool bigEndian : {false, true}) {
+        QByteArray bytes = bigEndian ? QByteArray("\xfe\xff", 2) : QByteArray("\xff\xfe", 2);
+        for (const QChar ch : text) {
+            const char hi = char(ch.unicode() >> 8);
+            const char lo = char(ch.unicode() & 0xff);
+            bytes.append(bigEndian ? hi : lo);
+            bytes.append(bigEndian ? lo : hi);
+        }
+        const QString page = Protect(bigEndian ? "be.html" : "le.html", bytes);
+        QByteArray opened;
+        ASSERT_EQ(Unlock(page, QString(), QStringLiteral("pw"), &opened), CPageUnlocker::Status::Ok);
+        EXPECT_EQ(QString::fromUtf8(opened).remove(QChar(0xfeff)), text) << (bigEndian ? "big" : "little");
+    }
+}
