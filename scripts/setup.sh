@@ -14,6 +14,9 @@ PACKAGES=(
     xvfb
     # The fuzz targets (libFuzzer) and readable sanitizer reports.
     clang libclang-rt-dev llvm
+    # The Debian package and its checks: Depends (dpkg-shlibdeps), the
+    # metainfo validator, the helpers the completion test loads.
+    dpkg-dev appstream bash-completion
 )
 # Node.js minifies the login scripts at build time (and runs the script
 # tests). It may come from elsewhere than Debian (with its own npm); only
