@@ -16,6 +16,7 @@
 #include "users/UserListFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPair>
@@ -128,6 +129,80 @@ public:
 private:
     QTextStream& m_out;
     bool m_bFailed = false;
+};
+
+// A one-line count of the files done and their rate on standard error,
+// redrawn in place; only drawn when that is a terminal.
+class CProgressLine final
+{
+public:
+    CProgressLine(QTextStream* err, const char* verb, qsizetype total)
+        : m_err(err)
+        , m_verb(verb)
+        , m_total(total)
+    {
+        m_clock.start();
+        Draw(0);
+    }
+    ~CProgressLine() { Clear(); }
+    void Draw(qsizetype done)
+    {
+        if (!m_err) {
+            return;
+        }
+        const double seconds = qMax<qint64>(m_clock.elapsed(), 1) / 1000.0;
+        const double rate = double(done) / seconds;
+        // \033[K erases what a longer line before left at the end.
+        *m_err << '\r' << m_verb << ' ' << done << '/' << m_total << " pages, "
+               << QString::number(rate, 'f', rate < 10 ? 1 : 0) << " pages/s\033[K";
+        m_err->flush();
+        m_shown = true;
+    }
+    void Clear()
+    {
+        if (m_err && m_shown) {
+            *m_err << "\r\033[K";
+            m_err->flush();
+            m_shown = false;
+        }
+    }
+
+private:
+    QTextStream* m_err;
+    const char* m_verb;
+    qsizetype m_total;
+    QElapsedTimer m_clock;
+    bool m_shown = false;
+};
+
+// Counts the rows on their way to the printed list. A row may go to the
+// same terminal, so the progress line makes way for it and comes back under it.
+class CProgressResults final : public IResultList
+{
+public:
+    CProgressResults(IResultList& rows, CProgressLine& line)
+        : m_rows(rows)
+        , m_line(line)
+    {
+    }
+    void DeleteAllItems() override { m_rows.DeleteAllItems(); }
+    void AddResultRow(const QString& path, const QString& result) override
+    {
+        m_line.Clear();
+        m_rows.AddResultRow(path, result);
+        m_line.Draw(++m_done);
+    }
+    void AddResult(const QString& path, ProtectOutcome outcome, const QString& text) override
+    {
+        m_line.Clear();
+        m_rows.AddResult(path, outcome, text);
+        m_line.Draw(++m_done);
+    }
+
+private:
+    IResultList& m_rows;
+    CProgressLine& m_line;
+    qsizetype m_done = 0;
 };
 
 // Adds a path (a file, or every web file of a folder tree) to the list,
@@ -524,9 +599,13 @@ int CCliApp::RunProtect(const QStringList& args)
     }
 
     CPrintedResults results(m_out);
-    const CParallelProtect::Outcome outcome = CParallelProtect::Run(
-        data, restoreFirst ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No, results, threads,
-        strongKeys, backupFolder);
+    CParallelProtect::Outcome outcome;
+    {
+        CProgressLine progress(m_bProgress ? &m_err : nullptr, "protect", data.m_listFiles.size());
+        CProgressResults counted(results, progress);
+        outcome = CParallelProtect::Run(data, restoreFirst ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No,
+                                        counted, threads, strongKeys, backupFolder);
+    }
     m_out << QStringLiteral("%1 file(s) have been protected successfully!").arg(outcome.protectedCount) << "\n";
     if (data.m_bBackup && backupFolder.isEmpty() && outcome.protectedCount > 0) {
         m_err << "wendlock-cli: warning: the backups (*.original) were written beside the pages. Do not upload "
@@ -602,7 +681,15 @@ int CCliApp::RunRestore(const QStringList& args)
     for (const QString& path : files) {
         withBackup += QFileInfo::exists(CProtectEngine::BackupPath(path, backupFolder)) ? 1 : 0;
     }
-    const int restored = CProtectEngine::RestoreBackups(files, backupFolder);
+    int restored = 0;
+    {
+        // One file at a time, so that the progress line can count them.
+        CProgressLine progress(m_bProgress ? &m_err : nullptr, "restore", files.size());
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            restored += CProtectEngine::RestoreBackups({files[i]}, backupFolder);
+            progress.Draw(i + 1);
+        }
+    }
     m_out << QStringLiteral("%1 files have been restored!").arg(restored) << "\n";
     if (restored < withBackup) {
         m_err << "wendlock-cli: " << withBackup - restored

@@ -20,6 +20,9 @@ public:
     int Run(const QStringList& arguments);
     // Where "--password -" reads its line; standard input when not set.
     void SetInput(QIODevice* in) { m_in = in; }
+    // protect and restore draw a progress line on the error stream (main
+    // turns it on when that is a terminal).
+    void SetProgress(bool show) { m_bProgress = show; }
 
 private:
     int RunShow(const QStringList& args);
@@ -41,4 +44,5 @@ private:
     QTextStream& m_out;
     QTextStream& m_err;
     QIODevice* m_in = nullptr;
+    bool m_bProgress = false;
 };

@@ -7,6 +7,8 @@
 #include <csignal>
 #include <cstdio>
 
+#include <unistd.h>
+
 int main(int argc, char* argv[])
 {
     // A closed pipe or a file-size limit behind the output must come back
@@ -20,6 +22,7 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     CCliApp cli(out, err);
+    cli.SetProgress(isatty(STDERR_FILENO) == 1);
     const int code = cli.Run(QCoreApplication::arguments().mid(1));
     out.flush();
     if (out.status() != QTextStream::Ok) {

@@ -30,4 +30,22 @@ check "a damaged project exits 2 and writes nothing" $?
 
 "$CLI" bogus 2>/dev/null; [[ $? == 2 ]]; check "an unknown command exits 2" $?
 
+# protect and restore draw a progress line only when standard error is a
+# terminal (script(1) gives them one), and the printed rows stay the same.
+mkdir -p "$work/site"
+for i in 1 2 3; do printf '<p>page %s</p>\n' "$i" >"$work/site/p$i.html"; done
+"$CLI" protect --password pw --backup-dir "$work/bk" "$work/site" >"$work/out" 2>"$work/err"
+[[ $? == 0 && $(grep -c "^Protected	$work/site/p" "$work/out") == 3 ]] && ! grep -q -e $'\r' -e 'pages/s' "$work/err"
+check "protect with standard error in a file prints no progress" $?
+"$CLI" restore --backup-dir "$work/bk" "$work/site" >/dev/null 2>"$work/err"
+[[ $? == 0 ]] && ! grep -q -e $'\r' -e 'pages/s' "$work/err"; check "restore in a file prints no progress" $?
+if command -v script >/dev/null; then
+    script -qefc "'$CLI' protect --password pw --backup-dir '$work/bk' '$work/site' >'$work/out2'" "$work/tty" </dev/null >/dev/null
+    grep -q $'\rprotect 3/3 pages, [0-9.]* pages/s' "$work/tty" && diff <(sed 's/^Protected\t//' "$work/out") \
+        <(sed 's/^Protected\t//' "$work/out2") >/dev/null
+    check "protect at a terminal counts to 3/3 and prints the same rows" $?
+    script -qefc "'$CLI' restore --backup-dir '$work/bk' '$work/site' >/dev/null" "$work/tty" </dev/null >/dev/null
+    grep -q $'\rrestore 3/3 pages, ' "$work/tty"; check "restore at a terminal counts to 3/3" $?
+fi
+
 exit $fail

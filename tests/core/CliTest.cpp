@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -26,12 +27,13 @@ struct CliRun
     QString err;
 };
 
-CliRun RunCli(const QStringList& args)
+CliRun RunCli(const QStringList& args, bool progress = false)
 {
     CliRun run;
     QTextStream out(&run.out);
     QTextStream err(&run.err);
     CCliApp app(out, err);
+    app.SetProgress(progress);
     run.code = app.Run(args);
     out.flush();
     err.flush();
@@ -261,6 +263,42 @@ TEST_F(CliProtect, protectsFolderPrintsResultsAndUnlocks)
 
     run = RunCli({QStringLiteral("restore"), site});
     EXPECT_EQ(run.out, QStringLiteral("2 files have been restored!\n"));
+    EXPECT_EQ(TestUtil::ReadFile(site + QStringLiteral("/sub/page.htm")), QByteArray("<p>sub</p>\n"));
+}
+
+// The progress line lives on the error stream only: the printed rows are
+// the same with it, it counts up to the total, and it is erased at the end.
+TEST_F(CliProtect, progressLineCountsOnTheErrorStreamAndIsErased)
+{
+    const QStringList protect = {QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("Sesame"),
+                                 QStringLiteral("--backup-dir"), Path("backups"), QStringLiteral("--set"),
+                                 QStringLiteral("salt=00112233445566778899aabbccddeeff"), site};
+    const QStringList restore = {QStringLiteral("restore"), QStringLiteral("--backup-dir"), Path("backups"), site};
+    const CliRun quiet = RunCli(protect);
+    ASSERT_EQ(quiet.code, 0) << quiet.err.toStdString();
+    EXPECT_FALSE(quiet.err.contains(QLatin1Char('\r')));
+    EXPECT_EQ(RunCli(restore).code, 0);
+
+    const CliRun shown = RunCli(protect, true);
+    ASSERT_EQ(shown.code, 0) << shown.err.toStdString();
+    EXPECT_EQ(shown.out, quiet.out);
+    EXPECT_TRUE(shown.err.startsWith(QLatin1String("\rprotect 0/2 pages, "))) << shown.err.toStdString();
+    EXPECT_TRUE(shown.err.contains(QLatin1String("\rprotect 1/2 pages, ")));
+    EXPECT_TRUE(shown.err.contains(
+        QRegularExpression(QStringLiteral("\rprotect 2/2 pages, [0-9.]+ pages/s\\x1b\\[K\r\\x1b\\[K$"))))
+        << shown.err.toStdString();
+    // Every row finds the line erased before it (rows may share the terminal).
+    EXPECT_EQ(shown.err.count(QLatin1String("\r\x1b[K")), 3);
+    // Apart from the line, the error stream says what it says without it.
+    QString rest = shown.err;
+    rest.remove(QRegularExpression(QStringLiteral("\r(protect [0-9]+/2 pages, [0-9.]+ pages/s\\x1b\\[K)?(\\x1b\\[K)?")));
+    EXPECT_EQ(rest, quiet.err);
+
+    const CliRun restored = RunCli(restore, true);
+    EXPECT_EQ(restored.code, 0);
+    EXPECT_EQ(restored.out, QStringLiteral("2 files have been restored!\n"));
+    EXPECT_TRUE(restored.err.contains(QLatin1String("\rrestore 2/2 pages, ")));
+    EXPECT_TRUE(restored.err.endsWith(QLatin1String("\r\x1b[K")));
     EXPECT_EQ(TestUtil::ReadFile(site + QStringLiteral("/sub/page.htm")), QByteArray("<p>sub</p>\n"));
 }
 
