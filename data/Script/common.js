@@ -244,12 +244,16 @@
     });
   }
 
+  // The start of a reference that the next chunk may finish.
+  var OPEN_REFERENCE = /^&(?:#[0-9]{0,5})?$/;
+
   function decipherChunk(index, keyBytes) {
     var data = base64Decode(cfg.content[index]);
     return data === null ? null : decodeChunk(unscramble(data, keyBytes));
   }
 
-  // The page text for a page key, or null when the key does not open it.
+  // The page text (in pieces) for a page key, or null when the key does
+  // not open it.
   function pageText(pageKey) {
     if (typeof pageKey !== 'string' || xorFold(pageKey) !== cfg.check) {
       return null;
@@ -264,18 +268,31 @@
     if (first === null) {
       return null;
     }
-    var parts = [first];
-    for (var i = 1; i < count; i++) {
-      var part = decipherChunk(i, keyBytes);
+    // Pieces, never one joined text: a large page would need twice the
+    // memory. A reference cut by a chunk's end is finished with the next.
+    var pieces = [];
+    var carry = '';
+    for (var i = 0; i < count; i++) {
+      var part = i === 0 ? first : decipherChunk(i, keyBytes);
       if (part === null) {
         return null;
       }
-      parts.push(part);
+      part = carry + part;
+      var amp = part.lastIndexOf('&');
+      carry = amp >= 0 && OPEN_REFERENCE.test(part.substring(amp)) ? part.substring(amp) : '';
+      pieces.push(restoreCharacters(carry ? part.substring(0, amp) : part));
     }
+    pieces.push(carry);
     // A byte order mark that the page file began with is no text of the
     // page: written before the doctype it would put the page into quirks
     // mode and show as a blank line.
-    return restoreCharacters(parts.join('')).replace(/^\uFEFF/, '');
+    for (i = 0; i < pieces.length; i++) {
+      if (pieces[i]) {
+        pieces[i] = pieces[i].replace(/^\uFEFF/, '');
+        break;
+      }
+    }
+    return pieces;
   }
 
   // ---- Remembered logins ------------------------------------------------
@@ -373,7 +390,9 @@
     var reload = refresh && cfg.refreshIE && isInternetExplorer() && handOver(material);
     writePage(function () {
       if (reload) {
-        document.write(text);
+        for (var i = 0; i < text.length; i++) {
+          document.write(text[i]);
+        }
         document.close();
         window.location.reload();
         return;

@@ -183,32 +183,42 @@
     }
   }
 
-  // refresh: false when the page is opened from a hand-over, so that the
-  // A large page is handed to the parser in slices that double in size,
-  // with a pause for the browser after each: the top of the page shows at
-  // once instead of after the whole text has been parsed, the window stays
-  // responsive, and the few slices cost little more than a single write
-  // (many small ones would relayout the growing page again and again).
-  // A cut never splits a surrogate pair.
+  // The page is written in two parts: a first slice that the browser shows
+  // at once, then, in a task of its own, all the rest. Writes spread over
+  // more tasks cost far more: the browser lays the growing page out again
+  // after each (three to four times the time on a 5 MB page). The text may
+  // come in pieces, which are never joined; a cut never splits a surrogate
+  // pair.
   var FIRST_SLICE = 65536;
 
-  function writeProgressively(text, start, size) {
-    start = start || 0;
-    size = size || FIRST_SLICE;
-    var end = Math.min(text.length, start + size);
-    if (end < text.length) {
-      var last = text.charCodeAt(end - 1);
-      if (last >= 0xd800 && last <= 0xdbff) {
-        end++;
+  function writeProgressively(pieces) {
+    pieces = typeof pieces === 'string' ? [pieces] : pieces;
+    var written = 0;
+    var i = 0;
+    for (; i < pieces.length && written < FIRST_SLICE; i++) {
+      var piece = pieces[i];
+      var end = Math.min(piece.length, FIRST_SLICE - written);
+      if (end < piece.length) {
+        var last = piece.charCodeAt(end - 1);
+        if (last >= 0xd800 && last <= 0xdbff) {
+          end++;
+        }
+        pieces[i] = piece.substring(end);
+        piece = piece.substring(0, end);
+        i--; // the piece's rest comes with the rest of the page
       }
+      document.write(piece);
+      written += piece.length;
     }
-    document.write(text.substring(start, end));
-    if (end >= text.length) {
+    if (i >= pieces.length) {
       finishPage();
       return;
     }
     setTimeout(function () {
-      writeProgressively(text, end, size * 2);
+      for (; i < pieces.length; i++) {
+        document.write(pieces[i]);
+      }
+      finishPage();
     }, 0);
   }
 

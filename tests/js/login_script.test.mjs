@@ -61,6 +61,17 @@ describe('single password', () => {
     assert.equal(empty.written, '');
   });
 
+  test('a numeric reference cut between chunks becomes its character, as an uncut one does', () => {
+    const text = '<p>a&#233;b&#12354;c&#65;&#x41;&#1234567;</p>\n';
+    const shown = '<p>a\u00e9b\u3042c&#65;&#x41;&#1234567;</p>\n';
+    const cutsList = [[7, 8, 9]];
+    for (let at = 1; at < text.length; at++) cutsList.push([at]);
+    for (const cuts of cutsList) {
+      const page = login(new FakeBrowser(), singlePage({ password: 'pw', text, cuts }), { password: 'pw' });
+      assert.equal(page.written, shown, `cut at ${cuts}`);
+    }
+  });
+
   test('wrong password alerts with the text and fills the error region', () => {
     const script = singlePage({
       password: 'secret',

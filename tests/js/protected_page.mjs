@@ -79,11 +79,16 @@ function encode(text, encoding) {
   return Buffer.from(text, 'latin1');
 }
 
-// Ten lines a chunk; the text keeps its LF line ends.
-export function contentArray(text, pageKey, encoding = 'ascii') {
+// Ten lines a chunk (or the given cuts of the text); the text keeps its LF
+// line ends.
+export function contentArray(text, pageKey, encoding = 'ascii', cuts = null) {
   const lines = text.match(/[^\n]*\n|[^\n]+$/g) || [];
   const chunks = [];
-  for (let i = 0; i < lines.length; i += 10) chunks.push(lines.slice(i, i + 10).join(''));
+  if (cuts) {
+    [0, ...cuts].forEach((at, i, all) => chunks.push(text.slice(at, all[i + 1])));
+  } else {
+    for (let i = 0; i < lines.length; i += 10) chunks.push(lines.slice(i, i + 10).join(''));
+  }
   if (chunks.length === 0) chunks.push('');
   return chunks.map((c) => scramble(encode(entities(c), encoding), pageKey).toString('base64'));
 }
@@ -115,14 +120,14 @@ export function variables(s) {
 // The engine writes the script file with CR LF line ends.
 export const scriptWithCrLf = (mode) => scriptSource(mode).replace(/\r?\n/g, '\r\n');
 
-export function singlePage({ password, passwordCase = true, text, encoding, settings = {} }) {
+export function singlePage({ password, passwordCase = true, text, encoding, cuts, settings = {} }) {
   const s = { ...defaultSettings, ...settings };
   const secret = passwordCase ? password : foldAscii(password);
   const key = keyOf(utf8(secret));
   return (
     variables(s) +
     `var PWDCSS=${passwordCase};var PWDMKK=${xorFold(key)};` +
-    `var vxpa=new Array(${quoted(contentArray(text, key, encoding))});` +
+    `var vxpa=new Array(${quoted(contentArray(text, key, encoding, cuts))});` +
     scriptWithCrLf('single')
   );
 }

@@ -394,30 +394,40 @@ var vxpcheck = (function () {
     return null;
   }
 
-  async function inflate(bytes) {
-    if (typeof DecompressionStream === 'function') {
-      var stream = null;
+  // The page text in the pieces that inflating gives: on a large page one
+  // joined copy of the bytes and of the text would double the memory.
+  async function inflateText(chunks) {
+    var stream = null;
+    if (typeof DecompressionStream === 'function' && typeof TextDecoder === 'function') {
       try {
         stream = new DecompressionStream('deflate-raw');
       } catch (e) {
         stream = null; // an older browser that knows only zlib and gzip
       }
-      if (stream) {
-        var writer = stream.writable.getWriter();
-        writer.write(bytes).catch(function () {});
-        writer.close().catch(function () {});
-        var reader = stream.readable.getReader();
-        var parts = [];
-        for (;;) {
-          var r = await reader.read();
-          if (r.done) {
-            return joinBytes(parts);
-          }
-          parts.push(new Uint8Array(r.value.buffer, r.value.byteOffset, r.value.byteLength));
-        }
+    }
+    if (!stream) {
+      return [utf8Text(inflateRawSync(joinBytes(chunks)))];
+    }
+    var writer = stream.writable.getWriter();
+    for (var i = 0; i < chunks.length; i++) {
+      writer.write(chunks[i]).catch(function () {});
+    }
+    writer.close().catch(function () {});
+    var reader = stream.readable.getReader();
+    var decoder = new TextDecoder('utf-8');
+    var pieces = [];
+    for (;;) {
+      var r = await reader.read();
+      var piece = r.done
+        ? decoder.decode()
+        : decoder.decode(new Uint8Array(r.value.buffer, r.value.byteOffset, r.value.byteLength), { stream: true });
+      if (piece) {
+        pieces.push(piece);
+      }
+      if (r.done) {
+        return pieces;
       }
     }
-    return inflateRawSync(bytes);
   }
 
   function utf8Text(bytes) {
@@ -431,7 +441,8 @@ var vxpcheck = (function () {
     return utf8DecodeSync(bytes);
   }
 
-  // The page text for a secret, or null when the secret does not open it.
+  // The page text (in pieces) for a secret, or null when the secret does
+  // not open it.
   async function openPage(secret) {
     if (!cfg.valid) {
       return null;
@@ -458,10 +469,13 @@ var vxpcheck = (function () {
         return null;
       }
     }
-    var text = utf8Text(await inflate(joinBytes(chunks)));
+    var pieces = await inflateText(chunks);
     // A byte order mark is no text of the page: written before the
     // doctype it would put the page into quirks mode.
-    return text.charCodeAt(0) === 0xfeff ? text.substring(1) : text;
+    if (pieces.length && pieces[0].charCodeAt(0) === 0xfeff) {
+      pieces[0] = pieces[0].substring(1);
+    }
+    return pieces;
   }
 
   // ---- Remembered logins -------------------------------------------------
