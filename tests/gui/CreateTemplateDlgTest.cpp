@@ -18,7 +18,7 @@ class CreateTemplateDlgTest : public QObject
 
 private slots:
     void initTestCase();
-    void start_offersListedNames_firstChosen_okHandsBackNameAndIndex();
+    void start_offersListedNames_presetChosen_okHandsBackNameAndIndex();
     void refusal_keepsDialogOpen_untilANameIsAccepted();
     void help_opensTheDialogsTopic();
 };
@@ -29,7 +29,7 @@ void CreateTemplateDlgTest::initTestCase()
     MessageBox::SetTestMode(true);
 }
 
-void CreateTemplateDlgTest::start_offersListedNames_firstChosen_okHandsBackNameAndIndex()
+void CreateTemplateDlgTest::start_offersListedNames_presetChosen_okHandsBackNameAndIndex()
 {
     CCreateTemplateDlg dialog(nullptr);
     dialog.m_listNames = {QStringLiteral("Classic"), QStringLiteral("Dark"), QStringLiteral("Classic")};
@@ -39,7 +39,7 @@ void CreateTemplateDlgTest::start_offersListedNames_firstChosen_okHandsBackNameA
     QVERIFY(!combo->isEditable());
     QCOMPARE(combo->count(), 3);
     QCOMPARE(combo->itemText(1), QStringLiteral("Dark"));
-    QCOMPARE(combo->currentIndex(), 0);
+    QCOMPARE(combo->currentIndex(), 2);
 
     combo->setCurrentIndex(1);
     QTest::keyClicks(dialog.NameEdit(), QStringLiteral("  Blue  "));
@@ -47,6 +47,16 @@ void CreateTemplateDlgTest::start_offersListedNames_firstChosen_okHandsBackNameA
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.m_strTemplateName, QStringLiteral("  Blue  "));
     QCOMPARE(dialog.m_nBasedOn, 1);
+
+    // A preset past the list falls back to the first entry.
+    CCreateTemplateDlg past(nullptr);
+    past.m_listNames = {QStringLiteral("Classic"), QStringLiteral("Dark")};
+    past.m_nBasedOn = 2;
+    past.show();
+    QCOMPARE(past.BasedOnCombo()->currentIndex(), 0);
+    past.NameEdit()->setText(QStringLiteral("Mine"));
+    past.accept();
+    QCOMPARE(past.m_nBasedOn, 0);
 
     CCreateTemplateDlg empty(nullptr);
     empty.show();

@@ -102,6 +102,7 @@ private slots:
     void clickOnEmptySpace_emptiesChosenPath_andProtectStops();
     void previewOff_selectionChangesChoiceNotPreview_onWithoutRowSaysSo();
     void create_refusesBadNames_thenCopiesBasedOnTemplate_andAppendsRow();
+    void create_startsFromTheChosenTemplate_orTheFirstWithoutOne();
     void create_existingFile_reportsCopyFailure_andAddsNoRow();
     void create_readOnlyInstall_usesTheUsersOwnFolder();
     void delete_chosenTemplate_leavesNoneChosen();
@@ -398,10 +399,13 @@ void PageTemplateTest::create_refusesBadNames_thenCopiesBasedOnTemplate_andAppen
     const QTreeWidgetItem* added = list->topLevelItem(2);
     QCOMPARE(added->text(CPageTemplate::NameColumn), QStringLiteral("  Blue  "));
     QCOMPARE(added->text(CPageTemplate::PathColumn), target);
-    QVERIFY(!added->isSelected());
-    QCOMPARE(m_page->ChosenTemplatePath(), chosen);
-    QCOMPARE(m_page->Preview()->Target(), chosen);
-    QVERIFY(!m_frame->WasModified());
+    // The new template is chosen and shown in place of the one before.
+    QVERIFY(added->isSelected());
+    QCOMPARE(list->selectedItems().size(), 1);
+    QVERIFY(chosen != target);
+    QCOMPARE(m_page->ChosenTemplatePath(), target);
+    QCOMPARE(m_page->Preview()->Target(), target);
+    QVERIFY(m_frame->WasModified());
 
     // Cancel creates nothing.
     WhenCreateDialogOpens([](CCreateTemplateDlg* dialog) {
@@ -412,6 +416,40 @@ void PageTemplateTest::create_refusesBadNames_thenCopiesBasedOnTemplate_andAppen
     QVERIFY(m_dialogSeen);
     QCOMPARE(list->topLevelItemCount(), 3);
     QVERIFY(!QFileInfo::exists(SingleFolder() + QLatin1String("Never.html")));
+}
+
+void PageTemplateTest::create_startsFromTheChosenTemplate_orTheFirstWithoutOne()
+{
+    Load();
+    QTreeWidget* list = m_page->TemplateList();
+    QTreeWidgetItem* second = list->topLevelItem(1);
+    const QString secondPath = second->text(CPageTemplate::PathColumn);
+    list->setCurrentItem(second);
+    QCOMPARE(m_page->ChosenTemplatePath(), secondPath);
+
+    QString offered;
+    WhenCreateDialogOpens([&](CCreateTemplateDlg* dialog) {
+        offered = dialog->BasedOnCombo()->currentText();
+        dialog->NameEdit()->setText(QStringLiteral("Copy"));
+        dialog->accept();
+    });
+    m_page->OnCreate();
+    QVERIFY(m_dialogSeen);
+    QCOMPARE(offered, second->text(CPageTemplate::NameColumn));
+    const QString copy = SingleFolder() + QLatin1String("Copy.html");
+    QCOMPARE(ReadFile(copy), ReadFile(secondPath));
+    QCOMPARE(m_page->ChosenTemplatePath(), copy);
+
+    // The copy is now chosen, so the next one starts from it; with no row
+    // chosen, from the first.
+    WhenCreateDialogOpens([&](CCreateTemplateDlg* dialog) { offered = dialog->BasedOnCombo()->currentText(); });
+    m_page->OnCreate();
+    QCOMPARE(offered, QStringLiteral("Copy"));
+    Load(0, m_app->path() + QLatin1String("/elsewhere.html"));
+    QVERIFY(list->selectedItems().isEmpty());
+    WhenCreateDialogOpens([&](CCreateTemplateDlg* dialog) { offered = dialog->BasedOnCombo()->currentText(); });
+    m_page->OnCreate();
+    QCOMPARE(offered, list->topLevelItem(0)->text(CPageTemplate::NameColumn));
 }
 
 void PageTemplateTest::create_existingFile_reportsCopyFailure_andAddsNoRow()

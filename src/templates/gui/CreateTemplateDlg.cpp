@@ -55,12 +55,13 @@ void CCreateTemplateDlg::showEvent(QShowEvent* event)
 {
     if (!m_bInitialised) {
         m_bInitialised = true;
-        // The members first, then the names, the first of them chosen.
-        PushToControls();
+        // The names first, so that the preset "Based on" row can be chosen;
+        // one out of range falls back to the first.
         m_pBasedOn->addItems(m_listNames);
-        if (m_pBasedOn->count() > 0) {
-            m_pBasedOn->setCurrentIndex(0);
+        if (m_nBasedOn < 0 || m_nBasedOn >= m_pBasedOn->count()) {
+            m_nBasedOn = m_pBasedOn->count() > 0 ? 0 : -1;
         }
+        PushToControls();
         m_pNameEdit->setFocus();
     }
     QDialog::showEvent(event);

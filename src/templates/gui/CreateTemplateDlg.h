@@ -25,7 +25,8 @@ public:
     QStringList m_listNames;
     // The typed name, exactly as typed.
     QString m_strTemplateName;
-    // Index of the chosen "Based on" entry; -1 when there is none.
+    // Index of the chosen "Based on" entry: the caller presets it (the
+    // first entry when out of range); -1 when there is none.
     int m_nBasedOn = 0;
 
     QLineEdit* NameEdit() const { return m_pNameEdit; }

@@ -269,6 +269,10 @@ void CPageTemplate::OnCreate()
     }
     CCreateTemplateDlg dialog(Frame(), this);
     dialog.m_listNames = ListedNames();
+    // The copy starts from the chosen template (the first without a row).
+    if (QTreeWidgetItem* chosen = SelectedRow()) {
+        dialog.m_nBasedOn = m_pList->indexOfTopLevelItem(chosen);
+    }
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -283,7 +287,9 @@ void CPageTemplate::OnCreate()
         MessageBox::Warning(this, message);
         return;
     }
-    AppendRow(dialog.m_strTemplateName, target);
+    // The new template becomes the chosen one (the selection handler
+    // previews it and marks the project changed).
+    SelectRow(AppendRow(dialog.m_strTemplateName, target));
 }
 
 void CPageTemplate::OnDelete()
@@ -424,12 +430,13 @@ void CPageTemplate::ResizeColumns()
     m_pList->header()->resizeSection(PathColumn, width * kPathWidth / (kNameWidth + kPathWidth) - 10);
 }
 
-void CPageTemplate::AppendRow(const QString& name, const QString& path)
+QTreeWidgetItem* CPageTemplate::AppendRow(const QString& name, const QString& path)
 {
     m_bListing = true;
     auto* item = new QTreeWidgetItem(m_pList, {name, path});
     item->setToolTip(PathColumn, path);
     m_bListing = false;
+    return item;
 }
 
 void CPageTemplate::SelectRow(QTreeWidgetItem* item)

@@ -82,7 +82,7 @@ private:
     void OnPreviewClicked();
     void OnContextMenuRequested(const QPoint& pos);
     void ApplyFirstRowRule();
-    void AppendRow(const QString& name, const QString& path);
+    QTreeWidgetItem* AppendRow(const QString& name, const QString& path);
     void SelectRow(QTreeWidgetItem* item);
     QTreeWidgetItem* SelectedRow() const;
     QStringList ListedNames() const;
