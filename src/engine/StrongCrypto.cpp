@@ -2,12 +2,17 @@
 
 #include "engine/CredentialTable.h"
 
+// The one-block SHA-256 step is deprecated API, yet still built by default.
+#define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/core_names.h>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/kdf.h>
 #include <openssl/params.h>
 #include <openssl/rand.h>
+#include <openssl/sha.h>
 
+#include <cstring>
 #include <memory>
 
 namespace StrongCrypto {
@@ -53,8 +58,99 @@ QByteArray RandomBytes(int count)
     return out;
 }
 
+#ifndef OPENSSL_NO_DEPRECATED_3_0
+namespace {
+
+void PutU32(unsigned char* p, unsigned int v)
+{
+    p[0] = static_cast<unsigned char>(v >> 24);
+    p[1] = static_cast<unsigned char>(v >> 16);
+    p[2] = static_cast<unsigned char>(v >> 8);
+    p[3] = static_cast<unsigned char>(v);
+}
+
+// PBKDF2-HMAC-SHA256 for one 32-byte block. The HMAC's inner and outer key
+// states are hashed once, and each iteration is then two SHA-256 blocks:
+// twice as fast as the generic PKCS5_PBKDF2_HMAC, which sets the HMAC up
+// again for every iteration.
+QByteArray Pbkdf2Sha256Block(const QByteArray& password, const QByteArray& salt, int iterations)
+{
+    unsigned char key[SHA256_CBLOCK] = {};
+    if (password.size() > SHA256_CBLOCK) {
+        SHA256(Bytes(password), size_t(password.size()), key);
+    } else if (!password.isEmpty()) {
+        memcpy(key, password.constData(), size_t(password.size()));
+    }
+    unsigned char pad[SHA256_CBLOCK];
+    SHA256_CTX inner;
+    SHA256_CTX outer;
+    SHA256_Init(&inner);
+    for (int i = 0; i < SHA256_CBLOCK; ++i) {
+        pad[i] = key[i] ^ 0x36;
+    }
+    SHA256_Update(&inner, pad, sizeof pad);
+    SHA256_Init(&outer);
+    for (int i = 0; i < SHA256_CBLOCK; ++i) {
+        pad[i] = key[i] ^ 0x5c;
+    }
+    SHA256_Update(&outer, pad, sizeof pad);
+
+    // U_1 = HMAC(P, S || INT(1))
+    unsigned char block[SHA256_CBLOCK] = {};
+    unsigned char index[4];
+    PutU32(index, 1);
+    SHA256_CTX ctx = inner;
+    SHA256_Update(&ctx, salt.constData(), size_t(salt.size()));
+    SHA256_Update(&ctx, index, sizeof index);
+    SHA256_Final(block, &ctx);
+    ctx = outer;
+    SHA256_Update(&ctx, block, SHA256_DIGEST_LENGTH);
+    SHA256_Final(block, &ctx);
+    unsigned char sum[SHA256_DIGEST_LENGTH];
+    memcpy(sum, block, sizeof sum);
+
+    // U_n: the 32-byte digest after the 64-byte key pad, padded by hand to
+    // one block of a 96-byte message.
+    block[SHA256_DIGEST_LENGTH] = 0x80;
+    block[SHA256_CBLOCK - 2] = (96 * 8) >> 8;
+    block[SHA256_CBLOCK - 1] = (96 * 8) & 0xff;
+    for (int n = 1; n < iterations; ++n) {
+        ctx = inner;
+        SHA256_Transform(&ctx, block);
+        for (int i = 0; i < 8; ++i) {
+            PutU32(block + 4 * i, ctx.h[i]);
+        }
+        ctx = outer;
+        SHA256_Transform(&ctx, block);
+        for (int i = 0; i < 8; ++i) {
+            PutU32(block + 4 * i, ctx.h[i]);
+        }
+        for (int i = 0; i < SHA256_DIGEST_LENGTH; ++i) {
+            sum[i] ^= block[i];
+        }
+    }
+    QByteArray out(reinterpret_cast<const char*>(sum), int(sizeof sum));
+    OPENSSL_cleanse(key, sizeof key);
+    OPENSSL_cleanse(pad, sizeof pad);
+    OPENSSL_cleanse(block, sizeof block);
+    OPENSSL_cleanse(sum, sizeof sum);
+    OPENSSL_cleanse(&inner, sizeof inner);
+    OPENSSL_cleanse(&outer, sizeof outer);
+    OPENSSL_cleanse(&ctx, sizeof ctx);
+    return out;
+}
+
+} // namespace
+#endif
+
 QByteArray Pbkdf2(const QByteArray& password, const QByteArray& salt, int iterations)
 {
+#ifndef OPENSSL_NO_DEPRECATED_3_0
+    static_assert(kKeySize == SHA256_DIGEST_LENGTH, "one PBKDF2 block gives the key");
+    if (iterations >= 1) {
+        return Pbkdf2Sha256Block(password, salt, iterations);
+    }
+#endif
     QByteArray out(kKeySize, '\0');
     if (PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()), Bytes(salt), int(salt.size()), iterations,
                           EVP_sha256(), kKeySize, reinterpret_cast<unsigned char*>(out.data()))

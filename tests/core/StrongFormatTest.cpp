@@ -20,6 +20,7 @@
 #include <QTextStream>
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 
 using TestUtil::Hex;
 namespace SC = StrongCrypto;
@@ -80,6 +81,21 @@ TEST(StrongCrypto, primitivesMatchPublishedVectorsAndRefuseChanges)
               QByteArray("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"));
     EXPECT_EQ(SC::Pbkdf2("Password", "NaCl", 80000).toHex(),
               QByteArray("4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"));
+    // Passwords about the HMAC block size (longer ones are hashed first) and
+    // salts of several lengths agree with OpenSSL's generic PBKDF2.
+    for (int length : {0, 1, 55, 63, 64, 65, 200}) {
+        QByteArray password;
+        for (int i = 0; i < length; ++i) {
+            password.append(char(i * 37 + length));
+        }
+        const QByteArray salt(length % 41, char(0xa5));
+        QByteArray expected(SC::kKeySize, '\0');
+        ASSERT_EQ(PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()),
+                                    reinterpret_cast<const unsigned char*>(salt.constData()), int(salt.size()), 3,
+                                    EVP_sha256(), SC::kKeySize, reinterpret_cast<unsigned char*>(expected.data())),
+                  1);
+        EXPECT_EQ(SC::Pbkdf2(password, salt, 3).toHex(), expected.toHex()) << "password of " << length << " bytes";
+    }
     // RFC 5869, test case 1.
     EXPECT_EQ(SC::Hkdf(QByteArray(22, '\x0b'), Hex32("000102030405060708090a0b0c"),
                        QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9").constData(), 42)
