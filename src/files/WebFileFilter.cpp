@@ -204,7 +204,9 @@ QStringList CWebFileFilter::ScanFolder(const QString& folder, bool recursive, QS
         found.append(path);
         return true;
     };
-    CScan scan(recursive, onFile, FolderVisitor(), skipped);
+    // The scan keeps references to its visitors: both must outlive it.
+    const FolderVisitor noFolderVisitor;
+    CScan scan(recursive, onFile, noFolderVisitor, skipped);
     const QString root = FullFolderPath(folder);
     scan.SetRoot(root);
     scan.Scan(root);
