@@ -566,7 +566,16 @@ int CCliApp::RunProtect(const QStringList& args)
             m_err << "wendlock-cli: no login-page template found; give one with --template\n";
             return ExitUsage;
         }
-        data.m_strTemplatePath = templates.first().path;
+        // A stated rule, the same on every machine: "Classic", else the
+        // first by name (a folder lists its files in no fixed order).
+        const auto classic = std::find_if(templates.cbegin(), templates.cend(), [](const CTemplateStore::Entry& e) {
+            return e.name == QLatin1String("Classic");
+        });
+        const auto first = std::min_element(templates.cbegin(), templates.cend(),
+                                            [](const CTemplateStore::Entry& a, const CTemplateStore::Entry& b) {
+                                                return a.name < b.name;
+                                            });
+        data.m_strTemplatePath = (classic != templates.cend() ? classic : first)->path;
     }
     if (data.m_listFiles.isEmpty()) {
         return Usage(QStringLiteral("no files to protect: give a project with files, or files and folders"));

@@ -60,3 +60,21 @@ TEST(ProtectJob, everyRuleOfEveryPageIsCheckedInPageOrderAndTheCliRefusesTheRun)
     EXPECT_TRUE(err.contains(QLatin1String("the URL is empty"))) << err.toStdString();
     EXPECT_EQ(TestUtil::ReadFile(page), QByteArray("<html><head></head><body>x</body></html>\n"));
 }
+
+TEST(ProtectJob, withoutATemplateTheCliTakesClassicOnEveryMachine)
+{
+    QTemporaryDir dir;
+    const QString page = dir.filePath(QStringLiteral("a.html"));
+    ASSERT_TRUE(TestUtil::WriteFile(page, "<html><head></head><body>x</body></html>\n"));
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    ASSERT_EQ(CCliApp(outStream, errStream)
+                  .Run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                        QStringLiteral("--no-backup"), QStringLiteral("--set"), QStringLiteral("kdfIterations=100000"),
+                        page}),
+              0);
+    // The Classic template's light page colour, which no other shipped one has.
+    EXPECT_TRUE(TestUtil::ReadFile(page).contains("background: #eef1f5"));
+}
