@@ -83,16 +83,19 @@ void CheckRun(CAppGlobalData& data, const QString& page, const QByteArray& origi
         FUZZ_CHECK(FuzzUtil::ReadFile(page) == original);
         return;
     }
+    if (result != QStringLiteral("Protected")) {
+        // The page has no head to copy, nor has the template, or the
+        // template has no body: page as it was, and no backup beside it.
+        FUZZ_CHECK(result == QStringLiteral("No <head> section!")
+                   || result == QStringLiteral("The template %1 has no <body> tag!").arg(data.m_strTemplatePath));
+        FUZZ_CHECK(FuzzUtil::ReadFile(page) == original);
+        FUZZ_CHECK(!QFileInfo::exists(backup));
+        return;
+    }
     if (data.m_bBackup) {
         FUZZ_CHECK(FuzzUtil::ReadFile(backup) == original);
     } else {
         FUZZ_CHECK(!QFileInfo::exists(backup));
-    }
-    if (result != QStringLiteral("Protected")) {
-        // The page has no head to copy, nor has the template.
-        FUZZ_CHECK(result == QStringLiteral("No <head> section!"));
-        FUZZ_CHECK(FuzzUtil::ReadFile(page) == original);
-        return;
     }
     FUZZ_CHECK(!QFileInfo::exists(page + QStringLiteral(".tmp")));
     CProtectEngine probe(&data);
@@ -164,8 +167,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     record.m_listUsers = {ann, bob};
     record.m_strTemplatePath = templatePath;
     record.m_listFiles = {page};
+    // The classic rewriter: its carried text is checked byte for byte below.
+    record.m_nCipher = CAppGlobalData::kCipherClassic;
 
-    const bool wasProtected = pageBytes.contains(CProtectEngine::ProtectionMarker());
+    // Protected means the frame the page writers produce.
+    const bool wasProtected = CProtectEngine::DetectProtection(page) != CProtectEngine::Protection::None;
     RecordingList list;
     {
         CProtectEngine engine(&record, &list);

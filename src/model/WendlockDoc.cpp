@@ -129,9 +129,11 @@ bool CWendlockDoc::ReadProjectBytes(const QByteArray& bytes, CAppGlobalData& rec
                                     QString* errorMessage)
 {
     if (bytes.isEmpty()) {
-        // An empty file is a project with nothing in it: New Project values.
+        // An empty file is a project with nothing in it: New Project values,
+        // with a salt drawn as for any file that has none.
         record.Clear();
         record.SetDefaults();
+        record.m_bSaltDrawn = record.EnsureSalt();
         if (loadedVersion) {
             loadedVersion->clear();
         }
