@@ -496,7 +496,13 @@ TEST_F(ProjectDocument, zeroByteFile_opensAsNewProject)
     CWendlockDoc doc(&live);
     QString error;
     ASSERT_TRUE(doc.OnOpenDocument(Path("empty.vxp"), &error));
-    EXPECT_TRUE(live == CAppGlobalData());
+    // New Project values, with a salt drawn as for any file without one,
+    // and the project marked changed so that saving keeps it.
+    CAppGlobalData fresh;
+    EXPECT_EQ(live.m_baSalt.size(), 16);
+    fresh.m_baSalt = live.m_baSalt;
+    EXPECT_TRUE(live == fresh);
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(ProjectDocument, openFailures_useFrameworkTexts)
