@@ -57,7 +57,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A saved file holds every item, so any shorter copy lacks some; cut
     // right before the format block it is a whole file of the older layout.
     const qsizetype cut = qsizetype(size % size_t(saved.size()));
-    if (cut > 0 && cut != saved.indexOf("WLXB")) {
+    // The block is the "WLXB" whose length field reaches the file's end (a
+    // path may hold those four bytes too).
+    qsizetype block = -1;
+    for (qsizetype at = saved.indexOf("WLXB"); at >= 0 && block < 0; at = saved.indexOf("WLXB", at + 1)) {
+        const auto byteAt = [&saved](qsizetype i) { return quint32(quint8(saved.at(i))); };
+        if (at + 10 <= saved.size()) {
+            const quint32 length = byteAt(at + 6) | byteAt(at + 7) << 8 | byteAt(at + 8) << 16 | byteAt(at + 9) << 24;
+            block = at + 10 + qsizetype(length) == saved.size() ? at : -1;
+        }
+    }
+    if (cut > 0 && cut != block) {
         CAppGlobalData truncated;
         FUZZ_CHECK(!CWendlockDoc::ReadProjectBytes(saved.left(cut), truncated, nullptr, &error));
         FUZZ_CHECK(error == FileErrorText::UnexpectedFormat());
