@@ -183,7 +183,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (wasProtected && list.results.first() != QStringLiteral("Protected before")) {
         return 0;
     }
-    const bool templateHasMarker = templateBytes.contains(CProtectEngine::ProtectionMarker());
+    // The unlocker reads the first content array it finds: one that the
+    // template's or the page's own head merely quotes would come first.
+    const bool templateHasMarker = templateBytes.contains(CProtectEngine::ProtectionMarker())
+                                   || pageBytes.contains(CProtectEngine::ProtectionMarker());
     CheckRun(record, page, pageBytes, wasProtected, list.results.first(), templateHasMarker);
     if (wasProtected || list.results.first() != QStringLiteral("Protected")) {
         return 0;
