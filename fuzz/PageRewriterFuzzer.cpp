@@ -49,10 +49,18 @@ void PrepareApplicationFolder()
 }
 
 // The text the content array carries for a page read with the default
-// charset: CR LF as LF, UTF-8 when the page is valid UTF-8 and otherwise
-// Windows-1252, every unit from 128 on as a numeric reference.
+// charset: CR LF as LF, UTF-16 after a byte-order mark, UTF-8 when the page
+// is valid UTF-8 and otherwise Windows-1252, every unit from 128 on as a
+// numeric reference.
 QByteArray ExpectedDefaultText(QByteArray page)
 {
+    // A UTF-16 byte-order mark wins; line ends are then found in the text.
+    if (page.startsWith("\xff\xfe") || page.startsWith("\xfe\xff")) {
+        CCharsetCodec utf16(page.startsWith("\xff\xfe") ? 1200 : 1201);
+        QString text = utf16.Decode(page) + utf16.Finish();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return CProtectEngine::EncodeNumericEntities(text).toLatin1();
+    }
     page.replace("\r\n", "\n");
     CUtf8Validator validator;
     validator.Feed(page);
