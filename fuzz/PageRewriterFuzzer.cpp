@@ -59,7 +59,8 @@ QByteArray ExpectedDefaultText(QByteArray page)
         CCharsetCodec utf16(page.startsWith("\xff\xfe") ? 1200 : 1201);
         QString text = utf16.Decode(page) + utf16.Finish();
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        return CProtectEngine::EncodeNumericEntities(text).toLatin1();
+        // The array carries such a page in its own encoding.
+        return utf16.Encode(CProtectEngine::EncodeNumericEntities(text));
     }
     page.replace("\r\n", "\n");
     CUtf8Validator validator;
