@@ -592,9 +592,6 @@ int CCliApp::RunProtect(const QStringList& args)
     const int threads = qMax(1, QThread::idealThreadCount());
     std::shared_ptr<const CStrongSiteKeys> strongKeys;
     if (data.m_nCipher == CAppGlobalData::kCipherStrong) {
-        if (!data.m_baSalt.isEmpty() && data.m_baSalt.size() != 16) {
-            return Usage(QStringLiteral("the salt must be 32 hex digits"));
-        }
         if (data.EnsureSalt() || (data.m_bSaltDrawn && !saltSet)) {
             if (!SaveDrawnSalt(projectPath, data)) {
                 return ExitFailure;

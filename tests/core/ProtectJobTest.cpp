@@ -9,6 +9,25 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+// Runs a CLI command in-process; what it printed on standard error.
+int RunCli(const QStringList& args, QString* err = nullptr)
+{
+    QString out;
+    QString errText;
+    QTextStream outStream(&out);
+    QTextStream errStream(&errText);
+    const int code = CCliApp(outStream, errStream).Run(args);
+    errStream.flush();
+    if (err) {
+        *err = errText;
+    }
+    return code;
+}
+
+} // namespace
+
 TEST(ProtectJob, everyRuleOfEveryPageIsCheckedInPageOrderAndTheCliRefusesTheRun)
 {
     CAppGlobalData data;
@@ -47,16 +66,12 @@ TEST(ProtectJob, everyRuleOfEveryPageIsCheckedInPageOrderAndTheCliRefusesTheRun)
     QTemporaryDir dir;
     const QString page = dir.filePath(QStringLiteral("a.html"));
     ASSERT_TRUE(TestUtil::WriteFile(page, "<html><head></head><body>x</body></html>\n"));
-    QString out;
     QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int code = CCliApp(outStream, errStream)
-                         .Run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
-                               QStringLiteral("--set"), QStringLiteral("incorrectAction=1"), QStringLiteral("--set"),
-                               QStringLiteral("redirectUrl="), page});
-    errStream.flush();
-    EXPECT_EQ(code, 2);
+    EXPECT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                      QStringLiteral("--set"), QStringLiteral("incorrectAction=1"), QStringLiteral("--set"),
+                      QStringLiteral("redirectUrl="), page},
+                     &err),
+              2);
     EXPECT_TRUE(err.contains(QLatin1String("the URL is empty"))) << err.toStdString();
     EXPECT_EQ(TestUtil::ReadFile(page), QByteArray("<html><head></head><body>x</body></html>\n"));
 }
@@ -66,14 +81,9 @@ TEST(ProtectJob, withoutATemplateTheCliTakesClassicOnEveryMachine)
     QTemporaryDir dir;
     const QString page = dir.filePath(QStringLiteral("a.html"));
     ASSERT_TRUE(TestUtil::WriteFile(page, "<html><head></head><body>x</body></html>\n"));
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    ASSERT_EQ(CCliApp(outStream, errStream)
-                  .Run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
-                        QStringLiteral("--no-backup"), QStringLiteral("--set"), QStringLiteral("kdfIterations=100000"),
-                        page}),
+    ASSERT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                      QStringLiteral("--no-backup"), QStringLiteral("--set"), QStringLiteral("kdfIterations=100000"),
+                      page}),
               0);
     // The Classic template's light page colour, which no other shipped one has.
     EXPECT_TRUE(TestUtil::ReadFile(page).contains("background: #eef1f5"));
