@@ -2,6 +2,7 @@
 
 #include "common/AppInfo.h"
 #include "shell/ProductLinks.h"
+#include "shell/ShellOperations.h"
 #include "widgets/AppIcons.h"
 #include "widgets/HyperlinkLabel.h"
 
@@ -26,6 +27,10 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
     m_pWebSite->setObjectName(QStringLiteral("webSiteLink"));
     m_pEmail = new CHyperlinkLabel(ProductLinks::SupportEmail(), this);
     m_pEmail->setObjectName(QStringLiteral("emailLink"));
+    // The links open through the shell operations, as the Help menu's do.
+    for (CHyperlinkLabel* link : {m_pWebSite, m_pEmail}) {
+        link->SetUrlOpener(&CShellOperations::OpenUrl);
+    }
 
     auto* details = new QGridLayout;
     details->addWidget(version, 0, 0, 1, 2);

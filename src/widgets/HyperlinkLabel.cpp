@@ -1,8 +1,8 @@
 #include "widgets/HyperlinkLabel.h"
 
-#include "shell/ShellOperations.h"
 #include "widgets/MessageBox.h"
 
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
@@ -22,13 +22,18 @@ void CHyperlinkLabel::Activate()
 {
     const QString target = text();
     if (target.contains(QLatin1Char('@'))) {
-        if (!CShellOperations::OpenUrl(QUrl(QStringLiteral("mailto:") + target))) {
+        if (!OpenUrl(QUrl(QStringLiteral("mailto:") + target))) {
             MessageBox::Warning(this, QStringLiteral("Send mail failure!\nNo mail program or no default mail "
                                                      "program on your operation system."));
         }
         return;
     }
-    CShellOperations::OpenUrl(QUrl(target));
+    OpenUrl(QUrl(target));
+}
+
+bool CHyperlinkLabel::OpenUrl(const QUrl& url) const
+{
+    return m_opener ? m_opener(url) : QDesktopServices::openUrl(url);
 }
 
 void CHyperlinkLabel::enterEvent(QEnterEvent* event)

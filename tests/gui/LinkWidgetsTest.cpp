@@ -1,5 +1,6 @@
 #include "common/AppInfo.h"
 #include "shell/AboutDialog.h"
+#include "shell/ProductLinks.h"
 #include "shell/ShellOperations.h"
 #include "widgets/HyperlinkLabel.h"
 #include "widgets/IconButton.h"
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QStandardPaths>
 #include <QTest>
+#include <QUrl>
 
 class LinkWidgetsTest : public QObject
 {
@@ -15,6 +17,16 @@ class LinkWidgetsTest : public QObject
 
 private:
     QStringList m_calls;
+    bool m_bOpens = true;
+
+    // Gives a bare label an opener that records like the shell recorder.
+    void Record(CHyperlinkLabel& link)
+    {
+        link.SetUrlOpener([this](const QUrl& url) {
+            m_calls.append(QStringLiteral("url ") + url.toString());
+            return m_bOpens;
+        });
+    }
 
 private slots:
     void initTestCase()
@@ -31,11 +43,12 @@ private slots:
     void init()
     {
         m_calls.clear();
+        m_bOpens = true;
         MessageBox::ClearShownTexts();
         CShellOperations::SetLaunchResultForTests(true);
     }
 
-    void aboutBox_showsVersionAndLinks()
+    void aboutBox_showsVersionAndLinks_thatOpenThroughTheShell()
     {
         CAboutDialog about;
         QCOMPARE(about.windowTitle(), QStringLiteral("About Wendlock"));
@@ -43,11 +56,20 @@ private slots:
                  QStringLiteral("Wendlock Version %1").arg(AppInfo::ProgramVersion()));
         QVERIFY(about.WebSiteLink()->text().startsWith(QLatin1String("https://")));
         QVERIFY(about.EmailLink()->text().contains(QLatin1Char('@')));
+
+        about.WebSiteLink()->Activate();
+        about.EmailLink()->Activate();
+        QCOMPARE(m_calls, QStringList({QStringLiteral("url ") + ProductLinks::WebSite(),
+                                       QStringLiteral("url mailto:") + ProductLinks::SupportEmail()}));
+        CShellOperations::SetLaunchResultForTests(false);
+        about.EmailLink()->Activate();
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
     }
 
     void hyperlink_bluePlainMagentaOnHover_underlinedHand()
     {
         CHyperlinkLabel link(QStringLiteral("https://site.example/"));
+        Record(link);
         QCOMPARE(link.palette().color(QPalette::WindowText), QColor(0, 0, 238));
         link.show();
         QVERIFY(QTest::qWaitForWindowExposed(&link));
@@ -67,9 +89,10 @@ private slots:
     void mailLink_opensMailto_andSaysWhenNoMailProgram()
     {
         CHyperlinkLabel link(QStringLiteral("help@site.example"));
+        Record(link);
         link.Activate();
         QCOMPARE(m_calls, QStringList{QStringLiteral("url mailto:help@site.example")});
-        CShellOperations::SetLaunchResultForTests(false);
+        m_bOpens = false;
         link.Activate();
         QCOMPARE(MessageBox::ShownTexts(),
                  QStringList{
