@@ -21,4 +21,12 @@ QString Fold(QStringView text);
 // the copy. -1 when it is not there.
 qsizetype FindTag(QByteArrayView text, const char* lowerTag);
 
+// Last position of `needle` in `text`, -1 when it is not there. Qt 6.4's
+// own lastIndexOf reads before the text when the needle is the longer one,
+// which a damaged or hostile page can arrange.
+inline qsizetype LastIndexOf(QByteArrayView text, QByteArrayView needle)
+{
+    return text.size() < needle.size() ? -1 : text.lastIndexOf(needle);
+}
+
 } // namespace AsciiText

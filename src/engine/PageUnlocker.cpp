@@ -1,5 +1,6 @@
 #include "engine/PageUnlocker.h"
 
+#include "common/AsciiText.h"
 #include "engine/CredentialTable.h"
 #include "engine/ProtectEngine.h"
 #include "engine/StrongCrypto.h"
@@ -53,12 +54,7 @@ QByteArrayView Variable(QByteArrayView text, const char* name, qsizetype before)
 {
     const QByteArray opening = QByteArray("var ") + name + '=';
     const QByteArrayView statements = text.first(before);
-    // Qt 6.4's lastIndexOf reads before the view when the needle is the
-    // longer one; a damaged page can put the array right at its start.
-    if (statements.size() < opening.size()) {
-        return {};
-    }
-    const qsizetype at = statements.lastIndexOf(QByteArrayView(opening));
+    const qsizetype at = AsciiText::LastIndexOf(statements, QByteArrayView(opening));
     if (at < 0) {
         return {};
     }
@@ -125,7 +121,7 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
     using Status = CPageUnlocker::Status;
     // var vxsa=[...];var vxsv=[1,MODE,ITERATIONS,"SALT","NONCE",COUNT];
     const QByteArrayView contentOpening("var vxsa=[");
-    const qsizetype contentAt = text.first(markerAt).lastIndexOf(contentOpening);
+    const qsizetype contentAt = AsciiText::LastIndexOf(text.first(markerAt), contentOpening);
     QList<QByteArray> chunks;
     QList<QByteArray> header;
     const qsizetype headerAt = markerAt + 3 + qsizetype(qstrlen("var vxsv="));

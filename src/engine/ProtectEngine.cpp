@@ -640,7 +640,7 @@ CProtectEngine::Protection CProtectEngine::DetectProtection(const QString& path,
         tail = file.read(kTail);
         file.seek(0);
     }
-    const qsizetype end = tail.lastIndexOf(ending);
+    const qsizetype end = AsciiText::LastIndexOf(tail, ending);
     if (end < 0 || !tail.endsWith(" -->\r\n") || tail.indexOf('\n', end + 2) != tail.size() - 1) {
         return Protection::None;
     }
@@ -649,7 +649,6 @@ CProtectEngine::Protection CProtectEngine::DetectProtection(const QString& path,
     // that overlap by a marker's length.
     bool opened = false;
     QByteArray window;
-    qsizetype offset = 0;
     const auto scan = [&](QByteArrayView block) -> Protection {
         window.append(block.data(), block.size());
         if (!opened) {
@@ -684,7 +683,6 @@ CProtectEngine::Protection CProtectEngine::DetectProtection(const QString& path,
         if (found != Protection::None) {
             return found;
         }
-        offset += block.size();
     }
 }
 

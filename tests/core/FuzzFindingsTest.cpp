@@ -36,10 +36,14 @@ QString Decode(int codePage, const QByteArray& bytes)
 // The variables before the content array were looked for with a search
 // that, in Qt 6.4, reads before the start of the text when the text is
 // shorter than what it looks for: a page that begins with its array made
-// the unlocker read outside the mapped file.
+// the unlocker read outside the mapped file. The strong format's header
+// found that search again, with the content array looked for before it.
 TEST(FuzzFindings, unlockerRefusesPagesWithNoRoomBeforeTheirArray)
 {
     using Status = CPageUnlocker::Status;
+    EXPECT_EQ(UnlockBytes("<html\"];var vxsv=[1,0,1,\"\",\"\",0];"), Status::Malformed);
+    EXPECT_EQ(UnlockBytes("\"];var vxsv=[1,"), Status::Malformed);
+    EXPECT_EQ(UnlockBytes("var vxsa=[\"];var vxsv=[1,0,1,\"\",\"\",1];"), Status::Malformed);
     EXPECT_EQ(UnlockBytes("var vxpa=new Array(\"QUJD\");var PWDMKK=3;"), Status::Malformed);
     EXPECT_EQ(UnlockBytes("<var vxpa=new Array(\"QUJD\",\"RA==\");var PWDMKK=3;"), Status::Malformed);
     EXPECT_EQ(UnlockBytes("var PWDMKK=;var vxpa=new Array(\"\");"), Status::Malformed);
