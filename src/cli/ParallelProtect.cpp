@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QPair>
 #include <QSet>
-
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
@@ -49,8 +48,9 @@ struct Block
 
 } // namespace
 
-CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer,
-                                                IResultList& results, int threads,
+CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data,
+                                                CProtectEngine::Answer restoreAnswer, IResultList& results,
+                                                int threads,
                                                 std::shared_ptr<const CStrongSiteKeys> strongKeys,
                                                 const QString& backupFolder)
 {

@@ -3,10 +3,8 @@
 #include <QCoreApplication>
 #include <QIODevice>
 #include <QTextStream>
-
 #include <csignal>
 #include <cstdio>
-
 #include <unistd.h>
 
 int main(int argc, char* argv[])

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -97,6 +99,19 @@ QList<CTemplateStore::Entry> CTemplateStore::List(int passwordMode)
         return {};
     }
     return ListFolder(ShippedFolder(passwordMode));
+}
+
+QString CTemplateStore::DefaultPath(int passwordMode)
+{
+    const QList<Entry> templates = List(passwordMode);
+    const auto classic = std::find_if(templates.cbegin(), templates.cend(),
+                                      [](const Entry& e) { return e.name == QLatin1String("Classic"); });
+    if (classic != templates.cend()) {
+        return classic->path;
+    }
+    const auto first = std::min_element(templates.cbegin(), templates.cend(),
+                                        [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    return first == templates.cend() ? QString() : first->path;
 }
 
 QList<CTemplateStore::Entry> CTemplateStore::List(int passwordMode, const QString& dataFolder)

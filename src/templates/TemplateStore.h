@@ -26,6 +26,11 @@ public:
     // The templates directly in one folder; a missing folder lists nothing.
     static QList<Entry> ListFolder(const QString& folder);
 
+    // The shipped template a run uses when none is named: "Classic", else
+    // the first by name, so that it is the same on every machine whatever
+    // order a folder lists its files in. Empty when the mode has none.
+    static QString DefaultPath(int passwordMode);
+
     // Templates/<mode>/ beside the program; empty for a mode other than 0 or 1.
     static QString ShippedFolder(int passwordMode);
     // dataFolder + "Templates/<mode>/"; empty without a data folder or for

@@ -488,3 +488,29 @@ TEST_F(Cli, show_refusesWhatIsNotAFile)
     EXPECT_EQ(run.code, 2);
     EXPECT_TRUE(run.err.contains(QLatin1String("Failed to open document.")));
 }
+
+// Options may come as --name=value and after the paths; a folder, a file in
+// it and a link to the folder name each page once across all arguments;
+// a misspelt option is a usage error that names it and touches nothing.
+TEST_F(CliProtect, argumentsFormOneListWhateverTheirOrder)
+{
+    QFile::link(site, Path("alias"));
+    const QString index = site + QStringLiteral("/index.html");
+    CliRun run = RunCli({QStringLiteral("protect"), site, index, Path("alias"), QStringLiteral("--password=Sesame"),
+                         QStringLiteral("--set=alertText=Go away")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.count(QLatin1Char('\n')), 3) << run.out.toStdString();
+    EXPECT_TRUE(run.out.endsWith(QLatin1String("2 file(s) have been protected successfully!\n")));
+    EXPECT_TRUE(TestUtil::ReadFile(index).contains("var LoginAlertText=\"Go away\";"));
+
+    const QByteArray before = TestUtil::ReadFile(index);
+    for (const QString& option : {QStringLiteral("--pasword"), QStringLiteral("-x")}) {
+        run = RunCli({QStringLiteral("protect"), QStringLiteral("--restore-first"), option, QStringLiteral("p"), site});
+        EXPECT_EQ(run.code, 2);
+        EXPECT_TRUE(run.err.contains(option.mid(option.startsWith(QLatin1String("--")) ? 2 : 1)))
+            << run.err.toStdString();
+    }
+    run = RunCli({QStringLiteral("unlock"), index, QStringLiteral("--password")});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(TestUtil::ReadFile(index), before);
+}

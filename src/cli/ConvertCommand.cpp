@@ -1,0 +1,96 @@
+#include "cli/ConvertCommand.h"
+
+#include "common/AppInfo.h"
+#include "common/InputFile.h"
+#include "model/AppGlobalData.h"
+#include "model/ProjectJson.h"
+#include "model/WendlockDoc.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace {
+
+enum class Format
+{
+    Unknown,
+    Project,
+    Json
+};
+
+Format FormatOf(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("vxp")) {
+        return Format::Project;
+    }
+    if (suffix == QLatin1String("json")) {
+        return Format::Json;
+    }
+    return Format::Unknown;
+}
+
+} // namespace
+
+QString CConvertCommand::Name() const
+{
+    return QStringLiteral("convert");
+}
+
+QString CConvertCommand::UsageText() const
+{
+    return QStringLiteral("Usage: wendlock-cli convert IN OUT   (each .vxp or .json)\n");
+}
+
+int CConvertCommand::Execute(const QCommandLineParser& parser)
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 2) {
+        return m_context.Usage(QStringLiteral("convert takes an input and an output file"));
+    }
+    const QString& in = args[0];
+    const QString& out = args[1];
+    const Format inFormat = FormatOf(in);
+    const Format outFormat = FormatOf(out);
+    if (inFormat == Format::Unknown || outFormat == Format::Unknown) {
+        return m_context.Usage(QStringLiteral("files must end in .vxp or .json"));
+    }
+
+    CAppGlobalData data;
+    QString version = AppInfo::ProgramVersion();
+    QString error;
+    if (inFormat == Format::Project) {
+        if (!CWendlockDoc::ReadProjectFile(in, data, &version, &error)) {
+            m_context.Error(error);
+            return CCliContext::ExitUsage;
+        }
+    } else {
+        QByteArray json;
+        if (!InputFile::Read(in, &json, &error)) {
+            m_context.Error(error);
+            return CCliContext::ExitUsage;
+        }
+        if (!CProjectJson::FromJson(json, data, &error)) {
+            m_context.Error(in + QStringLiteral(": ") + error);
+            return CCliContext::ExitUsage;
+        }
+    }
+
+    if (outFormat == Format::Project) {
+        if (!CWendlockDoc::WriteProjectFile(out, data, &error)) {
+            m_context.Error(error);
+            return CCliContext::ExitFailure;
+        }
+        return CCliContext::ExitOk;
+    }
+    // Files are always written in the current format, so the JSON says so.
+    QSaveFile file(out);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(CProjectJson::ToJson(data, AppInfo::ProgramVersion())) < 0 || !file.commit()) {
+        m_context.Error(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+        return CCliContext::ExitFailure;
+    }
+    return CCliContext::ExitOk;
+}

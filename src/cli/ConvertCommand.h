@@ -1,0 +1,15 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+// convert IN OUT: a project between .vxp and .json, chosen by extension.
+class CConvertCommand final : public CCliCommand
+{
+public:
+    using CCliCommand::CCliCommand;
+    QString Name() const override;
+
+protected:
+    QString UsageText() const override;
+    int Execute(const QCommandLineParser& parser) override;
+};

@@ -1,0 +1,258 @@
+#include "cli/ProtectCommand.h"
+
+#include "cli/ParallelProtect.h"
+#include "cli/PasswordSource.h"
+#include "cli/PathList.h"
+#include "cli/PrintedResults.h"
+#include "cli/ProgressLine.h"
+#include "cli/ProgressResults.h"
+#include "engine/ProtectEngine.h"
+#include "engine/ProtectJob.h"
+#include "engine/StrongSiteKeys.h"
+#include "model/AppGlobalData.h"
+#include "model/ProjectJson.h"
+#include "model/WendlockDoc.h"
+#include "templates/TemplateStore.h"
+#include "users/UserListFile.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QThread>
+#include <algorithm>
+
+namespace {
+
+const QString kPassword = QStringLiteral("password");
+const QString kPasswordFile = QStringLiteral("password-file");
+const QString kUsers = QStringLiteral("users");
+const QString kTemplate = QStringLiteral("template");
+const QString kBackupDir = QStringLiteral("backup-dir");
+const QString kNoBackup = QStringLiteral("no-backup");
+const QString kRestoreFirst = QStringLiteral("restore-first");
+const QString kSet = QStringLiteral("set");
+
+// The last value of an option given more than once, as a later word on a
+// command line overrides an earlier one.
+QString LastValue(const QCommandLineParser& parser, const QString& name)
+{
+    const QStringList values = parser.values(name);
+    return values.isEmpty() ? QString() : values.constLast();
+}
+
+} // namespace
+
+QString CProtectCommand::Name() const
+{
+    return QStringLiteral("protect");
+}
+
+QList<QCommandLineOption> CProtectCommand::Options() const
+{
+    return {QCommandLineOption(kPassword, QString(), QStringLiteral("PW")),
+            QCommandLineOption(kPasswordFile, QString(), QStringLiteral("FILE")),
+            QCommandLineOption(kUsers, QString(), QStringLiteral("FILE.csv")),
+            QCommandLineOption(kTemplate, QString(), QStringLiteral("FILE")),
+            QCommandLineOption(kBackupDir, QString(), QStringLiteral("DIR")),
+            QCommandLineOption(kNoBackup),
+            QCommandLineOption(kRestoreFirst),
+            QCommandLineOption(kSet, QString(), QStringLiteral("KEY=VALUE"))};
+}
+
+QString CProtectCommand::UsageText() const
+{
+    return QStringLiteral(
+        "Usage: wendlock-cli protect [PROJECT.vxp] [--password PW | --password-file FILE | --password -]\n"
+        "                            [--users FILE.csv] [--template FILE]\n"
+        "                            [--no-backup | --backup-dir DIR] [--restore-first] [--set "
+        "KEY=VALUE]...\n"
+        "                            [PATH...]\n");
+}
+
+int CProtectCommand::Execute(const QCommandLineParser& parser)
+{
+    // A project comes first; everything else given is a file or a folder.
+    QStringList paths = parser.positionalArguments();
+    QString projectPath;
+    if (!paths.isEmpty() && paths.first().endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive)) {
+        projectPath = paths.takeFirst();
+    }
+    const QString usersPath = LastValue(parser, kUsers);
+    const QString templatePath = LastValue(parser, kTemplate);
+    const QString backupFolder = LastValue(parser, kBackupDir);
+    if (parser.isSet(kBackupDir) && backupFolder.isEmpty()) {
+        return m_context.Usage(QStringLiteral("--backup-dir needs a folder"));
+    }
+    QList<QPair<QString, QString>> settings;
+    for (const QString& pair : parser.values(kSet)) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        if (eq < 0) {
+            return m_context.Usage(QStringLiteral("--set needs KEY=VALUE"));
+        }
+        settings.append({pair.left(eq), pair.mid(eq + 1)});
+    }
+
+    const QStringList passwordValues = parser.values(kPassword);
+    const QStringList passwordFiles = parser.values(kPasswordFile);
+    if (passwordValues.size() + passwordFiles.size() > 1) {
+        return m_context.Usage(QStringLiteral("give one password: --password or --password-file"));
+    }
+    bool havePassword = passwordValues.size() + passwordFiles.size() == 1;
+    if (havePassword && !usersPath.isEmpty()) {
+        return m_context.Usage(QStringLiteral("give either --password or --users, not both"));
+    }
+    QString password;
+    if (havePassword &&
+        !PasswordSource::Read(m_context, passwordFiles.value(0), passwordValues.value(0), &password)) {
+        return CCliContext::ExitUsage;
+    }
+    // Without a password source the pages would open with the built-in
+    // New Project password, which anyone can read in this program.
+    const bool passwordSet = std::any_of(settings.cbegin(), settings.cend(), [](const auto& setting) {
+        return setting.first == QLatin1String("password") || setting.first == QLatin1String("passwordMode");
+    });
+    const bool someoneNamed = havePassword || !usersPath.isEmpty() || !projectPath.isEmpty() || passwordSet;
+    // The environment only stands in when nothing else names who may log
+    // in, so a project's own password or users are never overridden by it.
+    if (!someoneNamed && !qEnvironmentVariableIsEmpty("WENDLOCK_PASSWORD")) {
+        password = qEnvironmentVariable("WENDLOCK_PASSWORD");
+        havePassword = true;
+    } else if (!someoneNamed) {
+        return m_context.Usage(
+            QStringLiteral("say who may open the pages: --password PW, --password-file FILE, "
+                           "--password -, WENDLOCK_PASSWORD, --users FILE.csv or a project"));
+    }
+
+    CAppGlobalData data;
+    QString error;
+    if (!projectPath.isEmpty() && !CWendlockDoc::ReadProjectFile(projectPath, data, nullptr, &error)) {
+        m_context.Error(error);
+        return CCliContext::ExitUsage;
+    }
+    bool saltSet = false;
+    for (const auto& [key, text] : settings) {
+        if (!CProjectJson::SetValue(data, key, text, &error)) {
+            return m_context.Usage(QStringLiteral("--set %1: %2").arg(key, error));
+        }
+        saltSet = saltSet || key == QLatin1String("salt");
+    }
+    if (havePassword) {
+        data.m_nPasswordMode = 0;
+        data.m_strPassword = password;
+    }
+    if (!usersPath.isEmpty()) {
+        data.m_nPasswordMode = 1;
+        data.m_listUsers.clear();
+        if (CUserListFile::ImportUsers(usersPath, data.m_listUsers, &error) < 0) {
+            m_context.Error(error);
+            return CCliContext::ExitUsage;
+        }
+    }
+    if (parser.isSet(kNoBackup)) {
+        data.m_bBackup = 0;
+    }
+    if (!paths.isEmpty()) {
+        CPathList files(data.m_listFiles);
+        for (const QString& path : paths) {
+            if (!QFileInfo::exists(path)) {
+                m_context.Error(path + QStringLiteral(" does not exist"));
+                return CCliContext::ExitUsage;
+            }
+            QStringList skipped;
+            files.Add(path, &skipped);
+            for (const QString& why : skipped) {
+                m_context.Error(QStringLiteral("skipped ") + why);
+            }
+        }
+        data.m_listFiles = files.Files();
+    }
+    if (!templatePath.isEmpty()) {
+        data.m_strTemplatePath = QFileInfo(templatePath).absoluteFilePath();
+    }
+    if (data.m_strTemplatePath.isEmpty()) {
+        data.m_strTemplatePath = CTemplateStore::DefaultPath(data.m_nPasswordMode);
+        if (data.m_strTemplatePath.isEmpty()) {
+            m_context.Error(QStringLiteral("no login-page template found; give one with --template"));
+            return CCliContext::ExitUsage;
+        }
+    }
+    if (data.m_listFiles.isEmpty()) {
+        return m_context.Usage(
+            QStringLiteral("no files to protect: give a project with files, or files and folders"));
+    }
+    // The rules the wizard's pages apply, all of them at once.
+    const QList<CProtectJob::Problem> problems = CProtectJob::Check(data);
+    for (const CProtectJob::Problem& problem : problems) {
+        m_context.Error(problem.message);
+    }
+    if (!problems.isEmpty()) {
+        return CCliContext::ExitUsage;
+    }
+
+    const int threads = qMax(1, QThread::idealThreadCount());
+    std::shared_ptr<const CStrongSiteKeys> strongKeys;
+    if (data.m_nCipher == CAppGlobalData::kCipherStrong) {
+        if (data.EnsureSalt() || (data.m_bSaltDrawn && !saltSet)) {
+            if (!SaveDrawnSalt(projectPath, data)) {
+                return CCliContext::ExitFailure;
+            }
+        }
+        strongKeys = CStrongSiteKeys::Derive(data, threads, &error);
+        if (!strongKeys) {
+            m_context.Error(error);
+            return CCliContext::ExitFailure;
+        }
+    }
+
+    CPrintedResults results(m_context.Out());
+    CParallelProtect::Outcome outcome;
+    {
+        CProgressLine progress(m_context.Progress() ? &m_context.Err() : nullptr, "protect",
+                               data.m_listFiles.size());
+        CProgressResults counted(results, progress);
+        const auto answer =
+            parser.isSet(kRestoreFirst) ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No;
+        outcome = CParallelProtect::Run(data, answer, counted, threads, strongKeys, backupFolder);
+    }
+    m_context.Out()
+        << QStringLiteral("%1 file(s) have been protected successfully!").arg(outcome.protectedCount) << "\n";
+    if (data.m_bBackup && backupFolder.isEmpty() && outcome.protectedCount > 0) {
+        m_context.Error(
+            QStringLiteral("warning: the backups (*.original) were written beside the pages. Do not "
+                           "upload them: a web server hands them out unprotected (--backup-dir DIR "
+                           "keeps them elsewhere)."));
+    }
+    if (outcome.classicPagesMet > 0) {
+        m_context.Error(QStringLiteral("warning: ") +
+                        CProtectEngine::ClassicToStrongWarning(outcome.classicPagesMet));
+    }
+    return results.AnyFailed() ? CCliContext::ExitFailure : CCliContext::ExitOk;
+}
+
+bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data)
+{
+    const QString hex = QString::fromLatin1(data.m_baSalt.toHex());
+    if (projectPath.isEmpty()) {
+        m_context.Error(
+            QStringLiteral("drew a new salt for this run; protect the same site again with --set salt=%1 "
+                           "so that its pages share one login")
+                .arg(hex));
+        return true;
+    }
+    // Only the salt goes back into the project: the run's other settings
+    // (--set, --password, the paths given) stay out of it.
+    CAppGlobalData stored;
+    QString error;
+    if (!CWendlockDoc::ReadProjectFile(projectPath, stored, nullptr, &error)) {
+        m_context.Error(error);
+        return false;
+    }
+    stored.m_baSalt = data.m_baSalt;
+    if (!CWendlockDoc::WriteProjectFile(projectPath, stored, &error)) {
+        m_context.Error(QStringLiteral("cannot save the new salt in %1: %2").arg(projectPath, error));
+        return false;
+    }
+    m_context.Error(
+        QStringLiteral("%1 had no salt: drew one (%2) and saved it in the project").arg(projectPath, hex));
+    return true;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+class CAppGlobalData;
+
+// protect: protects a project's pages and the given files and folders.
+class CProtectCommand final : public CCliCommand
+{
+public:
+    using CCliCommand::CCliCommand;
+    QString Name() const override;
+
+protected:
+    QList<QCommandLineOption> Options() const override;
+    QString UsageText() const override;
+    int Execute(const QCommandLineParser& parser) override;
+
+private:
+    // Keeps a salt drawn for this run: written back into the project, or
+    // printed with the option that reuses it.
+    bool SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data);
+};

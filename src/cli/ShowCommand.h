@@ -1,0 +1,15 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+// show PROJECT.vxp: the project as JSON on standard output.
+class CShowCommand final : public CCliCommand
+{
+public:
+    using CCliCommand::CCliCommand;
+    QString Name() const override;
+
+protected:
+    QString UsageText() const override;
+    int Execute(const QCommandLineParser& parser) override;
+};

@@ -1,0 +1,88 @@
+#include "cli/UnlockCommand.h"
+
+#include "engine/PageUnlocker.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+#include <cstdio>
+
+QString CUnlockCommand::Name() const
+{
+    return QStringLiteral("unlock");
+}
+
+QList<QCommandLineOption> CUnlockCommand::Options() const
+{
+    return {QCommandLineOption(QStringLiteral("password"), QString(), QStringLiteral("PW")),
+            QCommandLineOption(QStringLiteral("user"), QString(), QStringLiteral("NAME")),
+            QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                               QStringLiteral("OUT"))};
+}
+
+QString CUnlockCommand::UsageText() const
+{
+    return QStringLiteral(
+        "Usage: wendlock-cli unlock PAGE (--password PW | --user NAME --password PW) [-o OUT]\n");
+}
+
+int CUnlockCommand::Execute(const QCommandLineParser& parser)
+{
+    const QStringList pages = parser.positionalArguments();
+    if (pages.size() > 1) {
+        return m_context.Usage(QStringLiteral("unlock takes one page"));
+    }
+    if (pages.isEmpty() || !parser.isSet(QStringLiteral("password"))) {
+        return m_context.Usage(QStringLiteral("unlock needs a page and --password"));
+    }
+    const QString& page = pages[0];
+    const QString password = parser.values(QStringLiteral("password")).constLast();
+    const QString user =
+        parser.isSet(QStringLiteral("user")) ? parser.values(QStringLiteral("user")).constLast() : QString();
+    const QString output = parser.isSet(QStringLiteral("output"))
+                               ? parser.values(QStringLiteral("output")).constLast()
+                               : QString();
+    if (!QFileInfo::exists(page)) {
+        m_context.Error(page + QStringLiteral(" was not found."));
+        return CCliContext::ExitUsage;
+    }
+
+    QSaveFile file(output);
+    QFile standardOutput;
+    QIODevice* device = nullptr;
+    if (output.isEmpty()) {
+        m_context.Out().flush();
+        if (!standardOutput.open(stdout, QIODevice::WriteOnly)) {
+            return CCliContext::ExitFailure;
+        }
+        device = &standardOutput;
+    } else {
+        if (!file.open(QIODevice::WriteOnly)) {
+            m_context.Error(QStringLiteral("cannot write %1: %2").arg(output, file.errorString()));
+            return CCliContext::ExitFailure;
+        }
+        device = &file;
+    }
+    const CPageUnlocker::Status status = CPageUnlocker::Unlock(page, user, password, device);
+    if (status != CPageUnlocker::Status::Ok) {
+        if (!output.isEmpty()) {
+            file.cancelWriting();
+        }
+        m_context.Error(CPageUnlocker::StatusText(status, page));
+        const bool badInput =
+            status != CPageUnlocker::Status::WrongCredentials && status != CPageUnlocker::Status::WriteError;
+        return badInput ? CCliContext::ExitUsage : CCliContext::ExitFailure;
+    }
+    if (!output.isEmpty() && !file.commit()) {
+        m_context.Error(QStringLiteral("cannot write %1: %2").arg(output, file.errorString()));
+        return CCliContext::ExitFailure;
+    }
+    // A full disk or a closed pipe behind standard output is a failure too.
+    if (output.isEmpty() && (!standardOutput.flush() || standardOutput.error() != QFileDevice::NoError)) {
+        m_context.Error(QStringLiteral("cannot write the unlocked text: ") + standardOutput.errorString());
+        return CCliContext::ExitFailure;
+    }
+    return CCliContext::ExitOk;
+}
