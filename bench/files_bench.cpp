@@ -6,9 +6,10 @@
 #include "files/FilesList.h"
 #include "files/ListFile.h"
 #include "files/WebFileFilter.h"
-#include "files/gui/PageFiles.h"
-#include "shell/FrameServices.h"
-#include "widgets/FileDialog.h"
+#include "gui/frame/AppPreferences.h"
+#include "gui/frame/FrameServices.h"
+#include "gui/pages/files/PageFiles.h"
+#include "gui/widgets/FileDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -130,9 +131,10 @@ int main(int argc, char** argv)
     }
 
     CNoFrame frame;
+    CAppPreferences preferences;
     FileDialog::SetTestMode(true);
     {
-        CPageFiles page(&frame);
+        CPageFiles page(&frame, preferences);
         page.resize(800, 500);
         page.show();
         FileDialog::SetNextFileNames({listFile});
@@ -146,7 +148,7 @@ int main(int argc, char** argv)
         timer.Print("page: Import again (all duplicates)", page.List()->topLevelItemCount());
     }
     {
-        CPageFiles page(&frame);
+        CPageFiles page(&frame, preferences);
         page.resize(800, 500);
         page.show();
         timer.Restart();

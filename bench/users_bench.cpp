@@ -4,11 +4,11 @@
 // list). Also the export of the same users. Best of three runs; prints
 // figures, never fails on speed.
 //   users_bench [USERS]
+#include "gui/frame/FrameServices.h"
+#include "gui/pages/password/PagePassword.h"
+#include "gui/widgets/FileDialog.h"
 #include "model/AppGlobalData.h"
-#include "shell/FrameServices.h"
 #include "users/UserListFile.h"
-#include "users/gui/PagePassword.h"
-#include "widgets/FileDialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

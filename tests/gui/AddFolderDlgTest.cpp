@@ -1,10 +1,10 @@
-#include "files/gui/AddFolderDlg.h"
+#include "gui/pages/files/AddFolderDlg.h"
 
-#include "app/AppPreferences.h"
 #include "files/ListFile.h"
 #include "gui/GuiTestUtil.h"
-#include "widgets/FileDialog.h"
-#include "widgets/MessageBox.h"
+#include "gui/frame/AppPreferences.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,6 +62,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     CFrameRecorder m_frame;
+    CAppPreferences m_preferences;
 };
 
 void AddFolderDlgTest::initTestCase()
@@ -79,11 +80,12 @@ void AddFolderDlgTest::init()
     MessageBox::SetNextAnswers({});
     FileDialog::SetNextFileNames({});
     m_frame.Reset();
+    m_preferences = CAppPreferences();
 }
 
 std::unique_ptr<CAddFolderDlg> AddFolderDlgTest::Open(const QString& historyFile, int recursive)
 {
-    auto dialog = std::make_unique<CAddFolderDlg>(&m_frame);
+    auto dialog = std::make_unique<CAddFolderDlg>(&m_frame, m_preferences);
     dialog->m_strHistoryFile = historyFile;
     dialog->m_bRecursive = recursive;
     dialog->show();
@@ -183,7 +185,7 @@ void AddFolderDlgTest::ok_withoutFolderLeavesTheHistory_wideFolderIsRemembered()
 
 void AddFolderDlgTest::browse_setsTheFolderAndRemembersIt()
 {
-    CAppPreferences& preferences = CAppPreferences::Instance();
+    CAppPreferences& preferences = m_preferences;
     preferences.m_strAddFolderInit = QStringLiteral("/srv/before/");
     auto dialog = Open(QString());
 

@@ -1,7 +1,7 @@
-#include "users/gui/AddUserDlg.h"
+#include "gui/pages/password/AddUserDlg.h"
 
 #include "gui/GuiTestUtil.h"
-#include "widgets/MessageBox.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -103,7 +103,8 @@ private slots:
         QTest::keyClicks(Edit(dialog, "passwordEdit"), QStringLiteral("abc"));
         QVERIFY2(hint->text().startsWith(QStringLiteral("Weak: 3 characters")), qPrintable(hint->text()));
         dialog.SetUser(User("jdoe", "Correct-Horse-9"));
-        QVERIFY2(hint->text().startsWith(QStringLiteral("Strong: 15 characters, 4 kinds")), qPrintable(hint->text()));
+        QVERIFY2(hint->text().startsWith(QStringLiteral("Strong: 15 characters, 4 kinds")),
+                 qPrintable(hint->text()));
         Edit(dialog, "passwordEdit")->setText(QStringLiteral("x"));
         dialog.accept();
         QVERIFY(MessageBox::ShownTexts().isEmpty());

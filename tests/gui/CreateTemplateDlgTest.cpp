@@ -1,7 +1,7 @@
-#include "templates/gui/CreateTemplateDlg.h"
+#include "gui/pages/template/CreateTemplateDlg.h"
 
 #include "gui/GuiTestUtil.h"
-#include "widgets/MessageBox.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/FrameServices.h"
+#include "gui/frame/FrameServices.h"
 
 #include <QList>
 #include <QString>

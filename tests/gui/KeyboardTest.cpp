@@ -1,25 +1,25 @@
-#include "app/RecentFileList.h"
+#include "gui/frame/AppPreferences.h"
+#include "gui/frame/PropertyViewPage.h"
+#include "gui/frame/ShellOperations.h"
+#include "gui/mainwindow/AboutDialog.h"
+#include "gui/mainwindow/MainFrame.h"
+#include "gui/mainwindow/RecentFileList.h"
+#include "gui/mainwindow/WendlockView.h"
+#include "gui/pages/files/PageFiles.h"
+#include "gui/pages/password/PagePassword.h"
+#include "gui/pages/template/PageTemplate.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
-#include "files/gui/PageFiles.h"
-#include "shell/AboutDialog.h"
-#include "shell/MainFrame.h"
-#include "shell/ShellOperations.h"
-#include "templates/gui/PageTemplate.h"
-#include "users/gui/PagePassword.h"
-#include "shell/WendlockView.h"
-#include "shell/PropertyViewPage.h"
-#include "widgets/FileDialog.h"
-#include "widgets/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QStandardPaths>
 #include <QTest>
-
+#include <QTreeWidget>
 #include <vector>
 
 class KeyboardTest : public QObject
@@ -29,6 +29,7 @@ class KeyboardTest : public QObject
     std::unique_ptr<CAppGlobalData> m_data;
     std::unique_ptr<CWendlockDoc> m_doc;
     std::unique_ptr<CRecentFileList> m_recent;
+    CAppPreferences m_preferences;
     std::unique_ptr<CMainFrame> m_frame;
 
     static QString Name(QWidget* w)
@@ -55,7 +56,7 @@ private slots:
         m_data = std::make_unique<CAppGlobalData>();
         m_doc = std::make_unique<CWendlockDoc>(m_data.get());
         m_recent = std::make_unique<CRecentFileList>();
-        m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_recent.get());
+        m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_recent.get(), m_preferences);
         m_doc->OnNewDocument();
         m_frame->resize(800, 600);
         m_frame->show();
@@ -75,13 +76,13 @@ private slots:
     void tabChain_visitsEveryControlOfEachPageOnce()
     {
         const std::vector<std::vector<const char*>> expected = {
-            {"addFilesButton", "addFolderButton", "deleteButton", "deleteAllButton", "importButton", "exportButton",
-             "filesList", "backupCheck", "restoreButton"},
+            {"addFilesButton", "addFolderButton", "deleteButton", "deleteAllButton", "importButton",
+             "exportButton", "filesList", "backupCheck", "restoreButton"},
             {"singleModeRadio", "passwordEdit", "randomPasswordButton"},
             {"expireCombo", "alertRadio", "alertEdit", "userCaseCheck", "passwordCaseCheck"},
             {"createButton", "editButton", "deleteButton", "browserButton", "previewCheck", "templateList"},
-            {"charsetCombo", "copyHeadCheck", "refreshCheck", "protectLoginCheck", "protectAfterCheck", "cipherCombo",
-             "iterationsSpin", "signOutButton"},
+            {"charsetCombo", "copyHeadCheck", "refreshCheck", "protectLoginCheck", "protectAfterCheck",
+             "cipherCombo", "iterationsSpin", "signOutButton"},
             {"protectButton", "testButton", "editButton", "resultList"},
         };
         CWendlockView* view = m_frame->View();
@@ -122,7 +123,8 @@ private slots:
 
         // A control that becomes enabled joins the round in its place.
         QVERIFY(view->SetActivePage(CWendlockView::LoginPage));
-        auto* expire = view->GetPage(CWendlockView::LoginPage)->findChild<QComboBox*>(QStringLiteral("expireCombo"));
+        auto* expire =
+            view->GetPage(CWendlockView::LoginPage)->findChild<QComboBox*>(QStringLiteral("expireCombo"));
         expire->setFocus(Qt::TabFocusReason);
         expire->setCurrentIndex(2);
         emit expire->activated(2);
@@ -149,7 +151,8 @@ private slots:
         };
         // Without a selection the key says what the button says; with one
         // it removes the selected rows, as the button does (without asking).
-        const auto deleteLikeTheButton = [&](QWidget* page, QTreeWidget* tree, std::initializer_list<int> rows) {
+        const auto deleteLikeTheButton = [&](QWidget* page, QTreeWidget* tree,
+                                             std::initializer_list<int> rows) {
             tree->clearSelection();
             tree->setFocus();
             MessageBox::ClearShownTexts();
@@ -205,8 +208,9 @@ private slots:
     void ctrlQ_quitsAndAboutTakesEnterAsOk()
     {
         QStringList opened;
-        CShellOperations::SetRecorderForTests(
-            [&opened](const QString& action, const QString& target) { opened.append(action + QLatin1Char(' ') + target); });
+        CShellOperations::SetRecorderForTests([&opened](const QString& action, const QString& target) {
+            opened.append(action + QLatin1Char(' ') + target);
+        });
         CAboutDialog about(m_frame.get());
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));

@@ -1,10 +1,10 @@
 #include "common/AppInfo.h"
-#include "shell/AboutDialog.h"
-#include "shell/ProductLinks.h"
-#include "shell/ShellOperations.h"
-#include "widgets/HyperlinkLabel.h"
-#include "widgets/IconButton.h"
-#include "widgets/MessageBox.h"
+#include "gui/frame/ProductLinks.h"
+#include "gui/frame/ShellOperations.h"
+#include "gui/mainwindow/AboutDialog.h"
+#include "gui/widgets/HyperlinkLabel.h"
+#include "gui/widgets/IconButton.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QLabel>
 #include <QStandardPaths>

@@ -1,21 +1,22 @@
-#include "common/AppInfo.h"
-#include "shell/MainFrame.h"
+#include "gui/mainwindow/MainFrame.h"
 
-#include "app/RecentFileList.h"
 #include "common/AppFolders.h"
+#include "common/AppInfo.h"
 #include "engine/ProtectEngine.h"
 #include "files/FilesList.h"
-#include "files/gui/PageFiles.h"
+#include "gui/frame/AppPreferences.h"
+#include "gui/frame/HelpTopics.h"
+#include "gui/frame/ShellOperations.h"
+#include "gui/mainwindow/ProtectRun.h"
+#include "gui/mainwindow/RecentFileList.h"
+#include "gui/mainwindow/WendlockView.h"
+#include "gui/pages/files/PageFiles.h"
+#include "gui/pages/result/PageResult.h"
+#include "gui/pages/template/PageTemplate.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
-#include "pages/PageResult.h"
-#include "shell/HelpTopics.h"
-#include "shell/ProtectRun.h"
-#include "shell/ShellOperations.h"
-#include "shell/WendlockView.h"
-#include "templates/gui/PageTemplate.h"
-#include "widgets/FileDialog.h"
-#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QDropEvent>
@@ -73,6 +74,7 @@ private:
     std::unique_ptr<CAppGlobalData> m_data;
     std::unique_ptr<CWendlockDoc> m_doc;
     std::unique_ptr<CRecentFileList> m_recent;
+    CAppPreferences m_preferences;
     std::unique_ptr<CMainFrame> m_frame;
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
@@ -131,7 +133,7 @@ private slots:
         m_data = std::make_unique<CAppGlobalData>();
         m_doc = std::make_unique<CWendlockDoc>(m_data.get());
         m_recent = std::make_unique<CRecentFileList>();
-        m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_recent.get());
+        m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_recent.get(), m_preferences);
         m_doc->OnNewDocument();
         m_frame->resize(800, 600);
         m_frame->show();
@@ -546,9 +548,10 @@ private slots:
         m_frame->OnSupportEmail();
         QCOMPARE(m_calls.size(), 1);
         QVERIFY(m_calls.first().startsWith(QLatin1String("url mailto:")));
-        QVERIFY(m_calls.first().contains(QStringLiteral("subject=Questions about Wendlock %1").arg(AppInfo::ProgramVersion())));
-        QVERIFY(
-            m_calls.first().contains(QStringLiteral("body=Hello, I have some questions about Wendlock %1").arg(AppInfo::ProgramVersion())));
+        QVERIFY(m_calls.first().contains(
+            QStringLiteral("subject=Questions about Wendlock %1").arg(AppInfo::ProgramVersion())));
+        QVERIFY(m_calls.first().contains(QStringLiteral("body=Hello, I have some questions about Wendlock %1")
+                                             .arg(AppInfo::ProgramVersion())));
         CShellOperations::SetLaunchResultForTests(false);
         m_frame->OnSupportEmail();
         QCOMPARE(MessageBox::ShownTexts(),

@@ -1,14 +1,14 @@
-#include "files/gui/PageFiles.h"
+#include "gui/pages/files/PageFiles.h"
 
-#include "app/AppPreferences.h"
 #include "files/ListFile.h"
-#include "files/gui/AddFolderDlg.h"
-#include "files/gui/AddProgress.h"
 #include "gui/GuiTestUtil.h"
+#include "gui/frame/AppPreferences.h"
+#include "gui/frame/ShellOperations.h"
+#include "gui/pages/files/AddFolderDlg.h"
+#include "gui/pages/files/AddProgress.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
-#include "shell/ShellOperations.h"
-#include "widgets/FileDialog.h"
-#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -132,6 +132,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CFrameRecorder> m_frame;
+    CAppPreferences m_preferences;
     std::unique_ptr<CPageFiles> m_page;
     QStringList m_shellCalls;
 };
@@ -151,15 +152,14 @@ void PageFilesTest::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("prefs")));
-    CAppPreferences& preferences = CAppPreferences::Instance();
-    preferences.m_strPreferencesFolder = m_dir->path() + QStringLiteral("/prefs/");
-    preferences.m_bAddFolderRecursive = 1;
+    m_preferences = CAppPreferences();
+    m_preferences.m_strPreferencesFolder = m_dir->path() + QStringLiteral("/prefs/");
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({});
     FileDialog::SetNextFileNames({});
     m_shellCalls.clear();
     m_frame = std::make_unique<CFrameRecorder>();
-    m_page = std::make_unique<CPageFiles>(m_frame.get());
+    m_page = std::make_unique<CPageFiles>(m_frame.get(), m_preferences);
     m_page->resize(700, 450);
 }
 
@@ -334,7 +334,7 @@ void PageFilesTest::exportThenImport_reproducesTheRows()
     QCOMPARE(ReadBytes(out), CListFile::Encode(paths));
 
     CFrameRecorder frame;
-    CPageFiles fresh(&frame);
+    CPageFiles fresh(&frame, m_preferences);
     FileDialog::SetNextFileNames({out});
     fresh.OnImport();
     QCOMPARE(fresh.Paths(), paths);
@@ -435,8 +435,8 @@ QByteArray PageFilesTest::ProtectedPage(const char* body)
     // The frame every page writer produces around a page.
     return QByteArray("<html><head></head><SCRIPT type=\"text/javascript\">function KillError(){return true;}"
                       "window.onerror=KillError;</SCRIPT>\r\n<SCRIPT type=\"text/javascript\">\r\n"
-                      "var LoginExpireType=1;var vxpa=new Array(\"x\");</SCRIPT>\r\n</HEAD>\r\n<body>")
-           + body + "</body>\r\n<!-- Protected by Wendlock 2.4 -->\r\n";
+                      "var LoginExpireType=1;var vxpa=new Array(\"x\");</SCRIPT>\r\n</HEAD>\r\n<body>") +
+           body + "</body>\r\n<!-- Protected by Wendlock 2.4 -->\r\n";
 }
 
 void PageFilesTest::contextMenu_greysRowEntriesOnEmptySpaceAndShowsPrompts()
@@ -567,7 +567,7 @@ void PageFilesTest::addFolder_scansWhatWasTypedAndKeepsTheRecursiveChoice()
     const QString top = Make(QStringLiteral("site/index.html"));
     const QString sub = Make(QStringLiteral("site/sub/page.php"));
     Make(QStringLiteral("site/style.css"));
-    CAppPreferences& preferences = CAppPreferences::Instance();
+    const CAppPreferences& preferences = m_preferences;
 
     // Not recursive, typed with a trailing backslash: only the top file.
     {

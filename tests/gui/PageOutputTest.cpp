@@ -1,9 +1,9 @@
-#include "pages/PageOutput.h"
+#include "gui/pages/output/PageOutput.h"
 
 #include "GuiTestUtil.h"
+#include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
-#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

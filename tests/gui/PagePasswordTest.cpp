@@ -1,10 +1,10 @@
-#include "users/gui/PagePassword.h"
+#include "gui/pages/password/PagePassword.h"
 
 #include "gui/GuiTestUtil.h"
+#include "gui/pages/password/AddUserDlg.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
-#include "users/gui/AddUserDlg.h"
-#include "widgets/FileDialog.h"
-#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QFile>

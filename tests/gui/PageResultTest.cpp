@@ -1,8 +1,8 @@
-#include "pages/PageResult.h"
+#include "gui/pages/result/PageResult.h"
 
 #include "GuiTestUtil.h"
-#include "shell/ShellOperations.h"
-#include "widgets/MessageBox.h"
+#include "gui/frame/ShellOperations.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QDir>
 #include <QFile>

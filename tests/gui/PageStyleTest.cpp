@@ -1,9 +1,9 @@
-#include "pages/PageStyle.h"
+#include "gui/pages/style/PageStyle.h"
 
 #include "GuiTestUtil.h"
+#include "gui/widgets/DigitSpinBox.h"
+#include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
-#include "widgets/DigitSpinBox.h"
-#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

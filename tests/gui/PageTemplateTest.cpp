@@ -1,12 +1,12 @@
-#include "templates/gui/PageTemplate.h"
+#include "gui/pages/template/PageTemplate.h"
 
-#include "app/AppPreferences.h"
 #include "gui/GuiTestUtil.h"
+#include "gui/frame/AppPreferences.h"
+#include "gui/frame/ShellOperations.h"
+#include "gui/pages/template/CreateTemplateDlg.h"
+#include "gui/pages/template/TemplatePreview.h"
+#include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
-#include "shell/ShellOperations.h"
-#include "templates/gui/CreateTemplateDlg.h"
-#include "templates/gui/TemplatePreview.h"
-#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -123,6 +123,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_app;
     std::unique_ptr<CFrameRecorder> m_frame;
+    CAppPreferences m_preferences;
     std::unique_ptr<CPageTemplate> m_page;
     QList<QPair<QString, QString>> m_shell;
     bool m_dialogSeen = false;
@@ -149,13 +150,13 @@ void PageTemplateTest::init()
     QVERIFY(WriteFile(SingleFolder() + QLatin1String("readme.txt"), "not a template"));
     QVERIFY(WriteFile(MultiFolder() + QLatin1String("Gamma.htm"), TemplateText(QStringLiteral("Gamma"))));
     QVERIFY(WriteFile(MultiFolder() + QLatin1String("Delta.htm"), TemplateText(QStringLiteral("Delta"))));
-    CAppPreferences::Instance().m_strDataFolder = m_app->path() + QLatin1String("/data/");
+    m_preferences.m_strDataFolder = m_app->path() + QLatin1String("/data/");
 
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({});
     m_shell.clear();
     m_frame = std::make_unique<CFrameRecorder>();
-    m_page = std::make_unique<CPageTemplate>(m_frame.get());
+    m_page = std::make_unique<CPageTemplate>(m_frame.get(), m_preferences);
     m_page->resize(740, 520);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
@@ -442,12 +443,14 @@ void PageTemplateTest::create_startsFromTheChosenTemplate_orTheFirstWithoutOne()
 
     // The copy is now chosen, so the next one starts from it; with no row
     // chosen, from the first.
-    WhenCreateDialogOpens([&](CCreateTemplateDlg* dialog) { offered = dialog->BasedOnCombo()->currentText(); });
+    WhenCreateDialogOpens(
+        [&](CCreateTemplateDlg* dialog) { offered = dialog->BasedOnCombo()->currentText(); });
     m_page->OnCreate();
     QCOMPARE(offered, QStringLiteral("Copy"));
     Load(0, m_app->path() + QLatin1String("/elsewhere.html"));
     QVERIFY(list->selectedItems().isEmpty());
-    WhenCreateDialogOpens([&](CCreateTemplateDlg* dialog) { offered = dialog->BasedOnCombo()->currentText(); });
+    WhenCreateDialogOpens(
+        [&](CCreateTemplateDlg* dialog) { offered = dialog->BasedOnCombo()->currentText(); });
     m_page->OnCreate();
     QCOMPARE(offered, list->topLevelItem(0)->text(CPageTemplate::NameColumn));
 }

@@ -1,8 +1,8 @@
-#include "shell/PropertyView.h"
+#include "gui/mainwindow/PropertyView.h"
 
 #include "GuiTestUtil.h"
-#include "shell/PropertyViewPage.h"
-#include "widgets/MessageBox.h"
+#include "gui/frame/PropertyViewPage.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QLineEdit>
 #include <QScrollBar>

@@ -1,11 +1,11 @@
-#include "shell/HelpTopics.h"
-#include "shell/ShellOperations.h"
+#include "gui/frame/ShellOperations.h"
 
-#include "shell/DesktopApplications.h"
-#include "shell/FilePropertiesDialog.h"
-#include "shell/OpenWithDialog.h"
-#include "widgets/FileDialog.h"
-#include "widgets/MessageBox.h"
+#include "gui/frame/DesktopApplications.h"
+#include "gui/frame/FilePropertiesDialog.h"
+#include "gui/frame/HelpTopics.h"
+#include "gui/frame/OpenWithDialog.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -199,8 +199,10 @@ private slots:
         CShellOperations::Edit(nullptr, page);
         // The unknown type was reported before Open with came up.
         QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY2(MessageBox::ShownTexts().first().startsWith(QStringLiteral("Cannot open \"%1\": no program is set "
-                                                                            "to open files of type ").arg(blob)),
+        QVERIFY2(MessageBox::ShownTexts().first().startsWith(
+                     QStringLiteral("Cannot open \"%1\": no program is set "
+                                    "to open files of type ")
+                         .arg(blob)),
                  qPrintable(MessageBox::ShownTexts().first()));
         MessageBox::ClearShownTexts();
         UseDesktop(false);
@@ -211,13 +213,15 @@ private slots:
                                        QStringLiteral("openwith ") + page}));
         const QStringList said = MessageBox::ShownTexts();
         QCOMPARE(said.size(), 2);
-        QVERIFY2(said.at(0).startsWith(QStringLiteral("Cannot open \"%1\": no program is set to open files of type \"")
-                                           .arg(page)) &&
-                     said.at(0).endsWith(QStringLiteral("(text/html).")),
-                 qPrintable(said.at(0)));
-        QVERIFY2(said.at(1).startsWith(QStringLiteral("Cannot edit \"%1\": no text editor is set").arg(page)) &&
-                     said.at(1).contains(QStringLiteral("text/plain")),
-                 qPrintable(said.at(1)));
+        QVERIFY2(
+            said.at(0).startsWith(
+                QStringLiteral("Cannot open \"%1\": no program is set to open files of type \"").arg(page)) &&
+                said.at(0).endsWith(QStringLiteral("(text/html).")),
+            qPrintable(said.at(0)));
+        QVERIFY2(
+            said.at(1).startsWith(QStringLiteral("Cannot edit \"%1\": no text editor is set").arg(page)) &&
+                said.at(1).contains(QStringLiteral("text/plain")),
+            qPrintable(said.at(1)));
     }
 
     void failedLaunches_sayWhichFileAndWhy()
@@ -235,10 +239,12 @@ private slots:
         const QStringList said = MessageBox::ShownTexts();
         QCOMPARE(said.size(), 4);
         QCOMPARE(said.at(0),
-                 QStringLiteral("Cannot open \"%1\": the program set for its type could not be started.").arg(page));
-        QCOMPARE(said.at(1), QStringLiteral("Cannot edit \"%1\": the text editor \"/opt/my editor/edit\" could not be "
-                                            "started.")
-                                 .arg(page));
+                 QStringLiteral("Cannot open \"%1\": the program set for its type could not be started.")
+                     .arg(page));
+        QCOMPARE(said.at(1),
+                 QStringLiteral("Cannot edit \"%1\": the text editor \"/opt/my editor/edit\" could not be "
+                                "started.")
+                     .arg(page));
         QCOMPARE(said.at(2), QStringLiteral("Cannot open \"%1\": the file was not found.")
                                  .arg(Path(QStringLiteral("gone.html"))));
         QVERIFY2(said.at(3).startsWith(QStringLiteral("Cannot open the help page \"%1\": ").arg(help)),
@@ -275,9 +281,10 @@ private slots:
         CShellOperations::SetLaunchResultForTests(false);
         list->setCurrentRow(0);
         QVERIFY(!dialog.LaunchSelected());
-        QCOMPARE(MessageBox::ShownTexts(),
-                 QStringList{QStringLiteral("Cannot open \"%1\": the program \"myviewer\" could not be started.")
-                                 .arg(page)});
+        QCOMPARE(
+            MessageBox::ShownTexts(),
+            QStringList{QStringLiteral("Cannot open \"%1\": the program \"myviewer\" could not be started.")
+                            .arg(page)});
         CShellOperations::SetLaunchResultForTests(true);
     }
 

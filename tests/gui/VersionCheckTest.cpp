@@ -1,7 +1,7 @@
-#include "shell/VersionCheck.h"
+#include "gui/mainwindow/VersionCheck.h"
 
-#include "shell/ShellOperations.h"
-#include "widgets/MessageBox.h"
+#include "gui/frame/ShellOperations.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QHash>
 #include <QStandardPaths>

@@ -1,10 +1,10 @@
-#include "app/WendlockApp.h"
+#include "gui/mainwindow/WendlockApp.h"
 
-#include "app/AppPreferences.h"
-#include "app/RecentFileList.h"
-#include "shell/MainFrame.h"
-#include "shell/WendlockView.h"
-#include "widgets/MessageBox.h"
+#include "gui/frame/AppPreferences.h"
+#include "gui/mainwindow/MainFrame.h"
+#include "gui/mainwindow/RecentFileList.h"
+#include "gui/mainwindow/WendlockView.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -32,13 +32,14 @@ private slots:
     void firstStart_createsDataAndPreferencesFolders_quietly()
     {
         const QString home = m_dir.filePath(QStringLiteral("fresh/share"));
-        CWendlockApp::InitDataFolders(home);
+        CAppPreferences preferences;
+        CWendlockApp::InitDataFolders(home, preferences);
         QVERIFY(QFileInfo(home + QLatin1String("/Marrowind/Wendlock/Preferences")).isDir());
-        QCOMPARE(CAppPreferences::Instance().m_strDataFolder, home + QLatin1String("/Marrowind/Wendlock/"));
-        QCOMPARE(CAppPreferences::Instance().m_strPreferencesFolder,
+        QCOMPARE(preferences.m_strDataFolder, home + QLatin1String("/Marrowind/Wendlock/"));
+        QCOMPARE(preferences.m_strPreferencesFolder,
                  home + QLatin1String("/Marrowind/Wendlock/Preferences/"));
         // Again, with everything there: still nothing to say.
-        CWendlockApp::InitDataFolders(home);
+        CWendlockApp::InitDataFolders(home, preferences);
         QVERIFY(MessageBox::ShownTexts().isEmpty());
     }
 
@@ -48,7 +49,8 @@ private slots:
         QFile file(blocker);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        CWendlockApp::InitDataFolders(blocker);
+        CAppPreferences preferences;
+        CWendlockApp::InitDataFolders(blocker, preferences);
         const QString data = blocker + QLatin1String("/Marrowind/Wendlock/");
         QCOMPARE(MessageBox::ShownTexts().size(), 2);
         QVERIFY(MessageBox::ShownTexts().at(0).startsWith(
@@ -57,7 +59,7 @@ private slots:
             QStringLiteral("Create directory '%1Preferences/' failure! \n").arg(data)));
         QVERIFY(MessageBox::ShownTexts().at(1).size() >
                 QStringLiteral("Create directory '%1Preferences/' failure! \n").arg(data).size());
-        QCOMPARE(CAppPreferences::Instance().m_strPreferencesFolder, data + QLatin1String("Preferences/"));
+        QCOMPARE(preferences.m_strPreferencesFolder, data + QLatin1String("Preferences/"));
     }
 
     void noDataHome_usesAppDataBesideTheProgram()
@@ -65,14 +67,15 @@ private slots:
         const QByteArray saved = qgetenv("WENDLOCK_APP_DIR");
         qputenv("WENDLOCK_APP_DIR", m_dir.filePath(QStringLiteral("program")).toUtf8());
         QDir().mkpath(m_dir.filePath(QStringLiteral("program")));
-        CWendlockApp::InitDataFolders(QString());
+        CAppPreferences preferences;
+        CWendlockApp::InitDataFolders(QString(), preferences);
         qputenv("WENDLOCK_APP_DIR", saved);
         QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("program/AppData/Preferences"))).isDir());
     }
 
     void preferencesAndRecentProjects_surviveARestart()
     {
-        CAppPreferences& preferences = CAppPreferences::Instance();
+        CAppPreferences preferences;
         preferences.m_strAddFolderInit = QStringLiteral("/srv/www");
         preferences.Save();
         preferences.m_strAddFolderInit.clear();

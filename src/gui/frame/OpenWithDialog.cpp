@@ -1,0 +1,100 @@
+#include "gui/frame/OpenWithDialog.h"
+
+#include "gui/frame/ShellOperations.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+QIcon ApplicationIcon(const QString& icon, const QIcon& fallback)
+{
+    if (icon.isEmpty()) {
+        return fallback;
+    }
+    if (QFileInfo(icon).isAbsolute()) {
+        return QIcon(icon);
+    }
+    return QIcon::fromTheme(icon, fallback);
+}
+
+} // namespace
+
+COpenWithDialog::COpenWithDialog(const QString& path, QWidget* parent)
+    : QDialog(parent), m_strPath(path),
+      m_entries(CDesktopApplications::ForMimeType(CDesktopApplications::MimeTypeOfFile(path)))
+{
+    setWindowTitle(QStringLiteral("Open With"));
+    auto* prompt = new QLabel(
+        QStringLiteral("Choose the program you want to use to open this file:\n%1").arg(path), this);
+    prompt->setWordWrap(true);
+    prompt->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    m_pList = new QListWidget(this);
+    m_pList->setObjectName(QStringLiteral("applicationList"));
+    m_pList->setIconSize(QSize(24, 24));
+    const QIcon genericIcon = style()->standardIcon(QStyle::SP_DesktopIcon);
+    for (const CDesktopApplications::Entry& entry : m_entries) {
+        m_pList->addItem(new QListWidgetItem(ApplicationIcon(entry.icon, genericIcon), entry.name));
+    }
+    m_pList->addItem(new QListWidgetItem(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                         QStringLiteral("Other program...")));
+    m_pList->setCurrentRow(0);
+    connect(m_pList, &QListWidget::itemDoubleClicked, this, &COpenWithDialog::accept);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &COpenWithDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &COpenWithDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addWidget(m_pList, 1);
+    layout->addWidget(buttons);
+    resize(420, 380);
+}
+
+int COpenWithDialog::OtherProgramRow() const
+{
+    return m_pList->count() - 1;
+}
+
+bool COpenWithDialog::LaunchSelected()
+{
+    const int row = m_pList->currentRow();
+    if (row < 0) {
+        return false;
+    }
+    QStringList command;
+    if (row == OtherProgramRow()) {
+        const QString program = FileDialog::GetOpenFileName(
+            this, QStringLiteral("Open With"), QStringLiteral("All Files (*)"), QStringLiteral("/usr/bin"));
+        if (program.isEmpty()) {
+            return false;
+        }
+        command << program << m_strPath;
+    } else {
+        command = CDesktopApplications::CommandLine(m_entries.at(row), m_strPath);
+    }
+    if (!CShellOperations::StartProgram(command)) {
+        MessageBox::Warning(
+            this, CShellOperations::FailureText(
+                      QStringLiteral("open"), m_strPath,
+                      QStringLiteral("the program \"%1\" could not be started").arg(command.value(0))));
+        return false;
+    }
+    return true;
+}
+
+void COpenWithDialog::accept()
+{
+    if (LaunchSelected()) {
+        QDialog::accept();
+    }
+}

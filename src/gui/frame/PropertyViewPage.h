@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+
+class CAppGlobalData;
+class IFrameServices;
+
+// The base of every wizard page: a child widget of the tabbed host that
+// pushes its members into its controls and pulls them back at the host's
+// fixed moments. Pages are thin editors over the project record.
+class CPropertyViewPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    CPropertyViewPage(IFrameServices* frame, const QString& caption, QWidget* parent = nullptr);
+
+    QString Caption() const { return m_strCaption; }
+    // The tabbed view that shows the page, once it has taken it in.
+    QWidget* Host() const { return m_pHost; }
+    void SetHost(QWidget* host) { m_pHost = host; }
+    IFrameServices* Frame() const { return m_pFrame; }
+
+    // Host protocol. The first activation only clears the flag; later ones
+    // push the members into the controls. Leaving pulls them back, and a
+    // control whose value is invalid (the page has already said so) keeps
+    // the page current.
+    void SetFirstActivation(bool first) { m_bFirstActivation = first; }
+    virtual bool OnSetActive();
+    virtual bool OnKillActive();
+    virtual void OnInitialPageUpdate();
+
+    void SetModified(bool modified);
+    bool IsModified() const { return m_bModified; }
+
+    // Project operations (the Result page has none: the defaults do nothing).
+    virtual void LoadFromProject(const CAppGlobalData& data);
+    virtual void SaveToProject(CAppGlobalData& data);
+    virtual bool ValidateForProtect();
+
+protected:
+    // Members to controls, and controls to members (false when a control's
+    // value is invalid; the page shows the message).
+    virtual void PushToControls() {}
+    virtual bool PullFromControls() { return true; }
+    // Marks the project modified through the frame (when there is one).
+    void SetProjectModified();
+
+private:
+    IFrameServices* m_pFrame;
+    QWidget* m_pHost = nullptr;
+    QString m_strCaption;
+    bool m_bFirstActivation = false;
+    bool m_bModified = false;
+};

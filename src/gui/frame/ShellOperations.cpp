@@ -1,0 +1,244 @@
+#include "gui/frame/ShellOperations.h"
+
+#include "gui/frame/DesktopApplications.h"
+#include "gui/frame/FilePropertiesDialog.h"
+#include "gui/frame/OpenWithDialog.h"
+#include "gui/widgets/MessageBox.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+struct HookState
+{
+    std::function<void(const QString&, const QString&)> recorder;
+    bool launchResult = true;
+};
+
+HookState& Hooks()
+{
+    static HookState state;
+    return state;
+}
+
+// True when the test recorder took the call instead of the desktop.
+bool Recorded(const QString& action, const QString& target)
+{
+    if (!Hooks().recorder) {
+        return false;
+    }
+    Hooks().recorder(action, target);
+    return true;
+}
+
+bool HasHandler(const QString& path)
+{
+    return CDesktopApplications::DefaultFor(CDesktopApplications::MimeTypeOfFile(path), nullptr);
+}
+
+QString NoProgramFor(const QString& mimeType)
+{
+    const QString comment = QMimeDatabase().mimeTypeForName(mimeType).comment();
+    return comment.isEmpty() || comment == mimeType
+               ? QStringLiteral("no program is set to open files of type %1").arg(mimeType)
+               : QStringLiteral("no program is set to open files of type \"%1\" (%2)").arg(comment, mimeType);
+}
+
+} // namespace
+
+QMenu* CShellOperations::AddShellMenu(QMenu* parent, QWidget* page, QTreeWidget* list, int pathColumn,
+                                      bool onRow, bool withEdit)
+{
+    QMenu* shell = parent->addMenu(QStringLiteral("&Shell"));
+    const auto add = [&](const QString& text, const QString& prompt, Operation op) {
+        QAction* action = shell->addAction(text);
+        action->setStatusTip(prompt);
+        action->setEnabled(onRow);
+        QObject::connect(action, &QAction::triggered, page,
+                         [op, page, list, pathColumn] { Run(op, page, list, pathColumn); });
+    };
+    add(QStringLiteral("&Open"), QStringLiteral("Shell open the selected file"), Operation::Open);
+    if (withEdit) {
+        add(QStringLiteral("&Edit"), QStringLiteral("Shell edit the selected file"), Operation::Edit);
+    }
+    shell->addSeparator();
+    add(QStringLiteral("Open &with..."), QStringLiteral("Shell open the selected file with..."),
+        Operation::OpenWith);
+    add(QStringLiteral("Open &Folder"), QStringLiteral("Open folder of the selected file"),
+        Operation::OpenFolder);
+    shell->addSeparator();
+    add(QStringLiteral("&Property..."), QStringLiteral("View property of the selected file"),
+        Operation::Properties);
+    return shell;
+}
+
+void CShellOperations::Run(Operation op, QWidget* page, QTreeWidget* list, int pathColumn)
+{
+    QTreeWidgetItem* selected = nullptr;
+    for (int i = 0; list && i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->isSelected()) {
+            selected = list->topLevelItem(i);
+            break;
+        }
+    }
+    if (!selected) {
+        MessageBox::Warning(page, QStringLiteral("No item is selected!"));
+        return;
+    }
+    const QString path = selected->text(pathColumn);
+    switch (op) {
+    case Operation::Open:
+        Open(page, path);
+        break;
+    case Operation::Edit:
+        Edit(page, path);
+        break;
+    case Operation::OpenWith:
+        OpenWith(page, path);
+        break;
+    case Operation::OpenFolder:
+        OpenFolder(page, path);
+        break;
+    case Operation::Properties:
+        Properties(page, path);
+        break;
+    }
+}
+
+QString CShellOperations::FailureText(const QString& verb, const QString& path, const QString& reason)
+{
+    return QStringLiteral("Cannot %1 \"%2\": %3.").arg(verb, path, reason);
+}
+
+QString CShellOperations::FailureReason(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        return QStringLiteral("the file was not found");
+    }
+    if (!HasHandler(path)) {
+        return NoProgramFor(CDesktopApplications::MimeTypeOfFile(path));
+    }
+    return QStringLiteral("the program set for its type could not be started");
+}
+
+void CShellOperations::Open(QWidget* owner, const QString& path)
+{
+    // xdg-open starts even for a type nothing handles (and then fails
+    // quietly), so the question is asked of the desktop's registry first;
+    // the user hears why and may pick a program.
+    if (!HasHandler(path)) {
+        MessageBox::Warning(owner, FailureText(QStringLiteral("open"), path, FailureReason(path)));
+        OpenWith(owner, path);
+        return;
+    }
+    const bool started = Recorded(QStringLiteral("open"), path)
+                             ? Hooks().launchResult
+                             : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!started) {
+        MessageBox::Warning(owner, FailureText(QStringLiteral("open"), path, FailureReason(path)));
+    }
+}
+
+void CShellOperations::Edit(QWidget* owner, const QString& path)
+{
+    CDesktopApplications::Entry editor;
+    if (!CDesktopApplications::DefaultFor(QStringLiteral("text/plain"), &editor)) {
+        MessageBox::Warning(owner, FailureText(QStringLiteral("edit"), path,
+                                               QStringLiteral("no text editor is set (%1)")
+                                                   .arg(NoProgramFor(QStringLiteral("text/plain")))));
+        OpenWith(owner, path);
+        return;
+    }
+    const QStringList command = CDesktopApplications::CommandLine(editor, path);
+    const bool started =
+        Recorded(QStringLiteral("edit"), path) ? Hooks().launchResult : StartProgram(command);
+    if (!started) {
+        MessageBox::Warning(
+            owner,
+            FailureText(QStringLiteral("edit"), path,
+                        QStringLiteral("the text editor \"%1\" could not be started").arg(command.value(0))));
+    }
+}
+
+void CShellOperations::OpenWith(QWidget* owner, const QString& path)
+{
+    if (Recorded(QStringLiteral("openwith"), path)) {
+        return;
+    }
+    COpenWithDialog dialog(path, owner);
+    dialog.exec();
+}
+
+void CShellOperations::OpenFolder(QWidget*, const QString& path)
+{
+    if (path.isEmpty()) {
+        return;
+    }
+    const QString folder = FolderOf(path);
+    if (Recorded(QStringLiteral("folder"), folder)) {
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void CShellOperations::Properties(QWidget* owner, const QString& path)
+{
+    if (Recorded(QStringLiteral("properties"), path)) {
+        return;
+    }
+    // Modeless, like a property sheet: the user may keep it open while
+    // working on.
+    auto* dialog = new CFilePropertiesDialog(path, owner ? owner->window() : nullptr);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+QString CShellOperations::FolderOf(const QString& path)
+{
+    if (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))) {
+        return path;
+    }
+    const int last = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return last >= 0 ? path.left(last + 1) : path + QLatin1Char('/');
+}
+
+bool CShellOperations::OpenUrl(const QUrl& url)
+{
+    if (Recorded(QStringLiteral("url"), url.toString())) {
+        return Hooks().launchResult;
+    }
+    // A local file nothing handles would start xdg-open all the same.
+    if (url.isLocalFile() && !HasHandler(url.toLocalFile())) {
+        return false;
+    }
+    return QDesktopServices::openUrl(url);
+}
+
+bool CShellOperations::StartProgram(const QStringList& command)
+{
+    if (command.isEmpty()) {
+        return false;
+    }
+    if (Recorded(QStringLiteral("launch"), command.join(QLatin1Char(' ')))) {
+        return Hooks().launchResult;
+    }
+    return QProcess::startDetached(command.first(), command.mid(1));
+}
+
+void CShellOperations::SetRecorderForTests(
+    std::function<void(const QString& action, const QString& target)> recorder)
+{
+    Hooks().recorder = std::move(recorder);
+    Hooks().launchResult = true;
+}
+
+void CShellOperations::SetLaunchResultForTests(bool ok)
+{
+    Hooks().launchResult = ok;
+}

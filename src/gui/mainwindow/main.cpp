@@ -1,0 +1,31 @@
+#include "common/AppInfo.h"
+#include "gui/mainwindow/WendlockApp.h"
+#include "gui/widgets/AppIcons.h"
+
+#include <QApplication>
+#include <unistd.h>
+
+int main(int argc, char* argv[])
+{
+#ifdef WENDLOCK_HAVE_WEBENGINE
+    // The template preview's browser engine refuses to start its sandbox
+    // for root; run it without one there rather than show no preview.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+#endif
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(AppInfo::CompanyName());
+    QApplication::setApplicationName(AppInfo::DisplayName());
+    QApplication::setApplicationVersion(AppInfo::ProgramVersion());
+    QGuiApplication::setDesktopFileName(QStringLiteral("wendlock"));
+    QApplication::setWindowIcon(AppIcons::Application());
+
+    CWendlockApp app;
+    if (!app.InitInstance(QApplication::arguments())) {
+        return 1;
+    }
+    const int result = QApplication::exec();
+    app.ExitInstance();
+    return result;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class CAppPreferences;
+class IFrameServices;
+class QCheckBox;
+class QComboBox;
+
+// The Add Folder dialog: a folder typed or picked (with the folders used
+// before in the drop-down, most recent first) and whether to take in the
+// subfolders too. The caller sets the three members before running the
+// dialog and reads them after OK. The browse button starts in the folder
+// last picked, which the preferences keep.
+class CAddFolderDlg final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    CAddFolderDlg(IFrameServices* frame, CAppPreferences& preferences, QWidget* parent = nullptr);
+
+    // Full path of the history file; empty means no history.
+    QString m_strHistoryFile;
+    QString m_strFolder;
+    int m_bRecursive = 1;
+
+    // The drop-down from the history file (a missing file is an empty
+    // history; an unreadable one says so and leaves it empty).
+    void LoadFolderHistory();
+    // The first entries of the drop-down back into the history file.
+    bool SaveFolderHistory();
+
+    // The picker for the browse button: the chosen folder with one
+    // trailing "/", or an empty string on Cancel.
+    static QString BrowseForFolder(QWidget* owner, const QString& initialFolder, const QString& title);
+
+    QComboBox* FolderCombo() const { return m_pFolder; }
+    QCheckBox* RecursiveCheck() const { return m_pRecursive; }
+
+    void OnBrowse();
+    void OnHelp();
+    void accept() override;
+
+    // The help page of this dialog.
+    static constexpr int HelpContext = 1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void PushToControls();
+    void PullFromControls();
+
+    IFrameServices* m_pFrame;
+    CAppPreferences& m_preferences;
+    QComboBox* m_pFolder = nullptr;
+    QCheckBox* m_pRecursive = nullptr;
+    bool m_bInitialised = false;
+};

@@ -1,0 +1,28 @@
+#include "gui/pages/files/FileRowItem.h"
+
+CFileRowItem::CFileRowItem(CFileTypes* types, const QString& name, const QString& sizeText,
+                           const QString& path)
+    : QTreeWidgetItem(QStringList{name, sizeText, QString(), path}, QTreeWidgetItem::UserType),
+      m_pTypes(types)
+{
+}
+
+QVariant CFileRowItem::data(int column, int role) const
+{
+    if (column == ColumnName && role == Qt::DecorationRole) {
+        return Type().icon;
+    }
+    if (column == ColumnType && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+        return Type().name;
+    }
+    return QTreeWidgetItem::data(column, role);
+}
+
+const CFileTypes::Info& CFileRowItem::Type() const
+{
+    if (!m_bTypeKnown) {
+        m_type = m_pTypes->Of(QTreeWidgetItem::data(ColumnName, Qt::DisplayRole).toString());
+        m_bTypeKnown = true;
+    }
+    return m_type;
+}

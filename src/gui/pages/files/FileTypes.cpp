@@ -1,0 +1,36 @@
+#include "gui/pages/files/FileTypes.h"
+
+#include "files/WebFileFilter.h"
+
+#include <QFileInfo>
+
+const CFileTypes::Info& CFileTypes::Of(const QString& fileName)
+{
+    const QMimeType mime = m_mimeDatabase.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    // A name the MIME database does not know is named after its
+    // extension ("JSP File"), as file managers without a better name do;
+    // a web page among them keeps the look of a web page.
+    const QString suffix = mime.isDefault() ? QFileInfo(fileName).suffix().toUpper() : QString();
+    const QString key = mime.isDefault() ? QStringLiteral("?") + suffix : mime.name();
+    auto found = m_cache.constFind(key);
+    if (found != m_cache.constEnd()) {
+        return *found;
+    }
+    Info info;
+    if (mime.isDefault()) {
+        info.name = suffix.isEmpty() ? QStringLiteral("File") : suffix + QStringLiteral(" File");
+        if (CWebFileFilter::IsWebFileName(fileName)) {
+            info.icon = QIcon::fromTheme(QStringLiteral("text-html"));
+        }
+    } else {
+        info.name = mime.comment();
+        info.icon = QIcon::fromTheme(mime.iconName());
+        if (info.icon.isNull()) {
+            info.icon = QIcon::fromTheme(mime.genericIconName());
+        }
+    }
+    if (info.icon.isNull()) {
+        info.icon = m_iconProvider.icon(QAbstractFileIconProvider::File);
+    }
+    return *m_cache.insert(key, info);
+}

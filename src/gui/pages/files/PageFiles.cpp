@@ -1,0 +1,509 @@
+#include "gui/pages/files/PageFiles.h"
+
+#include "engine/ProtectEngine.h"
+#include "engine/ProtectJob.h"
+#include "files/FolderHistory.h"
+#include "files/ListFile.h"
+#include "files/WebFileFilter.h"
+#include "gui/frame/AppPreferences.h"
+#include "gui/frame/FrameServices.h"
+#include "gui/pages/files/AddFolderDlg.h"
+#include "gui/pages/files/AddProgress.h"
+#include "gui/pages/files/FileRowItem.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/IconButton.h"
+#include "gui/widgets/MessageBox.h"
+#include "model/AppGlobalData.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+QString ListFilter()
+{
+    return QStringLiteral("List Files (*.lst)");
+}
+
+bool IsHelpKey(QEvent* event)
+{
+    const auto* key = static_cast<QKeyEvent*>(event);
+    return key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier;
+}
+
+// Below this many rows a deletion takes the rows out one by one; above
+// it the list is rebuilt in one pass, which stays linear in its length.
+constexpr int RowByRowLimit = 32;
+
+} // namespace
+
+CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWidget* parent)
+    : CPropertyViewPage(frame, QStringLiteral("Files"), parent), m_preferences(preferences)
+{
+    setObjectName(QStringLiteral("PageFiles"));
+
+    auto* description =
+        new QLabel(QStringLiteral("Add files or folder to protect, or click \"Restore\" button to "
+                                  "restore the files from backup files."),
+                   this);
+    description->setWordWrap(true);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setSpacing(6);
+    buttonRow->addWidget(AddButton(QStringLiteral("&Add Files"), QStringLiteral("addFilesButton"),
+                                   QStringLiteral("document-new"), QStyle::SP_FileIcon,
+                                   &CPageFiles::OnAddFiles));
+    buttonRow->addWidget(AddButton(QStringLiteral("Add &Folder"), QStringLiteral("addFolderButton"),
+                                   QStringLiteral("folder-new"), QStyle::SP_DirIcon,
+                                   &CPageFiles::OnAddFolder));
+    buttonRow->addWidget(AddButton(QStringLiteral("&Delete"), QStringLiteral("deleteButton"),
+                                   QStringLiteral("edit-delete"), QStyle::SP_TrashIcon,
+                                   &CPageFiles::OnDelete));
+    buttonRow->addWidget(AddButton(QStringLiteral("De&lete All"), QStringLiteral("deleteAllButton"),
+                                   QStringLiteral("edit-clear"), QStyle::SP_DialogResetButton,
+                                   &CPageFiles::OnDeleteAll));
+    buttonRow->addWidget(AddButton(QStringLiteral("&Import"), QStringLiteral("importButton"),
+                                   QStringLiteral("document-open"), QStyle::SP_DialogOpenButton,
+                                   &CPageFiles::OnImport));
+    buttonRow->addWidget(AddButton(QStringLiteral("&Export"), QStringLiteral("exportButton"),
+                                   QStringLiteral("document-save-as"), QStyle::SP_DialogSaveButton,
+                                   &CPageFiles::OnExport));
+    buttonRow->addStretch(1);
+
+    m_pList = new QTreeWidget(this);
+    m_pList->setObjectName(QStringLiteral("filesList"));
+    // Delete on the list does what the Delete button does, question included.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, m_pList);
+    deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &CPageFiles::OnDelete);
+    m_pList->setColumnCount(4);
+    m_pList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Type"),
+                              QStringLiteral("Path")});
+    m_pList->setRootIsDecorated(false);
+    m_pList->setItemsExpandable(false);
+    m_pList->setExpandsOnDoubleClick(false);
+    m_pList->setUniformRowHeights(true);
+    m_pList->setSortingEnabled(false);
+    m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pList->setAllColumnsShowFocus(true);
+    m_pList->setIconSize(QSize(16, 16));
+    m_pList->setContextMenuPolicy(Qt::CustomContextMenu);
+    QHeaderView* header = m_pList->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->resizeSection(ColumnName, 200);
+    header->resizeSection(ColumnSize, 100);
+    header->resizeSection(ColumnType, 100);
+    header->resizeSection(ColumnPath, 340);
+    m_pList->viewport()->installEventFilter(this);
+    connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageFiles::ShowContextMenu);
+    connect(m_pList, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem*, int) { OnShell(CShellOperations::Operation::Open); });
+
+    m_pBackup = new QCheckBox(QStringLiteral("&Backup files as \"*.original\" at the same directory"), this);
+    m_pBackup->setObjectName(QStringLiteral("backupCheck"));
+    connect(m_pBackup, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
+    QPushButton* restore =
+        AddButton(QStringLiteral("&Restore"), QStringLiteral("restoreButton"),
+                  QStringLiteral("document-revert"), QStyle::SP_BrowserReload, &CPageFiles::OnRestore);
+
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(m_pBackup);
+    bottomRow->addStretch(1);
+    bottomRow->addWidget(restore);
+
+    // The list takes every extra pixel; the check box and Restore stay
+    // just under it, Restore aligned with its right edge.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(11, 11, 15, 12);
+    layout->setSpacing(8);
+    layout->addWidget(description);
+    layout->addLayout(buttonRow);
+    layout->addWidget(m_pList, 1);
+    layout->addLayout(bottomRow);
+
+    PushToControls();
+}
+
+CPageFiles::~CPageFiles()
+{
+    // The rows read their types from m_types, which goes before the list.
+    m_pList->clear();
+}
+
+QSize CPageFiles::sizeHint() const
+{
+    return QSize(566, 413).expandedTo(minimumSizeHint());
+}
+
+QPushButton* CPageFiles::AddButton(const QString& text, const QString& objectName, const QString& themeIcon,
+                                   QStyle::StandardPixmap fallbackIcon, void (CPageFiles::*command)())
+{
+    auto* button =
+        new CIconButton(QIcon::fromTheme(themeIcon, style()->standardIcon(fallbackIcon)), text, this);
+    button->setObjectName(objectName);
+    connect(button, &QPushButton::clicked, this, command);
+    return button;
+}
+
+QString CPageFiles::AddFilesFilter()
+{
+    // The patterns go inside the parentheses: that is where the file
+    // dialog reads them from.
+    QStringList patterns;
+    for (const QString& extension : CWebFileFilter::WebExtensionList()) {
+        patterns.append(QStringLiteral("*.") + extension);
+    }
+    return QStringLiteral("Possible Web Files (") + patterns.join(QLatin1Char(' ')) +
+           QStringLiteral(");;HTML Files (*.htm *.html);;PHP Files (*.php);;ASP Files (*.asp *.aspx);;"
+                          "ALL Files (*)");
+}
+
+void CPageFiles::PushToControls()
+{
+    m_pBackup->setChecked(m_bBackup != 0);
+}
+
+bool CPageFiles::PullFromControls()
+{
+    m_bBackup = m_pBackup->isChecked() ? 1 : 0;
+    return true;
+}
+
+bool CPageFiles::event(QEvent* event)
+{
+    // F1 inside the page opens the page's own help, not the frame's: claim
+    // the key before any window shortcut sees it.
+    if (event->type() == QEvent::ShortcutOverride && IsHelpKey(event)) {
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && IsHelpKey(event)) {
+        if (Frame()) {
+            Frame()->ShowHelp(HelpContext);
+        }
+        return true;
+    }
+    return CPropertyViewPage::event(event);
+}
+
+bool CPageFiles::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pList->viewport() && event->type() == QEvent::Resize) {
+        ApplyColumnWidths();
+    }
+    return false;
+}
+
+void CPageFiles::ApplyColumnWidths()
+{
+    // The columns share the visible width as 200 : 100 : 100 : 340, less
+    // a small margin, so that no horizontal scroll bar appears.
+    const int width = m_pList->viewport()->width();
+    if (width <= 0) {
+        return;
+    }
+    QHeaderView* header = m_pList->header();
+    header->resizeSection(ColumnName, width * 200 / 740);
+    header->resizeSection(ColumnSize, width * 100 / 740);
+    header->resizeSection(ColumnType, width * 100 / 740);
+    header->resizeSection(ColumnPath, std::max(width * 340 / 740 - 10, 20));
+}
+
+bool CPageFiles::AddFileToList(const QString& path)
+{
+    if (!m_files.Append(path)) {
+        return false;
+    }
+    QString name = QFileInfo(path).fileName();
+    if (name.isEmpty()) {
+        name = path;
+    }
+    // The size is taken now, once; the row is complete before it joins
+    // the list, so the view hears of it once.
+    m_pList->addTopLevelItem(new CFileRowItem(&m_types, name, CFilesList::SizeText(path), path));
+    return true;
+}
+
+int CPageFiles::AddPaths(const QStringList& paths, const QString& label, bool cancellable)
+{
+    CAddProgress progress(this, m_pList->viewport(), label, static_cast<int>(paths.size()), cancellable);
+    for (const QString& path : paths) {
+        if (!progress.Step(AddFileToList(path))) {
+            break;
+        }
+    }
+    return progress.Added();
+}
+
+int CPageFiles::AddFolder(const QString& folder, bool recursive)
+{
+    CAddProgress progress(this, m_pList->viewport(), QStringLiteral("Adding the web files of %1").arg(folder),
+                          0, true);
+    CWebFileFilter::ScanFolder(
+        folder, recursive,
+        [this, &progress](const QString& path) { return progress.Step(AddFileToList(path)); },
+        [&progress](const QString& subfolder) { return progress.Poll(subfolder); });
+    if (progress.Added() > 0) {
+        SetProjectModified();
+    }
+    return progress.Added();
+}
+
+void CPageFiles::RemoveRows(const QList<int>& rows)
+{
+    m_files.RemoveRows(rows);
+    QTreeWidgetItem* root = m_pList->invisibleRootItem();
+    if (rows.size() <= RowByRowLimit) {
+        QList<int> sorted = rows;
+        std::sort(sorted.begin(), sorted.end(), std::greater<int>());
+        sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+        for (const int row : sorted) {
+            std::unique_ptr<QTreeWidgetItem> removed(root->takeChild(row));
+        }
+        return;
+    }
+    QList<bool> removed(root->childCount(), false);
+    for (const int row : rows) {
+        if (row >= 0 && row < removed.size()) {
+            removed[row] = true;
+        }
+    }
+    const QList<QTreeWidgetItem*> all = root->takeChildren();
+    QList<QTreeWidgetItem*> kept;
+    kept.reserve(all.size());
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (removed.at(i)) {
+            delete all.at(i);
+        } else {
+            kept.append(all.at(i));
+        }
+    }
+    m_pList->addTopLevelItems(kept);
+}
+
+void CPageFiles::ClearRows()
+{
+    m_pList->clear();
+    m_files.Clear();
+}
+
+void CPageFiles::LoadFromProject(const CAppGlobalData& data)
+{
+    m_bBackup = data.m_bBackup;
+    PushToControls();
+    ClearRows();
+    m_files.Reserve(static_cast<int>(data.m_listFiles.size()));
+    // A half-loaded project would lose its other files on the next save,
+    // so loading cannot be cancelled.
+    AddPaths(data.m_listFiles, QStringLiteral("Loading the files list"), false);
+}
+
+void CPageFiles::SaveToProject(CAppGlobalData& data)
+{
+    PullFromControls();
+    data.m_bBackup = m_bBackup;
+    data.m_listFiles = m_files.Paths();
+}
+
+bool CPageFiles::ValidateForProtect()
+{
+    const QString problem = CProtectJob::CheckFiles(m_files.Paths());
+    if (!problem.isEmpty()) {
+        MessageBox::Warning(this, problem);
+        return false;
+    }
+    return true;
+}
+
+void CPageFiles::OnAddFiles()
+{
+    const QStringList files =
+        FileDialog::GetOpenFileNames(this, QStringLiteral("Add Files"), AddFilesFilter());
+    if (files.isEmpty()) {
+        return;
+    }
+    if (AddPaths(files, QStringLiteral("Adding files"), true) > 0) {
+        SetProjectModified();
+    }
+}
+
+void CPageFiles::OnAddFolder()
+{
+    CAddFolderDlg dialog(Frame(), m_preferences, this);
+    if (!m_preferences.m_strPreferencesFolder.isEmpty()) {
+        dialog.m_strHistoryFile = m_preferences.m_strPreferencesFolder + CFolderHistory::FileName();
+    }
+    dialog.m_bRecursive = m_preferences.m_bAddFolderRecursive;
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    m_preferences.m_bAddFolderRecursive = dialog.m_bRecursive;
+    if (dialog.m_strFolder.isEmpty()) {
+        return;
+    }
+    AddFolder(dialog.m_strFolder, m_preferences.m_bAddFolderRecursive != 0);
+}
+
+void CPageFiles::OnDelete()
+{
+    const QModelIndexList selected = m_pList->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        MessageBox::Warning(this, QStringLiteral("No item is selected!"));
+        return;
+    }
+    QList<int> rows;
+    rows.reserve(selected.size());
+    for (const QModelIndex& index : selected) {
+        rows.append(index.row());
+    }
+    RemoveRows(rows);
+    SetProjectModified();
+}
+
+void CPageFiles::OnDeleteAll()
+{
+    if (m_files.IsEmpty()) {
+        return;
+    }
+    if (MessageBox::Question(this, QStringLiteral("Are you sure to delete all items?")) != QMessageBox::Yes) {
+        return;
+    }
+    ClearRows();
+    SetProjectModified();
+}
+
+void CPageFiles::OnImport()
+{
+    const QString path = FileDialog::GetOpenFileName(this, QStringLiteral("Import"), ListFilter());
+    if (path.isEmpty()) {
+        return;
+    }
+    QStringList lines;
+    QString error;
+    if (!CListFile::Read(path, lines, &error)) {
+        MessageBox::Warning(this, error);
+        return;
+    }
+    if (AddPaths(lines, QStringLiteral("Importing %1").arg(path), true) > 0) {
+        SetProjectModified();
+    }
+}
+
+void CPageFiles::OnExport()
+{
+    const QString path = FileDialog::GetSaveFileName(this, QStringLiteral("Export"), ListFilter(), QString(),
+                                                     QStringLiteral("lst"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QString error;
+    if (!CListFile::Write(path, m_files.Paths(), &error)) {
+        MessageBox::Warning(this, error);
+    }
+}
+
+void CPageFiles::OnRestore()
+{
+    if (m_files.IsEmpty()) {
+        MessageBox::Warning(
+            this, QStringLiteral("Please add files to the list to be restored! Add web files instead "
+                                 "of \"*.original\" backup files."));
+        return;
+    }
+    if (MessageBox::Question(
+            this, QStringLiteral("This will replace the files in the list with their backup files "
+                                 "\"*.original\"! Do you want to continue?")) != QMessageBox::Yes) {
+        return;
+    }
+    const int restored = CProtectEngine::RestoreBackups(m_files.Paths());
+    RefreshSizes();
+    MessageBox::Warning(this, QStringLiteral("%1 files have been restored!").arg(restored));
+}
+
+void CPageFiles::RefreshSizes()
+{
+    for (int row = 0; row < m_pList->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = m_pList->topLevelItem(row);
+        const QString size = CFilesList::SizeText(item->text(ColumnPath));
+        if (item->text(ColumnSize) != size) {
+            item->setText(ColumnSize, size);
+        }
+    }
+}
+
+void CPageFiles::OnShell(CShellOperations::Operation operation)
+{
+    CShellOperations::Run(operation, this, m_pList, ColumnPath);
+}
+
+std::unique_ptr<QMenu> CPageFiles::CreateContextMenu(bool onRow)
+{
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setObjectName(QStringLiteral("FilesListPop"));
+    const auto add = [this](QMenu* target, const QString& text, const QString& prompt, bool enabled,
+                            const std::function<void()>& run) {
+        QAction* action = target->addAction(text);
+        action->setStatusTip(prompt);
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, run);
+    };
+    QMenu* top = menu.get();
+    add(top, QStringLiteral("&Add Files..."), QStringLiteral("Add files to the list to protect"), true,
+        [this] { OnAddFiles(); });
+    add(top, QStringLiteral("Add &Folder..."), QStringLiteral("Add folder to the list to protect"), true,
+        [this] { OnAddFolder(); });
+    add(top, QStringLiteral("&Delete"), QStringLiteral("Delete selected items from the list"), onRow,
+        [this] { OnDelete(); });
+    add(top, QStringLiteral("De&lete All..."), QStringLiteral("Delete all items from the list"), true,
+        [this] { OnDeleteAll(); });
+    top->addSeparator();
+    add(top, QStringLiteral("&Import..."), QStringLiteral("Import items to the list from file"), true,
+        [this] { OnImport(); });
+    add(top, QStringLiteral("&Export..."), QStringLiteral("Export items in the list to file"), true,
+        [this] { OnExport(); });
+    top->addSeparator();
+    add(top, QStringLiteral("&Restore..."), QStringLiteral("Restore the files in the list from backup files"),
+        true, [this] { OnRestore(); });
+    top->addSeparator();
+    QMenu* shell = CShellOperations::AddShellMenu(top, this, m_pList, ColumnPath, onRow, true);
+    shell->setObjectName(QStringLiteral("FilesListPopShell"));
+
+    // Hovered entries put their prompt in the frame's status bar; closing
+    // the menu clears it.
+    for (QMenu* each : {top, shell}) {
+        connect(each, &QMenu::hovered, this, [this](QAction* action) {
+            if (Frame()) {
+                Frame()->ShowStatusPrompt(action->statusTip());
+            }
+        });
+    }
+    connect(top, &QMenu::aboutToHide, this, [this] {
+        if (Frame()) {
+            Frame()->ShowStatusPrompt(QString());
+        }
+    });
+    return menu;
+}
+
+void CPageFiles::ShowContextMenu(const QPoint& position)
+{
+    const std::unique_ptr<QMenu> menu = CreateContextMenu(m_pList->itemAt(position) != nullptr);
+    menu->exec(m_pList->viewport()->mapToGlobal(position));
+}

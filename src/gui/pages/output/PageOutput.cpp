@@ -1,0 +1,348 @@
+#include "gui/pages/output/PageOutput.h"
+
+#include "gui/widgets/MessageBox.h"
+#include "model/AppGlobalData.h"
+#include "model/CharsetTable.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+// Combo position of each format: strong first, as it is the default.
+constexpr int kStrongRow = 0;
+constexpr int kClassicRow = 1;
+
+int CipherForRow(int row)
+{
+    return row == kClassicRow ? CAppGlobalData::kCipherClassic : CAppGlobalData::kCipherStrong;
+}
+
+int RowForCipher(int cipher)
+{
+    return cipher == CAppGlobalData::kCipherClassic ? kClassicRow : kStrongRow;
+}
+} // namespace
+
+CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
+    : CPropertyViewPage(frame, QStringLiteral("Protect"), parent)
+{
+    auto* charsetLabel =
+        new QLabel(QStringLiteral("&Specify charset of the files which will be protected."), this);
+    m_pCharsetCombo = new QComboBox(this);
+    m_pCharsetCombo->setObjectName(QStringLiteral("charsetCombo"));
+    // Position equals row: a project stores the row index.
+    const CCharsetTable& table = CCharsetTable::Instance();
+    for (int row = 0; row < table.GetCount(); ++row) {
+        m_pCharsetCombo->addItem(table.GetAt(row).m_strName);
+    }
+    m_pCharsetCombo->setMaxVisibleItems(16);
+    charsetLabel->setBuddy(m_pCharsetCombo);
+
+    // The exchange order of the members follows the order of these calls.
+    m_pCopyHeadCheck = AddCheck(
+        QStringLiteral("&Copy HEAD section of the files which will be proteced to their login pages"),
+        QStringLiteral("copyHeadCheck"), &m_bCopyHead);
+    QCheckBox* noRightClick = AddCheck(QStringLiteral("Disable &right mouse click"),
+                                       QStringLiteral("noRightClickCheck"), &m_bNoRightClick);
+    QCheckBox* noTextSelect = AddCheck(QStringLiteral("Disable &text select"),
+                                       QStringLiteral("noTextSelectCheck"), &m_bNoTextSelect);
+    QCheckBox* noPrint =
+        AddCheck(QStringLiteral("Disable &page printing"), QStringLiteral("noPrintCheck"), &m_bNoPrint);
+    QCheckBox* noOffline = AddCheck(QStringLiteral("Disable &off-line page viewing"),
+                                    QStringLiteral("noOfflineCheck"), &m_bNoOffline);
+    QCheckBox* noStatusLinks = AddCheck(QStringLiteral("&Don't display links in status bar"),
+                                        QStringLiteral("noStatusLinksCheck"), &m_bNoStatusLinks);
+    m_pLocationLockCheck =
+        AddCheck(QStringLiteral("Locatio&n lock:"), QStringLiteral("locationLockCheck"), &m_bLocationLock);
+    m_pRefreshCheck = AddCheck(QStringLiteral("R&efresh page after login with Microsoft Internet Explore"),
+                               QStringLiteral("refreshCheck"), &m_bRefreshIE);
+    QCheckBox* killFrame =
+        AddCheck(QStringLiteral("&Kill frame"), QStringLiteral("killFrameCheck"), &m_bKillFrame);
+    m_pReferrerLockCheck =
+        AddCheck(QStringLiteral("Re&ferrer lock:"), QStringLiteral("referrerLockCheck"), &m_bReferrerLock);
+    QCheckBox* noMozilla =
+        AddCheck(QStringLiteral("Disable mo&zilla user"), QStringLiteral("noMozillaCheck"), &m_bNoMozilla);
+    QCheckBox* noOpera =
+        AddCheck(QStringLiteral("Disable opera &user"), QStringLiteral("noOperaCheck"), &m_bNoOpera);
+    QCheckBox* noPrintScreen = AddCheck(QStringLiteral("Disable pr&intscreen"),
+                                        QStringLiteral("noPrintScreenCheck"), &m_bNoPrintScreen);
+    QCheckBox* noDragDrop =
+        AddCheck(QStringLiteral("Disable dra&g and drop"), QStringLiteral("noDragDropCheck"), &m_bNoDragDrop);
+    m_pProtectLoginCheck = AddCheck(QStringLiteral("Protect &login pages with following scripts"),
+                                    QStringLiteral("protectLoginCheck"), &m_bProtectLoginPages);
+    m_pProtectAfterCheck = AddCheck(QStringLiteral("Protect pages &after login with following scripts"),
+                                    QStringLiteral("protectAfterCheck"), &m_bProtectAfterLogin);
+    m_hardening = {noRightClick, noTextSelect, noPrint, noOffline,     noStatusLinks,
+                   killFrame,    noMozilla,    noOpera, noPrintScreen, noDragDrop};
+
+    m_pLocationLockEdit = new QLineEdit(this);
+    m_pLocationLockEdit->setObjectName(QStringLiteral("locationLockEdit"));
+    m_pReferrerLockEdit = new QLineEdit(this);
+    m_pReferrerLockEdit->setObjectName(QStringLiteral("referrerLockEdit"));
+
+    auto* formatGroup = new QGroupBox(QStringLiteral("Page format"), this);
+    auto* cipherLabel = new QLabel(QStringLiteral("Page for&mat:"), formatGroup);
+    m_pCipherCombo = new QComboBox(formatGroup);
+    m_pCipherCombo->setObjectName(QStringLiteral("cipherCombo"));
+    m_pCipherCombo->insertItem(kStrongRow, QStringLiteral("Strong encryption (AES-256)"));
+    m_pCipherCombo->insertItem(kClassicRow, QStringLiteral("Compatible (classic)"));
+    cipherLabel->setBuddy(m_pCipherCombo);
+    m_pClassicWarning = new QLabel(
+        QStringLiteral("Classic pages can be read without the password: it only obscures the content."),
+        formatGroup);
+    m_pClassicWarning->setObjectName(QStringLiteral("classicWarning"));
+    auto* iterationsLabel = new QLabel(QStringLiteral("Ke&y iterations:"), formatGroup);
+    m_pIterationsSpin = new QSpinBox(formatGroup);
+    m_pIterationsSpin->setObjectName(QStringLiteral("iterationsSpin"));
+    m_pIterationsSpin->setRange(CAppGlobalData::kMinKdfIterations, CAppGlobalData::kMaxKdfIterations);
+    m_pIterationsSpin->setSingleStep(100000);
+    m_pIterationsSpin->setGroupSeparatorShown(true);
+    m_pIterationsSpin->setToolTip(
+        QStringLiteral("More iterations make each login slower and each password guess costlier."));
+    iterationsLabel->setBuddy(m_pIterationsSpin);
+    m_pSignOutButton = new QPushButton(QStringLiteral("Sign e&veryone out"), formatGroup);
+    m_pSignOutButton->setObjectName(QStringLiteral("signOutButton"));
+
+    auto* formatGrid = new QGridLayout(formatGroup);
+    formatGrid->addWidget(cipherLabel, 0, 0);
+    formatGrid->addWidget(m_pCipherCombo, 0, 1);
+    formatGrid->addWidget(m_pClassicWarning, 1, 0, 1, 4);
+    formatGrid->addWidget(iterationsLabel, 2, 0);
+    formatGrid->addWidget(m_pIterationsSpin, 2, 1);
+    formatGrid->addWidget(m_pSignOutButton, 2, 3);
+    formatGrid->setColumnStretch(2, 1);
+
+    auto* scriptGroup = new QGroupBox(QStringLiteral("Script"), this);
+    auto* grid = new QGridLayout(scriptGroup);
+    const QList<QCheckBox*> left = {noRightClick, noPrint, noStatusLinks, noMozilla, noPrintScreen};
+    const QList<QCheckBox*> right = {noTextSelect, noOffline, killFrame, noOpera, noDragDrop};
+    for (int i = 0; i < left.size(); ++i) {
+        grid->addWidget(left.at(i), i, 0);
+        grid->addWidget(right.at(i), i, 1, 1, 2);
+    }
+    const int lockRow = int(left.size());
+    grid->addWidget(m_pLocationLockCheck, lockRow, 0);
+    grid->addWidget(m_pLocationLockEdit, lockRow, 1, 1, 2);
+    grid->addWidget(m_pReferrerLockCheck, lockRow + 1, 0);
+    grid->addWidget(m_pReferrerLockEdit, lockRow + 1, 1, 1, 2);
+    grid->setRowStretch(lockRow + 2, 1);
+    grid->setColumnStretch(2, 1);
+
+    auto* charsetRow = new QHBoxLayout;
+    charsetRow->addWidget(m_pCharsetCombo);
+    charsetRow->addStretch(1);
+    auto* scriptChecks = new QHBoxLayout;
+    scriptChecks->addWidget(m_pProtectLoginCheck);
+    scriptChecks->addStretch(1);
+    scriptChecks->addWidget(m_pProtectAfterCheck);
+    scriptChecks->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(charsetLabel);
+    layout->addLayout(charsetRow);
+    layout->addWidget(m_pCopyHeadCheck);
+    layout->addWidget(m_pRefreshCheck);
+    layout->addWidget(formatGroup);
+    layout->addSpacing(6);
+    layout->addLayout(scriptChecks);
+    layout->addWidget(scriptGroup, 1);
+
+    const auto pullAndApply = [this] {
+        PullFromControls();
+        ApplyEnablingRule();
+        SetProjectModified();
+    };
+    connect(m_pProtectLoginCheck, &QCheckBox::clicked, this, pullAndApply);
+    connect(m_pProtectAfterCheck, &QCheckBox::clicked, this, pullAndApply);
+    connect(m_pLocationLockCheck, &QCheckBox::clicked, this, [this] {
+        PullFromControls();
+        m_pLocationLockEdit->setEnabled(m_pLocationLockCheck->isChecked());
+        SetProjectModified();
+    });
+    connect(m_pReferrerLockCheck, &QCheckBox::clicked, this, [this] {
+        PullFromControls();
+        m_pReferrerLockEdit->setEnabled(m_pReferrerLockCheck->isChecked());
+        SetProjectModified();
+    });
+    for (QCheckBox* box : m_hardening + QList<QCheckBox*>{m_pCopyHeadCheck, m_pRefreshCheck}) {
+        connect(box, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
+    }
+    connect(m_pCharsetCombo, &QComboBox::activated, this, [this] { SetProjectModified(); });
+    connect(m_pLocationLockEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pReferrerLockEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pCipherCombo, &QComboBox::activated, this, [this] { OnCipherActivated(); });
+    // PushToControls blocks this signal, so only the user's edits mark the project.
+    connect(m_pIterationsSpin, &QSpinBox::valueChanged, this, [this] { SetProjectModified(); });
+    connect(m_pSignOutButton, &QPushButton::clicked, this, [this] { OnSignOut(); });
+
+    // As the page's template has them: all enabled but the two lock edits.
+    PushToControls();
+    m_pLocationLockEdit->setEnabled(false);
+    m_pReferrerLockEdit->setEnabled(false);
+    ApplyFormatRule();
+}
+
+QCheckBox* CPageOutput::AddCheck(const QString& text, const QString& name, int* member)
+{
+    auto* box = new QCheckBox(text, this);
+    box->setObjectName(name);
+    m_checks.append({box, member});
+    return box;
+}
+
+void CPageOutput::PushToControls()
+{
+    m_pCharsetCombo->setCurrentIndex(m_nCharset);
+    for (const CheckBinding& check : m_checks) {
+        check.box->setChecked(*check.member != 0);
+    }
+    m_pLocationLockEdit->setText(m_strLocationLock);
+    m_pReferrerLockEdit->setText(m_strReferrerLock);
+    m_pCipherCombo->setCurrentIndex(RowForCipher(m_nCipher));
+    const QSignalBlocker blocker(m_pIterationsSpin);
+    m_pIterationsSpin->setValue(m_nKdfIterations);
+}
+
+bool CPageOutput::PullFromControls()
+{
+    m_nCharset = m_pCharsetCombo->currentIndex();
+    for (const CheckBinding& check : m_checks) {
+        *check.member = check.box->isChecked() ? 1 : 0;
+    }
+    m_strLocationLock = m_pLocationLockEdit->text();
+    m_strReferrerLock = m_pReferrerLockEdit->text();
+    m_nCipher = CipherForRow(m_pCipherCombo->currentIndex());
+    m_nKdfIterations = m_pIterationsSpin->value();
+    return true;
+}
+
+void CPageOutput::LoadFromProject(const CAppGlobalData& data)
+{
+    m_nCharset = data.m_nCharset;
+    m_bCopyHead = data.m_bCopyHead;
+    m_bRefreshIE = data.m_bRefreshIE;
+    m_bProtectLoginPages = data.m_bProtectLoginPages;
+    m_bProtectAfterLogin = data.m_bProtectAfterLogin;
+    m_bNoRightClick = data.m_bNoRightClick;
+    m_bNoTextSelect = data.m_bNoTextSelect;
+    m_bNoPrint = data.m_bNoPrint;
+    m_bNoOffline = data.m_bNoOffline;
+    m_bNoStatusLinks = data.m_bNoStatusLinks;
+    m_bKillFrame = data.m_bKillFrame;
+    m_bNoMozilla = data.m_bNoMozilla;
+    m_bNoOpera = data.m_bNoOpera;
+    m_bNoPrintScreen = data.m_bNoPrintScreen;
+    m_bNoDragDrop = data.m_bNoDragDrop;
+    m_bLocationLock = data.m_bLocationLock;
+    m_strLocationLock = data.m_strLocationLock;
+    m_bReferrerLock = data.m_bReferrerLock;
+    m_strReferrerLock = data.m_strReferrerLock;
+    m_nCipher = data.m_nCipher;
+    m_nKdfIterations = data.m_nKdfIterations;
+    m_baSalt = data.m_baSalt;
+    m_bLoadedClassic = m_nCipher == CAppGlobalData::kCipherClassic;
+    m_bUpgradeWarned = false;
+    PushToControls();
+    ApplyEnablingRule();
+    ApplyFormatRule();
+}
+
+void CPageOutput::SaveToProject(CAppGlobalData& data)
+{
+    PullFromControls();
+    data.m_nCharset = m_nCharset;
+    data.m_bCopyHead = m_bCopyHead;
+    data.m_bRefreshIE = m_bRefreshIE;
+    data.m_bProtectLoginPages = m_bProtectLoginPages;
+    data.m_bProtectAfterLogin = m_bProtectAfterLogin;
+    data.m_bNoRightClick = m_bNoRightClick;
+    data.m_bNoTextSelect = m_bNoTextSelect;
+    data.m_bNoPrint = m_bNoPrint;
+    data.m_bNoOffline = m_bNoOffline;
+    data.m_bNoStatusLinks = m_bNoStatusLinks;
+    data.m_bKillFrame = m_bKillFrame;
+    data.m_bNoMozilla = m_bNoMozilla;
+    data.m_bNoOpera = m_bNoOpera;
+    data.m_bNoPrintScreen = m_bNoPrintScreen;
+    data.m_bNoDragDrop = m_bNoDragDrop;
+    data.m_bLocationLock = m_bLocationLock;
+    data.m_strLocationLock = m_strLocationLock;
+    data.m_bReferrerLock = m_bReferrerLock;
+    data.m_strReferrerLock = m_strReferrerLock;
+    data.m_nCipher = m_nCipher;
+    data.m_nKdfIterations = m_nKdfIterations;
+    data.m_baSalt = m_baSalt;
+}
+
+bool CPageOutput::ValidateForProtect()
+{
+    PullFromControls();
+    return true;
+}
+
+void CPageOutput::ApplyEnablingRule()
+{
+    const bool group = m_pProtectLoginCheck->isChecked() || m_pProtectAfterCheck->isChecked();
+    for (QCheckBox* box : m_hardening) {
+        box->setEnabled(group);
+    }
+    m_pLocationLockCheck->setEnabled(group);
+    m_pReferrerLockCheck->setEnabled(group);
+    m_pLocationLockEdit->setEnabled(group && m_pLocationLockCheck->isChecked());
+    m_pReferrerLockEdit->setEnabled(group && m_pReferrerLockCheck->isChecked());
+}
+
+void CPageOutput::ApplyFormatRule()
+{
+    const bool strong = CipherForRow(m_pCipherCombo->currentIndex()) == CAppGlobalData::kCipherStrong;
+    m_pClassicWarning->setVisible(!strong);
+    m_pIterationsSpin->setEnabled(strong);
+    m_pSignOutButton->setEnabled(strong);
+}
+
+void CPageOutput::OnCipherActivated()
+{
+    const int previous = m_nCipher;
+    PullFromControls();
+    ApplyFormatRule();
+    if (m_nCipher == previous) {
+        return;
+    }
+    SetProjectModified();
+    if (m_nCipher == CAppGlobalData::kCipherStrong && m_bLoadedClassic && !m_bUpgradeWarned) {
+        m_bUpgradeWarned = true;
+        MessageBox::Warning(
+            this,
+            QStringLiteral("Copies of the classic pages (old deploys, caches, backups) give away a digest "
+                           "of the password that opens them without any guessing.\n\n"
+                           "Choose a new password before protecting with strong encryption."));
+    }
+}
+
+void CPageOutput::OnSignOut()
+{
+    const QString question = QStringLiteral(
+        "Every page protected before will ask for the password again once the pages are protected and "
+        "uploaded anew.\n\nSign everyone out?");
+    if (MessageBox::Question(this, question) != QMessageBox::Yes) {
+        return;
+    }
+    // A temporary record draws the salt the same way a new project does.
+    CAppGlobalData fresh;
+    if (!fresh.DrawSalt()) {
+        MessageBox::Warning(this,
+                            QStringLiteral("No random numbers were available; the sign-out was not done."));
+        return;
+    }
+    m_baSalt = fresh.m_baSalt;
+    SetProjectModified();
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "gui/frame/PropertyViewPage.h"
+#include "model/AppGlobalData.h"
+
+#include <QByteArray>
+#include <QList>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+// The Protect page: the charset of the files, the head copy, the refresh
+// after login, the page format with its key derivation, and the optional
+// hardening scripts with the location and referrer locks. It never blocks
+// a protect run.
+class CPageOutput final : public CPropertyViewPage
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(CPageOutput)
+
+public:
+    explicit CPageOutput(IFrameServices* frame, QWidget* parent = nullptr);
+
+    void LoadFromProject(const CAppGlobalData& data) override;
+    void SaveToProject(CAppGlobalData& data) override;
+    bool ValidateForProtect() override;
+
+protected:
+    void PushToControls() override;
+    bool PullFromControls() override;
+
+private:
+    // One check box and the member it is exchanged with.
+    struct CheckBinding
+    {
+        QCheckBox* box;
+        int* member;
+    };
+
+    QCheckBox* AddCheck(const QString& text, const QString& name, int* member);
+    // The script group is on while either script check box is checked;
+    // each lock edit also needs its own lock checked.
+    void ApplyEnablingRule();
+    // Iterations and sign-out only mean something for the strong format;
+    // the classic warning only for the classic one.
+    void ApplyFormatRule();
+    void OnCipherActivated();
+    void OnSignOut();
+
+    int m_bCopyHead = 0;
+    int m_nCharset = 0;
+    int m_bNoRightClick = 0;
+    int m_bNoTextSelect = 0;
+    int m_bNoPrint = 0;
+    int m_bNoOffline = 0;
+    int m_bNoStatusLinks = 0;
+    int m_bLocationLock = 0;
+    QString m_strLocationLock;
+    int m_bRefreshIE = 0;
+    int m_bKillFrame = 0;
+    int m_bReferrerLock = 0;
+    QString m_strReferrerLock;
+    int m_bNoMozilla = 0;
+    int m_bNoOpera = 0;
+    int m_bNoPrintScreen = 0;
+    int m_bNoDragDrop = 0;
+    int m_bProtectLoginPages = 0;
+    int m_bProtectAfterLogin = 0;
+    int m_nCipher = CAppGlobalData::kCipherStrong;
+    int m_nKdfIterations = CAppGlobalData::kDefaultKdfIterations;
+    QByteArray m_baSalt;
+    // The move away from classic warns once per loaded classic project.
+    bool m_bLoadedClassic = false;
+    bool m_bUpgradeWarned = false;
+
+    QComboBox* m_pCharsetCombo = nullptr;
+    QComboBox* m_pCipherCombo = nullptr;
+    QLabel* m_pClassicWarning = nullptr;
+    QSpinBox* m_pIterationsSpin = nullptr;
+    QPushButton* m_pSignOutButton = nullptr;
+    QCheckBox* m_pCopyHeadCheck = nullptr;
+    QCheckBox* m_pRefreshCheck = nullptr;
+    QCheckBox* m_pProtectLoginCheck = nullptr;
+    QCheckBox* m_pProtectAfterCheck = nullptr;
+    QCheckBox* m_pLocationLockCheck = nullptr;
+    QLineEdit* m_pLocationLockEdit = nullptr;
+    QCheckBox* m_pReferrerLockCheck = nullptr;
+    QLineEdit* m_pReferrerLockEdit = nullptr;
+    QList<QCheckBox*> m_hardening;
+    QList<CheckBinding> m_checks;
+};

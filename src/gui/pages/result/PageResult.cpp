@@ -1,0 +1,224 @@
+#include "gui/pages/result/PageResult.h"
+
+#include "gui/frame/FrameServices.h"
+#include "gui/frame/ShellOperations.h"
+#include "gui/widgets/AppIcons.h"
+#include "gui/widgets/IconButton.h"
+
+#include <QEvent>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeDatabase>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QAction* AddEntry(QMenu* menu, const QString& text, const QString& prompt, bool enabled)
+{
+    QAction* action = menu->addAction(text);
+    action->setStatusTip(prompt);
+    action->setEnabled(enabled);
+    return action;
+}
+
+// The icon of the file's type, judged by its name, so that a file that is
+// missing gets the same icon as one that is there.
+QIcon IconForName(const QString& name)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull()) {
+        icon = QIcon::fromTheme(type.genericIconName());
+    }
+    if (icon.isNull()) {
+        icon = QFileIconProvider().icon(QAbstractFileIconProvider::File);
+    }
+    return icon;
+}
+
+} // namespace
+
+CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
+    : CPropertyViewPage(frame, QStringLiteral("Result"), parent)
+{
+    auto* description =
+        new QLabel(QStringLiteral("Click \"Protect\" button or \"Protect\" toolbar button to password "
+                                  "protect files, the protected files will be listed in the "
+                                  "following list."),
+                   this);
+    description->setWordWrap(true);
+
+    m_pProtectButton = new CIconButton(AppIcons::Protect(), QStringLiteral("&Protect"), this);
+    m_pProtectButton->setObjectName(QStringLiteral("protectButton"));
+    m_pTestButton = new CIconButton(AppIcons::Test(), QStringLiteral("&Test"), this);
+    m_pTestButton->setObjectName(QStringLiteral("testButton"));
+    m_pEditButton = new CIconButton(AppIcons::Edit(), QStringLiteral("&Edit"), this);
+    m_pEditButton->setObjectName(QStringLiteral("editButton"));
+
+    m_pList = new QTreeWidget(this);
+    m_pList->setObjectName(QStringLiteral("resultList"));
+    m_pList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Result"),
+                              QStringLiteral("Path")});
+    m_pList->setRootIsDecorated(false);
+    m_pList->setUniformRowHeights(true);
+    m_pList->setItemsExpandable(false);
+    m_pList->setSortingEnabled(false);
+    m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pList->setAllColumnsShowFocus(true);
+    m_pList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pList->setIconSize(QSize(16, 16));
+    m_pList->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_pList->header()->setStretchLastSection(false);
+    m_pList->header()->setSectionsMovable(false);
+    m_pList->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_pList->header()->resizeSection(NameColumn, 200);
+    m_pList->header()->resizeSection(SizeColumn, 100);
+    m_pList->header()->resizeSection(ResultColumn, 120);
+    m_pList->header()->resizeSection(PathColumn, 320);
+    m_pList->viewport()->installEventFilter(this);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_pProtectButton);
+    buttons->addWidget(m_pTestButton);
+    buttons->addWidget(m_pEditButton);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(description);
+    layout->addLayout(buttons);
+    layout->addWidget(m_pList, 1);
+
+    connect(m_pProtectButton, &QPushButton::clicked, this, &CPageResult::protectRequested);
+    connect(m_pTestButton, &QPushButton::clicked, this, &CPageResult::OnTest);
+    connect(m_pEditButton, &QPushButton::clicked, this, &CPageResult::OnEdit);
+    connect(m_pList, &QTreeWidget::itemDoubleClicked, this, &CPageResult::OnShellOpen);
+    connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageResult::OnContextMenuRequested);
+}
+
+void CPageResult::DeleteAllItems()
+{
+    m_pList->clear();
+}
+
+void CPageResult::AddResultRow(const QString& path, const QString& result)
+{
+    if (path.isEmpty()) {
+        return;
+    }
+    // Name and icon come from the name alone, so a missing file gets them too.
+    const QFileInfo info(path);
+    auto* item = new QTreeWidgetItem(m_pList);
+    item->setText(NameColumn, info.fileName());
+    item->setIcon(NameColumn, IconForName(info.fileName()));
+    item->setText(SizeColumn, SizeText(path));
+    item->setText(ResultColumn, result);
+    item->setText(PathColumn, path);
+    item->setToolTip(ResultColumn, result);
+    item->setToolTip(PathColumn, path);
+}
+
+QString CPageResult::SizeText(const QString& path)
+{
+    const QFileInfo info(path);
+    const quint32 bytes = info.exists() ? quint32(info.size()) : 12000u;
+    return QStringLiteral("%1 KB").arg(qMax<quint32>(1, bytes / 1000));
+}
+
+std::unique_ptr<QMenu> CPageResult::CreateContextMenu(bool onRow)
+{
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setObjectName(QStringLiteral("ResultListPop"));
+    QAction* protect =
+        AddEntry(menu.get(), QStringLiteral("&Protect"), QStringLiteral("Protect files with password"), true);
+    QAction* test = AddEntry(menu.get(), QStringLiteral("&Test"),
+                             QStringLiteral("Open the selected protected file for test"), onRow);
+    QAction* edit = AddEntry(menu.get(), QStringLiteral("&Edit"),
+                             QStringLiteral("Edit the selected protected file"), onRow);
+    menu->addSeparator();
+    QMenu* shell = CShellOperations::AddShellMenu(menu.get(), this, m_pList, PathColumn, onRow, false);
+    shell->setEnabled(onRow);
+
+    connect(protect, &QAction::triggered, this, &CPageResult::protectRequested);
+    connect(test, &QAction::triggered, this, &CPageResult::OnTest);
+    connect(edit, &QAction::triggered, this, &CPageResult::OnEdit);
+
+    // The prompts of the hovered entries go to the frame's status bar.
+    for (QMenu* m : {menu.get(), shell}) {
+        connect(m, &QMenu::hovered, this, [this](QAction* action) {
+            if (Frame()) {
+                Frame()->ShowStatusPrompt(action->statusTip());
+            }
+        });
+    }
+    connect(menu.get(), &QMenu::aboutToHide, this, [this] {
+        if (Frame()) {
+            Frame()->ShowStatusPrompt(QString());
+        }
+    });
+    return menu;
+}
+
+void CPageResult::OnTest()
+{
+    CShellOperations::Run(CShellOperations::Operation::Open, this, m_pList, PathColumn);
+}
+
+void CPageResult::OnEdit()
+{
+    CShellOperations::Run(CShellOperations::Operation::Edit, this, m_pList, PathColumn);
+}
+
+void CPageResult::OnShellOpen()
+{
+    CShellOperations::Run(CShellOperations::Operation::Open, this, m_pList, PathColumn);
+}
+
+void CPageResult::OnShellOpenWith()
+{
+    CShellOperations::Run(CShellOperations::Operation::OpenWith, this, m_pList, PathColumn);
+}
+
+void CPageResult::OnShellOpenFolder()
+{
+    CShellOperations::Run(CShellOperations::Operation::OpenFolder, this, m_pList, PathColumn);
+}
+
+void CPageResult::OnShellProperty()
+{
+    CShellOperations::Run(CShellOperations::Operation::Properties, this, m_pList, PathColumn);
+}
+
+bool CPageResult::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pList->viewport() && event->type() == QEvent::Resize) {
+        ResizeColumns();
+    }
+    return CPropertyViewPage::eventFilter(watched, event);
+}
+
+void CPageResult::ResizeColumns()
+{
+    // The columns keep their starting proportions 200 : 100 : 120 : 320.
+    const int width = m_pList->viewport()->width();
+    QHeaderView* header = m_pList->header();
+    header->resizeSection(NameColumn, width * 200 / 740);
+    header->resizeSection(SizeColumn, width * 100 / 740);
+    header->resizeSection(ResultColumn, width * 120 / 740);
+    header->resizeSection(PathColumn, width * 320 / 740 - 10);
+}
+
+void CPageResult::OnContextMenuRequested(const QPoint& pos)
+{
+    QTreeWidgetItem* item = m_pList->itemAt(pos);
+    if (item) {
+        m_pList->setCurrentItem(item);
+    }
+    const std::unique_ptr<QMenu> menu = CreateContextMenu(item != nullptr);
+    menu->exec(m_pList->viewport()->mapToGlobal(pos));
+}

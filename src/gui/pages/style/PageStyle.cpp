@@ -1,0 +1,261 @@
+#include "gui/pages/style/PageStyle.h"
+
+#include "engine/ProtectJob.h"
+#include "gui/widgets/DigitSpinBox.h"
+#include "gui/widgets/MessageBox.h"
+#include "model/AppGlobalData.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Letter case is ignored for A to Z only.
+QString FoldAscii(const QString& text)
+{
+    QString folded = text;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) {
+            c = QChar(c.unicode() + ('a' - 'A'));
+        }
+    }
+    return folded;
+}
+
+} // namespace
+
+CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
+    : CPropertyViewPage(frame, QStringLiteral("Login"), parent)
+{
+    // Login Expire
+    auto* expireGroup = new QGroupBox(QStringLiteral("Login Expire"), this);
+    auto* expireText = new QLabel(
+        QStringLiteral("Specify when the login expire after login a protected web page."), expireGroup);
+    expireText->setWordWrap(true);
+    auto* expireLabel = new QLabel(QStringLiteral("&Login expire after:"), expireGroup);
+    m_pExpireCombo = new QComboBox(expireGroup);
+    m_pExpireCombo->setObjectName(QStringLiteral("expireCombo"));
+    m_pExpireCombo->addItems({QStringLiteral("Web page unload"), QStringLiteral("Web browser close"),
+                              QStringLiteral("Specified days past")});
+    expireLabel->setBuddy(m_pExpireCombo);
+    m_pDaysLabel = new QLabel(QStringLiteral("&Days:"), expireGroup);
+    m_pDaysLabel->setObjectName(QStringLiteral("daysLabel"));
+    m_pDaysEdit = new CDigitSpinBox(expireGroup);
+    m_pDaysEdit->setObjectName(QStringLiteral("daysEdit"));
+    m_pDaysEdit->SetRange(0, 9999);
+    m_pDaysEdit->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 30);
+    m_pDaysLabel->setBuddy(m_pDaysEdit);
+    auto* expireRow = new QHBoxLayout;
+    expireRow->addWidget(expireLabel);
+    expireRow->addWidget(m_pExpireCombo);
+    expireRow->addSpacing(16);
+    expireRow->addWidget(m_pDaysLabel);
+    expireRow->addWidget(m_pDaysEdit);
+    expireRow->addStretch(1);
+    auto* expireLayout = new QVBoxLayout(expireGroup);
+    expireLayout->addWidget(expireText);
+    expireLayout->addLayout(expireRow);
+
+    // Login Incorrect
+    auto* incorrectGroup = new QGroupBox(QStringLiteral("Login Incorrect"), this);
+    auto* incorrectText = new QLabel(QStringLiteral("If the login is incorrect,then"), incorrectGroup);
+    m_pAlertRadio = new QRadioButton(QStringLiteral("&Alert with text"), incorrectGroup);
+    m_pAlertRadio->setObjectName(QStringLiteral("alertRadio"));
+    m_pRedirectRadio = new QRadioButton(QStringLiteral("&Redirect to URL"), incorrectGroup);
+    m_pRedirectRadio->setObjectName(QStringLiteral("redirectRadio"));
+    auto* reactionGroup = new QButtonGroup(this);
+    reactionGroup->addButton(m_pAlertRadio, 0);
+    reactionGroup->addButton(m_pRedirectRadio, 1);
+    m_pAlertEdit = new QLineEdit(incorrectGroup);
+    m_pAlertEdit->setObjectName(QStringLiteral("alertEdit"));
+    m_pAlertEdit->setMaxLength(1000);
+    m_pUrlEdit = new QLineEdit(incorrectGroup);
+    m_pUrlEdit->setObjectName(QStringLiteral("urlEdit"));
+    m_pUrlEdit->setMaxLength(1560);
+    m_pTargetLabel = new QLabel(QStringLiteral("&Target:"), incorrectGroup);
+    m_pTargetLabel->setObjectName(QStringLiteral("targetLabel"));
+    m_pTargetCombo = new QComboBox(incorrectGroup);
+    m_pTargetCombo->setObjectName(QStringLiteral("targetCombo"));
+    m_pTargetCombo->setEditable(true);
+    m_pTargetCombo->setInsertPolicy(QComboBox::NoInsert);
+    m_pTargetCombo->setDuplicatesEnabled(true);
+    m_pTargetCombo->addItems({QString(), QStringLiteral("_blank"), QStringLiteral("_parent"),
+                              QStringLiteral("_self"), QStringLiteral("_top")});
+    m_pTargetCombo->lineEdit()->setMaxLength(100);
+    // An editable combo box would complete "_b" to "_blank" while typing;
+    // the target is taken as typed.
+    m_pTargetCombo->setCompleter(nullptr);
+    m_pTargetLabel->setBuddy(m_pTargetCombo);
+    auto* incorrectLayout = new QGridLayout(incorrectGroup);
+    incorrectLayout->addWidget(incorrectText, 0, 0, 1, 4);
+    incorrectLayout->addWidget(m_pAlertRadio, 1, 0);
+    incorrectLayout->addWidget(m_pAlertEdit, 1, 1, 1, 3);
+    incorrectLayout->addWidget(m_pRedirectRadio, 2, 0);
+    incorrectLayout->addWidget(m_pUrlEdit, 2, 1);
+    incorrectLayout->addWidget(m_pTargetLabel, 2, 2);
+    incorrectLayout->addWidget(m_pTargetCombo, 2, 3);
+    incorrectLayout->setColumnStretch(1, 1);
+    incorrectLayout->setColumnMinimumWidth(3,
+                                           fontMetrics().horizontalAdvance(QStringLiteral("_parent")) + 60);
+
+    // Advanced
+    auto* advancedGroup = new QGroupBox(QStringLiteral("Advanced"), this);
+    m_pUserCaseCheck = new QCheckBox(QStringLiteral("&User name case sensitive"), advancedGroup);
+    m_pUserCaseCheck->setObjectName(QStringLiteral("userCaseCheck"));
+    m_pPasswordCaseCheck = new QCheckBox(QStringLiteral("&Password case sensitive"), advancedGroup);
+    m_pPasswordCaseCheck->setObjectName(QStringLiteral("passwordCaseCheck"));
+    auto* advancedLayout = new QVBoxLayout(advancedGroup);
+    advancedLayout->addWidget(m_pUserCaseCheck);
+    advancedLayout->addWidget(m_pPasswordCaseCheck);
+    advancedLayout->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(expireGroup);
+    layout->addWidget(incorrectGroup);
+    layout->addWidget(advancedGroup, 1);
+
+    connect(m_pExpireCombo, &QComboBox::activated, this, &CPageStyle::OnExpireActivated);
+    connect(m_pDaysEdit, &CDigitSpinBox::textEditedByUser, this, [this] { SetProjectModified(); });
+    connect(m_pAlertRadio, &QRadioButton::clicked, this, [this] { OnReactionClicked(0); });
+    connect(m_pRedirectRadio, &QRadioButton::clicked, this, [this] { OnReactionClicked(1); });
+    connect(m_pAlertEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pUrlEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pTargetCombo, &QComboBox::activated, this, [this] { SetProjectModified(); });
+    connect(m_pTargetCombo->lineEdit(), &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pUserCaseCheck, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
+    connect(m_pPasswordCaseCheck, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
+
+    // The controls start as the page's template has them: the days and
+    // the redirect controls disabled.
+    PushToControls();
+    ApplyExpireRule(1);
+    ApplyReactionRule(0);
+}
+
+void CPageStyle::PushToControls()
+{
+    m_pExpireCombo->setCurrentIndex(m_nLoginExpire);
+    m_pDaysEdit->SetText(QString::number(m_nExpireDays));
+    m_pAlertRadio->setChecked(m_nIncorrectAction == 0);
+    m_pRedirectRadio->setChecked(m_nIncorrectAction == 1);
+    m_pAlertEdit->setText(m_strAlertText);
+    m_pUrlEdit->setText(m_strRedirectURL);
+    SetTargetText(m_strRedirectTarget);
+    m_pUserCaseCheck->setChecked(m_bUserNameCase != 0);
+    m_pPasswordCaseCheck->setChecked(m_bPasswordCase != 0);
+}
+
+bool CPageStyle::PullFromControls()
+{
+    m_nLoginExpire = m_pExpireCombo->currentIndex();
+    bool ok = false;
+    const int days = m_pDaysEdit->Text().trimmed().toInt(&ok, 10);
+    if (!ok) {
+        MessageBox::Warning(this, QStringLiteral("Enter an integer."));
+        m_pDaysEdit->setFocus(Qt::OtherFocusReason);
+        m_pDaysEdit->selectAll();
+        return false;
+    }
+    m_nExpireDays = days;
+    m_nIncorrectAction = m_pAlertRadio->isChecked() ? 0 : (m_pRedirectRadio->isChecked() ? 1 : -1);
+    m_strAlertText = m_pAlertEdit->text();
+    m_strRedirectURL = m_pUrlEdit->text();
+    m_strRedirectTarget = m_pTargetCombo->currentText();
+    m_bUserNameCase = m_pUserCaseCheck->isChecked() ? 1 : 0;
+    m_bPasswordCase = m_pPasswordCaseCheck->isChecked() ? 1 : 0;
+    return true;
+}
+
+void CPageStyle::LoadFromProject(const CAppGlobalData& data)
+{
+    m_nLoginExpire = data.m_nLoginExpire;
+    m_nExpireDays = data.m_nExpireDays;
+    m_nIncorrectAction = data.m_nIncorrectAction;
+    m_strAlertText = data.m_strAlertText;
+    m_strRedirectURL = data.m_strRedirectURL;
+    m_strRedirectTarget = data.m_strRedirectTarget;
+    m_bUserNameCase = data.m_bUserNameCase;
+    m_bPasswordCase = data.m_bPasswordCase;
+    PushToControls();
+    ApplyExpireRule(m_nLoginExpire);
+    ApplyReactionRule(m_nIncorrectAction);
+}
+
+void CPageStyle::SaveToProject(CAppGlobalData& data)
+{
+    PullFromControls();
+    data.m_nLoginExpire = m_nLoginExpire;
+    data.m_nExpireDays = m_nExpireDays;
+    data.m_nIncorrectAction = m_nIncorrectAction;
+    data.m_strAlertText = m_strAlertText;
+    data.m_strRedirectURL = m_strRedirectURL;
+    data.m_strRedirectTarget = m_strRedirectTarget;
+    data.m_bUserNameCase = m_bUserNameCase;
+    data.m_bPasswordCase = m_bPasswordCase;
+}
+
+bool CPageStyle::ValidateForProtect()
+{
+    PullFromControls();
+    const QString problem = CProtectJob::CheckLogin(m_nIncorrectAction, m_strAlertText, m_strRedirectURL);
+    if (!problem.isEmpty()) {
+        MessageBox::Warning(this, problem);
+        return false;
+    }
+    return true;
+}
+
+void CPageStyle::ApplyExpireRule(int loginExpire)
+{
+    const bool days = loginExpire == 2;
+    m_pDaysLabel->setEnabled(days);
+    m_pDaysEdit->setEnabled(days);
+}
+
+void CPageStyle::ApplyReactionRule(int incorrectAction)
+{
+    const bool redirect = incorrectAction == 1;
+    m_pAlertEdit->setEnabled(!redirect);
+    m_pUrlEdit->setEnabled(redirect);
+    m_pTargetLabel->setEnabled(redirect);
+    m_pTargetCombo->setEnabled(redirect);
+}
+
+void CPageStyle::SetTargetText(const QString& target)
+{
+    // A stored target that begins a list entry (letter case ignored)
+    // selects that entry; any other is shown as it is.
+    const QString folded = FoldAscii(target);
+    for (int i = 0; i < m_pTargetCombo->count(); ++i) {
+        if (FoldAscii(m_pTargetCombo->itemText(i)).startsWith(folded)) {
+            m_pTargetCombo->setCurrentIndex(i);
+            m_pTargetCombo->setEditText(m_pTargetCombo->itemText(i));
+            return;
+        }
+    }
+    m_pTargetCombo->setCurrentIndex(-1);
+    m_pTargetCombo->setEditText(target);
+}
+
+void CPageStyle::OnExpireActivated(int index)
+{
+    if (index < 0) {
+        return;
+    }
+    ApplyExpireRule(index);
+    SetProjectModified();
+}
+
+void CPageStyle::OnReactionClicked(int incorrectAction)
+{
+    ApplyReactionRule(incorrectAction);
+    SetProjectModified();
+}
