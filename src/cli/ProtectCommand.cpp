@@ -137,11 +137,11 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         saltSet = saltSet || key == QLatin1String("salt");
     }
     if (havePassword) {
-        data.m_nPasswordMode = 0;
+        data.m_nPasswordMode = CAppGlobalData::kSinglePassword;
         data.m_strPassword = password;
     }
     if (!usersPath.isEmpty()) {
-        data.m_nPasswordMode = 1;
+        data.m_nPasswordMode = CAppGlobalData::kMultipleUsers;
         data.m_listUsers.clear();
         if (CUserListFile::ImportUsers(usersPath, data.m_listUsers, &error) < 0) {
             m_context.Error(error);

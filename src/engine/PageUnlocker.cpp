@@ -6,12 +6,12 @@
 #include "engine/StrongCrypto.h"
 #include "engine/StrongPageWriter.h"
 #include "engine/StrongSiteKeys.h"
+#include "model/AppGlobalData.h"
 
 #include <QByteArrayView>
 #include <QFile>
 #include <QIODevice>
 #include <QList>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,7 +132,8 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
     if (headerEnd < 0) {
         return Status::Malformed;
     }
-    const QList<QByteArray> fields = text.sliced(headerAt + 1, headerEnd - headerAt - 1).toByteArray().split(',');
+    const QList<QByteArray> fields =
+        text.sliced(headerAt + 1, headerEnd - headerAt - 1).toByteArray().split(',');
     if (fields.size() != 6) {
         return Status::Malformed;
     }
@@ -143,20 +144,24 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
     const int iterations = fields[2].toInt(&ok2);
     const qsizetype count = fields[5].toLongLong(&ok3);
     const auto unquote = [](const QByteArray& v) {
-        return v.size() >= 2 && v.startsWith('"') && v.endsWith('"') ? QByteArray::fromBase64(v.mid(1, v.size() - 2))
-                                                                   : QByteArray();
+        return v.size() >= 2 && v.startsWith('"') && v.endsWith('"')
+                   ? QByteArray::fromBase64(v.mid(1, v.size() - 2))
+                   : QByteArray();
     };
     const QByteArray salt = unquote(fields[3]);
     const QByteArray nonce = unquote(fields[4]);
-    if (!ok1 || !ok2 || !ok3 || (mode != 0 && mode != 1) || iterations < 1 || count != chunks.size()
-        || salt.size() != SC::kSaltSize || nonce.size() != SC::kNonceSize) {
+    if (!ok1 || !ok2 || !ok3 ||
+        (mode != CAppGlobalData::kSinglePassword && mode != CAppGlobalData::kMultipleUsers) ||
+        iterations < 1 || count != chunks.size() || salt.size() != SC::kSaltSize ||
+        nonce.size() != SC::kNonceSize) {
         return Status::Malformed;
     }
     const bool passwordCase = Variable(text, "PWDCSS", contentAt) != QByteArrayView("false");
     const QByteArray passwordBytes = SC::CredentialBytes(password, passwordCase);
     QByteArray contentKey;
-    if (mode == 0) {
-        contentKey = CStrongSiteKeys::ContentKeyOf(CStrongSiteKeys::UserSecret(passwordBytes, salt, iterations), salt);
+    if (mode == CAppGlobalData::kSinglePassword) {
+        contentKey =
+            CStrongSiteKeys::ContentKeyOf(CStrongSiteKeys::UserSecret(passwordBytes, salt, iterations), salt);
     } else {
         if (userName.isNull()) {
             return Status::NeedUserName;
@@ -169,16 +174,18 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
         }
         const bool userCase = Variable(text, "USRCSS", contentAt) != QByteArrayView("false");
         const QByteArray input = SC::UserPairBytes(SC::CredentialBytes(userName, userCase), passwordBytes);
-        contentKey = CStrongSiteKeys::UnwrapContentKey(entries, CStrongSiteKeys::UserSecret(input, salt, iterations), salt);
+        contentKey = CStrongSiteKeys::UnwrapContentKey(
+            entries, CStrongSiteKeys::UserSecret(input, salt, iterations), salt);
         if (contentKey.isEmpty()) {
             return Status::WrongCredentials;
         }
     }
     bool writeFailed = false;
-    const bool opened = CStrongPageWriter::OpenContent(chunks, contentKey, nonce, [&](const QByteArray& piece) {
-        writeFailed = out->write(piece) != piece.size();
-        return !writeFailed;
-    });
+    const bool opened =
+        CStrongPageWriter::OpenContent(chunks, contentKey, nonce, [&](const QByteArray& piece) {
+            writeFailed = out->write(piece) != piece.size();
+            return !writeFailed;
+        });
     if (writeFailed) {
         return Status::WriteError;
     }
@@ -192,10 +199,12 @@ CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QStri
 {
     // Only a regular file, opened without blocking: a pipe would hang.
     const int fd = ::open(QFile::encodeName(pagePath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st {};
+    struct stat st
+    {
+    };
     QFile file;
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0) {
             ::close(fd);
         }
@@ -207,8 +216,8 @@ CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QStri
     if (!mapped && size > 0) {
         copy = file.readAll();
     }
-    const QByteArrayView text = mapped ? QByteArrayView(reinterpret_cast<const char*>(mapped), size)
-                                       : QByteArrayView(copy);
+    const QByteArrayView text =
+        mapped ? QByteArrayView(reinterpret_cast<const char*>(mapped), size) : QByteArrayView(copy);
 
     const qsizetype strongAt = text.indexOf(QByteArrayView(CProtectEngine::StrongMarker()));
     if (strongAt >= 0) {
@@ -244,24 +253,27 @@ CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QStri
         const QString foldedName = userCaseText == QByteArrayView("false") ? C::FoldCase(userName) : userName;
         QList<QByteArrayView> digests;
         QList<QByteArrayView> keys;
-        if (!ParseArray(text, "var vxpb=new Array(\"", arrayEnd, digests)
-            || !ParseArray(text, "var vxpc=new Array(\"", arrayEnd, keys) || digests.size() != keys.size()) {
+        if (!ParseArray(text, "var vxpb=new Array(\"", arrayEnd, digests) ||
+            !ParseArray(text, "var vxpc=new Array(\"", arrayEnd, keys) || digests.size() != keys.size()) {
             return Status::Malformed;
         }
-        const QByteArray digest = C::Md5Hex(C::Md5Hex(C::AnsiBytes(foldedName)) + C::Md5Hex(C::AnsiBytes(foldedPassword)));
+        const QByteArray digest =
+            C::Md5Hex(C::Md5Hex(C::AnsiBytes(foldedName)) + C::Md5Hex(C::AnsiBytes(foldedPassword)));
         const qsizetype index = digests.indexOf(QByteArrayView(digest));
         if (index < 0) {
             return Status::WrongCredentials;
         }
         const QByteArray userKey = C::DoubleMd5Hex(C::AnsiBytes(QString(foldedPassword + foldedName)));
-        const QByteArray secret = C::UnscrambleBytes(QByteArray::fromBase64(keys[index].toByteArray()), userKey);
+        const QByteArray secret =
+            C::UnscrambleBytes(QByteArray::fromBase64(keys[index].toByteArray()), userKey);
         pageKey = C::DoubleMd5Hex(secret);
     }
     if (C::XorFold(pageKey) != checkValue) {
         return Status::WrongCredentials;
     }
     for (qsizetype i = 0; i < content.size(); ++i) {
-        const QByteArray plain = C::UnscrambleBytes(QByteArray::fromBase64(content[i].toByteArray()), pageKey);
+        const QByteArray plain =
+            C::UnscrambleBytes(QByteArray::fromBase64(content[i].toByteArray()), pageKey);
         if (i == 0 && !Plausible(plain)) {
             return Status::WrongCredentials;
         }

@@ -25,8 +25,8 @@ QList<CProtectJob::Problem> CProtectJob::Check(const CAppGlobalData& data)
         }
     };
     add(Page::Files, CheckFiles(data.m_listFiles));
-    add(Page::Password, CheckPassword(data.m_nPasswordMode, data.m_strPassword, data.m_listUsers,
-                                      data.m_bUserNameCase != 0));
+    add(Page::Password,
+        CheckPassword(data.m_nPasswordMode, data.m_strPassword, data.m_listUsers, data.m_bUserNameCase != 0));
     add(Page::Login, CheckLogin(data.m_nIncorrectAction, data.m_strAlertText, data.m_strRedirectURL));
     add(Page::Template, CheckTemplate(data.m_strTemplatePath));
     if (data.m_nCipher == CAppGlobalData::kCipherStrong) {
@@ -38,23 +38,24 @@ QList<CProtectJob::Problem> CProtectJob::Check(const CAppGlobalData& data)
 QString CProtectJob::CheckFiles(const QStringList& files)
 {
     if (files.isEmpty()) {
-        return QStringLiteral("No files have been added to protect! Please add files to list before protect.");
+        return QStringLiteral(
+            "No files have been added to protect! Please add files to list before protect.");
     }
     return {};
 }
 
-QString CProtectJob::CheckPassword(int passwordMode, const QString& password, const QList<CUserListNode>& users,
-                                   bool userNameCase)
+QString CProtectJob::CheckPassword(int passwordMode, const QString& password,
+                                   const QList<CUserListNode>& users, bool userNameCase)
 {
     // A password of blanks is a password: no trimming.
-    if (passwordMode == 0 && password.isEmpty()) {
+    if (passwordMode == CAppGlobalData::kSinglePassword && password.isEmpty()) {
         return QStringLiteral("You select to use single password mode, but the password is empty! "
                               "Please input a password before protect.");
     }
-    if (passwordMode == 0 && HasLineBreak(password)) {
+    if (passwordMode == CAppGlobalData::kSinglePassword && HasLineBreak(password)) {
         return QStringLiteral("The password holds a line break, which nobody could type into a login page.");
     }
-    if (passwordMode != 1) {
+    if (passwordMode != CAppGlobalData::kMultipleUsers) {
         return {};
     }
     if (users.isEmpty()) {
@@ -64,8 +65,9 @@ QString CProtectJob::CheckPassword(int passwordMode, const QString& password, co
     QSet<QString> names;
     for (const CUserListNode& user : users) {
         if (HasLineBreak(user.m_strUserName) || HasLineBreak(user.m_strPassword)) {
-            return QStringLiteral("The user \"%1\" has a line break in the name or password, which nobody could "
-                                  "type into a login page.")
+            return QStringLiteral(
+                       "The user \"%1\" has a line break in the name or password, which nobody could "
+                       "type into a login page.")
                 .arg(user.m_strUserName.simplified());
         }
         // Two users whose names the login can't tell apart: the second
@@ -81,13 +83,15 @@ QString CProtectJob::CheckPassword(int passwordMode, const QString& password, co
 
 QString CProtectJob::CheckLogin(int incorrectAction, const QString& alertText, const QString& redirectUrl)
 {
-    if (incorrectAction == 0 && alertText.isEmpty()) {
-        return QStringLiteral("You select to use alert with text if login incorrect, but the alert text is empty! "
-                              "Please input an alert text before protect.");
+    if (incorrectAction == CAppGlobalData::kIncorrectAlert && alertText.isEmpty()) {
+        return QStringLiteral(
+            "You select to use alert with text if login incorrect, but the alert text is empty! "
+            "Please input an alert text before protect.");
     }
-    if (incorrectAction == 1 && redirectUrl.isEmpty()) {
-        return QStringLiteral("You select to use redirect to URL if login incorrect, but the URL is empty! Please "
-                              "input an URL before protect.");
+    if (incorrectAction == CAppGlobalData::kIncorrectRedirect && redirectUrl.isEmpty()) {
+        return QStringLiteral(
+            "You select to use redirect to URL if login incorrect, but the URL is empty! Please "
+            "input an URL before protect.");
     }
     return {};
 }

@@ -5,7 +5,6 @@
 #include "model/CharsetTable.h"
 
 #include <QRandomGenerator>
-
 #include <limits>
 
 namespace {
@@ -55,11 +54,11 @@ CAppGlobalData::CAppGlobalData()
 void CAppGlobalData::SetDefaults()
 {
     m_bBackup = 1;
-    m_nPasswordMode = 0;
+    m_nPasswordMode = kSinglePassword;
     m_strPassword = DefaultPassword();
-    m_nLoginExpire = 1;
+    m_nLoginExpire = kExpireOnBrowserClose;
     m_nExpireDays = 365;
-    m_nIncorrectAction = 0;
+    m_nIncorrectAction = kIncorrectAlert;
     m_strAlertText = DefaultAlertText();
     m_strRedirectURL = DefaultRedirectURL();
     m_strRedirectTarget.clear();
@@ -125,22 +124,34 @@ const QList<CAppGlobalData::FieldRange>& CAppGlobalData::IntRanges()
 {
     static const QList<FieldRange> ranges = [] {
         QList<FieldRange> list = {
-            {&CAppGlobalData::m_nPasswordMode, 0, 1},
-            {&CAppGlobalData::m_nLoginExpire, 0, 2},
-            {&CAppGlobalData::m_nIncorrectAction, 0, 1},
+            {&CAppGlobalData::m_nPasswordMode, kSinglePassword, kMultipleUsers},
+            {&CAppGlobalData::m_nLoginExpire, kExpireOnPageUnload, kExpireAfterDays},
+            {&CAppGlobalData::m_nIncorrectAction, kIncorrectAlert, kIncorrectRedirect},
             {&CAppGlobalData::m_nCharset, 0, CCharsetTable::Instance().GetCount() - 1},
             {&CAppGlobalData::m_nCipher, kCipherClassic, kCipherStrong},
             {&CAppGlobalData::m_nKdfIterations, kMinKdfIterations, kMaxKdfIterations},
         };
         // Every option is 0 or 1.
-        for (int CAppGlobalData::*flag :
-             {&CAppGlobalData::m_bBackup, &CAppGlobalData::m_bUserNameCase, &CAppGlobalData::m_bPasswordCase,
-              &CAppGlobalData::m_bPreview, &CAppGlobalData::m_bCopyHead, &CAppGlobalData::m_bRefreshIE,
-              &CAppGlobalData::m_bProtectLoginPages, &CAppGlobalData::m_bProtectAfterLogin,
-              &CAppGlobalData::m_bNoRightClick, &CAppGlobalData::m_bNoTextSelect, &CAppGlobalData::m_bNoPrint,
-              &CAppGlobalData::m_bNoOffline, &CAppGlobalData::m_bNoStatusLinks, &CAppGlobalData::m_bKillFrame,
-              &CAppGlobalData::m_bNoMozilla, &CAppGlobalData::m_bNoOpera, &CAppGlobalData::m_bNoPrintScreen,
-              &CAppGlobalData::m_bNoDragDrop, &CAppGlobalData::m_bLocationLock, &CAppGlobalData::m_bReferrerLock}) {
+        for (int CAppGlobalData::*flag : {&CAppGlobalData::m_bBackup,
+                                          &CAppGlobalData::m_bUserNameCase,
+                                          &CAppGlobalData::m_bPasswordCase,
+                                          &CAppGlobalData::m_bPreview,
+                                          &CAppGlobalData::m_bCopyHead,
+                                          &CAppGlobalData::m_bRefreshIE,
+                                          &CAppGlobalData::m_bProtectLoginPages,
+                                          &CAppGlobalData::m_bProtectAfterLogin,
+                                          &CAppGlobalData::m_bNoRightClick,
+                                          &CAppGlobalData::m_bNoTextSelect,
+                                          &CAppGlobalData::m_bNoPrint,
+                                          &CAppGlobalData::m_bNoOffline,
+                                          &CAppGlobalData::m_bNoStatusLinks,
+                                          &CAppGlobalData::m_bKillFrame,
+                                          &CAppGlobalData::m_bNoMozilla,
+                                          &CAppGlobalData::m_bNoOpera,
+                                          &CAppGlobalData::m_bNoPrintScreen,
+                                          &CAppGlobalData::m_bNoDragDrop,
+                                          &CAppGlobalData::m_bLocationLock,
+                                          &CAppGlobalData::m_bReferrerLock}) {
             list.append({flag, 0, 1});
         }
         return list;
@@ -191,17 +202,18 @@ void CAppGlobalData::Serialize(CArchiveWriter& ar) const
     ar.WriteInt(m_bUserNameCase);
     ar.WriteInt(m_bPasswordCase);
     ar.WriteString(m_strTemplatePath);
-    for (int value : {m_bPreview, m_nCharset, m_bCopyHead, m_bRefreshIE, m_bProtectLoginPages,
-                      m_bProtectAfterLogin, m_bNoRightClick, m_bNoTextSelect, m_bNoPrint, m_bNoOffline,
-                      m_bNoStatusLinks, m_bKillFrame, m_bNoMozilla, m_bNoOpera, m_bNoPrintScreen,
-                      m_bNoDragDrop, m_bLocationLock}) {
+    for (int value :
+         {m_bPreview, m_nCharset, m_bCopyHead, m_bRefreshIE, m_bProtectLoginPages, m_bProtectAfterLogin,
+          m_bNoRightClick, m_bNoTextSelect, m_bNoPrint, m_bNoOffline, m_bNoStatusLinks, m_bKillFrame,
+          m_bNoMozilla, m_bNoOpera, m_bNoPrintScreen, m_bNoDragDrop, m_bLocationLock}) {
         ar.WriteInt(value);
     }
     ar.WriteString(m_strLocationLock);
     ar.WriteInt(m_bReferrerLock);
     ar.WriteString(m_strReferrerLock);
 
-    QByteArray payload = Item(kCipherTag, U32(quint32(m_nCipher))) + Item(kIterationsTag, U32(quint32(m_nKdfIterations)));
+    QByteArray payload =
+        Item(kCipherTag, U32(quint32(m_nCipher))) + Item(kIterationsTag, U32(quint32(m_nKdfIterations)));
     if (m_baSalt.size() == kSaltSize) {
         payload += Item(kSaltTag, m_baSalt);
     }
@@ -272,17 +284,18 @@ bool CAppGlobalData::Serialize(CArchiveReader& ar, const QString& loadedVersion)
         m_listUsers.append(std::move(user));
     }
 
-    if (!readInt(m_nLoginExpire) || !readInt(m_nExpireDays) || !readInt(m_nIncorrectAction)
-        || !readString(m_strAlertText) || !readString(m_strRedirectURL) || !readString(m_strRedirectTarget)
-        || !readInt(m_bUserNameCase) || !readInt(m_bPasswordCase) || !readString(m_strTemplatePath)
-        || !readInt(m_bPreview) || !readInt(m_nCharset) || !readInt(m_bCopyHead)) {
+    if (!readInt(m_nLoginExpire) || !readInt(m_nExpireDays) || !readInt(m_nIncorrectAction) ||
+        !readString(m_strAlertText) || !readString(m_strRedirectURL) || !readString(m_strRedirectTarget) ||
+        !readInt(m_bUserNameCase) || !readInt(m_bPasswordCase) || !readString(m_strTemplatePath) ||
+        !readInt(m_bPreview) || !readInt(m_nCharset) || !readInt(m_bCopyHead)) {
         return false;
     }
 
     if (NotBelow(loadedVersion, "1.3") && !readInt(m_bRefreshIE)) {
         return false;
     }
-    if (NotBelow(loadedVersion, "1.5") && (!readInt(m_bProtectLoginPages) || !readInt(m_bProtectAfterLogin))) {
+    if (NotBelow(loadedVersion, "1.5") &&
+        (!readInt(m_bProtectLoginPages) || !readInt(m_bProtectAfterLogin))) {
         return false;
     }
     if (NotBelow(loadedVersion, "1.3")) {
@@ -296,9 +309,8 @@ bool CAppGlobalData::Serialize(CArchiveReader& ar, const QString& loadedVersion)
     if (NotBelow(loadedVersion, "1.4") && !readInt(m_bNoDragDrop)) {
         return false;
     }
-    if (NotBelow(loadedVersion, "1.3")
-        && !(readInt(m_bLocationLock) && readString(m_strLocationLock) && readInt(m_bReferrerLock)
-             && readString(m_strReferrerLock))) {
+    if (NotBelow(loadedVersion, "1.3") && !(readInt(m_bLocationLock) && readString(m_strLocationLock) &&
+                                            readInt(m_bReferrerLock) && readString(m_strReferrerLock))) {
         return false;
     }
     if (!ReadFormatBlock(ar)) {
@@ -351,21 +363,21 @@ bool CAppGlobalData::ReadFormatBlock(CArchiveReader& ar)
 
 bool CAppGlobalData::operator==(const CAppGlobalData& o) const
 {
-    return m_listFiles == o.m_listFiles && m_bBackup == o.m_bBackup && m_nPasswordMode == o.m_nPasswordMode
-           && m_strPassword == o.m_strPassword && m_listUsers == o.m_listUsers
-           && m_nLoginExpire == o.m_nLoginExpire && m_nExpireDays == o.m_nExpireDays
-           && m_nIncorrectAction == o.m_nIncorrectAction && m_strAlertText == o.m_strAlertText
-           && m_strRedirectURL == o.m_strRedirectURL && m_strRedirectTarget == o.m_strRedirectTarget
-           && m_bUserNameCase == o.m_bUserNameCase && m_bPasswordCase == o.m_bPasswordCase
-           && m_strTemplatePath == o.m_strTemplatePath && m_bPreview == o.m_bPreview
-           && m_nCharset == o.m_nCharset && m_bCopyHead == o.m_bCopyHead && m_bRefreshIE == o.m_bRefreshIE
-           && m_bProtectLoginPages == o.m_bProtectLoginPages && m_bProtectAfterLogin == o.m_bProtectAfterLogin
-           && m_bNoRightClick == o.m_bNoRightClick && m_bNoTextSelect == o.m_bNoTextSelect
-           && m_bNoPrint == o.m_bNoPrint && m_bNoOffline == o.m_bNoOffline
-           && m_bNoStatusLinks == o.m_bNoStatusLinks && m_bKillFrame == o.m_bKillFrame
-           && m_bNoMozilla == o.m_bNoMozilla && m_bNoOpera == o.m_bNoOpera
-           && m_bNoPrintScreen == o.m_bNoPrintScreen && m_bNoDragDrop == o.m_bNoDragDrop
-           && m_bLocationLock == o.m_bLocationLock && m_strLocationLock == o.m_strLocationLock
-           && m_bReferrerLock == o.m_bReferrerLock && m_strReferrerLock == o.m_strReferrerLock
-           && m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt;
+    return m_listFiles == o.m_listFiles && m_bBackup == o.m_bBackup && m_nPasswordMode == o.m_nPasswordMode &&
+           m_strPassword == o.m_strPassword && m_listUsers == o.m_listUsers &&
+           m_nLoginExpire == o.m_nLoginExpire && m_nExpireDays == o.m_nExpireDays &&
+           m_nIncorrectAction == o.m_nIncorrectAction && m_strAlertText == o.m_strAlertText &&
+           m_strRedirectURL == o.m_strRedirectURL && m_strRedirectTarget == o.m_strRedirectTarget &&
+           m_bUserNameCase == o.m_bUserNameCase && m_bPasswordCase == o.m_bPasswordCase &&
+           m_strTemplatePath == o.m_strTemplatePath && m_bPreview == o.m_bPreview &&
+           m_nCharset == o.m_nCharset && m_bCopyHead == o.m_bCopyHead && m_bRefreshIE == o.m_bRefreshIE &&
+           m_bProtectLoginPages == o.m_bProtectLoginPages && m_bProtectAfterLogin == o.m_bProtectAfterLogin &&
+           m_bNoRightClick == o.m_bNoRightClick && m_bNoTextSelect == o.m_bNoTextSelect &&
+           m_bNoPrint == o.m_bNoPrint && m_bNoOffline == o.m_bNoOffline &&
+           m_bNoStatusLinks == o.m_bNoStatusLinks && m_bKillFrame == o.m_bKillFrame &&
+           m_bNoMozilla == o.m_bNoMozilla && m_bNoOpera == o.m_bNoOpera &&
+           m_bNoPrintScreen == o.m_bNoPrintScreen && m_bNoDragDrop == o.m_bNoDragDrop &&
+           m_bLocationLock == o.m_bLocationLock && m_strLocationLock == o.m_strLocationLock &&
+           m_bReferrerLock == o.m_bReferrerLock && m_strReferrerLock == o.m_strReferrerLock &&
+           m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt;
 }

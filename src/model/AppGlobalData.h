@@ -19,12 +19,12 @@ public:
 
     QStringList m_listFiles;
     int m_bBackup = 1;
-    int m_nPasswordMode = 0;
+    int m_nPasswordMode = kSinglePassword;
     QString m_strPassword;
     QList<CUserListNode> m_listUsers;
-    int m_nLoginExpire = 1;
+    int m_nLoginExpire = kExpireOnBrowserClose;
     int m_nExpireDays = 365;
-    int m_nIncorrectAction = 0;
+    int m_nIncorrectAction = kIncorrectAlert;
     QString m_strAlertText;
     QString m_strRedirectURL;
     QString m_strRedirectTarget;
@@ -59,6 +59,25 @@ public:
     // Not stored: set when reading drew a salt because the file had none,
     // so the front end knows the project must be saved to keep it.
     bool m_bSaltDrawn = false;
+
+    // The values of m_nPasswordMode, m_nLoginExpire and m_nIncorrectAction,
+    // as the project file and the login scripts number them.
+    enum PasswordMode : int
+    {
+        kSinglePassword = 0,
+        kMultipleUsers = 1
+    };
+    enum LoginExpire : int
+    {
+        kExpireOnPageUnload = 0,
+        kExpireOnBrowserClose = 1,
+        kExpireAfterDays = 2
+    };
+    enum IncorrectAction : int
+    {
+        kIncorrectAlert = 0,
+        kIncorrectRedirect = 1
+    };
 
     static constexpr int kCipherClassic = 0;
     static constexpr int kCipherStrong = 1;

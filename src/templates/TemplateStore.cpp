@@ -3,11 +3,11 @@
 #include "common/AppFolders.h"
 #include "common/SystemError.h"
 #include "files/WebFileFilter.h"
+#include "model/AppGlobalData.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -19,7 +19,7 @@ namespace {
 
 bool IsKnownMode(int passwordMode)
 {
-    return passwordMode == 0 || passwordMode == 1;
+    return passwordMode == CAppGlobalData::kSinglePassword || passwordMode == CAppGlobalData::kMultipleUsers;
 }
 
 QString CopyFailure(const QString& source, const QString& target, int errorCode)
