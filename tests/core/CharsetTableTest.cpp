@@ -62,11 +62,6 @@ TEST(CharsetTable, namesAndCodePagesAreUniqueWhileTwoRowsShareALabel)
     EXPECT_NE(Table().GetAt(17).m_nCodePage, Table().GetAt(18).m_nCodePage);
 }
 
-TEST(CharsetTable, isOneSharedInstance)
-{
-    EXPECT_EQ(&CCharsetTable::Instance(), &CCharsetTable::Instance());
-}
-
 TEST(CharsetTable, validRowsAreExactlyZeroToFortyTwo)
 {
     EXPECT_TRUE(Table().IsValidRow(0));

