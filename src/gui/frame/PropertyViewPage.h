@@ -3,11 +3,14 @@
 #include <QWidget>
 
 class CAppGlobalData;
+class QMenu;
 class IFrameServices;
 
 // The base of every wizard page: a child widget of the tabbed host that
 // pushes its members into its controls and pulls them back at the host's
-// fixed moments. Pages are thin editors over the project record.
+// fixed moments. Pages are thin editors over the project record. Through
+// the frame it puts prompts in the status bar and opens help: F1 inside a
+// page with a help topic of its own opens that topic.
 class CPropertyViewPage : public QWidget
 {
     Q_OBJECT
@@ -46,10 +49,23 @@ protected:
     // Marks the project modified through the frame (when there is one).
     void SetProjectModified();
 
+    // F1 anywhere inside the page opens help topic `context`, ahead of the
+    // frame's own F1 shortcut.
+    void SetHelpContext(int context) { m_nHelpContext = context; }
+    bool event(QEvent* event) override;
+
+    // A status-bar prompt (empty clears it).
+    void ShowStatusPrompt(const QString& text) const;
+    // The entries hovered in `menu` show their status tips as prompts.
+    void ShowStatusTipsOf(QMenu* menu);
+    // Hiding `menu` clears the prompt.
+    void ClearPromptOnHide(QMenu* menu);
+
 private:
     IFrameServices* m_pFrame;
     QWidget* m_pHost = nullptr;
     QString m_strCaption;
+    int m_nHelpContext = 0;
     bool m_bFirstActivation = false;
     bool m_bModified = false;
 };

@@ -21,7 +21,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -39,12 +38,6 @@ QString ListFilter()
     return QStringLiteral("List Files (*.lst)");
 }
 
-bool IsHelpKey(QEvent* event)
-{
-    const auto* key = static_cast<QKeyEvent*>(event);
-    return key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier;
-}
-
 // Below this many rows a deletion takes the rows out one by one; above
 // it the list is rebuilt in one pass, which stays linear in its length.
 constexpr int RowByRowLimit = 32;
@@ -55,6 +48,8 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     : CPropertyViewPage(frame, QStringLiteral("Files"), parent), m_preferences(preferences)
 {
     setObjectName(QStringLiteral("PageFiles"));
+    // F1 inside the page opens the page's own help, not the frame's.
+    SetHelpContext(HelpContext);
 
     auto* description =
         new QLabel(QStringLiteral("Add files or folder to protect, or click \"Restore\" button to "
@@ -184,23 +179,6 @@ bool CPageFiles::PullFromControls()
 {
     m_bBackup = m_pBackup->isChecked() ? 1 : 0;
     return true;
-}
-
-bool CPageFiles::event(QEvent* event)
-{
-    // F1 inside the page opens the page's own help, not the frame's: claim
-    // the key before any window shortcut sees it.
-    if (event->type() == QEvent::ShortcutOverride && IsHelpKey(event)) {
-        event->accept();
-        return true;
-    }
-    if (event->type() == QEvent::KeyPress && IsHelpKey(event)) {
-        if (Frame()) {
-            Frame()->ShowHelp(HelpContext);
-        }
-        return true;
-    }
-    return CPropertyViewPage::event(event);
 }
 
 bool CPageFiles::eventFilter(QObject* watched, QEvent* event)
@@ -487,18 +465,9 @@ std::unique_ptr<QMenu> CPageFiles::CreateContextMenu(bool onRow)
 
     // Hovered entries put their prompt in the frame's status bar; closing
     // the menu clears it.
-    for (QMenu* each : {top, shell}) {
-        connect(each, &QMenu::hovered, this, [this](QAction* action) {
-            if (Frame()) {
-                Frame()->ShowStatusPrompt(action->statusTip());
-            }
-        });
-    }
-    connect(top, &QMenu::aboutToHide, this, [this] {
-        if (Frame()) {
-            Frame()->ShowStatusPrompt(QString());
-        }
-    });
+    ShowStatusTipsOf(top);
+    ShowStatusTipsOf(shell);
+    ClearPromptOnHide(top);
     return menu;
 }
 

@@ -84,7 +84,6 @@ public:
 protected:
     void PushToControls() override;
     bool PullFromControls() override;
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

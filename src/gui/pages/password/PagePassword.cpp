@@ -494,18 +494,10 @@ std::unique_ptr<QMenu> CPagePassword::CreateListMenu(bool onRow)
         QAction* action = menu->addAction(QString::fromLatin1(entry.text));
         action->setEnabled(onRow || !entry.needsRow);
         const QString prompt = QString::fromLatin1(entry.prompt);
-        connect(action, &QAction::hovered, this, [this, prompt] {
-            if (Frame()) {
-                Frame()->ShowStatusPrompt(prompt);
-            }
-        });
+        connect(action, &QAction::hovered, this, [this, prompt] { ShowStatusPrompt(prompt); });
         connect(action, &QAction::triggered, this, entry.command);
     }
-    connect(menu.get(), &QMenu::aboutToHide, this, [this] {
-        if (Frame()) {
-            Frame()->ShowStatusPrompt(QString());
-        }
-    });
+    ClearPromptOnHide(menu.get());
     return menu;
 }
 

@@ -149,18 +149,9 @@ std::unique_ptr<QMenu> CPageResult::CreateContextMenu(bool onRow)
     connect(edit, &QAction::triggered, this, &CPageResult::OnEdit);
 
     // The prompts of the hovered entries go to the frame's status bar.
-    for (QMenu* m : {menu.get(), shell}) {
-        connect(m, &QMenu::hovered, this, [this](QAction* action) {
-            if (Frame()) {
-                Frame()->ShowStatusPrompt(action->statusTip());
-            }
-        });
-    }
-    connect(menu.get(), &QMenu::aboutToHide, this, [this] {
-        if (Frame()) {
-            Frame()->ShowStatusPrompt(QString());
-        }
-    });
+    ShowStatusTipsOf(menu.get());
+    ShowStatusTipsOf(shell);
+    ClearPromptOnHide(menu.get());
     return menu;
 }
 

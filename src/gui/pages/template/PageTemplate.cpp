@@ -12,9 +12,9 @@
 #include "templates/TemplateStore.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -49,6 +49,9 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& nam
 CPageTemplate::CPageTemplate(IFrameServices* frame, const CAppPreferences& preferences, QWidget* parent)
     : CPropertyViewPage(frame, QStringLiteral("Template"), parent), m_preferences(preferences)
 {
+    // F1 inside the page opens the page's own help topic, ahead of the
+    // frame's shortcut for the contents.
+    SetHelpContext(kHelpContext);
     m_pDescription = new QLabel(
         QStringLiteral("Select a template to customize the login page, or create your own template here."),
         this);
@@ -350,11 +353,7 @@ std::unique_ptr<QMenu> CPageTemplate::CreateContextMenu(bool onRow)
         QAction* action = to->addAction(text);
         action->setEnabled(onRow || !needsRow);
         connect(action, &QAction::triggered, this, command);
-        connect(action, &QAction::hovered, this, [this, prompt] {
-            if (Frame()) {
-                Frame()->ShowStatusPrompt(prompt);
-            }
-        });
+        connect(action, &QAction::hovered, this, [this, prompt] { ShowStatusPrompt(prompt); });
     };
     add(menu.get(), QStringLiteral("&Create..."), QStringLiteral("Create your own template file"),
         &CPageTemplate::OnCreate, false);
@@ -371,16 +370,8 @@ std::unique_ptr<QMenu> CPageTemplate::CreateContextMenu(bool onRow)
     // The shell submenu has no "Edit": the page's own Edit entry and button
     // do the editing.
     QMenu* shell = CShellOperations::AddShellMenu(menu.get(), this, m_pList, PathColumn, onRow, false);
-    connect(shell, &QMenu::hovered, this, [this](QAction* action) {
-        if (Frame()) {
-            Frame()->ShowStatusPrompt(action->statusTip());
-        }
-    });
-    connect(menu.get(), &QMenu::aboutToHide, this, [this] {
-        if (Frame()) {
-            Frame()->ShowStatusPrompt(QString());
-        }
-    });
+    ShowStatusTipsOf(shell);
+    ClearPromptOnHide(menu.get());
     return menu;
 }
 
@@ -388,31 +379,6 @@ void CPageTemplate::OnContextMenuRequested(const QPoint& pos)
 {
     const std::unique_ptr<QMenu> menu = CreateContextMenu(m_pList->itemAt(pos) != nullptr);
     menu->exec(m_pList->viewport()->mapToGlobal(pos));
-}
-
-bool CPageTemplate::event(QEvent* event)
-{
-    // F1 inside the page opens the page's own help topic, ahead of the
-    // frame's shortcut for the contents.
-    if (event->type() == QEvent::ShortcutOverride) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
-            event->accept();
-            return true;
-        }
-    }
-    return CPropertyViewPage::event(event);
-}
-
-void CPageTemplate::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        if (Frame()) {
-            Frame()->ShowHelp(kHelpContext);
-        }
-        return;
-    }
-    CPropertyViewPage::keyPressEvent(event);
 }
 
 bool CPageTemplate::eventFilter(QObject* watched, QEvent* event)

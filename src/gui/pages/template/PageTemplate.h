@@ -75,8 +75,6 @@ public:
 protected:
     void PushToControls() override;
     bool PullFromControls() override;
-    bool event(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
