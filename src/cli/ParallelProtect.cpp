@@ -1,6 +1,7 @@
 #include "cli/ParallelProtect.h"
 
 #include "engine/ResultList.h"
+#include "engine/RunFiles.h"
 #include "model/AppGlobalData.h"
 
 #include <QFileInfo>
@@ -59,6 +60,8 @@ CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data,
     std::vector<Block> blocks{size_t(blockCount)};
     std::mutex mutex;
     std::condition_variable finished;
+    // The template and the login script are read once for all workers.
+    const auto runFiles = std::make_shared<CRunFiles>();
 
     // Each page locks its folder, and a thread that finds the lock taken
     // sleeps: two workers must not share a folder. A block goes to a worker
@@ -111,14 +114,16 @@ CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data,
             if (b >= blockCount) {
                 return;
             }
-            CAppGlobalData blockData = data;
-            blockData.m_listFiles = data.m_listFiles.mid(b * kBlockSize, kBlockSize);
             Block& block = blocks[size_t(b)];
-            CProtectEngine engine(&blockData, &block.results);
+            CProtectEngine engine(&data, &block.results);
             engine.SetRestoreQuestion([restoreAnswer](const QString&) { return restoreAnswer; });
             engine.SetStrongKeys(strongKeys);
+            engine.SetRunFiles(runFiles);
             engine.SetBackupFolder(backupFolder);
-            engine.ProtectAll();
+            const qsizetype end = qMin(count, (b + 1) * kBlockSize);
+            for (qsizetype i = b * kBlockSize; i < end; ++i) {
+                engine.ProtectOne(data.m_listFiles.at(i));
+            }
             std::lock_guard<std::mutex> lock(mutex);
             block.protectedCount = engine.GetProtectedCount();
             block.classicMet = engine.GetClassicPagesMet();

@@ -6,10 +6,13 @@
 #include "common/AtomicFile.h"
 #include "common/FolderLock.h"
 #include "common/SystemError.h"
+#include "engine/ClassicArrayWriter.h"
 #include "engine/CredentialTable.h"
+#include "engine/NumericReferences.h"
 #include "engine/OptionScriptBuilder.h"
 #include "engine/ProtectOutcome.h"
 #include "engine/ResultList.h"
+#include "engine/RunFiles.h"
 #include "engine/StrongPageWriter.h"
 #include "engine/StrongSiteKeys.h"
 #include "engine/TextFileWriter.h"
@@ -19,23 +22,18 @@
 #include "model/CharsetTable.h"
 #include "model/Utf8Validator.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-
 #include <algorithm>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-
-constexpr int kLinesPerChunk = 10;
 // Detecting charsets decide from this much of the page.
 constexpr qint64 kDetectionSample = 64 * 1024;
 
@@ -177,13 +175,16 @@ private:
 // replaced.
 bool CanReplace(const QString& path, mode_t* mode)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(Native(path).constData(), &st) != 0 || !(st.st_mode & S_IWUSR)) {
         return false;
     }
     *mode = st.st_mode & 07777;
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString folder = slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
+    const QString folder =
+        slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
     return ::access(Native(folder).constData(), W_OK) == 0;
 }
 
@@ -231,120 +232,15 @@ void PauseAt(const char* step)
     }
 }
 
-bool IsAscii(const QByteArray& bytes)
-{
-    unsigned char any = 0;
-    for (const char c : bytes) {
-        any |= static_cast<unsigned char>(c);
-    }
-    return any < 0x80;
-}
-
-// Writes "&#N;" for a unit of 128 or more at `out`; returns the new end.
-char* WriteReference(char* out, char16_t unit)
-{
-    char digits[5];
-    int n = 0;
-    unsigned value = unit;
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    *out++ = '&';
-    *out++ = '#';
-    while (n > 0) {
-        *out++ = digits[--n];
-    }
-    *out++ = ';';
-    return out;
-}
-
-// EncodeNumericEntities straight to the ASCII bytes it consists of.
-void AppendEntityBytes(QStringView text, QByteArray& out)
-{
-    const qsizetype start = out.size();
-    // A reference is at most 8 characters ("&#65535;").
-    out.resize(start + text.size() * 8);
-    char* const begin = out.data() + start;
-    char* o = begin;
-    const char16_t* in = text.utf16();
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    while (i < size) {
-        // Runs of ASCII are narrowed in a loop the compiler can vectorise.
-        qsizetype run = i;
-        while (run < size && in[run] < 128) {
-            ++run;
-        }
-        for (qsizetype j = i; j < run; ++j) {
-            *o++ = char(in[j]);
-        }
-        if (run < size) {
-            o = WriteReference(o, in[run]);
-            ++run;
-        }
-        i = run;
-    }
-    out.truncate(start + (o - begin));
-}
-
-// Valid UTF-8 straight to the text AppendEntityBytes gives for its decoded
-// form, without the UTF-16 detour. A sequence cut off at the end is left
-// for the next piece: returns how many bytes that is.
-qsizetype AppendUtf8EntityBytes(QByteArrayView text, QByteArray& out)
-{
-    const qsizetype start = out.size();
-    const qsizetype size = text.size();
-    // Four bytes give at most two references of 8 characters.
-    out.resize(start + size * 4);
-    char* const begin = out.data() + start;
-    char* o = begin;
-    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-    qsizetype i = 0;
-    while (i < size) {
-        // ASCII eight bytes at a time.
-        quint64 word = 0;
-        while (i + 8 <= size && (std::memcpy(&word, in + i, 8), (word & 0x8080808080808080ULL) == 0)) {
-            std::memcpy(o, in + i, 8);
-            o += 8;
-            i += 8;
-        }
-        if (i == size) {
-            break;
-        }
-        const unsigned char lead = in[i];
-        if (lead < 0x80) {
-            *o++ = char(lead);
-            ++i;
-            continue;
-        }
-        const int length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : 2;
-        if (i + length > size) {
-            break;
-        }
-        char32_t code = lead & (0x7f >> length);
-        for (int k = 1; k < length; ++k) {
-            code = (code << 6) | (in[i + k] & 0x3f);
-        }
-        i += length;
-        if (QChar::requiresSurrogates(code)) {
-            o = WriteReference(o, QChar::highSurrogate(code));
-            o = WriteReference(o, QChar::lowSurrogate(code));
-        } else {
-            o = WriteReference(o, char16_t(code));
-        }
-    }
-    out.truncate(start + (o - begin));
-    return size - i;
-}
-
 // Puts a backup over its page in one step. A backup kept on another file
 // system is first copied beside the page, then renamed over it.
 bool MoveOver(const QString& from, const QString& to)
 {
     // Only a backup that is a file of its own goes back: a link there could
     // put any file of the system in the page's place.
-    struct stat own {};
+    struct stat own
+    {
+    };
     if (::lstat(Native(from).constData(), &own) != 0 || !S_ISREG(own.st_mode)) {
         return false;
     }
@@ -354,7 +250,9 @@ bool MoveOver(const QString& from, const QString& to)
     if (errno != EXDEV) {
         return false;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(Native(from).constData(), &st) != 0) {
         return false;
     }
@@ -368,47 +266,39 @@ bool MoveOver(const QString& from, const QString& to)
 
 } // namespace
 
-CProtectEngine::CProtectEngine(CAppGlobalData* data, IResultList* resultList)
-    : m_pData(data)
-    , m_pResultList(resultList)
+CProtectEngine::CProtectEngine(const CAppGlobalData* data, IResultList* resultList)
+    : m_pData(data), m_pResultList(resultList), m_pRunFiles(std::make_shared<CRunFiles>())
 {
 }
 
+CProtectEngine::~CProtectEngine() = default;
+
 QString CProtectEngine::RestoreQuestionText(const QString& path)
 {
-    return QStringLiteral("The file \"%1\" was already protected before. Do you want to restore it first then "
-                          "protect again?")
+    return QStringLiteral(
+               "The file \"%1\" was already protected before. Do you want to restore it first then "
+               "protect again?")
         .arg(path);
 }
 
 QString CProtectEngine::ClassicToStrongWarning(int pages)
 {
-    return QStringLiteral("%1 page(s) were protected in the classic format before. Copies of those pages (old "
-                          "deploys, caches, backups) give away a digest of the password that opens them without "
-                          "guessing: protect with a new password.")
+    return QStringLiteral(
+               "%1 page(s) were protected in the classic format before. Copies of those pages (old "
+               "deploys, caches, backups) give away a digest of the password that opens them without "
+               "guessing: protect with a new password.")
         .arg(pages);
 }
 
 QByteArray CProtectEngine::Watermark()
 {
-    return QByteArrayLiteral("\n<!-- Protected by Wendlock ") + AppInfo::ProgramVersion().toLatin1()
-           + QByteArrayLiteral(" -->\n");
+    return QByteArrayLiteral("\n<!-- Protected by Wendlock ") + AppInfo::ProgramVersion().toLatin1() +
+           QByteArrayLiteral(" -->\n");
 }
 
 QString CProtectEngine::EncodeNumericEntities(QStringView text)
 {
-    const char16_t* data = text.utf16();
-    const qsizetype size = text.size();
-    qsizetype first = 0;
-    while (first < size && data[first] < 128) {
-        ++first;
-    }
-    if (first == size) {
-        return text.toString();
-    }
-    QByteArray bytes;
-    AppendEntityBytes(text, bytes);
-    return QString::fromLatin1(bytes);
+    return NumericReferences::Encode(text);
 }
 
 bool CProtectEngine::ProtectAll()
@@ -421,57 +311,65 @@ bool CProtectEngine::ProtectAll()
     }
     m_nProtected = 0;
     m_nClassicMet = 0;
-    const QStringList files = m_pData->m_listFiles;
-    // A template that can't serve is refused before any page is touched.
-    const QString templateProblem = CheckTemplate();
-    for (const QString& path : files) {
-        QString result;
-        if (!templateProblem.isEmpty()) {
-            AddResult(path, ProtectOutcome::TemplateFailure, templateProblem);
-            continue;
-        }
-        // The page's folder stays locked from the first look at the page to
-        // the last rename, so no other run interleaves with this one there.
-        std::unique_ptr<CFolderLock> lock;
-        if (!LockFolderOf(path, lock, result)) {
-            AddResult(path, m_eLastOutcome, result);
-            continue;
-        }
-        LoadPage(path);
-        ProtectOutcome outcome = ProtectOutcome::Protected;
-        if (IsProtected(path, result)) {
-            if (m_pData->m_nCipher == CAppGlobalData::kCipherStrong && m_bLastWasClassic) {
-                ++m_nClassicMet;
-            }
-            const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
-            if (answer != Answer::Yes) {
-                outcome = ProtectOutcome::ProtectedBefore;
-            } else if (const QString backup = BackupPath(path, m_strBackupFolder);
-                       !QFileInfo::exists(backup) || !MoveOver(backup, path)) {
-                // The backup replaces the protected page in one step, so a
-                // failure leaves the page as it was.
-                result = Fail(ProtectOutcome::RestoreFailure);
-                outcome = m_eLastOutcome;
-            } else {
-                ForgetPage();
-                outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
-            }
-        } else {
-            outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
-        }
-        if (outcome == ProtectOutcome::Protected) {
-            ++m_nProtected;
-        }
-        ForgetPage();
-        AddResult(path, outcome, IsProtectedOutcome(outcome) ? ProtectResultText(outcome) : result);
+    for (const QString& path : m_pData->m_listFiles) {
+        ProtectOne(path);
     }
     return true;
+}
+
+ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
+{
+    // A template that can't serve is refused before any page is touched.
+    if (!m_bTemplateChecked) {
+        m_strTemplateProblem = CheckTemplate();
+        m_bTemplateChecked = true;
+    }
+    if (!m_strTemplateProblem.isEmpty()) {
+        AddResult(path, ProtectOutcome::TemplateFailure, m_strTemplateProblem);
+        return ProtectOutcome::TemplateFailure;
+    }
+    QString result;
+    // The page's folder stays locked from the first look at the page to
+    // the last rename, so no other run interleaves with this one there.
+    std::unique_ptr<CFolderLock> lock;
+    if (!LockFolderOf(path, lock, result)) {
+        AddResult(path, m_eLastOutcome, result);
+        return m_eLastOutcome;
+    }
+    LoadPage(path);
+    ProtectOutcome outcome = ProtectOutcome::Protected;
+    if (IsProtected(path, result)) {
+        if (m_pData->m_nCipher == CAppGlobalData::kCipherStrong && m_bLastWasClassic) {
+            ++m_nClassicMet;
+        }
+        const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
+        if (answer != Answer::Yes) {
+            outcome = ProtectOutcome::ProtectedBefore;
+        } else if (const QString backup = BackupPath(path, m_strBackupFolder);
+                   !QFileInfo::exists(backup) || !MoveOver(backup, path)) {
+            // The backup replaces the protected page in one step, so a
+            // failure leaves the page as it was.
+            result = Fail(ProtectOutcome::RestoreFailure);
+            outcome = m_eLastOutcome;
+        } else {
+            ForgetPage();
+            outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
+        }
+    } else {
+        outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
+    }
+    if (outcome == ProtectOutcome::Protected) {
+        ++m_nProtected;
+    }
+    ForgetPage();
+    AddResult(path, outcome, IsProtectedOutcome(outcome) ? ProtectResultText(outcome) : result);
+    return outcome;
 }
 
 QString CProtectEngine::CheckTemplate()
 {
     const QString path = m_pData->m_strTemplatePath;
-    const QList<QByteArray>* lines = CachedLines(path);
+    const std::shared_ptr<const CRunFiles::Lines> lines = m_pRunFiles->LinesOf(path);
     if (!lines) {
         return QStringLiteral("Open file failure! (template %1)").arg(path);
     }
@@ -487,7 +385,8 @@ bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLo
 {
     // A linked page is written in its target's folder.
     const QFileInfo info(path);
-    const QString real = info.isSymLink() && info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    const QString real =
+        info.isSymLink() && info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
     const QString folder = QFileInfo(real).absolutePath();
     lock = std::make_unique<CFolderLock>(folder);
     if (lock->IsLocked()) {
@@ -513,13 +412,15 @@ void CProtectEngine::LoadPage(const QString& path)
     // Opened without blocking and checked: a pipe named like a page must
     // not stop the run.
     const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (fd < 0) {
         return;
     }
     QFile file;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxLoaded
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxLoaded ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return;
     }
@@ -560,7 +461,9 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
     if (path.isEmpty()) {
         return false;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(Native(path).constData(), &st) != 0 || S_ISDIR(st.st_mode)) {
         result = Fail(ProtectOutcome::FileNotExists);
         return false;
@@ -589,8 +492,7 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
         }
     }
     m_pPendingBackup = backup.get();
-    const bool ok = m_pData->m_nPasswordMode == 1 ? WriteMultiUserPage(path, result)
-                                                 : WriteSinglePasswordPage(path, result);
+    const bool ok = WritePage(path, m_pData->m_nPasswordMode, result);
     m_pPendingBackup = nullptr;
     if (!ok) {
         return false;
@@ -626,9 +528,11 @@ CProtectEngine::Protection CProtectEngine::DetectProtection(const QString& path,
         tail = contents->right(kTail);
     } else {
         const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        struct stat st {};
-        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
-            || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        struct stat st
+        {
+        };
+        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+            !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             if (fd >= 0) {
                 ::close(fd);
             }
@@ -697,23 +601,6 @@ void CProtectEngine::AddResult(const QString& path, ProtectOutcome outcome, cons
     if (m_pResultList) {
         m_pResultList->AddResult(path, outcome, text);
     }
-}
-
-void CProtectEngine::AddResultRow(const QString& path, const QString& result)
-{
-    if (m_pResultList) {
-        m_pResultList->AddResultRow(path, result);
-    }
-}
-
-bool CProtectEngine::WriteSinglePasswordPage(const QString& path, QString& result)
-{
-    return WritePage(path, 0, result);
-}
-
-bool CProtectEngine::WriteMultiUserPage(const QString& path, QString& result)
-{
-    return WritePage(path, 1, result);
 }
 
 bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& result)
@@ -787,8 +674,9 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     // The new text replaces the page in one step, keeping its permissions,
     // owner and group, so the page never disappears half-way.
     if (!out.Commit()) {
-        result = Fail(out.Error() == EFBIG || out.Error() == ENOSPC || out.HasError() ? ProtectOutcome::CreateFailure
-                                                                                : ProtectOutcome::OverwriteFailure);
+        result = Fail(out.Error() == EFBIG || out.Error() == ENOSPC || out.HasError()
+                          ? ProtectOutcome::CreateFailure
+                          : ProtectOutcome::OverwriteFailure);
         return false;
     }
     return true;
@@ -797,15 +685,17 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
 bool CProtectEngine::WriteClassicScript(const QString& path, int passwordMode, CTextFileWriter& out,
                                         QString& result)
 {
-    const CCredentialTable::PageCredentials credentials = passwordMode == 1
-                                                              ? CCredentialTable::MultiUserCredentials()
-                                                              : CCredentialTable::SinglePasswordCredentials(*m_pData);
-    WriteLoginVariables(passwordMode, out, credentials.checkValue);
+    const CCredentialTable::PageCredentials credentials =
+        passwordMode == CAppGlobalData::kMultipleUsers
+            ? CCredentialTable::MultiUserCredentials()
+            : CCredentialTable::SinglePasswordCredentials(*m_pData);
+    out.Write(CCredentialTable::LoginVariablesText(*m_pData, passwordMode, credentials.checkValue));
     if (!WritePageArray(path, credentials.key, out, result)) {
         return false;
     }
-    if (passwordMode == 1) {
-        WriteUserArrays(out, CCredentialTable::AnsiBytes(credentials.secret));
+    if (passwordMode == CAppGlobalData::kMultipleUsers) {
+        out.Write(
+            CCredentialTable::UserArraysText(*m_pData, CCredentialTable::AnsiBytes(credentials.secret)));
     }
     return CopyScriptFile(AppFolders::ScriptFile(passwordMode), out, result);
 }
@@ -832,7 +722,7 @@ bool CProtectEngine::HasHeadEnd(const QString& path, QString& result)
 {
     result.clear();
     if (path == m_pData->m_strTemplatePath) {
-        const QList<QByteArray>* lines = CachedLines(path);
+        const std::shared_ptr<const CRunFiles::Lines> lines = m_pRunFiles->LinesOf(path);
         return lines && std::any_of(lines->cbegin(), lines->cend(),
                                     [](const QByteArray& line) { return FindTag(line, "</head>") >= 0; });
     }
@@ -863,7 +753,7 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
             out.Write(p >= 0 ? line.left(p) : line);
             return p < 0;
         };
-        const QList<QByteArray>* lines = CachedLines(path);
+        const std::shared_ptr<const CRunFiles::Lines> lines = m_pRunFiles->LinesOf(path);
         if (!lines) {
             result = Fail(ProtectOutcome::OpenFailure);
             return false;
@@ -913,7 +803,8 @@ std::unique_ptr<CCharsetCodec> CProtectEngine::MakeCodec(const QString& path) co
     }
     if (loaded) {
         if (codePage != 0) {
-            return std::make_unique<CCharsetCodec>(codePage, QByteArrayView(*loaded).first(qMin<qsizetype>(loaded->size(), kDetectionSample)));
+            return std::make_unique<CCharsetCodec>(
+                codePage, QByteArrayView(*loaded).first(qMin<qsizetype>(loaded->size(), kDetectionSample)));
         }
         const bool utf8 = QByteArrayView(*loaded).isValidUtf8();
         return std::make_unique<CCharsetCodec>(0, utf8 ? QByteArray() : QByteArray("\xff", 1));
@@ -940,7 +831,6 @@ std::unique_ptr<CCharsetCodec> CProtectEngine::MakeCodec(const QString& path) co
     return std::make_unique<CCharsetCodec>(0, utf8 ? QByteArray() : QByteArray("\xff", 1));
 }
 
-
 bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageKey, CTextFileWriter& out,
                                     QString& result)
 {
@@ -951,162 +841,31 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
         return false;
     }
     const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
-    const bool afterLogin = m_pData->m_bProtectAfterLogin != 0;
-    const QString optionBlock = afterLogin ? BuildOptionScripts(true) : QString();
-    bool optionsInserted = false;
-    int lineCount = 0;
-
-    // A chunk is held as the bytes it enciphers to: its text with numeric
-    // references, converted with the page's charset.
-    QByteArray chunk;
-    chunk.reserve(32 * 1024);
-    QByteArray scrambled;
-    const auto flush = [&]() {
-        if (lineCount > kLinesPerChunk) {
-            out.Write("\",\"");
-        }
-        CCredentialTable::ScrambleInto(chunk, pageKey, scrambled);
-        out.WriteBase64(scrambled.constData(), scrambled.size());
-        chunk.truncate(0);
-    };
-    const auto startLine = [&]() {
-        if (lineCount > 0 && lineCount % kLinesPerChunk == 0) {
-            flush();
-        }
-        ++lineCount;
-    };
-
-    out.Write("var vxpa=new Array(\"");
-    if (codec->IsAsciiCompatible()) {
-        // Lines are cut at LF in the bytes; a character split between two
-        // pieces stays in the converter until the next piece completes it.
-        // In these charsets ASCII stands for itself, so the numeric-reference
-        // text converts to the same ASCII bytes, and an all-ASCII piece that
-        // starts a line needs no conversion at all.
-        const QByteArray blockBytes = optionBlock.toLatin1();
-        // A page that is valid UTF-8 throughout is converted without the
-        // decoder; `carry` holds a character cut between two pieces.
-        const QByteArray* loaded = LoadedPage(path);
-        const bool directUtf8 = loaded && codec->EncodingName() == QLatin1String("UTF-8")
-                                && QByteArrayView(*loaded).isValidUtf8();
-        QByteArray carry;
-        QByteArray line;
-        QByteArray converted;
-        bool lineStart = true;
-        while (reader.ReadLine(line)) {
-            startLine();
-            const qsizetype chunkStart = chunk.size();
-            if (lineStart && IsAscii(line)) {
-                chunk.append(line);
-            } else if (directUtf8) {
-                if (!carry.isEmpty()) {
-                    line.prepend(carry);
-                }
-                carry = line.right(AppendUtf8EntityBytes(line, chunk));
-            } else {
-                AppendEntityBytes(codec->Decode(line), chunk);
-            }
-            lineStart = line.endsWith('\n');
-            if (afterLogin && !optionsInserted) {
-                converted = chunk.mid(chunkStart);
-                const qsizetype p = FindTag(converted, "</head");
-                if (p >= 0) {
-                    chunk.insert(chunkStart + p, blockBytes);
-                    optionsInserted = true;
-                }
-            }
-        }
-        if (!carry.isEmpty()) {
-            AppendEntityBytes(codec->Decode(carry), chunk);
-        }
-        AppendEntityBytes(codec->Finish(), chunk);
-    } else {
-        // UTF-16, UTF-7 and the shifting charsets: LF bytes may sit inside
-        // a character, so lines are cut in the decoded text instead, and
-        // each chunk is converted as a whole.
-        QString text;
-        const auto addLine = [&](QString line) {
-            if (lineCount > 0 && lineCount % kLinesPerChunk == 0) {
-                chunk = codec->Encode(EncodeNumericEntities(text));
-                text.clear();
-            }
-            startLine();
-            if (afterLogin && !optionsInserted) {
-                const qsizetype p = line.indexOf(QLatin1String("</head"), 0, Qt::CaseInsensitive);
-                if (p >= 0) {
-                    line.insert(p, optionBlock);
-                    optionsInserted = true;
-                }
-            }
-            text += line;
-        };
-        QString pending;
-        QByteArray raw;
-        bool more = true;
-        while (more) {
-            more = reader.ReadRaw(raw, 64 * 1024);
-            pending += more ? codec->Decode(raw) : codec->Finish();
-            pending.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            qsizetype start = 0;
-            while (true) {
-                const qsizetype lf = pending.indexOf(QLatin1Char('\n'), start);
-                if (lf >= 0 && lf - start < CTextLineReader::kMaxPiece) {
-                    addLine(pending.mid(start, lf + 1 - start));
-                    start = lf + 1;
-                } else if (pending.size() - start >= CTextLineReader::kMaxPiece) {
-                    addLine(pending.mid(start, CTextLineReader::kMaxPiece));
-                    start += CTextLineReader::kMaxPiece;
-                } else {
-                    break;
-                }
-            }
-            // Keep a CR that may be the first half of a CR LF in the next block.
-            pending.remove(0, start);
-            if (!more && !pending.isEmpty()) {
-                addLine(pending);
-                pending.clear();
-            }
-        }
-        if (!text.isEmpty()) {
-            chunk = codec->Encode(EncodeNumericEntities(text));
-        }
-    }
-    if (reader.HasError()) {
+    CClassicArrayWriter writer(out, pageKey,
+                               m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString());
+    if (!writer.Write(reader, *codec, LoadedPage(path))) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
-    if (!chunk.isEmpty()) {
-        flush();
-    }
-    out.Write("\");");
     return true;
 }
 
 bool CProtectEngine::CopyScriptFile(const QString& scriptPath, CTextFileWriter& out, QString& result)
 {
     result.clear();
-    // Converted to CR LF once per engine, not once per page.
-    auto converted = m_convertedScripts.constFind(scriptPath);
-    if (converted == m_convertedScripts.cend()) {
-        const QList<QByteArray>* lines = CachedLines(scriptPath);
-        if (!lines) {
-            result = Fail(ProtectOutcome::OpenFailure);
-            return false;
-        }
-        QByteArray bytes;
-        for (const QByteArray& line : *lines) {
-            bytes += line;
-        }
-        converted = m_convertedScripts.insert(scriptPath, bytes.replace('\n', "\r\n"));
+    const std::shared_ptr<const QByteArray> script = m_pRunFiles->ScriptOf(scriptPath);
+    if (!script) {
+        result = Fail(ProtectOutcome::OpenFailure);
+        return false;
     }
-    out.WriteConverted(converted.value());
+    out.WriteConverted(*script);
     return true;
 }
 
 bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter& out, QString& result)
 {
     result.clear();
-    const QList<QByteArray>* lines = CachedLines(templatePath);
+    const std::shared_ptr<const CRunFiles::Lines> lines = m_pRunFiles->LinesOf(templatePath);
     if (!lines) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
@@ -1129,42 +888,6 @@ bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter
     return true;
 }
 
-const QList<QByteArray>* CProtectEngine::CachedLines(const QString& path)
-{
-    const auto found = m_lineCache.constFind(path);
-    if (found != m_lineCache.cend()) {
-        return &found.value();
-    }
-    // Only regular files: a pipe given as template or script would block.
-    struct stat st {};
-    if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return nullptr;
-    }
-    CTextLineReader reader(path, LoadedPage(path));
-    if (!reader.Open()) {
-        return nullptr;
-    }
-    QList<QByteArray> lines;
-    QByteArray line;
-    while (reader.ReadLine(line)) {
-        lines.append(line);
-    }
-    if (reader.HasError()) {
-        return nullptr;
-    }
-    return &m_lineCache.insert(path, lines).value();
-}
-
-void CProtectEngine::WriteLoginVariables(int passwordMode, CTextFileWriter& out, int checkValue)
-{
-    out.Write(CCredentialTable::LoginVariablesText(*m_pData, passwordMode, checkValue));
-}
-
-void CProtectEngine::WriteUserArrays(CTextFileWriter& out, const QByteArray& secretBytes)
-{
-    out.Write(CCredentialTable::UserArraysText(*m_pData, secretBytes));
-}
-
 QString CProtectEngine::BuildOptionScripts(bool afterLogin) const
 {
     return COptionScriptBuilder::BuildOptionScripts(*m_pData, afterLogin);
@@ -1175,8 +898,9 @@ QString CProtectEngine::BackupPath(const QString& path, const QString& folder)
     if (folder.isEmpty()) {
         return path + QLatin1String(".original");
     }
-    return QDir::cleanPath(QDir(folder).absolutePath() + QLatin1Char('/') + QFileInfo(path).absoluteFilePath())
-           + QLatin1String(".original");
+    return QDir::cleanPath(QDir(folder).absolutePath() + QLatin1Char('/') +
+                           QFileInfo(path).absoluteFilePath()) +
+           QLatin1String(".original");
 }
 
 int CProtectEngine::RestoreBackups(const QStringList& paths, const QString& backupFolder)

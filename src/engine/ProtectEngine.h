@@ -3,13 +3,11 @@
 #include "engine/ProtectOutcome.h"
 
 #include <QByteArray>
-#include <QHash>
-#include <QSet>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-
 #include <functional>
 #include <memory>
 
@@ -17,23 +15,34 @@ class CAppGlobalData;
 class CAtomicFile;
 class CCharsetCodec;
 class CFolderLock;
+class CRunFiles;
 class CStrongSiteKeys;
 class CTextFileWriter;
 class IResultList;
 
-// One protect run: rewrites every listed page in place into its protected
-// form, with backups, detection of pages protected before and restore-first.
-// Lives for one run; reads the record through m_pData and reports each
-// file's outcome to m_pResultList.
+// Protects pages: rewrites each page in place into its protected form,
+// with backups, detection of pages protected before and restore-first.
+// Reads the settings from the record it is given (which must outlive it)
+// and reports each file's outcome to the result list. One engine serves a
+// whole run, one file after another; engines on several threads share the
+// run's keys and files.
 class CProtectEngine final
 {
 public:
-    enum class Answer { Yes, No, Cancel };
+    enum class Answer
+    {
+        Yes,
+        No,
+        Cancel
+    };
     // Asked for every file that already carries protection: restore its
     // backup first and protect again (Yes), or leave it (No, Cancel).
     using RestoreQuestion = std::function<Answer(const QString& path)>;
 
-    CProtectEngine(CAppGlobalData* data, IResultList* resultList = nullptr);
+    explicit CProtectEngine(const CAppGlobalData* data, IResultList* resultList = nullptr);
+    ~CProtectEngine();
+    CProtectEngine(const CProtectEngine&) = delete;
+    CProtectEngine& operator=(const CProtectEngine&) = delete;
 
     void SetRestoreQuestion(RestoreQuestion question) { m_restoreQuestion = std::move(question); }
     static QString RestoreQuestionText(const QString& path);
@@ -44,38 +53,37 @@ public:
     // several engines (threads) share them. Without them the engine derives
     // them itself before the first strong page.
     void SetStrongKeys(std::shared_ptr<const CStrongSiteKeys> keys) { m_pStrongKeys = std::move(keys); }
+    // The template and login scripts, read once for all engines of a run.
+    // Without it the engine reads them once for itself.
+    void SetRunFiles(std::shared_ptr<CRunFiles> files) { m_pRunFiles = std::move(files); }
     // Backups go into this folder, in a tree that mirrors the pages' absolute
     // paths, instead of beside the pages (where a web server hands them out).
     void SetBackupFolder(const QString& folder) { m_strBackupFolder = folder; }
     // Where the backup of `path` is kept: beside it, or under `folder`.
     static QString BackupPath(const QString& path, const QString& folder = QString());
 
-    // The run over m_listFiles; false only without a record.
+    // Protects one page and reports its outcome; the counts below add up
+    // over the calls.
+    ProtectOutcome ProtectOne(const QString& path);
+    // Empties the result list and the counts, then protects every page of
+    // the record's list; false only without a record.
     bool ProtectAll();
+    // The page writers alone, without the restore-first question.
     bool ProtectFile(const QString& path, QString& result);
     bool IsProtected(const QString& path, QString& result);
-    enum class Protection { None, Classic, Strong };
+    enum class Protection
+    {
+        None,
+        Classic,
+        Strong
+    };
     // Whether a page has the structure one of the page writers produces.
     // `contents`: the page's bytes when they are in memory already.
     static Protection DetectProtection(const QString& path, const QByteArray* contents = nullptr);
-    void AddResultRow(const QString& path, const QString& result);
-    void AddResult(const QString& path, ProtectOutcome outcome, const QString& text);
     int GetProtectedCount() const { return m_nProtected; }
     // Pages met in the classic format during a strong-format run: copies of
     // them give the password's digest away, so the user is told.
     int GetClassicPagesMet() const { return m_nClassicMet; }
-
-    // The page writers and their blocks.
-    bool WriteSinglePasswordPage(const QString& path, QString& result);
-    bool WriteMultiUserPage(const QString& path, QString& result);
-    bool HasHeadEnd(const QString& path, QString& result);
-    bool CopyHeadSection(const QString& path, CTextFileWriter& out, QString& result);
-    bool WritePageArray(const QString& path, const QByteArray& pageKey, CTextFileWriter& out, QString& result);
-    bool WriteLoginBody(const QString& templatePath, CTextFileWriter& out, QString& result);
-    bool CopyScriptFile(const QString& scriptPath, CTextFileWriter& out, QString& result);
-    void WriteLoginVariables(int passwordMode, CTextFileWriter& out, int checkValue);
-    void WriteUserArrays(CTextFileWriter& out, const QByteArray& secretBytes);
-    QString BuildOptionScripts(bool afterLogin) const;
 
     // Every UTF-16 unit of 128 or more becomes "&#N;".
     static QString EncodeNumericEntities(QStringView text);
@@ -91,12 +99,8 @@ public:
     // over its page in one step); returns how many were restored.
     static int RestoreBackups(const QStringList& paths, const QString& backupFolder = QString());
 
-    CAppGlobalData* m_pData;
-    IResultList* m_pResultList;
-    int m_nProtected = 0;
-    int m_nClassicMet = 0;
-
 private:
+    void AddResult(const QString& path, ProtectOutcome outcome, const QString& text);
     // Records a failure and gives its result text.
     QString Fail(ProtectOutcome outcome, const QString& detail = QString());
     bool ProtectLockedFile(const QString& path, QString& result);
@@ -106,16 +110,22 @@ private:
     // Locks the folder the page is written in; false with a result text when
     // another run holds it.
     bool LockFolderOf(const QString& path, std::unique_ptr<CFolderLock>& lock, QString& result);
+
+    // The page writers and their blocks.
     bool WritePage(const QString& path, int passwordMode, QString& result);
     // The main script element's statements of each format.
     bool WriteClassicScript(const QString& path, int passwordMode, CTextFileWriter& out, QString& result);
     bool WriteStrongScript(const QString& path, int passwordMode, CTextFileWriter& out, QString& result);
+    bool HasHeadEnd(const QString& path, QString& result);
+    bool CopyHeadSection(const QString& path, CTextFileWriter& out, QString& result);
+    bool WritePageArray(const QString& path, const QByteArray& pageKey, CTextFileWriter& out,
+                        QString& result);
+    bool WriteLoginBody(const QString& templatePath, CTextFileWriter& out, QString& result);
+    bool CopyScriptFile(const QString& scriptPath, CTextFileWriter& out, QString& result);
+    QString BuildOptionScripts(bool afterLogin) const;
     // The converter for one page: detecting rows look at the page first.
     std::unique_ptr<CCharsetCodec> MakeCodec(const QString& path) const;
 
-    // The template and the login script are the same for every page of a
-    // run, so their lines are read once. Null when the file can't be read.
-    const QList<QByteArray>* CachedLines(const QString& path);
     // A page of moderate size is read once and every pass over it (the
     // marker test, the backup, the charset check, the head and the
     // content) works from memory; larger pages are streamed each time.
@@ -123,8 +133,15 @@ private:
     void ForgetPage();
     const QByteArray* LoadedPage(const QString& path) const;
 
+    const CAppGlobalData* m_pData;
+    IResultList* m_pResultList;
+    int m_nProtected = 0;
+    int m_nClassicMet = 0;
     RestoreQuestion m_restoreQuestion;
     std::shared_ptr<const CStrongSiteKeys> m_pStrongKeys;
+    std::shared_ptr<CRunFiles> m_pRunFiles;
+    bool m_bTemplateChecked = false;
+    QString m_strTemplateProblem;
     bool m_bLastWasClassic = false;
     ProtectOutcome m_eLastOutcome = ProtectOutcome::Protected;
     QString m_strKeyError;
@@ -132,9 +149,6 @@ private:
     // The backup of the page being written, put in place just before it.
     CAtomicFile* m_pPendingBackup = nullptr;
     QSet<QString> m_cleanedFolders;
-    QHash<QString, QList<QByteArray>> m_lineCache;
-    // Login scripts as written into pages (LF already CR LF).
-    QHash<QString, QByteArray> m_convertedScripts;
     QString m_strLoadedPage;
     QByteArray m_loadedPage;
     bool m_bPageLoaded = false;

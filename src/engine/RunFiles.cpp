@@ -1,0 +1,69 @@
+#include "engine/RunFiles.h"
+
+#include "engine/TextLineReader.h"
+
+#include <QFile>
+#include <sys/stat.h>
+
+namespace {
+
+std::shared_ptr<const CRunFiles::Lines> ReadLines(const QString& path)
+{
+    // Only regular files: a pipe given as template or script would block.
+    struct stat st
+    {
+    };
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return nullptr;
+    }
+    CTextLineReader reader(path);
+    if (!reader.Open()) {
+        return nullptr;
+    }
+    auto lines = std::make_shared<CRunFiles::Lines>();
+    QByteArray line;
+    while (reader.ReadLine(line)) {
+        lines->append(line);
+    }
+    return reader.HasError() ? nullptr : lines;
+}
+
+} // namespace
+
+std::shared_ptr<const CRunFiles::Lines> CRunFiles::LinesOf(const QString& path)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto found = m_lines.find(path);
+    if (found != m_lines.end()) {
+        return found->second;
+    }
+    // A file that can't be read is asked again for the next page: it may
+    // have been a passing failure.
+    std::shared_ptr<const Lines> lines = ReadLines(path);
+    if (lines) {
+        m_lines.emplace(path, lines);
+    }
+    return lines;
+}
+
+std::shared_ptr<const QByteArray> CRunFiles::ScriptOf(const QString& path)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto found = m_scripts.find(path);
+        if (found != m_scripts.end()) {
+            return found->second;
+        }
+    }
+    const std::shared_ptr<const Lines> lines = LinesOf(path);
+    if (!lines) {
+        return nullptr;
+    }
+    QByteArray bytes;
+    for (const QByteArray& line : *lines) {
+        bytes += line;
+    }
+    auto script = std::make_shared<const QByteArray>(bytes.replace('\n', "\r\n"));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_scripts.emplace(path, std::move(script)).first->second;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <map>
+#include <memory>
+#include <mutex>
+
+// The files every page of a run copies from: the login-page template and
+// the login scripts. Each is read once per run, however many engines
+// (threads) write pages, and shared between them.
+class CRunFiles final
+{
+public:
+    using Lines = QList<QByteArray>;
+
+    // The lines of a file, each with its line end; null when it is not a
+    // regular file or cannot be read.
+    std::shared_ptr<const Lines> LinesOf(const QString& path);
+    // A login script as written into pages: its lines, LF as CR LF. Null
+    // when it cannot be read.
+    std::shared_ptr<const QByteArray> ScriptOf(const QString& path);
+
+private:
+    std::mutex m_mutex;
+    std::map<QString, std::shared_ptr<const Lines>> m_lines;
+    std::map<QString, std::shared_ptr<const QByteArray>> m_scripts;
+};
