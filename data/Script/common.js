@@ -1,6 +1,5 @@
   // The classic format's part of the login script: digests, the page
   // cipher, the form and the Internet Explorer refresh.
-  var OLD_STORES = ['wendlock_session', 'wendlock_keep'];
   var REFRESH_STORE = 'wendlock_refresh';
   var MAX_ENTRIES = 16;
   // A refresh hand-over older than this is ignored.
@@ -9,25 +8,25 @@
   var KEEP_MS = 3000;
   var B64 = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/';
 
+  var check = -1;
+  var content = [];
+
   function readSettings() {
-    var c = readLoginSettings();
-    c.check = typeof PWDMKK === 'number' ? PWDMKK : -1;
-    c.content = isList(typeof vxpa !== 'undefined' ? vxpa : null) ? vxpa : [];
-    readModeSettings(c);
-    return c;
+    readLoginSettings();
+    check = setting('PWDMKK', -1);
+    content = pageList('vxpa');
+    readModeSettings();
   }
 
   // ---- Digests ----------------------------------------------------------
 
   var MD5_SHIFT = [7, 12, 17, 22, 5, 9, 14, 20, 4, 11, 16, 23, 6, 10, 15, 21];
   var MD5_T = [];
-  (function () {
-    for (var i = 0; i < 64; i++) {
-      MD5_T[i] = Math.floor(Math.abs(Math.sin(i + 1)) * 4294967296) | 0;
-    }
-  })();
+  for (var t = 0; t < 64; t++) {
+    MD5_T[t] = Math.floor(Math.abs(Math.sin(t + 1)) * 4294967296) | 0;
+  }
 
-  // MD5 of an array of byte values, as 32 lower-case hex digits.
+  // MD5 of a list of byte values, as 32 lower-case hex digits.
   function md5Hex(bytes) {
     var n = bytes.length;
     var wordCount = (((n + 8) >>> 6) + 1) * 16;
@@ -37,68 +36,34 @@
       w[i] = 0;
     }
     for (i = 0; i < n; i++) {
-      w[i >> 2] |= (bytes[i] & 255) << ((i % 4) * 8);
+      w[i >> 2] |= bytes[i] << ((i % 4) * 8);
     }
     w[n >> 2] |= 0x80 << ((n % 4) * 8);
-    w[wordCount - 2] = (n * 8) % 4294967296 | 0;
-    w[wordCount - 1] = Math.floor(n / 536870912) | 0;
-
-    var a0 = 0x67452301;
-    var b0 = 0xefcdab89 | 0;
-    var c0 = 0x98badcfe | 0;
-    var d0 = 0x10325476;
+    w[wordCount - 2] = n << 3;
+    w[wordCount - 1] = n >>> 29;
+    var h = [0x67452301, 0xefcdab89 | 0, 0x98badcfe | 0, 0x10325476];
     for (var block = 0; block < wordCount; block += 16) {
-      var a = a0;
-      var b = b0;
-      var c = c0;
-      var d = d0;
+      var a = h[0];
+      var b = h[1];
+      var c = h[2];
+      var d = h[3];
       for (var j = 0; j < 64; j++) {
-        var f;
-        var g;
         var round = j >> 4;
-        if (round === 0) {
-          f = (b & c) | (~b & d);
-          g = j;
-        } else if (round === 1) {
-          f = (d & b) | (~d & c);
-          g = (5 * j + 1) % 16;
-        } else if (round === 2) {
-          f = b ^ c ^ d;
-          g = (3 * j + 5) % 16;
-        } else {
-          f = c ^ (b | ~d);
-          g = (7 * j) % 16;
-        }
-        var s = MD5_SHIFT[round * 4 + (j % 4)];
+        var f =
+          round === 0 ? (b & c) | (~b & d) : round === 1 ? (d & b) | (~d & c) : round === 2 ? b ^ c ^ d : c ^ (b | ~d);
+        var g = (round === 0 ? j : round === 1 ? 5 * j + 1 : round === 2 ? 3 * j + 5 : 7 * j) & 15;
+        var s = MD5_SHIFT[round * 4 + (j & 3)];
         var sum = (a + f + MD5_T[j] + w[block + g]) | 0;
         a = d;
         d = c;
         c = b;
         b = (b + ((sum << s) | (sum >>> (32 - s)))) | 0;
       }
-      a0 = (a0 + a) | 0;
-      b0 = (b0 + b) | 0;
-      c0 = (c0 + c) | 0;
-      d0 = (d0 + d) | 0;
+      h = [(h[0] + a) | 0, (h[1] + b) | 0, (h[2] + c) | 0, (h[3] + d) | 0];
     }
-    return wordHex(a0) + wordHex(b0) + wordHex(c0) + wordHex(d0);
-  }
-
-  function wordHex(word) {
-    var hex = '0123456789abcdef';
     var out = '';
-    for (var i = 0; i < 4; i++) {
-      var v = (word >>> (i * 8)) & 255;
-      out += hex.charAt(v >> 4) + hex.charAt(v & 15);
-    }
-    return out;
-  }
-
-  // Hex keys and digests are ASCII: one byte per character.
-  function asciiBytes(text) {
-    var out = [];
-    for (var i = 0; i < text.length; i++) {
-      out.push(text.charCodeAt(i) & 255);
+    for (i = 0; i < 16; i++) {
+      out += (((h[i >> 2] >>> ((i % 4) * 8)) & 255) | 256).toString(16).substring(1);
     }
     return out;
   }
@@ -122,74 +87,51 @@
 
   // ---- Cipher and Base64 ------------------------------------------------
 
-  // Typed arrays and the browser's own Base64 decoder make large pages
-  // open several times faster; the plain versions remain for old browsers.
-  var FAST = typeof Uint8Array !== 'undefined' && typeof atob === 'function';
-  var B64_TEXT = /^[A-Za-z0-9+\/]*={0,2}$/;
-
-  // Strict Base64: anything malformed gives null, never partial data.
+  // Strict Base64 to a string of byte values: anything malformed gives
+  // null, never partial data. The browser's own decoder where there is one
+  // (old browsers decode here).
   function base64Decode(text) {
-    if (typeof text !== 'string') {
+    if (typeof text !== 'string' || !/^[A-Za-z0-9+\/]*={0,2}$/.test(text)) {
       return null;
     }
-    var end = text.length;
-    while (end > 0 && text.charAt(end - 1) === '=') {
-      end--;
-    }
-    if (text.length - end > 2 || end % 4 === 1) {
+    var end = text.indexOf('=');
+    text = end < 0 ? text : text.substring(0, end);
+    end = text.length;
+    if (end % 4 === 1) {
       return null;
     }
-    var i;
-    if (FAST) {
-      if (!B64_TEXT.test(text)) {
-        return null;
-      }
-      var binary;
-      try {
-        binary = atob(text.length % 4 === 0 ? text : text.substring(0, end));
-      } catch (e) {
-        return null;
-      }
-      var bytes = new Uint8Array(binary.length);
-      for (i = 0; i < binary.length; i++) {
-        bytes[i] = binary.charCodeAt(i);
-      }
-      return bytes;
+    if (win.atob) {
+      return quietly(function () {
+        return atob(text);
+      });
     }
-    var out = [];
+    var out = '';
     var acc = 0;
     var bits = 0;
-    for (i = 0; i < end; i++) {
-      var v = B64.indexOf(text.charAt(i));
-      if (v < 0) {
-        return null;
-      }
-      acc = ((acc << 6) | v) & 0xffffff;
+    for (var i = 0; i < end; i++) {
+      acc = ((acc << 6) | B64.indexOf(text.charAt(i))) & 0xffffff;
       bits += 6;
       if (bits >= 8) {
         bits -= 8;
-        out.push((acc >> bits) & 255);
+        out += String.fromCharCode((acc >> bits) & 255);
       }
     }
     return out;
   }
 
   // Inverse of the page cipher: data[i] = (out[i] - key[(n-1-i) mod k])
-  // XOR key[i mod k], on unsigned bytes.
+  // XOR key[i mod k], on unsigned bytes; data is a string of byte values.
   function unscramble(data, key) {
     var n = data.length;
     var k = key.length;
-    var out = FAST ? new Uint8Array(n) : [];
-    if (k === 0) {
-      return FAST ? out : [];
-    }
+    var out = TYPED ? new Uint8Array(n) : [];
     // The two key positions walk up and down the key without a division.
-    var up = 0;
-    var down = (n - 1) % k;
-    for (var i = 0; i < n; i++) {
-      out[i] = ((data[i] - key[down]) & 255) ^ key[up];
-      up = up + 1 === k ? 0 : up + 1;
-      down = down === 0 ? k - 1 : down - 1;
+    for (var i = 0, up = 0, down = (n - 1) % k; i < n; i++) {
+      out[i] = ((data.charCodeAt(i) - key[down]) & 255) ^ key[up];
+      if (++up === k) {
+        up = 0;
+      }
+      down = (down || k) - 1;
     }
     return out;
   }
@@ -199,8 +141,7 @@
   function charsFromCodes(codes) {
     var parts = [];
     for (var i = 0; i < codes.length; i += 8192) {
-      var slice = codes.subarray ? codes.subarray(i, i + 8192) : codes.slice(i, i + 8192);
-      parts.push(String.fromCharCode.apply(null, slice));
+      parts.push(String.fromCharCode.apply(null, codes.subarray ? codes.subarray(i, i + 8192) : codes.slice(i, i + 8192)));
     }
     return parts.join('');
   }
@@ -215,13 +156,13 @@
       var oddZero = true;
       var evenZero = true;
       for (i = 0; i < n && (oddZero || evenZero); i += 2) {
-        evenZero = evenZero && bytes[i] === 0;
-        oddZero = oddZero && bytes[i + 1] === 0;
+        evenZero = evenZero && !bytes[i];
+        oddZero = oddZero && !bytes[i + 1];
       }
       if (oddZero || evenZero) {
-        var units = FAST ? new Uint16Array(n / 2) : [];
+        var units = [];
         for (i = 0; i < n; i += 2) {
-          units[i / 2] = oddZero ? bytes[i] | (bytes[i + 1] << 8) : (bytes[i] << 8) | bytes[i + 1];
+          units.push(oddZero ? bytes[i] | (bytes[i + 1] << 8) : (bytes[i] << 8) | bytes[i + 1]);
         }
         return charsFromCodes(units);
       }
@@ -239,47 +180,37 @@
   // resolve them, and split surrogate pairs would show as U+FFFD.
   function restoreCharacters(text) {
     return text.replace(/&#([1-9][0-9]{2,4});/g, function (m, num) {
-      var code = parseInt(num, 10);
+      var code = +num;
       return code >= 128 && code <= 0xffff ? String.fromCharCode(code) : m;
     });
   }
 
-  // The start of a reference that the next chunk may finish.
-  var OPEN_REFERENCE = /^&(?:#[0-9]{0,5})?$/;
-
   function decipherChunk(index, keyBytes) {
-    var data = base64Decode(cfg.content[index]);
+    var data = base64Decode(content[index]);
     return data === null ? null : decodeChunk(unscramble(data, keyBytes));
   }
 
   // The page text (in pieces) for a page key, or null when the key does
   // not open it.
   function pageText(pageKey) {
-    if (typeof pageKey !== 'string' || xorFold(pageKey) !== cfg.check) {
-      return null;
-    }
-    var count = cfg.content.length;
-    if (count === 0) {
+    var count = content.length;
+    if (xorFold(pageKey) !== check || !count) {
       return null;
     }
     var keyBytes = asciiBytes(pageKey);
-    // The first chunk alone rejects a wrong key before the rest is done.
-    var first = decipherChunk(0, keyBytes);
-    if (first === null) {
-      return null;
-    }
     // Pieces, never one joined text: a large page would need twice the
     // memory. A reference cut by a chunk's end is finished with the next.
+    // The first chunk alone rejects a wrong key.
     var pieces = [];
     var carry = '';
     for (var i = 0; i < count; i++) {
-      var part = i === 0 ? first : decipherChunk(i, keyBytes);
+      var part = decipherChunk(i, keyBytes);
       if (part === null) {
         return null;
       }
       part = carry + part;
       var amp = part.lastIndexOf('&');
-      carry = amp >= 0 && OPEN_REFERENCE.test(part.substring(amp)) ? part.substring(amp) : '';
+      carry = amp >= 0 && /^&(#[0-9]{0,5})?$/.test(part.substring(amp)) ? part.substring(amp) : '';
       pieces.push(restoreCharacters(carry ? part.substring(0, amp) : part));
     }
     pieces.push(carry);
@@ -312,103 +243,76 @@
 
   // Earlier versions kept the material itself in cookies and localStorage.
   function dropOldStores() {
-    for (var i = 0; i < OLD_STORES.length; i++) {
-      try {
-        if (readCookie(OLD_STORES[i])) {
-          writeCookie(OLD_STORES[i], '', 1);
-        }
-      } catch (e) {
-        // no cookies here
-      }
-      try {
-        var s = webStorage('localStorage');
-        if (s && s.getItem(OLD_STORES[i]) !== null) {
-          s.removeItem(OLD_STORES[i]);
-        }
-      } catch (e2) {
-        // nothing stored
-      }
+    var old = ['wendlock_session', 'wendlock_keep'];
+    for (var i = 0; i < old.length; i++) {
+      dropCookie(old[i]);
+      quietly(function () {
+        win.localStorage.removeItem(old[i]);
+      });
     }
   }
 
   // ---- Internet Explorer refresh ----------------------------------------
 
-  function isInternetExplorer() {
-    return typeof document.documentMode === 'number';
-  }
-
   // Before the refresh the login is handed to the next load, which then
-  // opens the page without asking and without refreshing again.
+  // opens the page without asking and without refreshing again: in the
+  // tab's storage, else in a session cookie.
   function handOver(material) {
     var value = material + '~' + (nowMs() + REFRESH_MS);
-    try {
-      var s = webStorage('sessionStorage');
-      if (s) {
+    return (
+      quietly(function () {
+        var s = tabStorage();
         s.setItem(REFRESH_STORE, value);
-        if (s.getItem(REFRESH_STORE) === value) {
-          return true;
-        }
-      }
-    } catch (e) {
-      // try a cookie instead
-    }
-    try {
-      writeCookie(REFRESH_STORE, value, 0);
-      return readCookie(REFRESH_STORE) === value;
-    } catch (e2) {
-      return false;
-    }
+        return s.getItem(REFRESH_STORE) === value;
+      }) ||
+      quietly(function () {
+        writeCookie(REFRESH_STORE, value, 0);
+        return readCookie(REFRESH_STORE) === value;
+      })
+    );
   }
 
   function takeHandOver() {
-    var value = '';
-    try {
-      var s = webStorage('sessionStorage');
-      if (s) {
-        value = String(s.getItem(REFRESH_STORE) || '');
+    var value =
+      quietly(function () {
+        var s = tabStorage();
+        var v = s.getItem(REFRESH_STORE);
         s.removeItem(REFRESH_STORE);
-      }
-    } catch (e) {
-      // nothing handed over
-    }
-    try {
-      if (!value) {
-        value = readCookie(REFRESH_STORE);
-      }
-      if (readCookie(REFRESH_STORE)) {
-        writeCookie(REFRESH_STORE, '', 1);
-      }
-    } catch (e2) {
-      // nothing handed over
-    }
-    var parts = value.split('~');
+        return v;
+      }) ||
+      quietly(function () {
+        return readCookie(REFRESH_STORE);
+      }) ||
+      '';
+    dropCookie(REFRESH_STORE);
+    var parts = String(value).split('~');
     return parts.length === 2 && parseInt(parts[1], 10) > nowMs() ? parts[0] : '';
   }
 
-  // Internet Explorer refresh happens only once.
-  function showPage(text, material, refresh) {
-    var reload = refresh && cfg.refreshIE && isInternetExplorer() && handOver(material);
-    writePage(function () {
-      if (reload) {
-        for (var i = 0; i < text.length; i++) {
-          document.write(text[i]);
-        }
-        document.close();
-        window.location.reload();
-        return;
-      }
-      writeProgressively(text);
-    });
-  }
+  // ---- The form ---------------------------------------------------------
 
   var shown = false;
   var keeping = false;
 
+  // Internet Explorer refreshes once after a login, never after a
+  // hand-over.
   function show(text, material, refresh) {
-    if (!shown) {
-      shown = true;
-      showPage(text, material, refresh);
+    if (shown) {
+      return;
     }
+    shown = true;
+    var reload = refresh && refreshIE && typeof doc.documentMode === 'number' && handOver(material);
+    writePage(function () {
+      if (!reload) {
+        writeProgressively(text);
+        return;
+      }
+      for (var i = 0; i < text.length; i++) {
+        doc.write(text[i]);
+      }
+      doc.close();
+      loc.reload();
+    });
   }
 
   // The page shows once the login is kept, or after KEEP_MS should the
@@ -428,51 +332,41 @@
   }
 
   function onSubmit(event) {
-    try {
-      if (event && event.preventDefault) {
-        event.preventDefault();
-      }
-    } catch (e) {
-      // the return value stops the submit as well
-    }
-    if (shown || keeping) {
-      return false;
-    }
-    try {
-      var material = typedMaterial();
-      var text = material ? openWith(material) : null;
+    // the return value stops the submit as well
+    quietly(function () {
+      event.preventDefault();
+    });
+    if (!shown && !keeping) {
+      var material = quietly(typedMaterial);
+      var text = material ? quietly(function () {
+        return openWith(material);
+      }) : null;
       if (text === null) {
-        wrongLogin();
+        quietly(wrongLogin);
       } else {
         keepAndShow(text, material);
-      }
-    } catch (e2) {
-      try {
-        wrongLogin();
-      } catch (e3) {
-        // nothing more can be done
       }
     }
     return false;
   }
 
   function openRemembered(values) {
-    try {
-      var materials = values.join('.').split('.');
+    // whatever fails, the form is there
+    quietly(function () {
+      var all = values.join('.');
+      var materials = all.split('.');
       for (var i = 0; i < materials.length && !shown; i++) {
-        var text = materials[i] ? openWith(materials[i]) : null;
+        var text = openWith(materials[i]);
         if (text !== null) {
           if (sessionBoundToTabs()) {
-            var all = joinMaterials(values.join('.'), materials[i]);
+            all = joinMaterials(all, materials[i]);
             holdForTabs(LOGIN_NAME, all, all);
           }
           show(text, materials[i], true);
           return;
         }
       }
-    } catch (e) {
-      // the form is there
-    }
+    });
   }
 
   // done() once storage has been read (or has had KEEP_MS to answer) and a
@@ -482,7 +376,7 @@
     var lookUp = false;
     var logout = false;
     try {
-      cfg = readSettings();
+      readSettings();
       dropOldStores();
       var handed = takeHandOver();
       logout = isLogoutRequest();
@@ -492,22 +386,21 @@
         done();
         return;
       }
-      lookUp = !logout && (cfg.expireType === 1 || cfg.expireType === 2);
+      lookUp = !logout && (expireType === 1 || expireType === 2);
     } catch (e) {
       // whatever failed, the visitor can still log in by hand
     }
     var over = false;
     var timer = setTimeout(finish, KEEP_MS);
     function finish(values) {
-      if (over) {
-        return;
+      if (!over) {
+        over = true;
+        clearTimeout(timer);
+        if (values) {
+          openRemembered(values);
+        }
+        done();
       }
-      over = true;
-      clearTimeout(timer);
-      if (values) {
-        openRemembered(values);
-      }
-      done();
     }
     try {
       if (logout) {

@@ -12,9 +12,9 @@
   // Plain ES5 with callbacks: the classic script runs in old browsers too.
   var DB_NAME = 'wendlock';
   var DB_STORE = 'logins';
-  var SID_COOKIE = 'wendlock_sid';
-  var TAB_PREFIX = 'wendlock_login_';
-  var CHANNEL = 'wendlock';
+  var SID_COOKIE = DB_NAME + '_sid';
+  var TAB_PREFIX = DB_NAME + '_login_';
+  var READ_WRITE = 'readwrite';
   // How long a new tab of a file page waits for an open tab to answer.
   var ASK_MS = 150;
 
@@ -22,11 +22,9 @@
   var answering = null;
 
   function idbFactory() {
-    try {
-      return window.indexedDB || null;
-    } catch (e) {
-      return null;
-    }
+    return quietly(function () {
+      return win.indexedDB;
+    });
   }
 
   // Runs action(store) in one transaction; done(error, result) once the
@@ -45,7 +43,7 @@
         open.result.createObjectStore(DB_STORE);
       };
       open.onerror = function () {
-        finish(open.error || new Error('IndexedDB'));
+        finish(open.error || 1);
       };
       open.onsuccess = function () {
         var db = open.result;
@@ -54,11 +52,11 @@
           var request = action(tx.objectStore(DB_STORE));
           tx.oncomplete = function () {
             db.close();
-            finish(null, request ? request.result : undefined);
+            finish(null, request && request.result);
           };
           tx.onerror = tx.onabort = function () {
             db.close();
-            finish(tx.error || new Error('IndexedDB'));
+            finish(tx.error || 1);
           };
         } catch (e) {
           db.close();
@@ -71,35 +69,30 @@
   }
 
   function randomId() {
-    var bytes = null;
-    try {
-      bytes = new Uint8Array(16);
-      (window.crypto || window.msCrypto).getRandomValues(bytes);
-    } catch (e) {
-      bytes = null;
-    }
+    var bytes = quietly(function () {
+      return (win.crypto || win.msCrypto).getRandomValues(new Uint8Array(16));
+    });
     var out = '';
     for (var i = 0; i < 16; i++) {
-      var b = bytes ? bytes[i] : Math.floor(Math.random() * 256);
-      out += (b < 16 ? '0' : '') + b.toString(16);
+      out += ((bytes ? bytes[i] : Math.random() * 256) | 256).toString(16).substring(1);
     }
     return out;
   }
 
   function sessionBoundToTabs() {
-    return cfg.expireType === 1 && !usesCookies();
+    return expireType === 1 && !usesCookies();
   }
 
   // The tab's copy is text, with its expiry when it has one.
   function writeTabStore(name, text, expires) {
-    var s = webStorage('sessionStorage');
+    var s = tabStorage();
     if (s && typeof text === 'string') {
       s.setItem(TAB_PREFIX + name, text + (expires ? '~' + expires : ''));
     }
   }
 
   function readTabStore(name) {
-    var s = webStorage('sessionStorage');
+    var s = tabStorage();
     var parts = String((s && s.getItem(TAB_PREFIX + name)) || '').split('~');
     var expires = parts.length > 1 ? parseInt(parts[1], 10) : 0;
     if (!parts[0]) {
@@ -137,7 +130,7 @@
           return;
         }
         idb(
-          'readwrite',
+          READ_WRITE,
           function (store) {
             return store['delete'](name);
           },
@@ -150,37 +143,29 @@
   }
 
   function openChannel() {
-    try {
-      return typeof BroadcastChannel === 'function' ? new BroadcastChannel(CHANNEL) : null;
-    } catch (e) {
-      return null;
-    }
+    return quietly(function () {
+      return new BroadcastChannel(DB_NAME);
+    });
   }
 
   // A file page's tab keeps the login it opened with, in its own storage
   // and for new tabs that ask. Text goes to other tabs where there is some.
   function holdForTabs(name, value, text) {
     held = { name: name, value: typeof text === 'string' ? text : value };
-    try {
+    // the open tabs still answer when the tab's storage refuses
+    quietly(function () {
       writeTabStore(name, text, 0);
-    } catch (e) {
-      // the open tabs still answer
+    });
+    if (!answering && (answering = openChannel())) {
+      answering.onmessage = function (e) {
+        var m = e.data || {};
+        if (m.type === 'ask' && held && m.name === held.name) {
+          answering.postMessage({ type: 'login', name: held.name, value: held.value });
+        } else if (m.type === 'logout') {
+          held = null;
+        }
+      };
     }
-    if (answering) {
-      return;
-    }
-    answering = openChannel();
-    if (!answering) {
-      return;
-    }
-    answering.onmessage = function (e) {
-      var m = e.data || {};
-      if (m.type === 'ask' && held && m.name === held.name) {
-        answering.postMessage({ type: 'login', name: held.name, value: held.value });
-      } else if (m.type === 'logout') {
-        held = null;
-      }
-    };
   }
 
   function askOpenTabs(name, done) {
@@ -190,21 +175,16 @@
       return;
     }
     var over = false;
-    var timer = setTimeout(function () {
-      finish(null);
-    }, ASK_MS);
+    var timer = setTimeout(finish, ASK_MS);
     function finish(value) {
-      if (over) {
-        return;
+      if (!over) {
+        over = true;
+        clearTimeout(timer);
+        quietly(function () {
+          channel.close();
+        });
+        done(value || null);
       }
-      over = true;
-      clearTimeout(timer);
-      try {
-        channel.close();
-      } catch (e) {
-        // closed already
-      }
-      done(value);
     }
     channel.onmessage = function (e) {
       var m = e.data || {};
@@ -221,24 +201,25 @@
   // given, joins what was kept under this name for the same kind of expiry.
   function keepLogin(name, value, text, merge, done) {
     var expires = 0;
-    if (cfg.expireType === 2 && cfg.expireDays > 0) {
-      expires = nowMs() + cfg.expireDays * DAY_MS;
-    } else if (cfg.expireType !== 1) {
+    if (expireType === 2 && expireDays > 0) {
+      expires = nowMs() + expireDays * DAY_MS;
+    } else if (expireType !== 1) {
       done();
       return;
     }
+    function merged(old, newer) {
+      return old && !old.expires === !expires ? merge(old.value, newer) : newer;
+    }
     function inTab() {
-      try {
-        var old = merge ? readTabStore(name) : null;
-        var kept = old && !old.expires === !expires ? merge(old.value, text) : text;
+      // a browser that refuses storage simply asks again next time
+      quietly(function () {
+        var kept = merge ? merged(readTabStore(name), text) : text;
         if (sessionBoundToTabs()) {
           holdForTabs(name, value, kept);
         } else {
           writeTabStore(name, kept, expires);
         }
-      } catch (e) {
-        // a browser that refuses storage simply asks again next time
-      }
+      });
       done();
     }
     if (sessionBoundToTabs() || value === null || !idbFactory()) {
@@ -261,7 +242,7 @@
     }
     function put(v) {
       idb(
-        'readwrite',
+        READ_WRITE,
         function (store) {
           return store.put({ value: v, expires: expires, sid: sid }, name);
         },
@@ -274,27 +255,23 @@
         }
       );
     }
-    if (!merge) {
+    if (merge) {
+      readEntry(name, function (old) {
+        put(merged(old, value));
+      });
+    } else {
       put(value);
-      return;
     }
-    readEntry(name, function (old) {
-      put(old && !old.expires === !expires ? merge(old.value, value) : value);
-    });
   }
 
   // done(values): the live values kept under this name, this tab's first;
   // a new tab of a file page asks the open ones when it has none.
   function findLogins(name, done) {
     var found = [];
-    try {
-      var tab = readTabStore(name);
-      if (tab) {
-        found.push(tab.value);
-      }
-    } catch (e) {
-      // unreadable storage holds nothing
-    }
+    // unreadable storage holds nothing
+    quietly(function () {
+      found.push(readTabStore(name).value);
+    });
     readEntry(name, function (entry) {
       if (entry) {
         found.push(entry.value);
@@ -312,37 +289,30 @@
   // Forgets every remembered login of either format, open tabs included.
   function forgetLogins(done) {
     held = null;
-    try {
+    quietly(function () {
       writeCookie(SID_COOKIE, '', 1);
-    } catch (e) {
-      // no cookies here
-    }
-    try {
-      var s = webStorage('sessionStorage');
-      for (var i = s ? s.length - 1 : -1; i >= 0; i--) {
+    });
+    quietly(function () {
+      var s = tabStorage();
+      for (var i = s.length - 1; i >= 0; i--) {
         var key = s.key(i);
         if (key && key.indexOf(TAB_PREFIX) === 0) {
           s.removeItem(key);
         }
       }
-    } catch (e2) {
-      // nothing stored
-    }
-    try {
+    });
+    // no other tabs to tell where there is no channel
+    quietly(function () {
       var channel = openChannel();
-      if (channel) {
-        channel.postMessage({ type: 'logout' });
-        channel.close();
-      }
-    } catch (e3) {
-      // no other tabs to tell
-    }
+      channel.postMessage({ type: 'logout' });
+      channel.close();
+    });
     if (!idbFactory()) {
       done();
       return;
     }
     idb(
-      'readwrite',
+      READ_WRITE,
       function (store) {
         return store.clear();
       },

@@ -2,74 +2,92 @@
   // page carries, storage helpers, the wrong-login reaction and showing the
   // opened page. The build puts it in place of the include line of each
   // login script, before that format's own part.
+  //
+  // The settings live in variables of the script's closure rather than in
+  // an object: the minifier shortens variable names, never property names.
+  var win = window;
+  var doc = document;
+  var loc = win.location;
   var LOGOUT_FRAGMENT = '#wendlock-logout';
   var DAY_MS = 86400000;
 
-  var cfg = null;
+  var expireType = 0;
+  var expireDays = 0;
+  var incorrectMode = 0;
+  var alertText = '';
+  var redirectUrl = '';
+  var redirectTarget = '';
+  var refreshIE = false;
+  var passwordCase = true;
+  var userCase = true;
+
+  // A page variable of the fallback's type, else the fallback. Page
+  // variables are globals, so window holds them.
+  function setting(name, fallback) {
+    var v = win[name];
+    return typeof v === typeof fallback ? v : fallback;
+  }
 
   function readLoginSettings() {
-    var c = {};
-    c.expireType = typeof LoginExpireType === 'number' ? LoginExpireType : 0;
-    c.expireDays = typeof LoginExpireDays === 'number' ? LoginExpireDays : 0;
-    c.incorrectMode =
-      typeof LoginIncorrectMode === 'number' ? LoginIncorrectMode : 0;
-    c.alertText = typeof LoginAlertText === 'string' ? LoginAlertText : '';
-    c.redirectUrl =
-      typeof LoginRedirectURL === 'string' ? LoginRedirectURL : '';
-    c.redirectTarget =
-      typeof LoginRedirectURLTarget === 'string' ? LoginRedirectURLTarget : '';
-    c.refreshIE = typeof RefreshPageInIE !== 'undefined' && !!RefreshPageInIE;
+    expireType = setting('LoginExpireType', 0);
+    expireDays = setting('LoginExpireDays', 0);
+    incorrectMode = setting('LoginIncorrectMode', 0);
+    alertText = setting('LoginAlertText', '');
+    redirectUrl = setting('LoginRedirectURL', '');
+    redirectTarget = setting('LoginRedirectURLTarget', '');
+    refreshIE = !!win.RefreshPageInIE;
     // Missing case flags mean "compare exactly", the safe reading.
-    c.passwordCase = typeof PWDCSS === 'undefined' || !!PWDCSS;
-    return c;
+    passwordCase = win.PWDCSS === undefined || !!win.PWDCSS;
+    userCase = win.USRCSS === undefined || !!win.USRCSS;
   }
 
   function isList(v) {
     return Object.prototype.toString.call(v) === '[object Array]';
   }
 
+  // A page array, or an empty one.
+  function pageList(name) {
+    var v = win[name];
+    return isList(v) ? v : [];
+  }
+
   function nowMs() {
     return new Date().getTime();
   }
 
+  // Runs action and swallows what it throws: storage, cookies and old
+  // browsers' gaps must never stop the login.
+  function quietly(action) {
+    try {
+      return action();
+    } catch (e) {
+      return null;
+    }
+  }
+
   // ---- Text -------------------------------------------------------------
 
-  // The UTF-8 form of what the visitor typed.
+  // The UTF-8 form of what the visitor typed, as byte values. A surrogate
+  // without its partner becomes U+FFFD, as TextEncoder does.
   function utf8Bytes(text) {
-    if (typeof TextEncoder === 'function') {
-      try {
-        return new TextEncoder().encode(text);
-      } catch (e) {
-        // fall through to the manual encoder
-      }
-    }
-    var out = [];
+    return asciiBytes(
+      unescape(
+        encodeURIComponent(
+          text.replace(/[\ud800-\udbff][\udc00-\udfff]|[\ud800-\udfff]/g, function (m) {
+            return m.length > 1 ? m : '\ufffd';
+          })
+        )
+      )
+    );
+  }
+
+  var TYPED = typeof Uint8Array !== 'undefined';
+
+  // One byte per character: hex keys, digests and binary strings.
+  function asciiBytes(text) {
+    var out = TYPED ? new Uint8Array(text.length) : [];
     for (var i = 0; i < text.length; i++) {
-      var c = text.charCodeAt(i);
-      if (c >= 0xd800 && c <= 0xdbff && i + 1 < text.length) {
-        var low = text.charCodeAt(i + 1);
-        if (low >= 0xdc00 && low <= 0xdfff) {
-          c = 0x10000 + ((c - 0xd800) << 10) + (low - 0xdc00);
-          i++;
-        }
-      }
-      if (c >= 0xd800 && c <= 0xdfff) {
-        c = 0xfffd; // an unpaired surrogate, as TextEncoder does
-      }
-      if (c < 0x80) {
-        out.push(c);
-      } else if (c < 0x800) {
-        out.push(0xc0 | (c >> 6), 0x80 | (c & 63));
-      } else if (c < 0x10000) {
-        out.push(0xe0 | (c >> 12), 0x80 | ((c >> 6) & 63), 0x80 | (c & 63));
-      } else {
-        out.push(
-          0xf0 | (c >> 18),
-          0x80 | ((c >> 12) & 63),
-          0x80 | ((c >> 6) & 63),
-          0x80 | (c & 63)
-        );
-      }
+      out[i] = text.charCodeAt(i) & 255;
     }
     return out;
   }
@@ -84,103 +102,90 @@
   // ---- Storage ----------------------------------------------------------
 
   function usesCookies() {
-    var p = window.location.protocol;
-    return p === 'http:' || p === 'https:';
+    return /^https?:$/.test(loc.protocol);
   }
 
-  function webStorage(kind) {
-    try {
-      return window[kind] || null; // access throws where storage is blocked
-    } catch (e) {
-      return null;
-    }
+  // The tab's storage, or null where it is missing or blocked (access
+  // throws there).
+  function tabStorage() {
+    return quietly(function () {
+      return win.sessionStorage;
+    });
   }
 
   function readCookie(name) {
-    var all = String(document.cookie || '').split(';');
-    for (var i = 0; i < all.length; i++) {
-      var item = all[i].replace(/^\s+/, '');
-      if (item.indexOf(name + '=') === 0) {
-        return item.substring(name.length + 1);
-      }
-    }
-    return '';
+    var m = new RegExp('(?:^|;)\\s*' + name + '=([^;]*)').exec(String(doc.cookie || ''));
+    return m ? m[1] : '';
   }
 
   // expires: 0 for a session cookie, a time in the past to delete it.
   function writeCookie(name, value, expires) {
-    var text = name + '=' + value + '; path=/; SameSite=Lax';
-    if (expires !== 0) {
-      text += '; expires=' + new Date(expires).toUTCString();
-    }
-    if (window.location.protocol === 'https:') {
-      text += '; Secure';
-    }
-    document.cookie = text;
+    doc.cookie =
+      name +
+      '=' +
+      value +
+      '; path=/; SameSite=Lax' +
+      (expires ? '; expires=' + new Date(expires).toUTCString() : '') +
+      (loc.protocol === 'https:' ? '; Secure' : '');
+  }
+
+  function dropCookie(name) {
+    quietly(function () {
+      if (readCookie(name)) {
+        writeCookie(name, '', 1);
+      }
+    });
   }
 
   function isLogoutRequest() {
-    return window.location.hash === LOGOUT_FRAGMENT;
+    return loc.hash === LOGOUT_FRAGMENT;
   }
 
   // Drops the log-out fragment, so that reloading after the next login does
-  // not log out again.
+  // not log out again (some browsers refuse this for file:// pages).
   function clearFragment() {
-    try {
-      if (window.history && window.history.replaceState) {
-        var loc = window.location;
-        window.history.replaceState(null, '', loc.pathname + loc.search);
-      }
-    } catch (e) {
-      // some browsers refuse this for file:// pages; harmless
-    }
+    quietly(function () {
+      win.history.replaceState(null, '', loc.pathname + loc.search);
+    });
   }
 
   // ---- Showing the page -------------------------------------------------
 
   function byId(id) {
-    try {
-      return document.getElementById(id);
-    } catch (e) {
-      return null;
-    }
+    return quietly(function () {
+      return doc.getElementById(id);
+    });
+  }
+
+  function fieldValue(id) {
+    var field = byId(id);
+    return field && typeof field.value === 'string' ? field.value : '';
   }
 
   function scrollToAnchor() {
-    var hash = window.location.hash;
-    if (!hash || hash.length < 2 || hash === LOGOUT_FRAGMENT) {
+    var hash = loc.hash;
+    if (hash.length < 2 || hash === LOGOUT_FRAGMENT) {
       return;
     }
     var name = hash.substring(1);
-    try {
-      name = decodeURIComponent(name);
-    } catch (e) {
-      // keep the raw name
-    }
+    name = quietly(function () {
+      return decodeURIComponent(name);
+    }) || name;
     var scroll = function () {
-      try {
-        var target = document.getElementById(name);
-        if (!target && document.getElementsByName) {
-          target = document.getElementsByName(name)[0];
-        }
-        if (target && target.scrollIntoView) {
-          target.scrollIntoView();
-        }
-      } catch (e) {
-        // the anchor is gone; stay at the top
-      }
+      quietly(function () {
+        var target = doc.getElementById(name) || doc.getElementsByName(name)[0];
+        target.scrollIntoView();
+      });
     };
     scroll();
     // Images loading later move the anchor; scroll again once they are in.
-    try {
-      if (window.addEventListener) {
-        window.addEventListener('load', scroll, false);
-      } else if (window.attachEvent) {
-        window.attachEvent('onload', scroll);
+    quietly(function () {
+      if (win.addEventListener) {
+        win.addEventListener('load', scroll, false);
+      } else {
+        win.attachEvent('onload', scroll);
       }
-    } catch (e2) {
-      // the first scroll has to do
-    }
+    });
   }
 
   // The page is written in two parts: a first slice that the browser shows
@@ -207,24 +212,22 @@
         piece = piece.substring(0, end);
         i--; // the piece's rest comes with the rest of the page
       }
-      document.write(piece);
+      doc.write(piece);
       written += piece.length;
     }
-    if (i >= pieces.length) {
-      finishPage();
-      return;
+    if (i < pieces.length) {
+      setTimeout(writeRest, 0);
+    } else {
+      writeRest();
     }
-    setTimeout(function () {
+    function writeRest() {
       for (; i < pieces.length; i++) {
-        document.write(pieces[i]);
+        doc.write(pieces[i]);
+        pieces[i] = null; // written: the browser has its own copy
       }
-      finishPage();
-    }, 0);
-  }
-
-  function finishPage() {
-    document.close();
-    scrollToAnchor();
+      doc.close();
+      scrollToAnchor();
+    }
   }
 
   function setText(element, text) {
@@ -235,39 +238,34 @@
     }
   }
 
-  function showError(fields) {
+  function wrongLogin() {
+    if (incorrectMode === 1 && redirectUrl && redirectTarget === '') {
+      loc.href = redirectUrl;
+      return;
+    }
     var box = byId('vxperror');
     if (box) {
-      setText(box, cfg.alertText || DEFAULT_ERROR);
+      setText(box, alertText || DEFAULT_ERROR);
     }
-    for (var i = 0; i < fields.length; i++) {
-      var field = byId(fields[i]);
+    for (var i = 0; i < FIELDS.length; i++) {
+      var field = byId(FIELDS[i]);
       if (field && field.setAttribute) {
         field.setAttribute('aria-invalid', 'true');
       }
     }
-  }
-
-  function wrongLogin() {
-    if (cfg.incorrectMode === 1 && cfg.redirectUrl) {
-      if (cfg.redirectTarget === '') {
-        window.location.href = cfg.redirectUrl;
-        return;
-      }
-      showError(FIELDS);
-      window.open(cfg.redirectUrl, cfg.redirectTarget);
+    if (incorrectMode === 1 && redirectUrl) {
+      win.open(redirectUrl, redirectTarget);
       return;
     }
-    showError(FIELDS);
-    if (cfg.alertText) {
-      window.alert(cfg.alertText);
+    if (alertText) {
+      win.alert(alertText);
     }
     var pass = byId('vxppass');
     if (pass) {
       pass.value = '';
-      if (pass.focus) {
+      quietly(function () {
         pass.focus();
-      }
+      });
     }
   }
 
@@ -277,13 +275,10 @@
       form.onsubmit = onSubmit;
     }
     var first = byId(FIELDS[0]);
-    if (first && first.focus) {
-      try {
-        first.focus();
-      } catch (e) {
-        // a hidden field cannot take the focus
-      }
-    }
+    // a hidden field cannot take the focus
+    quietly(function () {
+      first.focus();
+    });
   }
 
   // ---- When the check runs ------------------------------------------------
@@ -292,46 +287,33 @@
   // the login page's load: a visitor who is logged in gets the page
   // without waiting for the login page's resources (a slow web font, an
   // icon that never answers). The page is never written into the login
-  // page's own parse (see writePage). The form is
-  // taken over once the check is over and the body is there
-  // (DOMContentLoaded, or the body's load event, which calls vxpcheck()).
-  var checkState = 0; // 0 not started, 1 running, 2 over
+  // page's own parse (see writePage). The form is taken over once the
+  // check is over and the body is there (DOMContentLoaded, or the body's
+  // load event, which calls vxpcheck()).
+  var checkOver = false;
   var bodyReady = false;
   var formTaken = false;
   var pageShown = false;
   var whenOver = [];
 
-  function beginCheck() {
-    if (checkState !== 0) {
-      return;
+  function takeFormOver() {
+    if (checkOver && bodyReady && !formTaken && !pageShown) {
+      formTaken = true;
+      // a template without the form shows no login
+      quietly(wireForm);
     }
-    checkState = 1;
-    var ended = false;
-    runCheck(function () {
-      if (ended) {
-        return;
+    if (checkOver && (bodyReady || pageShown)) {
+      while (whenOver.length) {
+        whenOver.shift()();
       }
-      ended = true;
-      checkState = 2;
-      takeFormOver();
-    });
+    }
   }
 
-  function takeFormOver() {
-    if (checkState === 2 && bodyReady && !formTaken && !pageShown) {
-      formTaken = true;
-      try {
-        wireForm();
-      } catch (e) {
-        // a template without the form shows no login
-      }
-    }
-    if (checkState === 2 && (bodyReady || pageShown)) {
-      var waiting = whenOver;
-      whenOver = [];
-      for (var i = 0; i < waiting.length; i++) {
-        waiting[i]();
-      }
+  function bodyIsReady() {
+    flushWrite();
+    if (!pageShown) {
+      bodyReady = true;
+      takeFormOver();
     }
   }
 
@@ -340,46 +322,36 @@
   function loadHook() {
     flushWrite();
     bodyReady = true;
-    beginCheck();
     takeFormOver();
-    if (typeof Promise !== 'function') {
-      return undefined;
+    if (typeof Promise === 'function') {
+      return new Promise(function (resolve) {
+        whenOver.push(resolve);
+        takeFormOver();
+      });
     }
-    return new Promise(function (resolve) {
-      whenOver.push(resolve);
-      takeFormOver();
-    });
   }
 
   // True while the login page's parser may still be running the main
   // script or the microtasks after it: document.open() does nothing there.
-  var inMainScript = false;
+  var inMainScript = true;
 
   function startChecking() {
-    inMainScript = true;
     setTimeout(function () {
       inMainScript = false;
     }, 0);
-    try {
-      if (document.addEventListener) {
-        document.addEventListener(
-          'DOMContentLoaded',
-          function () {
-            flushWrite();
-            if (!pageShown) {
-              bodyReady = true;
-              takeFormOver();
-            }
-          },
-          false
-        );
-      }
-    } catch (e) {
-      // the body's load event still comes
-    }
+    // Without DOMContentLoaded the body's load event still comes.
+    quietly(function () {
+      doc.addEventListener('DOMContentLoaded', bodyIsReady, false);
+    });
     // Started at once: the remembered login's storage is opened while the
     // login page goes on loading.
-    beginCheck();
+    var ended = false;
+    runCheck(function () {
+      if (!ended) {
+        ended = checkOver = true;
+        takeFormOver();
+      }
+    });
     return loadHook;
   }
 
@@ -389,10 +361,7 @@
 
   function writePage(write) {
     pageShown = true;
-    pendingWrite = function () {
-      openDocument();
-      write();
-    };
+    pendingWrite = write;
     if (inMainScript) {
       setTimeout(flushWrite, 0);
     } else {
@@ -400,25 +369,19 @@
     }
   }
 
+  // The written page handles its own errors: the login page's suppressor
+  // goes before the page is written.
   function flushWrite() {
     var write = pendingWrite;
     pendingWrite = null;
     inMainScript = false;
     if (write) {
+      quietly(function () {
+        if (win.KillError && win.onerror === win.KillError) {
+          win.onerror = null;
+        }
+      });
+      doc.open();
       write();
     }
-  }
-
-  // The written page handles its own errors: the login page's suppressor
-  // goes before the page is written.
-  function openDocument() {
-    pageShown = true;
-    try {
-      if (typeof KillError !== 'undefined' && window.onerror === KillError) {
-        window.onerror = null;
-      }
-    } catch (e) {
-      // nothing to restore
-    }
-    document.open();
   }

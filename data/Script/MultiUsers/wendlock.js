@@ -37,10 +37,12 @@ var vxpcheck = (function () {
   var FIELDS = ['vxpuser', 'vxppass'];
   var DEFAULT_ERROR = 'The user name or password is not correct.';
 
-  function readModeSettings(c) {
-    c.userCase = typeof USRCSS === 'undefined' || !!USRCSS;
-    c.digests = isList(typeof vxpb !== 'undefined' ? vxpb : null) ? vxpb : [];
-    c.userKeys = isList(typeof vxpc !== 'undefined' ? vxpc : null) ? vxpc : [];
+  var digests = [];
+  var userKeys = [];
+
+  function readModeSettings() {
+    digests = pageList('vxpb');
+    userKeys = pageList('vxpc');
   }
 
   // Material is the user's digest and the key of the user's vxpc element;
@@ -50,9 +52,9 @@ var vxpcheck = (function () {
     if (!m) {
       return null;
     }
-    for (var i = 0; i < cfg.digests.length; i++) {
-      if (cfg.digests[i] === m[1]) {
-        var data = base64Decode(cfg.userKeys[i]);
+    for (var i = 0; i < digests.length; i++) {
+      if (digests[i] === m[1]) {
+        var data = base64Decode(userKeys[i]);
         if (data !== null && data.length > 0) {
           var text = pageText(keyFromBytes(unscramble(data, asciiBytes(m[2]))));
           if (text !== null) {
@@ -64,18 +66,13 @@ var vxpcheck = (function () {
     return null;
   }
 
-  function fieldValue(id) {
-    var field = byId(id);
-    return field && typeof field.value === 'string' ? field.value : '';
-  }
-
   function typedMaterial() {
     var name = fieldValue('vxpuser');
     var password = fieldValue('vxppass');
-    if (!cfg.userCase) {
+    if (!userCase) {
       name = foldAscii(name);
     }
-    if (!cfg.passwordCase) {
+    if (!passwordCase) {
       password = foldAscii(password);
     }
     // Name digest first, password digest second; the key takes the

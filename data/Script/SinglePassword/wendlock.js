@@ -46,9 +46,8 @@ var vxpcheck = (function () {
   }
 
   function typedMaterial() {
-    var field = byId('vxppass');
-    var password = field && typeof field.value === 'string' ? field.value : '';
-    if (!cfg.passwordCase) {
+    var password = fieldValue('vxppass');
+    if (!passwordCase) {
       password = foldAscii(password);
     }
     return keyFromBytes(utf8Bytes(password));

@@ -43,19 +43,20 @@ var vxpcheck = (function () {
   var DEFAULT_ERROR = 'The password is not correct.';
   var UNLOCKING = 'Unlocking\u2026';
   var CHUNK_BYTES = 65536;
+  var cfg = null;
   var B64 = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/';
 
   function readSettings() {
-    var c = readLoginSettings();
-    var v = isList(typeof vxsv !== 'undefined' ? vxsv : null) ? vxsv : [];
+    readLoginSettings();
+    var c = {};
+    var v = pageList('vxsv');
     c.multi = v[1] === 1;
-    c.userCase = typeof USRCSS === 'undefined' || !!USRCSS;
     c.iterations = v[2];
     c.saltText = typeof v[3] === 'string' ? v[3] : '';
     c.salt = base64Bytes(v[3]);
     c.nonce = base64Bytes(v[4]);
-    c.entries = isList(typeof vxsk !== 'undefined' ? vxsk : null) ? vxsk : [];
-    c.chunks = isList(typeof vxsa !== 'undefined' ? vxsa : null) ? vxsa : [];
+    c.entries = pageList('vxsk');
+    c.chunks = pageList('vxsa');
     c.valid =
       v[0] === 1 &&
       (v[1] === 0 || v[1] === 1) &&
@@ -107,14 +108,6 @@ var vxpcheck = (function () {
     var out = new Uint8Array(list.length);
     for (var i = 0; i < list.length; i++) {
       out[i] = list[i];
-    }
-    return out;
-  }
-
-  function asciiBytes(text) {
-    var out = new Uint8Array(text.length);
-    for (var i = 0; i < text.length; i++) {
-      out[i] = text.charCodeAt(i) & 255;
     }
     return out;
   }
@@ -181,19 +174,14 @@ var vxpcheck = (function () {
     return toBytes(utf8Bytes(text));
   }
 
-  function fieldValue(id) {
-    var field = byId(id);
-    return field && typeof field.value === 'string' ? field.value : '';
-  }
-
   // Name and password are length-prefixed, so no two pairs give the same
   // bytes.
   function typedCredential() {
-    var password = credential(fieldValue('vxppass'), cfg.passwordCase);
+    var password = credential(fieldValue('vxppass'), passwordCase);
     if (!cfg.multi) {
       return password;
     }
-    var name = credential(fieldValue('vxpuser'), cfg.userCase);
+    var name = credential(fieldValue('vxpuser'), userCase);
     return joinBytes([u32(name.length), name, u32(password.length), password]);
   }
 
@@ -615,7 +603,7 @@ var vxpcheck = (function () {
       if (isLogoutRequest()) {
         await new Promise(forgetLogins);
         clearFragment();
-      } else if (cfg.valid && (cfg.expireType === 1 || cfg.expireType === 2)) {
+      } else if (cfg.valid && (expireType === 1 || expireType === 2)) {
         var secrets = await rememberedSecrets();
         for (var i = 0; i < secrets.length; i++) {
           setBusy(true);
