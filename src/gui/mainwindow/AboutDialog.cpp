@@ -18,7 +18,7 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("About %1").arg(AppInfo::DisplayName()));
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(AppIcons::Application().pixmap(48, 48));
+    icon->setPixmap(CAppIcons::Application().pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop);
     auto* version = new QLabel(
         QStringLiteral("%1 Version %2").arg(AppInfo::DisplayName(), AppInfo::ProgramVersion()), this);

@@ -39,6 +39,7 @@
 #include <QUrl>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -79,6 +80,37 @@ CProtectEngine::Answer ToAnswer(QMessageBox::StandardButton button)
     }
 }
 
+// The icon a command shows in the menus and on the toolbar.
+std::optional<CAppIcons::Role> IconRole(int id)
+{
+    switch (id) {
+    case CMainFrame::ID_FILE_NEW:
+        return CAppIcons::Role::NewProject;
+    case CMainFrame::ID_FILE_OPEN:
+        return CAppIcons::Role::OpenProject;
+    case CMainFrame::ID_FILE_SAVE:
+        return CAppIcons::Role::SaveProject;
+    case CMainFrame::ID_FILE_SAVE_AS:
+        return CAppIcons::Role::SaveProjectAs;
+    case CMainFrame::ID_APP_EXIT:
+        return CAppIcons::Role::Exit;
+    case CMainFrame::ID_PROTECT:
+        return CAppIcons::Role::Protect;
+    case CMainFrame::ID_HELP_CONTENTS:
+        return CAppIcons::Role::HelpContents;
+    case CMainFrame::ID_SUPPORT_HOMEPAGE:
+        return CAppIcons::Role::Homepage;
+    case CMainFrame::ID_SUPPORT_EMAIL:
+        return CAppIcons::Role::Mail;
+    case CMainFrame::ID_CHECK_NEW_VERSION:
+        return CAppIcons::Role::CheckVersion;
+    case CMainFrame::ID_APP_ABOUT:
+        return CAppIcons::Role::About;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(CWendlockDoc* doc, CRecentFileList* recentFiles, CAppPreferences& preferences,
@@ -86,8 +118,10 @@ CMainFrame::CMainFrame(CWendlockDoc* doc, CRecentFileList* recentFiles, CAppPref
     : QMainWindow(parent), m_pDoc(doc), m_pRecentFiles(recentFiles)
 {
     setObjectName(QStringLiteral("mainFrame"));
-    setWindowIcon(AppIcons::Application());
+    setWindowIcon(CAppIcons::Application());
     setAcceptDrops(true);
+    // Small enough for any screen; the pages scroll under their tabs.
+    setMinimumSize(400, 300);
 
     m_pView = new CWendlockView(this, preferences, this);
     setCentralWidget(m_pView);
@@ -128,6 +162,9 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, const 
                                 const QString& tip)
 {
     QAction* action = menu->addAction(text);
+    if (const auto role = IconRole(id)) {
+        action->setIcon(CAppIcons::Icon(*role));
+    }
     action->setData(id);
     action->setStatusTip(prompt);
     action->setToolTip(tip);
@@ -215,12 +252,12 @@ void CMainFrame::CreateToolBar()
     m_pToolBar = addToolBar(QStringLiteral("Tools"));
     m_pToolBar->setObjectName(QStringLiteral("toolBar"));
     m_pToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    m_pToolBar->setIconSize(QSize(16, 16));
+    m_pToolBar->setIconSize(QSize(22, 22));
     // The buttons carry short labels of their own; they run the menu's
-    // commands and show the same prompts.
-    const auto addButton = [this](int id, const QIcon& icon, const QString& text) {
+    // commands and show the same prompts and icons.
+    const auto addButton = [this](int id, const QString& text) {
         QAction* command = m_actions.value(id);
-        QAction* button = m_pToolBar->addAction(icon, text);
+        QAction* button = m_pToolBar->addAction(command->icon(), text);
         button->setData(id);
         button->setToolTip(command->toolTip());
         button->setStatusTip(command->statusTip());
@@ -229,13 +266,13 @@ void CMainFrame::CreateToolBar()
             widget->setMinimumSize(56, 42);
         }
     };
-    addButton(ID_FILE_NEW, AppIcons::NewProject(), QStringLiteral("New"));
-    addButton(ID_FILE_OPEN, AppIcons::OpenProject(), QStringLiteral("Open"));
-    addButton(ID_FILE_SAVE, AppIcons::SaveProject(), QStringLiteral("Save"));
+    addButton(ID_FILE_NEW, QStringLiteral("New"));
+    addButton(ID_FILE_OPEN, QStringLiteral("Open"));
+    addButton(ID_FILE_SAVE, QStringLiteral("Save"));
     m_pToolBar->addSeparator();
-    addButton(ID_PROTECT, AppIcons::Protect(), QStringLiteral("Protect"));
+    addButton(ID_PROTECT, QStringLiteral("Protect"));
     m_pToolBar->addSeparator();
-    addButton(ID_HELP_CONTENTS, AppIcons::Help(), QStringLiteral("Help"));
+    addButton(ID_HELP_CONTENTS, QStringLiteral("Help"));
 
     QAction* toggle = m_actions.value(ID_VIEW_TOOLBAR);
     connect(toggle, &QAction::toggled, m_pToolBar, &QToolBar::setVisible);

@@ -19,7 +19,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(AppInfo::DisplayName());
     QApplication::setApplicationVersion(AppInfo::ProgramVersion());
     QGuiApplication::setDesktopFileName(QStringLiteral("wendlock"));
-    QApplication::setWindowIcon(AppIcons::Application());
+    QApplication::setWindowIcon(CAppIcons::Application());
 
     CWendlockApp app;
     if (!app.InitInstance(QApplication::arguments())) {

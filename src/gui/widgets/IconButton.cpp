@@ -3,7 +3,6 @@
 CIconButton::CIconButton(const QIcon& icon, const QString& text, QWidget* parent)
     : QPushButton(icon, text, parent)
 {
-    setIconSize(QSize(32, 32));
     // Enter inside a page closes nothing and presses nothing.
     setAutoDefault(false);
 }

@@ -2,8 +2,8 @@
 
 #include <QPushButton>
 
-// A page's push button with a 32 x 32 icon beside its text; the text takes
-// the hover colour while the mouse is over the button.
+// A page's push button with an icon beside its text; the text takes the
+// hover colour while the mouse is over the button.
 class CIconButton final : public QPushButton
 {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include "gui/pages/files/FileTypes.h"
 
-#include "files/WebFileFilter.h"
+#include "gui/widgets/AppIcons.h"
 
 #include <QFileInfo>
 
@@ -19,18 +19,9 @@ const CFileTypes::Info& CFileTypes::Of(const QString& fileName)
     Info info;
     if (mime.isDefault()) {
         info.name = suffix.isEmpty() ? QStringLiteral("File") : suffix + QStringLiteral(" File");
-        if (CWebFileFilter::IsWebFileName(fileName)) {
-            info.icon = QIcon::fromTheme(QStringLiteral("text-html"));
-        }
     } else {
         info.name = mime.comment();
-        info.icon = QIcon::fromTheme(mime.iconName());
-        if (info.icon.isNull()) {
-            info.icon = QIcon::fromTheme(mime.genericIconName());
-        }
     }
-    if (info.icon.isNull()) {
-        info.icon = m_iconProvider.icon(QAbstractFileIconProvider::File);
-    }
+    info.icon = CAppIcons::ForFileName(fileName);
     return *m_cache.insert(key, info);
 }

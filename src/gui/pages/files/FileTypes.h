@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFileIconProvider>
 #include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
@@ -22,6 +21,5 @@ public:
 
 private:
     QMimeDatabase m_mimeDatabase;
-    QFileIconProvider m_iconProvider;
     QHash<QString, Info> m_cache;
 };

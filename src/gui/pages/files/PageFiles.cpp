@@ -10,6 +10,7 @@
 #include "gui/pages/files/AddFolderDlg.h"
 #include "gui/pages/files/AddProgress.h"
 #include "gui/pages/files/FileRowItem.h"
+#include "gui/widgets/AppIcons.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/IconButton.h"
 #include "gui/widgets/MessageBox.h"
@@ -25,7 +26,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -60,23 +60,17 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setSpacing(6);
     buttonRow->addWidget(AddButton(QStringLiteral("&Add Files"), QStringLiteral("addFilesButton"),
-                                   QStringLiteral("document-new"), QStyle::SP_FileIcon,
-                                   &CPageFiles::OnAddFiles));
+                                   CAppIcons::Role::AddFiles, &CPageFiles::OnAddFiles));
     buttonRow->addWidget(AddButton(QStringLiteral("Add &Folder"), QStringLiteral("addFolderButton"),
-                                   QStringLiteral("folder-new"), QStyle::SP_DirIcon,
-                                   &CPageFiles::OnAddFolder));
+                                   CAppIcons::Role::AddFolder, &CPageFiles::OnAddFolder));
     buttonRow->addWidget(AddButton(QStringLiteral("&Delete"), QStringLiteral("deleteButton"),
-                                   QStringLiteral("edit-delete"), QStyle::SP_TrashIcon,
-                                   &CPageFiles::OnDelete));
+                                   CAppIcons::Role::Remove, &CPageFiles::OnDelete));
     buttonRow->addWidget(AddButton(QStringLiteral("De&lete All"), QStringLiteral("deleteAllButton"),
-                                   QStringLiteral("edit-clear"), QStyle::SP_DialogResetButton,
-                                   &CPageFiles::OnDeleteAll));
+                                   CAppIcons::Role::RemoveAll, &CPageFiles::OnDeleteAll));
     buttonRow->addWidget(AddButton(QStringLiteral("&Import"), QStringLiteral("importButton"),
-                                   QStringLiteral("document-open"), QStyle::SP_DialogOpenButton,
-                                   &CPageFiles::OnImport));
+                                   CAppIcons::Role::Import, &CPageFiles::OnImport));
     buttonRow->addWidget(AddButton(QStringLiteral("&Export"), QStringLiteral("exportButton"),
-                                   QStringLiteral("document-save-as"), QStyle::SP_DialogSaveButton,
-                                   &CPageFiles::OnExport));
+                                   CAppIcons::Role::Export, &CPageFiles::OnExport));
     buttonRow->addStretch(1);
 
     m_pList = new QTreeWidget(this);
@@ -114,9 +108,8 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     m_pBackup = new QCheckBox(QStringLiteral("&Backup files as \"*.original\" at the same directory"), this);
     m_pBackup->setObjectName(QStringLiteral("backupCheck"));
     connect(m_pBackup, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
-    QPushButton* restore =
-        AddButton(QStringLiteral("&Restore"), QStringLiteral("restoreButton"),
-                  QStringLiteral("document-revert"), QStyle::SP_BrowserReload, &CPageFiles::OnRestore);
+    QPushButton* restore = AddButton(QStringLiteral("&Restore"), QStringLiteral("restoreButton"),
+                                     CAppIcons::Role::Restore, &CPageFiles::OnRestore);
 
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(m_pBackup);
@@ -147,11 +140,10 @@ QSize CPageFiles::sizeHint() const
     return QSize(566, 413).expandedTo(minimumSizeHint());
 }
 
-QPushButton* CPageFiles::AddButton(const QString& text, const QString& objectName, const QString& themeIcon,
-                                   QStyle::StandardPixmap fallbackIcon, void (CPageFiles::*command)())
+QPushButton* CPageFiles::AddButton(const QString& text, const QString& objectName, CAppIcons::Role icon,
+                                   void (CPageFiles::*command)())
 {
-    auto* button =
-        new CIconButton(QIcon::fromTheme(themeIcon, style()->standardIcon(fallbackIcon)), text, this);
+    auto* button = new CIconButton(CAppIcons::Icon(icon), text, this);
     button->setObjectName(objectName);
     connect(button, &QPushButton::clicked, this, command);
     return button;

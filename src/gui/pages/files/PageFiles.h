@@ -5,9 +5,9 @@
 #include "gui/frame/ShellOperations.h"
 #include "gui/pages/files/FileRowItem.h"
 #include "gui/pages/files/FileTypes.h"
+#include "gui/widgets/AppIcons.h"
 
 #include <QStringList>
-#include <QStyle>
 #include <memory>
 
 class CAddProgress;
@@ -87,8 +87,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPushButton* AddButton(const QString& text, const QString& objectName, const QString& themeIcon,
-                           QStyle::StandardPixmap fallbackIcon, void (CPageFiles::*command)());
+    QPushButton* AddButton(const QString& text, const QString& objectName, CAppIcons::Role icon,
+                           void (CPageFiles::*command)());
     // Adds every path through AddFileToList with progress; returns the
     // number of rows added.
     int AddPaths(const QStringList& paths, const QString& label, bool cancellable);

@@ -2,7 +2,7 @@
 
 #include "common/RandomString.h"
 #include "gui/frame/FrameServices.h"
-#include "gui/pages/password/UserPageIcons.h"
+#include "gui/widgets/AppIcons.h"
 #include "gui/widgets/MessageBox.h"
 #include "users/PasswordStrength.h"
 
@@ -48,9 +48,10 @@ CAddUserDlg::CAddUserDlg(IFrameServices* frame, QWidget* parent)
         QStringLiteral("Input information of the user here, user name and password is required."), this);
     intro->setWordWrap(true);
 
-    auto* randomButton = MakeIconButton(this, "randomPasswordButton", UserPageIcons::RandomPassword(),
-                                        QStringLiteral("Generate a random password"));
-    auto* mailButton = MakeIconButton(this, "mailButton", UserPageIcons::Mail(),
+    auto* randomButton =
+        MakeIconButton(this, "randomPasswordButton", CAppIcons::Icon(CAppIcons::Role::RandomPassword),
+                       QStringLiteral("Generate a random password"));
+    auto* mailButton = MakeIconButton(this, "mailButton", CAppIcons::Icon(CAppIcons::Role::Mail),
                                       QStringLiteral("Mail the account information to this address"));
 
     auto* grid = new QGridLayout;

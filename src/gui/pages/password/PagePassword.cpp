@@ -4,7 +4,7 @@
 #include "engine/ProtectJob.h"
 #include "gui/frame/FrameServices.h"
 #include "gui/pages/password/AddUserDlg.h"
-#include "gui/pages/password/UserPageIcons.h"
+#include "gui/widgets/AppIcons.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/GridLineDelegate.h"
 #include "gui/widgets/MessageBox.h"
@@ -80,7 +80,7 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
       m_pSingleRadio(new QRadioButton(QStringLiteral("&Single password mode"), this)),
       m_pMultipleRadio(new QRadioButton(QStringLiteral("&Multiple user name and password mode"), this)),
       m_pPasswordLabel(new QLabel(QStringLiteral("&Password:"), this)), m_pPasswordEdit(new QLineEdit(this)),
-      m_pRandomButton(new QPushButton(UserPageIcons::RandomPassword(), QString(), this)),
+      m_pRandomButton(new QPushButton(CAppIcons::Icon(CAppIcons::Role::RandomPassword), QString(), this)),
       m_pStrengthLabel(new QLabel(this)), m_pList(new QTreeWidget(this))
 {
     auto* intro =
@@ -138,12 +138,14 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
         void (CPagePassword::*command)();
     };
     const ButtonSpec buttonSpecs[] = {
-        {"&Add User", "addUserButton", UserPageIcons::AddUser(), &CPagePassword::OnAddUser},
-        {"&Edit User", "editUserButton", UserPageIcons::EditUser(), &CPagePassword::OnEditUser},
-        {"&Delete", "deleteButton", UserPageIcons::Delete(), &CPagePassword::OnDeleteUser},
-        {"De&lete All", "deleteAllButton", UserPageIcons::DeleteAll(), &CPagePassword::OnDeleteAll},
-        {"&Import", "importButton", UserPageIcons::Import(), &CPagePassword::OnImport},
-        {"E&xport", "exportButton", UserPageIcons::Export(), &CPagePassword::OnExport},
+        {"&Add User", "addUserButton", CAppIcons::Icon(CAppIcons::Role::AddUser), &CPagePassword::OnAddUser},
+        {"&Edit User", "editUserButton", CAppIcons::Icon(CAppIcons::Role::EditUser),
+         &CPagePassword::OnEditUser},
+        {"&Delete", "deleteButton", CAppIcons::Icon(CAppIcons::Role::Remove), &CPagePassword::OnDeleteUser},
+        {"De&lete All", "deleteAllButton", CAppIcons::Icon(CAppIcons::Role::RemoveAll),
+         &CPagePassword::OnDeleteAll},
+        {"&Import", "importButton", CAppIcons::Icon(CAppIcons::Role::Import), &CPagePassword::OnImport},
+        {"E&xport", "exportButton", CAppIcons::Icon(CAppIcons::Role::Export), &CPagePassword::OnExport},
     };
     auto* buttonRow = new QHBoxLayout;
     for (const ButtonSpec& spec : buttonSpecs) {

@@ -6,13 +6,11 @@
 #include "gui/widgets/IconButton.h"
 
 #include <QEvent>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeDatabase>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -24,21 +22,6 @@ QAction* AddEntry(QMenu* menu, const QString& text, const QString& prompt, bool 
     action->setStatusTip(prompt);
     action->setEnabled(enabled);
     return action;
-}
-
-// The icon of the file's type, judged by its name, so that a file that is
-// missing gets the same icon as one that is there.
-QIcon IconForName(const QString& name)
-{
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    QIcon icon = QIcon::fromTheme(type.iconName());
-    if (icon.isNull()) {
-        icon = QIcon::fromTheme(type.genericIconName());
-    }
-    if (icon.isNull()) {
-        icon = QFileIconProvider().icon(QAbstractFileIconProvider::File);
-    }
-    return icon;
 }
 
 } // namespace
@@ -53,11 +36,12 @@ CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
                    this);
     description->setWordWrap(true);
 
-    m_pProtectButton = new CIconButton(AppIcons::Protect(), QStringLiteral("&Protect"), this);
+    m_pProtectButton =
+        new CIconButton(CAppIcons::Icon(CAppIcons::Role::Protect), QStringLiteral("&Protect"), this);
     m_pProtectButton->setObjectName(QStringLiteral("protectButton"));
-    m_pTestButton = new CIconButton(AppIcons::Test(), QStringLiteral("&Test"), this);
+    m_pTestButton = new CIconButton(CAppIcons::Icon(CAppIcons::Role::Browser), QStringLiteral("&Test"), this);
     m_pTestButton->setObjectName(QStringLiteral("testButton"));
-    m_pEditButton = new CIconButton(AppIcons::Edit(), QStringLiteral("&Edit"), this);
+    m_pEditButton = new CIconButton(CAppIcons::Icon(CAppIcons::Role::Edit), QStringLiteral("&Edit"), this);
     m_pEditButton->setObjectName(QStringLiteral("editButton"));
 
     m_pList = new QTreeWidget(this);
@@ -115,7 +99,7 @@ void CPageResult::AddResultRow(const QString& path, const QString& result)
     const QFileInfo info(path);
     auto* item = new QTreeWidgetItem(m_pList);
     item->setText(NameColumn, info.fileName());
-    item->setIcon(NameColumn, IconForName(info.fileName()));
+    item->setIcon(NameColumn, CAppIcons::ForFileName(info.fileName()));
     item->setText(SizeColumn, SizeText(path));
     item->setText(ResultColumn, result);
     item->setText(PathColumn, path);

@@ -6,6 +6,7 @@
 #include "gui/frame/ShellOperations.h"
 #include "gui/pages/template/CreateTemplateDlg.h"
 #include "gui/pages/template/TemplatePreview.h"
+#include "gui/widgets/AppIcons.h"
 #include "gui/widgets/GridLineDelegate.h"
 #include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
@@ -19,7 +20,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -35,12 +35,10 @@ QString NoItemSelected()
     return QStringLiteral("No item is selected!");
 }
 
-QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& name, const char* themeIcon,
-                        QStyle::StandardPixmap fallback)
+QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& name, CAppIcons::Role icon)
 {
-    auto* button = new QPushButton(text, parent);
+    auto* button = new QPushButton(CAppIcons::Icon(icon), text, parent);
     button->setObjectName(name);
-    button->setIcon(QIcon::fromTheme(QLatin1String(themeIcon), parent->style()->standardIcon(fallback)));
     return button;
 }
 
@@ -57,14 +55,13 @@ CPageTemplate::CPageTemplate(IFrameServices* frame, const CAppPreferences& prefe
         this);
     m_pDescription->setWordWrap(true);
 
-    m_pCreate = MakeButton(this, QStringLiteral("&Create"), QStringLiteral("createButton"), "document-new",
-                           QStyle::SP_FileIcon);
-    m_pEdit = MakeButton(this, QStringLiteral("&Edit"), QStringLiteral("editButton"), "document-edit",
-                         QStyle::SP_FileDialogDetailedView);
-    m_pDelete = MakeButton(this, QStringLiteral("&Delete"), QStringLiteral("deleteButton"), "edit-delete",
-                           QStyle::SP_TrashIcon);
+    m_pCreate = MakeButton(this, QStringLiteral("&Create"), QStringLiteral("createButton"),
+                           CAppIcons::Role::CreateTemplate);
+    m_pEdit = MakeButton(this, QStringLiteral("&Edit"), QStringLiteral("editButton"), CAppIcons::Role::Edit);
+    m_pDelete =
+        MakeButton(this, QStringLiteral("&Delete"), QStringLiteral("deleteButton"), CAppIcons::Role::Delete);
     m_pBrowser = MakeButton(this, QStringLiteral("&Browser"), QStringLiteral("browserButton"),
-                            "internet-web-browser", QStyle::SP_DesktopIcon);
+                            CAppIcons::Role::Browser);
     m_pPreviewCheck = new QCheckBox(QStringLiteral("&Preview"), this);
     m_pPreviewCheck->setObjectName(QStringLiteral("previewCheck"));
 
