@@ -5,6 +5,7 @@
 #include "gui/widgets/MessageBox.h"
 
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTabBar>
@@ -197,17 +198,28 @@ private slots:
         QCOMPARE(m_view->GetActiveIndex(), 3);
     }
 
-    void smallWindow_scrolls_largeWindow_stretchesTabs()
+    // A window smaller than a page scrolls the page under the tabs, which
+    // stay in view; a large window gives the page all its room.
+    void smallWindow_scrollsPageUnderTabs_largeWindow_fillsIt()
     {
+        QTabBar* bar = m_view->TabWidget()->tabBar();
         m_view->resize(200, 150);
-        QTRY_VERIFY(m_view->horizontalScrollBar()->maximum() > 0);
-        QVERIFY(m_view->verticalScrollBar()->maximum() > 0);
-        QVERIFY(m_view->TabWidget()->width() >= 300);
+        QScrollArea* scroller = m_view->PageScroller(0);
+        QVERIFY(scroller && scroller->widget() == m_pages[0]);
+        QTRY_VERIFY(scroller->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(scroller->verticalScrollBar()->maximum() > 0);
+        QVERIFY(m_pages[0]->width() >= 300);
+        QVERIFY(m_view->rect().contains(QRect(bar->mapTo(m_view.get(), QPoint(0, 0)), bar->size())));
+        for (int i = 0; i < m_pages.size(); ++i) {
+            QVERIFY(m_view->SetActivePage(i));
+            QTRY_VERIFY(bar->rect().contains(bar->tabRect(i)));
+        }
 
+        QVERIFY(m_view->SetActivePage(0));
         m_view->resize(900, 700);
-        QTRY_COMPARE(m_view->horizontalScrollBar()->maximum(), 0);
-        QCOMPARE(m_view->verticalScrollBar()->maximum(), 0);
-        QTRY_COMPARE(m_view->TabWidget()->width(), m_view->viewport()->width());
+        QTRY_COMPARE(scroller->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(scroller->verticalScrollBar()->maximum(), 0);
+        QTRY_COMPARE(m_pages[0]->width(), scroller->viewport()->width());
     }
 };
 

@@ -9,8 +9,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -106,21 +108,23 @@ void FocusPage(QWidget* page)
 
 } // namespace
 
-CPropertyView::CPropertyView(QWidget* parent) : QScrollArea(parent)
+CPropertyView::CPropertyView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("propertyView"));
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
     setFocusPolicy(Qt::StrongFocus);
 
     m_pTabs = new QTabWidget(this);
     m_pTabs->setObjectName(QStringLiteral("pageTabs"));
     m_pTabs->setDocumentMode(false);
-    m_pTabs->setUsesScrollButtons(false);
+    // Tabs that do not fit are reached through the arrows beside them.
+    m_pTabs->setUsesScrollButtons(true);
+    m_pTabs->setElideMode(Qt::ElideNone);
     // The tabs never take the keyboard focus; the current page holds it.
     m_pTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
     m_pTabs->setContentsMargins(0, 4, 0, 0);
-    setWidget(m_pTabs);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pTabs);
     connect(m_pTabs, &QTabWidget::currentChanged, this, &CPropertyView::OnCurrentChanged);
 
     // The tab keys are taken before the focused control sees them (a list
@@ -137,13 +141,24 @@ bool CPropertyView::AddPage(CPropertyViewPage* page, const QString& title, const
     page->SetHost(this);
     page->SetFirstActivation(false);
     const QString text = title.isEmpty() ? page->Caption() : title;
+    // The page fills its scroll area and never shrinks below what its
+    // controls need; the scroll area takes no focus of its own.
+    auto* scroller = new QScrollArea(m_pTabs);
+    scroller->setObjectName(QStringLiteral("pageScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    scroller->setWidget(page);
     m_bSwitching = true;
-    const int index = icon.isNull() ? m_pTabs->addTab(page, text) : m_pTabs->addTab(page, icon, text);
+    const int index = icon.isNull() ? m_pTabs->addTab(scroller, text) : m_pTabs->addTab(scroller, icon, text);
     m_bSwitching = false;
     if (index < 0) {
+        scroller->takeWidget();
+        delete scroller;
         page->SetHost(nullptr);
         return false;
     }
+    m_pages.insert(index, page);
     if (m_nCurrent < 0) {
         m_nCurrent = index;
         page->SetFirstActivation(true);
@@ -193,25 +208,22 @@ bool CPropertyView::ActivatePreviousPage()
 
 CPropertyViewPage* CPropertyView::GetPage(int index) const
 {
-    if (index < 0 || index >= m_pTabs->count()) {
-        return nullptr;
-    }
-    return qobject_cast<CPropertyViewPage*>(m_pTabs->widget(index));
+    return index >= 0 && index < m_pages.size() ? m_pages.at(index) : nullptr;
+}
+
+QScrollArea* CPropertyView::PageScroller(int index) const
+{
+    return qobject_cast<QScrollArea*>(m_pTabs->widget(index));
 }
 
 int CPropertyView::GetPageIndex(const CPropertyViewPage* page) const
 {
-    for (int i = 0; i < m_pTabs->count(); ++i) {
-        if (m_pTabs->widget(i) == page) {
-            return i;
-        }
-    }
-    return -1;
+    return int(m_pages.indexOf(const_cast<CPropertyViewPage*>(page)));
 }
 
 int CPropertyView::GetPageCount() const
 {
-    return m_pTabs->count();
+    return int(m_pages.size());
 }
 
 void CPropertyView::InitialUpdate()
@@ -310,7 +322,7 @@ bool CPropertyView::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return QScrollArea::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 bool CPropertyView::MoveFocusInPage(QWidget* focus, bool forward)
@@ -335,6 +347,10 @@ bool CPropertyView::MoveFocusInPage(QWidget* focus, bool forward)
     const qsizetype count = stops.size();
     const qsizetype target = at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : count - 1)) % count;
     stops.at(target)->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    // A page larger than the window brings the control into view.
+    if (QScrollArea* scroller = PageScroller(m_nCurrent)) {
+        scroller->ensureWidgetVisible(stops.at(target));
+    }
     return true;
 }
 
@@ -345,7 +361,7 @@ QList<QWidget*> CPropertyView::PageTabStops(QWidget* page)
 
 void CPropertyView::focusInEvent(QFocusEvent* event)
 {
-    QScrollArea::focusInEvent(event);
+    QWidget::focusInEvent(event);
     if (CPropertyViewPage* page = GetActivePage()) {
         FocusPage(page);
     }

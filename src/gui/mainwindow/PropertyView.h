@@ -1,18 +1,21 @@
 #pragma once
 
 #include <QIcon>
-#include <QScrollArea>
+#include <QList>
+#include <QWidget>
 
 class CPropertyViewPage;
+class QScrollArea;
 class QTabWidget;
 
-// The tabbed page host: a tab widget inside a scroll area, one tab per
-// page. The host decides which page is current and lets a page refuse to
-// be left (its values are invalid) or entered. The tab widget grows with the
-// window and never shrinks below what the pages need; a smaller window
-// scrolls. Ctrl+Tab / Ctrl+Page Down and Ctrl+Shift+Tab / Ctrl+Page Up go
+// The tabbed page host: a tab widget, one tab per page. The host decides
+// which page is current and lets a page refuse to be left (its values are
+// invalid) or entered. The tab bar always stays in view: when the window is
+// narrower than the tabs it shows scroll arrows, and each page sits in a
+// scroll area of its own, so a page larger than the window scrolls under
+// the tabs. Ctrl+Tab / Ctrl+Page Down and Ctrl+Shift+Tab / Ctrl+Page Up go
 // round the tabs.
-class CPropertyView : public QScrollArea
+class CPropertyView : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(CPropertyView)
@@ -37,6 +40,8 @@ public:
     int GetPageIndex(const CPropertyViewPage* page) const;
     int GetPageCount() const;
     QTabWidget* TabWidget() const { return m_pTabs; }
+    // The scroll area a page sits in.
+    QScrollArea* PageScroller(int index) const;
     // The controls Tab visits on a page, in order; Tab and Shift+Tab go
     // round them without leaving the page.
     static QList<QWidget*> PageTabStops(QWidget* page);
@@ -66,6 +71,7 @@ private:
     bool MoveFocusInPage(QWidget* focus, bool forward);
 
     QTabWidget* m_pTabs = nullptr;
+    QList<CPropertyViewPage*> m_pages;
     int m_nCurrent = -1;
     bool m_bSwitching = false;
 };

@@ -88,6 +88,10 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     m_pLocationLockEdit->setObjectName(QStringLiteral("locationLockEdit"));
     m_pReferrerLockEdit = new QLineEdit(this);
     m_pReferrerLockEdit->setObjectName(QStringLiteral("referrerLockEdit"));
+    // An address is a line of text, not the width of the screen.
+    const int editWidth = fontMetrics().averageCharWidth() * 60;
+    m_pLocationLockEdit->setMaximumWidth(editWidth);
+    m_pReferrerLockEdit->setMaximumWidth(editWidth);
 
     auto* formatGroup = new QGroupBox(QStringLiteral("Page format"), this);
     auto* cipherLabel = new QLabel(QStringLiteral("Page for&mat:"), formatGroup);
@@ -134,7 +138,6 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     grid->addWidget(m_pLocationLockEdit, lockRow, 1, 1, 2);
     grid->addWidget(m_pReferrerLockCheck, lockRow + 1, 0);
     grid->addWidget(m_pReferrerLockEdit, lockRow + 1, 1, 1, 2);
-    grid->setRowStretch(lockRow + 2, 1);
     grid->setColumnStretch(2, 1);
 
     auto* charsetRow = new QHBoxLayout;
@@ -154,7 +157,10 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     layout->addWidget(formatGroup);
     layout->addSpacing(6);
     layout->addLayout(scriptChecks);
-    layout->addWidget(scriptGroup, 1);
+    layout->addWidget(scriptGroup);
+    // The page has no list to grow: a taller window leaves the room below
+    // the groups empty rather than stretch them.
+    layout->addStretch(1);
 
     const auto pullAndApply = [this] {
         PullFromControls();

@@ -94,17 +94,32 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
     // the target is taken as typed.
     m_pTargetCombo->setCompleter(nullptr);
     m_pTargetLabel->setBuddy(m_pTargetCombo);
-    auto* incorrectLayout = new QGridLayout(incorrectGroup);
-    incorrectLayout->addWidget(incorrectText, 0, 0, 1, 4);
-    incorrectLayout->addWidget(m_pAlertRadio, 1, 0);
-    incorrectLayout->addWidget(m_pAlertEdit, 1, 1, 1, 3);
-    incorrectLayout->addWidget(m_pRedirectRadio, 2, 0);
-    incorrectLayout->addWidget(m_pUrlEdit, 2, 1);
-    incorrectLayout->addWidget(m_pTargetLabel, 2, 2);
-    incorrectLayout->addWidget(m_pTargetCombo, 2, 3);
-    incorrectLayout->setColumnStretch(1, 1);
-    incorrectLayout->setColumnMinimumWidth(3,
-                                           fontMetrics().horizontalAdvance(QStringLiteral("_parent")) + 60);
+    // The two edits grow with the window up to a comfortable line of
+    // text; the controls around them keep their own widths, so a wide
+    // window leaves the room on the right empty.
+    const int editWidth = fontMetrics().averageCharWidth() * 60;
+    m_pAlertEdit->setMaximumWidth(editWidth);
+    m_pUrlEdit->setMaximumWidth(editWidth);
+    for (QWidget* fixed :
+         std::initializer_list<QWidget*>{m_pAlertRadio, m_pRedirectRadio, m_pTargetLabel, m_pTargetCombo}) {
+        fixed->setSizePolicy(QSizePolicy::Maximum, fixed->sizePolicy().verticalPolicy());
+    }
+    auto* incorrectGrid = new QGridLayout;
+    incorrectGrid->setContentsMargins(0, 0, 0, 0);
+    incorrectGrid->addWidget(m_pAlertRadio, 0, 0);
+    incorrectGrid->addWidget(m_pAlertEdit, 0, 1);
+    incorrectGrid->addWidget(m_pRedirectRadio, 1, 0);
+    incorrectGrid->addWidget(m_pUrlEdit, 1, 1);
+    incorrectGrid->addWidget(m_pTargetLabel, 1, 2);
+    incorrectGrid->addWidget(m_pTargetCombo, 1, 3);
+    incorrectGrid->setColumnStretch(1, 1);
+    incorrectGrid->setColumnMinimumWidth(3, fontMetrics().horizontalAdvance(QStringLiteral("_parent")) + 60);
+    auto* incorrectRows = new QHBoxLayout;
+    incorrectRows->addLayout(incorrectGrid, 1);
+    incorrectRows->addStretch(0);
+    auto* incorrectLayout = new QVBoxLayout(incorrectGroup);
+    incorrectLayout->addWidget(incorrectText);
+    incorrectLayout->addLayout(incorrectRows);
 
     // Advanced
     auto* advancedGroup = new QGroupBox(QStringLiteral("Advanced"), this);
@@ -115,12 +130,14 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
     auto* advancedLayout = new QVBoxLayout(advancedGroup);
     advancedLayout->addWidget(m_pUserCaseCheck);
     advancedLayout->addWidget(m_pPasswordCaseCheck);
-    advancedLayout->addStretch(1);
 
+    // The groups keep their natural height; a taller window leaves the
+    // room below them empty.
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(expireGroup);
     layout->addWidget(incorrectGroup);
-    layout->addWidget(advancedGroup, 1);
+    layout->addWidget(advancedGroup);
+    layout->addStretch(1);
 
     connect(m_pExpireCombo, &QComboBox::activated, this, &CPageStyle::OnExpireActivated);
     connect(m_pDaysEdit, &CDigitSpinBox::textEditedByUser, this, [this] { SetProjectModified(); });
