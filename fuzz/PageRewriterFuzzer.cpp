@@ -6,6 +6,7 @@
 // again with restore-first gives the same text.
 #include "FuzzUtil.h"
 #include "engine/CredentialTable.h"
+#include "engine/OptionScriptBuilder.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
@@ -122,7 +123,7 @@ void CheckRun(CAppGlobalData& data, const QString& page, const QByteArray& origi
     if (data.m_nCharset != 0) {
         return;
     }
-    const QByteArray block = probe.BuildOptionScripts(true).toLatin1();
+    const QByteArray block = COptionScriptBuilder::BuildOptionScripts(data, true).toLatin1();
     if (data.m_bProtectAfterLogin && !block.isEmpty()) {
         const qsizetype at = text.indexOf(block);
         if (at >= 0) {
