@@ -210,7 +210,7 @@ void AddFolderDlgTest::help_buttonAndF1OpenTheDialogsTopic()
     QVERIFY(help);
     help->click();
     QTest::keyClick(dialog->FolderCombo(), Qt::Key_F1);
-    QCOMPARE(m_frame.helpContexts, (QList<int>{CAddFolderDlg::HelpContext, CAddFolderDlg::HelpContext}));
+    QCOMPARE(m_frame.helpTopics, (QList<HelpTopic>{HelpTopic::AddFolder, HelpTopic::AddFolder}));
     QVERIFY(dialog->isVisible());
 }
 

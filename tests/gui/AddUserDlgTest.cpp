@@ -185,7 +185,7 @@ private slots:
             }
         }
         QTest::keyClick(Edit(dialog, "emailEdit"), Qt::Key_F1);
-        QCOMPARE(m_frame.helpContexts, (QList<int>{2, 2}));
+        QCOMPARE(m_frame.helpTopics, (QList<HelpTopic>{HelpTopic::AddUser, HelpTopic::AddUser}));
         QVERIFY(dialog.isVisible());
     }
 };

@@ -98,7 +98,7 @@ void CreateTemplateDlgTest::help_opensTheDialogsTopic()
     dialog.show();
     dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
     QTest::keyClick(dialog.NameEdit(), Qt::Key_F1);
-    QCOMPARE(frame.helpContexts, (QList<int>{3, 3}));
+    QCOMPARE(frame.helpTopics, (QList<HelpTopic>{HelpTopic::CreateTemplate, HelpTopic::CreateTemplate}));
     QVERIFY(dialog.isVisible());
 }
 

@@ -12,7 +12,7 @@ public:
     void SetProjectModified(bool modified) override { modifiedCalls.append(modified); }
     void NotifyPasswordMode(int passwordMode) override { passwordModes.append(passwordMode); }
     void ShowStatusPrompt(const QString& text) override { prompts.append(text); }
-    void ShowHelp(int context) override { helpContexts.append(context); }
+    void ShowHelp(HelpTopic topic) override { helpTopics.append(topic); }
 
     bool WasModified() const { return modifiedCalls.contains(true); }
     void Reset()
@@ -20,11 +20,11 @@ public:
         modifiedCalls.clear();
         passwordModes.clear();
         prompts.clear();
-        helpContexts.clear();
+        helpTopics.clear();
     }
 
     QList<bool> modifiedCalls;
     QList<int> passwordModes;
     QStringList prompts;
-    QList<int> helpContexts;
+    QList<HelpTopic> helpTopics;
 };

@@ -648,7 +648,7 @@ void PageFilesTest::layout_columnsShareTheWidthAndF1OpensPageHelp()
 
     list->setFocus();
     QTest::keyClick(list, Qt::Key_F1);
-    QCOMPARE(m_frame->helpContexts, QList<int>{CPageFiles::HelpContext});
+    QCOMPARE(m_frame->helpTopics, QList<HelpTopic>{HelpTopic::Files});
 }
 
 void PageFilesTest::longAdditions_showProgressAndCanBeCancelled()

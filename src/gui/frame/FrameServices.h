@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/frame/HelpTopic.h"
+
 #include <QString>
 
 // What the pages ask of the main frame. The frame implements it; page
@@ -16,5 +18,5 @@ public:
     // A status-bar prompt for a hovered menu entry (empty clears it).
     virtual void ShowStatusPrompt(const QString& text) = 0;
     // Opens the help page with the given context number.
-    virtual void ShowHelp(int context) = 0;
+    virtual void ShowHelp(HelpTopic topic) = 0;
 };

@@ -6,45 +6,55 @@
 
 #include <QUrl>
 
-QString CHelpTopics::FileName(int context)
+namespace {
+
+struct TopicPage
 {
-    switch (context) {
-    case 1:
-        return QStringLiteral("add-folder.html");
-    case 2:
-        return QStringLiteral("add-user.html");
-    case 3:
-        return QStringLiteral("create-template.html");
-    case 21:
-        return QStringLiteral("files.html");
-    case 22:
-        return QStringLiteral("password.html");
-    case 23:
-        return QStringLiteral("login.html");
-    case 24:
-        return QStringLiteral("template.html");
-    case 25:
-        return QStringLiteral("protect.html");
-    case 26:
-        return QStringLiteral("result.html");
-    default:
-        return QStringLiteral("index.html");
+    HelpTopic topic;
+    const char* file;
+};
+
+constexpr TopicPage kPages[] = {
+    {HelpTopic::AddFolder, "add-folder.html"},
+    {HelpTopic::AddUser, "add-user.html"},
+    {HelpTopic::CreateTemplate, "create-template.html"},
+    {HelpTopic::Files, "files.html"},
+    {HelpTopic::Password, "password.html"},
+    {HelpTopic::Login, "login.html"},
+    {HelpTopic::Template, "template.html"},
+    {HelpTopic::Protect, "protect.html"},
+    {HelpTopic::Result, "result.html"},
+};
+
+} // namespace
+
+QString CHelpTopics::FileName(HelpTopic topic)
+{
+    for (const TopicPage& page : kPages) {
+        if (page.topic == topic) {
+            return QLatin1String(page.file);
+        }
     }
+    return QStringLiteral("index.html");
 }
 
-QString CHelpTopics::FilePath(int context)
+QString CHelpTopics::FilePath(HelpTopic topic)
 {
-    return AppFolders::ApplicationFolder() + QLatin1String("help/") + FileName(context);
+    return AppFolders::ApplicationFolder() + QLatin1String("help/") + FileName(topic);
 }
 
-QList<int> CHelpTopics::Contexts()
+QList<HelpTopic> CHelpTopics::Topics()
 {
-    return {1, 2, 3, 21, 22, 23, 24, 25, 26};
+    QList<HelpTopic> topics;
+    for (const TopicPage& page : kPages) {
+        topics.append(page.topic);
+    }
+    return topics;
 }
 
-void CHelpTopics::Show(int context)
+void CHelpTopics::Show(HelpTopic topic)
 {
-    const QString path = FilePath(context);
+    const QString path = FilePath(topic);
     if (!CShellOperations::OpenUrl(QUrl::fromLocalFile(path))) {
         MessageBox::Warning(nullptr, CShellOperations::FailureText(QStringLiteral("open the help page"), path,
                                                                    CShellOperations::FailureReason(path)));

@@ -67,7 +67,7 @@ void CPropertyViewPage::SetProjectModified()
 
 bool CPropertyViewPage::event(QEvent* event)
 {
-    if (m_nHelpContext != 0) {
+    if (m_eHelpTopic != HelpTopic::Contents) {
         // Claim the key before any window shortcut sees it.
         if (event->type() == QEvent::ShortcutOverride && IsHelpKey(event)) {
             event->accept();
@@ -75,7 +75,7 @@ bool CPropertyViewPage::event(QEvent* event)
         }
         if (event->type() == QEvent::KeyPress && IsHelpKey(event)) {
             if (m_pFrame) {
-                m_pFrame->ShowHelp(m_nHelpContext);
+                m_pFrame->ShowHelp(m_eHelpTopic);
             }
             return true;
         }

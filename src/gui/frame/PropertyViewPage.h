@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/frame/HelpTopic.h"
+
 #include <QWidget>
 
 class CAppGlobalData;
@@ -51,7 +53,7 @@ protected:
 
     // F1 anywhere inside the page opens help topic `context`, ahead of the
     // frame's own F1 shortcut.
-    void SetHelpContext(int context) { m_nHelpContext = context; }
+    void SetHelpTopic(HelpTopic topic) { m_eHelpTopic = topic; }
     bool event(QEvent* event) override;
 
     // A status-bar prompt (empty clears it).
@@ -65,7 +67,7 @@ private:
     IFrameServices* m_pFrame;
     QWidget* m_pHost = nullptr;
     QString m_strCaption;
-    int m_nHelpContext = 0;
+    HelpTopic m_eHelpTopic = HelpTopic::Contents;
     bool m_bFirstActivation = false;
     bool m_bModified = false;
 };

@@ -331,9 +331,9 @@ void CMainFrame::ShowStatusPrompt(const QString& text)
     }
 }
 
-void CMainFrame::ShowHelp(int context)
+void CMainFrame::ShowHelp(HelpTopic topic)
 {
-    CHelpTopics::Show(context);
+    CHelpTopics::Show(topic);
 }
 
 void CMainFrame::LoadPages()
@@ -604,7 +604,7 @@ std::shared_ptr<const CStrongSiteKeys> CMainFrame::DeriveStrongKeys(const CAppGl
 
 void CMainFrame::OnHelpContents()
 {
-    CHelpTopics::Show(0);
+    CHelpTopics::Show(HelpTopic::Contents);
 }
 
 void CMainFrame::OnHelpKey()
@@ -613,7 +613,7 @@ void CMainFrame::OnHelpKey()
     const QWidget* focus = QApplication::focusWidget();
     CPropertyViewPage* page = m_pView->GetActivePage();
     if (page && focus && page->isAncestorOf(focus)) {
-        ShowHelp(CWendlockView::HelpContext(m_pView->GetActiveIndex()));
+        ShowHelp(CWendlockView::HelpTopicOf(m_pView->GetActiveIndex()));
         return;
     }
     OnHelpContents();

@@ -57,7 +57,7 @@ public:
     void SetProjectModified(bool modified) override;
     void NotifyPasswordMode(int passwordMode) override;
     void ShowStatusPrompt(const QString& text) override;
-    void ShowHelp(int context) override;
+    void ShowHelp(HelpTopic topic) override;
 
     // The pages and the project record.
     void LoadPages();

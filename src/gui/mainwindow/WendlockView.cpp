@@ -48,7 +48,10 @@ bool CWendlockView::ValidatePages()
     return ValidatePagesBefore(ResultPage);
 }
 
-int CWendlockView::HelpContext(int pageIndex)
+HelpTopic CWendlockView::HelpTopicOf(int pageIndex)
 {
-    return pageIndex >= FilesPage && pageIndex <= ResultPage ? 21 + pageIndex : 0;
+    static constexpr HelpTopic kTopics[] = {HelpTopic::Files,    HelpTopic::Password, HelpTopic::Login,
+                                            HelpTopic::Template, HelpTopic::Protect,  HelpTopic::Result};
+    return pageIndex >= FilesPage && pageIndex <= ResultPage ? kTopics[pageIndex - FilesPage]
+                                                             : HelpTopic::Contents;
 }

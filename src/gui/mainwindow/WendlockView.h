@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/frame/HelpTopic.h"
 #include "gui/mainwindow/PropertyView.h"
 
 class CAppGlobalData;
@@ -44,7 +45,7 @@ public:
     bool ValidatePages();
 
     // The help topic of each page (21 to 26).
-    static int HelpContext(int pageIndex);
+    static HelpTopic HelpTopicOf(int pageIndex);
 
     CPageFiles* PageFiles() const { return m_pFiles; }
     CPagePassword* PagePassword() const { return m_pPassword; }

@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 
 CAddFolderDlg::CAddFolderDlg(IFrameServices* frame, CAppPreferences& preferences, QWidget* parent)
-    : QDialog(parent), m_pFrame(frame), m_preferences(preferences)
+    : CHelpDialog(frame, kHelpTopic, parent), m_preferences(preferences)
 {
     setWindowTitle(QStringLiteral("Add Folder"));
 
@@ -56,7 +56,7 @@ CAddFolderDlg::CAddFolderDlg(IFrameServices* frame, CAppPreferences& preferences
     help->setObjectName(QStringLiteral("helpButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CAddFolderDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CAddFolderDlg::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, &CAddFolderDlg::OnHelp);
+    ConnectHelpButton(buttons);
 
     auto* folderRow = new QGridLayout;
     folderRow->addWidget(folderLabel, 0, 0);
@@ -83,15 +83,6 @@ void CAddFolderDlg::showEvent(QShowEvent* event)
         PushToControls();
     }
     QDialog::showEvent(event);
-}
-
-void CAddFolderDlg::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        OnHelp();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void CAddFolderDlg::PushToControls()
@@ -157,13 +148,6 @@ void CAddFolderDlg::OnBrowse()
     }
     m_preferences.m_strAddFolderInit = folder;
     m_pFolder->setEditText(folder);
-}
-
-void CAddFolderDlg::OnHelp()
-{
-    if (m_pFrame) {
-        m_pFrame->ShowHelp(HelpContext);
-    }
 }
 
 void CAddFolderDlg::accept()

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "gui/frame/HelpDialog.h"
+
 #include <QString>
 
 class CAppPreferences;
@@ -13,7 +14,7 @@ class QComboBox;
 // subfolders too. The caller sets the three members before running the
 // dialog and reads them after OK. The browse button starts in the folder
 // last picked, which the preferences keep.
-class CAddFolderDlg final : public QDialog
+class CAddFolderDlg final : public CHelpDialog
 {
     Q_OBJECT
 
@@ -39,21 +40,18 @@ public:
     QCheckBox* RecursiveCheck() const { return m_pRecursive; }
 
     void OnBrowse();
-    void OnHelp();
     void accept() override;
 
     // The help page of this dialog.
-    static constexpr int HelpContext = 1;
+    static constexpr HelpTopic kHelpTopic = HelpTopic::AddFolder;
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void PushToControls();
     void PullFromControls();
 
-    IFrameServices* m_pFrame;
     CAppPreferences& m_preferences;
     QComboBox* m_pFolder = nullptr;
     QCheckBox* m_pRecursive = nullptr;

@@ -49,7 +49,7 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
 {
     setObjectName(QStringLiteral("PageFiles"));
     // F1 inside the page opens the page's own help, not the frame's.
-    SetHelpContext(HelpContext);
+    SetHelpTopic(kHelpTopic);
 
     auto* description =
         new QLabel(QStringLiteral("Add files or folder to protect, or click \"Restore\" button to "

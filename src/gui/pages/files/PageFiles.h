@@ -77,7 +77,7 @@ public:
     // PHP, ASP and all files.
     static QString AddFilesFilter();
 
-    static constexpr int HelpContext = 21;
+    static constexpr HelpTopic kHelpTopic = HelpTopic::Files;
 
     QSize sizeHint() const override;
 

@@ -37,7 +37,7 @@ QPushButton* MakeIconButton(QWidget* parent, const char* objectName, const QIcon
 } // namespace
 
 CAddUserDlg::CAddUserDlg(IFrameServices* frame, QWidget* parent)
-    : QDialog(parent), m_pFrame(frame),
+    : CHelpDialog(frame, kHelpTopic, parent),
       m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       m_pUserNameEdit(MakeEdit(this, "userNameEdit", 200)),
       m_pPasswordEdit(MakeEdit(this, "passwordEdit", 200)),
@@ -101,7 +101,7 @@ CAddUserDlg::CAddUserDlg(IFrameServices* frame, QWidget* parent)
     connect(mailButton, &QPushButton::clicked, this, &CAddUserDlg::OnMail);
     connect(buttons, &QDialogButtonBox::accepted, this, &CAddUserDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CAddUserDlg::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, &CAddUserDlg::OnHelp);
+    ConnectHelpButton(buttons);
 
     SetTitle(QStringLiteral("Add User"));
     // Room for a typical value in every box without stretching the dialog.
@@ -167,20 +167,4 @@ void CAddUserDlg::OnMail()
             this, QStringLiteral("Send mail failure!\nNo mail program or no default mail program on "
                                  "your operation system."));
     }
-}
-
-void CAddUserDlg::OnHelp()
-{
-    if (m_pFrame) {
-        m_pFrame->ShowHelp(kHelpContext);
-    }
-}
-
-void CAddUserDlg::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        OnHelp();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "gui/frame/HelpDialog.h"
 #include "model/UserListNode.h"
 
-#include <QDialog>
 #include <QUrl>
 #include <functional>
 
@@ -14,14 +14,14 @@ class QPushButton;
 // changed. The caller sets the title and the values, runs it and reads the
 // values back after OK; whether the user name is unique is the caller's
 // test. Values are taken exactly as typed, nothing is trimmed.
-class CAddUserDlg final : public QDialog
+class CAddUserDlg final : public CHelpDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(CAddUserDlg)
 
 public:
     // Help context of the dialog.
-    static constexpr int kHelpContext = 2;
+    static constexpr HelpTopic kHelpTopic = HelpTopic::AddUser;
 
     explicit CAddUserDlg(IFrameServices* frame, QWidget* parent = nullptr);
 
@@ -48,15 +48,11 @@ public:
     void accept() override;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void PullFromControls();
     void OnRandomPassword();
     void OnMail();
-    void OnHelp();
 
-    IFrameServices* m_pFrame;
     QString m_strTitle;
     CUserListNode m_user;
     UrlOpener m_openUrl;

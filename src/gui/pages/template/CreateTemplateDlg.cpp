@@ -13,11 +13,10 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kHelpContext = 3;
 }
 
 CCreateTemplateDlg::CCreateTemplateDlg(IFrameServices* frame, QWidget* parent)
-    : QDialog(parent), m_pFrame(frame)
+    : CHelpDialog(frame, HelpTopic::CreateTemplate, parent)
 {
     setWindowTitle(QStringLiteral("Create Template"));
     setObjectName(QStringLiteral("CreateTemplateDlg"));
@@ -42,7 +41,7 @@ CCreateTemplateDlg::CCreateTemplateDlg(IFrameServices* frame, QWidget* parent)
     buttons->button(QDialogButtonBox::Help)->setText(QStringLiteral("&Help"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CCreateTemplateDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CCreateTemplateDlg::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, &CCreateTemplateDlg::ShowHelp);
+    ConnectHelpButton(buttons);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -65,15 +64,6 @@ void CCreateTemplateDlg::showEvent(QShowEvent* event)
         m_pNameEdit->setFocus();
     }
     QDialog::showEvent(event);
-}
-
-void CCreateTemplateDlg::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        ShowHelp();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void CCreateTemplateDlg::accept()
@@ -99,11 +89,4 @@ void CCreateTemplateDlg::PullFromControls()
 {
     m_strTemplateName = m_pNameEdit->text();
     m_nBasedOn = m_pBasedOn->currentIndex();
-}
-
-void CCreateTemplateDlg::ShowHelp()
-{
-    if (m_pFrame) {
-        m_pFrame->ShowHelp(kHelpContext);
-    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "gui/frame/HelpDialog.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +13,7 @@ class QLineEdit;
 // template it starts from. OK refuses an empty name, a name with a
 // character no file name may hold, and a name already listed, and keeps the
 // dialog open after each message.
-class CCreateTemplateDlg final : public QDialog
+class CCreateTemplateDlg final : public CHelpDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(CCreateTemplateDlg)
@@ -37,14 +38,11 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void PushToControls();
     void PullFromControls();
-    void ShowHelp();
 
-    IFrameServices* m_pFrame;
     QLineEdit* m_pNameEdit = nullptr;
     QComboBox* m_pBasedOn = nullptr;
     bool m_bInitialised = false;

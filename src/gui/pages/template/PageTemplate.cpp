@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr int kHelpContext = 24;
+constexpr HelpTopic kHelpTopic = HelpTopic::Template;
 // The columns' starting widths; on resizing they keep this proportion.
 constexpr int kNameWidth = 140;
 constexpr int kPathWidth = 600;
@@ -49,7 +49,7 @@ CPageTemplate::CPageTemplate(IFrameServices* frame, const CAppPreferences& prefe
 {
     // F1 inside the page opens the page's own help topic, ahead of the
     // frame's shortcut for the contents.
-    SetHelpContext(kHelpContext);
+    SetHelpTopic(kHelpTopic);
     m_pDescription = new QLabel(
         QStringLiteral("Select a template to customize the login page, or create your own template here."),
         this);
