@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <functional>
 
 namespace {
 
@@ -46,16 +47,99 @@ class ShellOperationsTest : public QObject
 private:
     QTemporaryDir m_dir;
     QStringList m_calls;
+    // GIO reads the desktop's folders once per process, so a process sees
+    // one desktop: the one with applications, or (with
+    // WENDLOCK_TEST_EMPTY_DESKTOP set) one without any.
+    bool m_emptyDesktop = false;
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
+    // What the last started application got on its command line, one
+    // argument a line.
+    QString LaunchedFile() const { return Path(QStringLiteral("launched")); }
 
-    // A desktop with three web-page programs and a text editor:
-    // the user chose the viewer for pages and the editor for text, added the
-    // terminal tool for pages and removed the nested viewer.
-    void UseDesktop(bool withApplications)
+    void Record()
     {
-        const QString root =
-            withApplications ? Path(QStringLiteral("desktop")) : Path(QStringLiteral("empty"));
+        CShellOperations::SetRecorderForTests([this](const QString& action, const QString& target) {
+            m_calls.append(action + QLatin1Char(' ') + target);
+        });
+    }
+
+    // The arguments the last started application got.
+    QStringList LaunchedArguments() const
+    {
+        QFile file(LaunchedFile());
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // The program every desktop entry starts: it writes its arguments to
+    // LaunchedFile() (renamed into place, so the test never reads half of
+    // it).
+    void WriteRecorder(const QString& path)
+    {
+        const QString out = LaunchedFile();
+        WriteText(path, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && mv '%1.part' '%1'\n")
+                            .arg(out)
+                            .toUtf8());
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    // A desktop with web-page viewers (the user's own copy of one, a nested
+    // one, a hidden one), a text editor and two log tools, one of them for
+    // a terminal: the user chose the viewer for pages and the editor for
+    // text, added the log tool for pages and removed the nested viewer.
+    void WriteDesktop(const QString& root)
+    {
+        const QByteArray record = Path(QStringLiteral("bin/record")).toUtf8();
+        WriteRecorder(QString::fromUtf8(record));
+        const QString apps = root + QLatin1String("/system-data/applications/");
+        WriteText(apps + QLatin1String("viewer.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Page Viewer\nExec=" + record +
+                      " pageviewer %U\nMimeType=text/html;application/xhtml+xml;\n");
+        WriteText(apps + QLatin1String("editor.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Text Editor\nIcon=accessories-text-editor\nExec=" +
+                      record + " editor %f\nMimeType=text/plain;\n");
+        WriteText(apps + QLatin1String("sub/nested.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Nested\nExec=" + record +
+                      " nested %f\nMimeType=text/html;\n");
+        WriteText(apps + QLatin1String("hidden.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Hidden\nHidden=true\nExec=" + record +
+                      "\nMimeType=text/html;\n");
+        WriteText(apps + QLatin1String("logtool.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Log Tool\nIcon=" +
+                      Path(QStringLiteral("log.png")).toUtf8() + "\nExec=" + record +
+                      " --log %F\nMimeType=text/x-log;\n");
+        WriteText(apps + QLatin1String("term.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Term Tool\nTerminal=true\nExec=" + record +
+                      " term %f\nMimeType=text/x-log;\n");
+        // Which applications declare which types, as the packaging tools
+        // (update-desktop-database) index them for GIO.
+        WriteText(apps + QLatin1String("mimeinfo.cache"),
+                  "[MIME Cache]\ntext/html=viewer.desktop;sub-nested.desktop;hidden.desktop;\n"
+                  "application/xhtml+xml=viewer.desktop;\ntext/plain=editor.desktop;\n"
+                  "text/x-log=logtool.desktop;term.desktop;\n");
+        WriteText(root + QLatin1String("/home-data/applications/mimeinfo.cache"),
+                  "[MIME Cache]\ntext/html=viewer.desktop;\n");
+        // The user's own copy of the viewer wins over the system's.
+        WriteText(root + QLatin1String("/home-data/applications/viewer.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=My Viewer\nExec=" + record +
+                      " myviewer %u\nMimeType=text/html;\n");
+        WriteText(
+            root + QLatin1String("/config/mimeapps.list"),
+            "[Default Applications]\ntext/html=missing.desktop;viewer.desktop;\ntext/plain=editor.desktop\n"
+            "[Added Associations]\ntext/html=logtool.desktop;\n"
+            "[Removed Associations]\ntext/html=sub-nested.desktop;\n");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // Before anything asks GIO: it keeps the folders it first saw.
+        QVERIFY(m_dir.isValid());
+        m_emptyDesktop = qEnvironmentVariableIsSet("WENDLOCK_TEST_EMPTY_DESKTOP");
+        const QString root = Path(m_emptyDesktop ? QStringLiteral("empty") : QStringLiteral("desktop"));
         qputenv("XDG_DATA_HOME", (root + QLatin1String("/home-data")).toUtf8());
         qputenv("XDG_DATA_DIRS", (root + QLatin1String("/system-data")).toUtf8());
         qputenv("XDG_CONFIG_HOME", (root + QLatin1String("/config")).toUtf8());
@@ -64,51 +148,23 @@ private:
         // The file types themselves still come from the system's database.
         QDir().mkpath(root + QLatin1String("/system-data"));
         QFile::link(QStringLiteral("/usr/share/mime"), root + QLatin1String("/system-data/mime"));
-    }
-
-private slots:
-    void initTestCase()
-    {
+        if (!m_emptyDesktop) {
+            WriteDesktop(root);
+        }
         QStandardPaths::setTestModeEnabled(true);
         MessageBox::SetTestMode(true);
         FileDialog::SetTestMode(true);
-        QVERIFY(m_dir.isValid());
-        const QString apps = Path(QStringLiteral("desktop/system-data/applications/"));
-        WriteText(apps + QLatin1String("viewer.desktop"),
-                  "[Desktop Entry]\nType=Application\nName=Page Viewer\nExec=viewer --new-window %U\n"
-                  "MimeType=text/html;application/xhtml+xml;\n");
-        WriteText(apps + QLatin1String("editor.desktop"),
-                  "[Desktop Entry]\nType=Application\nName=Text Editor\nIcon=accessories-text-editor\n"
-                  "Exec=\"/opt/my editor/edit\" %f\nMimeType=text/plain;\n");
-        WriteText(apps + QLatin1String("sub/nested.desktop"),
-                  "[Desktop Entry]\nType=Application\nName=Nested\nExec=nested %f\nMimeType=text/html;\n");
-        WriteText(apps + QLatin1String("hidden.desktop"),
-                  "[Desktop "
-                  "Entry]\nType=Application\nName=Hidden\nHidden=true\nExec=hidden\nMimeType=text/html;\n");
-        WriteText(apps + QLatin1String("term.desktop"),
-                  "[Desktop Entry]\nType=Application\nName=Term Tool\nExec=vi\nTerminal=true\n"
-                  "MimeType=text/x-log;\n[Desktop Action other]\nName=Other\nExec=other\n");
-        // The user's own copy of the viewer wins over the system's.
-        WriteText(
-            Path(QStringLiteral("desktop/home-data/applications/viewer.desktop")),
-            "[Desktop Entry]\nType=Application\nName=My Viewer\nExec=myviewer %u\nMimeType=text/html;\n");
-        WriteText(
-            Path(QStringLiteral("desktop/config/mimeapps.list")),
-            "[Default Applications]\ntext/html=missing.desktop;viewer.desktop;\ntext/plain=editor.desktop\n"
-            "[Added Associations]\ntext/html=term.desktop;\n"
-            "[Removed Associations]\ntext/html=sub-nested.desktop;\n");
-        CShellOperations::SetRecorderForTests([this](const QString& action, const QString& target) {
-            m_calls.append(action + QLatin1Char(' ') + target);
-        });
     }
 
     void cleanupTestCase() { CShellOperations::SetRecorderForTests({}); }
 
+    // Every test starts with the recorder in place of the desktop; the
+    // launch tests take it away.
     void init()
     {
+        Record();
         m_calls.clear();
         MessageBox::ClearShownTexts();
-        UseDesktop(true);
     }
 
     void folderOf_pathRules()
@@ -124,48 +180,23 @@ private slots:
         QVERIFY(m_calls.isEmpty());
     }
 
-    void applicationsForType_defaultAddedDeclaredThenParents()
+    void applicationsForType_defaultRecommendedThenParents()
     {
         QCOMPARE(Names(CDesktopApplications::ForMimeType(QStringLiteral("text/html"))),
-                 QStringList({QStringLiteral("My Viewer"), QStringLiteral("Term Tool"),
+                 QStringList({QStringLiteral("My Viewer"), QStringLiteral("Log Tool"),
                               QStringLiteral("Text Editor")}));
         CDesktopApplications::Entry entry;
         QVERIFY(CDesktopApplications::DefaultFor(QStringLiteral("text/plain"), &entry));
         QCOMPARE(entry.id, QStringLiteral("editor.desktop"));
-        // A log is text: the editor, found through the parent type, comes
-        // after the tool that declares the type itself.
-        QVERIFY(CDesktopApplications::DefaultFor(QStringLiteral("text/x-log"), &entry));
-        QCOMPARE(entry.name, QStringLiteral("Term Tool"));
+        QCOMPARE(entry.icon, QStringLiteral("accessories-text-editor"));
+        // A log is text: without a choice for logs, the tool that declares
+        // the type comes first, then the editor of the parent type.
+        const QList<CDesktopApplications::Entry> logApps =
+            CDesktopApplications::ForMimeType(QStringLiteral("text/x-log"));
+        QCOMPARE(Names(logApps), QStringList({QStringLiteral("Log Tool"), QStringLiteral("Term Tool"),
+                                              QStringLiteral("Text Editor")}));
+        QCOMPARE(logApps.first().icon, Path(QStringLiteral("log.png")));
         QVERIFY(!CDesktopApplications::DefaultFor(QStringLiteral("application/x-wendlock-unknown"), nullptr));
-        UseDesktop(false);
-        QVERIFY(CDesktopApplications::ForMimeType(QStringLiteral("text/html")).isEmpty());
-    }
-
-    void commandLine_fillsFieldCodesAndQuotes()
-    {
-        const QList<CDesktopApplications::Entry> apps =
-            CDesktopApplications::ForMimeType(QStringLiteral("text/html"));
-        const QString page = QStringLiteral("/srv/my site/a.html");
-        QCOMPARE(CDesktopApplications::CommandLine(apps.at(0), page),
-                 QStringList({QStringLiteral("myviewer"), QStringLiteral("file:///srv/my%20site/a.html")}));
-        QCOMPARE(CDesktopApplications::CommandLine(apps.at(1), page),
-                 QStringList({QStringLiteral("x-terminal-emulator"), QStringLiteral("-e"),
-                              QStringLiteral("vi"), page}));
-        QCOMPARE(CDesktopApplications::CommandLine(apps.at(2), page),
-                 QStringList({QStringLiteral("/opt/my editor/edit"), page}));
-
-        CDesktopApplications::Entry entry;
-        entry.name = QStringLiteral("Tool");
-        entry.icon = QStringLiteral("tool-icon");
-        entry.filePath = QStringLiteral("/apps/tool.desktop");
-        entry.exec = QStringLiteral("tool %i --title=%c --from=%k --pct=100%% \"a \\\"q\\\" b\" %F %d");
-        QCOMPARE(CDesktopApplications::CommandLine(entry, QStringLiteral("/x.htm")),
-                 QStringList({QStringLiteral("tool"), QStringLiteral("--icon"), QStringLiteral("tool-icon"),
-                              QStringLiteral("--title=Tool"), QStringLiteral("--from=/apps/tool.desktop"),
-                              QStringLiteral("--pct=100%"), QStringLiteral("a \"q\" b"),
-                              QStringLiteral("/x.htm")}));
-        QStringList args;
-        QVERIFY(!CDesktopApplications::SplitExec(QStringLiteral("tool \"unterminated"), &args));
     }
 
     void run_withoutSelection_says_andWithSeveral_takesTopmost()
@@ -198,30 +229,41 @@ private slots:
         CShellOperations::Open(nullptr, blob);
         CShellOperations::Edit(nullptr, page);
         // The unknown type was reported before Open with came up.
+        QCOMPARE(m_calls, QStringList({QStringLiteral("open ") + page, QStringLiteral("openwith ") + blob,
+                                       QStringLiteral("edit ") + page}));
         QCOMPARE(MessageBox::ShownTexts().size(), 1);
         QVERIFY2(MessageBox::ShownTexts().first().startsWith(
                      QStringLiteral("Cannot open \"%1\": no program is set "
                                     "to open files of type ")
                          .arg(blob)),
                  qPrintable(MessageBox::ShownTexts().first()));
-        MessageBox::ClearShownTexts();
-        UseDesktop(false);
-        CShellOperations::Open(nullptr, page);
-        CShellOperations::Edit(nullptr, page);
-        QCOMPARE(m_calls, QStringList({QStringLiteral("open ") + page, QStringLiteral("openwith ") + blob,
-                                       QStringLiteral("edit ") + page, QStringLiteral("openwith ") + page,
-                                       QStringLiteral("openwith ") + page}));
-        const QStringList said = MessageBox::ShownTexts();
-        QCOMPARE(said.size(), 2);
-        QVERIFY2(
-            said.at(0).startsWith(
-                QStringLiteral("Cannot open \"%1\": no program is set to open files of type \"").arg(page)) &&
-                said.at(0).endsWith(QStringLiteral("(text/html).")),
-            qPrintable(said.at(0)));
-        QVERIFY2(
-            said.at(1).startsWith(QStringLiteral("Cannot edit \"%1\": no text editor is set").arg(page)) &&
-                said.at(1).contains(QStringLiteral("text/plain")),
-            qPrintable(said.at(1)));
+    }
+
+    // Real launches of the chosen programs: the file reaches each as one
+    // argument, after the arguments its desktop entry gives, whatever
+    // blanks its name holds.
+    void launch_handsTheFileToTheProgram()
+    {
+        const QString page = Path(QStringLiteral("my site/a b.html"));
+        WriteText(page, "<html></html>");
+        CShellOperations::SetRecorderForTests({});
+        QStringList arguments;
+        const auto launch = [&](const std::function<void()>& action) {
+            QFile::remove(LaunchedFile());
+            arguments.clear();
+            action();
+            QTRY_VERIFY(QFile::exists(LaunchedFile()));
+            arguments = LaunchedArguments();
+        };
+        launch([&] { CShellOperations::Open(nullptr, page); });
+        QCOMPARE(arguments, QStringList({QStringLiteral("myviewer"), page}));
+        launch([&] { CShellOperations::Edit(nullptr, page); });
+        QCOMPARE(arguments, QStringList({QStringLiteral("editor"), page}));
+        COpenWithDialog dialog(page);
+        dialog.ApplicationList()->setCurrentRow(1);
+        launch([&] { QVERIFY(dialog.LaunchSelected()); });
+        QCOMPARE(arguments, QStringList({QStringLiteral("--log"), page}));
+        QCOMPARE(MessageBox::ShownTexts(), QStringList());
     }
 
     void failedLaunches_sayWhichFileAndWhy()
@@ -232,9 +274,9 @@ private slots:
         CShellOperations::Open(nullptr, page);
         CShellOperations::Edit(nullptr, page);
         // Help: a page nothing opens, and one that is missing.
-        const QString help = CHelpTopics::FilePath(1);
+        const QString help = CHelpTopics::FilePath(HelpTopic::AddFolder);
         CShellOperations::Open(nullptr, Path(QStringLiteral("gone.html")));
-        CHelpTopics::Show(1);
+        CHelpTopics::Show(HelpTopic::AddFolder);
         CShellOperations::SetLaunchResultForTests(true);
         const QStringList said = MessageBox::ShownTexts();
         QCOMPARE(said.size(), 4);
@@ -242,20 +284,31 @@ private slots:
                  QStringLiteral("Cannot open \"%1\": the program set for its type could not be started.")
                      .arg(page));
         QCOMPARE(said.at(1),
-                 QStringLiteral("Cannot edit \"%1\": the text editor \"/opt/my editor/edit\" could not be "
-                                "started.")
+                 QStringLiteral("Cannot edit \"%1\": the text editor \"Text Editor\" could not be started.")
                      .arg(page));
         QCOMPARE(said.at(2), QStringLiteral("Cannot open \"%1\": the file was not found.")
                                  .arg(Path(QStringLiteral("gone.html"))));
         QVERIFY2(said.at(3).startsWith(QStringLiteral("Cannot open the help page \"%1\": ").arg(help)),
                  qPrintable(said.at(3)));
-        UseDesktop(false);
+
+        // A program the desktop cannot start: one that runs in a terminal
+        // when no terminal emulator is found. The desktop's reason follows.
         MessageBox::ClearShownTexts();
-        CShellOperations::SetLaunchResultForTests(false);
-        CShellOperations::Open(nullptr, page);
-        CShellOperations::SetLaunchResultForTests(true);
-        QVERIFY2(MessageBox::ShownTexts().value(0).endsWith(QStringLiteral("(text/html).")),
-                 qPrintable(MessageBox::ShownTexts().value(0)));
+        const QString log = Path(QStringLiteral("notes.log"));
+        WriteText(log, "x\n");
+        COpenWithDialog dialog(log);
+        dialog.ApplicationList()->setCurrentRow(1);
+        QCOMPARE(dialog.ApplicationList()->currentItem()->text(), QStringLiteral("Term Tool"));
+        CShellOperations::SetRecorderForTests({});
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", m_dir.path().toUtf8());
+        const bool started = dialog.LaunchSelected();
+        qputenv("PATH", path);
+        QVERIFY(!started);
+        const QString prefix =
+            QStringLiteral("Cannot open \"%1\": the program \"Term Tool\" could not be started: ").arg(log);
+        const QString text = MessageBox::ShownTexts().value(0);
+        QVERIFY2(text.startsWith(prefix) && text.size() > prefix.size() + 1, qPrintable(text));
     }
 
     void openWithDialog_listsApplications_andStartsTheChosenOne()
@@ -275,7 +328,7 @@ private slots:
         QVERIFY(dialog.LaunchSelected());
         FileDialog::SetNextFileNames({QString()});
         QVERIFY(!dialog.LaunchSelected());
-        QCOMPARE(m_calls, QStringList({QStringLiteral("launch /opt/my editor/edit ") + page,
+        QCOMPARE(m_calls, QStringList({QStringLiteral("app editor.desktop ") + page,
                                        QStringLiteral("launch /usr/bin/true ") + page}));
 
         CShellOperations::SetLaunchResultForTests(false);
@@ -283,9 +336,40 @@ private slots:
         QVERIFY(!dialog.LaunchSelected());
         QCOMPARE(
             MessageBox::ShownTexts(),
-            QStringList{QStringLiteral("Cannot open \"%1\": the program \"myviewer\" could not be started.")
+            QStringList{QStringLiteral("Cannot open \"%1\": the program \"My Viewer\" could not be started.")
                             .arg(page)});
         CShellOperations::SetLaunchResultForTests(true);
+    }
+
+    // Runs alone, on the empty desktop (see tests/CMakeLists.txt).
+    void withoutApplications_openAndEditSayWhy_andOfferOpenWith()
+    {
+        if (!m_emptyDesktop) {
+            QSKIP("needs the desktop without applications (WENDLOCK_TEST_EMPTY_DESKTOP)");
+        }
+        QVERIFY(CDesktopApplications::ForMimeType(QStringLiteral("text/html")).isEmpty());
+        const QString page = Path(QStringLiteral("page.html"));
+        WriteText(page, "<html><body>x</body></html>");
+        CShellOperations::SetLaunchResultForTests(false);
+        CShellOperations::Open(nullptr, page);
+        CShellOperations::Edit(nullptr, page);
+        CShellOperations::SetLaunchResultForTests(true);
+        QCOMPARE(m_calls,
+                 QStringList({QStringLiteral("openwith ") + page, QStringLiteral("openwith ") + page}));
+        const QStringList said = MessageBox::ShownTexts();
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(
+            said.at(0).startsWith(
+                QStringLiteral("Cannot open \"%1\": no program is set to open files of type \"").arg(page)) &&
+                said.at(0).endsWith(QStringLiteral("(text/html).")),
+            qPrintable(said.at(0)));
+        QVERIFY2(
+            said.at(1).startsWith(QStringLiteral("Cannot edit \"%1\": no text editor is set").arg(page)) &&
+                said.at(1).contains(QStringLiteral("text/plain")),
+            qPrintable(said.at(1)));
+        COpenWithDialog dialog(page);
+        QCOMPARE(dialog.ApplicationList()->count(), 1);
+        QCOMPARE(dialog.OtherProgramRow(), 0);
     }
 
     void propertiesDialog_showsFileFacts()

@@ -71,25 +71,28 @@ bool COpenWithDialog::LaunchSelected()
     if (row < 0) {
         return false;
     }
-    QStringList command;
+    QString program;
+    QString error;
+    bool started = false;
     if (row == OtherProgramRow()) {
-        const QString program = FileDialog::GetOpenFileName(
-            this, QStringLiteral("Open With"), QStringLiteral("All Files (*)"), QStringLiteral("/usr/bin"));
+        program = FileDialog::GetOpenFileName(this, QStringLiteral("Open With"),
+                                              QStringLiteral("All Files (*)"), QStringLiteral("/usr/bin"));
         if (program.isEmpty()) {
             return false;
         }
-        command << program << m_strPath;
+        started = CShellOperations::StartProgram({program, m_strPath});
     } else {
-        command = CDesktopApplications::CommandLine(m_entries.at(row), m_strPath);
+        program = m_entries.at(row).name;
+        started = CShellOperations::LaunchApplication(m_entries.at(row), m_strPath, &error);
     }
-    if (!CShellOperations::StartProgram(command)) {
-        MessageBox::Warning(
-            this, CShellOperations::FailureText(
-                      QStringLiteral("open"), m_strPath,
-                      QStringLiteral("the program \"%1\" could not be started").arg(command.value(0))));
-        return false;
+    if (!started) {
+        QString reason = QStringLiteral("the program \"%1\" could not be started").arg(program);
+        if (!error.isEmpty()) {
+            reason += QLatin1String(": ") + error;
+        }
+        MessageBox::Warning(this, CShellOperations::FailureText(QStringLiteral("open"), m_strPath, reason));
     }
-    return true;
+    return started;
 }
 
 void COpenWithDialog::accept()

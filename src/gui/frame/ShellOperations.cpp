@@ -42,6 +42,21 @@ bool HasHandler(const QString& path)
     return CDesktopApplications::DefaultFor(CDesktopApplications::MimeTypeOfFile(path), nullptr);
 }
 
+// Starts the application set for the file's type.
+bool OpenWithDefault(const QString& path, QString* error)
+{
+    CDesktopApplications::Entry app;
+    return CDesktopApplications::DefaultFor(CDesktopApplications::MimeTypeOfFile(path), &app) &&
+           CDesktopApplications::Launch(app, path, error);
+}
+
+// A failure's reason, followed by what the desktop said, when it said
+// anything.
+QString WithDetail(const QString& reason, const QString& detail)
+{
+    return detail.isEmpty() ? reason : reason + QLatin1String(": ") + detail;
+}
+
 QString NoProgramFor(const QString& mimeType)
 {
     const QString comment = QMimeDatabase().mimeTypeForName(mimeType).comment();
@@ -129,19 +144,18 @@ QString CShellOperations::FailureReason(const QString& path)
 
 void CShellOperations::Open(QWidget* owner, const QString& path)
 {
-    // xdg-open starts even for a type nothing handles (and then fails
-    // quietly), so the question is asked of the desktop's registry first;
-    // the user hears why and may pick a program.
+    // For a type nothing handles the user hears why and may pick a program.
     if (!HasHandler(path)) {
         MessageBox::Warning(owner, FailureText(QStringLiteral("open"), path, FailureReason(path)));
         OpenWith(owner, path);
         return;
     }
-    const bool started = Recorded(QStringLiteral("open"), path)
-                             ? Hooks().launchResult
-                             : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    QString error;
+    const bool started =
+        Recorded(QStringLiteral("open"), path) ? Hooks().launchResult : OpenWithDefault(path, &error);
     if (!started) {
-        MessageBox::Warning(owner, FailureText(QStringLiteral("open"), path, FailureReason(path)));
+        MessageBox::Warning(
+            owner, FailureText(QStringLiteral("open"), path, WithDetail(FailureReason(path), error)));
     }
 }
 
@@ -155,14 +169,17 @@ void CShellOperations::Edit(QWidget* owner, const QString& path)
         OpenWith(owner, path);
         return;
     }
-    const QStringList command = CDesktopApplications::CommandLine(editor, path);
-    const bool started =
-        Recorded(QStringLiteral("edit"), path) ? Hooks().launchResult : StartProgram(command);
+    QString error;
+    const bool started = Recorded(QStringLiteral("edit"), path)
+                             ? Hooks().launchResult
+                             : CDesktopApplications::Launch(editor, path, &error);
     if (!started) {
         MessageBox::Warning(
             owner,
-            FailureText(QStringLiteral("edit"), path,
-                        QStringLiteral("the text editor \"%1\" could not be started").arg(command.value(0))));
+            FailureText(
+                QStringLiteral("edit"), path,
+                WithDetail(QStringLiteral("the text editor \"%1\" could not be started").arg(editor.name),
+                           error)));
     }
 }
 
@@ -213,9 +230,10 @@ bool CShellOperations::OpenUrl(const QUrl& url)
     if (Recorded(QStringLiteral("url"), url.toString())) {
         return Hooks().launchResult;
     }
-    // A local file nothing handles would start xdg-open all the same.
-    if (url.isLocalFile() && !HasHandler(url.toLocalFile())) {
-        return false;
+    // A local file opens in the application set for its type, as Open
+    // does; other addresses go to the desktop's handler for their scheme.
+    if (url.isLocalFile()) {
+        return OpenWithDefault(url.toLocalFile(), nullptr);
     }
     return QDesktopServices::openUrl(url);
 }
@@ -229,6 +247,15 @@ bool CShellOperations::StartProgram(const QStringList& command)
         return Hooks().launchResult;
     }
     return QProcess::startDetached(command.first(), command.mid(1));
+}
+
+bool CShellOperations::LaunchApplication(const CDesktopApplications::Entry& app, const QString& path,
+                                         QString* error)
+{
+    if (Recorded(QStringLiteral("app"), app.id + QLatin1Char(' ') + path)) {
+        return Hooks().launchResult;
+    }
+    return CDesktopApplications::Launch(app, path, error);
 }
 
 void CShellOperations::SetRecorderForTests(

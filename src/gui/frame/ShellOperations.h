@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/frame/DesktopApplications.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -58,14 +60,19 @@ public:
     // Starts a program, detached; command[0] is the program. False when it
     // could not be started.
     static bool StartProgram(const QStringList& command);
+    // Starts a desktop application on the file. False, with the reason in
+    // `error`, when it could not be started.
+    static bool LaunchApplication(const CDesktopApplications::Entry& app, const QString& path,
+                                  QString* error);
 
     // Test hook: with a recorder set, nothing is launched; the recorder
     // gets the operation's name ("open", "edit", "openwith", "folder",
-    // "properties", and "url" and "launch" for the two calls above) and its
-    // target (the command of "launch" joined by blanks).
+    // "properties", and "url", "launch" and "app" for the three calls above)
+    // and its target (the command of "launch" joined by blanks, the
+    // application's id and the path for "app").
     static void
     SetRecorderForTests(std::function<void(const QString& action, const QString& target)> recorder);
-    // What OpenUrl and StartProgram answer while a recorder is set (true
-    // unless a test says otherwise).
+    // What OpenUrl, StartProgram and LaunchApplication answer while a
+    // recorder is set (true unless a test says otherwise).
     static void SetLaunchResultForTests(bool ok);
 };
