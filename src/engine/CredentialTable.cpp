@@ -1,7 +1,6 @@
 #include "engine/CredentialTable.h"
 
 #include "common/AsciiText.h"
-
 #include "common/RandomString.h"
 #include "engine/JsString.h"
 #include "model/AppGlobalData.h"
@@ -215,7 +214,7 @@ QByteArray CCredentialTable::LoginVariablesText(const CAppGlobalData& data, int 
     out += "var LoginRedirectURL=\"" + text(data.m_strRedirectURL) + "\";\n";
     out += "var LoginRedirectURLTarget=\"" + text(data.m_strRedirectTarget) + "\";\n";
     out += "var RefreshPageInIE=" + JsBool(data.m_bRefreshIE) + ";";
-    if (passwordMode == 1) {
+    if (passwordMode == CAppGlobalData::kMultipleUsers) {
         out += "var USRCSS=" + JsBool(data.m_bUserNameCase) + ";";
     }
     out += "var PWDCSS=" + JsBool(data.m_bPasswordCase) + ";";

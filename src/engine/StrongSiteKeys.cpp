@@ -31,7 +31,8 @@ quint32 RandomBelow(quint32 bound)
 
 } // namespace
 
-QByteArray CStrongSiteKeys::UserSecret(const QByteArray& derivationInput, const QByteArray& salt, int iterations)
+QByteArray CStrongSiteKeys::UserSecret(const QByteArray& derivationInput, const QByteArray& salt,
+                                       int iterations)
 {
     return SC::Pbkdf2(derivationInput, salt, iterations);
 }
@@ -70,22 +71,25 @@ std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CAppGlobalD
         return std::shared_ptr<const CStrongSiteKeys>();
     };
     if (data.m_baSalt.size() != SC::kSaltSize) {
-        return fail(QStringLiteral("The project has no salt for the strong format (32 hex digits expected)."));
+        return fail(
+            QStringLiteral("The project has no salt for the strong format (32 hex digits expected)."));
     }
-    if (data.m_nKdfIterations < CAppGlobalData::kMinKdfIterations
-        || data.m_nKdfIterations > CAppGlobalData::kMaxKdfIterations) {
+    if (data.m_nKdfIterations < CAppGlobalData::kMinKdfIterations ||
+        data.m_nKdfIterations > CAppGlobalData::kMaxKdfIterations) {
         return fail(QStringLiteral("The iteration count must lie between %1 and %2.")
                         .arg(CAppGlobalData::kMinKdfIterations)
                         .arg(CAppGlobalData::kMaxKdfIterations));
     }
     auto keys = std::make_shared<CStrongSiteKeys>();
-    keys->m_nMode = data.m_nPasswordMode == 1 ? 1 : 0;
+    keys->m_nMode = data.m_nPasswordMode == CAppGlobalData::kMultipleUsers ? CAppGlobalData::kMultipleUsers
+                                                                           : CAppGlobalData::kSinglePassword;
     keys->m_nIterations = data.m_nKdfIterations;
     keys->m_salt = data.m_baSalt;
 
-    if (keys->m_nMode == 0) {
-        const QByteArray secret = UserSecret(SC::CredentialBytes(data.m_strPassword, data.m_bPasswordCase != 0),
-                                             keys->m_salt, keys->m_nIterations);
+    if (keys->m_nMode == CAppGlobalData::kSinglePassword) {
+        const QByteArray secret =
+            UserSecret(SC::CredentialBytes(data.m_strPassword, data.m_bPasswordCase != 0), keys->m_salt,
+                       keys->m_nIterations);
         keys->m_contentKey = secret.isEmpty() ? QByteArray() : ContentKeyOf(secret, keys->m_salt);
         if (keys->m_contentKey.isEmpty()) {
             return fail(QStringLiteral("The key derivation failed."));
@@ -114,9 +118,9 @@ std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CAppGlobalD
             const QByteArray wrapKey = SC::Hkdf(secret, keys->m_salt, SC::kWrapKeyLabel, SC::kKeySize);
             const QByteArray iv = SC::RandomBytes(SC::kIvSize);
             QByteArray sealed;
-            if (secret.isEmpty() || lookupId.isEmpty() || wrapKey.isEmpty() || iv.isEmpty()
-                || !SC::Seal(wrapKey, iv, WrapAad(keys->m_salt), keys->m_contentKey.constData(),
-                             keys->m_contentKey.size(), sealed)) {
+            if (secret.isEmpty() || lookupId.isEmpty() || wrapKey.isEmpty() || iv.isEmpty() ||
+                !SC::Seal(wrapKey, iv, WrapAad(keys->m_salt), keys->m_contentKey.constData(),
+                          keys->m_contentKey.size(), sealed)) {
                 failed = true;
                 return;
             }

@@ -108,7 +108,7 @@ private:
     QTemporaryDir m_dir;
 
     // A fresh page in multiple user mode holding `users`; the recorder is cleared.
-    void Load(const QList<CUserListNode>& users, int mode = CPagePassword::kMultipleUsers,
+    void Load(const QList<CUserListNode>& users, int mode = CAppGlobalData::kMultipleUsers,
               const QString& password = QString())
     {
         CAppGlobalData data;
@@ -173,7 +173,7 @@ private slots:
         }
         QVERIFY(single->isEnabled() && multiple->isEnabled());
         // The member follows the radios only when the controls are pulled.
-        QCOMPARE(m_page->PasswordMode(), CPagePassword::kSinglePassword);
+        QCOMPARE(m_page->PasswordMode(), CAppGlobalData::kSinglePassword);
 
         multiple->click();
         single->click();
@@ -412,24 +412,24 @@ private slots:
             QStringLiteral("You select to use multiple user name and password mode, but the "
                            "users list is empty! Please add at least an user before protect.");
         // A password of blanks counts; an empty list does not matter here.
-        Load({}, CPagePassword::kSinglePassword, QStringLiteral("   "));
+        Load({}, CAppGlobalData::kSinglePassword, QStringLiteral("   "));
         QVERIFY(m_page->ValidateForProtect());
-        Load({}, CPagePassword::kSinglePassword, QString());
+        Load({}, CAppGlobalData::kSinglePassword, QString());
         QVERIFY(!m_page->ValidateForProtect());
         QCOMPARE(MessageBox::ShownTexts(), QStringList{emptyPassword});
 
         // In multiple user mode the single password does not help.
-        Load({}, CPagePassword::kMultipleUsers, QStringLiteral("set"));
+        Load({}, CAppGlobalData::kMultipleUsers, QStringLiteral("set"));
         QVERIFY(!m_page->ValidateForProtect());
         QCOMPARE(MessageBox::ShownTexts(), QStringList{emptyList});
-        Load({User(QStringLiteral("a"), QStringLiteral("1"))}, CPagePassword::kMultipleUsers, QString());
+        Load({User(QStringLiteral("a"), QStringLiteral("1"))}, CAppGlobalData::kMultipleUsers, QString());
         QVERIFY(m_page->ValidateForProtect());
 
         // The radio clicked last decides, without leaving the page.
-        Load({}, CPagePassword::kMultipleUsers, QStringLiteral("set"));
+        Load({}, CAppGlobalData::kMultipleUsers, QStringLiteral("set"));
         Child<QRadioButton>("singleModeRadio")->click();
         QVERIFY(m_page->ValidateForProtect());
-        QCOMPARE(m_page->PasswordMode(), CPagePassword::kSinglePassword);
+        QCOMPARE(m_page->PasswordMode(), CAppGlobalData::kSinglePassword);
     }
 
     void import_appendsAfterExistingRowsKeepingFirstOfEachName()

@@ -186,8 +186,10 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     layout->addWidget(m_pMultipleRadio);
     layout->addLayout(usersBox, 1);
 
-    connect(m_pSingleRadio, &QRadioButton::clicked, this, [this] { OnModeClicked(kSinglePassword); });
-    connect(m_pMultipleRadio, &QRadioButton::clicked, this, [this] { OnModeClicked(kMultipleUsers); });
+    connect(m_pSingleRadio, &QRadioButton::clicked, this,
+            [this] { OnModeClicked(CAppGlobalData::kSinglePassword); });
+    connect(m_pMultipleRadio, &QRadioButton::clicked, this,
+            [this] { OnModeClicked(CAppGlobalData::kMultipleUsers); });
     connect(m_pPasswordEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
     connect(m_pPasswordEdit, &QLineEdit::textChanged, m_pStrengthLabel,
             [this](const QString& text) { m_pStrengthLabel->setText(PasswordStrength::Hint(text)); });
@@ -200,22 +202,23 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
 
 void CPagePassword::PushToControls()
 {
-    m_pSingleRadio->setChecked(m_nPasswordMode == kSinglePassword);
-    m_pMultipleRadio->setChecked(m_nPasswordMode == kMultipleUsers);
+    m_pSingleRadio->setChecked(m_nPasswordMode == CAppGlobalData::kSinglePassword);
+    m_pMultipleRadio->setChecked(m_nPasswordMode == CAppGlobalData::kMultipleUsers);
     m_pPasswordEdit->setText(m_strPassword);
     ApplyEnablingRule(m_nPasswordMode);
 }
 
 bool CPagePassword::PullFromControls()
 {
-    m_nPasswordMode = m_pMultipleRadio->isChecked() ? kMultipleUsers : kSinglePassword;
+    m_nPasswordMode =
+        m_pMultipleRadio->isChecked() ? CAppGlobalData::kMultipleUsers : CAppGlobalData::kSinglePassword;
     m_strPassword = m_pPasswordEdit->text();
     return true;
 }
 
 void CPagePassword::ApplyEnablingRule(int mode)
 {
-    const bool single = mode == kSinglePassword;
+    const bool single = mode == CAppGlobalData::kSinglePassword;
     m_pPasswordLabel->setEnabled(single);
     m_pPasswordEdit->setEnabled(single);
     m_pRandomButton->setEnabled(single);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/frame/PropertyViewPage.h"
+#include "model/AppGlobalData.h"
 #include "model/UserListNode.h"
 
 #include <QList>
@@ -24,8 +25,6 @@ class CPagePassword final : public CPropertyViewPage
     Q_DISABLE_COPY(CPagePassword)
 
 public:
-    static constexpr int kSinglePassword = 0;
-    static constexpr int kMultipleUsers = 1;
     static constexpr int kPasswordMaxLength = 200;
 
     explicit CPagePassword(IFrameServices* frame, QWidget* parent = nullptr);
@@ -70,7 +69,7 @@ private:
     // Runs the Add/Edit User dialog; false when cancelled.
     bool RunUserDialog(const QString& title, CUserListNode& user);
 
-    int m_nPasswordMode = kSinglePassword;
+    int m_nPasswordMode = CAppGlobalData::kSinglePassword;
     QString m_strPassword;
 
     QRadioButton* m_pSingleRadio;

@@ -161,8 +161,8 @@ void CPageStyle::PushToControls()
 {
     m_pExpireCombo->setCurrentIndex(m_nLoginExpire);
     m_pDaysEdit->SetText(QString::number(m_nExpireDays));
-    m_pAlertRadio->setChecked(m_nIncorrectAction == 0);
-    m_pRedirectRadio->setChecked(m_nIncorrectAction == 1);
+    m_pAlertRadio->setChecked(m_nIncorrectAction == CAppGlobalData::kIncorrectAlert);
+    m_pRedirectRadio->setChecked(m_nIncorrectAction == CAppGlobalData::kIncorrectRedirect);
     m_pAlertEdit->setText(m_strAlertText);
     m_pUrlEdit->setText(m_strRedirectURL);
     SetTargetText(m_strRedirectTarget);
@@ -182,7 +182,9 @@ bool CPageStyle::PullFromControls()
         return false;
     }
     m_nExpireDays = days;
-    m_nIncorrectAction = m_pAlertRadio->isChecked() ? 0 : (m_pRedirectRadio->isChecked() ? 1 : -1);
+    m_nIncorrectAction = m_pAlertRadio->isChecked()      ? CAppGlobalData::kIncorrectAlert
+                         : m_pRedirectRadio->isChecked() ? CAppGlobalData::kIncorrectRedirect
+                                                         : -1;
     m_strAlertText = m_pAlertEdit->text();
     m_strRedirectURL = m_pUrlEdit->text();
     m_strRedirectTarget = m_pTargetCombo->currentText();
@@ -232,14 +234,14 @@ bool CPageStyle::ValidateForProtect()
 
 void CPageStyle::ApplyExpireRule(int loginExpire)
 {
-    const bool days = loginExpire == 2;
+    const bool days = loginExpire == CAppGlobalData::kExpireAfterDays;
     m_pDaysLabel->setEnabled(days);
     m_pDaysEdit->setEnabled(days);
 }
 
 void CPageStyle::ApplyReactionRule(int incorrectAction)
 {
-    const bool redirect = incorrectAction == 1;
+    const bool redirect = incorrectAction == CAppGlobalData::kIncorrectRedirect;
     m_pAlertEdit->setEnabled(!redirect);
     m_pUrlEdit->setEnabled(redirect);
     m_pTargetLabel->setEnabled(redirect);
