@@ -303,7 +303,9 @@ try {
     protectWendlock(path.join(dir, name), cipher);
     const res = await openAndSubmit(browser, base + name, { timeout: 180000 });
     const size = statSync(path.join(dir, name)).size / 1048576;
-    const shown = res.ok ? `${f(res.last, 2)} s${res.crashed ? ' (tab crashed)' : ''}` : `failed: ${res.error}${res.crashed ? ' (tab crashed)' : ''}`;
+    const shown = res.ok
+      ? `${f(res.last, 2)} s (first element ${f(res.first, 2)} s)${res.crashed ? ' (tab crashed)' : ''}`
+      : `failed: ${res.error}${res.crashed ? ' (tab crashed)' : ''}`;
     console.log(`50 MB ${label} (${size.toFixed(1)} MB protected): submit -> last element ${shown}`);
     summary.push([`50 MB submit -> last element, ${label}`, shown, '<= 12 s, no crash']);
     rmSync(path.join(dir, name), { force: true });

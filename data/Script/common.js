@@ -1,6 +1,6 @@
   // The classic format's part of the login script: digests, the page
   // cipher, the form and the Internet Explorer refresh.
-  var REFRESH_STORE = 'wendlock_refresh';
+  var REFRESH_STORE = DB_NAME + '_refresh';
   var MAX_ENTRIES = 16;
   // A refresh hand-over older than this is ignored.
   var REFRESH_MS = 60000;
@@ -12,10 +12,29 @@
   var content = [];
 
   function readSettings() {
+    if (!isList(win.vxpa)) {
+      quietly(recoverData);
+    }
     readLoginSettings();
     check = setting('PWDMKK', -1);
     content = pageList('vxpa');
     readModeSettings();
+  }
+
+  // A page of more chunks than a browser takes as arguments of one call
+  // (65535 in Chromium) does not compile, and none of the variables of its
+  // data element exist. That element's text runs again here with each
+  // array written as a literal, which has no such limit.
+  function recoverData() {
+    var scripts = doc.getElementsByTagName('script');
+    // The data element comes right before this script's own.
+    var data = scripts[scripts.length - 2];
+    if (/var vxpa=new Array\(/.test(data.text)) {
+      // Elements are quoted Base64 or hex: no parenthesis inside.
+      var rerun = doc.createElement('script');
+      rerun.text = data.text.replace(/(var vxp[abc]=)new Array\(([^)]*)\)/g, '$1[$2]');
+      data.parentNode.appendChild(rerun).parentNode.removeChild(rerun);
+    }
   }
 
   // ---- Digests ----------------------------------------------------------
@@ -26,44 +45,43 @@
     MD5_T[t] = Math.floor(Math.abs(Math.sin(t + 1)) * 4294967296) | 0;
   }
 
-  // MD5 of a list of byte values, as 32 lower-case hex digits.
+  // MD5 of a list of byte values, as 32 lower-case hex digits. Words past
+  // the message are missing from w and read as 0.
   function md5Hex(bytes) {
     var n = bytes.length;
-    var wordCount = (((n + 8) >>> 6) + 1) * 16;
     var w = [];
+    var h = [0x67452301, 0xefcdab89 | 0, 0x98badcfe | 0, 0x10325476];
     var i;
-    for (i = 0; i < wordCount; i++) {
-      w[i] = 0;
-    }
     for (i = 0; i < n; i++) {
       w[i >> 2] |= bytes[i] << ((i % 4) * 8);
     }
     w[n >> 2] |= 0x80 << ((n % 4) * 8);
-    w[wordCount - 2] = n << 3;
-    w[wordCount - 1] = n >>> 29;
-    var h = [0x67452301, 0xefcdab89 | 0, 0x98badcfe | 0, 0x10325476];
-    for (var block = 0; block < wordCount; block += 16) {
+    var end = ((n + 8) >> 6) * 16 + 16;
+    w[end - 2] = n << 3;
+    w[end - 1] = n >>> 29;
+    for (i = 0; i < end; i += 16) {
       var a = h[0];
       var b = h[1];
       var c = h[2];
       var d = h[3];
       for (var j = 0; j < 64; j++) {
         var round = j >> 4;
+        var s = MD5_SHIFT[round * 4 + (j % 4)];
         var f =
-          round === 0 ? (b & c) | (~b & d) : round === 1 ? (d & b) | (~d & c) : round === 2 ? b ^ c ^ d : c ^ (b | ~d);
-        var g = (round === 0 ? j : round === 1 ? 5 * j + 1 : round === 2 ? 3 * j + 5 : 7 * j) & 15;
-        var s = MD5_SHIFT[round * 4 + (j & 3)];
-        var sum = (a + f + MD5_T[j] + w[block + g]) | 0;
+          a +
+          [(b & c) | (~b & d), (d & b) | (~d & c), b ^ c ^ d, c ^ (b | ~d)][round] +
+          MD5_T[j] +
+          (w[i + ([j, 5 * j + 1, 3 * j + 5, 7 * j][round] & 15)] | 0);
         a = d;
         d = c;
         c = b;
-        b = (b + ((sum << s) | (sum >>> (32 - s)))) | 0;
+        b = (b + ((f << s) | (f >>> (32 - s)))) | 0;
       }
       h = [(h[0] + a) | 0, (h[1] + b) | 0, (h[2] + c) | 0, (h[3] + d) | 0];
     }
     var out = '';
     for (i = 0; i < 16; i++) {
-      out += (((h[i >> 2] >>> ((i % 4) * 8)) & 255) | 256).toString(16).substring(1);
+      out += (((h[i >> 2] >>> ((i % 4) * 8)) & 255) | 256).toString(16).slice(1);
     }
     return out;
   }
@@ -95,7 +113,7 @@
       return null;
     }
     var end = text.indexOf('=');
-    text = end < 0 ? text : text.substring(0, end);
+    text = end < 0 ? text : text.slice(0, end);
     end = text.length;
     if (end % 4 === 1) {
       return null;
@@ -210,8 +228,8 @@
       }
       part = carry + part;
       var amp = part.lastIndexOf('&');
-      carry = amp >= 0 && /^&(#[0-9]{0,5})?$/.test(part.substring(amp)) ? part.substring(amp) : '';
-      pieces.push(restoreCharacters(carry ? part.substring(0, amp) : part));
+      carry = amp >= 0 && /^&(#[0-9]{0,5})?$/.test(part.slice(amp)) ? part.slice(amp) : '';
+      pieces.push(restoreCharacters(carry ? part.slice(0, amp) : part));
     }
     pieces.push(carry);
     // A byte order mark that the page file began with is no text of the
@@ -243,7 +261,7 @@
 
   // Earlier versions kept the material itself in cookies and localStorage.
   function dropOldStores() {
-    var old = ['wendlock_session', 'wendlock_keep'];
+    var old = [DB_NAME + '_session', DB_NAME + '_keep'];
     for (var i = 0; i < old.length; i++) {
       dropCookie(old[i]);
       quietly(function () {
@@ -301,15 +319,16 @@
       return;
     }
     shown = true;
+    // The page is opened: its enciphered copy (often larger than the page)
+    // can go before the browser parses the page.
+    content.length = 0;
     var reload = refresh && refreshIE && typeof doc.documentMode === 'number' && handOver(material);
     writePage(function () {
       if (!reload) {
         writeProgressively(text);
         return;
       }
-      for (var i = 0; i < text.length; i++) {
-        doc.write(text[i]);
-      }
+      doc.write(text.join(''));
       doc.close();
       loc.reload();
     });

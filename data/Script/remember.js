@@ -43,7 +43,7 @@
         open.result.createObjectStore(DB_STORE);
       };
       open.onerror = function () {
-        finish(open.error || 1);
+        finish(1);
       };
       open.onsuccess = function () {
         var db = open.result;
@@ -56,7 +56,7 @@
           };
           tx.onerror = tx.onabort = function () {
             db.close();
-            finish(tx.error || 1);
+            finish(1);
           };
         } catch (e) {
           db.close();
@@ -74,7 +74,7 @@
     });
     var out = '';
     for (var i = 0; i < 16; i++) {
-      out += ((bytes ? bytes[i] : Math.random() * 256) | 256).toString(16).substring(1);
+      out += ((bytes ? bytes[i] : Math.random() * 256) | 256).toString(16).slice(1);
     }
     return out;
   }

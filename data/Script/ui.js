@@ -36,9 +36,13 @@
     redirectUrl = setting('LoginRedirectURL', '');
     redirectTarget = setting('LoginRedirectURLTarget', '');
     refreshIE = !!win.RefreshPageInIE;
-    // Missing case flags mean "compare exactly", the safe reading.
-    passwordCase = win.PWDCSS === undefined || !!win.PWDCSS;
-    userCase = win.USRCSS === undefined || !!win.USRCSS;
+    passwordCase = caseFlag('PWDCSS');
+    userCase = caseFlag('USRCSS');
+  }
+
+  // Missing case flags mean "compare exactly", the safe reading.
+  function caseFlag(name) {
+    return win[name] === undefined || !!win[name];
   }
 
   function isList(v) {
@@ -167,7 +171,7 @@
     if (hash.length < 2 || hash === LOGOUT_FRAGMENT) {
       return;
     }
-    var name = hash.substring(1);
+    var name = hash.slice(1);
     name = quietly(function () {
       return decodeURIComponent(name);
     }) || name;
@@ -191,42 +195,52 @@
   // The page is written in two parts: a first slice that the browser shows
   // at once, then, in a task of its own, all the rest. Writes spread over
   // more tasks cost far more: the browser lays the growing page out again
-  // after each (three to four times the time on a 5 MB page). The text may
-  // come in pieces, which are never joined; a cut never splits a surrogate
-  // pair.
+  // after each (three to four times the time on a 5 MB page). The text
+  // comes in pieces, joined only into batches: every write ends the text
+  // node it is in, and the next write into the same node copies it whole,
+  // so many small writes into one long text take quadratic time. A cut
+  // never splits a surrogate pair.
   var FIRST_SLICE = 65536;
+  var BATCH = 1048576;
 
   function writeProgressively(pieces) {
     pieces = typeof pieces === 'string' ? [pieces] : pieces;
-    var written = 0;
     var i = 0;
-    for (; i < pieces.length && written < FIRST_SLICE; i++) {
-      var piece = pieces[i];
-      var end = Math.min(piece.length, FIRST_SLICE - written);
-      if (end < piece.length) {
-        var last = piece.charCodeAt(end - 1);
-        if (last >= 0xd800 && last <= 0xdbff) {
-          end++;
+    // Writes the pieces from i on, up to about limit characters; cut:
+    // exactly that many, the rest of the last piece left for later.
+    function writeUpTo(limit, cut) {
+      var batch = [];
+      var size = 0;
+      for (; i < pieces.length && size < limit; i++) {
+        var piece = pieces[i];
+        var end = limit - size;
+        if (cut && end < piece.length) {
+          var last = piece.charCodeAt(end - 1);
+          if (last >= 0xd800 && last <= 0xdbff) {
+            end++;
+          }
+          pieces[i--] = piece.slice(end);
+          piece = piece.slice(0, end);
+        } else {
+          pieces[i] = null; // the browser keeps its own copy
         }
-        pieces[i] = piece.substring(end);
-        piece = piece.substring(0, end);
-        i--; // the piece's rest comes with the rest of the page
+        batch.push(piece);
+        size += piece.length;
       }
-      doc.write(piece);
-      written += piece.length;
+      doc.write(batch.join(''));
     }
+    function writeRest() {
+      while (i < pieces.length) {
+        writeUpTo(BATCH, false);
+      }
+      doc.close();
+      scrollToAnchor();
+    }
+    writeUpTo(FIRST_SLICE, true);
     if (i < pieces.length) {
       setTimeout(writeRest, 0);
     } else {
       writeRest();
-    }
-    function writeRest() {
-      for (; i < pieces.length; i++) {
-        doc.write(pieces[i]);
-        pieces[i] = null; // written: the browser has its own copy
-      }
-      doc.close();
-      scrollToAnchor();
     }
   }
 

@@ -697,6 +697,11 @@ bool CProtectEngine::WriteClassicScript(const QString& path, int passwordMode, C
         out.Write(
             CCredentialTable::UserArraysText(*m_pData, CCredentialTable::AnsiBytes(credentials.secret)));
     }
+    // The login script runs in an element of its own: a page of more chunks
+    // than a browser takes as arguments of one call (65535 in Chromium)
+    // fails to compile as a whole, and the login script then reads the
+    // arrays from the data element's text.
+    out.Write("</SCRIPT>\n<SCRIPT type=\"text/javascript\">\n");
     return CopyScriptFile(AppFolders::ScriptFile(passwordMode), out, result);
 }
 

@@ -287,3 +287,40 @@ describe('several users', () => {
     await context.close();
   });
 });
+
+// A classic page keeps ten lines a chunk, and Chromium compiles no call of
+// more than 65535 arguments: a page of more chunks than that still opens,
+// its login settings included, for one password and for several users.
+describe('a page of more chunks than one call takes arguments', () => {
+  const LONG = h.htmlPage({
+    title: 'Long list',
+    body: '<h1 id="content">Long list</h1>\r\n' + 'item\r\n'.repeat(700000) + '<p id="end">The end</p>',
+  });
+  let dir;
+  let server;
+  before(async () => {
+    dir = h.makeSite({ 'one/long.html': LONG, 'users/long.html': LONG });
+    h.protect(dir, 'one/long.html', { password: 'Open Sesame' });
+    h.protect(dir, 'users/long.html', { users: 'bob,Builder2\r\n' });
+    server = await h.serve(dir);
+  });
+  after(async () => {
+    await server?.close();
+    if (dir) h.removeSite(dir);
+  });
+
+  test('opens with the right login, refuses a wrong one with the page settings', async () => {
+    const context = await h.newContext(browser);
+    for (const [folder, user, password] of [['one', undefined, 'Open Sesame'], ['users', 'bob', 'Builder2']]) {
+      const page = await context.newPage();
+      h.collectDialogs(page);
+      await page.goto(server.url(`${folder}/long.html`));
+      assert.equal(await h.expectRejected(page, 'wrong', user), 'Invalid Password!', folder);
+      await h.login(page, password, { user, expect: '#end' });
+      assert.equal(await page.title(), 'Long list');
+      assert.equal(await page.locator('#content').count(), 1, folder);
+      await page.close();
+    }
+    await context.close();
+  });
+});
