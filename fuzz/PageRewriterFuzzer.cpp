@@ -96,8 +96,9 @@ void CheckRun(CAppGlobalData& data, const QString& page, const QByteArray& origi
     if (result != QStringLiteral("Protected")) {
         // The page has no head to copy, nor has the template, or the
         // template has no body: page as it was, and no backup beside it.
-        FUZZ_CHECK(result == QStringLiteral("No <head> section!")
-                   || result == QStringLiteral("The template %1 has no <body> tag!").arg(data.m_strTemplatePath));
+        FUZZ_CHECK(result == QStringLiteral("No <head> section!") ||
+                   result ==
+                       QStringLiteral("The template %1 has no <body> tag!").arg(data.m_strTemplatePath));
         FUZZ_CHECK(FuzzUtil::ReadFile(page) == original);
         FUZZ_CHECK(!QFileInfo::exists(backup));
         return;
@@ -195,8 +196,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // The unlocker reads the first content array it finds: one that the
     // template's or the page's own head merely quotes would come first.
-    const bool templateHasMarker = templateBytes.contains(CProtectEngine::ProtectionMarker())
-                                   || pageBytes.contains(CProtectEngine::ProtectionMarker());
+    const bool templateHasMarker = templateBytes.contains(CProtectEngine::ProtectionMarker()) ||
+                                   pageBytes.contains(CProtectEngine::ProtectionMarker());
     CheckRun(record, page, pageBytes, wasProtected, list.results.first(), templateHasMarker);
     if (wasProtected || list.results.first() != QStringLiteral("Protected")) {
         return 0;

@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (qsizetype at = saved.indexOf("WLXB"); at >= 0 && block < 0; at = saved.indexOf("WLXB", at + 1)) {
         const auto byteAt = [&saved](qsizetype i) { return quint32(quint8(saved.at(i))); };
         if (at + 10 <= saved.size()) {
-            const quint32 length = byteAt(at + 6) | byteAt(at + 7) << 8 | byteAt(at + 8) << 16 | byteAt(at + 9) << 24;
+            const quint32 length =
+                byteAt(at + 6) | byteAt(at + 7) << 8 | byteAt(at + 8) << 16 | byteAt(at + 9) << 24;
             block = at + 10 + qsizetype(length) == saved.size() ? at : -1;
         }
     }

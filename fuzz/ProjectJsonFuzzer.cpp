@@ -2,9 +2,9 @@
 // text. A JSON project that parses converts to a project file and back, and
 // to JSON and back, without losing or changing a value.
 #include "FuzzUtil.h"
-#include "model/ProjectJson.h"
 #include "common/AppInfo.h"
 #include "model/AppGlobalData.h"
+#include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 
 #include <cstdint>

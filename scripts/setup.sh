@@ -7,6 +7,8 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-svg-dev qt6-webengine-dev libgl1-mesa-dev libxkbcommon-dev
     libgtest-dev
+    # GIO: the desktop's applications for a file type (Open, Edit, Open with).
+    libglib2.0-dev
     # The strong page format: libcrypto (PBKDF2, HKDF, AES-GCM) and zlib.
     libssl-dev zlib1g-dev openssl
     python3
@@ -14,6 +16,8 @@ PACKAGES=(
     xvfb
     # The fuzz targets (libFuzzer) and readable sanitizer reports.
     clang libclang-rt-dev llvm
+    # The formatting check of CI.
+    clang-format
     # The Debian package and its checks: Depends (dpkg-shlibdeps), the
     # metainfo validator, the helpers the completion test loads.
     dpkg-dev appstream bash-completion

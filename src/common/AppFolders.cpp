@@ -27,7 +27,8 @@ QString ScriptFolder(int passwordMode)
 
 QString TemplateFolder(int passwordMode)
 {
-    return ApplicationFolder() + QLatin1String("Templates/") + ModeFolderName(passwordMode) + QLatin1Char('/');
+    return ApplicationFolder() + QLatin1String("Templates/") + ModeFolderName(passwordMode) +
+           QLatin1Char('/');
 }
 
 QString StrongScriptFile()

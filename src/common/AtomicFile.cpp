@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -43,9 +42,7 @@ QByteArray RandomTag()
 
 } // namespace
 
-CAtomicFile::CAtomicFile(const QString& target) : m_strTarget(target), m_strResolved(target)
-{
-}
+CAtomicFile::CAtomicFile(const QString& target) : m_strTarget(target), m_strResolved(target) {}
 
 CAtomicFile::~CAtomicFile()
 {
@@ -82,8 +79,11 @@ bool CAtomicFile::OpenTemporary(const struct stat* model, mode_t newMode)
         m_strResolved = linked;
     }
     const QByteArray target = QFile::encodeName(m_strResolved);
-    struct stat st {};
-    const bool exists = (m_bReplaceLinks ? ::lstat(target.constData(), &st) : ::stat(target.constData(), &st)) == 0;
+    struct stat st
+    {
+    };
+    const bool exists =
+        (m_bReplaceLinks ? ::lstat(target.constData(), &st) : ::stat(target.constData(), &st)) == 0;
     if (!exists && errno != ENOENT) {
         return Fail(errno);
     }
@@ -93,7 +93,8 @@ bool CAtomicFile::OpenTemporary(const struct stat* model, mode_t newMode)
     const QFileInfo resolved(m_strResolved);
     const QByteArray folder = QFile::encodeName(resolved.absolutePath());
     for (int attempt = 0; attempt < 16; ++attempt) {
-        m_tempPath = folder + '/' + kPrefix + BootId() + '.' + QByteArray::number(::getpid()) + '.' + RandomTag();
+        m_tempPath =
+            folder + '/' + kPrefix + BootId() + '.' + QByteArray::number(::getpid()) + '.' + RandomTag();
         m_fd = ::open(m_tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (m_fd >= 0 || errno != EEXIST) {
             break;
@@ -150,8 +151,8 @@ bool CAtomicFile::Commit(bool sync)
         Fail(errno);
     }
     m_fd = -1;
-    if (m_nError == 0
-        && ::rename(m_tempPath.constData(), QFile::encodeName(m_strResolved).constData()) != 0) {
+    if (m_nError == 0 &&
+        ::rename(m_tempPath.constData(), QFile::encodeName(m_strResolved).constData()) != 0) {
         Fail(errno);
     }
     if (m_nError != 0) {
@@ -198,7 +199,8 @@ int CAtomicFile::RemoveStaleTemporaries(const QString& folder)
         }
         const bool otherBoot = parts.at(0).toLatin1() != BootId();
         const bool gone = ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
-        if ((otherBoot || gone) && ::unlink(QFile::encodeName(folder + QLatin1Char('/') + name).constData()) == 0) {
+        if ((otherBoot || gone) &&
+            ::unlink(QFile::encodeName(folder + QLatin1Char('/') + name).constData()) == 0) {
             ++removed;
         }
     }

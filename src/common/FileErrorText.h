@@ -11,8 +11,17 @@ namespace FileErrorText {
 // falls back to its generic message).
 QString ForErrno(int errorCode, const QString& path);
 
-inline QString UnexpectedFormat() { return QStringLiteral("Unexpected file format."); }
-inline QString FailedToOpen() { return QStringLiteral("Failed to open document."); }
-inline QString FailedToSave() { return QStringLiteral("Failed to save document."); }
+inline QString UnexpectedFormat()
+{
+    return QStringLiteral("Unexpected file format.");
+}
+inline QString FailedToOpen()
+{
+    return QStringLiteral("Failed to open document.");
+}
+inline QString FailedToSave()
+{
+    return QStringLiteral("Failed to save document.");
+}
 
 } // namespace FileErrorText

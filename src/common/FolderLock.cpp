@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QtGlobal>
-
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -20,7 +19,8 @@ CFolderLock::CFolderLock(const QString& folder, int waitMs)
     // Tests shorten the wait to see a busy folder quickly.
     bool overridden = false;
     const int testWait = qEnvironmentVariableIntValue("WENDLOCK_LOCK_WAIT_MS", &overridden);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(overridden ? testWait : waitMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(overridden ? testWait : waitMs);
     while (true) {
         if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
             m_bLocked = true;

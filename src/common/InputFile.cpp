@@ -3,7 +3,6 @@
 #include "common/SystemError.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,7 +22,9 @@ bool Read(const QString& path, QByteArray* contents, QString* errorMessage, qint
     if (fd < 0) {
         return fail(QStringLiteral("Cannot open %1: %2").arg(path, GetSystemErrorText(errno).trimmed()));
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return fail(QStringLiteral("%1 is not a regular file.").arg(path));

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <optional>
-
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
+#include <optional>
 
 class CAppGlobalData;
 class CUserListNode;
@@ -19,8 +18,8 @@ public:
     // The key material of one page.
     struct PageCredentials
     {
-        QString secret;    // the password (single mode) or the random page secret (multi-user)
-        QByteArray key;    // 32 lower-case hex digits
+        QString secret;     // the password (single mode) or the random page secret (multi-user)
+        QByteArray key;     // 32 lower-case hex digits
         int checkValue = 0; // XorFold of the key
     };
 

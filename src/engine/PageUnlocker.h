@@ -12,7 +12,16 @@ class QIODevice;
 class CPageUnlocker final
 {
 public:
-    enum class Status { Ok, NotProtected, Malformed, NeedUserName, WrongCredentials, ReadError, WriteError };
+    enum class Status
+    {
+        Ok,
+        NotProtected,
+        Malformed,
+        NeedUserName,
+        WrongCredentials,
+        ReadError,
+        WriteError
+    };
 
     // Writes the carried text to `out`: LF line ends, and for a classic
     // page non-ASCII as numeric references; a strong page's text is UTF-8.

@@ -13,7 +13,14 @@ class CAppGlobalData;
 class CProtectJob final
 {
 public:
-    enum class Page { Files, Password, Login, Template, Protect };
+    enum class Page
+    {
+        Files,
+        Password,
+        Login,
+        Template,
+        Protect
+    };
     struct Problem
     {
         Page page;

@@ -4,7 +4,8 @@
 
 // What became of one file of a protect run. The result texts the user sees
 // are made from it in one place (ProtectResultText).
-enum class ProtectOutcome {
+enum class ProtectOutcome
+{
     Protected,
     ProtectedBefore,
     FileNotExists,

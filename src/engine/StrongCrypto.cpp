@@ -4,6 +4,8 @@
 
 // The one-block SHA-256 step is deprecated API, yet still built by default.
 #define OPENSSL_SUPPRESS_DEPRECATED
+#include <cstring>
+#include <memory>
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
@@ -11,9 +13,6 @@
 #include <openssl/params.h>
 #include <openssl/rand.h>
 #include <openssl/sha.h>
-
-#include <cstring>
-#include <memory>
 
 namespace StrongCrypto {
 
@@ -152,9 +151,9 @@ QByteArray Pbkdf2(const QByteArray& password, const QByteArray& salt, int iterat
     }
 #endif
     QByteArray out(kKeySize, '\0');
-    if (PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()), Bytes(salt), int(salt.size()), iterations,
-                          EVP_sha256(), kKeySize, reinterpret_cast<unsigned char*>(out.data()))
-        != 1) {
+    if (PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()), Bytes(salt), int(salt.size()),
+                          iterations, EVP_sha256(), kKeySize,
+                          reinterpret_cast<unsigned char*>(out.data())) != 1) {
         return {};
     }
     return out;
@@ -182,20 +181,21 @@ QByteArray Hkdf(const QByteArray& key, const QByteArray& salt, const char* info,
         OSSL_PARAM_construct_end(),
     };
     QByteArray out(length, '\0');
-    if (EVP_KDF_derive(ctx.get(), reinterpret_cast<unsigned char*>(out.data()), size_t(length), params) != 1) {
+    if (EVP_KDF_derive(ctx.get(), reinterpret_cast<unsigned char*>(out.data()), size_t(length), params) !=
+        1) {
         return {};
     }
     return out;
 }
 
-bool Seal(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, const char* data, qsizetype size,
-          QByteArray& out)
+bool Seal(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, const char* data,
+          qsizetype size, QByteArray& out)
 {
     const CipherCtx ctx(EVP_CIPHER_CTX_new());
-    if (!ctx || key.size() != kKeySize || iv.size() != kIvSize
-        || EVP_EncryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1
-        || EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, kIvSize, nullptr) != 1
-        || EVP_EncryptInit_ex(ctx.get(), nullptr, nullptr, Bytes(key), Bytes(iv)) != 1) {
+    if (!ctx || key.size() != kKeySize || iv.size() != kIvSize ||
+        EVP_EncryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1 ||
+        EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, kIvSize, nullptr) != 1 ||
+        EVP_EncryptInit_ex(ctx.get(), nullptr, nullptr, Bytes(key), Bytes(iv)) != 1) {
         return false;
     }
     int n = 0;
@@ -205,13 +205,13 @@ bool Seal(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, co
     out.resize(size + kTagSize);
     auto* o = reinterpret_cast<unsigned char*>(out.data());
     int written = 0;
-    if (size > 0
-        && EVP_EncryptUpdate(ctx.get(), o, &written, reinterpret_cast<const unsigned char*>(data), int(size)) != 1) {
+    if (size > 0 && EVP_EncryptUpdate(ctx.get(), o, &written, reinterpret_cast<const unsigned char*>(data),
+                                      int(size)) != 1) {
         return false;
     }
     int tail = 0;
-    if (EVP_EncryptFinal_ex(ctx.get(), o + written, &tail) != 1
-        || EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_GET_TAG, kTagSize, o + written + tail) != 1) {
+    if (EVP_EncryptFinal_ex(ctx.get(), o + written, &tail) != 1 ||
+        EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_GET_TAG, kTagSize, o + written + tail) != 1) {
         return false;
     }
     out.resize(written + tail + kTagSize);
@@ -225,9 +225,9 @@ bool Open(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, co
         return false;
     }
     const CipherCtx ctx(EVP_CIPHER_CTX_new());
-    if (!ctx || EVP_DecryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1
-        || EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, kIvSize, nullptr) != 1
-        || EVP_DecryptInit_ex(ctx.get(), nullptr, nullptr, Bytes(key), Bytes(iv)) != 1) {
+    if (!ctx || EVP_DecryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1 ||
+        EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, kIvSize, nullptr) != 1 ||
+        EVP_DecryptInit_ex(ctx.get(), nullptr, nullptr, Bytes(key), Bytes(iv)) != 1) {
         return false;
     }
     int n = 0;
@@ -243,8 +243,8 @@ bool Open(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, co
     }
     QByteArray tag = sealed.right(kTagSize);
     int tail = 0;
-    if (EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, kTagSize, tag.data()) != 1
-        || EVP_DecryptFinal_ex(ctx.get(), o + written, &tail) != 1) {
+    if (EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, kTagSize, tag.data()) != 1 ||
+        EVP_DecryptFinal_ex(ctx.get(), o + written, &tail) != 1) {
         out.clear();
         return false;
     }

@@ -25,8 +25,8 @@ QByteArray Pbkdf2(const QByteArray& password, const QByteArray& salt, int iterat
 QByteArray Hkdf(const QByteArray& key, const QByteArray& salt, const char* info, int length);
 
 // AES-256-GCM with a 12-byte IV; the 16-byte tag follows the ciphertext.
-bool Seal(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, const char* data, qsizetype size,
-          QByteArray& out);
+bool Seal(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, const char* data,
+          qsizetype size, QByteArray& out);
 // The inverse; false when the tag does not match (wrong key, changed data).
 bool Open(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, const QByteArray& sealed,
           QByteArray& out);

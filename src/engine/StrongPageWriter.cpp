@@ -1,7 +1,6 @@
 #include "engine/StrongPageWriter.h"
 
 #include "common/AsciiText.h"
-
 #include "engine/StrongCrypto.h"
 #include "engine/StrongSiteKeys.h"
 #include "engine/TextFileWriter.h"
@@ -31,11 +30,10 @@ class CChunkSealer
 {
 public:
     CChunkSealer(const QByteArray& pageKey, const QByteArray& nonce, CTextFileWriter& out)
-        : m_pageKey(pageKey)
-        , m_nonce(nonce)
-        , m_out(out)
+        : m_pageKey(pageKey), m_nonce(nonce), m_out(out)
     {
-        m_ok = deflateInit2(&m_zs, CStrongPageWriter::kDeflateLevel, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+        m_ok = deflateInit2(&m_zs, CStrongPageWriter::kDeflateLevel, Z_DEFLATED, -15, 8,
+                            Z_DEFAULT_STRATEGY) == Z_OK;
         m_bInit = m_ok;
     }
     ~CChunkSealer()
@@ -112,12 +110,10 @@ private:
 
 } // namespace
 
-CStrongPageWriter::CStrongPageWriter(const CStrongSiteKeys& keys) : m_keys(keys)
-{
-}
+CStrongPageWriter::CStrongPageWriter(const CStrongSiteKeys& keys) : m_keys(keys) {}
 
-bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec, const QString& afterLoginBlock,
-                                  CTextFileWriter& out, QString& error)
+bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
+                                  const QString& afterLoginBlock, CTextFileWriter& out, QString& error)
 {
     const QByteArray nonce = SC::RandomBytes(SC::kNonceSize);
     const QByteArray pageKey = nonce.isEmpty() ? QByteArray() : SC::PageKey(m_keys.ContentKey(), nonce);
@@ -166,9 +162,9 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
         return false;
     }
     out.Write("\"];");
-    out.Write(QByteArrayLiteral("var vxsv=[1,") + QByteArray::number(m_keys.Mode()) + ','
-              + QByteArray::number(m_keys.Iterations()) + ",\"" + m_keys.Salt().toBase64() + "\",\""
-              + nonce.toBase64() + "\"," + QByteArray::number(sealer.Count()) + "];");
+    out.Write(QByteArrayLiteral("var vxsv=[1,") + QByteArray::number(m_keys.Mode()) + ',' +
+              QByteArray::number(m_keys.Iterations()) + ",\"" + m_keys.Salt().toBase64() + "\",\"" +
+              nonce.toBase64() + "\"," + QByteArray::number(sealer.Count()) + "];");
     if (m_keys.Mode() == 1) {
         out.Write("var vxsk=[");
         const QList<QByteArray>& entries = m_keys.Entries();
@@ -182,7 +178,8 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
 }
 
 bool CStrongPageWriter::OpenContent(const QList<QByteArray>& chunks, const QByteArray& contentKey,
-                                    const QByteArray& nonce, const std::function<bool(const QByteArray&)>& sink)
+                                    const QByteArray& nonce,
+                                    const std::function<bool(const QByteArray&)>& sink)
 {
     const QByteArray pageKey = SC::PageKey(contentKey, nonce);
     if (pageKey.isEmpty() || chunks.isEmpty()) {

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
 #include <functional>
 
 class CCharsetCodec;
@@ -30,8 +29,8 @@ public:
     // The text a page's data statements carry, for the unlocker: the
     // content chunks (Base64) opened with the page key and inflated. False
     // when a chunk does not open (wrong key, changed or moved data).
-    static bool OpenContent(const QList<QByteArray>& chunks, const QByteArray& contentKey, const QByteArray& nonce,
-                            const std::function<bool(const QByteArray&)>& sink);
+    static bool OpenContent(const QList<QByteArray>& chunks, const QByteArray& contentKey,
+                            const QByteArray& nonce, const std::function<bool(const QByteArray&)>& sink);
 
     static constexpr qsizetype kChunkSize = 64 * 1024;
     // Deflate level 1: HTML still shrinks several times over, at a speed

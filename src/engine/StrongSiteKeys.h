@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
 #include <functional>
 #include <memory>
 
@@ -21,8 +20,8 @@ public:
     // Derives the run's keys from the record: one key derivation for the
     // single password, one per user (spread over `threads` threads) for a
     // list of users. Null with a message when the record can't be used.
-    static std::shared_ptr<const CStrongSiteKeys> Derive(const CAppGlobalData& data, int threads, QString* error,
-                                                         const Progress& progress = {});
+    static std::shared_ptr<const CStrongSiteKeys> Derive(const CAppGlobalData& data, int threads,
+                                                         QString* error, const Progress& progress = {});
 
     int Mode() const { return m_nMode; }
     int Iterations() const { return m_nIterations; }

@@ -7,9 +7,7 @@ namespace {
 constexpr qsizetype kFlushSize = 256 * 1024;
 }
 
-CTextFileWriter::CTextFileWriter(const QString& path) : m_file(path)
-{
-}
+CTextFileWriter::CTextFileWriter(const QString& path) : m_file(path) {}
 
 bool CTextFileWriter::Open(mode_t mode)
 {

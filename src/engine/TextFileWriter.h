@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <sys/types.h>
 
 // Writes a protected page as a text file: every LF goes out as CR LF.

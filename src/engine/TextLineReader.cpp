@@ -6,14 +6,10 @@ namespace {
 constexpr qint64 kBufferSize = 256 * 1024;
 }
 
-CTextLineReader::CTextLineReader(const QString& path)
-    : m_file(path)
-{
-}
+CTextLineReader::CTextLineReader(const QString& path) : m_file(path) {}
 
 CTextLineReader::CTextLineReader(const QString& path, const QByteArray* contents)
-    : m_file(path)
-    , m_pContents(contents)
+    : m_file(path), m_pContents(contents)
 {
 }
 

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <cstdlib>
 #include <dirent.h>
-#include <sys/stat.h>
 #include <set>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -133,14 +133,16 @@ public:
                 };
                 isFolder = ::stat(entryPath.constData(), &st) == 0 && S_ISDIR(st.st_mode);
                 if (isFolder && entry->d_type == DT_LNK && !m_root.isEmpty() && !LeadsInside(entryPath)) {
-                    Skip(folder + QFile::decodeName(rawName), QStringLiteral("the link leads out of the folder"));
+                    Skip(folder + QFile::decodeName(rawName),
+                         QStringLiteral("the link leads out of the folder"));
                     continue;
                 }
             }
             if (QFile::encodeName(QFile::decodeName(rawName)) != QByteArray(rawName)) {
                 // A name the system's encoding can't carry would come back
                 // as another name: say so instead of losing the file.
-                Skip(folder + QFile::decodeName(rawName), QStringLiteral("the name is not valid in this encoding"));
+                Skip(folder + QFile::decodeName(rawName),
+                     QStringLiteral("the name is not valid in this encoding"));
                 continue;
             }
             if (isFolder) {

@@ -11,10 +11,7 @@ namespace {
 constexpr qint64 kReadSlice = 1 << 20;
 } // namespace
 
-CArchiveReader::CArchiveReader(QIODevice* device)
-    : m_device(device)
-{
-}
+CArchiveReader::CArchiveReader(QIODevice* device) : m_device(device) {}
 
 void CArchiveReader::Fail(Status status)
 {

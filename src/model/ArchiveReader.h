@@ -11,7 +11,8 @@ class QIODevice;
 class CArchiveReader
 {
 public:
-    enum class Status {
+    enum class Status
+    {
         Ok,
         EndOfFile, // fewer bytes than the layout needs
         Generic,   // a value the format does not allow (e.g. a string longer than 2^31-1)

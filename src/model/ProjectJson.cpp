@@ -8,12 +8,19 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QRegularExpression>
-
 #include <cmath>
 
 namespace {
 
-enum class Kind { Files, Users, Int, Flag, String, Salt };
+enum class Kind
+{
+    Files,
+    Users,
+    Int,
+    Flag,
+    String,
+    Salt
+};
 
 // One JSON key and the record field behind it. Exactly one of the member
 // pointers is set, according to the kind.
@@ -106,8 +113,8 @@ struct UserKey
     QString CUserListNode::*member;
 };
 const UserKey kUserKeys[] = {
-    {"userName", &CUserListNode::m_strUserName}, {"password", &CUserListNode::m_strPassword},
-    {"fullName", &CUserListNode::m_strFullName}, {"email", &CUserListNode::m_strEmail},
+    {"userName", &CUserListNode::m_strUserName},       {"password", &CUserListNode::m_strPassword},
+    {"fullName", &CUserListNode::m_strFullName},       {"email", &CUserListNode::m_strEmail},
     {"description", &CUserListNode::m_strDescription},
 };
 
@@ -260,7 +267,8 @@ QByteArray CProjectJson::ToJson(const CAppGlobalData& data, const QString& versi
                 out += i ? ",\n    {" : "\n    {";
                 bool first = true;
                 for (const UserKey& uk : kUserKeys) {
-                    out += (first ? "\"" : ", \"") + QByteArray(uk.key) + "\": " + Quote(data.m_listUsers[i].*(uk.member));
+                    out += (first ? "\"" : ", \"") + QByteArray(uk.key) +
+                           "\": " + Quote(data.m_listUsers[i].*(uk.member));
                     first = false;
                 }
                 out += "}";
@@ -291,7 +299,9 @@ bool CProjectJson::FromJson(const QByteArray& json, CAppGlobalData& data, QStrin
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        *error = QStringLiteral("not valid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
+        *error = QStringLiteral("not valid JSON at offset %1: %2")
+                     .arg(parseError.offset)
+                     .arg(parseError.errorString());
         return false;
     }
     if (!doc.isObject()) {
@@ -319,7 +329,8 @@ bool CProjectJson::FromJson(const QByteArray& json, CAppGlobalData& data, QStrin
     return true;
 }
 
-bool CProjectJson::SetValue(CAppGlobalData& data, const QString& key, const QString& value, QString* errorMessage)
+bool CProjectJson::SetValue(CAppGlobalData& data, const QString& key, const QString& value,
+                            QString* errorMessage)
 {
     QString dummy;
     QString* error = errorMessage ? errorMessage : &dummy;

@@ -18,5 +18,6 @@ public:
     static bool FromJson(const QByteArray& json, CAppGlobalData& data, QString* errorMessage);
     // Sets one key from a text value, as `--set KEY=VALUE` does. Strings
     // take the text as is, numbers must parse; list keys cannot be set.
-    static bool SetValue(CAppGlobalData& data, const QString& key, const QString& value, QString* errorMessage);
+    static bool SetValue(CAppGlobalData& data, const QString& key, const QString& value,
+                         QString* errorMessage);
 };

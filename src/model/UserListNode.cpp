@@ -24,7 +24,7 @@ bool CUserListNode::Serialize(CArchiveReader& ar)
 
 bool CUserListNode::operator==(const CUserListNode& other) const
 {
-    return m_strUserName == other.m_strUserName && m_strPassword == other.m_strPassword
-           && m_strFullName == other.m_strFullName && m_strEmail == other.m_strEmail
-           && m_strDescription == other.m_strDescription;
+    return m_strUserName == other.m_strUserName && m_strPassword == other.m_strPassword &&
+           m_strFullName == other.m_strFullName && m_strEmail == other.m_strEmail &&
+           m_strDescription == other.m_strDescription;
 }

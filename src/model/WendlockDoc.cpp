@@ -2,8 +2,8 @@
 
 #include "common/AppInfo.h"
 #include "common/AtomicFile.h"
-#include "common/RandomString.h"
 #include "common/FileErrorText.h"
+#include "common/RandomString.h"
 #include "model/AppGlobalData.h"
 #include "model/ArchiveReader.h"
 #include "model/ArchiveWriter.h"
@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,10 +60,7 @@ bool ReadArchive(QIODevice* device, CAppGlobalData& record, QString* loadedVersi
 
 } // namespace
 
-CWendlockDoc::CWendlockDoc(CAppGlobalData* data)
-    : m_pData(data)
-{
-}
+CWendlockDoc::CWendlockDoc(CAppGlobalData* data) : m_pData(data) {}
 
 void CWendlockDoc::SetPageHooks(std::function<void()> loadPages, std::function<void()> savePages)
 {
@@ -154,7 +150,9 @@ bool CWendlockDoc::ReadProjectFile(const QString& path, CAppGlobalData& record, 
         SetError(errorMessage, ErrnoMessage(errno, path, FileErrorText::FailedToOpen()));
         return false;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
@@ -197,7 +195,9 @@ bool CWendlockDoc::WriteProjectFile(const QString& path, const CAppGlobalData& r
 
     // Projects hold passwords in clear: only the owner reads them (a file
     // that was stricter stays so). Through a link, the linked file is saved.
-    struct stat st {};
+    struct stat st
+    {
+    };
     const bool exists = ::stat(QFile::encodeName(path).constData(), &st) == 0;
     if (!exists && errno != ENOENT) {
         return fail(errno);

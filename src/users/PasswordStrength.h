@@ -6,7 +6,13 @@
 // length and the kinds of characters it mixes. Nothing is refused on it.
 namespace PasswordStrength {
 
-enum class Level { None, Weak, Fair, Strong };
+enum class Level
+{
+    None,
+    Weak,
+    Fair,
+    Strong
+};
 
 // Kinds counted: lower case, upper case, digits, everything else.
 Level Rate(const QString& password);

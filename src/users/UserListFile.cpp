@@ -18,7 +18,8 @@ constexpr QChar kComma(u',');
 // case) names the columns, as spreadsheets write them.
 bool IsHeader(const QStringList& fields)
 {
-    return fields.size() >= 2 && fields.at(0).trimmed().compare(QLatin1String("User Name"), Qt::CaseInsensitive) == 0 &&
+    return fields.size() >= 2 &&
+           fields.at(0).trimmed().compare(QLatin1String("User Name"), Qt::CaseInsensitive) == 0 &&
            fields.at(1).trimmed().compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0;
 }
 
@@ -80,9 +81,10 @@ int CUserListFile::ImportUsers(const QString& path, QList<CUserListNode>& users,
             // The usual text, unless the file is one that is never read
             // whole (a pipe, a device, a huge file).
             const QFileInfo info(path);
-            *errorMessage = info.exists() && (!info.isFile() || info.size() > InputFile::kDefaultLimit)
-                                ? problem
-                                : QStringLiteral("Open file \"%1\" for read failure! Please try again later.").arg(path);
+            *errorMessage =
+                info.exists() && (!info.isFile() || info.size() > InputFile::kDefaultLimit)
+                    ? problem
+                    : QStringLiteral("Open file \"%1\" for read failure! Please try again later.").arg(path);
         }
         return -1;
     }

@@ -1,9 +1,8 @@
 #include "TestUtil.h"
-
 #include "cli/CliApp.h"
-#include "model/ProjectJson.h"
 #include "common/AppInfo.h"
 #include "model/AppGlobalData.h"
+#include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 #include "templates/TemplateStore.h"
 
@@ -15,7 +14,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -134,7 +132,8 @@ TEST_F(Cli, convert_projectToJsonAndBack_isByteIdentical)
 
 TEST_F(Cli, convert_jsonWithMissingKeys_takesDefaults)
 {
-    ASSERT_TRUE(TestUtil::WriteFile(Path("min.json"), R"({"version": "9.9", "password": "x", "charset": 5})"));
+    ASSERT_TRUE(
+        TestUtil::WriteFile(Path("min.json"), R"({"version": "9.9", "password": "x", "charset": 5})"));
     ASSERT_EQ(RunCli({QStringLiteral("convert"), Path("min.json"), Path("min.vxp")}).code, 0);
     CAppGlobalData back;
     QString version;
@@ -207,7 +206,8 @@ protected:
     {
         site = Path("site");
         QDir().mkpath(site + QStringLiteral("/sub"));
-        TestUtil::WriteFile(site + QStringLiteral("/index.html"), "<html><head><title>I</title></head><body>home</body></html>\n");
+        TestUtil::WriteFile(site + QStringLiteral("/index.html"),
+                            "<html><head><title>I</title></head><body>home</body></html>\n");
         TestUtil::WriteFile(site + QStringLiteral("/sub/page.htm"), "<p>sub</p>\n");
         TestUtil::WriteFile(site + QStringLiteral("/notes.txt"), "not a page\n");
     }
@@ -223,15 +223,18 @@ TEST_F(CliProtect, protectsFolderPrintsResultsAndUnlocks)
     EXPECT_TRUE(run.out.contains(QStringLiteral("Protected\t%1/sub/page.htm\n").arg(site)));
     EXPECT_TRUE(run.out.endsWith(QLatin1String("2 file(s) have been protected successfully!\n")));
     EXPECT_EQ(TestUtil::ReadFile(site + QStringLiteral("/notes.txt")), QByteArray("not a page\n"));
-    EXPECT_TRUE(TestUtil::ReadFile(site + QStringLiteral("/index.html")).contains("var LoginAlertText=\"Go away\";"));
+    EXPECT_TRUE(
+        TestUtil::ReadFile(site + QStringLiteral("/index.html")).contains("var LoginAlertText=\"Go away\";"));
 
-    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/sub/page.htm"), QStringLiteral("--password"),
-                  QStringLiteral("Sesame"), QStringLiteral("-o"), Path("out.htm")});
+    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/sub/page.htm"),
+                  QStringLiteral("--password"), QStringLiteral("Sesame"), QStringLiteral("-o"),
+                  Path("out.htm")});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_EQ(TestUtil::ReadFile(Path("out.htm")), QByteArray("<p>sub</p>\n"));
 
-    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/sub/page.htm"), QStringLiteral("--password"),
-                  QStringLiteral("sesame"), QStringLiteral("-o"), Path("wrong.htm")});
+    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/sub/page.htm"),
+                  QStringLiteral("--password"), QStringLiteral("sesame"), QStringLiteral("-o"),
+                  Path("wrong.htm")});
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(run.err.contains(QLatin1String("does not open")));
     EXPECT_FALSE(QFile::exists(Path("wrong.htm")));
@@ -254,10 +257,16 @@ TEST_F(CliProtect, protectsFolderPrintsResultsAndUnlocks)
 // the same with it, it counts up to the total, and it is erased at the end.
 TEST_F(CliProtect, progressLineCountsOnTheErrorStreamAndIsErased)
 {
-    const QStringList protect = {QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("Sesame"),
-                                 QStringLiteral("--backup-dir"), Path("backups"), QStringLiteral("--set"),
-                                 QStringLiteral("salt=00112233445566778899aabbccddeeff"), site};
-    const QStringList restore = {QStringLiteral("restore"), QStringLiteral("--backup-dir"), Path("backups"), site};
+    const QStringList protect = {QStringLiteral("protect"),
+                                 QStringLiteral("--password"),
+                                 QStringLiteral("Sesame"),
+                                 QStringLiteral("--backup-dir"),
+                                 Path("backups"),
+                                 QStringLiteral("--set"),
+                                 QStringLiteral("salt=00112233445566778899aabbccddeeff"),
+                                 site};
+    const QStringList restore = {QStringLiteral("restore"), QStringLiteral("--backup-dir"), Path("backups"),
+                                 site};
     const CliRun quiet = RunCli(protect);
     ASSERT_EQ(quiet.code, 0) << quiet.err.toStdString();
     EXPECT_FALSE(quiet.err.contains(QLatin1Char('\r')));
@@ -275,7 +284,8 @@ TEST_F(CliProtect, progressLineCountsOnTheErrorStreamAndIsErased)
     EXPECT_EQ(shown.err.count(QLatin1String("\r\x1b[K")), 3);
     // Apart from the line, the error stream says what it says without it.
     QString rest = shown.err;
-    rest.remove(QRegularExpression(QStringLiteral("\r(protect [0-9]+/2 pages, [0-9.]+ pages/s\\x1b\\[K)?(\\x1b\\[K)?")));
+    rest.remove(QRegularExpression(
+        QStringLiteral("\r(protect [0-9]+/2 pages, [0-9.]+ pages/s\\x1b\\[K)?(\\x1b\\[K)?")));
     EXPECT_EQ(rest, quiet.err);
 
     const CliRun restored = RunCli(restore, true);
@@ -295,12 +305,12 @@ TEST_F(CliProtect, multiUserFromCsvAndProjectFile)
     CliRun run = RunCli({QStringLiteral("protect"), vxp, QStringLiteral("--users"), Path("users.csv")});
     ASSERT_EQ(run.code, 0) << run.err.toStdString() << run.out.toStdString();
     run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/index.html"), QStringLiteral("--user"),
-                  QStringLiteral("bob"), QStringLiteral("--password"), QStringLiteral("pw2"), QStringLiteral("-o"),
-                  Path("bob.htm")});
+                  QStringLiteral("bob"), QStringLiteral("--password"), QStringLiteral("pw2"),
+                  QStringLiteral("-o"), Path("bob.htm")});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_TRUE(TestUtil::ReadFile(Path("bob.htm")).contains("<body>home</body>"));
-    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/index.html"), QStringLiteral("--password"),
-                  QStringLiteral("pw2")});
+    run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/index.html"),
+                  QStringLiteral("--password"), QStringLiteral("pw2")});
     EXPECT_EQ(run.code, 2);
 }
 
@@ -316,7 +326,9 @@ TEST_F(CliProtect, failuresAndUsageErrors)
 
     EXPECT_EQ(RunCli({QStringLiteral("protect")}).code, 2);
     EXPECT_EQ(RunCli({QStringLiteral("protect"), Path("nothing-here")}).code, 2);
-    EXPECT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--set"), QStringLiteral("bogus=1"), site}).code, 2);
+    EXPECT_EQ(
+        RunCli({QStringLiteral("protect"), QStringLiteral("--set"), QStringLiteral("bogus=1"), site}).code,
+        2);
     EXPECT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("a"),
                       QStringLiteral("--users"), Path("u.csv"), site})
                   .code,
@@ -355,7 +367,8 @@ TEST_F(CliProtect, passwordFromFileStandardInputOrEnvironment)
     };
 
     // The first line of the file, without its CR LF or a BOM.
-    ASSERT_TRUE(TestUtil::WriteFile(Path("pw.txt"), "\xEF\xBB\xBF" "caf\xC3\xA9 pw\r\nsecond line\r\n"));
+    ASSERT_TRUE(TestUtil::WriteFile(Path("pw.txt"), "\xEF\xBB\xBF"
+                                                    "caf\xC3\xA9 pw\r\nsecond line\r\n"));
     CliRun run = protect({QStringLiteral("--password-file"), Path("pw.txt")});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_TRUE(opensWith("caf\xC3\xA9 pw"));
@@ -388,7 +401,9 @@ TEST_F(CliProtect, passwordFromFileStandardInputOrEnvironment)
         {{QStringLiteral("--password-file"), Path("missing.txt")}, nullptr},
         {{QStringLiteral("--password-file"), Path("empty.txt")}, nullptr},
         {{QStringLiteral("--password"), QStringLiteral("-")}, &ended},
-        {{QStringLiteral("--password"), QStringLiteral("a"), QStringLiteral("--password-file"), Path("pw.txt")}, nullptr},
+        {{QStringLiteral("--password"), QStringLiteral("a"), QStringLiteral("--password-file"),
+          Path("pw.txt")},
+         nullptr},
     };
     for (const auto& [args, in] : failing) {
         run = protect(args, in);
@@ -440,10 +455,11 @@ TEST_F(CliProtect, manyFilesReportInListOrderAndRepeatsRunInTurn)
     for (const QString& line : expected) {
         project.m_listFiles.append(line.section(QLatin1Char('\t'), 1));
     }
-    CliRun run = RunCli({QStringLiteral("protect"), SaveProject(project, "many.vxp"), QStringLiteral("--password"),
-                         QStringLiteral("p")});
+    CliRun run = RunCli({QStringLiteral("protect"), SaveProject(project, "many.vxp"),
+                         QStringLiteral("--password"), QStringLiteral("p")});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, expected.join(QLatin1Char('\n')) + QStringLiteral("\n100 file(s) have been protected successfully!\n"));
+    EXPECT_EQ(run.out, expected.join(QLatin1Char('\n')) +
+                           QStringLiteral("\n100 file(s) have been protected successfully!\n"));
 
     // A path listed twice is protected once; the second time finds it protected.
     TestUtil::WriteFile(site + QStringLiteral("/twice.htm"), "<p>x</p>\n");
@@ -460,7 +476,8 @@ TEST_F(CliProtect, manyFilesReportInListOrderAndRepeatsRunInTurn)
 
 TEST_F(CliProtect, credentialsWithLineBreaksAreRefused)
 {
-    CliRun run = RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("a\nb"), site});
+    CliRun run =
+        RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("a\nb"), site});
     EXPECT_EQ(run.code, 2);
     EXPECT_TRUE(run.err.contains(QLatin1String("line break")));
     EXPECT_FALSE(TestUtil::ReadFile(site + QStringLiteral("/index.html")).contains("vxpa"));
@@ -480,8 +497,8 @@ TEST_F(CliProtect, argumentsFormOneListWhateverTheirOrder)
 {
     QFile::link(site, Path("alias"));
     const QString index = site + QStringLiteral("/index.html");
-    CliRun run = RunCli({QStringLiteral("protect"), site, index, Path("alias"), QStringLiteral("--password=Sesame"),
-                         QStringLiteral("--set=alertText=Go away")});
+    CliRun run = RunCli({QStringLiteral("protect"), site, index, Path("alias"),
+                         QStringLiteral("--password=Sesame"), QStringLiteral("--set=alertText=Go away")});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.count(QLatin1Char('\n')), 3) << run.out.toStdString();
     EXPECT_TRUE(run.out.endsWith(QLatin1String("2 file(s) have been protected successfully!\n")));
@@ -489,7 +506,8 @@ TEST_F(CliProtect, argumentsFormOneListWhateverTheirOrder)
 
     const QByteArray before = TestUtil::ReadFile(index);
     for (const QString& option : {QStringLiteral("--pasword"), QStringLiteral("-x")}) {
-        run = RunCli({QStringLiteral("protect"), QStringLiteral("--restore-first"), option, QStringLiteral("p"), site});
+        run = RunCli({QStringLiteral("protect"), QStringLiteral("--restore-first"), option,
+                      QStringLiteral("p"), site});
         EXPECT_EQ(run.code, 2);
         EXPECT_TRUE(run.err.contains(option.mid(option.startsWith(QLatin1String("--")) ? 2 : 1)))
             << run.err.toStdString();

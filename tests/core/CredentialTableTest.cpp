@@ -1,11 +1,11 @@
-#include "common/RandomString.h"
 #include "engine/CredentialTable.h"
+
+#include "common/RandomString.h"
 #include "engine/JsString.h"
 #include "model/AppGlobalData.h"
 
 #include <QRegularExpression>
 #include <QSet>
-
 #include <gtest/gtest.h>
 
 using C = CCredentialTable;
@@ -59,7 +59,8 @@ TEST(CredentialPrimitives, scrambleFollowsTheFormulaAndInverts)
             const QByteArray part = data.left(n);
             QByteArray expected(n, '\0');
             for (qsizetype i = 0; i < n; ++i) {
-                expected[i] = char(((uchar(part[i]) ^ uchar(k[i % k.size()])) + uchar(k[(n - 1 - i) % k.size()])) & 0xff);
+                expected[i] = char(
+                    ((uchar(part[i]) ^ uchar(k[i % k.size()])) + uchar(k[(n - 1 - i) % k.size()])) & 0xff);
             }
             EXPECT_EQ(C::ScrambleBytes(part, k), expected) << n << " bytes, key of " << k.size();
         }
@@ -164,7 +165,8 @@ TEST(LoginVariables, userTextsCannotLeaveTheirString)
     d.m_strAlertText = QStringLiteral("It's \"wrong\"\\\n</script><!--\u00e9\U0001F600");
     d.m_strRedirectTarget = QStringLiteral("a\"b");
     const QByteArray text = C::LoginVariablesText(d, 0, 1);
-    EXPECT_TRUE(text.contains(R"(var LoginAlertText="It\'s \"wrong\"\\\n\u003C/script\u003E\u003C!--\u00E9\uD83D\uDE00";)"))
+    EXPECT_TRUE(text.contains(
+        R"(var LoginAlertText="It\'s \"wrong\"\\\n\u003C/script\u003E\u003C!--\u00E9\uD83D\uDE00";)"))
         << text.constData();
     EXPECT_TRUE(text.contains(R"(var LoginRedirectURLTarget="a\"b";)"));
     EXPECT_FALSE(text.contains("</script"));
@@ -176,7 +178,8 @@ TEST(LoginVariables, userTextsCannotLeaveTheirString)
 TEST(JsStringEscape, controlCharactersAndSeparators)
 {
     EXPECT_EQ(JsString::EscapeBody(u"plain text 123"), QStringLiteral("plain text 123"));
-    EXPECT_EQ(JsString::EscapeBody(QStringView(u"\0x\r\t\u2028", 5)), QStringLiteral("\\u0000x\\r\\t\\u2028"));
+    EXPECT_EQ(JsString::EscapeBody(QStringView(u"\0x\r\t\u2028", 5)),
+              QStringLiteral("\\u0000x\\r\\t\\u2028"));
     EXPECT_EQ(JsString::EscapeBody(u"a&b>c"), QStringLiteral("a\\u0026b\\u003Ec"));
 }
 

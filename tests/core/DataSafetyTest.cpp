@@ -1,13 +1,12 @@
 #include "TestUtil.h"
-
 #include "cli/CliApp.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
+#include "engine/ResultList.h"
 #include "files/ListFile.h"
 #include "files/WebFileFilter.h"
-#include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
 
 #include <QBuffer>
@@ -20,10 +19,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,20 +100,18 @@ TEST_F(DataSafety, neighbourFilesAreNeverTouchedAndLeftoversOfDeadRunsGo)
               0);
     ASSERT_TRUE(WriteFile(Path("b.html"), kPage));
     // Leftovers: a dead process's, one of an earlier boot, and a live one's.
-    const QString dead = QStringLiteral(".wendlock-tmp.%1.%2.deadbeef")
-                             .arg(QString::fromLatin1(BootId()))
-                             .arg(DeadPid());
-    const QString oldBoot = QStringLiteral(".wendlock-tmp.0123456789abcdef0123456789abcdef.%1.oldboot1")
-                                .arg(::getpid());
-    const QString live = QStringLiteral(".wendlock-tmp.%1.%2.livelive")
-                             .arg(QString::fromLatin1(BootId()))
-                             .arg(::getpid());
+    const QString dead =
+        QStringLiteral(".wendlock-tmp.%1.%2.deadbeef").arg(QString::fromLatin1(BootId())).arg(DeadPid());
+    const QString oldBoot =
+        QStringLiteral(".wendlock-tmp.0123456789abcdef0123456789abcdef.%1.oldboot1").arg(::getpid());
+    const QString live =
+        QStringLiteral(".wendlock-tmp.%1.%2.livelive").arg(QString::fromLatin1(BootId())).arg(::getpid());
     for (const QString& name : {dead, oldBoot, live}) {
         ASSERT_TRUE(WriteFile(Path(name), "left over"));
     }
 
-    EXPECT_EQ(Run({Path("a.html"), Path("b.html")}), QStringList({QStringLiteral("Protected"),
-                                                                   QStringLiteral("Protected")}));
+    EXPECT_EQ(Run({Path("a.html"), Path("b.html")}),
+              QStringList({QStringLiteral("Protected"), QStringLiteral("Protected")}));
     EXPECT_EQ(ReadFile(Path("a.html.tmp")), QByteArray("mine"));
     EXPECT_EQ(ReadFile(Path("outside.txt")), QByteArray("outside"));
     EXPECT_TRUE(QFileInfo(Path("b.html.tmp")).isSymLink());
@@ -133,10 +128,12 @@ TEST_F(DataSafety, neighbourFilesAreNeverTouchedAndLeftoversOfDeadRunsGo)
               QStringList{QStringLiteral("The template %1 has no <body> tag!").arg(Path("nobody.htm"))});
     data.m_strTemplatePath = Path("missing.htm");
     data.m_bCopyHead = 0;
-    EXPECT_EQ(Run({Path("c.html")}), QStringList{QStringLiteral("Open file failure! (template %1)").arg(Path("missing.htm"))});
+    EXPECT_EQ(Run({Path("c.html")}),
+              QStringList{QStringLiteral("Open file failure! (template %1)").arg(Path("missing.htm"))});
     const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : left) {
-        EXPECT_FALSE(name.startsWith(QLatin1String("c.html.")) || (CAtomicFile::IsTemporaryName(name) && name != live))
+        EXPECT_FALSE(name.startsWith(QLatin1String("c.html.")) ||
+                     (CAtomicFile::IsTemporaryName(name) && name != live))
             << name.toStdString();
     }
     EXPECT_EQ(ReadFile(Path("c.html")), kPage);
@@ -179,7 +176,9 @@ TEST_F(DataSafety, linksStayLinksAndOwnerAndModeAreKept)
     EXPECT_TRUE(QFileInfo(Path("link.html")).isSymLink());
     EXPECT_EQ(CProtectEngine::DetectProtection(Path("real/page.html")), CProtectEngine::Protection::Strong);
     for (const char* name : {"real/page.html", "link.html.original"}) {
-        struct stat st {};
+        struct stat st
+        {
+        };
         ASSERT_EQ(::stat(QFile::encodeName(Path(name)).constData(), &st), 0) << name;
         EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
         if (root) {
@@ -191,13 +190,19 @@ TEST_F(DataSafety, linksStayLinksAndOwnerAndModeAreKept)
 
 TEST_F(DataSafety, twoRunsInOneFolderNeverInterleave)
 {
-    const QString cli = QFileInfo(AppFolders::StrongScriptFile()).absoluteDir().absoluteFilePath(
-        QStringLiteral("../../wendlock-cli"));
+    const QString cli = QFileInfo(AppFolders::StrongScriptFile())
+                            .absoluteDir()
+                            .absoluteFilePath(QStringLiteral("../../wendlock-cli"));
     ASSERT_TRUE(QFileInfo::exists(cli)) << cli.toStdString();
     ASSERT_TRUE(WriteFile(Path("page.html"), kPage));
-    const QStringList args = {QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
-                              QStringLiteral("--template"), Path("login.htm"), QStringLiteral("--set"),
-                              QStringLiteral("kdfIterations=100000"), Path("page.html")};
+    const QStringList args = {QStringLiteral("protect"),
+                              QStringLiteral("--password"),
+                              QStringLiteral("pw"),
+                              QStringLiteral("--template"),
+                              Path("login.htm"),
+                              QStringLiteral("--set"),
+                              QStringLiteral("kdfIterations=100000"),
+                              Path("page.html")};
     // The first run holds the folder while it waits after writing the page;
     // the second, told to wait only briefly, finds the folder busy.
     QProcess first;
@@ -241,7 +246,8 @@ TEST_F(DataSafety, folderScansStayInsideAndLoseNoName)
     EXPECT_EQ(found.size(), 1) << found.join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(found.value(0).endsWith(QLatin1String("/page.html")));
     EXPECT_EQ(skipped.size(), 2) << skipped.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(skipped.join(QLatin1Char('\n')).contains(QLatin1String("up: the link leads out of the folder")));
+    EXPECT_TRUE(
+        skipped.join(QLatin1Char('\n')).contains(QLatin1String("up: the link leads out of the folder")));
     EXPECT_TRUE(skipped.join(QLatin1Char('\n')).contains(QLatin1String("not valid in this encoding")));
     // The temporary folder can't remove a name it can't spell.
     ::unlink(badName.constData());
@@ -262,8 +268,11 @@ TEST_F(DataSafety, pipesGivenAsInputsAreRefusedAtOnce)
     };
     // Each would block forever in a plain open.
     EXPECT_EQ(run({QStringLiteral("convert"), Path("in.json"), Path("out.vxp")}), 2);
-    EXPECT_EQ(run({QStringLiteral("protect"), QStringLiteral("--users"), Path("users.csv"), Path("real.html")}), 2);
-    EXPECT_EQ(run({QStringLiteral("unlock"), Path("page.html"), QStringLiteral("--password"), QStringLiteral("x")}), 2);
+    EXPECT_EQ(
+        run({QStringLiteral("protect"), QStringLiteral("--users"), Path("users.csv"), Path("real.html")}), 2);
+    EXPECT_EQ(
+        run({QStringLiteral("unlock"), Path("page.html"), QStringLiteral("--password"), QStringLiteral("x")}),
+        2);
     EXPECT_EQ(run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("x"),
                    QStringLiteral("--template"), Path("page.html"), Path("real.html")}),
               1);
@@ -277,8 +286,9 @@ TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
     // Runs of protect, restore-first and restore are killed at random
     // moments; after each, every page is its original or a protected page
     // that opens to it, and a backup is the original.
-    const QString cli = QFileInfo(AppFolders::StrongScriptFile()).absoluteDir().absoluteFilePath(
-        QStringLiteral("../../wendlock-cli"));
+    const QString cli = QFileInfo(AppFolders::StrongScriptFile())
+                            .absoluteDir()
+                            .absoluteFilePath(QStringLiteral("../../wendlock-cli"));
     ASSERT_TRUE(QFileInfo::exists(cli));
     ASSERT_TRUE(QDir().mkpath(Path("site")));
     QMap<QString, QByteArray> originals;
@@ -291,9 +301,14 @@ TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
         ASSERT_TRUE(WriteFile(page, text + "</body></html>\n"));
         originals.insert(page, text + "</body></html>\n");
     }
-    const QStringList protect = {QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
-                                 QStringLiteral("--template"), Path("login.htm"), QStringLiteral("--set"),
-                                 QStringLiteral("kdfIterations=100000"), QStringLiteral("--set"),
+    const QStringList protect = {QStringLiteral("protect"),
+                                 QStringLiteral("--password"),
+                                 QStringLiteral("pw"),
+                                 QStringLiteral("--template"),
+                                 Path("login.htm"),
+                                 QStringLiteral("--set"),
+                                 QStringLiteral("kdfIterations=100000"),
+                                 QStringLiteral("--set"),
                                  QStringLiteral("salt=000102030405060708090a0b0c0d0e0f")};
     QRandomGenerator random(20261207);
     for (int round = 0; round < 12; ++round) {

@@ -495,9 +495,9 @@ TEST_F(ProtectFaults, fullTmpfs_failsWithNoSpaceAndLosesNothing)
         QByteArray report = EncodeRows(list.rows) + '\n';
         report += "big=" + QByteArray(ReadFile(bigPath) == big ? "intact" : "changed") + '\n';
         report += "backup=" +
-                  QByteArray(!QFileInfo::exists(bigPath + QStringLiteral(".original"))
-                                 ? "none"
-                                 : ReadFile(bigPath + QStringLiteral(".original")) == big ? "intact" : "bad") +
+                  QByteArray(!QFileInfo::exists(bigPath + QStringLiteral(".original")) ? "none"
+                             : ReadFile(bigPath + QStringLiteral(".original")) == big  ? "intact"
+                                                                                       : "bad") +
                   '\n';
         report += "files=" + Entries(mountPoint).join(QLatin1Char(',')).toUtf8() + '\n';
         QBuffer text;

@@ -1,14 +1,13 @@
 #include "cli/ParallelProtect.h"
+
+#include "TestUtil.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
 
-#include "TestUtil.h"
-
 #include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using TestUtil::ReadFile;
@@ -33,7 +32,8 @@ TEST(ParallelProtect, pagesOfSharedFoldersAllProtectedInListOrder)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString templatePath = dir.filePath(QStringLiteral("template.htm"));
-    ASSERT_TRUE(WriteFile(templatePath, "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
+    ASSERT_TRUE(WriteFile(templatePath,
+                          "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
     CAppGlobalData data;
     data.m_strTemplatePath = templatePath;
     data.m_strPassword = QStringLiteral("pw");
@@ -44,7 +44,8 @@ TEST(ParallelProtect, pagesOfSharedFoldersAllProtectedInListOrder)
         const QString folder = dir.filePath(QStringLiteral("f%1").arg(i % 5 == 0 ? 1 : i % 7 == 0 ? 2 : 0));
         ASSERT_TRUE(QDir().mkpath(folder));
         const QString path = folder + QStringLiteral("/p%1.htm").arg(i);
-        ASSERT_TRUE(WriteFile(path, "<html><head></head><body>page " + QByteArray::number(i) + "</body></html>\n"));
+        ASSERT_TRUE(
+            WriteFile(path, "<html><head></head><body>page " + QByteArray::number(i) + "</body></html>\n"));
         data.m_listFiles.append(path);
     }
     for (int threads : {1, 2, 4}) {

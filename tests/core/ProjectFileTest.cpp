@@ -1,7 +1,5 @@
 #include "TestUtil.h"
-
 #include "common/AppInfo.h"
-
 #include "model/AppGlobalData.h"
 #include "model/ArchiveReader.h"
 #include "model/ArchiveWriter.h"
@@ -9,10 +7,9 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -130,7 +127,8 @@ QByteArray Ints(std::initializer_list<int> values)
     return w.Data();
 }
 
-bool ReadBytes(const QByteArray& bytes, CAppGlobalData& d, QString* version = nullptr, QString* error = nullptr)
+bool ReadBytes(const QByteArray& bytes, CAppGlobalData& d, QString* version = nullptr,
+               QString* error = nullptr)
 {
     return CWendlockDoc::ReadProjectBytes(bytes, d, version, error);
 }
@@ -179,7 +177,8 @@ TEST(ProjectStrings, readerAcceptsOlderForms)
     EXPECT_EQ(ReadBack(Hex("FF 02 00 68 69")), QStringLiteral("hi"));
     EXPECT_EQ(ReadBack(Hex("FF FF FF 02 00 00 00 68 69")), QStringLiteral("hi"));
     // Wide characters with the 8-byte length form.
-    EXPECT_EQ(ReadBack(Hex("FF FE FF FF FF FF FF FF FF FF 01 00 00 00 00 00 00 00 41 00")), QStringLiteral("A"));
+    EXPECT_EQ(ReadBack(Hex("FF FE FF FF FF FF FF FF FF FF 01 00 00 00 00 00 00 00 41 00")),
+              QStringLiteral("A"));
 }
 
 TEST(ProjectStrings, eightByteLengthAboveLimit_isAnError)
@@ -206,19 +205,20 @@ TEST(ProjectLayout, newProject_matchesGoldenBytes)
     const CAppGlobalData d;
     const QByteArray bytes = CWendlockDoc::ProjectBytes(d);
     QByteArray expected = StringBytes(AppInfo::ProgramVersion());
-    expected += Hex("00 00");                                    // no files
-    expected += Hex("01 00 00 00 00 00 00 00");                  // backup, mode
+    expected += Hex("00 00");                   // no files
+    expected += Hex("01 00 00 00 00 00 00 00"); // backup, mode
     expected += StringBytes(QStringLiteral("tangelo"));
-    expected += Hex("00 00 00 00");                   // user count, 4 bytes
+    expected += Hex("00 00 00 00");                         // user count, 4 bytes
     expected += Hex("01 00 00 00 6D 01 00 00 00 00 00 00"); // expire 1, 365 days, alert
     expected += StringBytes(QStringLiteral("Invalid Password!"));
     expected += StringBytes(CAppGlobalData::DefaultRedirectURL());
-    expected += Hex("FF FE FF 00");                   // target
-    expected += Hex("01 00 00 00 01 00 00 00");       // case flags
-    expected += Hex("FF FE FF 00");                   // template path
+    expected += Hex("FF FE FF 00");             // target
+    expected += Hex("01 00 00 00 01 00 00 00"); // case flags
+    expected += Hex("FF FE FF 00");             // template path
     // preview, charset, copy head, refresh IE, two groups, ten options, location lock
     expected += Hex("01000000 00000000 01000000 01000000 00000000 00000000");
-    expected += Hex("00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000");
+    expected +=
+        Hex("00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000");
     expected += Hex("00000000");
     expected += StringBytes(CAppGlobalData::DefaultLockURL());
     expected += Hex("00000000");
@@ -296,7 +296,8 @@ TEST(ProjectLayout, negativeUserCount_readsNoUsers)
     w.WriteString(QStringLiteral("x"));
     w.WriteInt(-3);
     CAppGlobalData d;
-    const QByteArray tail = CWendlockDoc::ProjectBytes(d).mid(CWendlockDoc::ProjectBytes(d).indexOf(Hex("01 00 00 00 6D 01")));
+    const QByteArray tail =
+        CWendlockDoc::ProjectBytes(d).mid(CWendlockDoc::ProjectBytes(d).indexOf(Hex("01 00 00 00 6D 01")));
     ASSERT_TRUE(ReadBytes(w.Data() + tail, d));
     EXPECT_TRUE(d.m_listUsers.isEmpty());
     EXPECT_EQ(d.m_nPasswordMode, 1);
@@ -320,11 +321,11 @@ TEST(ProjectVersions, below13_readsOnlyTheFirstItemsAndDefaultsTheRest)
 TEST(ProjectVersions, version13_lacksScriptGroupsAndDragDrop)
 {
     CArchiveWriter tail;
-    tail.WriteInt(0);                                          // refresh IE
+    tail.WriteInt(0); // refresh IE
     for (int i = 0; i < 9; ++i) {
-        tail.WriteInt(1);                                      // nine options
+        tail.WriteInt(1); // nine options
     }
-    tail.WriteInt(1);                                          // location lock
+    tail.WriteInt(1); // location lock
     tail.WriteString(QStringLiteral("http://l/"));
     tail.WriteInt(1);
     tail.WriteString(QStringLiteral("http://r/"));
@@ -361,9 +362,9 @@ TEST(ProjectVersions, version14_hasDragDropButNoScriptGroups)
 TEST(ProjectVersions, version15_hasScriptGroups)
 {
     CArchiveWriter tail;
-    tail.WriteInt(1);         // refresh IE
-    tail.WriteInt(1);         // login pages
-    tail.WriteInt(0);         // after login
+    tail.WriteInt(1); // refresh IE
+    tail.WriteInt(1); // login pages
+    tail.WriteInt(0); // after login
     for (int i = 0; i < 9; ++i) {
         tail.WriteInt(0);
     }
@@ -460,10 +461,11 @@ TEST_F(ProjectDocument, newSaveOpen_roundTripsAndLoadsPages)
     CWendlockDoc doc(&live);
     int loads = 0;
     int saves = 0;
-    doc.SetPageHooks([&] { ++loads; }, [&] {
-        ++saves;
-        live = SampleProject();
-    });
+    doc.SetPageHooks([&] { ++loads; },
+                     [&] {
+                         ++saves;
+                         live = SampleProject();
+                     });
     ASSERT_TRUE(doc.OnNewDocument());
     EXPECT_EQ(doc.GetTitle(), QStringLiteral("Untitled"));
     EXPECT_EQ(loads, 1);
@@ -567,7 +569,9 @@ TEST_F(ProjectDocument, saveOverExistingFile_onlyTheOwnerReadsItAndNoTemporarySt
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
     QString error;
     ASSERT_TRUE(CWendlockDoc::WriteProjectFile(path, SampleProject(), &error));
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0200), 0);

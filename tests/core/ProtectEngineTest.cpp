@@ -1,9 +1,9 @@
-#include "TestUtil.h"
+#include "engine/ProtectEngine.h"
 
+#include "TestUtil.h"
 #include "common/AppFolders.h"
 #include "engine/CredentialTable.h"
 #include "engine/PageUnlocker.h"
-#include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
 
@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -50,8 +49,9 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(QFileInfo::exists(AppFolders::ScriptFile(0))) << "run through ctest: the login scripts are "
-                                                                     "found through WENDLOCK_APP_DIR";
+        ASSERT_TRUE(QFileInfo::exists(AppFolders::ScriptFile(0)))
+            << "run through ctest: the login scripts are "
+               "found through WENDLOCK_APP_DIR";
         templatePath = Path("template.htm");
         ASSERT_TRUE(WriteFile(templatePath, kTemplate));
         data.m_strTemplatePath = templatePath;
@@ -86,7 +86,8 @@ protected:
         return match.hasMatch() ? match.captured(1).split(QStringLiteral("\",\"")) : QStringList();
     }
 
-    QByteArray Unlocked(const QString& path, const QString& user = QString(), const QString& password = QStringLiteral("pw"),
+    QByteArray Unlocked(const QString& path, const QString& user = QString(),
+                        const QString& password = QStringLiteral("pw"),
                         CPageUnlocker::Status* status = nullptr)
     {
         QByteArray text;
@@ -138,27 +139,31 @@ TEST_F(Engine, nonAsciiBecomesNumericReferencesAndIsNeverSplit)
     // Three- and four-byte characters cut by the pieces, beside ASCII.
     QByteArray wide;
     for (int i = 0; i < 700; ++i) {
-        wide += "\xe2\x82\xac\xf0\x9f\x98\x80" "a";
+        wide += "\xe2\x82\xac\xf0\x9f\x98\x80"
+                "a";
     }
     // Through a whole run, which reads each page into memory first.
     data.m_listFiles = {Page("wide.htm", wide + "\n"), Page("both.htm", line + "\n" + wide)};
     CProtectEngine(&data).ProtectAll();
     EXPECT_EQ(Unlocked(Path("wide.htm")), QByteArray("&#8364;&#55357;&#56832;a").repeated(700) + "\n");
-    EXPECT_EQ(Unlocked(Path("both.htm")), QByteArray("&#233;").repeated(1500) + "\n"
-                                              + QByteArray("&#8364;&#55357;&#56832;a").repeated(700));
+    EXPECT_EQ(Unlocked(Path("both.htm")), QByteArray("&#233;").repeated(1500) + "\n" +
+                                              QByteArray("&#8364;&#55357;&#56832;a").repeated(700));
 }
 
 TEST_F(Engine, pageLayoutFollowsTheBlockOrder)
 {
-    const QString page = Page("p.htm", "<html><HEAD><title>Own</title></HEAD><body>Secret text</body></html>\n");
+    const QString page =
+        Page("p.htm", "<html><HEAD><title>Own</title></HEAD><body>Secret text</body></html>\n");
     ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
     const QByteArray out = ReadFile(page);
     const QByteArray script = ReadFile(AppFolders::ScriptFile(0)).replace("\r\n", "\n").replace("\n", "\r\n");
-    const qsizetype head = out.indexOf("<html><HEAD><title>Own</title><SCRIPT type=\"text/javascript\">function KillError()");
+    const qsizetype head =
+        out.indexOf("<html><HEAD><title>Own</title><SCRIPT type=\"text/javascript\">function KillError()");
     const qsizetype vars = out.indexOf("<SCRIPT type=\"text/javascript\">\r\nvar LoginExpireType=1;\r\n");
     const qsizetype array = out.indexOf("var PWDMKK=");
     const qsizetype login = out.indexOf(script);
-    const qsizetype close = out.indexOf("</SCRIPT>\r\n</HEAD>\r\n<body onload=\"javascript:vxpcheck();\" class=\"login\">\r\n");
+    const qsizetype close =
+        out.indexOf("</SCRIPT>\r\n</HEAD>\r\n<body onload=\"javascript:vxpcheck();\" class=\"login\">\r\n");
     EXPECT_EQ(head, 0);
     EXPECT_GT(vars, head);
     EXPECT_GT(array, vars);
@@ -199,9 +204,11 @@ TEST_F(Engine, copiedHeadDropsScriptsAndKeepsTheRest)
     const QByteArray head =
         "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Docs</title>\n"
         "<base href=\"/d/\"><link rel=\"icon\" href=\"f.ico\"><link rel=stylesheet href=\"s.css\">\n"
-        "<script>const builtinThemes = ['a'];\nif (1 < 2) { theme(); }\n</script><meta name=\"a\" content=\"b\">\n"
+        "<script>const builtinThemes = ['a'];\nif (1 < 2) { theme(); }\n</script><meta name=\"a\" "
+        "content=\"b\">\n"
         "<SCRIPT defer src=\"side.js\"></SCRIPT ><script type=\"module\" src=\"m.js\"></script>\n"
-        "<link rel=\"preload\" href=\"p.js\" as=\"script\"><link rel=preload href=p.woff as=font crossorigin>\n"
+        "<link rel=\"preload\" href=\"p.js\" as=\"script\"><link rel=preload href=p.woff as=font "
+        "crossorigin>\n"
         "<link REL=\"modulepreload\" href=\"m2.js\"><style>p{color:red}</style>\n"
         "<!-- <script>kept()</script> --><noscript><p>js</p></noscript><scripts-x></scripts-x>\n"
         "<script>\nvar x = \"</head>\";\n</script>\n<title>late</title></head><body>Secret</body></html>\n";
@@ -209,17 +216,21 @@ TEST_F(Engine, copiedHeadDropsScriptsAndKeepsTheRest)
     ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
     const QByteArray out = ReadFile(page);
     const QByteArray kept = out.left(out.indexOf("<SCRIPT type=\"text/javascript\">function KillError()"));
-    EXPECT_EQ(kept, QByteArray("<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Docs</title>\r\n"
-                               "<base href=\"/d/\"><link rel=\"icon\" href=\"f.ico\"><link rel=stylesheet href=\"s.css\">\r\n"
-                               "<meta name=\"a\" content=\"b\">\r\n\r\n"
-                               "<link rel=preload href=p.woff as=font crossorigin>\r\n"
-                               "<style>p{color:red}</style>\r\n"
-                               "<!-- <script>kept()</script> --><noscript><p>js</p></noscript><scripts-x></scripts-x>\r\n"));
+    EXPECT_EQ(
+        kept,
+        QByteArray(
+            "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Docs</title>\r\n"
+            "<base href=\"/d/\"><link rel=\"icon\" href=\"f.ico\"><link rel=stylesheet href=\"s.css\">\r\n"
+            "<meta name=\"a\" content=\"b\">\r\n\r\n"
+            "<link rel=preload href=p.woff as=font crossorigin>\r\n"
+            "<style>p{color:red}</style>\r\n"
+            "<!-- <script>kept()</script> --><noscript><p>js</p></noscript><scripts-x></scripts-x>\r\n"));
     // The page itself, scripts and all, comes back whole after login.
     EXPECT_EQ(Unlocked(page), head);
 
     data.m_bCopyHead = 0;
-    ASSERT_TRUE(WriteFile(templatePath, "<html><head><script src=\"t.js\"></script></head><body>f</body></html>\n"));
+    ASSERT_TRUE(
+        WriteFile(templatePath, "<html><head><script src=\"t.js\"></script></head><body>f</body></html>\n"));
     const QString own = Page("own.htm", head);
     ASSERT_EQ(Protect(own), QStringLiteral("Protected"));
     EXPECT_TRUE(ReadFile(own).startsWith("<html><head><script src=\"t.js\"></script><SCRIPT"));
@@ -262,7 +273,8 @@ TEST_F(Engine, afterLoginOptionsGoBeforeTheFirstHeadEnd)
     EXPECT_FALSE(ReadFile(noHead).contains("eval(unescape("));
     data.m_bProtectLoginPages = 1;
     ASSERT_EQ(Protect(Page("lp.htm", "x\n")), QStringLiteral("Protected"));
-    EXPECT_TRUE(ReadFile(Path("lp.htm")).contains("</SCRIPT><SCRIPT type=\"text/javascript\">eval(unescape("));
+    EXPECT_TRUE(
+        ReadFile(Path("lp.htm")).contains("</SCRIPT><SCRIPT type=\"text/javascript\">eval(unescape("));
 }
 
 TEST_F(Engine, crLfIsReadAsLf)
@@ -274,7 +286,7 @@ TEST_F(Engine, crLfIsReadAsLf)
 
 TEST_F(Engine, charsetsConvertThePageText)
 {
-    data.m_nCharset = 34; // windows-1251
+    data.m_nCharset = 34;                                                  // windows-1251
     const QString cyrillic = Page("ru.htm", "\xcf\xf0\xe8\xe2\xe5\xf2\n"); // "Привет"
     ASSERT_EQ(Protect(cyrillic), QStringLiteral("Protected"));
     EXPECT_EQ(Unlocked(cyrillic), QByteArray("&#1055;&#1088;&#1080;&#1074;&#1077;&#1090;\n"));
@@ -317,7 +329,8 @@ TEST_F(Engine, multiUserPagesOpenForEveryUserOnly)
     EXPECT_TRUE(out.contains("var vxpb=new Array(\""));
 
     EXPECT_EQ(Unlocked(page, QStringLiteral("ANN"), QStringLiteral("one")), QByteArray("<p>members</p>\n"));
-    EXPECT_EQ(Unlocked(page, QStringLiteral("bob"), QStringLiteral("tw\u00f6")), QByteArray("<p>members</p>\n"));
+    EXPECT_EQ(Unlocked(page, QStringLiteral("bob"), QStringLiteral("tw\u00f6")),
+              QByteArray("<p>members</p>\n"));
     CPageUnlocker::Status status{};
     Unlocked(page, QStringLiteral("bob"), QStringLiteral("one"), &status);
     EXPECT_EQ(status, CPageUnlocker::Status::WrongCredentials);
@@ -350,7 +363,9 @@ TEST_F(Engine, protectedPageKeepsPermissionsAndBackupIsExact)
     const QString page = Page("perm.htm", original);
     ASSERT_EQ(::chmod(QFile::encodeName(page).constData(), 0640), 0);
     ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(page).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     ASSERT_EQ(::stat(QFile::encodeName(page + QStringLiteral(".original")).constData(), &st), 0);
@@ -381,7 +396,8 @@ TEST_F(Engine, secondRunAsksAndRestoresFirstOnYes)
     CProtectEngine engine(&data, &list);
     engine.SetRestoreQuestion([&](const QString& path) {
         asked.append(path);
-        return path.endsWith(QLatin1String("a.htm")) ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::Cancel;
+        return path.endsWith(QLatin1String("a.htm")) ? CProtectEngine::Answer::Yes
+                                                     : CProtectEngine::Answer::Cancel;
     });
     ASSERT_TRUE(engine.ProtectAll());
     EXPECT_EQ(asked, QStringList({Path("a.htm"), Path("b.htm")}));
@@ -427,7 +443,8 @@ TEST_F(Engine, restoreBackupsPutsOriginalsBack)
 
 TEST(NumericEntities, encodesEveryUnitFrom128)
 {
-    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"a\u00e9\u007f\u0080"), QStringLiteral("a&#233;\u007f&#128;"));
+    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"a\u00e9\u007f\u0080"),
+              QStringLiteral("a&#233;\u007f&#128;"));
     EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u""), QString());
     EXPECT_EQ(CProtectEngine::EncodeNumericEntities(QString::fromUtf8("\xf0\x9f\x98\x80")),
               QStringLiteral("&#55357;&#56832;"));

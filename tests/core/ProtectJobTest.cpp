@@ -1,12 +1,11 @@
-#include "TestUtil.h"
-
-#include "cli/CliApp.h"
 #include "engine/ProtectJob.h"
+
+#include "TestUtil.h"
+#include "cli/CliApp.h"
 #include "model/AppGlobalData.h"
 
 #include <QTemporaryDir>
 #include <QTextStream>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,8 +57,10 @@ TEST(ProtectJob, everyRuleOfEveryPageIsCheckedInPageOrderAndTheCliRefusesTheRun)
     lower.m_strUserName = QStringLiteral("bob");
     EXPECT_TRUE(CProtectJob::CheckPassword(1, {}, {bob, lower}, true).isEmpty());
     EXPECT_TRUE(CProtectJob::CheckPassword(1, {}, {bob, lower}, false).contains(QLatin1String("twice")));
-    EXPECT_TRUE(CProtectJob::CheckPassword(0, QStringLiteral("a\nb"), {}, true).contains(QLatin1String("line break")));
-    EXPECT_FALSE(CProtectJob::CheckPassword(0, QStringLiteral(" "), {}, true).contains(QLatin1String("empty")));
+    EXPECT_TRUE(CProtectJob::CheckPassword(0, QStringLiteral("a\nb"), {}, true)
+                    .contains(QLatin1String("line break")));
+    EXPECT_FALSE(
+        CProtectJob::CheckPassword(0, QStringLiteral(" "), {}, true).contains(QLatin1String("empty")));
 
     // The command line applies the same rules: a redirect to nowhere is
     // refused before any page is touched.
@@ -82,8 +83,8 @@ TEST(ProtectJob, withoutATemplateTheCliTakesClassicOnEveryMachine)
     const QString page = dir.filePath(QStringLiteral("a.html"));
     ASSERT_TRUE(TestUtil::WriteFile(page, "<html><head></head><body>x</body></html>\n"));
     ASSERT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
-                      QStringLiteral("--no-backup"), QStringLiteral("--set"), QStringLiteral("kdfIterations=100000"),
-                      page}),
+                      QStringLiteral("--no-backup"), QStringLiteral("--set"),
+                      QStringLiteral("kdfIterations=100000"), page}),
               0);
     // The Classic template's light page colour, which no other shipped one has.
     EXPECT_TRUE(TestUtil::ReadFile(page).contains("background: #eef1f5"));

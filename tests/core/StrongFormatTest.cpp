@@ -1,5 +1,4 @@
 #include "TestUtil.h"
-
 #include "cli/CliApp.h"
 #include "common/AppFolders.h"
 #include "engine/CredentialTable.h"
@@ -7,8 +6,8 @@
 #include "engine/ProtectEngine.h"
 #include "engine/StrongCrypto.h"
 #include "model/AppGlobalData.h"
-#include "model/CharsetTable.h"
 #include "model/ArchiveWriter.h"
+#include "model/CharsetTable.h"
 #include "model/WendlockDoc.h"
 
 #include <QBuffer>
@@ -18,7 +17,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
-
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
@@ -91,26 +89,31 @@ TEST(StrongCrypto, primitivesMatchPublishedVectorsAndRefuseChanges)
         const QByteArray salt(length % 41, char(0xa5));
         QByteArray expected(SC::kKeySize, '\0');
         ASSERT_EQ(PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()),
-                                    reinterpret_cast<const unsigned char*>(salt.constData()), int(salt.size()), 3,
-                                    EVP_sha256(), SC::kKeySize, reinterpret_cast<unsigned char*>(expected.data())),
+                                    reinterpret_cast<const unsigned char*>(salt.constData()),
+                                    int(salt.size()), 3, EVP_sha256(), SC::kKeySize,
+                                    reinterpret_cast<unsigned char*>(expected.data())),
                   1);
-        EXPECT_EQ(SC::Pbkdf2(password, salt, 3).toHex(), expected.toHex()) << "password of " << length << " bytes";
+        EXPECT_EQ(SC::Pbkdf2(password, salt, 3).toHex(), expected.toHex())
+            << "password of " << length << " bytes";
     }
     // RFC 5869, test case 1.
-    EXPECT_EQ(SC::Hkdf(QByteArray(22, '\x0b'), Hex32("000102030405060708090a0b0c"),
-                       QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9").constData(), 42)
-                  .toHex(),
-              QByteArray("3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf34007208d5b887185865"));
+    EXPECT_EQ(
+        SC::Hkdf(QByteArray(22, '\x0b'), Hex32("000102030405060708090a0b0c"),
+                 QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9").constData(), 42)
+            .toHex(),
+        QByteArray("3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf34007208d5b887185865"));
     // AES-GCM test case 16 as NIST published it (256-bit key, additional data).
     const QByteArray key = Hex32("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
     const QByteArray iv = Hex32("cafebabefacedbaddecaf888");
     const QByteArray aad = Hex32("feedfacedeadbeeffeedfacedeadbeefabaddad2");
-    const QByteArray plain = Hex32("d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532f"
-                                   "cf0e2449a6b525b16aedf5aa0de657ba637b39");
+    const QByteArray plain =
+        Hex32("d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532f"
+              "cf0e2449a6b525b16aedf5aa0de657ba637b39");
     QByteArray sealed;
     ASSERT_TRUE(SC::Seal(key, iv, aad, plain.constData(), plain.size(), sealed));
-    EXPECT_EQ(sealed.toHex(), QByteArray("522dc1f099567d07f47f37a32a84427d643a8cdcbfe5c0c97598a2bd2555d1aa8cb08e48590dbb3da7"
-                                         "b08b1056828838c5f61e6393ba7a0abcc9f66276fc6ece0f4e1768cddf8853bb2d551b"));
+    EXPECT_EQ(sealed.toHex(),
+              QByteArray("522dc1f099567d07f47f37a32a84427d643a8cdcbfe5c0c97598a2bd2555d1aa8cb08e48590dbb3da7"
+                         "b08b1056828838c5f61e6393ba7a0abcc9f66276fc6ece0f4e1768cddf8853bb2d551b"));
     QByteArray opened;
     ASSERT_TRUE(SC::Open(key, iv, aad, sealed, opened));
     EXPECT_EQ(opened, plain);
@@ -122,7 +125,8 @@ TEST(StrongCrypto, primitivesMatchPublishedVectorsAndRefuseChanges)
     EXPECT_FALSE(SC::Open(key, iv, aad + "x", sealed, opened));
 
     // Credentials: NFC first, then A-Z folded; pairs can't run into each other.
-    EXPECT_EQ(SC::CredentialBytes(QStringLiteral("E\u0301A"), false), QByteArray("\xc3\x89" "a"));
+    EXPECT_EQ(SC::CredentialBytes(QStringLiteral("E\u0301A"), false), QByteArray("\xc3\x89"
+                                                                                 "a"));
     EXPECT_NE(SC::UserPairBytes("ab", "c"), SC::UserPairBytes("a", "bc"));
 }
 
@@ -134,8 +138,9 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(QFileInfo::exists(AppFolders::StrongScriptFile())) << "run through ctest: the login scripts "
-                                                                          "are found through WENDLOCK_APP_DIR";
+        ASSERT_TRUE(QFileInfo::exists(AppFolders::StrongScriptFile()))
+            << "run through ctest: the login scripts "
+               "are found through WENDLOCK_APP_DIR";
         ASSERT_TRUE(TestUtil::WriteFile(Path("login.htm"), kTemplate));
         data.m_strTemplatePath = Path("login.htm");
         data.m_strPassword = QStringLiteral("pw");
@@ -172,8 +177,9 @@ protected:
 
 TEST_F(StrongEngine, pagesOpenWithTheRightCredentialsOnlyAndCarryNothingThatHelpsGuessing)
 {
-    const QByteArray page = "<html><head><title>Caf\xc3\xa9</title></head>\r\n<body><p>S3cret text \xe4\xb8\xad</p>"
-                            "</body></html>\r\n";
+    const QByteArray page =
+        "<html><head><title>Caf\xc3\xa9</title></head>\r\n<body><p>S3cret text \xe4\xb8\xad</p>"
+        "</body></html>\r\n";
     const QByteArray carried = QByteArray(page).replace("\r\n", "\n");
     const QString single = Protect("single.html", page);
     QByteArray text;
@@ -200,7 +206,8 @@ TEST_F(StrongEngine, pagesOpenWithTheRightCredentialsOnlyAndCarryNothingThatHelp
     bob.m_strPassword = QStringLiteral("Hunter2");
     data.m_listUsers = {alice, bob};
     const QString multi = Protect("multi.html", page);
-    EXPECT_EQ(Unlock(multi, QStringLiteral("ALICE"), QStringLiteral("cafe\u0301"), &text), CPageUnlocker::Status::Ok);
+    EXPECT_EQ(Unlock(multi, QStringLiteral("ALICE"), QStringLiteral("cafe\u0301"), &text),
+              CPageUnlocker::Status::Ok);
     EXPECT_EQ(text, carried);
     EXPECT_EQ(Unlock(multi, QStringLiteral("bob"), QStringLiteral("Hunter2")), CPageUnlocker::Status::Ok);
     EXPECT_EQ(Unlock(multi, QStringLiteral("bob"), QStringLiteral("caf\u00e9")),
@@ -233,7 +240,8 @@ TEST_F(StrongEngine, changedReorderedCutOrMovedChunksAreRefused)
     const auto refused = [&](const QByteArray& bytes, const char* what) {
         ASSERT_TRUE(TestUtil::WriteFile(Path("changed.html"), bytes));
         const CPageUnlocker::Status status = Unlock(Path("changed.html"), QString(), QStringLiteral("pw"));
-        EXPECT_TRUE(status == CPageUnlocker::Status::WrongCredentials || status == CPageUnlocker::Status::Malformed)
+        EXPECT_TRUE(status == CPageUnlocker::Status::WrongCredentials ||
+                    status == CPageUnlocker::Status::Malformed)
             << what;
     };
     QByteArray flipped = pageA;
@@ -261,11 +269,13 @@ TEST_F(StrongEngine, charsetsAfterLoginBlockAndDetection)
     }();
     data.m_bProtectAfterLogin = 1;
     data.m_bNoRightClick = 1;
-    const QString page = Protect("cyr.html", "<html><HEAD><title>\xcf\xf0\xe8\xe2\xe5\xf2</title></HEAD><body>x</body>"
-                                             "</html>\n");
+    const QString page =
+        Protect("cyr.html", "<html><HEAD><title>\xcf\xf0\xe8\xe2\xe5\xf2</title></HEAD><body>x</body>"
+                            "</html>\n");
     QByteArray text;
     ASSERT_EQ(Unlock(page, QString(), QStringLiteral("pw"), &text), CPageUnlocker::Status::Ok);
-    EXPECT_TRUE(text.startsWith("<html><HEAD><title>\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82</title><SCRIPT"))
+    EXPECT_TRUE(
+        text.startsWith("<html><HEAD><title>\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82</title><SCRIPT"))
         << text.constData();
     EXPECT_TRUE(text.contains("</SCRIPT>") && text.contains("</HEAD><body>x"));
 
@@ -344,13 +354,17 @@ TEST(StrongCli, saltIsKeptInTheProjectAndRunsShareOneLogin)
     ASSERT_TRUE(TestUtil::WriteFile(path("p.vxp"), older.left(older.indexOf("WLXB"))));
 
     QString err;
-    ASSERT_EQ(run({QStringLiteral("protect"), path("p.vxp"), QStringLiteral("--no-backup"), path("a.html")}, &err), 0);
+    ASSERT_EQ(
+        run({QStringLiteral("protect"), path("p.vxp"), QStringLiteral("--no-backup"), path("a.html")}, &err),
+        0);
     EXPECT_TRUE(err.contains(QLatin1String("saved it in the project"))) << err.toStdString();
     CAppGlobalData saved;
     ASSERT_TRUE(CWendlockDoc::ReadProjectFile(path("p.vxp"), saved, nullptr, nullptr));
     EXPECT_FALSE(saved.m_bSaltDrawn);
     EXPECT_TRUE(saved.m_listFiles.isEmpty()) << "only the salt goes back into the project";
-    ASSERT_EQ(run({QStringLiteral("protect"), path("p.vxp"), QStringLiteral("--no-backup"), path("b.html")}, &err), 0);
+    ASSERT_EQ(
+        run({QStringLiteral("protect"), path("p.vxp"), QStringLiteral("--no-backup"), path("b.html")}, &err),
+        0);
     EXPECT_FALSE(err.contains(QLatin1String("salt")));
 
     // Both runs wrote the same salt into their pages: one login opens both.
@@ -361,8 +375,8 @@ TEST(StrongCli, saltIsKeptInTheProjectAndRunsShareOneLogin)
     };
     EXPECT_EQ(saltOf("a.html"), saved.m_baSalt.toBase64());
     EXPECT_EQ(saltOf("b.html"), saltOf("a.html"));
-    EXPECT_EQ(run({QStringLiteral("unlock"), path("b.html"), QStringLiteral("--password"), QStringLiteral("pw"),
-                   QStringLiteral("-o"), path("b.txt")}),
+    EXPECT_EQ(run({QStringLiteral("unlock"), path("b.html"), QStringLiteral("--password"),
+                   QStringLiteral("pw"), QStringLiteral("-o"), path("b.txt")}),
               0);
     EXPECT_EQ(TestUtil::ReadFile(path("b.txt")), QByteArray("<html><head></head><body>two</body></html>\n"));
 
@@ -370,11 +384,12 @@ TEST(StrongCli, saltIsKeptInTheProjectAndRunsShareOneLogin)
     // a bad salt is a usage error.
     ASSERT_TRUE(TestUtil::WriteFile(path("c.html"), "<html><head></head><body>three</body></html>\n"));
     ASSERT_EQ(run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
-                   QStringLiteral("--no-backup"), QStringLiteral("--set"), QStringLiteral("kdfIterations=100000"),
-                   path("c.html")},
+                   QStringLiteral("--no-backup"), QStringLiteral("--set"),
+                   QStringLiteral("kdfIterations=100000"), path("c.html")},
                   &err),
               0);
-    EXPECT_TRUE(err.contains(QRegularExpression(QStringLiteral("--set salt=[0-9a-f]{32}")))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QRegularExpression(QStringLiteral("--set salt=[0-9a-f]{32}"))))
+        << err.toStdString();
     EXPECT_EQ(run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
                    QStringLiteral("--set"), QStringLiteral("salt=abc"), path("c.html")}),
               2);
@@ -407,8 +422,8 @@ TEST(StrongCli, backupsBesideThePagesAreWarnedAboutOrKeptInTheirOwnTree)
     // With --backup-dir the site holds no backup; restore finds it there.
     const QString backups = dir.filePath(QStringLiteral("backups"));
     err.clear();
-    ASSERT_EQ(run(QStringList{QStringLiteral("protect"), QStringLiteral("--backup-dir"), backups} + common
-                      + QStringList{site},
+    ASSERT_EQ(run(QStringList{QStringLiteral("protect"), QStringLiteral("--backup-dir"), backups} + common +
+                      QStringList{site},
                   &err),
               0);
     EXPECT_FALSE(err.contains(QLatin1String("Do not upload them")));
@@ -423,7 +438,8 @@ TEST_F(StrongEngine, utf16PagesWithAByteOrderMarkAreReadAsUtf16)
 {
     // The default row never loses a byte: a UTF-16 mark wins over the
     // UTF-8 and Windows-1252 guesses, in either byte order.
-    const QString text = QStringLiteral("<html><head><title>\u00e9t\u00e9 \u4e2d</title></head><body>x</body></html>\n");
+    const QString text =
+        QStringLiteral("<html><head><title>\u00e9t\u00e9 \u4e2d</title></head><body>x</body></html>\n");
     for (const bool bigEndian : {false, true}) {
         QByteArray bytes = bigEndian ? QByteArray("\xfe\xff", 2) : QByteArray("\xff\xfe", 2);
         for (const QChar ch : text) {

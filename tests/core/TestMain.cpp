@@ -2,7 +2,6 @@
 // folder (and the Script/ and Templates/ beside it) is found the way the
 // CLI finds it, with or without WENDLOCK_APP_DIR and outside ctest too.
 #include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)

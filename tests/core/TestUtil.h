@@ -24,7 +24,6 @@ inline QByteArray ReadFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-
 // Sets an environment variable for a scope and puts back what was there,
 // unsetting it when it was unset, so a test run outside ctest keeps its
 // own environment.
@@ -32,9 +31,7 @@ class ScopedEnv
 {
 public:
     ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name)
-        , m_bWasSet(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
+        : m_name(name), m_bWasSet(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
     {
         qputenv(name, value);
     }

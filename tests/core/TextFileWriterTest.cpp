@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 // Text, converted text and Base64 pieces of every small length, mixed and

@@ -1,7 +1,7 @@
 #include "users/UserListFile.h"
-#include "users/PasswordStrength.h"
 
 #include "TestUtil.h"
+#include "users/PasswordStrength.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -222,26 +222,38 @@ TEST_F(UserListFile, exportOfWideCharactersIsUtf8WithBomAndReadsBack)
 
 TEST_F(UserListFile, importReadsUtf8OrWindows1252AndSkipsAHeader)
 {
-    struct Case {
+    struct Case
+    {
         const char* what;
         QByteArray bytes;
         QStringList names;
         QString firstPassword;
     };
     const Case cases[] = {
-        {"UTF-8 without BOM", "J\xC3\xBCrgen,gr\xC3\xBC\xC3\x9F\r\n\xE4\xB8\xAD,x\n",
-         {QStringLiteral("J\u00FCrgen"), QStringLiteral("\u4E2D")}, QStringLiteral("gr\u00FC\u00DF")},
-        {"UTF-8 with BOM", "\xEF\xBB\xBF\"caf\xC3\xA9\",\"\xE2\x82\xAC\"\r\n",
-         {QStringLiteral("caf\u00E9")}, QStringLiteral("\u20AC")},
-        {"Windows-1252", "caf\xE9,\x80uro\r\nM\xFCller,p\r\n", {QStringLiteral("caf\u00E9"), QStringLiteral("M\u00FCller")},
+        {"UTF-8 without BOM",
+         "J\xC3\xBCrgen,gr\xC3\xBC\xC3\x9F\r\n\xE4\xB8\xAD,x\n",
+         {QStringLiteral("J\u00FCrgen"), QStringLiteral("\u4E2D")},
+         QStringLiteral("gr\u00FC\u00DF")},
+        {"UTF-8 with BOM",
+         "\xEF\xBB\xBF\"caf\xC3\xA9\",\"\xE2\x82\xAC\"\r\n",
+         {QStringLiteral("caf\u00E9")},
+         QStringLiteral("\u20AC")},
+        {"Windows-1252",
+         "caf\xE9,\x80uro\r\nM\xFCller,p\r\n",
+         {QStringLiteral("caf\u00E9"), QStringLiteral("M\u00FCller")},
          QStringLiteral("\u20ACuro")},
         {"header, any case, after a BOM and blank lines",
-         "\xEF\xBB\xBF\r\n\"USER NAME\",\"password\",\"Full Name\"\r\nann,1\r\n", {QStringLiteral("ann")},
+         "\xEF\xBB\xBF\r\n\"USER NAME\",\"password\",\"Full Name\"\r\nann,1\r\n",
+         {QStringLiteral("ann")},
          QStringLiteral("1")},
-        {"header only on the first line", "ann,1\r\nUser Name,Password\r\n",
-         {QStringLiteral("ann"), QStringLiteral("User Name")}, QStringLiteral("1")},
-        {"a user named like the header's first field", "User Name,secret\r\n",
-         {QStringLiteral("User Name")}, QStringLiteral("secret")},
+        {"header only on the first line",
+         "ann,1\r\nUser Name,Password\r\n",
+         {QStringLiteral("ann"), QStringLiteral("User Name")},
+         QStringLiteral("1")},
+        {"a user named like the header's first field",
+         "User Name,secret\r\n",
+         {QStringLiteral("User Name")},
+         QStringLiteral("secret")},
     };
     for (const Case& c : cases) {
         QList<CUserListNode> users;
@@ -284,8 +296,9 @@ TEST(PasswordStrength, ratesLengthAndKindsAndNamesThem)
         EXPECT_EQ(int(PasswordStrength::Rate(QString::fromUtf8(password))), int(level)) << password;
     }
     EXPECT_EQ(PasswordStrength::Hint(QString()), QString());
-    EXPECT_EQ(PasswordStrength::Hint(QStringLiteral("\U0001F600")),
-              QStringLiteral("Weak: 1 character, 1 kind (symbols). Longer and more varied is harder to guess."));
+    EXPECT_EQ(
+        PasswordStrength::Hint(QStringLiteral("\U0001F600")),
+        QStringLiteral("Weak: 1 character, 1 kind (symbols). Longer and more varied is harder to guess."));
     EXPECT_EQ(PasswordStrength::Hint(QStringLiteral("Abcdefgh123x")),
               QStringLiteral("Strong: 12 characters, 3 kinds (lower case, upper case, digits)."));
 }

@@ -162,8 +162,8 @@ private slots:
         // but F1.
         for (QAction* menu : m_frame->menuBar()->actions()) {
             for (QAction* action : menu->menu()->actions()) {
-                if (action->isSeparator() || action->menu() || action->text() == QLatin1String("&About Wendlock...")
-                    || action->data().isValid()) {
+                if (action->isSeparator() || action->menu() ||
+                    action->text() == QLatin1String("&About Wendlock...") || action->data().isValid()) {
                     continue;
                 }
                 QVERIFY2(!action->statusTip().isEmpty(), qPrintable(action->text()));
@@ -546,9 +546,10 @@ private slots:
         AlertEdit()->setFocus();
         QTest::keyClick(AlertEdit(), Qt::Key_F1);
         QCOMPARE(m_calls,
-                 QStringList(
-                     {QStringLiteral("url ") + QUrl::fromLocalFile(CHelpTopics::FilePath(HelpTopic::Contents)).toString(),
-                      QStringLiteral("url ") + QUrl::fromLocalFile(CHelpTopics::FilePath(HelpTopic::Login)).toString()}));
+                 QStringList({QStringLiteral("url ") +
+                                  QUrl::fromLocalFile(CHelpTopics::FilePath(HelpTopic::Contents)).toString(),
+                              QStringLiteral("url ") +
+                                  QUrl::fromLocalFile(CHelpTopics::FilePath(HelpTopic::Login)).toString()}));
     }
 
     void helpPages_existForEveryContext_andTheContentsLinksThem()

@@ -580,7 +580,8 @@ std::shared_ptr<const CStrongSiteKeys> CMainFrame::DeriveStrongKeys(const CAppGl
     std::atomic<int> done{0};
     std::atomic<bool> finished{false};
     std::shared_ptr<const CStrongSiteKeys> keys;
-    const int users = data.m_nPasswordMode == CAppGlobalData::kMultipleUsers ? int(data.m_listUsers.size()) : 1;
+    const int users =
+        data.m_nPasswordMode == CAppGlobalData::kMultipleUsers ? int(data.m_listUsers.size()) : 1;
     std::thread worker([&] {
         keys = CStrongSiteKeys::Derive(data, QThread::idealThreadCount(), error,
                                        [&done](int count, int) { done = count; });
