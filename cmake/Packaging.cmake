@@ -28,6 +28,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's icons are SVG, read through Qt's SVG icon engine plugin,
 # which no binary links and dpkg-shlibdeps therefore does not see.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# Open, Edit and Open with find the programs a file type declares in the
+# index update-desktop-database writes; desktops ship it, a bare system may not.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # wendlock_<version>_<arch>.deb
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
