@@ -1,6 +1,7 @@
 #include "gui/frame/OpenWithDialog.h"
 
 #include "gui/frame/ShellOperations.h"
+#include "gui/widgets/AppIcons.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
 
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,12 +40,12 @@ COpenWithDialog::COpenWithDialog(const QString& path, QWidget* parent)
     m_pList = new QListWidget(this);
     m_pList->setObjectName(QStringLiteral("applicationList"));
     m_pList->setIconSize(QSize(24, 24));
-    const QIcon genericIcon = style()->standardIcon(QStyle::SP_DesktopIcon);
+    const QIcon genericIcon = CAppIcons::Icon(CAppIcons::Role::Program);
     for (const CDesktopApplications::Entry& entry : m_entries) {
         m_pList->addItem(new QListWidgetItem(ApplicationIcon(entry.icon, genericIcon), entry.name));
     }
-    m_pList->addItem(new QListWidgetItem(style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                         QStringLiteral("Other program...")));
+    m_pList->addItem(
+        new QListWidgetItem(CAppIcons::Icon(CAppIcons::Role::AddFolder), QStringLiteral("Other program...")));
     m_pList->setCurrentRow(0);
     connect(m_pList, &QListWidget::itemDoubleClicked, this, &COpenWithDialog::accept);
 

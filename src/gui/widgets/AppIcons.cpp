@@ -45,6 +45,7 @@ constexpr RoleIcon kRoleIcons[] = {
     {CAppIcons::Role::Browser, "internet-web-browser"},
     {CAppIcons::Role::WebPage, "text-html"},
     {CAppIcons::Role::File, "text-x-generic"},
+    {CAppIcons::Role::Program, "application-x-executable"},
 };
 
 const RoleIcon& Entry(CAppIcons::Role role)

@@ -42,6 +42,7 @@ public:
         Browser,
         WebPage,
         File,
+        Program,
     };
 
     static QIcon Icon(Role role);
