@@ -13,7 +13,6 @@
 
   var expireType = 0;
   var expireDays = 0;
-  var incorrectMode = 0;
   var alertText = '';
   var redirectUrl = '';
   var redirectTarget = '';
@@ -31,9 +30,9 @@
   function readLoginSettings() {
     expireType = setting('LoginExpireType', 0);
     expireDays = setting('LoginExpireDays', 0);
-    incorrectMode = setting('LoginIncorrectMode', 0);
     alertText = setting('LoginAlertText', '');
-    redirectUrl = setting('LoginRedirectURL', '');
+    // The address counts only in the redirect mode.
+    redirectUrl = setting('LoginIncorrectMode', 0) === 1 ? setting('LoginRedirectURL', '') : '';
     redirectTarget = setting('LoginRedirectURLTarget', '');
     refreshIE = !!win.RefreshPageInIE;
     passwordCase = caseFlag('PWDCSS');
@@ -253,7 +252,7 @@
   }
 
   function wrongLogin() {
-    if (incorrectMode === 1 && redirectUrl && redirectTarget === '') {
+    if (redirectUrl && !redirectTarget) {
       loc.href = redirectUrl;
       return;
     }
@@ -267,7 +266,7 @@
         field.setAttribute('aria-invalid', 'true');
       }
     }
-    if (incorrectMode === 1 && redirectUrl) {
+    if (redirectUrl) {
       win.open(redirectUrl, redirectTarget);
       return;
     }
