@@ -2,23 +2,33 @@
 
 #include "files/WebFileFilter.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 namespace {
 
-QString RealPath(const QString& file)
+// What a file is, whatever name it is reached under: its device and inode
+// (one system call, where resolving the real path costs one per folder of
+// the path); the path itself for a file that is not there.
+QString Identity(const QString& file)
 {
-    const QString real = QFileInfo(file).canonicalFilePath();
-    return real.isEmpty() ? file : real;
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0) {
+        return file;
+    }
+    return QStringLiteral("%1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
 }
 
 } // namespace
 
 CPathList::CPathList(const QStringList& files) : m_files(files)
 {
-    m_realPaths.reserve(files.size());
+    m_identities.reserve(files.size());
     for (const QString& file : files) {
-        m_realPaths.insert(RealPath(file));
+        m_identities.insert(Identity(file));
     }
 }
 
@@ -36,9 +46,9 @@ void CPathList::Add(const QString& path, QStringList* skipped)
 
 void CPathList::AddFile(const QString& file)
 {
-    const QString real = RealPath(file);
-    if (!m_realPaths.contains(real)) {
-        m_realPaths.insert(real);
+    const QString identity = Identity(file);
+    if (!m_identities.contains(identity)) {
+        m_identities.insert(identity);
         m_files.append(file);
     }
 }

@@ -5,8 +5,8 @@
 #include <QStringList>
 
 // The files of a command line: files as given, folders as every web file
-// of their tree. A file reached under two names (a link, a folder given
-// twice) is listed once, the first time: two threads must never write the
+// of their tree. A file reached under two names (a link, a hard link, a
+// folder given twice) is listed once, the first time: two threads must never write the
 // same page. Adding is linear in what is added, however many arguments.
 class CPathList final
 {
@@ -23,5 +23,6 @@ private:
     void AddFile(const QString& file);
 
     QStringList m_files;
-    QSet<QString> m_realPaths;
+    // Device and inode of every file listed.
+    QSet<QString> m_identities;
 };
