@@ -7,13 +7,15 @@
 
 int main(int argc, char* argv[])
 {
-#ifdef WENDLOCK_HAVE_WEBENGINE
-    // The template preview's browser engine refuses to start its sandbox
-    // for root; run it without one there rather than show no preview.
+    // The template preview's browser engine (a module loaded when the
+    // preview is first shown) refuses to start its sandbox for root; run it
+    // without one there rather than show no preview.
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
-#endif
+    // Not Qt::AA_ShareOpenGLContexts here: it would load the OpenGL driver
+    // at start; the preview sets up the shared context when it loads the
+    // engine (gui/pages/template/PreviewModule).
     QApplication application(argc, argv);
     QApplication::setOrganizationName(AppInfo::CompanyName());
     QApplication::setApplicationName(AppInfo::DisplayName());

@@ -1,17 +1,10 @@
 #include "gui/pages/template/TemplatePreview.h"
 
-#include <QVBoxLayout>
+#include "gui/pages/template/PreviewBackendFactory.h"
+#include "gui/pages/template/PreviewModule.h"
+#include "gui/pages/template/TextPreview.h"
 
-#ifdef WENDLOCK_HAVE_WEBENGINE
-#include <QWebEnginePage>
-#include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
-#include <QWebEngineView>
-#else
-#include <QFileInfo>
-#include <QTextBrowser>
-#include <QTimer>
-#endif
+#include <QVBoxLayout>
 
 CTemplatePreview::CTemplatePreview(QWidget* parent) : QFrame(parent)
 {
@@ -19,15 +12,21 @@ CTemplatePreview::CTemplatePreview(QWidget* parent) : QFrame(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(frameWidth(), frameWidth(), frameWidth(), frameWidth());
     m_strTarget = BlankPage();
-#ifndef WENDLOCK_HAVE_WEBENGINE
-    EnsureView(); // cheap: no reason to wait
-#endif
+}
+
+CTemplatePreview::~CTemplatePreview()
+{
+    // Before this frame is half gone: a browser may report a load it
+    // abandons while it is deleted.
+    if (m_pBrowser) {
+        delete m_pBrowser->Widget();
+    }
 }
 
 void CTemplatePreview::showEvent(QShowEvent* event)
 {
     QFrame::showEvent(event);
-    if (!m_pView) {
+    if (!m_pBrowser) {
         EnsureView();
         Load();
     }
@@ -35,42 +34,22 @@ void CTemplatePreview::showEvent(QShowEvent* event)
 
 void CTemplatePreview::EnsureView()
 {
-    if (m_pView) {
+    if (m_pBrowser) {
         return;
     }
-#ifdef WENDLOCK_HAVE_WEBENGINE
-    m_pView = new QWebEngineView(this);
-    // Login forms autofocus their first field, and a short preview then
-    // opens scrolled down to it. The script undoes that one automatic
-    // scroll; once the user scrolls, clicks or types, it stays out of the way.
-    QWebEngineScript keepTop;
-    keepTop.setName(QStringLiteral("wendlock-preview-top"));
-    keepTop.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    keepTop.setWorldId(QWebEngineScript::ApplicationWorld);
-    keepTop.setRunsOnSubFrames(false);
-    keepTop.setSourceCode(QStringLiteral(
-        "(function () {"
-        "  var done = false;"
-        "  ['wheel', 'keydown', 'mousedown', 'pointerdown', 'touchstart'].forEach(function (type) {"
-        "    window.addEventListener(type, function () { done = true; }, true);"
-        "  });"
-        "  window.addEventListener('scroll', function () {"
-        "    var focused = document.activeElement;"
-        "    if (done || !focused || !focused.hasAttribute || !focused.hasAttribute('autofocus')) return;"
-        "    done = true;"
-        "    window.scrollTo(0, 0);"
-        "  }, true);"
-        "})();"));
-    m_pView->page()->scripts().insert(keepTop);
-    connect(m_pView, &QWebEngineView::loadFinished, this, &CTemplatePreview::LoadFinished);
-#else
-    m_pView = new QTextBrowser(this);
-    m_pView->setOpenLinks(false);
-#endif
+    // The browser calls back while it lives; the destructor ends it first.
+    const auto loadFinished = [this](bool ok) { emit LoadFinished(ok); };
+    if (IPreviewBackendFactory* factory = CPreviewModule::Factory()) {
+        m_pBrowser = factory->Create(this, loadFinished);
+    }
+    if (!m_pBrowser) {
+        m_pBrowser = new CTextPreview(this, loadFinished);
+    }
+    QWidget* view = m_pBrowser->Widget();
     // A preview, not a browser: no back/reload/inspect menu.
-    m_pView->setContextMenuPolicy(Qt::NoContextMenu);
-    layout()->addWidget(m_pView);
-    m_pView->show(); // made while the frame may already be shown
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    layout()->addWidget(view);
+    view->show(); // made while the frame may already be shown
 }
 
 void CTemplatePreview::ShowBlank()
@@ -81,68 +60,39 @@ void CTemplatePreview::ShowBlank()
 void CTemplatePreview::Navigate(const QString& target)
 {
     m_strTarget = target;
-    if (m_pView) {
+    if (m_pBrowser) {
         Load();
     }
 }
 
 void CTemplatePreview::Load()
 {
-    const QString target = m_strTarget;
-    const QUrl url = target == BlankPage() ? QUrl(BlankPage()) : QUrl::fromLocalFile(target);
-#ifdef WENDLOCK_HAVE_WEBENGINE
-    m_pView->setUrl(url);
-#else
-    // The text browser reads the file at once; deferring it lets the click
-    // that asked for it finish first, as a real browser would.
-    QTimer::singleShot(0, this, [this, url, target] {
-        if (m_strTarget != target) {
-            return; // a later navigation replaced this one
-        }
-        if (url.isLocalFile()) {
-            const bool ok = QFileInfo(url.toLocalFile()).isFile();
-            if (ok) {
-                m_pView->setSource(url);
-            } else {
-                m_pView->setHtml(
-                    QStringLiteral("<p>The file %1 cannot be shown.</p>").arg(target.toHtmlEscaped()));
-            }
-            emit LoadFinished(ok);
-        } else {
-            m_pView->clear();
-            emit LoadFinished(true);
-        }
-    });
-#endif
+    m_pBrowser->Navigate(m_strTarget == BlankPage() ? QUrl(BlankPage()) : QUrl::fromLocalFile(m_strTarget));
 }
 
 QUrl CTemplatePreview::Url() const
 {
-#ifdef WENDLOCK_HAVE_WEBENGINE
-    if (m_pView) {
-        return m_pView->url();
+    if (m_pBrowser) {
+        return m_pBrowser->Url();
     }
-#endif
     return m_strTarget == BlankPage() ? QUrl(BlankPage()) : QUrl::fromLocalFile(m_strTarget);
 }
 
 QString CTemplatePreview::Title() const
 {
-    if (!m_pView) {
-        return QString();
+    return m_pBrowser ? m_pBrowser->Title() : QString();
+}
+
+IPreviewBackend* CTemplatePreview::Browser()
+{
+    if (!m_pBrowser) {
+        EnsureView();
+        Load();
     }
-#ifdef WENDLOCK_HAVE_WEBENGINE
-    return m_pView->title();
-#else
-    return m_pView->documentTitle();
-#endif
+    return m_pBrowser;
 }
 
 QWidget* CTemplatePreview::View()
 {
-    if (!m_pView) {
-        EnsureView();
-        Load();
-    }
-    return m_pView;
+    return Browser()->Widget();
 }

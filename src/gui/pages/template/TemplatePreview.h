@@ -4,19 +4,15 @@
 #include <QString>
 #include <QUrl>
 
-#ifdef WENDLOCK_HAVE_WEBENGINE
-class QWebEngineView;
-#else
-class QTextBrowser;
-#endif
+class IPreviewBackend;
 
 // The Template page's preview: an embedded browser that shows a template
 // file by its path, or an empty page. Navigation is asynchronous, so the
-// window never waits for a page to load. Without Qt WebEngine a text
-// browser stands in; it renders simpler HTML but keeps the same calls.
-// The browser is made when the preview is first shown: the web engine's
-// processes cost about 100 MB, which a session that never opens the
-// Template page need not pay.
+// window never waits for a page to load. The browser is made when the
+// preview is first shown: the web engine's module is loaded then (its
+// processes cost about 300 MB, which a session that never opens the
+// Template page need not pay). Without that module a text browser stands
+// in; it renders simpler HTML but keeps the same calls.
 class CTemplatePreview final : public QFrame
 {
     Q_OBJECT
@@ -24,6 +20,7 @@ class CTemplatePreview final : public QFrame
 
 public:
     explicit CTemplatePreview(QWidget* parent = nullptr);
+    ~CTemplatePreview() override;
 
     // "about:blank" shows an empty page; anything else is a local file path.
     void Navigate(const QString& target);
@@ -36,7 +33,9 @@ public:
     QString Title() const;
     // The browser widget itself, for screenshots; made now if not yet.
     QWidget* View();
-    bool HasView() const { return m_pView != nullptr; }
+    bool HasView() const { return m_pBrowser != nullptr; }
+    // The browser, for running a script in the page; made now if not yet.
+    IPreviewBackend* Browser();
 
     static QString BlankPage() { return QStringLiteral("about:blank"); }
 
@@ -51,10 +50,7 @@ private:
     void EnsureView();
     void Load();
 
-#ifdef WENDLOCK_HAVE_WEBENGINE
-    QWebEngineView* m_pView = nullptr;
-#else
-    QTextBrowser* m_pView = nullptr;
-#endif
+    // A child widget; its Qt parent (this frame) deletes it.
+    IPreviewBackend* m_pBrowser = nullptr;
     QString m_strTarget;
 };
