@@ -2,7 +2,8 @@
 # Builds the Debian package from a configured and built tree and checks it
 # as installed: extracts it, protects a small site with the packaged CLI
 # and unlocks a page back to its text, and looks for the man pages, the
-# completion, the desktop files and the Depends line.
+# completion, the desktop files, the preview module beside the program and
+# the Depends line.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${WENDLOCK_BUILD_DIR:-$ROOT/build}"
@@ -35,6 +36,7 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 files=$(cd "$root" && find . \( -type f -o -type l \) | sort)
 for f in ./usr/bin/wendlock ./usr/bin/wendlock-cli ./usr/lib/wendlock/wendlock ./usr/lib/wendlock/wendlock-cli \
+    ./usr/lib/wendlock/wendlock_webpreview.so \
     ./usr/lib/wendlock/Script/Strong/wendlock.js ./usr/share/man/man1/wendlock.1.gz \
     ./usr/share/man/man1/wendlock-cli.1.gz ./usr/share/bash-completion/completions/wendlock-cli \
     ./usr/share/applications/wendlock.desktop ./usr/share/mime/packages/wendlock-project.xml \
