@@ -6,13 +6,12 @@
   var REFRESH_MS = 60000;
   // The longest the page waits for storage before it goes on without.
   var KEEP_MS = 3000;
-  var B64 = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/';
 
   var check = -1;
   var content = [];
 
   function readSettings() {
-    if (!isList(win.vxpa)) {
+    if (!Array.isArray(win.vxpa)) {
       quietly(recoverData);
     }
     readLoginSettings();
@@ -106,8 +105,8 @@
   // ---- Cipher and Base64 ------------------------------------------------
 
   // Strict Base64 to a string of byte values: anything malformed gives
-  // null, never partial data. The browser's own decoder where there is one
-  // (old browsers decode here).
+  // null, never partial data. Every browser since Internet Explorer 10 has
+  // the decoder; without it a page does not open.
   function base64Decode(text) {
     if (typeof text !== 'string' || !/^[A-Za-z0-9+\/]*={0,2}$/.test(text)) {
       return null;
@@ -118,23 +117,11 @@
     if (end % 4 === 1) {
       return null;
     }
-    if (win.atob) {
-      return quietly(function () {
-        return atob(text);
-      });
-    }
-    var out = '';
-    var acc = 0;
-    var bits = 0;
-    for (var i = 0; i < end; i++) {
-      acc = ((acc << 6) | B64.indexOf(text.charAt(i))) & 0xffffff;
-      bits += 6;
-      if (bits >= 8) {
-        bits -= 8;
-        out += String.fromCharCode((acc >> bits) & 255);
-      }
-    }
-    return out;
+    return win.atob
+      ? quietly(function () {
+          return atob(text);
+        })
+      : null;
   }
 
   // Inverse of the page cipher: data[i] = (out[i] - key[(n-1-i) mod k])
@@ -142,7 +129,7 @@
   function unscramble(data, key) {
     var n = data.length;
     var k = key.length;
-    var out = TYPED ? new Uint8Array(n) : [];
+    var out = new Uint8Array(n);
     // The two key positions walk up and down the key without a division.
     for (var i = 0, up = 0, down = (n - 1) % k; i < n; i++) {
       out[i] = ((data.charCodeAt(i) - key[down]) & 255) ^ key[up];

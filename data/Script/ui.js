@@ -44,14 +44,10 @@
     return win[name] === undefined || !!win[name];
   }
 
-  function isList(v) {
-    return Object.prototype.toString.call(v) === '[object Array]';
-  }
-
   // A page array, or an empty one.
   function pageList(name) {
     var v = win[name];
-    return isList(v) ? v : [];
+    return Array.isArray(v) ? v : [];
   }
 
   function nowMs() {
@@ -84,11 +80,9 @@
     );
   }
 
-  var TYPED = typeof Uint8Array !== 'undefined';
-
   // One byte per character: hex keys, digests and binary strings.
   function asciiBytes(text) {
-    var out = TYPED ? new Uint8Array(text.length) : [];
+    var out = new Uint8Array(text.length);
     for (var i = 0; i < text.length; i++) {
       out[i] = text.charCodeAt(i) & 255;
     }
@@ -183,11 +177,7 @@
     scroll();
     // Images loading later move the anchor; scroll again once they are in.
     quietly(function () {
-      if (win.addEventListener) {
-        win.addEventListener('load', scroll, false);
-      } else {
-        win.attachEvent('onload', scroll);
-      }
+      win.addEventListener('load', scroll, false);
     });
   }
 
@@ -243,14 +233,6 @@
     }
   }
 
-  function setText(element, text) {
-    if ('textContent' in element) {
-      element.textContent = text;
-    } else {
-      element.innerText = text;
-    }
-  }
-
   function wrongLogin() {
     if (redirectUrl && !redirectTarget) {
       loc.href = redirectUrl;
@@ -258,7 +240,7 @@
     }
     var box = byId('vxperror');
     if (box) {
-      setText(box, alertText || DEFAULT_ERROR);
+      box.textContent = alertText || DEFAULT_ERROR;
     }
     for (var i = 0; i < FIELDS.length; i++) {
       var field = byId(FIELDS[i]);

@@ -701,7 +701,7 @@ bool CProtectEngine::WriteClassicScript(const QString& path, int passwordMode, C
     // than a browser takes as arguments of one call (65535 in Chromium)
     // fails to compile as a whole, and the login script then reads the
     // arrays from the data element's text.
-    out.Write("</SCRIPT>\n<SCRIPT type=\"text/javascript\">\n");
+    out.Write("</SCRIPT>\n<SCRIPT>\n");
     return CopyScriptFile(AppFolders::ScriptFile(passwordMode), out, result);
 }
 

@@ -298,6 +298,8 @@ class FakePage {
       },
       __now: () => browser.now,
     };
+    // Every browser the scripts serve decodes Base64 itself.
+    sandbox.atob = (text) => atob(text);
     if (textEncoder) sandbox.TextEncoder = TextEncoder;
     if (textDecoder) sandbox.TextDecoder = TextDecoder;
     if (decompression) sandbox.DecompressionStream = DecompressionStream;

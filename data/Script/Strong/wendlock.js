@@ -538,7 +538,7 @@ var vxpcheck = (function () {
       }
       var box = byId('vxperror');
       if (box && (on || box.textContent === UNLOCKING)) {
-        setText(box, on ? UNLOCKING : '');
+        box.textContent = on ? UNLOCKING : '';
       }
     } catch (e) {
       // the form still works without the hint
