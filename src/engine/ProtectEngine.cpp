@@ -1,6 +1,5 @@
 #include "engine/ProtectEngine.h"
 
-#include "common/AppFolders.h"
 #include "common/AppInfo.h"
 #include "common/AsciiText.h"
 #include "common/AtomicFile.h"
@@ -702,7 +701,7 @@ bool CProtectEngine::WriteClassicScript(const QString& path, int passwordMode, C
     // fails to compile as a whole, and the login script then reads the
     // arrays from the data element's text.
     out.Write("</SCRIPT>\n<SCRIPT>\n");
-    return CopyScriptFile(AppFolders::ScriptFile(passwordMode), out, result);
+    return CopyScriptFile(m_pRunFiles->LoginScriptPath(false, passwordMode), out, result);
 }
 
 bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CTextFileWriter& out,
@@ -720,7 +719,7 @@ bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CT
     if (!writer.WriteData(reader, *codec, afterLogin, out, result)) {
         return false;
     }
-    return CopyScriptFile(AppFolders::StrongScriptFile(), out, result);
+    return CopyScriptFile(m_pRunFiles->LoginScriptPath(true, passwordMode), out, result);
 }
 
 bool CProtectEngine::HasHeadEnd(const QString& path, QString& result)

@@ -1,6 +1,8 @@
 #include "engine/RunFiles.h"
 
+#include "common/AppFolders.h"
 #include "engine/TextLineReader.h"
+#include "model/AppGlobalData.h"
 
 #include <QFile>
 #include <sys/stat.h>
@@ -29,6 +31,21 @@ std::shared_ptr<const CRunFiles::Lines> ReadLines(const QString& path)
 }
 
 } // namespace
+
+CRunFiles::CRunFiles()
+    : m_strSinglePasswordScript(AppFolders::ScriptFile(CAppGlobalData::kSinglePassword)),
+      m_strMultiUserScript(AppFolders::ScriptFile(CAppGlobalData::kMultipleUsers)),
+      m_strStrongScript(AppFolders::StrongScriptFile())
+{
+}
+
+QString CRunFiles::LoginScriptPath(bool strong, int passwordMode) const
+{
+    if (strong) {
+        return m_strStrongScript;
+    }
+    return passwordMode == CAppGlobalData::kMultipleUsers ? m_strMultiUserScript : m_strSinglePasswordScript;
+}
 
 std::shared_ptr<const CRunFiles::Lines> CRunFiles::LinesOf(const QString& path)
 {
