@@ -266,11 +266,21 @@ bool MoveOver(const QString& from, const QString& to)
 } // namespace
 
 CProtectEngine::CProtectEngine(const CAppGlobalData* data, IResultList* resultList)
-    : m_pData(data), m_pResultList(resultList), m_pRunFiles(std::make_shared<CRunFiles>())
+    : m_pData(data), m_pResultList(resultList)
 {
 }
 
 CProtectEngine::~CProtectEngine() = default;
+
+CRunFiles& CProtectEngine::RunFiles()
+{
+    // Made at first use, so that engines handed the run's files never look
+    // the scripts up themselves (on worker threads, for nothing).
+    if (!m_pRunFiles) {
+        m_pRunFiles = std::make_shared<CRunFiles>();
+    }
+    return *m_pRunFiles;
+}
 
 QString CProtectEngine::RestoreQuestionText(const QString& path)
 {
@@ -368,7 +378,7 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
 QString CProtectEngine::CheckTemplate()
 {
     const QString path = m_pData->m_strTemplatePath;
-    const std::shared_ptr<const CRunFiles::Lines> lines = m_pRunFiles->LinesOf(path);
+    const std::shared_ptr<const CRunFiles::Lines> lines = RunFiles().LinesOf(path);
     if (!lines) {
         return QStringLiteral("Open file failure! (template %1)").arg(path);
     }
@@ -701,7 +711,7 @@ bool CProtectEngine::WriteClassicScript(const QString& path, int passwordMode, C
     // fails to compile as a whole, and the login script then reads the
     // arrays from the data element's text.
     out.Write("</SCRIPT>\n<SCRIPT>\n");
-    return CopyScriptFile(m_pRunFiles->LoginScriptPath(false, passwordMode), out, result);
+    return CopyScriptFile(RunFiles().LoginScriptPath(false, passwordMode), out, result);
 }
 
 bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CTextFileWriter& out,
@@ -719,14 +729,14 @@ bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CT
     if (!writer.WriteData(reader, *codec, afterLogin, out, result)) {
         return false;
     }
-    return CopyScriptFile(m_pRunFiles->LoginScriptPath(true, passwordMode), out, result);
+    return CopyScriptFile(RunFiles().LoginScriptPath(true, passwordMode), out, result);
 }
 
 bool CProtectEngine::HasHeadEnd(const QString& path, QString& result)
 {
     result.clear();
     if (path == m_pData->m_strTemplatePath) {
-        const std::shared_ptr<const CRunFiles::Lines> lines = m_pRunFiles->LinesOf(path);
+        const std::shared_ptr<const CRunFiles::Lines> lines = RunFiles().LinesOf(path);
         return lines && std::any_of(lines->cbegin(), lines->cend(),
                                     [](const QByteArray& line) { return FindTag(line, "</head>") >= 0; });
     }
@@ -757,7 +767,7 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
             out.Write(p >= 0 ? line.left(p) : line);
             return p < 0;
         };
-        const std::shared_ptr<const CRunFiles::Lines> lines = m_pRunFiles->LinesOf(path);
+        const std::shared_ptr<const CRunFiles::Lines> lines = RunFiles().LinesOf(path);
         if (!lines) {
             result = Fail(ProtectOutcome::OpenFailure);
             return false;
@@ -857,7 +867,7 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
 bool CProtectEngine::CopyScriptFile(const QString& scriptPath, CTextFileWriter& out, QString& result)
 {
     result.clear();
-    const std::shared_ptr<const QByteArray> script = m_pRunFiles->ScriptOf(scriptPath);
+    const std::shared_ptr<const QByteArray> script = RunFiles().ScriptOf(scriptPath);
     if (!script) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
@@ -869,7 +879,7 @@ bool CProtectEngine::CopyScriptFile(const QString& scriptPath, CTextFileWriter& 
 bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter& out, QString& result)
 {
     result.clear();
-    const std::shared_ptr<const CRunFiles::Lines> lines = m_pRunFiles->LinesOf(templatePath);
+    const std::shared_ptr<const CRunFiles::Lines> lines = RunFiles().LinesOf(templatePath);
     if (!lines) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;

@@ -101,6 +101,8 @@ public:
 
 private:
     void AddResult(const QString& path, ProtectOutcome outcome, const QString& text);
+    // The run's files, made for this engine alone when none were handed in.
+    CRunFiles& RunFiles();
     // Records a failure and gives its result text.
     QString Fail(ProtectOutcome outcome, const QString& detail = QString());
     bool ProtectLockedFile(const QString& path, QString& result);
