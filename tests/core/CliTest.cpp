@@ -1,5 +1,5 @@
+#include "CliRunner.h"
 #include "TestUtil.h"
-#include "cli/CliApp.h"
 #include "common/AppInfo.h"
 #include "model/AppGlobalData.h"
 #include "model/ProjectJson.h"
@@ -18,25 +18,8 @@
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-CliRun RunCli(const QStringList& args, bool progress = false)
-{
-    CliRun run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    CCliApp app(out, err);
-    app.SetProgress(progress);
-    run.code = app.Run(args);
-    out.flush();
-    err.flush();
-    return run;
-}
+using TestUtil::CliRun;
+using TestUtil::RunCli;
 
 class Cli : public ::testing::Test
 {
@@ -272,7 +255,7 @@ TEST_F(CliProtect, progressLineCountsOnTheErrorStreamAndIsErased)
     EXPECT_FALSE(quiet.err.contains(QLatin1Char('\r')));
     EXPECT_EQ(RunCli(restore).code, 0);
 
-    const CliRun shown = RunCli(protect, true);
+    const CliRun shown = RunCli(protect, nullptr, true);
     ASSERT_EQ(shown.code, 0) << shown.err.toStdString();
     EXPECT_EQ(shown.out, quiet.out);
     EXPECT_TRUE(shown.err.startsWith(QLatin1String("\rprotect 0/2 pages, "))) << shown.err.toStdString();
@@ -288,7 +271,7 @@ TEST_F(CliProtect, progressLineCountsOnTheErrorStreamAndIsErased)
         QStringLiteral("\r(protect [0-9]+/2 pages, [0-9.]+ pages/s\\x1b\\[K)?(\\x1b\\[K)?")));
     EXPECT_EQ(rest, quiet.err);
 
-    const CliRun restored = RunCli(restore, true);
+    const CliRun restored = RunCli(restore, nullptr, true);
     EXPECT_EQ(restored.code, 0);
     EXPECT_EQ(restored.out, QStringLiteral("2 files have been restored!\n"));
     EXPECT_TRUE(restored.err.contains(QLatin1String("\rrestore 2/2 pages, ")));
@@ -352,18 +335,10 @@ TEST_F(CliProtect, passwordFromFileStandardInputOrEnvironment)
         return run.code == 0 && TestUtil::ReadFile(Path("out.htm")) == "<p>sub</p>\n";
     };
     const auto protect = [&](QStringList args, QIODevice* in = nullptr) {
-        CliRun run;
-        QTextStream out(&run.out);
-        QTextStream err(&run.err);
-        CCliApp app(out, err);
-        app.SetInput(in);
         args.prepend(QStringLiteral("--restore-first"));
         args.prepend(QStringLiteral("protect"));
         args.append(site);
-        run.code = app.Run(args);
-        out.flush();
-        err.flush();
-        return run;
+        return RunCli(args, in);
     };
 
     // The first line of the file, without its CR LF or a BOM.

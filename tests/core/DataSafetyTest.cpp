@@ -1,5 +1,5 @@
+#include "CliRunner.h"
 #include "TestUtil.h"
-#include "cli/CliApp.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
 #include "engine/PageUnlocker.h"
@@ -259,13 +259,7 @@ TEST_F(DataSafety, pipesGivenAsInputsAreRefusedAtOnce)
         ASSERT_EQ(::mkfifo(QFile::encodeName(Path(name)).constData(), 0644), 0) << name;
     }
     ASSERT_TRUE(WriteFile(Path("real.html"), kPage));
-    const auto run = [](const QStringList& args) {
-        QString out;
-        QString err;
-        QTextStream outStream(&out);
-        QTextStream errStream(&err);
-        return CCliApp(outStream, errStream).Run(args);
-    };
+    const auto run = [](const QStringList& args) { return TestUtil::RunCli(args).code; };
     // Each would block forever in a plain open.
     EXPECT_EQ(run({QStringLiteral("convert"), Path("in.json"), Path("out.vxp")}), 2);
     EXPECT_EQ(

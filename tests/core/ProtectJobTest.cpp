@@ -1,7 +1,7 @@
 #include "engine/ProtectJob.h"
 
+#include "CliRunner.h"
 #include "TestUtil.h"
-#include "cli/CliApp.h"
 #include "model/AppGlobalData.h"
 
 #include <QTemporaryDir>
@@ -10,20 +10,7 @@
 
 namespace {
 
-// Runs a CLI command in-process; what it printed on standard error.
-int RunCli(const QStringList& args, QString* err = nullptr)
-{
-    QString out;
-    QString errText;
-    QTextStream outStream(&out);
-    QTextStream errStream(&errText);
-    const int code = CCliApp(outStream, errStream).Run(args);
-    errStream.flush();
-    if (err) {
-        *err = errText;
-    }
-    return code;
-}
+using TestUtil::RunCliCode;
 
 } // namespace
 
@@ -68,10 +55,10 @@ TEST(ProtectJob, everyRuleOfEveryPageIsCheckedInPageOrderAndTheCliRefusesTheRun)
     const QString page = dir.filePath(QStringLiteral("a.html"));
     ASSERT_TRUE(TestUtil::WriteFile(page, "<html><head></head><body>x</body></html>\n"));
     QString err;
-    EXPECT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
-                      QStringLiteral("--set"), QStringLiteral("incorrectAction=1"), QStringLiteral("--set"),
-                      QStringLiteral("redirectUrl="), page},
-                     &err),
+    EXPECT_EQ(RunCliCode({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                          QStringLiteral("--set"), QStringLiteral("incorrectAction=1"),
+                          QStringLiteral("--set"), QStringLiteral("redirectUrl="), page},
+                         &err),
               2);
     EXPECT_TRUE(err.contains(QLatin1String("the URL is empty"))) << err.toStdString();
     EXPECT_EQ(TestUtil::ReadFile(page), QByteArray("<html><head></head><body>x</body></html>\n"));
@@ -82,9 +69,9 @@ TEST(ProtectJob, withoutATemplateTheCliTakesClassicOnEveryMachine)
     QTemporaryDir dir;
     const QString page = dir.filePath(QStringLiteral("a.html"));
     ASSERT_TRUE(TestUtil::WriteFile(page, "<html><head></head><body>x</body></html>\n"));
-    ASSERT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
-                      QStringLiteral("--no-backup"), QStringLiteral("--set"),
-                      QStringLiteral("kdfIterations=100000"), page}),
+    ASSERT_EQ(RunCliCode({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                          QStringLiteral("--no-backup"), QStringLiteral("--set"),
+                          QStringLiteral("kdfIterations=100000"), page}),
               0);
     // The Classic template's light page colour, which no other shipped one has.
     EXPECT_TRUE(TestUtil::ReadFile(page).contains("background: #eef1f5"));

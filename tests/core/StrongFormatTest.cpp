@@ -1,5 +1,5 @@
+#include "CliRunner.h"
 #include "TestUtil.h"
-#include "cli/CliApp.h"
 #include "common/AppFolders.h"
 #include "engine/CredentialTable.h"
 #include "engine/PageUnlocker.h"
@@ -334,16 +334,7 @@ TEST(StrongCli, saltIsKeptInTheProjectAndRunsShareOneLogin)
     QTemporaryDir dir;
     const auto path = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
     const auto run = [](const QStringList& args, QString* err = nullptr) {
-        QString out;
-        QString errText;
-        QTextStream outStream(&out);
-        QTextStream errStream(&errText);
-        const int code = CCliApp(outStream, errStream).Run(args);
-        errStream.flush();
-        if (err) {
-            *err = errText;
-        }
-        return code;
+        return TestUtil::RunCliCode(args, err);
     };
     ASSERT_TRUE(TestUtil::WriteFile(path("a.html"), "<html><head></head><body>one</body></html>\n"));
     ASSERT_TRUE(TestUtil::WriteFile(path("b.html"), "<html><head></head><body>two</body></html>\n"));
@@ -403,13 +394,8 @@ TEST(StrongCli, backupsBesideThePagesAreWarnedAboutOrKeptInTheirOwnTree)
     const QByteArray original = "<html><head></head><body>one</body></html>\n";
     ASSERT_TRUE(QDir().mkpath(site + QStringLiteral("/docs")));
     ASSERT_TRUE(TestUtil::WriteFile(page, original));
-    const auto run = [](const QStringList& args, QString* err) {
-        QString out;
-        QTextStream outStream(&out);
-        QTextStream errStream(err);
-        const int code = CCliApp(outStream, errStream).Run(args);
-        errStream.flush();
-        return code;
+    const auto run = [](const QStringList& args, QString* err = nullptr) {
+        return TestUtil::RunCliCode(args, err);
     };
     const QStringList common = {QStringLiteral("--password"), QStringLiteral("pw"), QStringLiteral("--set"),
                                 QStringLiteral("kdfIterations=100000")};
