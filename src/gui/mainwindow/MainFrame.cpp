@@ -80,37 +80,6 @@ CProtectEngine::Answer ToAnswer(QMessageBox::StandardButton button)
     }
 }
 
-// The icon a command shows in the menus and on the toolbar.
-std::optional<CAppIcons::Role> IconRole(int id)
-{
-    switch (id) {
-    case CMainFrame::ID_FILE_NEW:
-        return CAppIcons::Role::NewProject;
-    case CMainFrame::ID_FILE_OPEN:
-        return CAppIcons::Role::OpenProject;
-    case CMainFrame::ID_FILE_SAVE:
-        return CAppIcons::Role::SaveProject;
-    case CMainFrame::ID_FILE_SAVE_AS:
-        return CAppIcons::Role::SaveProjectAs;
-    case CMainFrame::ID_APP_EXIT:
-        return CAppIcons::Role::Exit;
-    case CMainFrame::ID_PROTECT:
-        return CAppIcons::Role::Protect;
-    case CMainFrame::ID_HELP_CONTENTS:
-        return CAppIcons::Role::HelpContents;
-    case CMainFrame::ID_SUPPORT_HOMEPAGE:
-        return CAppIcons::Role::Homepage;
-    case CMainFrame::ID_SUPPORT_EMAIL:
-        return CAppIcons::Role::Mail;
-    case CMainFrame::ID_CHECK_NEW_VERSION:
-        return CAppIcons::Role::CheckVersion;
-    case CMainFrame::ID_APP_ABOUT:
-        return CAppIcons::Role::About;
-    default:
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 CMainFrame::CMainFrame(CWendlockDoc* doc, CRecentFileList* recentFiles, CAppPreferences& preferences,
@@ -159,11 +128,11 @@ CMainFrame::~CMainFrame()
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt,
-                                const QString& tip)
+                                const QString& tip, std::optional<CAppIcons::Role> icon)
 {
     QAction* action = menu->addAction(text);
-    if (const auto role = IconRole(id)) {
-        action->setIcon(CAppIcons::Icon(*role));
+    if (icon) {
+        action->setIcon(CAppIcons::Icon(*icon));
     }
     action->setData(id);
     action->setStatusTip(prompt);
@@ -183,18 +152,21 @@ void CMainFrame::CreateMenus()
 {
     QMenu* project = menuBar()->addMenu(QStringLiteral("&Project"));
     connect(AddCommand(project, ID_FILE_NEW, QStringLiteral("&New Project"),
-                       QStringLiteral("Create a new project"), QStringLiteral("New Project")),
+                       QStringLiteral("Create a new project"), QStringLiteral("New Project"),
+                       CAppIcons::Role::NewProject),
             &QAction::triggered, this, &CMainFrame::OnFileNew);
     connect(AddCommand(project, ID_FILE_OPEN, QStringLiteral("&Open Project..."),
-                       QStringLiteral("Open an existing project"), QStringLiteral("Open Project")),
+                       QStringLiteral("Open an existing project"), QStringLiteral("Open Project"),
+                       CAppIcons::Role::OpenProject),
             &QAction::triggered, this, &CMainFrame::OnFileOpen);
     project->addSeparator();
     connect(AddCommand(project, ID_FILE_SAVE, QStringLiteral("&Save Project"),
-                       QStringLiteral("Save the active project"), QStringLiteral("Save Project")),
+                       QStringLiteral("Save the active project"), QStringLiteral("Save Project"),
+                       CAppIcons::Role::SaveProject),
             &QAction::triggered, this, &CMainFrame::OnFileSave);
     connect(AddCommand(project, ID_FILE_SAVE_AS, QStringLiteral("Save Project &As..."),
                        QStringLiteral("Save the active project with a new name"),
-                       QStringLiteral("Save Project As")),
+                       QStringLiteral("Save Project As"), CAppIcons::Role::SaveProjectAs),
             &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
     project->addSeparator();
     m_pRecentMenu = project->addMenu(QStringLiteral("&Recent Projects"));
@@ -203,12 +175,13 @@ void CMainFrame::CreateMenus()
     project->addSeparator();
     connect(AddCommand(project, ID_APP_EXIT, QStringLiteral("E&xit"),
                        QStringLiteral("Quit the application; prompts to save project"),
-                       QStringLiteral("Exit")),
+                       QStringLiteral("Exit"), CAppIcons::Role::Exit),
             &QAction::triggered, this, &QWidget::close);
 
     QMenu* protect = menuBar()->addMenu(QStringLiteral("Pro&tect"));
     connect(AddCommand(protect, ID_PROTECT, QStringLiteral("&Protect"),
-                       QStringLiteral("Protect the files with password"), QStringLiteral("Password Protect")),
+                       QStringLiteral("Protect the files with password"), QStringLiteral("Password Protect"),
+                       CAppIcons::Role::Protect),
             &QAction::triggered, this, &CMainFrame::OnProtect);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -226,24 +199,26 @@ void CMainFrame::CreateMenus()
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     connect(AddCommand(help, ID_HELP_CONTENTS, QStringLiteral("&Contents\tF1"),
-                       QStringLiteral("Show help contents"), QStringLiteral("Help")),
+                       QStringLiteral("Show help contents"), QStringLiteral("Help"),
+                       CAppIcons::Role::HelpContents),
             &QAction::triggered, this, &CMainFrame::OnHelpContents);
     help->addSeparator();
     connect(AddCommand(help, ID_SUPPORT_HOMEPAGE, QStringLiteral("Support &Homepage"),
                        QStringLiteral("Go to the homepage for technical support or other"),
-                       QStringLiteral("Homepage")),
+                       QStringLiteral("Homepage"), CAppIcons::Role::Homepage),
             &QAction::triggered, this, &CMainFrame::OnSupportHomepage);
     connect(AddCommand(help, ID_SUPPORT_EMAIL, QStringLiteral("Support &Email"),
                        QStringLiteral("Send email to us for technical support or other"),
-                       QStringLiteral("Email")),
+                       QStringLiteral("Email"), CAppIcons::Role::Mail),
             &QAction::triggered, this, &CMainFrame::OnSupportEmail);
     help->addSeparator();
     connect(AddCommand(help, ID_CHECK_NEW_VERSION, QStringLiteral("Check &new version..."),
-                       QStringLiteral("Check new version of Wendlock"), QStringLiteral("Check new version")),
+                       QStringLiteral("Check new version of Wendlock"), QStringLiteral("Check new version"),
+                       CAppIcons::Role::CheckVersion),
             &QAction::triggered, this, &CMainFrame::OnCheckNewVersion);
     help->addSeparator();
     connect(AddCommand(help, ID_APP_ABOUT, QStringLiteral("&About Wendlock..."), QString(),
-                       QStringLiteral("About")),
+                       QStringLiteral("About"), CAppIcons::Role::About),
             &QAction::triggered, this, &CMainFrame::OnAbout);
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "gui/frame/FrameServices.h"
+#include "gui/widgets/AppIcons.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class CAppGlobalData;
 class CAppPreferences;
@@ -107,7 +109,9 @@ private:
     // with a message when the project can't be used.
     std::shared_ptr<const CStrongSiteKeys> DeriveStrongKeys(const CAppGlobalData& data, QString* error);
 
-    QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt, const QString& tip);
+    // A menu command and its status prompt, tool tip and icon.
+    QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt, const QString& tip,
+                        std::optional<CAppIcons::Role> icon = std::nullopt);
     void AddShortcut(const QKeySequence& key, int id);
     void CreateMenus();
     void CreateToolBar();
