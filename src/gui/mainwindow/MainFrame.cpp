@@ -392,11 +392,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
         MessageBox::Warning(this, error);
         return false;
     }
-    if (m_pRecentFiles) {
-        m_pRecentFiles->Add(m_pDoc->GetPathName());
-    }
-    RebuildRecentMenu();
-    UpdateTitle();
+    RememberDocumentPath();
     return true;
 }
 
@@ -438,6 +434,15 @@ bool CMainFrame::OnFileSaveAs()
     return DoSave(path);
 }
 
+void CMainFrame::RememberDocumentPath()
+{
+    if (m_pRecentFiles) {
+        m_pRecentFiles->Add(m_pDoc->GetPathName());
+    }
+    RebuildRecentMenu();
+    UpdateTitle();
+}
+
 bool CMainFrame::DoSave(const QString& path)
 {
     QString error;
@@ -445,11 +450,7 @@ bool CMainFrame::DoSave(const QString& path)
         MessageBox::Warning(this, error);
         return false;
     }
-    if (m_pRecentFiles) {
-        m_pRecentFiles->Add(m_pDoc->GetPathName());
-    }
-    RebuildRecentMenu();
-    UpdateTitle();
+    RememberDocumentPath();
     return true;
 }
 

@@ -118,6 +118,8 @@ private:
     void CreateStatusBar();
     void RebuildRecentMenu();
     void OnHelpKey();
+    // The opened or saved project goes to the recent list and the title.
+    void RememberDocumentPath();
     bool DoSave(const QString& path);
 
     CWendlockDoc* m_pDoc;
