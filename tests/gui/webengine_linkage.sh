@@ -17,7 +17,13 @@ else
     echo "ok - $program loads no part of Qt WebEngine"
 fi
 # Without this the check above could pass on a tool that lists nothing.
-if ldd "$module" | grep -q 'libQt6WebEngineWidgets'; then
+# The list is read whole first: grep -q leaves a pipe at its first match,
+# and with pipefail ldd's SIGPIPE would turn that match into a failure.
+if ! module_libs=$(ldd "$module"); then
+    echo "not ok - ldd cannot read $module"
+    exit 1
+fi
+if grep -q 'libQt6WebEngineWidgets' <<<"$module_libs"; then
     echo "ok - $module links Qt WebEngine Widgets"
 else
     echo "not ok - $module does not link Qt WebEngine Widgets"
