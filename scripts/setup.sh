@@ -9,8 +9,9 @@ PACKAGES=(
     libgtest-dev
     # GIO: the desktop's applications for a file type (Open, Edit, Open with).
     libglib2.0-dev
-    # The strong page format: libcrypto (PBKDF2, HKDF, AES-GCM) and zlib.
-    libssl-dev zlib1g-dev openssl
+    # The strong page format: libcrypto (PBKDF2, HKDF, AES-GCM), libdeflate
+    # and zlib.
+    libssl-dev libdeflate-dev zlib1g-dev openssl
     python3
     # A virtual X display for looking at the windows (xvfb-run).
     xvfb

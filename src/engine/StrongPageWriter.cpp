@@ -7,6 +7,8 @@
 #include "engine/TextLineReader.h"
 #include "model/CharsetCodec.h"
 
+#include <libdeflate.h>
+#include <memory>
 #include <zlib.h>
 
 namespace SC = StrongCrypto;
@@ -23,18 +25,30 @@ qsizetype FindHeadEnd(const QByteArray& text)
     return AsciiText::FindTag(QByteArrayView(text), "</head");
 }
 
-// Deflates a stream of text and seals the compressed bytes in chunks as
-// they fill; the last chunk is only known at the end, so one full chunk is
-// always kept back until more follows.
+struct CompressorFree
+{
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+
+// Each worker thread keeps one compressor: making one costs more than
+// deflating a small page.
+libdeflate_compressor* ThreadCompressor()
+{
+    thread_local const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
+        libdeflate_alloc_compressor(CStrongPageWriter::kDeflateLevel));
+    return compressor.get();
+}
+
+// Deflates text and seals the compressed bytes in chunks as they fill;
+// the last chunk is only known at the end, so one full chunk is always
+// kept back until more follows. Text comes either whole (DeflateWhole) or
+// as a stream (Feed), never both.
 class CChunkSealer
 {
 public:
     CChunkSealer(const QByteArray& pageKey, const QByteArray& nonce, CTextFileWriter& out)
         : m_pageKey(pageKey), m_nonce(nonce), m_out(out)
     {
-        m_ok = deflateInit2(&m_zs, CStrongPageWriter::kDeflateLevel, Z_DEFLATED, -15, 8,
-                            Z_DEFAULT_STRATEGY) == Z_OK;
-        m_bInit = m_ok;
     }
     ~CChunkSealer()
     {
@@ -44,8 +58,35 @@ public:
     }
     Q_DISABLE_COPY(CChunkSealer)
 
+    bool DeflateWhole(const QByteArray& text)
+    {
+        libdeflate_compressor* compressor = ThreadCompressor();
+        if (!m_ok || m_bInit || !compressor) {
+            return m_ok = false;
+        }
+        m_compressed.resize(qsizetype(libdeflate_deflate_compress_bound(compressor, size_t(text.size()))));
+        const size_t size = libdeflate_deflate_compress(compressor, text.constData(), size_t(text.size()),
+                                                        m_compressed.data(), size_t(m_compressed.size()));
+        if (size == 0) {
+            return m_ok = false;
+        }
+        m_compressed.resize(qsizetype(size));
+        while (m_ok && m_compressed.size() - m_consumed > CStrongPageWriter::kChunkSize) {
+            SealNext(CStrongPageWriter::kChunkSize, false);
+        }
+        if (m_ok) {
+            SealNext(m_compressed.size() - m_consumed, true);
+        }
+        return m_ok;
+    }
+
     bool Feed(const char* data, qsizetype size, bool finish)
     {
+        if (m_ok && !m_bInit) {
+            m_bInit = deflateInit2(&m_zs, CStrongPageWriter::kDeflateLevel, Z_DEFLATED, -15, 8,
+                                   Z_DEFAULT_STRATEGY) == Z_OK;
+            m_ok = m_bInit;
+        }
         if (!m_ok) {
             return false;
         }
@@ -104,7 +145,7 @@ private:
     QByteArray m_sealed;
     qsizetype m_consumed = 0;
     quint32 m_index = 0;
-    bool m_ok = false;
+    bool m_ok = true;
     bool m_bInit = false;
 };
 
@@ -131,6 +172,9 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
     CChunkSealer sealer(pageKey, nonce, out);
     QByteArray pending;
     QByteArray raw;
+    // The text while it fits in one piece; empty once it streams.
+    QByteArray whole;
+    bool streaming = false;
     bool more = true;
     while (more) {
         more = reader.ReadRaw(raw, kReadBlock);
@@ -151,11 +195,27 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
             }
         }
         const qsizetype ready = more ? qMax<qsizetype>(0, pending.size() - kHoldBack) : pending.size();
-        if (!sealer.Feed(pending.constData(), ready, !more)) {
-            error = QStringLiteral("Encryption failure!");
-            return false;
+        if (!streaming && whole.size() + ready <= kWholeText) {
+            whole.append(pending.constData(), ready);
+        } else {
+            if (!streaming) {
+                streaming = true;
+                if (!sealer.Feed(whole.constData(), whole.size(), false)) {
+                    error = QStringLiteral("Encryption failure!");
+                    return false;
+                }
+                whole = QByteArray();
+            }
+            if (!sealer.Feed(pending.constData(), ready, !more)) {
+                error = QStringLiteral("Encryption failure!");
+                return false;
+            }
         }
         pending.remove(0, ready);
+    }
+    if (!streaming && !sealer.DeflateWhole(whole)) {
+        error = QStringLiteral("Encryption failure!");
+        return false;
     }
     if (reader.HasError()) {
         error = QStringLiteral("Open file failure!");

@@ -12,8 +12,11 @@ class CTextLineReader;
 
 // Writes the data statements of a strong-format page: the page's text,
 // decoded with its charset and carried as UTF-8, deflated and enciphered
-// in chunks under the page's own key (docs/strong-format.md). Streams: only
+// in chunks under the page's own key (docs/strong-format.md). A page of up
+// to kWholeText bytes is deflated at once with libdeflate (a third faster
+// than zlib at the same level); a larger one streams through zlib, so only
 // a block of the page and a chunk of compressed bytes are held at a time.
+// Both give one raw deflate stream.
 class CStrongPageWriter final
 {
 public:
@@ -36,6 +39,8 @@ public:
     // Deflate level 1: HTML still shrinks several times over, at a speed
     // close to copying.
     static constexpr int kDeflateLevel = 1;
+    // The largest text deflated in one piece (two such buffers per worker).
+    static constexpr qsizetype kWholeText = 4 * 1024 * 1024;
 
 private:
     const CStrongSiteKeys& m_keys;

@@ -5,6 +5,7 @@
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/StrongCrypto.h"
+#include "engine/StrongPageWriter.h"
 #include "model/AppGlobalData.h"
 #include "model/ArchiveWriter.h"
 #include "model/CharsetTable.h"
@@ -193,6 +194,13 @@ TEST_F(StrongEngine, pagesOpenWithTheRightCredentialsOnlyAndCarryNothingThatHelp
     ASSERT_GE(Chunks(TestUtil::ReadFile(big)).size(), 3);
     EXPECT_EQ(Unlock(big, QString(), QStringLiteral("pw"), &text), CPageUnlocker::Status::Ok);
     EXPECT_EQ(text, noisy);
+    // Past the size deflated in one piece the text streams: the switch,
+    // mid-page, must neither drop nor repeat a byte (nor a CR LF split
+    // across reads).
+    const QByteArray large = NoisyPage(int(CStrongPageWriter::kWholeText) + 300 * 1024).replace("\n", "\r\n");
+    EXPECT_EQ(Unlock(Protect("large.html", large), QString(), QStringLiteral("pw"), &text),
+              CPageUnlocker::Status::Ok);
+    EXPECT_TRUE(text == QByteArray(large).replace("\r\n", "\n"));
 
     // Several users, case-insensitive names, an accented password typed
     // decomposed: one derivation finds the user's entry.
