@@ -4,8 +4,8 @@
 #include <QIODevice>
 #include <QTextStream>
 #include <csignal>
-#include <malloc.h>
 #include <cstdio>
+#include <malloc.h>
 #include <unistd.h>
 
 int main(int argc, char* argv[])
