@@ -96,10 +96,10 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header->resizeSection(ColumnName, 200);
-    header->resizeSection(ColumnSize, 100);
-    header->resizeSection(ColumnType, 100);
-    header->resizeSection(ColumnPath, 340);
+    header->resizeSection(CFileRowItem::ColumnName, 200);
+    header->resizeSection(CFileRowItem::ColumnSize, 100);
+    header->resizeSection(CFileRowItem::ColumnType, 100);
+    header->resizeSection(CFileRowItem::ColumnPath, 340);
     m_pList->viewport()->installEventFilter(this);
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageFiles::ShowContextMenu);
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this,
@@ -190,10 +190,10 @@ void CPageFiles::ApplyColumnWidths()
         return;
     }
     QHeaderView* header = m_pList->header();
-    header->resizeSection(ColumnName, width * 200 / 740);
-    header->resizeSection(ColumnSize, width * 100 / 740);
-    header->resizeSection(ColumnType, width * 100 / 740);
-    header->resizeSection(ColumnPath, std::max(width * 340 / 740 - 10, 20));
+    header->resizeSection(CFileRowItem::ColumnName, width * 200 / 740);
+    header->resizeSection(CFileRowItem::ColumnSize, width * 100 / 740);
+    header->resizeSection(CFileRowItem::ColumnType, width * 100 / 740);
+    header->resizeSection(CFileRowItem::ColumnPath, std::max(width * 340 / 740 - 10, 20));
 }
 
 bool CPageFiles::AddFileToList(const QString& path)
@@ -411,16 +411,16 @@ void CPageFiles::RefreshSizes()
 {
     for (int row = 0; row < m_pList->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_pList->topLevelItem(row);
-        const QString size = CFilesList::SizeText(item->text(ColumnPath));
-        if (item->text(ColumnSize) != size) {
-            item->setText(ColumnSize, size);
+        const QString size = CFilesList::SizeText(item->text(CFileRowItem::ColumnPath));
+        if (item->text(CFileRowItem::ColumnSize) != size) {
+            item->setText(CFileRowItem::ColumnSize, size);
         }
     }
 }
 
 void CPageFiles::OnShell(CShellOperations::Operation operation)
 {
-    CShellOperations::Run(operation, this, m_pList, ColumnPath);
+    CShellOperations::Run(operation, this, m_pList, CFileRowItem::ColumnPath);
 }
 
 std::unique_ptr<QMenu> CPageFiles::CreateContextMenu(bool onRow)
@@ -452,7 +452,7 @@ std::unique_ptr<QMenu> CPageFiles::CreateContextMenu(bool onRow)
     add(top, QStringLiteral("&Restore..."), QStringLiteral("Restore the files in the list from backup files"),
         true, [this] { OnRestore(); });
     top->addSeparator();
-    QMenu* shell = CShellOperations::AddShellMenu(top, this, m_pList, ColumnPath, onRow, true);
+    QMenu* shell = CShellOperations::AddShellMenu(top, this, m_pList, CFileRowItem::ColumnPath, onRow, true);
     shell->setObjectName(QStringLiteral("FilesListPopShell"));
 
     // Hovered entries put their prompt in the frame's status bar; closing

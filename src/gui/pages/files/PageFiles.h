@@ -27,14 +27,6 @@ class CPageFiles final : public CPropertyViewPage
     Q_OBJECT
 
 public:
-    enum Column
-    {
-        ColumnName = 0,
-        ColumnSize = 1,
-        ColumnType = 2,
-        ColumnPath = 3
-    };
-
     // The Add Folder command reads and keeps its choices in `preferences`.
     CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWidget* parent = nullptr);
     ~CPageFiles() override;
