@@ -20,6 +20,7 @@
 #include <QTextStream>
 #include <QThread>
 #include <algorithm>
+#include <future>
 
 namespace {
 
@@ -38,6 +39,19 @@ QString LastValue(const QCommandLineParser& parser, const QString& name)
 {
     const QStringList values = parser.values(name);
     return values.isEmpty() ? QString() : values.constLast();
+}
+
+struct DerivedKeys
+{
+    std::shared_ptr<const CStrongSiteKeys> keys;
+    QString error;
+};
+
+DerivedKeys DeriveKeys(const CAppGlobalData& data, int threads)
+{
+    DerivedKeys derived;
+    derived.keys = CStrongSiteKeys::Derive(data, threads, &derived.error);
+    return derived;
 }
 
 } // namespace
@@ -151,6 +165,16 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     if (parser.isSet(kNoBackup)) {
         data.m_bBackup = 0;
     }
+    // A single password's key is derived while the folders are scanned and
+    // the job checked: the derivation is the one step no other core can
+    // share. The salt is drawn now but saved only once the job is sound.
+    const bool strong = data.m_nCipher == CAppGlobalData::kCipherStrong;
+    const bool saltDrawn = strong && data.EnsureSalt();
+    const int threads = qMax(1, QThread::idealThreadCount());
+    std::future<DerivedKeys> earlyKeys;
+    if (strong && data.m_nPasswordMode == CAppGlobalData::kSinglePassword && !data.m_strPassword.isEmpty()) {
+        earlyKeys = std::async(std::launch::async, DeriveKeys, data, 1);
+    }
     if (!paths.isEmpty()) {
         CPathList files(data.m_listFiles);
         for (const QString& path : paths) {
@@ -189,17 +213,17 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         return CCliContext::ExitUsage;
     }
 
-    const int threads = qMax(1, QThread::idealThreadCount());
     std::shared_ptr<const CStrongSiteKeys> strongKeys;
-    if (data.m_nCipher == CAppGlobalData::kCipherStrong) {
-        if (data.EnsureSalt() || (data.m_bSaltDrawn && !saltSet)) {
+    if (strong) {
+        if (saltDrawn || (data.m_bSaltDrawn && !saltSet)) {
             if (!SaveDrawnSalt(projectPath, data)) {
                 return CCliContext::ExitFailure;
             }
         }
-        strongKeys = CStrongSiteKeys::Derive(data, threads, &error);
+        const DerivedKeys derived = earlyKeys.valid() ? earlyKeys.get() : DeriveKeys(data, threads);
+        strongKeys = derived.keys;
         if (!strongKeys) {
-            m_context.Error(error);
+            m_context.Error(derived.error);
             return CCliContext::ExitFailure;
         }
     }

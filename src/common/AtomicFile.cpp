@@ -1,12 +1,14 @@
 #include "common/AtomicFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,12 +185,29 @@ bool CAtomicFile::IsTemporaryName(const QString& fileName)
 
 int CAtomicFile::RemoveStaleTemporaries(const QString& folder)
 {
-    const QStringList names = QDir(folder).entryList({QLatin1String(kPrefix) + QLatin1Char('*')},
-                                                     QDir::Files | QDir::Hidden | QDir::System);
+    // Read with readdir and compared as bytes: a run visits every folder
+    // it writes in, and a name filter would match each entry against a
+    // pattern.
+    const QByteArray base = QFile::encodeName(folder);
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.constData()), &::closedir);
+    if (!dir) {
+        return 0;
+    }
     int removed = 0;
-    for (const QString& name : names) {
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const QByteArray name = QByteArray::fromRawData(entry->d_name, qsizetype(std::strlen(entry->d_name)));
+        if (!name.startsWith(kPrefix)) {
+            continue;
+        }
+        const QByteArray path = base + '/' + name;
+        struct stat st
+        {
+        };
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            continue;
+        }
         // .wendlock-tmp.BOOT.PID.TAG
-        const QStringList parts = name.mid(kPrefix.size()).split(QLatin1Char('.'));
+        const QList<QByteArray> parts = name.mid(kPrefix.size()).split('.');
         if (parts.size() != 3) {
             continue;
         }
@@ -197,10 +216,9 @@ int CAtomicFile::RemoveStaleTemporaries(const QString& folder)
         if (!ok || pid <= 0) {
             continue;
         }
-        const bool otherBoot = parts.at(0).toLatin1() != BootId();
+        const bool otherBoot = parts.at(0) != BootId();
         const bool gone = ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
-        if ((otherBoot || gone) &&
-            ::unlink(QFile::encodeName(folder + QLatin1Char('/') + name).constData()) == 0) {
+        if ((otherBoot || gone) && ::unlink(path.constData()) == 0) {
             ++removed;
         }
     }

@@ -399,8 +399,7 @@ bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLo
     const QString folder = QFileInfo(real).absolutePath();
     lock = std::make_unique<CFolderLock>(folder);
     if (lock->IsLocked()) {
-        if (!m_cleanedFolders.contains(folder)) {
-            m_cleanedFolders.insert(folder);
+        if (RunFiles().FirstVisit(folder)) {
             CAtomicFile::RemoveStaleTemporaries(folder);
         }
         return true;

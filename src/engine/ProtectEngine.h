@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -150,7 +149,6 @@ private:
     QString m_strBackupFolder;
     // The backup of the page being written, put in place just before it.
     CAtomicFile* m_pPendingBackup = nullptr;
-    QSet<QString> m_cleanedFolders;
     QString m_strLoadedPage;
     QByteArray m_loadedPage;
     bool m_bPageLoaded = false;

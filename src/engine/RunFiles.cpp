@@ -84,3 +84,13 @@ std::shared_ptr<const QByteArray> CRunFiles::ScriptOf(const QString& path)
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_scripts.emplace(path, std::move(script)).first->second;
 }
+
+bool CRunFiles::FirstVisit(const QString& folder)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_visitedFolders.contains(folder)) {
+        return false;
+    }
+    m_visitedFolders.insert(folder);
+    return true;
+}

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <map>
 #include <memory>
@@ -28,6 +29,11 @@ public:
     // when it cannot be read.
     std::shared_ptr<const QByteArray> ScriptOf(const QString& path);
 
+    // True only the first time any engine of the run asks for a folder:
+    // the leftovers of dead runs are looked for once per folder and run,
+    // not once per block of pages written there.
+    bool FirstVisit(const QString& folder);
+
 private:
     const QString m_strSinglePasswordScript;
     const QString m_strMultiUserScript;
@@ -35,4 +41,5 @@ private:
     std::mutex m_mutex;
     std::map<QString, std::shared_ptr<const Lines>> m_lines;
     std::map<QString, std::shared_ptr<const QByteArray>> m_scripts;
+    QSet<QString> m_visitedFolders;
 };

@@ -6,6 +6,7 @@
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <QtEndian>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>
@@ -14,6 +15,7 @@
 #include <openssl/params.h>
 #include <openssl/rand.h>
 #include <openssl/sha.h>
+#include <utility>
 
 namespace StrongCrypto {
 
@@ -33,6 +35,25 @@ struct KdfCtxFree
 {
     void operator()(EVP_KDF_CTX* ctx) const { EVP_KDF_CTX_free(ctx); }
 };
+struct CipherFree
+{
+    void operator()(EVP_CIPHER* cipher) const { EVP_CIPHER_free(cipher); }
+};
+
+// Algorithms are looked up in the providers once per process: a lookup
+// costs more than the HKDF or the sealing of a small page it serves.
+EVP_KDF* HkdfAlgorithm()
+{
+    static const std::unique_ptr<EVP_KDF, KdfFree> kdf(EVP_KDF_fetch(nullptr, "HKDF", nullptr));
+    return kdf.get();
+}
+
+EVP_CIPHER* AesGcmAlgorithm()
+{
+    static const std::unique_ptr<EVP_CIPHER, CipherFree> cipher(
+        EVP_CIPHER_fetch(nullptr, "AES-256-GCM", nullptr));
+    return cipher.get();
+}
 
 const unsigned char* Bytes(const QByteArray& data)
 {
@@ -72,27 +93,63 @@ void PutU32(unsigned char* p, unsigned int v)
 // states are hashed once, and each iteration is then two SHA-256 blocks:
 // twice as fast as the generic PKCS5_PBKDF2_HMAC, which sets the HMAC up
 // again for every iteration.
-QByteArray Pbkdf2Sha256Block(const QByteArray& password, const QByteArray& salt, int iterations)
+// HMAC-SHA256 under one key: the inner and outer states after the key
+// pads, hashed once and copied for every message.
+struct HmacSha256
 {
-    unsigned char key[SHA256_CBLOCK] = {};
-    if (password.size() > SHA256_CBLOCK) {
-        SHA256(Bytes(password), size_t(password.size()), key);
-    } else if (!password.isEmpty()) {
-        memcpy(key, password.constData(), size_t(password.size()));
-    }
-    unsigned char pad[SHA256_CBLOCK];
     SHA256_CTX inner;
     SHA256_CTX outer;
-    SHA256_Init(&inner);
-    for (int i = 0; i < SHA256_CBLOCK; ++i) {
-        pad[i] = key[i] ^ 0x36;
+
+    HmacSha256(const unsigned char* keyBytes, size_t keySize)
+    {
+        unsigned char key[SHA256_CBLOCK] = {};
+        if (keySize > SHA256_CBLOCK) {
+            SHA256(keyBytes, keySize, key);
+        } else if (keySize > 0) {
+            memcpy(key, keyBytes, keySize);
+        }
+        unsigned char pad[SHA256_CBLOCK];
+        SHA256_Init(&inner);
+        for (int i = 0; i < SHA256_CBLOCK; ++i) {
+            pad[i] = key[i] ^ 0x36;
+        }
+        SHA256_Update(&inner, pad, sizeof pad);
+        SHA256_Init(&outer);
+        for (int i = 0; i < SHA256_CBLOCK; ++i) {
+            pad[i] = key[i] ^ 0x5c;
+        }
+        SHA256_Update(&outer, pad, sizeof pad);
+        OPENSSL_cleanse(key, sizeof key);
+        OPENSSL_cleanse(pad, sizeof pad);
     }
-    SHA256_Update(&inner, pad, sizeof pad);
-    SHA256_Init(&outer);
-    for (int i = 0; i < SHA256_CBLOCK; ++i) {
-        pad[i] = key[i] ^ 0x5c;
+    ~HmacSha256()
+    {
+        OPENSSL_cleanse(&inner, sizeof inner);
+        OPENSSL_cleanse(&outer, sizeof outer);
     }
-    SHA256_Update(&outer, pad, sizeof pad);
+    HmacSha256(const HmacSha256&) = delete;
+    HmacSha256& operator=(const HmacSha256&) = delete;
+
+    // HMAC of the concatenated parts into `mac` (32 bytes).
+    void Mac(std::initializer_list<std::pair<const void*, size_t>> parts, unsigned char* mac) const
+    {
+        SHA256_CTX ctx = inner;
+        for (const auto& [data, size] : parts) {
+            SHA256_Update(&ctx, data, size);
+        }
+        SHA256_Final(mac, &ctx);
+        ctx = outer;
+        SHA256_Update(&ctx, mac, SHA256_DIGEST_LENGTH);
+        SHA256_Final(mac, &ctx);
+        OPENSSL_cleanse(&ctx, sizeof ctx);
+    }
+};
+
+QByteArray Pbkdf2Sha256Block(const QByteArray& password, const QByteArray& salt, int iterations)
+{
+    const HmacSha256 hmac(Bytes(password), size_t(password.size()));
+    const SHA256_CTX& inner = hmac.inner;
+    const SHA256_CTX& outer = hmac.outer;
 
     // U_1 = HMAC(P, S || INT(1))
     unsigned char block[SHA256_CBLOCK] = {};
@@ -138,13 +195,30 @@ QByteArray Pbkdf2Sha256Block(const QByteArray& password, const QByteArray& salt,
     }
     putDigest(sum);
     QByteArray out(reinterpret_cast<const char*>(block), SHA256_DIGEST_LENGTH);
-    OPENSSL_cleanse(key, sizeof key);
-    OPENSSL_cleanse(pad, sizeof pad);
     OPENSSL_cleanse(block, sizeof block);
     OPENSSL_cleanse(sum, sizeof sum);
-    OPENSSL_cleanse(&inner, sizeof inner);
-    OPENSSL_cleanse(&outer, sizeof outer);
     OPENSSL_cleanse(&ctx, sizeof ctx);
+    return out;
+}
+
+// HKDF-SHA256 (extract, then expand) on the HMAC above: a page key is one
+// HKDF, and the generic KDF looks its HMAC and digest up again for every
+// call, which costs ten times the hashing.
+QByteArray HkdfSha256(const QByteArray& key, const QByteArray& salt, const char* info, int length)
+{
+    unsigned char prk[SHA256_DIGEST_LENGTH];
+    HmacSha256(Bytes(salt), size_t(salt.size())).Mac({{key.constData(), size_t(key.size())}}, prk);
+    const HmacSha256 expand(prk, sizeof prk);
+    OPENSSL_cleanse(prk, sizeof prk);
+    QByteArray out(length, '\0');
+    unsigned char block[SHA256_DIGEST_LENGTH];
+    const size_t infoSize = strlen(info);
+    for (int done = 0, i = 1; done < length; done += SHA256_DIGEST_LENGTH, ++i) {
+        const unsigned char counter = static_cast<unsigned char>(i);
+        expand.Mac({{block, i == 1 ? 0 : sizeof block}, {info, infoSize}, {&counter, 1}}, block);
+        memcpy(out.data() + done, block, size_t(qMin(length - done, SHA256_DIGEST_LENGTH)));
+    }
+    OPENSSL_cleanse(block, sizeof block);
     return out;
 }
 
@@ -170,11 +244,14 @@ QByteArray Pbkdf2(const QByteArray& password, const QByteArray& salt, int iterat
 
 QByteArray Hkdf(const QByteArray& key, const QByteArray& salt, const char* info, int length)
 {
-    const std::unique_ptr<EVP_KDF, KdfFree> kdf(EVP_KDF_fetch(nullptr, "HKDF", nullptr));
-    if (!kdf) {
-        return {};
+#ifndef OPENSSL_NO_DEPRECATED_3_0
+    // RFC 5869 limits the output to 255 blocks.
+    if (length >= 0 && length <= 255 * SHA256_DIGEST_LENGTH) {
+        return HkdfSha256(key, salt, info, length);
     }
-    const std::unique_ptr<EVP_KDF_CTX, KdfCtxFree> ctx(EVP_KDF_CTX_new(kdf.get()));
+#endif
+    EVP_KDF* kdf = HkdfAlgorithm();
+    const std::unique_ptr<EVP_KDF_CTX, KdfCtxFree> ctx(kdf ? EVP_KDF_CTX_new(kdf) : nullptr);
     if (!ctx) {
         return {};
     }
@@ -201,8 +278,8 @@ bool Seal(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, co
           qsizetype size, QByteArray& out)
 {
     const CipherCtx ctx(EVP_CIPHER_CTX_new());
-    if (!ctx || key.size() != kKeySize || iv.size() != kIvSize ||
-        EVP_EncryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1 ||
+    if (!ctx || !AesGcmAlgorithm() || key.size() != kKeySize || iv.size() != kIvSize ||
+        EVP_EncryptInit_ex(ctx.get(), AesGcmAlgorithm(), nullptr, nullptr, nullptr) != 1 ||
         EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, kIvSize, nullptr) != 1 ||
         EVP_EncryptInit_ex(ctx.get(), nullptr, nullptr, Bytes(key), Bytes(iv)) != 1) {
         return false;
@@ -234,7 +311,8 @@ bool Open(const QByteArray& key, const QByteArray& iv, const QByteArray& aad, co
         return false;
     }
     const CipherCtx ctx(EVP_CIPHER_CTX_new());
-    if (!ctx || EVP_DecryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1 ||
+    if (!ctx || !AesGcmAlgorithm() ||
+        EVP_DecryptInit_ex(ctx.get(), AesGcmAlgorithm(), nullptr, nullptr, nullptr) != 1 ||
         EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, kIvSize, nullptr) != 1 ||
         EVP_DecryptInit_ex(ctx.get(), nullptr, nullptr, Bytes(key), Bytes(iv)) != 1) {
         return false;

@@ -194,7 +194,16 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
                 blockPending = false;
             }
         }
-        const qsizetype ready = more ? qMax<qsizetype>(0, pending.size() - kHoldBack) : pending.size();
+        // Nothing held back once the reader has handed out its last byte
+        // (a decoder may still add a few at its finish).
+        const bool last = !more || (passThrough && reader.AtEnd());
+        const qsizetype ready = last ? pending.size() : qMax<qsizetype>(0, pending.size() - kHoldBack);
+        if (!streaming && whole.isEmpty() && ready == pending.size() && ready <= kWholeText) {
+            // A page read in one piece is taken over, not copied.
+            whole = std::move(pending);
+            pending = QByteArray();
+            continue;
+        }
         if (!streaming && whole.size() + ready <= kWholeText) {
             whole.append(pending.constData(), ready);
         } else {

@@ -26,6 +26,8 @@ public:
     // cut at LF. False at the end.
     bool ReadRaw(QByteArray& chunk, qint64 maxSize);
     bool HasError() const { return m_bError; }
+    // True once every byte has been handed out.
+    bool AtEnd() const { return m_bEof && m_pos >= m_buffer.size(); }
 
 private:
     bool Fill();

@@ -7,7 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -150,12 +150,17 @@ bool ToInt(const QJsonValue& value, const Field& f, int* out, QString* error)
 // The salt is written as 32 hex digits; empty means "not drawn yet".
 bool ParseSalt(const QString& text, CAppGlobalData& data, QString* error)
 {
-    static const QRegularExpression hex(QStringLiteral("^[0-9a-fA-F]{32}$"));
     if (text.isEmpty()) {
         data.m_baSalt.clear();
         return true;
     }
-    if (!hex.match(text).hasMatch()) {
+    // A character test, not a regular expression: compiling one costs a
+    // protect run more than its whole folder scan.
+    const bool hex = text.size() == 32 && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+                         const char16_t u = c.unicode();
+                         return (u >= '0' && u <= '9') || ((u | 0x20) >= 'a' && (u | 0x20) <= 'f');
+                     });
+    if (!hex) {
         *error = QStringLiteral("\"salt\" must be 32 hex digits");
         return false;
     }

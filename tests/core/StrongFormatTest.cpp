@@ -19,7 +19,10 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <openssl/core_names.h>
 #include <openssl/evp.h>
+#include <openssl/kdf.h>
+#include <openssl/params.h>
 
 using TestUtil::Hex;
 namespace SC = StrongCrypto;
@@ -97,12 +100,48 @@ TEST(StrongCrypto, primitivesMatchPublishedVectorsAndRefuseChanges)
         EXPECT_EQ(SC::Pbkdf2(password, salt, 3).toHex(), expected.toHex())
             << "password of " << length << " bytes";
     }
-    // RFC 5869, test case 1.
-    EXPECT_EQ(
-        SC::Hkdf(QByteArray(22, '\x0b'), Hex32("000102030405060708090a0b0c"),
-                 QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9").constData(), 42)
-            .toHex(),
-        QByteArray("3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf34007208d5b887185865"));
+    // RFC 5869, test cases 1 and 3 (no salt, no info), in turns: no call
+    // may keep anything of another's inputs.
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(
+            SC::Hkdf(QByteArray(22, '\x0b'), Hex32("000102030405060708090a0b0c"),
+                     QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9").constData(), 42)
+                .toHex(),
+            QByteArray(
+                "3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf34007208d5b887185865"));
+        EXPECT_EQ(
+            SC::Hkdf(QByteArray(22, '\x0b'), QByteArray(), "", 42).toHex(),
+            QByteArray(
+                "8da4e775a563c18f715f802a063c5a31b8a11f5c5ee1879ec3454e5f3c738d2d9d201395faa4b61a96c8"));
+    }
+    // Against the library's own HKDF: keys and salts around the hash's
+    // block size, outputs across block boundaries.
+    for (int n : {0, 1, 31, 32, 33, 64, 65, 100}) {
+        QByteArray key;
+        for (int i = 0; i < n; ++i) {
+            key.append(char(i * 29 + n));
+        }
+        QByteArray salt = key.right(n / 2);
+        QByteArray info = "label " + QByteArray::number(n);
+        EVP_KDF* kdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
+        EVP_KDF_CTX* ctx = EVP_KDF_CTX_new(kdf);
+        char digest[] = "SHA256";
+        const OSSL_PARAM params[] = {
+            OSSL_PARAM_construct_utf8_string(OSSL_KDF_PARAM_DIGEST, digest, 0),
+            OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_KEY, key.data(), size_t(key.size())),
+            OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT, salt.data(), size_t(salt.size())),
+            OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_INFO, info.data(), size_t(info.size())),
+            OSSL_PARAM_construct_end(),
+        };
+        const int length = n + 1;
+        QByteArray expected(length, '\0');
+        const bool derived = EVP_KDF_derive(ctx, reinterpret_cast<unsigned char*>(expected.data()),
+                                            size_t(length), params) == 1;
+        EVP_KDF_CTX_free(ctx);
+        EVP_KDF_free(kdf);
+        ASSERT_TRUE(derived);
+        EXPECT_EQ(SC::Hkdf(key, salt, info.constData(), length).toHex(), expected.toHex()) << n;
+    }
     // AES-GCM test case 16 as NIST published it (256-bit key, additional data).
     const QByteArray key = Hex32("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
     const QByteArray iv = Hex32("cafebabefacedbaddecaf888");
@@ -389,9 +428,21 @@ TEST(StrongCli, saltIsKeptInTheProjectAndRunsShareOneLogin)
               0);
     EXPECT_TRUE(err.contains(QRegularExpression(QStringLiteral("--set salt=[0-9a-f]{32}"))))
         << err.toStdString();
+    // Too short, a letter past f, a non-ASCII digit: each refused; upper
+    // case hex is a salt.
+    for (const char* salt :
+         {"abc", "00112233445566778899aabbccddeeG0", "00112233445566778899aabbccddee\xd9\xa1\xd9\xa1"}) {
+        EXPECT_EQ(
+            run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                 QStringLiteral("--set"), QStringLiteral("salt=") + QString::fromUtf8(salt), path("c.html")}),
+            2)
+            << salt;
+    }
     EXPECT_EQ(run({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
-                   QStringLiteral("--set"), QStringLiteral("salt=abc"), path("c.html")}),
-              2);
+                   QStringLiteral("--no-backup"), QStringLiteral("--set"),
+                   QStringLiteral("kdfIterations=100000"), QStringLiteral("--set"),
+                   QStringLiteral("salt=00112233445566778899AABBCCDDEEFF"), path("c.html")}),
+              0);
 }
 
 TEST(StrongCli, backupsBesideThePagesAreWarnedAboutOrKeptInTheirOwnTree)
