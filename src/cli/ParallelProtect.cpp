@@ -49,11 +49,10 @@ struct Block
 
 } // namespace
 
-CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data,
-                                                CProtectEngine::Answer restoreAnswer, IResultList& results,
-                                                int threads,
-                                                std::shared_ptr<const CStrongSiteKeys> strongKeys,
-                                                const QString& backupFolder)
+CParallelProtect::Outcome
+CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
+                      int threads, std::shared_ptr<const CStrongSiteKeys> strongKeys,
+                      const QString& backupFolder, std::shared_ptr<CDeflateAhead> ahead)
 {
     const qsizetype count = data.m_listFiles.size();
     const qsizetype blockCount = (count + kBlockSize - 1) / kBlockSize;
@@ -119,6 +118,7 @@ CParallelProtect::Outcome CParallelProtect::Run(const CAppGlobalData& data,
             engine.SetRestoreQuestion([restoreAnswer](const QString&) { return restoreAnswer; });
             engine.SetStrongKeys(strongKeys);
             engine.SetRunFiles(runFiles);
+            engine.SetDeflateAhead(ahead);
             engine.SetBackupFolder(backupFolder);
             const qsizetype end = qMin(count, (b + 1) * kBlockSize);
             for (qsizetype i = b * kBlockSize; i < end; ++i) {

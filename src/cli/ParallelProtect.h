@@ -20,8 +20,9 @@ public:
         // Classic pages met by a strong-format run.
         int classicPagesMet = 0;
     };
-    // `strongKeys`: the run's keys when the project uses the strong format.
+    // `strongKeys`: the run's keys when the project uses the strong format;
+    // `ahead`: page texts deflated while they were derived.
     static Outcome Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
                        int threads, std::shared_ptr<const CStrongSiteKeys> strongKeys = {},
-                       const QString& backupFolder = QString());
+                       const QString& backupFolder = QString(), std::shared_ptr<CDeflateAhead> ahead = {});
 };

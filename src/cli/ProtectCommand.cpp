@@ -6,6 +6,7 @@
 #include "cli/PrintedResults.h"
 #include "cli/ProgressLine.h"
 #include "cli/ProgressResults.h"
+#include "engine/DeflateAhead.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectJob.h"
 #include "engine/StrongSiteKeys.h"
@@ -20,6 +21,7 @@
 #include <QTextStream>
 #include <QThread>
 #include <algorithm>
+#include <chrono>
 #include <future>
 
 namespace {
@@ -52,6 +54,23 @@ DerivedKeys DeriveKeys(const CAppGlobalData& data, int threads)
     DerivedKeys derived;
     derived.keys = CStrongSiteKeys::Derive(data, threads, &derived.error);
     return derived;
+}
+
+// While the key is derived on one core, this one deflates the first pages
+// of the list, as far as it gets before the key is there.
+std::shared_ptr<CDeflateAhead> DeflateWhileDeriving(const CAppGlobalData& data,
+                                                    const std::future<DerivedKeys>& keys)
+{
+    auto ahead = std::make_shared<CDeflateAhead>();
+    CProtectEngine engine(&data);
+    engine.SetDeflateAhead(ahead);
+    for (const QString& path : data.m_listFiles) {
+        if (keys.wait_for(std::chrono::seconds(0)) == std::future_status::ready || ahead->Full()) {
+            break;
+        }
+        engine.DeflateAhead(path);
+    }
+    return ahead;
 }
 
 } // namespace
@@ -214,11 +233,15 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     }
 
     std::shared_ptr<const CStrongSiteKeys> strongKeys;
+    std::shared_ptr<CDeflateAhead> ahead;
     if (strong) {
         if (saltDrawn || (data.m_bSaltDrawn && !saltSet)) {
             if (!SaveDrawnSalt(projectPath, data)) {
                 return CCliContext::ExitFailure;
             }
+        }
+        if (earlyKeys.valid()) {
+            ahead = DeflateWhileDeriving(data, earlyKeys);
         }
         const DerivedKeys derived = earlyKeys.valid() ? earlyKeys.get() : DeriveKeys(data, threads);
         strongKeys = derived.keys;
@@ -236,7 +259,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         CProgressResults counted(results, progress);
         const auto answer =
             parser.isSet(kRestoreFirst) ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No;
-        outcome = CParallelProtect::Run(data, answer, counted, threads, strongKeys, backupFolder);
+        outcome = CParallelProtect::Run(data, answer, counted, threads, strongKeys, backupFolder, ahead);
     }
     m_context.Out()
         << QStringLiteral("%1 file(s) have been protected successfully!").arg(outcome.protectedCount) << "\n";

@@ -7,6 +7,7 @@
 #include "common/SystemError.h"
 #include "engine/ClassicArrayWriter.h"
 #include "engine/CredentialTable.h"
+#include "engine/DeflateAhead.h"
 #include "engine/NumericReferences.h"
 #include "engine/OptionScriptBuilder.h"
 #include "engine/ProtectOutcome.h"
@@ -441,6 +442,27 @@ void CProtectEngine::LoadPage(const QString& path)
     m_bPageLoaded = true;
 }
 
+bool CProtectEngine::DeflateAhead(const QString& path)
+{
+    if (!m_pDeflateAhead || m_pDeflateAhead->Full()) {
+        return false;
+    }
+    LoadPage(path);
+    const QByteArray* loaded = LoadedPage(path);
+    bool done = false;
+    if (loaded && loaded->size() <= CStrongPageWriter::kWholeText &&
+        DetectProtection(path, loaded) == Protection::None) {
+        CTextLineReader reader(path, loaded);
+        const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
+        done = reader.Open() &&
+               CStrongPageWriter::DeflateAhead(
+                   reader, *codec, m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString(),
+                   *m_pDeflateAhead);
+    }
+    ForgetPage();
+    return done;
+}
+
 void CProtectEngine::ForgetPage()
 {
     m_strLoadedPage.clear();
@@ -725,6 +747,7 @@ bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CT
     const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
     const QString afterLogin = m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString();
     CStrongPageWriter writer(*m_pStrongKeys);
+    writer.SetDeflateAhead(m_pDeflateAhead.get());
     if (!writer.WriteData(reader, *codec, afterLogin, out, result)) {
         return false;
     }

@@ -15,6 +15,7 @@ class CAtomicFile;
 class CCharsetCodec;
 class CFolderLock;
 class CRunFiles;
+class CDeflateAhead;
 class CStrongSiteKeys;
 class CTextFileWriter;
 class IResultList;
@@ -52,6 +53,12 @@ public:
     // several engines (threads) share them. Without them the engine derives
     // them itself before the first strong page.
     void SetStrongKeys(std::shared_ptr<const CStrongSiteKeys> keys) { m_pStrongKeys = std::move(keys); }
+    // Texts deflated ahead of their pages while the keys were derived.
+    void SetDeflateAhead(std::shared_ptr<CDeflateAhead> ahead) { m_pDeflateAhead = std::move(ahead); }
+    // Deflates a strong page's text into that store without writing
+    // anything or taking its folder's lock; false when the page is not a
+    // regular file small enough, is protected already, or the store is full.
+    bool DeflateAhead(const QString& path);
     // The template and login scripts, read once for all engines of a run.
     // Without it the engine reads them once for itself.
     void SetRunFiles(std::shared_ptr<CRunFiles> files) { m_pRunFiles = std::move(files); }
@@ -140,6 +147,7 @@ private:
     int m_nClassicMet = 0;
     RestoreQuestion m_restoreQuestion;
     std::shared_ptr<const CStrongSiteKeys> m_pStrongKeys;
+    std::shared_ptr<CDeflateAhead> m_pDeflateAhead;
     std::shared_ptr<CRunFiles> m_pRunFiles;
     bool m_bTemplateChecked = false;
     QString m_strTemplateProblem;

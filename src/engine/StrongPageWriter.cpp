@@ -1,12 +1,14 @@
 #include "engine/StrongPageWriter.h"
 
 #include "common/AsciiText.h"
+#include "engine/DeflateAhead.h"
 #include "engine/StrongCrypto.h"
 #include "engine/StrongSiteKeys.h"
 #include "engine/TextFileWriter.h"
 #include "engine/TextLineReader.h"
 #include "model/CharsetCodec.h"
 
+#include <functional>
 #include <libdeflate.h>
 #include <memory>
 #include <zlib.h>
@@ -39,6 +41,88 @@ libdeflate_compressor* ThreadCompressor()
     return compressor.get();
 }
 
+// Deflates a whole text in one piece.
+bool DeflateText(const QByteArray& text, QByteArray& deflated)
+{
+    libdeflate_compressor* compressor = ThreadCompressor();
+    if (!compressor) {
+        return false;
+    }
+    deflated.resize(qsizetype(libdeflate_deflate_compress_bound(compressor, size_t(text.size()))));
+    const size_t size = libdeflate_deflate_compress(compressor, text.constData(), size_t(text.size()),
+                                                    deflated.data(), size_t(deflated.size()));
+    deflated.resize(qsizetype(size));
+    return size > 0;
+}
+
+// Reads a page's text as its data statements carry it: decoded and carried
+// as UTF-8 (the UTF-8 row passes the bytes through), CR LF as LF, the
+// after-login block in front of the first "</head". `sink` gets the text
+// in pieces: the first `ready` bytes of `text` are ready, the rest is kept
+// for the next read; `finished` on the last call. A page read in one piece
+// comes whole, and the sink may take it over instead of copying it.
+bool ReadCarriedText(CTextLineReader& reader, CCharsetCodec& codec, const QByteArray& block,
+                     const std::function<bool(QByteArray& text, qsizetype ready, bool finished)>& sink)
+{
+    const bool passThrough = codec.EncodingName() == QLatin1String("UTF-8");
+    bool blockPending = !block.isEmpty();
+    QByteArray pending;
+    QByteArray raw;
+    bool more = true;
+    while (more) {
+        more = reader.ReadRaw(raw, kReadBlock);
+        if (passThrough) {
+            pending += more ? raw : QByteArray();
+        } else {
+            pending += (more ? codec.Decode(raw) : codec.Finish()).toUtf8();
+        }
+        // Most pages have no CR: a byte search is far cheaper than replace().
+        if (pending.contains('\r')) {
+            pending.replace("\r\n", "\n");
+        }
+        if (blockPending) {
+            const qsizetype p = FindHeadEnd(pending);
+            if (p >= 0) {
+                pending.insert(p, block);
+                blockPending = false;
+            }
+        }
+        // Nothing held back once the reader has handed out its last byte
+        // (a decoder may still add a few at its finish).
+        const bool last = !more || (passThrough && reader.AtEnd());
+        const qsizetype ready = last ? pending.size() : qMax<qsizetype>(0, pending.size() - kHoldBack);
+        if (!sink(pending, ready, !more)) {
+            return false;
+        }
+        pending.remove(0, ready);
+    }
+    return !reader.HasError();
+}
+
+// Gathers a text of up to kWholeText bytes in one piece.
+class CWholeText
+{
+public:
+    // False once the text would grow past kWholeText.
+    bool Add(QByteArray& text, qsizetype ready)
+    {
+        if (m_text.isEmpty() && ready == text.size() && ready <= CStrongPageWriter::kWholeText) {
+            m_text = std::move(text);
+            text = QByteArray();
+            return true;
+        }
+        if (m_text.size() + ready > CStrongPageWriter::kWholeText) {
+            return false;
+        }
+        m_text.append(text.constData(), ready);
+        return true;
+    }
+    QByteArray& Text() { return m_text; }
+
+private:
+    QByteArray m_text;
+};
+
 // Deflates text and seals the compressed bytes in chunks as they fill;
 // the last chunk is only known at the end, so one full chunk is always
 // kept back until more follows. Text comes either whole (DeflateWhole) or
@@ -60,24 +144,20 @@ public:
 
     bool DeflateWhole(const QByteArray& text)
     {
-        libdeflate_compressor* compressor = ThreadCompressor();
-        if (!m_ok || m_bInit || !compressor) {
+        if (!m_ok || m_bInit || !DeflateText(text, m_compressed)) {
             return m_ok = false;
         }
-        m_compressed.resize(qsizetype(libdeflate_deflate_compress_bound(compressor, size_t(text.size()))));
-        const size_t size = libdeflate_deflate_compress(compressor, text.constData(), size_t(text.size()),
-                                                        m_compressed.data(), size_t(m_compressed.size()));
-        if (size == 0) {
+        return SealAll();
+    }
+
+    // Seals a text deflated earlier, as DeflateWhole would have.
+    bool SealDeflated(const QByteArray& deflated)
+    {
+        if (!m_ok || m_bInit) {
             return m_ok = false;
         }
-        m_compressed.resize(qsizetype(size));
-        while (m_ok && m_compressed.size() - m_consumed > CStrongPageWriter::kChunkSize) {
-            SealNext(CStrongPageWriter::kChunkSize, false);
-        }
-        if (m_ok) {
-            SealNext(m_compressed.size() - m_consumed, true);
-        }
-        return m_ok;
+        m_compressed = deflated;
+        return SealAll();
     }
 
     bool Feed(const char* data, qsizetype size, bool finish)
@@ -117,6 +197,16 @@ public:
     quint32 Count() const { return m_index; }
 
 private:
+    bool SealAll()
+    {
+        while (m_ok && m_compressed.size() - m_consumed > CStrongPageWriter::kChunkSize) {
+            SealNext(CStrongPageWriter::kChunkSize, false);
+        }
+        if (m_ok) {
+            SealNext(m_compressed.size() - m_consumed, true);
+        }
+        return m_ok;
+    }
     void SealNext(qsizetype size, bool last)
     {
         if (!SC::Seal(m_pageKey, SC::ChunkIv(m_index), SC::ChunkAad(m_nonce, m_index, last),
@@ -162,72 +252,34 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
         error = QStringLiteral("Encryption failure!");
         return false;
     }
-    // The UTF-8 row passes the page's bytes through; every other row is
-    // decoded and carried as UTF-8.
-    const bool passThrough = codec.EncodingName() == QLatin1String("UTF-8");
-    const QByteArray block = afterLoginBlock.toUtf8();
-    bool blockPending = !block.isEmpty();
-
     out.Write("var vxsa=[");
     CChunkSealer sealer(pageKey, nonce, out);
-    QByteArray pending;
-    QByteArray raw;
-    // The text while it fits in one piece; empty once it streams.
-    QByteArray whole;
+    // The text while it fits in one piece; past that it streams.
+    CWholeText whole;
     bool streaming = false;
-    bool more = true;
-    while (more) {
-        more = reader.ReadRaw(raw, kReadBlock);
-        if (passThrough) {
-            pending += more ? raw : QByteArray();
-        } else {
-            pending += (more ? codec.Decode(raw) : codec.Finish()).toUtf8();
+    const auto sink = [&](QByteArray& text, qsizetype ready, bool finished) {
+        if (!streaming && whole.Add(text, ready)) {
+            return true;
         }
-        // Most pages have no CR: a byte search is far cheaper than replace().
-        if (pending.contains('\r')) {
-            pending.replace("\r\n", "\n");
-        }
-        if (blockPending) {
-            const qsizetype p = FindHeadEnd(pending);
-            if (p >= 0) {
-                pending.insert(p, block);
-                blockPending = false;
-            }
-        }
-        // Nothing held back once the reader has handed out its last byte
-        // (a decoder may still add a few at its finish).
-        const bool last = !more || (passThrough && reader.AtEnd());
-        const qsizetype ready = last ? pending.size() : qMax<qsizetype>(0, pending.size() - kHoldBack);
-        if (!streaming && whole.isEmpty() && ready == pending.size() && ready <= kWholeText) {
-            // A page read in one piece is taken over, not copied.
-            whole = std::move(pending);
-            pending = QByteArray();
-            continue;
-        }
-        if (!streaming && whole.size() + ready <= kWholeText) {
-            whole.append(pending.constData(), ready);
-        } else {
-            if (!streaming) {
-                streaming = true;
-                if (!sealer.Feed(whole.constData(), whole.size(), false)) {
-                    error = QStringLiteral("Encryption failure!");
-                    return false;
-                }
-                whole = QByteArray();
-            }
-            if (!sealer.Feed(pending.constData(), ready, !more)) {
-                error = QStringLiteral("Encryption failure!");
+        if (!streaming) {
+            streaming = true;
+            if (!sealer.Feed(whole.Text().constData(), whole.Text().size(), false)) {
                 return false;
             }
+            whole.Text() = QByteArray();
         }
-        pending.remove(0, ready);
-    }
-    if (!streaming && !sealer.DeflateWhole(whole)) {
-        error = QStringLiteral("Encryption failure!");
+        return sealer.Feed(text.constData(), ready, finished);
+    };
+    if (!ReadCarriedText(reader, codec, afterLoginBlock.toUtf8(), sink)) {
+        error =
+            reader.HasError() ? QStringLiteral("Open file failure!") : QStringLiteral("Encryption failure!");
         return false;
     }
-    if (reader.HasError()) {
-        error = QStringLiteral("Open file failure!");
+    QByteArray deflated;
+    if (!streaming &&
+        !(m_pAhead && m_pAhead->Take(whole.Text(), deflated) ? sealer.SealDeflated(deflated)
+                                                             : sealer.DeflateWhole(whole.Text()))) {
+        error = QStringLiteral("Encryption failure!");
         return false;
     }
     out.Write("\"];");
@@ -244,6 +296,16 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
         out.Write(entries.isEmpty() ? "];" : "\"];");
     }
     return true;
+}
+
+bool CStrongPageWriter::DeflateAhead(CTextLineReader& reader, CCharsetCodec& codec,
+                                     const QString& afterLoginBlock, CDeflateAhead& ahead)
+{
+    CWholeText whole;
+    const auto sink = [&whole](QByteArray& text, qsizetype ready, bool) { return whole.Add(text, ready); };
+    QByteArray deflated;
+    return ReadCarriedText(reader, codec, afterLoginBlock.toUtf8(), sink) &&
+           DeflateText(whole.Text(), deflated) && ahead.Put(whole.Text(), deflated);
 }
 
 bool CStrongPageWriter::OpenContent(const QList<QByteArray>& chunks, const QByteArray& contentKey,

@@ -6,6 +6,7 @@
 #include <functional>
 
 class CCharsetCodec;
+class CDeflateAhead;
 class CStrongSiteKeys;
 class CTextFileWriter;
 class CTextLineReader;
@@ -32,6 +33,13 @@ public:
     // The text a page's data statements carry, for the unlocker: the
     // content chunks (Base64) opened with the page key and inflated. False
     // when a chunk does not open (wrong key, changed or moved data).
+    // Deflates a page of up to kWholeText bytes ahead of its turn; a later
+    // WriteData of the same text, given `ahead`, seals those bytes instead
+    // of deflating again. False for a larger page or a read failure.
+    static bool DeflateAhead(CTextLineReader& reader, CCharsetCodec& codec, const QString& afterLoginBlock,
+                             CDeflateAhead& ahead);
+    void SetDeflateAhead(CDeflateAhead* ahead) { m_pAhead = ahead; }
+
     static bool OpenContent(const QList<QByteArray>& chunks, const QByteArray& contentKey,
                             const QByteArray& nonce, const std::function<bool(const QByteArray&)>& sink);
 
@@ -44,4 +52,5 @@ public:
 
 private:
     const CStrongSiteKeys& m_keys;
+    CDeflateAhead* m_pAhead = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "TestUtil.h"
 #include "common/AppFolders.h"
 #include "engine/CredentialTable.h"
+#include "engine/DeflateAhead.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/StrongCrypto.h"
@@ -339,6 +340,46 @@ TEST_F(StrongEngine, charsetsAfterLoginBlockAndDetection)
     run.ProtectAll();
     EXPECT_EQ(run.GetClassicPagesMet(), 1);
     EXPECT_EQ(run.GetProtectedCount(), 0);
+}
+
+TEST_F(StrongEngine, textsDeflatedAheadServeOnlyAnUnchangedPage)
+{
+    // While the key is derived, pages are deflated without their folder's
+    // lock; a page changed since then must be deflated again.
+    data.m_bProtectAfterLogin = 1;
+    data.m_bNoRightClick = 1;
+    const QByteArray same =
+        "<html>\r\n<head><title>t</title></head>\r\n<body>kept \xc3\xa9</body></html>\r\n";
+    ASSERT_TRUE(TestUtil::WriteFile(Path("same.html"), same));
+    ASSERT_TRUE(TestUtil::WriteFile(Path("changed.html"), "<html><head></head><body>before</body></html>\n"));
+    const QByteArray big(CStrongPageWriter::kWholeText + 1, 'x');
+    ASSERT_TRUE(TestUtil::WriteFile(Path("big.html"), big));
+    const auto ahead = std::make_shared<CDeflateAhead>();
+    CProtectEngine engine(&data);
+    engine.SetDeflateAhead(ahead);
+    EXPECT_TRUE(engine.DeflateAhead(Path("same.html")));
+    EXPECT_TRUE(engine.DeflateAhead(Path("changed.html")));
+    EXPECT_FALSE(engine.DeflateAhead(Path("big.html")));
+    EXPECT_FALSE(engine.DeflateAhead(Path("missing.html")));
+    EXPECT_EQ(ahead->Count(), 2);
+    ASSERT_TRUE(TestUtil::WriteFile(Path("changed.html"), "<html><head></head><body>after</body></html>\n"));
+
+    QString result;
+    for (const char* name : {"same.html", "changed.html"}) {
+        engine.ProtectFile(Path(name), result);
+        EXPECT_EQ(result, QStringLiteral("Protected")) << name;
+    }
+    // The unchanged page took its deflated text; the changed one left it.
+    EXPECT_EQ(ahead->Count(), 1);
+    QByteArray text;
+    ASSERT_EQ(Unlock(Path("same.html"), QString(), QStringLiteral("pw"), &text), CPageUnlocker::Status::Ok);
+    EXPECT_TRUE(text.startsWith("<html>\n<head><title>t</title><SCRIPT")) << text.constData();
+    EXPECT_TRUE(text.endsWith("</head>\n<body>kept \xc3\xa9</body></html>\n")) << text.constData();
+    ASSERT_EQ(Unlock(Path("changed.html"), QString(), QStringLiteral("pw"), &text),
+              CPageUnlocker::Status::Ok);
+    EXPECT_TRUE(text.contains("<body>after</body>")) << text.constData();
+    // A protected page is never deflated ahead.
+    EXPECT_FALSE(engine.DeflateAhead(Path("same.html")));
 }
 
 TEST(StrongProject, formatBlockReadsSkipsAndDefaults)
