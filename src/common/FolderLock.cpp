@@ -16,6 +16,10 @@ CFolderLock::CFolderLock(const QString& folder, int waitMs)
         m_nError = errno;
         return;
     }
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+        m_bLocked = true;
+        return;
+    }
     // Tests shorten the wait to see a busy folder quickly.
     bool overridden = false;
     const int testWait = qEnvironmentVariableIntValue("WENDLOCK_LOCK_WAIT_MS", &overridden);

@@ -1,33 +1,31 @@
 #include "engine/DeflateAhead.h"
 
-#include <QHash>
-
-bool CDeflateAhead::Put(const QByteArray& text, const QByteArray& deflated)
+bool CDeflateAhead::Put(const QString& path, const QByteArray& text, const QByteArray& deflated)
 {
     const qsizetype size = text.size() + deflated.size();
-    const size_t key = qHash(text);
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_nBytes + size > kBudget) {
+    if (m_nBytes + size > kBudget || m_entries.contains(path)) {
         return false;
     }
-    m_entries.insert(key, {text, deflated});
+    m_entries.insert(path, {text, deflated});
     m_nBytes += size;
     return true;
 }
 
-bool CDeflateAhead::Take(const QByteArray& text, QByteArray& deflated)
+bool CDeflateAhead::Take(const QString& path, const QByteArray& text, QByteArray& deflated)
 {
-    const size_t key = qHash(text);
     const std::lock_guard<std::mutex> lock(m_mutex);
-    for (auto it = m_entries.find(key); it != m_entries.end() && it.key() == key; ++it) {
-        if (it->text == text) {
-            deflated = it->deflated;
-            m_nBytes -= it->text.size() + it->deflated.size();
-            m_entries.erase(it);
-            return true;
-        }
+    const auto it = m_entries.find(path);
+    if (it == m_entries.end()) {
+        return false;
     }
-    return false;
+    const bool same = it->text == text;
+    if (same) {
+        deflated = it->deflated;
+    }
+    m_nBytes -= it->text.size() + it->deflated.size();
+    m_entries.erase(it);
+    return same;
 }
 
 bool CDeflateAhead::Full() const

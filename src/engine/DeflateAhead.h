@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QMultiHash>
+#include <QHash>
+#include <QString>
 #include <mutex>
 
 // Page texts deflated ahead of their turn, while a run's key is still being
@@ -15,10 +16,12 @@ public:
     // Texts and their deflated bytes held at most.
     static constexpr qsizetype kBudget = 32 * 1024 * 1024;
 
-    // Keeps a deflated text; false (and nothing kept) past the budget.
-    bool Put(const QByteArray& text, const QByteArray& deflated);
-    // The deflated bytes of exactly this text, given once.
-    bool Take(const QByteArray& text, QByteArray& deflated);
+    // Keeps the deflated text of a page; false (and nothing kept) past the
+    // budget.
+    bool Put(const QString& path, const QByteArray& text, const QByteArray& deflated);
+    // The deflated bytes kept for the page, given once, and only when its
+    // text now is exactly the one deflated.
+    bool Take(const QString& path, const QByteArray& text, QByteArray& deflated);
     bool Full() const;
     // Texts kept and not taken yet.
     qsizetype Count() const;
@@ -30,6 +33,6 @@ private:
         QByteArray deflated;
     };
     mutable std::mutex m_mutex;
-    QMultiHash<size_t, Entry> m_entries;
+    QHash<QString, Entry> m_entries;
     qsizetype m_nBytes = 0;
 };

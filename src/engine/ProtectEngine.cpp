@@ -427,17 +427,39 @@ void CProtectEngine::LoadPage(const QString& path)
     if (fd < 0) {
         return;
     }
-    QFile file;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxLoaded ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxLoaded) {
         ::close(fd);
         return;
     }
-    m_loadedPage = file.readAll();
-    if (file.error() != QFileDevice::NoError || m_loadedPage.size() > kMaxLoaded) {
-        ForgetPage();
+    // Read with plain reads into a buffer of the size fstat gave, and on
+    // to the real end: the file may have grown or shrunk since.
+    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    bool ok = true;
+    while (ok) {
+        if (size == bytes.size()) {
+            if (size > kMaxLoaded) {
+                ok = false;
+                break;
+            }
+            bytes.resize(size + 64 * 1024);
+        }
+        const ssize_t n = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        size += n;
+    }
+    ::close(fd);
+    if (!ok || size > kMaxLoaded) {
         return;
     }
+    bytes.truncate(size);
+    m_loadedPage = std::move(bytes);
     m_strLoadedPage = path;
     m_bPageLoaded = true;
 }
@@ -456,7 +478,7 @@ bool CProtectEngine::DeflateAhead(const QString& path)
         const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
         done = reader.Open() &&
                CStrongPageWriter::DeflateAhead(
-                   reader, *codec, m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString(),
+                   path, reader, *codec, m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString(),
                    *m_pDeflateAhead);
     }
     ForgetPage();
@@ -747,7 +769,7 @@ bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CT
     const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
     const QString afterLogin = m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString();
     CStrongPageWriter writer(*m_pStrongKeys);
-    writer.SetDeflateAhead(m_pDeflateAhead.get());
+    writer.SetDeflateAhead(m_pDeflateAhead.get(), path);
     if (!writer.WriteData(reader, *codec, afterLogin, out, result)) {
         return false;
     }

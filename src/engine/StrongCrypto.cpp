@@ -15,6 +15,7 @@
 #include <openssl/params.h>
 #include <openssl/rand.h>
 #include <openssl/sha.h>
+#include <unistd.h>
 #include <utility>
 
 namespace StrongCrypto {
@@ -77,6 +78,33 @@ QByteArray RandomBytes(int count)
         return {};
     }
     return out;
+}
+
+QByteArray RandomNonce()
+{
+    struct Pool
+    {
+        unsigned char bytes[4096];
+        int used = sizeof bytes;
+        pid_t pid = 0;
+        ~Pool() { OPENSSL_cleanse(bytes, sizeof bytes); }
+    };
+    thread_local Pool pool;
+    // A child of fork() must not hand out its parent's bytes again.
+    if (pool.pid != ::getpid()) {
+        pool.used = sizeof pool.bytes;
+        pool.pid = ::getpid();
+    }
+    if (pool.used + kNonceSize > int(sizeof pool.bytes)) {
+        if (RAND_bytes(pool.bytes, int(sizeof pool.bytes)) != 1) {
+            return {};
+        }
+        pool.used = 0;
+    }
+    QByteArray nonce(reinterpret_cast<const char*>(pool.bytes + pool.used), kNonceSize);
+    OPENSSL_cleanse(pool.bytes + pool.used, kNonceSize);
+    pool.used += kNonceSize;
+    return nonce;
 }
 
 #ifndef OPENSSL_NO_DEPRECATED_3_0

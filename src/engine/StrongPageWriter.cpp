@@ -246,7 +246,7 @@ CStrongPageWriter::CStrongPageWriter(const CStrongSiteKeys& keys) : m_keys(keys)
 bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
                                   const QString& afterLoginBlock, CTextFileWriter& out, QString& error)
 {
-    const QByteArray nonce = SC::RandomBytes(SC::kNonceSize);
+    const QByteArray nonce = SC::RandomNonce();
     const QByteArray pageKey = nonce.isEmpty() ? QByteArray() : SC::PageKey(m_keys.ContentKey(), nonce);
     if (pageKey.isEmpty()) {
         error = QStringLiteral("Encryption failure!");
@@ -276,9 +276,9 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
         return false;
     }
     QByteArray deflated;
-    if (!streaming &&
-        !(m_pAhead && m_pAhead->Take(whole.Text(), deflated) ? sealer.SealDeflated(deflated)
-                                                             : sealer.DeflateWhole(whole.Text()))) {
+    if (!streaming && !(m_pAhead && m_pAhead->Take(m_strPath, whole.Text(), deflated)
+                            ? sealer.SealDeflated(deflated)
+                            : sealer.DeflateWhole(whole.Text()))) {
         error = QStringLiteral("Encryption failure!");
         return false;
     }
@@ -298,14 +298,14 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
     return true;
 }
 
-bool CStrongPageWriter::DeflateAhead(CTextLineReader& reader, CCharsetCodec& codec,
+bool CStrongPageWriter::DeflateAhead(const QString& path, CTextLineReader& reader, CCharsetCodec& codec,
                                      const QString& afterLoginBlock, CDeflateAhead& ahead)
 {
     CWholeText whole;
     const auto sink = [&whole](QByteArray& text, qsizetype ready, bool) { return whole.Add(text, ready); };
     QByteArray deflated;
     return ReadCarriedText(reader, codec, afterLoginBlock.toUtf8(), sink) &&
-           DeflateText(whole.Text(), deflated) && ahead.Put(whole.Text(), deflated);
+           DeflateText(whole.Text(), deflated) && ahead.Put(path, whole.Text(), deflated);
 }
 
 bool CStrongPageWriter::OpenContent(const QList<QByteArray>& chunks, const QByteArray& contentKey,

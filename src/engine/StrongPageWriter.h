@@ -33,12 +33,17 @@ public:
     // The text a page's data statements carry, for the unlocker: the
     // content chunks (Base64) opened with the page key and inflated. False
     // when a chunk does not open (wrong key, changed or moved data).
-    // Deflates a page of up to kWholeText bytes ahead of its turn; a later
-    // WriteData of the same text, given `ahead`, seals those bytes instead
-    // of deflating again. False for a larger page or a read failure.
-    static bool DeflateAhead(CTextLineReader& reader, CCharsetCodec& codec, const QString& afterLoginBlock,
-                             CDeflateAhead& ahead);
-    void SetDeflateAhead(CDeflateAhead* ahead) { m_pAhead = ahead; }
+    // Deflates the page at `path` (up to kWholeText bytes) ahead of its
+    // turn; a later WriteData of the same page and text, given `ahead`,
+    // seals those bytes instead of deflating again. False for a larger page
+    // or a read failure.
+    static bool DeflateAhead(const QString& path, CTextLineReader& reader, CCharsetCodec& codec,
+                             const QString& afterLoginBlock, CDeflateAhead& ahead);
+    void SetDeflateAhead(CDeflateAhead* ahead, const QString& path)
+    {
+        m_pAhead = ahead;
+        m_strPath = path;
+    }
 
     static bool OpenContent(const QList<QByteArray>& chunks, const QByteArray& contentKey,
                             const QByteArray& nonce, const std::function<bool(const QByteArray&)>& sink);
@@ -53,4 +58,5 @@ public:
 private:
     const CStrongSiteKeys& m_keys;
     CDeflateAhead* m_pAhead = nullptr;
+    QString m_strPath;
 };
