@@ -154,8 +154,8 @@ bool ParseSalt(const QString& text, CAppGlobalData& data, QString* error)
         data.m_baSalt.clear();
         return true;
     }
-    // A character test, not a regular expression: compiling one costs a
-    // protect run more than its whole folder scan.
+    // ASCII hex digits only: QChar's own digit tests take other scripts'
+    // digits too.
     const bool hex = text.size() == 32 && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
                          const char16_t u = c.unicode();
                          return (u >= '0' && u <= '9') || ((u | 0x20) >= 'a' && (u | 0x20) <= 'f');
