@@ -16,15 +16,15 @@ CFolderLock::CFolderLock(const QString& folder, int waitMs)
         m_nError = errno;
         return;
     }
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
-        m_bLocked = true;
-        return;
-    }
-    // Tests shorten the wait to see a busy folder quickly.
-    bool overridden = false;
-    const int testWait = qEnvironmentVariableIntValue("WENDLOCK_LOCK_WAIT_MS", &overridden);
+    // Tests shorten the wait to see a busy folder quickly (read once: a
+    // run takes a lock for every page).
+    static const int testWait = [] {
+        bool overridden = false;
+        const int ms = qEnvironmentVariableIntValue("WENDLOCK_LOCK_WAIT_MS", &overridden);
+        return overridden ? ms : -1;
+    }();
     const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(overridden ? testWait : waitMs);
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(testWait >= 0 ? testWait : waitMs);
     while (true) {
         if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
             m_bLocked = true;

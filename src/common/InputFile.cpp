@@ -33,20 +33,39 @@ bool Read(const QString& path, QByteArray* contents, QString* errorMessage, qint
         ::close(fd);
         return fail(QStringLiteral("%1 is larger than %2 MB.").arg(path).arg(limit / (1024 * 1024)));
     }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return fail(QStringLiteral("Cannot open %1.").arg(path));
+    // Plain reads into a buffer of the size fstat gave (a page is read so
+    // once per run), on to the real end: the file may have grown or shrunk
+    // since.
+    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    while (true) {
+        if (size == bytes.size()) {
+            if (size > limit) {
+                break;
+            }
+            // One byte past the limit tells a file that grew too large.
+            bytes.resize(qMin<qsizetype>(size + 64 * 1024, limit + 1));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return fail(QStringLiteral("Cannot read %1: %2").arg(path, GetSystemErrorText(error).trimmed()));
+        }
+        if (n == 0) {
+            break;
+        }
+        size += n;
     }
-    // The file may grow while it is read: never more than the limit.
-    *contents = file.read(limit + 1);
-    if (file.error() != QFileDevice::NoError) {
-        return fail(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    }
-    if (contents->size() > limit) {
-        contents->clear();
+    ::close(fd);
+    if (size > limit) {
         return fail(QStringLiteral("%1 is larger than %2 MB.").arg(path).arg(limit / (1024 * 1024)));
     }
+    bytes.truncate(size);
+    *contents = std::move(bytes);
     return true;
 }
 

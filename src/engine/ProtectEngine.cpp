@@ -4,6 +4,7 @@
 #include "common/AsciiText.h"
 #include "common/AtomicFile.h"
 #include "common/FolderLock.h"
+#include "common/InputFile.h"
 #include "common/SystemError.h"
 #include "engine/ClassicArrayWriter.h"
 #include "engine/CredentialTable.h"
@@ -417,49 +418,13 @@ bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLo
 void CProtectEngine::LoadPage(const QString& path)
 {
     ForgetPage();
-    constexpr qint64 kMaxLoaded = 8 * 1024 * 1024;
     // Opened without blocking and checked: a pipe named like a page must
-    // not stop the run.
-    const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st
-    {
-    };
-    if (fd < 0) {
+    // not stop the run. A larger page is streamed from the file instead.
+    constexpr qint64 kMaxLoaded = 8 * 1024 * 1024;
+    if (!InputFile::Read(path, &m_loadedPage, nullptr, kMaxLoaded)) {
+        ForgetPage();
         return;
     }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxLoaded) {
-        ::close(fd);
-        return;
-    }
-    // Read with plain reads into a buffer of the size fstat gave, and on
-    // to the real end: the file may have grown or shrunk since.
-    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
-    qsizetype size = 0;
-    bool ok = true;
-    while (ok) {
-        if (size == bytes.size()) {
-            if (size > kMaxLoaded) {
-                ok = false;
-                break;
-            }
-            bytes.resize(size + 64 * 1024);
-        }
-        const ssize_t n = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        size += n;
-    }
-    ::close(fd);
-    if (!ok || size > kMaxLoaded) {
-        return;
-    }
-    bytes.truncate(size);
-    m_loadedPage = std::move(bytes);
     m_strLoadedPage = path;
     m_bPageLoaded = true;
 }
@@ -477,9 +442,7 @@ bool CProtectEngine::DeflateAhead(const QString& path)
         CTextLineReader reader(path, loaded);
         const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
         done = reader.Open() &&
-               CStrongPageWriter::DeflateAhead(
-                   path, reader, *codec, m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString(),
-                   *m_pDeflateAhead);
+               CStrongPageWriter::DeflateAhead(path, reader, *codec, AfterLoginBlock(), *m_pDeflateAhead);
     }
     ForgetPage();
     return done;
@@ -767,10 +730,9 @@ bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CT
         return false;
     }
     const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
-    const QString afterLogin = m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString();
     CStrongPageWriter writer(*m_pStrongKeys);
     writer.SetDeflateAhead(m_pDeflateAhead.get(), path);
-    if (!writer.WriteData(reader, *codec, afterLogin, out, result)) {
+    if (!writer.WriteData(reader, *codec, AfterLoginBlock(), out, result)) {
         return false;
     }
     return CopyScriptFile(RunFiles().LoginScriptPath(true, passwordMode), out, result);
@@ -899,8 +861,7 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
         return false;
     }
     const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
-    CClassicArrayWriter writer(out, pageKey,
-                               m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString());
+    CClassicArrayWriter writer(out, pageKey, AfterLoginBlock());
     if (!writer.Write(reader, *codec, LoadedPage(path))) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
@@ -949,6 +910,11 @@ bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter
 QString CProtectEngine::BuildOptionScripts(bool afterLogin) const
 {
     return COptionScriptBuilder::BuildOptionScripts(*m_pData, afterLogin);
+}
+
+QString CProtectEngine::AfterLoginBlock() const
+{
+    return m_pData->m_bProtectAfterLogin ? BuildOptionScripts(true) : QString();
 }
 
 QString CProtectEngine::BackupPath(const QString& path, const QString& folder)

@@ -131,6 +131,8 @@ private:
     bool WriteLoginBody(const QString& templatePath, CTextFileWriter& out, QString& result);
     bool CopyScriptFile(const QString& scriptPath, CTextFileWriter& out, QString& result);
     QString BuildOptionScripts(bool afterLogin) const;
+    // The hardening block that goes into the page after login, or nothing.
+    QString AfterLoginBlock() const;
     // The converter for one page: detecting rows look at the page first.
     std::unique_ptr<CCharsetCodec> MakeCodec(const QString& path) const;
 
