@@ -3,6 +3,8 @@
 #include "model/Utf8Validator.h"
 #include "model/Win1252Converter.h"
 
+#include <QStringDecoder>
+
 namespace {
 constexpr char kBom[] = "\xEF\xBB\xBF";
 } // namespace
@@ -17,7 +19,10 @@ QString ListFileText::Decode(QByteArrayView bytes)
     CUtf8Validator validator;
     validator.Feed(body);
     if (validator.Finish()) {
-        return QString::fromUtf8(body);
+        // Only the one mark above is taken off: a U+FEFF the text itself
+        // starts with (an entry written after the mark) stays.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return utf8.decode(body);
     }
     CWin1252Converter converter;
     return converter.Decode(bytes);

@@ -3,6 +3,7 @@
 // (fuzz/corpus/*/found-*).
 #include "TestUtil.h"
 #include "engine/PageUnlocker.h"
+#include "files/ListFile.h"
 #include "model/CharsetCodec.h"
 
 #include <QBuffer>
@@ -68,4 +69,19 @@ TEST(FuzzFindings, letterBeforeAnInvalidByteKeepsItsPlace)
     text += pieces.Decode("\x9d");
     text += pieces.Finish();
     EXPECT_EQ(text, Decode(1258, "\xfc\x9d"));
+}
+
+// A list whose first entry starts with U+FEFF is written as UTF-8 after a
+// byte order mark; reading it took off the mark and then, decoding, the
+// entry's own U+FEFF as a second mark, so the entry changed (or, alone on
+// its line, was lost) on the way back.
+TEST(FuzzFindings, listEntryStartingWithAByteOrderMarkSurvivesARoundTrip)
+{
+    for (const QStringList& lines : {QStringList{QStringLiteral("\ufeff")},
+                                     QStringList{QStringLiteral("\ufeffa.html"), QStringLiteral("b.html")}}) {
+        EXPECT_EQ(CListFile::Parse(CListFile::Encode(lines)), lines);
+    }
+    EXPECT_EQ(CListFile::Parse("\n\xef\xbb\xbf"), QStringList{QStringLiteral("\ufeff")});
+    // A mark in front of the file is still only a mark.
+    EXPECT_EQ(CListFile::Parse("\xef\xbb\xbf\xc3\xa9.html\r\n"), QStringList{QStringLiteral("\u00e9.html")});
 }
