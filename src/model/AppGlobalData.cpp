@@ -23,7 +23,12 @@ constexpr quint16 kBlockVersion = 1;
 constexpr char kCipherTag[] = "CIPH";
 constexpr char kIterationsTag[] = "KDFI";
 constexpr char kSaltTag[] = "SALT";
+constexpr char kAssetsTag[] = "ASST";
+constexpr char kSiteRootTag[] = "ROOT";
+constexpr char kExcludeTag[] = "AEXC";
+constexpr char kContentKeyTag[] = "CKEY";
 constexpr int kSaltSize = 16;
+constexpr int kContentKeySize = 32;
 
 QByteArray U32(quint32 v)
 {
@@ -87,6 +92,15 @@ void CAppGlobalData::SetDefaults()
     m_strReferrerLock = DefaultLockURL();
     m_nCipher = kCipherStrong;
     m_nKdfIterations = kDefaultKdfIterations;
+    m_bProtectAssets = 0;
+}
+
+bool CAppGlobalData::DrawContentKey()
+{
+    QByteArray key(kContentKeySize, '\0');
+    QRandomGenerator::system()->generate(key.begin(), key.end());
+    m_baContentKey = key;
+    return true;
 }
 
 bool CAppGlobalData::DrawSalt()
@@ -117,6 +131,9 @@ void CAppGlobalData::Clear()
     m_strLocationLock.clear();
     m_strReferrerLock.clear();
     m_baSalt.clear();
+    m_strSiteRoot.clear();
+    m_strAssetExclude.clear();
+    m_baContentKey.clear();
     m_bSaltDrawn = false;
 }
 
@@ -151,7 +168,8 @@ const QList<CAppGlobalData::FieldRange>& CAppGlobalData::IntRanges()
                                           &CAppGlobalData::m_bNoPrintScreen,
                                           &CAppGlobalData::m_bNoDragDrop,
                                           &CAppGlobalData::m_bLocationLock,
-                                          &CAppGlobalData::m_bReferrerLock}) {
+                                          &CAppGlobalData::m_bReferrerLock,
+                                          &CAppGlobalData::m_bProtectAssets}) {
             list.append({flag, 0, 1});
         }
         return list;
@@ -216,6 +234,20 @@ void CAppGlobalData::Serialize(CArchiveWriter& ar) const
         Item(kCipherTag, U32(quint32(m_nCipher))) + Item(kIterationsTag, U32(quint32(m_nKdfIterations)));
     if (m_baSalt.size() == kSaltSize) {
         payload += Item(kSaltTag, m_baSalt);
+    }
+    // Items at their defaults are left out: a project that does not use
+    // them is written byte for byte as before.
+    if (m_bProtectAssets != 0) {
+        payload += Item(kAssetsTag, U32(quint32(m_bProtectAssets)));
+    }
+    if (!m_strSiteRoot.isEmpty()) {
+        payload += Item(kSiteRootTag, m_strSiteRoot.toUtf8());
+    }
+    if (!m_strAssetExclude.isEmpty()) {
+        payload += Item(kExcludeTag, m_strAssetExclude.toUtf8());
+    }
+    if (m_baContentKey.size() == kContentKeySize) {
+        payload += Item(kContentKeyTag, m_baContentKey);
     }
     ar.WriteBytes(QByteArray(kBlockMagic, 4));
     ar.WriteUInt16(kBlockVersion);
@@ -356,6 +388,14 @@ bool CAppGlobalData::ReadFormatBlock(CArchiveReader& ar)
             m_nKdfIterations = int(ReadU32(value, 0));
         } else if (tag == kSaltTag && size == kSaltSize) {
             m_baSalt = value;
+        } else if (tag == kAssetsTag && size == 4) {
+            m_bProtectAssets = int(ReadU32(value, 0));
+        } else if (tag == kSiteRootTag) {
+            m_strSiteRoot = QString::fromUtf8(value);
+        } else if (tag == kExcludeTag) {
+            m_strAssetExclude = QString::fromUtf8(value);
+        } else if (tag == kContentKeyTag && size == kContentKeySize) {
+            m_baContentKey = value;
         }
     }
     return true;
@@ -379,5 +419,7 @@ bool CAppGlobalData::operator==(const CAppGlobalData& o) const
            m_bNoPrintScreen == o.m_bNoPrintScreen && m_bNoDragDrop == o.m_bNoDragDrop &&
            m_bLocationLock == o.m_bLocationLock && m_strLocationLock == o.m_strLocationLock &&
            m_bReferrerLock == o.m_bReferrerLock && m_strReferrerLock == o.m_strReferrerLock &&
-           m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt;
+           m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt &&
+           m_bProtectAssets == o.m_bProtectAssets && m_strSiteRoot == o.m_strSiteRoot &&
+           m_strAssetExclude == o.m_strAssetExclude && m_baContentKey == o.m_baContentKey;
 }

@@ -56,6 +56,16 @@ public:
     int m_nCipher = kCipherStrong;
     int m_nKdfIterations = kDefaultKdfIterations;
     QByteArray m_baSalt; // 16 bytes once drawn
+    // The whole site: the site's other files enciphered too, below the site
+    // root (empty: the deepest folder that holds every listed page), but
+    // for the exclude globs (separated by spaces or ";").
+    int m_bProtectAssets = 0;
+    QString m_strSiteRoot;
+    QString m_strAssetExclude;
+    // The content key of a project of several users (32 bytes once drawn),
+    // kept so that files from different runs open with one login. Drawn
+    // anew when everyone is signed out or a user is removed.
+    QByteArray m_baContentKey;
     // Not stored: set when reading drew a salt because the file had none,
     // so the front end knows the project must be saved to keep it.
     bool m_bSaltDrawn = false;
@@ -111,6 +121,9 @@ public:
     bool DrawSalt();
     // Draws a salt when there is none; true when it did.
     bool EnsureSalt();
+    // Draws a new content key (for several users); false when the random
+    // source failed.
+    bool DrawContentKey();
 
     // Writes the complete layout (the caller writes the version string first).
     void Serialize(CArchiveWriter& ar) const;

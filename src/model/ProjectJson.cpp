@@ -19,7 +19,8 @@ enum class Kind
     Int,
     Flag,
     String,
-    Salt
+    Salt,
+    ContentKey
 };
 
 // One JSON key and the record field behind it. Exactly one of the member
@@ -93,6 +94,10 @@ const std::vector<Field>& Fields()
         IntField("cipher", &CAppGlobalData::m_nCipher),
         IntField("kdfIterations", &CAppGlobalData::m_nKdfIterations),
         {"salt", Kind::Salt, nullptr, nullptr, 0, 0},
+        FlagField("protectAssets", &CAppGlobalData::m_bProtectAssets),
+        StringField("siteRoot", &CAppGlobalData::m_strSiteRoot),
+        StringField("assetExclude", &CAppGlobalData::m_strAssetExclude),
+        {"contentKey", Kind::ContentKey, nullptr, nullptr, 0, 0},
     };
     return fields;
 }
@@ -144,6 +149,20 @@ bool ToInt(const QJsonValue& value, const Field& f, int* out, QString* error)
         return false;
     }
     *out = int(d);
+    return true;
+}
+
+// The content key of several users: 64 hex digits; empty means "not drawn
+// yet".
+bool ParseContentKey(const QString& text, CAppGlobalData& data, QString* error)
+{
+    const QByteArray bytes = QByteArray::fromHex(text.toLatin1());
+    if (!text.isEmpty() &&
+        (text.size() != 64 || bytes.size() != 32 || bytes.toHex() != text.toLower().toLatin1())) {
+        *error = QStringLiteral("\"contentKey\" must be 64 hex digits");
+        return false;
+    }
+    data.m_baContentKey = bytes;
     return true;
 }
 
@@ -239,6 +258,12 @@ bool ApplyField(const Field& f, const QJsonValue& value, CAppGlobalData& data, Q
             return false;
         }
         return ParseSalt(value.toString(), data, error);
+    case Kind::ContentKey:
+        if (!value.isString()) {
+            *error = QStringLiteral("\"%1\" must be a string").arg(key);
+            return false;
+        }
+        return ParseContentKey(value.toString(), data, error);
     }
     return false;
 }
@@ -289,6 +314,9 @@ QByteArray CProjectJson::ToJson(const CAppGlobalData& data, const QString& versi
             break;
         case Kind::Salt:
             out += '"' + data.m_baSalt.toHex() + '"';
+            break;
+        case Kind::ContentKey:
+            out += '"' + data.m_baContentKey.toHex() + '"';
             break;
         }
     }
@@ -354,6 +382,9 @@ bool CProjectJson::SetValue(CAppGlobalData& data, const QString& key, const QStr
     }
     if (f->kind == Kind::Salt) {
         return ParseSalt(value.trimmed(), data, error);
+    }
+    if (f->kind == Kind::ContentKey) {
+        return ParseContentKey(value.trimmed(), data, error);
     }
     bool ok = false;
     const qlonglong number = value.trimmed().toLongLong(&ok);
