@@ -188,7 +188,9 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     // the job checked: the derivation is the one step no other core can
     // share. The salt is drawn now but saved only once the job is sound.
     const bool strong = data.m_nCipher == CAppGlobalData::kCipherStrong;
-    const bool saltDrawn = strong && data.EnsureSalt();
+    const QByteArray givenSalt = data.m_baSalt;
+    const bool drawn = strong && data.EnsureSalt();
+    const bool saltDrawn = drawn && data.m_baSalt != givenSalt;
     const int threads = qMax(1, QThread::idealThreadCount());
     std::future<DerivedKeys> earlyKeys;
     if (strong && data.m_nPasswordMode == CAppGlobalData::kSinglePassword && !data.m_strPassword.isEmpty()) {
@@ -235,7 +237,10 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     std::shared_ptr<const CStrongSiteKeys> strongKeys;
     std::shared_ptr<CDeflateAhead> ahead;
     if (strong) {
-        if (saltDrawn || (data.m_bSaltDrawn && !saltSet)) {
+        // A drawn content key matters to several users only: one password
+        // gives the same key on every run.
+        const bool keyDrawn = drawn && !saltDrawn && data.m_nPasswordMode == CAppGlobalData::kMultipleUsers;
+        if (saltDrawn || keyDrawn || (data.m_bSaltDrawn && !saltSet)) {
             if (!SaveDrawnSalt(projectPath, data)) {
                 return CCliContext::ExitFailure;
             }
@@ -280,10 +285,17 @@ bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobal
 {
     const QString hex = QString::fromLatin1(data.m_baSalt.toHex());
     if (projectPath.isEmpty()) {
+        // A single password's content key follows from the password; the
+        // key of several users must be given again too.
+        const QString keyHint =
+            data.m_nPasswordMode == CAppGlobalData::kMultipleUsers
+                ? QStringLiteral(" --set contentKey=%1").arg(QString::fromLatin1(data.m_baContentKey.toHex()))
+                : QString();
         m_context.Error(
-            QStringLiteral("drew a new salt for this run; protect the same site again with --set salt=%1 "
-                           "so that its pages share one login")
-                .arg(hex));
+            QStringLiteral(
+                "this run's salt is kept in no project; protect the same site again with --set salt=%1%2 "
+                "so that its pages share one login")
+                .arg(hex, keyHint));
         return true;
     }
     // Only the salt goes back into the project: the run's other settings
@@ -294,12 +306,19 @@ bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobal
         m_context.Error(error);
         return false;
     }
+    const bool hadSalt = stored.m_baSalt == data.m_baSalt;
     stored.m_baSalt = data.m_baSalt;
+    stored.m_baContentKey = data.m_baContentKey;
     if (!CWendlockDoc::WriteProjectFile(projectPath, stored, &error)) {
         m_context.Error(QStringLiteral("cannot save the new salt in %1: %2").arg(projectPath, error));
         return false;
     }
-    m_context.Error(
-        QStringLiteral("%1 had no salt: drew one (%2) and saved it in the project").arg(projectPath, hex));
+    if (hadSalt) {
+        m_context.Error(
+            QStringLiteral("%1 had no content key: drew one and saved it in the project").arg(projectPath));
+    } else {
+        m_context.Error(QStringLiteral("%1 had no salt: drew one (%2) and saved it in the project")
+                            .arg(projectPath, hex));
+    }
     return true;
 }

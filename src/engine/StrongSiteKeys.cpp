@@ -97,7 +97,10 @@ std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CAppGlobalD
         return keys;
     }
 
-    keys->m_contentKey = SC::RandomBytes(SC::kKeySize);
+    // The project's own content key, so that files of different runs open
+    // with one login; a project without one gets a key for this run.
+    keys->m_contentKey =
+        data.m_baContentKey.size() == SC::kKeySize ? data.m_baContentKey : SC::RandomBytes(SC::kKeySize);
     if (keys->m_contentKey.isEmpty()) {
         return fail(QStringLiteral("The system's random source failed."));
     }

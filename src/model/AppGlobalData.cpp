@@ -108,15 +108,21 @@ bool CAppGlobalData::DrawSalt()
     QByteArray salt(kSaltSize, '\0');
     QRandomGenerator::system()->generate(salt.begin(), salt.end());
     m_baSalt = salt;
-    return true;
+    // Signing everyone out also retires the key that files were enciphered
+    // under.
+    return DrawContentKey();
 }
 
 bool CAppGlobalData::EnsureSalt()
 {
-    if (m_baSalt.size() == kSaltSize) {
-        return false;
+    bool drawn = false;
+    if (m_baSalt.size() != kSaltSize) {
+        drawn = DrawSalt();
     }
-    return DrawSalt();
+    if (m_baContentKey.size() != kContentKeySize) {
+        drawn = DrawContentKey() || drawn;
+    }
+    return drawn;
 }
 
 void CAppGlobalData::Clear()

@@ -119,7 +119,7 @@ public:
     // Draws a new random salt: every page protected before asks for the
     // password again ("Sign everyone out"). False when the random source failed.
     bool DrawSalt();
-    // Draws a salt when there is none; true when it did.
+    // Draws a salt (and a content key) when there is none; true when it did.
     bool EnsureSalt();
     // Draws a new content key (for several users); false when the random
     // source failed.

@@ -131,7 +131,9 @@ TEST_F(Cli, convert_jsonWithMissingKeys_takesDefaults)
     expected.m_nCharset = 5;
     // A project without a salt gets one drawn, as a new project does.
     EXPECT_EQ(back.m_baSalt.size(), 16);
+    EXPECT_EQ(back.m_baContentKey.size(), 32);
     expected.m_baSalt = back.m_baSalt;
+    expected.m_baContentKey = back.m_baContentKey;
     EXPECT_TRUE(back == expected);
 }
 

@@ -486,7 +486,9 @@ TEST_F(ProjectDocument, newSaveOpen_roundTripsAndLoadsPages)
     EXPECT_EQ(live.m_baSalt.size(), 16);
     EXPECT_EQ(live.m_strPassword.size(), 8);
     EXPECT_NE(live.m_strPassword, CAppGlobalData::DefaultPassword());
+    EXPECT_EQ(live.m_baContentKey.size(), 32);
     fresh.m_baSalt = live.m_baSalt;
+    fresh.m_baContentKey = live.m_baContentKey;
     fresh.m_strPassword = live.m_strPassword;
     EXPECT_TRUE(live == fresh);
     ASSERT_TRUE(doc.OnOpenDocument(Path("p.vxp"), &error)) << error.toStdString();
@@ -507,6 +509,7 @@ TEST_F(ProjectDocument, zeroByteFile_opensAsNewProject)
     CAppGlobalData fresh;
     EXPECT_EQ(live.m_baSalt.size(), 16);
     fresh.m_baSalt = live.m_baSalt;
+    fresh.m_baContentKey = live.m_baContentKey;
     EXPECT_TRUE(live == fresh);
     EXPECT_TRUE(doc.IsModified());
 }
