@@ -36,6 +36,11 @@ QString StrongScriptFile()
     return ApplicationFolder() + QStringLiteral("Script/Strong/wendlock.js");
 }
 
+QString SiteWorkerFile()
+{
+    return ApplicationFolder() + QStringLiteral("Script/Worker/wendlock-sw.js");
+}
+
 QString ScriptFile(int passwordMode)
 {
     return ScriptFolder(passwordMode) + QLatin1String("wendlock.js");

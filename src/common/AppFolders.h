@@ -19,5 +19,8 @@ QString TemplateFolder(int passwordMode);
 QString ScriptFile(int passwordMode);
 // The login script of strong-format pages (both password modes).
 QString StrongScriptFile();
+// The service worker a run that enciphers a site's other files writes at
+// the site root.
+QString SiteWorkerFile();
 
 } // namespace AppFolders

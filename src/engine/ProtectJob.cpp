@@ -3,6 +3,8 @@
 #include "common/AsciiText.h"
 #include "model/AppGlobalData.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 namespace {
@@ -32,6 +34,8 @@ QList<CProtectJob::Problem> CProtectJob::Check(const CAppGlobalData& data)
     if (data.m_nCipher == CAppGlobalData::kCipherStrong) {
         add(Page::Protect, CheckProtect(data.m_nCipher, data.m_nKdfIterations, data.m_baSalt));
     }
+    add(Page::Protect,
+        CheckSiteFiles(data.m_nCipher, data.m_bProtectAssets != 0, data.m_strSiteRoot, data.m_listFiles));
     return problems;
 }
 
@@ -116,6 +120,33 @@ QString CProtectJob::CheckProtect(int cipher, int iterations, const QByteArray& 
     }
     if (!salt.isEmpty() && salt.size() != 16) {
         return QStringLiteral("The project's salt must be 16 bytes (32 hex digits).");
+    }
+    return {};
+}
+
+QString CProtectJob::CheckSiteFiles(int cipher, bool protectAssets, const QString& siteRoot,
+                                    const QStringList& files)
+{
+    if (!protectAssets) {
+        return {};
+    }
+    if (cipher != CAppGlobalData::kCipherStrong) {
+        return QStringLiteral(
+            "Only the strong page format can encipher the site's other files: choose the strong "
+            "format or turn the option off.");
+    }
+    const QString root = siteRoot.trimmed();
+    if (root.isEmpty()) {
+        return {};
+    }
+    const QString folder = QDir::cleanPath(QDir(root).absolutePath()) + QLatin1Char('/');
+    if (!QFileInfo(folder).isDir()) {
+        return QStringLiteral("The site root %1 is not a folder.").arg(root);
+    }
+    for (const QString& file : files) {
+        if (!QDir::cleanPath(QFileInfo(file).absoluteFilePath()).startsWith(folder)) {
+            return QStringLiteral("The page %1 lies outside the site root %2.").arg(file, root);
+        }
     }
     return {};
 }

@@ -38,4 +38,8 @@ public:
     static QString CheckLogin(int incorrectAction, const QString& alertText, const QString& redirectUrl);
     static QString CheckTemplate(const QString& templatePath);
     static QString CheckProtect(int cipher, int iterations, const QByteArray& salt);
+    // The whole-site option: strong format only, every page below the site
+    // root.
+    static QString CheckSiteFiles(int cipher, bool protectAssets, const QString& siteRoot,
+                                  const QStringList& files);
 };

@@ -1,0 +1,108 @@
+#include "engine/SiteAssetPass.h"
+
+#include "common/AppFolders.h"
+#include "engine/AssetProtector.h"
+#include "engine/ResultList.h"
+#include "files/SiteFiles.h"
+#include "model/AppGlobalData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+QString CSiteAssetPass::SiteRootOf(const CAppGlobalData& data)
+{
+    if (!data.m_strSiteRoot.trimmed().isEmpty()) {
+        QString root = QDir::cleanPath(QDir(data.m_strSiteRoot.trimmed()).absolutePath());
+        return root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+    }
+    return CSiteFiles::DefaultRoot(data.m_listFiles);
+}
+
+CSiteAssetPass::Outcome CSiteAssetPass::Run(const CAppGlobalData& data, const QByteArray& contentKey,
+                                            const QString& backupFolder, const QString& projectPath,
+                                            IResultList& results)
+{
+    Outcome outcome;
+    const QString root = SiteRootOf(data);
+    if (root.isEmpty() || !QFileInfo(root).isDir()) {
+        outcome.error = QStringLiteral("The site root %1 is not a folder").arg(root);
+        return outcome;
+    }
+    QFile worker(AppFolders::SiteWorkerFile());
+    if (!worker.open(QIODevice::ReadOnly)) {
+        outcome.error = QStringLiteral("The service worker %1 cannot be read").arg(worker.fileName());
+        return outcome;
+    }
+    const QByteArray workerScript = worker.readAll();
+
+    CSiteFiles site(root);
+    site.SetPages(data.m_listFiles);
+    site.SetExcludePatterns(CSiteFiles::SplitPatterns(data.m_strAssetExclude));
+    if (!projectPath.isEmpty()) {
+        site.AddKeptFile(projectPath);
+    }
+    // What the login page loads before anyone has logged in stays public:
+    // the template's own files, wherever a page puts them.
+    QFile templateFile(data.m_strTemplatePath);
+    if (templateFile.open(QIODevice::ReadOnly)) {
+        const QStringList refs = CSiteFiles::TemplateReferences(templateFile.readAll());
+        for (const QString& page : data.m_listFiles) {
+            const QDir folder = QFileInfo(page).absoluteDir();
+            for (const QString& ref : refs) {
+                site.AddKeptFile(ref.startsWith(QLatin1Char('/')) ? root + ref.mid(1) : folder.filePath(ref));
+            }
+        }
+    }
+    const QString backups = backupFolder.isEmpty()
+                                ? QString()
+                                : QDir::cleanPath(QDir(backupFolder).absolutePath()) + QLatin1Char('/');
+
+    CAssetProtector protector(contentKey, root);
+    protector.SetBackup(data.m_bBackup != 0, backupFolder);
+    for (const QString& path : site.Assets()) {
+        if (!backups.isEmpty() && path.startsWith(backups)) {
+            continue;
+        }
+        QString text;
+        const ProtectOutcome result = protector.Protect(path, text);
+        if (result == ProtectOutcome::Protected) {
+            ++outcome.enciphered;
+        } else if (result == ProtectOutcome::ProtectedBefore) {
+            ++outcome.before;
+        } else {
+            ++outcome.failed;
+        }
+        results.AddResult(path, result, text);
+    }
+    QString error;
+    if (!protector.WriteWorker(workerScript, data.m_baSalt, error)) {
+        outcome.error = error;
+    }
+    return outcome;
+}
+
+QStringList CSiteAssetPass::ClearTextCarriers(const CAppGlobalData& data)
+{
+    const QString root = SiteRootOf(data);
+    if (root.isEmpty() || !QFileInfo(root).isDir()) {
+        return {};
+    }
+    return CSiteFiles(root).ClearTextCarriers();
+}
+
+QString CSiteAssetPass::ClearTextWarning(const QStringList& carriers)
+{
+    if (carriers.isEmpty()) {
+        return QString();
+    }
+    const qsizetype shown = qMin<qsizetype>(carriers.size(), 8);
+    QString list = carriers.mid(0, shown).join(QStringLiteral(", "));
+    if (carriers.size() > shown) {
+        list += QStringLiteral(" and %1 more").arg(carriers.size() - shown);
+    }
+    return QStringLiteral("These files below the site root hold page text that anyone can read: %1. "
+                          "Turn on \"Also encipher the site's other files\" (--set protectAssets=1), "
+                          "or leave them out of what you publish.")
+        .arg(list);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class CAppGlobalData;
+class IResultList;
+
+// The part of a protect run that covers a site's other files: with the
+// project's protectAssets on, every file below the site root that must not
+// stay public is enciphered (CAssetProtector) and the service worker is
+// written at the root; with it off, the run only names the files that give
+// page text away.
+class CSiteAssetPass final
+{
+public:
+    struct Outcome
+    {
+        int enciphered = 0;
+        int before = 0;
+        int failed = 0;
+        // A problem that stopped the pass before any file (no worker script,
+        // no site root).
+        QString error;
+    };
+
+    // The project's site root, or the deepest folder holding every listed
+    // page; with a trailing "/".
+    static QString SiteRootOf(const CAppGlobalData& data);
+
+    // Enciphers the site's other files; each file's outcome goes to
+    // `results`. `projectPath` (may be empty) is never touched.
+    static Outcome Run(const CAppGlobalData& data, const QByteArray& contentKey, const QString& backupFolder,
+                       const QString& projectPath, IResultList& results);
+
+    // Files below the site root that carry page text in the clear.
+    static QStringList ClearTextCarriers(const CAppGlobalData& data);
+    // The warning a run without protectAssets gives about them; empty when
+    // there are none.
+    static QString ClearTextWarning(const QStringList& carriers);
+};
