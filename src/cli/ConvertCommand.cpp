@@ -1,14 +1,15 @@
 #include "cli/ConvertCommand.h"
 
 #include "common/AppInfo.h"
+#include "common/AtomicFile.h"
 #include "common/InputFile.h"
+#include "common/SystemError.h"
 #include "model/AppGlobalData.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace {
@@ -86,10 +87,12 @@ int CConvertCommand::Execute(const QCommandLineParser& parser)
         return CCliContext::ExitOk;
     }
     // Files are always written in the current format, so the JSON says so.
-    QSaveFile file(out);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(CProjectJson::ToJson(data, AppInfo::ProgramVersion())) < 0 || !file.commit()) {
-        m_context.Error(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+    // It holds the passwords as the project does: for the owner alone.
+    const int writeError =
+        CAtomicFile::WritePrivate(out, CProjectJson::ToJson(data, AppInfo::ProgramVersion()));
+    if (writeError != 0) {
+        m_context.Error(
+            QStringLiteral("cannot write %1: %2").arg(out, GetSystemErrorText(writeError).trimmed()));
         return CCliContext::ExitFailure;
     }
     return CCliContext::ExitOk;

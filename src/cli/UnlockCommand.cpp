@@ -1,5 +1,6 @@
 #include "cli/UnlockCommand.h"
 
+#include "cli/PasswordSource.h"
 #include "engine/PageUnlocker.h"
 
 #include <QCommandLineParser>
@@ -17,6 +18,7 @@ QString CUnlockCommand::Name() const
 QList<QCommandLineOption> CUnlockCommand::Options() const
 {
     return {QCommandLineOption(QStringLiteral("password"), QString(), QStringLiteral("PW")),
+            QCommandLineOption(QStringLiteral("password-file"), QString(), QStringLiteral("FILE")),
             QCommandLineOption(QStringLiteral("user"), QString(), QStringLiteral("NAME")),
             QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QString(),
                                QStringLiteral("OUT"))};
@@ -25,7 +27,9 @@ QList<QCommandLineOption> CUnlockCommand::Options() const
 QString CUnlockCommand::UsageText() const
 {
     return QStringLiteral(
-        "Usage: wendlock-cli unlock PAGE (--password PW | --user NAME --password PW) [-o OUT]\n");
+        "Usage: wendlock-cli unlock PAGE [--user NAME] [--password-file FILE | --password - | --password "
+        "PW] [-o OUT]\n"
+        "       (without a password option WENDLOCK_PASSWORD is used)\n");
 }
 
 int CUnlockCommand::Execute(const QCommandLineParser& parser)
@@ -34,11 +38,28 @@ int CUnlockCommand::Execute(const QCommandLineParser& parser)
     if (pages.size() > 1) {
         return m_context.Usage(QStringLiteral("unlock takes one page"));
     }
-    if (pages.isEmpty() || !parser.isSet(QStringLiteral("password"))) {
-        return m_context.Usage(QStringLiteral("unlock needs a page and --password"));
+    if (pages.isEmpty()) {
+        return m_context.Usage(QStringLiteral("unlock needs a page"));
+    }
+    // The same sources as protect: a file or standard input keep the
+    // password out of `ps` and the shell's history.
+    const QStringList passwordValues = parser.values(QStringLiteral("password"));
+    const QStringList passwordFiles = parser.values(QStringLiteral("password-file"));
+    if (passwordValues.size() + passwordFiles.size() > 1) {
+        return m_context.Usage(QStringLiteral("give one password: --password or --password-file"));
+    }
+    QString password;
+    if (passwordValues.size() + passwordFiles.size() == 1) {
+        if (!PasswordSource::Read(m_context, passwordFiles.value(0), passwordValues.value(0), &password)) {
+            return CCliContext::ExitUsage;
+        }
+    } else if (!qEnvironmentVariableIsEmpty("WENDLOCK_PASSWORD")) {
+        password = qEnvironmentVariable("WENDLOCK_PASSWORD");
+    } else {
+        return m_context.Usage(QStringLiteral("unlock needs a password: --password-file FILE, --password -, "
+                                              "WENDLOCK_PASSWORD or --password PW"));
     }
     const QString& page = pages[0];
-    const QString password = parser.values(QStringLiteral("password")).constLast();
     const QString user =
         parser.isSet(QStringLiteral("user")) ? parser.values(QStringLiteral("user")).constLast() : QString();
     const QString output = parser.isSet(QStringLiteral("output"))

@@ -69,6 +69,21 @@ bool CAtomicFile::OpenLike(const struct stat& model)
     return OpenTemporary(&model, model.st_mode & 07777);
 }
 
+bool CAtomicFile::OpenPrivate()
+{
+    m_bPrivate = true;
+    return OpenTemporary(nullptr, 0600);
+}
+
+int CAtomicFile::WritePrivate(const QString& path, const QByteArray& bytes)
+{
+    CAtomicFile file(path);
+    if (!file.OpenPrivate() || !file.Write(bytes) || !file.Commit(true)) {
+        return file.Error();
+    }
+    return 0;
+}
+
 bool CAtomicFile::OpenTemporary(const struct stat* model, mode_t newMode)
 {
     const QFileInfo info(m_strTarget);
@@ -92,6 +107,11 @@ bool CAtomicFile::OpenTemporary(const struct stat* model, mode_t newMode)
     if (exists && !S_ISREG(st.st_mode) && !(m_bReplaceLinks && S_ISLNK(st.st_mode))) {
         return Fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
+    // A read-only file stays untouched, even where the folder would let a
+    // rename replace it.
+    if (m_bPrivate && exists && !(st.st_mode & S_IWUSR)) {
+        return Fail(EACCES);
+    }
     const QFileInfo resolved(m_strResolved);
     const QByteArray folder = QFile::encodeName(resolved.absolutePath());
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -113,10 +133,12 @@ bool CAtomicFile::OpenTemporary(const struct stat* model, mode_t newMode)
         if (::fchown(m_fd, keep->st_uid, keep->st_gid) != 0) {
             (void)!::fchown(m_fd, uid_t(-1), keep->st_gid);
         }
-        if (::fchmod(m_fd, keep->st_mode & 07777) != 0) {
-            return Fail(errno);
-        }
-    } else if (::fchmod(m_fd, newMode) != 0) {
+    }
+    mode_t mode = keep ? keep->st_mode & 07777 : newMode;
+    if (m_bPrivate) {
+        mode &= 0600;
+    }
+    if (::fchmod(m_fd, mode) != 0) {
         return Fail(errno);
     }
     return true;

@@ -31,6 +31,14 @@ public:
     // Takes mode, owner and group from `model` (e.g. the page a backup is
     // made of) instead of from the target.
     bool OpenLike(const struct stat& model);
+    // For files that hold passwords (projects, their JSON, user lists): a
+    // new file is made 0600; an existing one keeps its owner and group and
+    // only the owner's bits of its mode, so a stricter mode stays. A file
+    // the owner may not write is refused (EACCES), never replaced.
+    bool OpenPrivate();
+    // Writes `bytes` as the whole of the file at `path` that way, on disk
+    // before it replaces the file. 0, or the errno of the failure.
+    static int WritePrivate(const QString& path, const QByteArray& bytes);
     int Descriptor() const { return m_fd; }
     // Writes everything or records the error.
     bool Write(const char* data, qint64 size);
@@ -62,4 +70,5 @@ private:
     int m_fd = -1;
     int m_nError = 0;
     bool m_bReplaceLinks = false;
+    bool m_bPrivate = false;
 };

@@ -119,7 +119,8 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
 {
     namespace SC = StrongCrypto;
     using Status = CPageUnlocker::Status;
-    // var vxsa=[...];var vxsv=[1,MODE,ITERATIONS,"SALT","NONCE",COUNT];
+    // var vxsa=[...];var vxsv=[1,MODE,ITERATIONS,"SALT","NONCE",COUNT(,"RUN")];
+    // A list of users' page written before the run value has no RUN.
     const QByteArrayView contentOpening("var vxsa=[");
     const qsizetype contentAt = AsciiText::LastIndexOf(text.first(markerAt), contentOpening);
     QList<QByteArray> chunks;
@@ -134,7 +135,7 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
     }
     const QList<QByteArray> fields =
         text.sliced(headerAt + 1, headerEnd - headerAt - 1).toByteArray().split(',');
-    if (fields.size() != 6) {
+    if (fields.size() != 6 && fields.size() != 7) {
         return Status::Malformed;
     }
     bool ok1 = false;
@@ -150,6 +151,10 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
     };
     const QByteArray salt = unquote(fields[3]);
     const QByteArray nonce = unquote(fields[4]);
+    const QByteArray run = fields.size() == 7 ? unquote(fields[6]) : QByteArray();
+    if (fields.size() == 7 && run.size() != SC::kRunSize) {
+        return Status::Malformed;
+    }
     if (!ok1 || !ok2 || !ok3 ||
         (mode != CAppGlobalData::kSinglePassword && mode != CAppGlobalData::kMultipleUsers) ||
         iterations < 1 || count != chunks.size() || salt.size() != SC::kSaltSize ||
@@ -175,7 +180,7 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
         const bool userCase = Variable(text, "USRCSS", contentAt) != QByteArrayView("false");
         const QByteArray input = SC::UserPairBytes(SC::CredentialBytes(userName, userCase), passwordBytes);
         contentKey = CStrongSiteKeys::UnwrapContentKey(
-            entries, CStrongSiteKeys::UserSecret(input, salt, iterations), salt);
+            entries, CStrongSiteKeys::UserSecret(input, salt, iterations), salt, run);
         if (contentKey.isEmpty()) {
             return Status::WrongCredentials;
         }

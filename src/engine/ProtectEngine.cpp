@@ -9,6 +9,7 @@
 #include "engine/ClassicArrayWriter.h"
 #include "engine/CredentialTable.h"
 #include "engine/DeflateAhead.h"
+#include "engine/HeadFilter.h"
 #include "engine/NumericReferences.h"
 #include "engine/OptionScriptBuilder.h"
 #include "engine/ProtectOutcome.h"
@@ -47,127 +48,6 @@ qsizetype FindTag(const QByteArray& line, const char* tag)
 {
     return AsciiText::FindTag(QByteArrayView(line), tag);
 }
-
-// FindTag from a position on.
-qsizetype FindTagFrom(const QByteArray& line, const char* tag, qsizetype from)
-{
-    if (from >= line.size()) {
-        return -1;
-    }
-    const qsizetype p = FindTag(QByteArray::fromRawData(line.constData() + from, line.size() - from), tag);
-    return p < 0 ? -1 : from + p;
-}
-
-bool EndsTagName(const QByteArray& line, qsizetype at)
-{
-    if (at >= line.size()) {
-        return true;
-    }
-    const char c = line.at(at);
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '>' || c == '/';
-}
-
-// A link that makes the browser fetch a script ahead: preload as=script or
-// modulepreload. tag is the element's text from "<link" to its ">".
-bool IsScriptPreload(const QByteArray& tag)
-{
-    const QByteArray lower = tag.toLower();
-    const auto value = [&lower](const char* name) {
-        const QByteArray key = QByteArray(name) + '=';
-        qsizetype at = 0;
-        while ((at = lower.indexOf(key, at)) >= 0) {
-            const char before = at > 0 ? lower.at(at - 1) : ' ';
-            at += key.size();
-            if (before != ' ' && before != '\t' && before != '\n' && before != '\r' && before != '\f') {
-                continue;
-            }
-            const char quote = at < lower.size() ? lower.at(at) : ' ';
-            if (quote == '"' || quote == '\'') {
-                const qsizetype end = lower.indexOf(quote, at + 1);
-                return lower.mid(at + 1, end < 0 ? -1 : end - at - 1);
-            }
-            qsizetype end = at;
-            while (end < lower.size() && !EndsTagName(lower, end)) {
-                ++end;
-            }
-            return lower.mid(at, end - at);
-        }
-        return QByteArray();
-    };
-    const QList<QByteArray> rels = value("rel").simplified().split(' ');
-    if (rels.contains("modulepreload")) {
-        return true;
-    }
-    return rels.contains("preload") && value("as").trimmed() == "script";
-}
-
-// The login page's copy of a page's head leaves the page's scripts out:
-// they run once, when the page itself is written after login. Comments and
-// everything else stay byte for byte, and nothing past the first "</head>"
-// is copied, even one inside a script, as before. Fed line by line, so a
-// script may span lines.
-class HeadScriptFilter
-{
-public:
-    // Appends what the login page keeps of line to kept; false once the
-    // head has ended.
-    bool Feed(const QByteArray& line, QByteArray& kept)
-    {
-        const qsizetype headEnd = FindTag(line, "</head>");
-        const qsizetype end = headEnd >= 0 ? headEnd : line.size();
-        qsizetype pos = 0;
-        while (pos < end) {
-            if (m_inScript) {
-                const qsizetype close = FindTagFrom(line, "</script", pos);
-                if (close < 0 || close >= end) {
-                    break;
-                }
-                const qsizetype gt = line.indexOf('>', close);
-                pos = gt < 0 || gt >= end ? end : gt + 1;
-                m_inScript = false;
-                continue;
-            }
-            if (m_inComment) {
-                const qsizetype close = line.indexOf("-->", pos);
-                const qsizetype stop = close < 0 || close + 3 > end ? end : close + 3;
-                kept.append(line.constData() + pos, stop - pos);
-                pos = stop;
-                m_inComment = stop == end && (close < 0 || close + 3 > end);
-                continue;
-            }
-            const qsizetype lt = line.indexOf('<', pos);
-            if (lt < 0 || lt >= end) {
-                kept.append(line.constData() + pos, end - pos);
-                break;
-            }
-            kept.append(line.constData() + pos, lt - pos);
-            pos = lt;
-            if (line.mid(lt, 4) == "<!--") {
-                m_inComment = true;
-                kept.append("<!--");
-                pos = lt + 4;
-            } else if (FindTagFrom(line, "<script", lt) == lt && EndsTagName(line, lt + 7)) {
-                m_inScript = true;
-                pos = lt + 7;
-            } else if (FindTagFrom(line, "<link", lt) == lt && EndsTagName(line, lt + 5)) {
-                const qsizetype gt = line.indexOf('>', lt);
-                const qsizetype stop = gt < 0 || gt >= end ? end : gt + 1;
-                if (!IsScriptPreload(line.mid(lt, stop - lt))) {
-                    kept.append(line.constData() + lt, stop - lt);
-                }
-                pos = stop;
-            } else {
-                kept.append('<');
-                pos = lt + 1;
-            }
-        }
-        return headEnd < 0;
-    }
-
-private:
-    bool m_inScript = false;
-    bool m_inComment = false;
-};
 
 // A page is replaced by renaming the new text over it. That needs a
 // writable folder, and a read-only page stays as it is too, as a user
@@ -354,7 +234,12 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
             ++m_nClassicMet;
         }
         const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
-        if (answer != Answer::Yes) {
+        if (answer != Answer::Yes && m_pData->m_nCipher == CAppGlobalData::kCipherStrong &&
+            m_bLastWasClassic) {
+            // Left classic, the page is not what this run protects.
+            result = Fail(ProtectOutcome::StillClassic);
+            outcome = m_eLastOutcome;
+        } else if (answer != Answer::Yes) {
             outcome = ProtectOutcome::ProtectedBefore;
         } else if (const QString backup = BackupPath(path, m_strBackupFolder);
                    !QFileInfo::exists(backup) || !MoveOver(backup, path)) {
@@ -790,7 +675,7 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
-    HeadScriptFilter filter;
+    CHeadFilter filter;
     QByteArray line;
     QByteArray kept;
     bool more = true;

@@ -7,6 +7,9 @@ QString ProtectResultText(ProtectOutcome outcome, const QString& detail)
         return QStringLiteral("Protected");
     case ProtectOutcome::ProtectedBefore:
         return QStringLiteral("Protected before");
+    case ProtectOutcome::StillClassic:
+        return QStringLiteral("Still in the classic format! Restoring it first converts it "
+                              "(--restore-first; in the wizard, answer Yes to restoring it first).");
     case ProtectOutcome::FileNotExists:
         return QStringLiteral("File not exists!");
     case ProtectOutcome::NotRegularFile:

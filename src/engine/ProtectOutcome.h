@@ -8,6 +8,9 @@ enum class ProtectOutcome
 {
     Protected,
     ProtectedBefore,
+    // A strong-format run left a classic page as it was: not protected in
+    // the run's format, and its copies give the password's digest away.
+    StillClassic,
     FileNotExists,
     NotRegularFile,
     FolderBusy,

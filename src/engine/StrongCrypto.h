@@ -13,6 +13,10 @@ constexpr int kNonceSize = 16;
 constexpr int kIvSize = 12;
 constexpr int kTagSize = 16;
 constexpr int kLookupIdSize = 16;
+// The random value of one run that the key table's lookup ids depend on.
+constexpr int kRunSize = 16;
+// The key table holds a multiple of this many entries, and at least this many.
+constexpr int kKeyTableBlock = 16;
 // A wrapped entry: lookup id, IV, the content key enciphered, its tag.
 constexpr int kEntrySize = kLookupIdSize + kIvSize + kKeySize + kTagSize;
 
@@ -50,6 +54,7 @@ QByteArray ChunkAad(const QByteArray& nonce, quint32 index, bool last);
 inline constexpr char kContentKeyLabel[] = "wendlock v1 content key";
 inline constexpr char kWrapKeyLabel[] = "wendlock v1 wrap key";
 inline constexpr char kLookupIdLabel[] = "wendlock v1 lookup id";
+inline constexpr char kRunLookupIdLabel[] = "wendlock v2 lookup id";
 inline constexpr char kPageKeyLabel[] = "wendlock v1 page key";
 inline constexpr char kWrapAadLabel[] = "wendlock v1 wrap";
 

@@ -283,9 +283,11 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
         return false;
     }
     out.Write("\"];");
+    // A list of users adds the run's value its lookup ids depend on.
+    const QByteArray run = m_keys.Run().isEmpty() ? QByteArray() : ",\"" + m_keys.Run().toBase64() + '"';
     out.Write(QByteArrayLiteral("var vxsv=[1,") + QByteArray::number(m_keys.Mode()) + ',' +
               QByteArray::number(m_keys.Iterations()) + ",\"" + m_keys.Salt().toBase64() + "\",\"" +
-              nonce.toBase64() + "\"," + QByteArray::number(sealer.Count()) + "];");
+              nonce.toBase64() + "\"," + QByteArray::number(sealer.Count()) + run + "];");
     if (m_keys.Mode() == 1) {
         out.Write("var vxsk=[");
         const QList<QByteArray>& entries = m_keys.Entries();

@@ -42,10 +42,24 @@ QByteArray CStrongSiteKeys::ContentKeyOf(const QByteArray& secret, const QByteAr
     return SC::Hkdf(secret, salt, SC::kContentKeyLabel, SC::kKeySize);
 }
 
-QByteArray CStrongSiteKeys::UnwrapContentKey(const QList<QByteArray>& entries, const QByteArray& secret,
-                                             const QByteArray& salt)
+QByteArray CStrongSiteKeys::LookupId(const QByteArray& secret, const QByteArray& salt, const QByteArray& run)
 {
-    const QByteArray lookupId = SC::Hkdf(secret, salt, SC::kLookupIdLabel, SC::kLookupIdSize);
+    if (run.isEmpty()) {
+        return SC::Hkdf(secret, salt, SC::kLookupIdLabel, SC::kLookupIdSize);
+    }
+    return SC::Hkdf(secret, salt + run, SC::kRunLookupIdLabel, SC::kLookupIdSize);
+}
+
+qsizetype CStrongSiteKeys::PaddedCount(qsizetype users)
+{
+    const qsizetype blocks = (qMax<qsizetype>(users, 1) + SC::kKeyTableBlock - 1) / SC::kKeyTableBlock;
+    return blocks * SC::kKeyTableBlock;
+}
+
+QByteArray CStrongSiteKeys::UnwrapContentKey(const QList<QByteArray>& entries, const QByteArray& secret,
+                                             const QByteArray& salt, const QByteArray& run)
+{
+    const QByteArray lookupId = LookupId(secret, salt, run);
     const QByteArray wrapKey = SC::Hkdf(secret, salt, SC::kWrapKeyLabel, SC::kKeySize);
     for (const QByteArray& text : entries) {
         const QByteArray entry = QByteArray::fromBase64(text);
@@ -101,11 +115,14 @@ std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CAppGlobalD
     // with one login; a project without one gets a key for this run.
     keys->m_contentKey =
         data.m_baContentKey.size() == SC::kKeySize ? data.m_baContentKey : SC::RandomBytes(SC::kKeySize);
-    if (keys->m_contentKey.isEmpty()) {
+    // A new value each run: no lookup id repeats between two runs, so two
+    // deploys don't show which users stayed, came or went.
+    keys->m_run = SC::RandomBytes(SC::kRunSize);
+    if (keys->m_contentKey.isEmpty() || keys->m_run.isEmpty()) {
         return fail(QStringLiteral("The system's random source failed."));
     }
     const qsizetype count = data.m_listUsers.size();
-    std::vector<QByteArray> entries(static_cast<size_t>(count));
+    std::vector<QByteArray> entries(static_cast<size_t>(PaddedCount(count)));
     std::atomic<qsizetype> next{0};
     std::atomic<int> done{0};
     std::atomic<bool> failed{false};
@@ -117,7 +134,7 @@ std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CAppGlobalD
                 SC::UserPairBytes(SC::CredentialBytes(user.m_strUserName, data.m_bUserNameCase != 0),
                                   SC::CredentialBytes(user.m_strPassword, data.m_bPasswordCase != 0));
             const QByteArray secret = UserSecret(input, keys->m_salt, keys->m_nIterations);
-            const QByteArray lookupId = SC::Hkdf(secret, keys->m_salt, SC::kLookupIdLabel, SC::kLookupIdSize);
+            const QByteArray lookupId = LookupId(secret, keys->m_salt, keys->m_run);
             const QByteArray wrapKey = SC::Hkdf(secret, keys->m_salt, SC::kWrapKeyLabel, SC::kKeySize);
             const QByteArray iv = SC::RandomBytes(SC::kIvSize);
             QByteArray sealed;
@@ -146,6 +163,16 @@ std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CAppGlobalD
     }
     if (failed) {
         return fail(QStringLiteral("The key derivation failed."));
+    }
+    // The rest of the table is random bytes: a real entry (a derived id, a
+    // random IV, a GCM output) can't be told from them, so the table shows
+    // the number of users only to the nearest block.
+    for (size_t i = size_t(count); i < entries.size(); ++i) {
+        const QByteArray filler = SC::RandomBytes(SC::kEntrySize);
+        if (filler.isEmpty()) {
+            return fail(QStringLiteral("The system's random source failed."));
+        }
+        entries[i] = filler.toBase64();
     }
     // Random order: an entry's place says nothing about which user it is.
     for (qsizetype i = qsizetype(entries.size()) - 1; i > 0; --i) {

@@ -27,22 +27,33 @@ public:
     int Iterations() const { return m_nIterations; }
     const QByteArray& Salt() const { return m_salt; }
     const QByteArray& ContentKey() const { return m_contentKey; }
-    // Base64 of each user's wrapped content key, in random order.
+    // The run's random value the lookup ids depend on (several users only;
+    // empty for a single password).
+    const QByteArray& Run() const { return m_run; }
+    // Base64 of each user's wrapped content key and of random entries that
+    // pad the table to a multiple of kKeyTableBlock, all in random order.
     const QList<QByteArray>& Entries() const { return m_entries; }
 
     // The secret a credential gives (the login script derives the same).
     static QByteArray UserSecret(const QByteArray& derivationInput, const QByteArray& salt, int iterations);
     // The content key a single password's secret gives.
     static QByteArray ContentKeyOf(const QByteArray& secret, const QByteArray& salt);
+    // The id a user's entry is found by: with the run's value when the page
+    // carries one, else as pages written before it did.
+    static QByteArray LookupId(const QByteArray& secret, const QByteArray& salt, const QByteArray& run);
     // The content key inside the entry that belongs to `secret`; empty when
-    // none of them does.
+    // none of them does. `run` is empty for a page without one.
     static QByteArray UnwrapContentKey(const QList<QByteArray>& entries, const QByteArray& secret,
-                                       const QByteArray& salt);
+                                       const QByteArray& salt, const QByteArray& run);
+    // The size of a key table for `users` users: a multiple of
+    // kKeyTableBlock, never less than one block.
+    static qsizetype PaddedCount(qsizetype users);
 
 private:
     int m_nMode = 0;
     int m_nIterations = 0;
     QByteArray m_salt;
     QByteArray m_contentKey;
+    QByteArray m_run;
     QList<QByteArray> m_entries;
 };

@@ -194,32 +194,8 @@ bool CWendlockDoc::WriteProjectFile(const QString& path, const CAppGlobalData& r
     };
 
     // Projects hold passwords in clear: only the owner reads them (a file
-    // that was stricter stays so). Through a link, the linked file is saved.
-    struct stat st
-    {
-    };
-    const bool exists = ::stat(QFile::encodeName(path).constData(), &st) == 0;
-    if (!exists && errno != ENOENT) {
-        return fail(errno);
-    }
-    if (exists && S_ISDIR(st.st_mode)) {
-        return fail(EISDIR);
-    }
-    // A read-only project stays untouched, even where the folder would
-    // let a rename replace it.
-    if (exists && !(st.st_mode & S_IWUSR)) {
-        return fail(EACCES);
-    }
-    CAtomicFile file(path);
-    bool opened = false;
-    if (exists) {
-        st.st_mode = (st.st_mode & ~mode_t(07777)) | (st.st_mode & 0600);
-        opened = file.OpenLike(st);
-    } else {
-        opened = file.Open(0600);
-    }
-    if (!opened || !file.Write(ProjectBytes(record)) || !file.Commit(true)) {
-        return fail(file.Error());
-    }
-    return true;
+    // that was stricter stays so), and a read-only project stays as it is.
+    // Through a link, the linked file is saved.
+    const int error = CAtomicFile::WritePrivate(path, ProjectBytes(record));
+    return error == 0 || fail(error);
 }

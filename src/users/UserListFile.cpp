@@ -1,11 +1,11 @@
 #include "users/UserListFile.h"
 
+#include "common/AtomicFile.h"
 #include "common/InputFile.h"
 #include "model/ListFileText.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringView>
 
@@ -154,10 +154,8 @@ bool CUserListFile::ExportUsers(const QString& path, const QList<CUserListNode>&
         }
         text += QLatin1String("\r\n");
     }
-    const QByteArray bytes = ListFileText::Encode(text);
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // The list holds passwords in clear: written for its owner alone.
+    if (CAtomicFile::WritePrivate(path, ListFileText::Encode(text)) != 0) {
         if (errorMessage) {
             *errorMessage =
                 QStringLiteral("Create file \"%1\" for write failure! Make sure you have right to write "

@@ -7,8 +7,8 @@
 // They run in the strong suite (WENDLOCK_TEST_CIPHER=1, browser_e2e_strong)
 // and are skipped in the classic one.
 import assert from 'node:assert/strict';
-import { hkdfSync, pbkdf2Sync } from 'node:crypto';
-import { readFileSync, statSync } from 'node:fs';
+import { createCipheriv, createDecipheriv, hkdfSync, pbkdf2Sync } from 'node:crypto';
+import { readFileSync, statSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import * as h from './harness.mjs';
@@ -96,6 +96,42 @@ function derivedValues(password, saltHex, iterations) {
   ].flatMap(encodings);
 }
 
+// A page of several users rewritten in the key table layout before the
+// run value (docs/strong-format.md, layout 1): one entry per user, lookup
+// ids without the run value, six header elements. Made with node:crypto
+// from the users' secrets and the content key their entry holds.
+function olderLayout(text, pairs) {
+  const header = /var vxsv=\[1,1,(\d+),"([^"]+)","[^"]+",\d+(,"([^"]+)")\];/.exec(text);
+  const [iterations, salt, run] = [Number(header[1]), Buffer.from(header[2], 'base64'), Buffer.from(header[4], 'base64')];
+  const keepCase = (name) => new RegExp(`var ${name}=true;`).test(text);
+  const norm = (t, keep) => Buffer.from(keep ? t.normalize('NFC') : t.normalize('NFC').replace(/[A-Z]/g, (c) => c.toLowerCase()));
+  const u32 = (n) => Buffer.from([n >>> 24, (n >>> 16) & 255, (n >>> 8) & 255, n & 255]);
+  const hkdf = (key, s, info, n) => Buffer.from(hkdfSync('sha256', key, s, Buffer.from(info), n));
+  const aad = Buffer.concat([Buffer.from('wendlock v1 wrap'), salt]);
+  const secrets = pairs.map(([user, password]) => {
+    const n = norm(user, keepCase('USRCSS'));
+    const w = norm(password, keepCase('PWDCSS'));
+    return pbkdf2Sync(Buffer.concat([u32(n.length), n, u32(w.length), w]), salt, iterations, 32, 'sha256');
+  });
+  const entries = JSON.parse(/var vxsk=(\[[^\]]*\]);/.exec(text)[1]).map((e) => Buffer.from(e, 'base64'));
+  const lookup = hkdf(secrets[0], Buffer.concat([salt, run]), 'wendlock v2 lookup id', 16);
+  const entry = entries.find((e) => e.subarray(0, 16).equals(lookup));
+  const open = createDecipheriv('aes-256-gcm', hkdf(secrets[0], salt, 'wendlock v1 wrap key', 32), entry.subarray(16, 28));
+  open.setAAD(aad);
+  open.setAuthTag(entry.subarray(60));
+  const contentKey = Buffer.concat([open.update(entry.subarray(28, 60)), open.final()]);
+  const older = secrets.map((secret) => {
+    const iv = Buffer.alloc(12, secrets.indexOf(secret) + 1);
+    const seal = createCipheriv('aes-256-gcm', hkdf(secret, salt, 'wendlock v1 wrap key', 32), iv);
+    seal.setAAD(aad);
+    const sealed = Buffer.concat([seal.update(contentKey), seal.final(), seal.getAuthTag()]);
+    return Buffer.concat([hkdf(secret, salt, 'wendlock v1 lookup id', 16), iv, sealed]).toString('base64');
+  });
+  return text
+    .replace(header[3], '')
+    .replace(/var vxsk=\[[^\]]*\];/, () => `var vxsk=${JSON.stringify(older)};`);
+}
+
 // Everything a page of the origin can read and keep: cookies (including
 // HttpOnly ones, through the context), localStorage and sessionStorage.
 async function storedTexts(context, page) {
@@ -143,6 +179,8 @@ describe('the strong format in Chromium', { skip: SKIP }, () => {
     h.addFiles(dir, { 'big/page.html': readFileSync(path.join(dir, 'big/direct.html')) });
     h.protect(dir, 'single/page.html', { password: PASSWORD, set: STRONG });
     h.protect(dir, 'multi/page.html', { users: USERS, set: STRONG });
+    const multi = readFileSync(path.join(dir, 'multi/page.html'), 'latin1');
+    writeFileSync(path.join(dir, 'multi/old.html'), olderLayout(multi, PAIRS), 'latin1');
     h.protect(dir, 'deep/long.html', { password: PASSWORD, set: { ...STRONG, loginExpire: 2, expireDays: 3 } });
     h.protect(dir, 'keep1/page.html', { password: PASSWORD, set: { ...STRONG, loginExpire: 1 } });
     // A site of its own, so that its login is not the one of keep1.
@@ -203,6 +241,11 @@ describe('the strong format in Chromium', { skip: SKIP }, () => {
         await h.login(page, password, { user });
         assert.match(await h.bodyText(page), new RegExp(SECRET_TEXT));
       }
+      // A page of the key table layout before the run value still opens.
+      await page.goto(origin.url('multi/old.html'));
+      assert.equal(await page.evaluate(() => [window.vxsv.length, window.vxsk.length].join()), '6,2');
+      await h.login(page, PAIRS[1][1], { user: PAIRS[1][0] });
+      assert.match(await h.bodyText(page), new RegExp(SECRET_TEXT));
       assert.deepEqual(dialogs, [REFUSED, REFUSED, REFUSED, REFUSED]);
       await context.close();
     });

@@ -23,6 +23,9 @@ grep -q '"noPrint": 1' "$work/show.json" && grep -q '"password": "pw"' "$work/sh
 "$CLI" convert "$work/p.vxp" "$work/p2.json" && "$CLI" convert "$work/p2.json" "$work/p2.vxp" \
     && cmp -s "$work/p.vxp" "$work/p2.vxp"; check "vxp -> json -> vxp is byte identical" $?
 
+[[ $(stat -c %a "$work/p.vxp") == 600 && $(stat -c %a "$work/p2.json") == 600 ]]
+check "projects and their JSON hold passwords: written 0600" $?
+
 head -c 20 "$work/p.vxp" >"$work/cut.vxp"
 "$CLI" convert "$work/cut.vxp" "$work/never.json" 2>"$work/err"; rc=$?
 [[ $rc == 2 && ! -e "$work/never.json" ]] && grep -q "Unexpected file format." "$work/err"
@@ -47,5 +50,18 @@ if command -v script >/dev/null; then
     script -qefc "'$CLI' restore --backup-dir '$work/bk' '$work/site' >/dev/null" "$work/tty" </dev/null >/dev/null
     grep -q $'\rrestore 3/3 pages, ' "$work/tty"; check "restore at a terminal counts to 3/3" $?
 fi
+
+# unlock reads its password from standard input, a file or the environment.
+printf '<p>unlock me</p>\n' >"$work/u.html"
+printf 'S3same\n' >"$work/pw.txt"
+"$CLI" protect --password-file "$work/pw.txt" --no-backup --set kdfIterations=100000 "$work/u.html" >/dev/null 2>&1
+printf 'S3same\n' | "$CLI" unlock "$work/u.html" --password - | grep -q "unlock me"
+check "unlock --password - reads standard input" $?
+"$CLI" unlock "$work/u.html" --password-file "$work/pw.txt" | grep -q "unlock me"
+check "unlock --password-file reads the file" $?
+WENDLOCK_PASSWORD=S3same "$CLI" unlock "$work/u.html" | grep -q "unlock me"
+check "unlock takes WENDLOCK_PASSWORD" $?
+env -u WENDLOCK_PASSWORD "$CLI" unlock "$work/u.html" </dev/null >/dev/null 2>&1; [[ $? == 2 ]]
+check "unlock without a password is a usage error" $?
 
 exit $fail

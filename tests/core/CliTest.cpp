@@ -1,10 +1,12 @@
 #include "CliRunner.h"
 #include "TestUtil.h"
 #include "common/AppInfo.h"
+#include "engine/ProtectOutcome.h"
 #include "model/AppGlobalData.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 #include "templates/TemplateStore.h"
+#include "users/UserListFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -15,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -496,4 +499,164 @@ TEST_F(CliProtect, argumentsFormOneListWhateverTheirOrder)
     run = RunCli({QStringLiteral("unlock"), index, QStringLiteral("--password")});
     EXPECT_EQ(run.code, 2);
     EXPECT_EQ(TestUtil::ReadFile(index), before);
+}
+
+// Projects, their JSON and user lists hold passwords in clear: whoever
+// writes them, only their owner may read them. A stricter mode stays, and a
+// read-only file is refused, never replaced.
+TEST_F(Cli, filesThatHoldPasswordsAreWrittenForTheirOwnerOnly)
+{
+    const auto modeOf = [](const QString& path) {
+        struct stat st
+        {
+        };
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    const auto setMode = [](const QString& path, int mode) {
+        return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
+    };
+    const mode_t oldMask = ::umask(0);
+    CAppGlobalData d;
+    d.m_strPassword = QStringLiteral("s3cret");
+    const QString vxp = SaveProject(d);
+    EXPECT_EQ(modeOf(vxp), 0600);
+
+    // convert, both ways: a new file, an existing open one, a stricter one.
+    ASSERT_EQ(RunCli({QStringLiteral("convert"), vxp, Path("p.json")}).code, 0);
+    EXPECT_EQ(modeOf(Path("p.json")), 0600);
+    ASSERT_TRUE(setMode(Path("p.json"), 0664));
+    ASSERT_EQ(RunCli({QStringLiteral("convert"), vxp, Path("p.json")}).code, 0);
+    EXPECT_EQ(modeOf(Path("p.json")), 0600);
+    ASSERT_TRUE(TestUtil::WriteFile(Path("q.vxp"), "old"));
+    ASSERT_TRUE(setMode(Path("q.vxp"), 0644));
+    ASSERT_EQ(RunCli({QStringLiteral("convert"), Path("p.json"), Path("q.vxp")}).code, 0);
+    EXPECT_EQ(modeOf(Path("q.vxp")), 0600);
+    ASSERT_TRUE(setMode(Path("p.json"), 0200));
+    ASSERT_EQ(RunCli({QStringLiteral("convert"), vxp, Path("p.json")}).code, 0);
+    EXPECT_EQ(modeOf(Path("p.json")), 0200);
+    ASSERT_TRUE(setMode(Path("p.json"), 0444));
+    const QByteArray before = TestUtil::ReadFile(Path("p.json"));
+    EXPECT_EQ(RunCli({QStringLiteral("convert"), vxp, Path("p.json")}).code, 1);
+    EXPECT_EQ(TestUtil::ReadFile(Path("p.json")), before);
+    EXPECT_EQ(modeOf(Path("p.json")), 0444);
+
+    // The user list the Password page exports.
+    CUserListNode user;
+    user.m_strUserName = QStringLiteral("ann");
+    user.m_strPassword = QStringLiteral("pw");
+    QString error;
+    ASSERT_TRUE(CUserListFile::ExportUsers(Path("u.csv"), {user}, &error)) << error.toStdString();
+    EXPECT_EQ(modeOf(Path("u.csv")), 0600);
+    ASSERT_TRUE(setMode(Path("u.csv"), 0644));
+    ASSERT_TRUE(CUserListFile::ExportUsers(Path("u.csv"), {user, user}, &error));
+    EXPECT_EQ(modeOf(Path("u.csv")), 0600);
+    ASSERT_TRUE(setMode(Path("u.csv"), 0400));
+    EXPECT_FALSE(CUserListFile::ExportUsers(Path("u.csv"), {user}, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("Create file")));
+    ::umask(oldMask);
+    // No temporary file stays behind.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("tmp")),
+              QStringList());
+}
+
+// unlock takes its password from the places protect does, so that it need
+// not show in `ps`: a file, a line of standard input, the environment.
+TEST_F(CliProtect, unlockTakesThePasswordFromFileStandardInputOrEnvironment)
+{
+    const QString page = site + QStringLiteral("/sub/page.htm");
+    ASSERT_EQ(RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("caf\u00e9 pw"),
+                      QStringLiteral("--no-backup"), page})
+                  .code,
+              0);
+    const auto unlock = [&](QStringList args, QIODevice* in = nullptr) {
+        QFile::remove(Path("out.htm"));
+        args.prepend(page);
+        args.prepend(QStringLiteral("unlock"));
+        args << QStringLiteral("-o") << Path("out.htm");
+        return RunCli(args, in);
+    };
+    const auto opened = [&]() { return TestUtil::ReadFile(Path("out.htm")) == "<p>sub</p>\n"; };
+
+    ASSERT_TRUE(TestUtil::WriteFile(Path("pw.txt"), "\xEF\xBB\xBF"
+                                                    "caf\xC3\xA9 pw\r\nother\r\n"));
+    CliRun run = unlock({QStringLiteral("--password-file"), Path("pw.txt")});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(opened());
+
+    QBuffer input;
+    input.setData("caf\xC3\xA9 pw\nnot this\n");
+    ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+    run = unlock({QStringLiteral("--password"), QStringLiteral("-")}, &input);
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(opened());
+    // "-" is never the password itself.
+    QBuffer wrongLine;
+    wrongLine.setData("-\n");
+    ASSERT_TRUE(wrongLine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(unlock({QStringLiteral("--password"), QStringLiteral("-")}, &wrongLine).code, 1);
+
+    qputenv("WENDLOCK_PASSWORD", "caf\xC3\xA9 pw");
+    run = unlock({});
+    const CliRun given = unlock({QStringLiteral("--password"), QStringLiteral("wrong")});
+    qputenv("WENDLOCK_PASSWORD", "wrong");
+    const CliRun wrongEnv = unlock({});
+    qunsetenv("WENDLOCK_PASSWORD");
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(given.code, 1) << "an option wins over the environment";
+    EXPECT_EQ(wrongEnv.code, 1);
+    EXPECT_FALSE(QFile::exists(Path("out.htm")));
+
+    QBuffer ended;
+    ASSERT_TRUE(ended.open(QIODevice::ReadOnly));
+    const QList<QPair<QStringList, QIODevice*>> usage{
+        {{}, nullptr},
+        {{QStringLiteral("--password-file"), Path("missing.txt")}, nullptr},
+        {{QStringLiteral("--password"), QStringLiteral("-")}, &ended},
+        {{QStringLiteral("--password"), QStringLiteral("a"), QStringLiteral("--password-file"),
+          Path("pw.txt")},
+         nullptr},
+    };
+    for (const auto& [args, in] : usage) {
+        run = unlock(args, in);
+        EXPECT_EQ(run.code, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_FALSE(run.err.isEmpty());
+    }
+}
+
+// A strong run that meets classic pages leaves them as they are: each says
+// so with the way to convert it, counts as not protected and fails the run.
+TEST_F(CliProtect, strongRunOverClassicPagesReportsThemAndFails)
+{
+    const QString index = site + QStringLiteral("/index.html");
+    const QString sub = site + QStringLiteral("/sub/page.htm");
+    CliRun run = RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
+                         QStringLiteral("--set"), QStringLiteral("cipher=0"), site});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QByteArray classic = TestUtil::ReadFile(index);
+
+    const QStringList strong{
+        QStringLiteral("protect"), QStringLiteral("--password"),           QStringLiteral("pw"),
+        QStringLiteral("--set"),   QStringLiteral("kdfIterations=100000"), site};
+    run = RunCli(strong);
+    EXPECT_EQ(run.code, 1);
+    const QString still = ProtectResultText(ProtectOutcome::StillClassic);
+    EXPECT_TRUE(still.contains(QLatin1String("classic format")) &&
+                still.contains(QLatin1String("--restore-first")));
+    EXPECT_TRUE(run.out.contains(still + QLatin1Char('\t') + index + QLatin1Char('\n')));
+    EXPECT_TRUE(run.out.contains(still + QLatin1Char('\t') + sub + QLatin1Char('\n')));
+    EXPECT_TRUE(run.out.endsWith(QLatin1String("0 file(s) have been protected successfully!\n")));
+    EXPECT_TRUE(run.err.contains(QLatin1String("2 page(s) were protected in the classic format")));
+    EXPECT_EQ(TestUtil::ReadFile(index), classic);
+
+    // Restoring first converts them; strong pages met again are "Protected
+    // before" and no failure.
+    QStringList restoreFirst = strong;
+    restoreFirst.insert(1, QStringLiteral("--restore-first"));
+    run = RunCli(restoreFirst);
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.endsWith(QLatin1String("2 file(s) have been protected successfully!\n")));
+    EXPECT_TRUE(TestUtil::ReadFile(index).contains("var vxsv=[1,"));
+    run = RunCli(strong);
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Protected before\t%1\n").arg(index)));
 }

@@ -3,6 +3,7 @@
 #include "TestUtil.h"
 #include "common/AppFolders.h"
 #include "engine/CredentialTable.h"
+#include "engine/HeadFilter.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
@@ -196,21 +197,27 @@ TEST_F(Engine, headSourceFallsBackToTheTemplate)
     EXPECT_EQ(ReadFile(bare), QByteArray("<p>x</p>\n"));
 }
 
-// The login page keeps the page's title, meta, base, icons, style sheets
-// and comments byte for byte; its scripts (and script preloads) run only in
-// the page written after login. The template's head is copied whole.
-TEST_F(Engine, copiedHeadDropsScriptsAndKeepsTheRest)
+// The login page, readable before anyone logs in, keeps only the page's
+// doctype, html and head tags, title, meta, base, style elements and links
+// to style sheets and icons, byte for byte. Scripts, noscript and template
+// elements, comments, resource hints and other links stay out, also where
+// they span lines. The template's head is copied whole.
+TEST_F(Engine, copiedHeadKeepsOnlyWhatTheHelpLists)
 {
     const QByteArray head =
         "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Docs</title>\n"
         "<base href=\"/d/\"><link rel=\"icon\" href=\"f.ico\"><link rel=stylesheet href=\"s.css\">\n"
         "<script>const builtinThemes = ['a'];\nif (1 < 2) { theme(); }\n</script><meta name=\"a\" "
-        "content=\"b\">\n"
+        "content=\"b>c\">\n"
         "<SCRIPT defer src=\"side.js\"></SCRIPT ><script type=\"module\" src=\"m.js\"></script>\n"
         "<link rel=\"preload\" href=\"p.js\" as=\"script\"><link rel=preload href=p.woff as=font "
         "crossorigin>\n"
         "<link REL=\"modulepreload\" href=\"m2.js\"><style>p{color:red}</style>\n"
-        "<!-- <script>kept()</script> --><noscript><p>js</p></noscript><scripts-x></scripts-x>\n"
+        "<link rel=\"prefetch\" href=\"/private/next.html\"><link rel=prerender href=/members.html>"
+        "<link rel=\"canonical\" href=\"/d/x\">\n"
+        "<!-- note: staging key\n still a comment --><noscript><p>js</p></noscript><scripts-x></scripts-x>\n"
+        "<template id=t><p>tpl <template>inner</template> secret</p></template><NoScript>\n"
+        "<link rel=stylesheet href=ns.css></noscript><link\n rel=\"apple-touch-icon\" href=\"t.png\">\n"
         "<script>\nvar x = \"</head>\";\n</script>\n<title>late</title></head><body>Secret</body></html>\n";
     const QString page = Page("docs.htm", head);
     ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
@@ -221,10 +228,12 @@ TEST_F(Engine, copiedHeadDropsScriptsAndKeepsTheRest)
         QByteArray(
             "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Docs</title>\r\n"
             "<base href=\"/d/\"><link rel=\"icon\" href=\"f.ico\"><link rel=stylesheet href=\"s.css\">\r\n"
-            "<meta name=\"a\" content=\"b\">\r\n\r\n"
-            "<link rel=preload href=p.woff as=font crossorigin>\r\n"
+            "<meta name=\"a\" content=\"b>c\">\r\n\r\n"
+            "\r\n"
             "<style>p{color:red}</style>\r\n"
-            "<!-- <script>kept()</script> --><noscript><p>js</p></noscript><scripts-x></scripts-x>\r\n"));
+            "\r\n"
+            "\r\n"
+            "<link\r\n rel=\"apple-touch-icon\" href=\"t.png\">\r\n"));
     // The page itself, scripts and all, comes back whole after login.
     EXPECT_EQ(Unlocked(page), head);
 
@@ -234,6 +243,44 @@ TEST_F(Engine, copiedHeadDropsScriptsAndKeepsTheRest)
     const QString own = Page("own.htm", head);
     ASSERT_EQ(Protect(own), QStringLiteral("Protected"));
     EXPECT_TRUE(ReadFile(own).startsWith("<html><head><script src=\"t.js\"></script><SCRIPT"));
+}
+
+// Long lines reach the head filter in pieces: cut anywhere, even inside a
+// tag name, a quoted value or a comment's end, the kept text is the same.
+// At the head's end a title or style left open is closed, and a tag left
+// unfinished is dropped, so the login script after it stays a script.
+TEST(HeadFilter, piecesGiveTheSameTextAndTheHeadEndsClean)
+{
+    const QByteArray head =
+        "<html><head><title>T</title><!-- a -- b --><LINK rel=\"stylesheet\" href=\"a>b.css\">"
+        "<script>if (a</scr) x();</script ><template><template></template>x</template>"
+        "<noscript></noscriptx></noscript><meta name=x content='1 > 0'>< b<style>i{}</style>";
+    const QByteArray whole = "<html><head><title>T</title><LINK rel=\"stylesheet\" href=\"a>b.css\">"
+                             "<meta name=x content='1 > 0'>< b<style>i{}</style>";
+    const auto filtered = [](const QByteArray& text, qsizetype piece) {
+        CHeadFilter filter;
+        QByteArray kept;
+        for (qsizetype at = 0; at < text.size(); at += piece) {
+            if (!filter.Feed(text.mid(at, piece), kept)) {
+                break;
+            }
+        }
+        filter.Feed("</head>", kept);
+        return kept;
+    };
+    for (qsizetype piece = 1; piece <= head.size(); ++piece) {
+        ASSERT_EQ(filtered(head, piece), whole) << piece;
+    }
+    EXPECT_EQ(filtered("<title>Open <style>p{", 3), QByteArray("<title>Open <style>p{</title>"));
+    EXPECT_EQ(filtered("<style>p{}</sty", 4), QByteArray("<style>p{}</sty</style>"));
+    EXPECT_EQ(filtered("<meta name=\"x", 5), QByteArray());
+    EXPECT_EQ(filtered("<!-- open", 2), QByteArray());
+    // Resource hints never stay, whatever they fetch; icons of every kind do.
+    EXPECT_FALSE(CHeadFilter::IsKeptLink("<link rel=\"preload stylesheet\" href=a.css>"));
+    EXPECT_FALSE(CHeadFilter::IsKeptLink("<link rel=dns-prefetch href=//x>"));
+    EXPECT_TRUE(CHeadFilter::IsKeptLink("<link rel=\"shortcut icon\" href=f.ico>"));
+    EXPECT_TRUE(CHeadFilter::IsKeptLink("<link href=m.png rel='mask-icon'>"));
+    EXPECT_FALSE(CHeadFilter::IsKeptLink("<link data-rel=stylesheet href=x>"));
 }
 
 TEST_F(Engine, headAndBodyOnOneLineAndTemplateWithoutBody)

@@ -7,6 +7,7 @@
 #include "engine/ProtectEngine.h"
 #include "engine/StrongCrypto.h"
 #include "engine/StrongPageWriter.h"
+#include "engine/StrongSiteKeys.h"
 #include "model/AppGlobalData.h"
 #include "model/ArchiveWriter.h"
 #include "model/CharsetTable.h"
@@ -578,4 +579,116 @@ TEST_F(StrongEngine, utf16PagesWithAByteOrderMarkAreReadAsUtf16)
         ASSERT_EQ(Unlock(page, QString(), QStringLiteral("pw"), &opened), CPageUnlocker::Status::Ok);
         EXPECT_EQ(QString::fromUtf8(opened).remove(QChar(0xfeff)), text) << (bigEndian ? "big" : "little");
     }
+}
+
+// The key table of a list of users is padded with random entries to whole
+// blocks of 16, and its lookup ids depend on a value new each run: two
+// deploys share no id, so they don't show who stayed, came or went. Pages
+// of the layout before (one entry per user, ids without a run value) keep
+// opening, in the unlocker and with wendlock-cli unlock.
+TEST_F(StrongEngine, keyTableIsPaddedNewEachRunAndTheOlderLayoutStillOpens)
+{
+    data.m_nPasswordMode = CAppGlobalData::kMultipleUsers;
+    for (int i = 0; i < 3; ++i) {
+        CUserListNode user;
+        user.m_strUserName = QStringLiteral("user%1").arg(i);
+        user.m_strPassword = QStringLiteral("pass%1").arg(i);
+        data.m_listUsers.append(user);
+    }
+    const QByteArray page = "<html><head></head><body>team</body></html>\n";
+    const auto entriesOf = [](const QByteArray& text) {
+        const qsizetype start = text.indexOf("var vxsk=[\"") + 11;
+        return text.mid(start, text.indexOf("\"];", start) - start).split('"');
+    };
+    const auto protectWith = [&](const std::shared_ptr<const CStrongSiteKeys>& keys, const char* name) {
+        EXPECT_TRUE(TestUtil::WriteFile(Path(name), page));
+        CProtectEngine engine(&data);
+        engine.SetStrongKeys(keys);
+        QString result;
+        EXPECT_TRUE(engine.ProtectFile(Path(name), result)) << result.toStdString();
+        return TestUtil::ReadFile(Path(name));
+    };
+    QString error;
+    const std::shared_ptr<const CStrongSiteKeys> first = CStrongSiteKeys::Derive(data, 2, &error);
+    const std::shared_ptr<const CStrongSiteKeys> second = CStrongSiteKeys::Derive(data, 2, &error);
+    ASSERT_TRUE(first && second) << error.toStdString();
+    const QByteArray one = protectWith(first, "one.html");
+    const QByteArray two = protectWith(second, "two.html");
+    QSet<QByteArray> ids;
+    for (const QByteArray& text : {one, two}) {
+        QList<QByteArray> entries = entriesOf(text);
+        entries.removeAll(",");
+        ASSERT_EQ(entries.size(), 16);
+        for (const QByteArray& entry : entries) {
+            const QByteArray bytes = QByteArray::fromBase64(entry);
+            EXPECT_EQ(bytes.size(), SC::kEntrySize);
+            ids.insert(bytes.left(SC::kLookupIdSize));
+        }
+    }
+    EXPECT_EQ(ids.size(), 32) << "two runs share no lookup id";
+    EXPECT_NE(first->Run(), second->Run());
+    for (const char* name : {"one.html", "two.html"}) {
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(Unlock(Path(name), QStringLiteral("user%1").arg(i), QStringLiteral("pass%1").arg(i)),
+                      CPageUnlocker::Status::Ok)
+                << name << i;
+        }
+        EXPECT_EQ(Unlock(Path(name), QStringLiteral("user0"), QStringLiteral("pass1")),
+                  CPageUnlocker::Status::WrongCredentials);
+    }
+    // One more user than a block fills two.
+    EXPECT_EQ(CStrongSiteKeys::PaddedCount(0), 16);
+    EXPECT_EQ(CStrongSiteKeys::PaddedCount(16), 16);
+    EXPECT_EQ(CStrongSiteKeys::PaddedCount(17), 32);
+
+    // The older layout, built here from the primitives: one entry per user
+    // under "wendlock v1 lookup id", and six header elements.
+    QByteArray old = one;
+    const QByteArray wrapKey0 = "wendlock v1 wrap";
+    QByteArray table;
+    for (const CUserListNode& user : data.m_listUsers) {
+        const QByteArray secret = SC::Pbkdf2(SC::UserPairBytes(SC::CredentialBytes(user.m_strUserName, true),
+                                                               SC::CredentialBytes(user.m_strPassword, true)),
+                                             data.m_baSalt, data.m_nKdfIterations);
+        const QByteArray iv = SC::RandomBytes(SC::kIvSize);
+        QByteArray sealed;
+        ASSERT_TRUE(SC::Seal(SC::Hkdf(secret, data.m_baSalt, "wendlock v1 wrap key", 32), iv,
+                             wrapKey0 + data.m_baSalt, first->ContentKey().constData(),
+                             first->ContentKey().size(), sealed));
+        table +=
+            (table.isEmpty() ? "\"" : "\",\"") +
+            QByteArray(SC::Hkdf(secret, data.m_baSalt, "wendlock v1 lookup id", 16) + iv + sealed).toBase64();
+    }
+    const qsizetype tableAt = old.indexOf("var vxsk=[") + 10;
+    old.replace(tableAt, old.indexOf("];", tableAt) - tableAt, QByteArray(table + '"'));
+    const QByteArray runText = ",\"" + first->Run().toBase64() + "\"];";
+    ASSERT_EQ(old.count(runText), 1);
+    old.replace(runText, "];");
+    ASSERT_TRUE(TestUtil::WriteFile(Path("old.html"), old));
+    QByteArray text;
+    EXPECT_EQ(Unlock(Path("old.html"), QStringLiteral("user2"), QStringLiteral("pass2"), &text),
+              CPageUnlocker::Status::Ok);
+    EXPECT_EQ(text, page);
+    EXPECT_EQ(Unlock(Path("old.html"), QStringLiteral("user2"), QStringLiteral("pass1")),
+              CPageUnlocker::Status::WrongCredentials);
+    QString err;
+    EXPECT_EQ(TestUtil::RunCliCode({QStringLiteral("unlock"), Path("old.html"), QStringLiteral("--user"),
+                                    QStringLiteral("user1"), QStringLiteral("--password"),
+                                    QStringLiteral("pass1"), QStringLiteral("-o"), Path("old.txt")},
+                                   &err),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(TestUtil::ReadFile(Path("old.txt")), page);
+    // The new layout's ids are not the old ones: a run value taken away
+    // opens nothing, and one of the wrong size is damage.
+    QByteArray stripped = one;
+    stripped.replace(runText, "];");
+    ASSERT_TRUE(TestUtil::WriteFile(Path("stripped.html"), stripped));
+    EXPECT_EQ(Unlock(Path("stripped.html"), QStringLiteral("user1"), QStringLiteral("pass1")),
+              CPageUnlocker::Status::WrongCredentials);
+    QByteArray shortRun = one;
+    shortRun.replace(runText, ",\"AAAA\"];");
+    ASSERT_TRUE(TestUtil::WriteFile(Path("short.html"), shortRun));
+    EXPECT_EQ(Unlock(Path("short.html"), QStringLiteral("user1"), QStringLiteral("pass1")),
+              CPageUnlocker::Status::Malformed);
 }

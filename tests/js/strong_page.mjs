@@ -40,18 +40,33 @@ export function makeSite({ users, password, passwordCase = true, userCase = true
   return site.mode === 1 ? run(site) : { ...site, contentKey: hkdf(secretOf(site, { password }), site.salt, 'wendlock v1 content key', 32) };
 }
 
-export function run(site) {
+// The id a user's entry is found by: with the run's value (key table
+// layout 2), or without one as older pages were written (layout 1).
+export function lookupIdOf(site, typed) {
+  const secret = secretOf(site, typed);
+  return site.runValue
+    ? hkdf(secret, Buffer.concat([site.salt, site.runValue]), 'wendlock v2 lookup id', 16)
+    : hkdf(secret, site.salt, 'wendlock v1 lookup id', 16);
+}
+
+// Layout 2 pads the table with random entries to a multiple of 16;
+// layout 1 has one entry per user.
+export function run(site, { layout = 2 } = {}) {
   const contentKey = randomBytes(32);
+  const next = { ...site, contentKey, runValue: layout === 2 ? randomBytes(16) : null };
   const entries = site.users.map((u) => {
     const secret = secretOf(site, { user: u.name, password: u.password });
     const wrapKey = hkdf(secret, site.salt, 'wendlock v1 wrap key', 32);
-    const lookupId = hkdf(secret, site.salt, 'wendlock v1 lookup id', 16);
+    const lookupId = lookupIdOf(next, { user: u.name, password: u.password });
     const iv = randomBytes(12);
     const aad = Buffer.concat([Buffer.from('wendlock v1 wrap'), site.salt]);
     return Buffer.concat([lookupId, iv, gcm(wrapKey, iv, aad, contentKey)]);
   });
+  if (layout === 2) {
+    while (entries.length < 16 || entries.length % 16 !== 0) entries.push(randomBytes(76));
+  }
   entries.sort(() => Math.random() - 0.5);
-  return { ...site, contentKey, entries };
+  return { ...next, entries };
 }
 
 export function sealChunks(contentKey, text, { nonce = randomBytes(16), level = 6 } = {}) {
@@ -78,7 +93,8 @@ export function strongPage(site, text, { settings = {}, level } = {}) {
     variables(s) +
     (site.mode === 1 ? `var USRCSS=${site.userCase};` : '') +
     `var PWDCSS=${site.passwordCase};\n` +
-    `var vxsv=[1,${site.mode},${site.iterations},"${b64(site.salt)}","${b64(nonce)}",${chunks.length}];\n` +
+    `var vxsv=[1,${site.mode},${site.iterations},"${b64(site.salt)}","${b64(nonce)}",${chunks.length}` +
+    (site.runValue ? `,"${b64(site.runValue)}"];\n` : '];\n') +
     (site.mode === 1 ? `var vxsk=[${quoted(site.entries.map(b64))}];\n` : '') +
     `var vxsa=[${quoted(chunks)}];\n` +
     scriptWithCrLf('strong')

@@ -10,7 +10,7 @@ import crypto from 'node:crypto';
 import zlib from 'node:zlib';
 import { FakeBrowser } from './fake_browser.mjs';
 import { dataDir, scriptSource, assembledScript, builtScript } from './protected_page.mjs';
-import { makeSite, run, strongPage, secretOf, chunksOf, withChunks } from './strong_page.mjs';
+import { makeSite, run, strongPage, secretOf, chunksOf, withChunks, lookupIdOf } from './strong_page.mjs';
 
 const hex = (b) => Buffer.from(b).toString('hex');
 const h = (s) => Buffer.from(s, 'hex');
@@ -249,9 +249,43 @@ describe('strong pages, several users', () => {
       assert.deepEqual(p.alerts, ['Invalid Password!']);
       assert.equal(p.elements.vxpuser.attributes['aria-invalid'], 'true');
     }
-    const damaged = page.replace(/var vxsk=\["[^"]{8}/, 'var vxsk=["AAAAAAAA');
+    const bobsEntry = site.entries.find((e) =>
+      e.subarray(0, 16).equals(lookupIdOf(site, { user: USERS[1].name, password: USERS[1].password })),
+    );
+    const at = page.indexOf(bobsEntry.toString('base64'));
+    assert.ok(at > 0);
+    const damaged = page.slice(0, at) + 'AAAAAAAA' + page.slice(at + 8);
     const hit = await Promise.all(USERS.map((u) => openedBy(damaged, { user: u.name, password: u.password })));
-    assert.equal(hit.filter((t) => t === null).length, 1, 'only the damaged entry fails');
+    assert.deepEqual(
+      hit.map((t) => t === null),
+      [false, true, false],
+      'only the damaged entry fails',
+    );
+  });
+
+  test('the key table is padded and new each run; pages of the older layout still open', async () => {
+    const entriesOf = (script) => JSON.parse(/var vxsk=(\[[^\]]*\]);/.exec(script)[1]);
+    assert.equal(entriesOf(page).length, 16, 'three users fill one block of 16');
+    const many = Array.from({ length: 17 }, (_, i) => ({ name: `u${i}`, password: `p${i}` }));
+    assert.equal(run({ ...site, users: many }).entries.length, 32);
+    const again = run(site);
+    const ids = (s) => new Set(s.entries.map((e) => e.subarray(0, 16).toString('hex')));
+    const shared = [...ids(site)].filter((id) => ids(again).has(id));
+    assert.deepEqual(shared, [], 'two runs share no lookup id');
+    assert.equal(await openedBy(strongPage(again, SHOWN), { user: 'alice', password: 'Wonderland' }), SHOWN);
+    // Layout 1: one entry per user, ids without a run value, six header
+    // elements; with and without WebCrypto.
+    const old = strongPage(run(site, { layout: 1 }), SHOWN);
+    assert.equal(entriesOf(old).length, 3);
+    assert.ok(/var vxsv=\[1,1,\d+,"[^"]+","[^"]+",\d+\];/.test(old));
+    for (const [i, u] of USERS.entries()) {
+      assert.equal(await openedBy(old, { user: u.name, password: u.password }, { subtle: i !== 1 }), SHOWN, u.name);
+    }
+    assert.equal(await openedBy(old, { user: 'alice', password: 'x' }), null);
+    // A run value of the wrong size is refused, not ignored.
+    const badRun = page.replace(/(var vxsv=\[(?:[^,]*,){6})"[^"]*"\]/, '$1"AAAA"]');
+    assert.notEqual(badRun, page);
+    assert.equal(await openedBy(badRun, { user: 'alice', password: 'Wonderland' }), null);
   });
 
   test('user name case follows USRCSS, password case PWDCSS, both after NFC', async () => {

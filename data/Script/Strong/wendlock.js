@@ -4,10 +4,11 @@
 // element. The page defines before it: LoginExpireType, LoginExpireDays,
 // LoginIncorrectMode, LoginAlertText, LoginRedirectURL,
 // LoginRedirectURLTarget, RefreshPageInIE, PWDCSS, USRCSS (several users),
-// vxsv = [1, mode, iterations, salt, nonce, chunk count], vxsk (several
-// users: one wrapped content key per user) and vxsa (the enciphered,
-// deflated page in chunks). The check for a remembered login starts when
-// the script runs; the body's load event calls vxpcheck().
+// vxsv = [1, mode, iterations, salt, nonce, chunk count, run], vxsk (several
+// users: one wrapped content key per user among random entries; the run
+// value, absent from older pages, goes into the lookup ids) and vxsa (the
+// enciphered, deflated page in chunks). The check for a remembered login
+// starts when the script runs; the body's load event calls vxpcheck().
 //
 // Contract with the login-page template:
 //   <form id="vxpform">      the login form; its submit runs the check
@@ -55,6 +56,7 @@ var vxpcheck = (function () {
     c.saltText = typeof v[3] === 'string' ? v[3] : '';
     c.salt = base64Bytes(v[3]);
     c.nonce = base64Bytes(v[4]);
+    c.run = v.length > 6 ? base64Bytes(v[6]) : null;
     c.entries = pageList('vxsk');
     c.chunks = pageList('vxsa');
     c.valid =
@@ -69,6 +71,7 @@ var vxpcheck = (function () {
       c.nonce !== null &&
       c.nonce.length === 16 &&
       v[5] === c.chunks.length &&
+      (v.length === 6 || (v.length === 7 && c.run !== null && c.run.length === 16)) &&
       c.chunks.length >= 1;
     if (c.multi) {
       FIELDS = ['vxpuser', 'vxppass'];
@@ -365,7 +368,11 @@ var vxpcheck = (function () {
       return hkdfBytes(secret, cfg.salt, 'wendlock v1 content key', 32);
     }
     // The entry whose lookup id this secret gives holds the content key.
-    var lookup = await hkdfBytes(secret, cfg.salt, 'wendlock v1 lookup id', 16);
+    // A page with a run value derives its lookup ids with it; older pages
+    // have none.
+    var lookup = cfg.run
+      ? await hkdfBytes(secret, joinBytes([cfg.salt, cfg.run]), 'wendlock v2 lookup id', 16)
+      : await hkdfBytes(secret, cfg.salt, 'wendlock v1 lookup id', 16);
     var wrap = null;
     for (var i = 0; i < cfg.entries.length; i++) {
       var entry = base64Bytes(cfg.entries[i]);
