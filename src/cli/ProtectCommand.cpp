@@ -9,6 +9,7 @@
 #include "engine/DeflateAhead.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectJob.h"
+#include "engine/SiteAssetPass.h"
 #include "engine/StrongSiteKeys.h"
 #include "model/AppGlobalData.h"
 #include "model/ProjectJson.h"
@@ -278,7 +279,27 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         m_context.Error(QStringLiteral("warning: ") +
                         CProtectEngine::ClassicToStrongWarning(outcome.classicPagesMet));
     }
-    return results.AnyFailed() ? CCliContext::ExitFailure : CCliContext::ExitOk;
+    bool assetsFailed = false;
+    if (strong && data.m_bProtectAssets) {
+        const CSiteAssetPass::Outcome assets =
+            CSiteAssetPass::Run(data, strongKeys->ContentKey(), backupFolder, projectPath, results);
+        if (!assets.error.isEmpty()) {
+            m_context.Error(assets.error);
+            assetsFailed = true;
+        }
+        m_context.Out() << QStringLiteral(
+                               "%1 other file(s) of the site have been enciphered (%2 before, %3 failed).")
+                               .arg(assets.enciphered)
+                               .arg(assets.before)
+                               .arg(assets.failed)
+                        << "\n";
+    } else if (!data.m_bProtectAssets) {
+        const QString warning = CSiteAssetPass::ClearTextWarning(CSiteAssetPass::ClearTextCarriers(data));
+        if (!warning.isEmpty()) {
+            m_context.Error(QStringLiteral("warning: ") + warning);
+        }
+    }
+    return results.AnyFailed() || assetsFailed ? CCliContext::ExitFailure : CCliContext::ExitOk;
 }
 
 bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data)

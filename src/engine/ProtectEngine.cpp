@@ -15,6 +15,7 @@
 #include "engine/ProtectOutcome.h"
 #include "engine/ResultList.h"
 #include "engine/RunFiles.h"
+#include "engine/SiteAssetPass.h"
 #include "engine/StrongPageWriter.h"
 #include "engine/StrongSiteKeys.h"
 #include "engine/TextFileWriter.h"
@@ -609,6 +610,12 @@ bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CT
                                        QString& result)
 {
     out.Write(CCredentialTable::LoginVariablesText(*m_pData, passwordMode, std::nullopt));
+    if (m_pData->m_bProtectAssets) {
+        if (m_strSiteRoot.isNull()) {
+            m_strSiteRoot = CSiteAssetPass::SiteRootOf(*m_pData);
+        }
+        out.Write(CSiteAssetPass::WorkerStatement(*m_pData, m_strSiteRoot, path));
+    }
     CTextLineReader reader(path, LoadedPage(path));
     if (!reader.Open()) {
         result = Fail(ProtectOutcome::OpenFailure);

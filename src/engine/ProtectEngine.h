@@ -157,6 +157,9 @@ private:
     ProtectOutcome m_eLastOutcome = ProtectOutcome::Protected;
     QString m_strKeyError;
     QString m_strBackupFolder;
+    // The site root, looked up at the first page of a run that enciphers
+    // the site's other files.
+    QString m_strSiteRoot;
     // The backup of the page being written, put in place just before it.
     CAtomicFile* m_pPendingBackup = nullptr;
     QString m_strLoadedPage;

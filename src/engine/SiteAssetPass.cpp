@@ -2,6 +2,7 @@
 
 #include "common/AppFolders.h"
 #include "engine/AssetProtector.h"
+#include "engine/JsString.h"
 #include "engine/ResultList.h"
 #include "files/SiteFiles.h"
 #include "model/AppGlobalData.h"
@@ -80,6 +81,17 @@ CSiteAssetPass::Outcome CSiteAssetPass::Run(const CAppGlobalData& data, const QB
         outcome.error = error;
     }
     return outcome;
+}
+
+QByteArray CSiteAssetPass::WorkerStatement(const CAppGlobalData& data, const QString& siteRoot,
+                                           const QString& pagePath)
+{
+    if (!data.m_bProtectAssets || siteRoot.isEmpty()) {
+        return QByteArray();
+    }
+    const QString worker =
+        QFileInfo(pagePath).absoluteDir().relativeFilePath(siteRoot + QLatin1String("wendlock-sw.js"));
+    return "var WendlockSiteWorker=\"" + JsString::EscapeBody(worker).toUtf8() + "\";";
 }
 
 QStringList CSiteAssetPass::ClearTextCarriers(const CAppGlobalData& data)

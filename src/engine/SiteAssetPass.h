@@ -34,6 +34,12 @@ public:
     static Outcome Run(const CAppGlobalData& data, const QByteArray& contentKey, const QString& backupFolder,
                        const QString& projectPath, IResultList& results);
 
+    // The statement a strong page carries when the site's other files are
+    // enciphered: where the service worker lies, relative to the page.
+    // Empty when they are not.
+    static QByteArray WorkerStatement(const CAppGlobalData& data, const QString& siteRoot,
+                                      const QString& pagePath);
+
     // Files below the site root that carry page text in the clear.
     static QStringList ClearTextCarriers(const CAppGlobalData& data);
     // The warning a run without protectAssets gives about them; empty when

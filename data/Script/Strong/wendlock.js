@@ -39,6 +39,7 @@ var vxpcheck = (function () {
   // @include ui.js
   // @include remember.js
   // @include Strong/crypto.js
+  // @include Strong/site-worker.js
 
   var FIELDS = ['vxppass'];
   var DEFAULT_ERROR = 'The password is not correct.';
@@ -446,6 +447,7 @@ var vxpcheck = (function () {
     if (content === null) {
       return null;
     }
+    openedContentKey = content;
     var page = await gcmKey({ raw: content, key: null }, cfg.nonce, 'wendlock v1 page key');
     var count = cfg.chunks.length;
     var opened = [];
@@ -571,7 +573,7 @@ var vxpcheck = (function () {
       }
       await remember(secret);
       setBusy(false);
-      showPage(text);
+      await showOpened(text);
     } catch (e) {
       setBusy(false);
       try {
@@ -608,6 +610,7 @@ var vxpcheck = (function () {
     try {
       cfg = readSettings();
       if (isLogoutRequest()) {
+        tellWorkerLogout();
         await new Promise(forgetLogins);
         clearFragment();
       } else if (cfg.valid && (expireType === 1 || expireType === 2)) {
@@ -620,7 +623,7 @@ var vxpcheck = (function () {
             if (sessionBoundToTabs()) {
               holdForTabs(cfg.saltText, secrets[i].key, keptText(secrets[i]));
             }
-            showPage(text);
+            await showOpened(text);
             done();
             return;
           }
