@@ -19,12 +19,25 @@ enum class ProtectOutcome
     RestoreFailure,
     TemplateFailure,
     KeyFailure,
+    // The page was written or replaced while it was being protected: its
+    // new text and backup were dropped, the page is as the other writer
+    // left it.
+    ChangedWhileProtected,
+    // Another name (hard link) of a page protected under its first name.
+    SamePage,
+    // Restore-first found a backup made of another text than the page's.
+    EarlierBackup,
+    // Restore-first found a backup that is a protected page itself.
+    BackupProtected,
+    // A backup (*.original) or a temporary file of a run, never a page.
+    NotAPage,
 };
 
 // The file is protected, now or from before.
 inline bool IsProtectedOutcome(ProtectOutcome outcome)
 {
-    return outcome == ProtectOutcome::Protected || outcome == ProtectOutcome::ProtectedBefore;
+    return outcome == ProtectOutcome::Protected || outcome == ProtectOutcome::ProtectedBefore ||
+           outcome == ProtectOutcome::SamePage;
 }
 
 // The text of the Result list and the CLI's lines; `detail` completes the
