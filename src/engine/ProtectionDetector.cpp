@@ -17,9 +17,13 @@ enum class Match
     NeedMore
 };
 
-bool IsLineBreak(char c)
+const QByteArrayView kClosingComment("<!-- Protected by Wendlock ");
+
+// Between the opening's parts: the writers' line breaks, turned into LF,
+// doubled or taken out by tools that touch line ends or minify.
+bool IsSpace(char c)
 {
-    return c == '\r' || c == '\n';
+    return c == '\r' || c == '\n' || c == ' ' || c == '\t';
 }
 
 // Whether `text` holds `part` at `at`, or may once more bytes come.
@@ -41,15 +45,11 @@ Match MatchOpening(QByteArrayView text, qsizetype at, qsizetype& end)
     const QByteArrayView parts[] = {kSuppressor, kScriptOpen, kFirstStatement};
     for (int i = 0; i < 3; ++i) {
         if (i > 0) {
-            const qsizetype breakStart = pos;
-            while (pos < text.size() && IsLineBreak(text[pos])) {
+            while (pos < text.size() && IsSpace(text[pos])) {
                 ++pos;
             }
             if (pos == text.size()) {
                 return Match::NeedMore;
-            }
-            if (pos == breakStart) {
-                return Match::No;
             }
         }
         const Match m = MatchAt(text, pos, parts[i]);
@@ -66,6 +66,10 @@ Match MatchOpening(QByteArrayView text, qsizetype at, qsizetype& end)
 
 CProtectionDetector::Kind CProtectionDetector::Feed(QByteArrayView block)
 {
+    const Kind loose = FeedLoose(block);
+    if (loose != Kind::None) {
+        return loose;
+    }
     m_window.append(block.data(), block.size());
     if (!m_bOpened) {
         qsizetype from = 0;
@@ -126,12 +130,54 @@ CProtectionDetector::Kind CProtectionDetector::Detect(QByteArrayView text, qint6
         end = -1;
     }
     if (end < 0) {
-        return Kind::None;
+        return LooseKind(text, markerAt);
     }
     const qsizetype c = text.indexOf(kClassicMarker, end);
     const qsizetype s = c < 0 ? text.indexOf(kStrongMarker, end) : text.first(c).indexOf(kStrongMarker, end);
+    if (s < 0 && c < 0) {
+        return LooseKind(text, markerAt);
+    }
+    if (markerAt) {
+        *markerAt = s >= 0 ? s : c;
+    }
+    return s >= 0 ? Kind::Strong : Kind::Classic;
+}
+
+CProtectionDetector::Kind CProtectionDetector::LooseKind(QByteArrayView text, qint64* markerAt)
+{
+    if (text.indexOf(kClosingComment) < 0) {
+        return Kind::None;
+    }
+    const qsizetype s = text.indexOf(kStrongMarker);
+    const qsizetype c = s >= 0 ? -1 : text.indexOf(kClassicMarker);
     if (markerAt) {
         *markerAt = s >= 0 ? s : c;
     }
     return s >= 0 ? Kind::Strong : (c >= 0 ? Kind::Classic : Kind::None);
+}
+
+CProtectionDetector::Kind CProtectionDetector::FeedLoose(QByteArrayView block)
+{
+    // Searched in the carried end of the last block and this one, so that a
+    // text cut between blocks is found.
+    QByteArray joined = m_looseCarry;
+    joined.append(block.data(), block.size());
+    const QByteArrayView view(joined);
+    const qint64 start = m_nLooseOffset - m_looseCarry.size();
+    if (m_nLooseStrong < 0) {
+        const qsizetype s = view.indexOf(kStrongMarker);
+        m_nLooseStrong = s < 0 ? -1 : start + s;
+    }
+    if (m_nLooseClassic < 0) {
+        const qsizetype c = view.indexOf(kClassicMarker);
+        m_nLooseClassic = c < 0 ? -1 : start + c;
+    }
+    m_bLooseComment = m_bLooseComment || view.indexOf(kClosingComment) >= 0;
+    m_nLooseOffset += block.size();
+    m_looseCarry = joined.right(qMax(kStrongMarker.size(), kClosingComment.size()) - 1);
+    if (!m_bLooseComment || (m_nLooseStrong < 0 && m_nLooseClassic < 0)) {
+        return Kind::None;
+    }
+    m_nMarkerAt = m_nLooseStrong >= 0 ? m_nLooseStrong : m_nLooseClassic;
+    return m_nLooseStrong >= 0 ? Kind::Strong : Kind::Classic;
 }

@@ -191,8 +191,14 @@ TEST_F(BackupSafety, touchedProtectedPagesAreRecognisedAndBackupsAreNeverProtect
         // a tag appended after the closing comment.
         QByteArray touched = written;
         touched.replace("\r\n", "\n");
+        // Minified (line breaks gone), and with its opening rewritten by a
+        // tool: a content array and the closing comment still tell it.
+        QByteArray minified = written;
+        minified.replace("\r\n", "");
+        QByteArray reopened = written;
+        reopened.replace("window.onerror=KillError;", "window.onerror=null;");
         const QList<QByteArray> variants = {touched, written + "<!-- analytics -->\n",
-                                            touched + "<script></script>"};
+                                            touched + "<script></script>", minified, reopened};
         for (const QByteArray& variant : variants) {
             ASSERT_TRUE(WriteFile(page, variant));
             EXPECT_NE(CProtectEngine::DetectProtection(page), CProtectEngine::Protection::None);
