@@ -27,8 +27,6 @@ QString ProtectResultText(ProtectOutcome outcome, const QString& detail)
         return QStringLiteral("Restore failure");
     case ProtectOutcome::ChangedWhileProtected:
         return QStringLiteral("Changed while being protected");
-    case ProtectOutcome::SamePage:
-        return QStringLiteral("Same page as %1").arg(detail);
     case ProtectOutcome::EarlierBackup:
         return QStringLiteral("Backup belongs to an earlier version");
     case ProtectOutcome::BackupProtected:

@@ -23,8 +23,6 @@ enum class ProtectOutcome
     // new text and backup were dropped, the page is as the other writer
     // left it.
     ChangedWhileProtected,
-    // Another name (hard link) of a page protected under its first name.
-    SamePage,
     // Restore-first found a backup made of another text than the page's.
     EarlierBackup,
     // Restore-first found a backup that is a protected page itself.
@@ -36,8 +34,7 @@ enum class ProtectOutcome
 // The file is protected, now or from before.
 inline bool IsProtectedOutcome(ProtectOutcome outcome)
 {
-    return outcome == ProtectOutcome::Protected || outcome == ProtectOutcome::ProtectedBefore ||
-           outcome == ProtectOutcome::SamePage;
+    return outcome == ProtectOutcome::Protected || outcome == ProtectOutcome::ProtectedBefore;
 }
 
 // The text of the Result list and the CLI's lines; `detail` completes the
