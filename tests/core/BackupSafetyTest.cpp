@@ -228,7 +228,15 @@ TEST_F(BackupSafety, touchedProtectedPagesAreRecognisedAndBackupsAreNeverProtect
         << run.err.toStdString();
     EXPECT_EQ(ReadFile(backup), PageText("original"));
 
-    ASSERT_TRUE(QFile::remove(backup));
+    const QByteArray protectedPage = ReadFile(page);
+    const TestUtil::CliRun restore = RunCli({QStringLiteral("restore"), page, backup});
+    EXPECT_EQ(restore.code, 0);
+    EXPECT_TRUE(restore.err.contains(QStringLiteral("skipped %1: a backup").arg(backup)))
+        << restore.err.toStdString();
+    EXPECT_EQ(ReadFile(page), PageText("original"));
+    ASSERT_TRUE(WriteFile(page, protectedPage));
+
+    QFile::remove(backup);
     ASSERT_TRUE(QFile::copy(Path("classic.html"), backup));
     const QByteArray before = ReadFile(page);
     QStringList notRestored;
