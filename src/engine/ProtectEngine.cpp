@@ -700,6 +700,13 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
         result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(m_pPendingBackup->Error()));
         return false;
     }
+    // Once more between the renames: an edit made meanwhile stays in the
+    // page, beside the backup of the text before it.
+    if (m_pPendingBackup && m_pPage && m_pPage->Path() == path && m_pPage->Changed()) {
+        out.Discard();
+        result = Fail(ProtectOutcome::ChangedWhileProtected);
+        return false;
+    }
     // The new text replaces the page in one step, keeping its permissions,
     // owner and group, so the page never disappears half-way.
     if (!out.Commit()) {
