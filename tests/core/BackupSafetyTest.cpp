@@ -4,6 +4,7 @@
 #include "common/AtomicFile.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
+#include "engine/ProtectionDetector.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
 
@@ -39,6 +40,21 @@ public:
     void AddResultRow(const QString&, const QString& result) override { results.append(result); }
     QStringList results;
 };
+
+// The kind a page read in blocks of `block` bytes is found to be, as a
+// page too large to be held is.
+CProtectionDetector::Kind StreamedKind(const QByteArray& page, qsizetype block)
+{
+    CProtectionDetector detector;
+    for (qsizetype at = 0; at < page.size(); at += block) {
+        const CProtectionDetector::Kind kind =
+            detector.Feed(QByteArrayView(page).sliced(at).first(qMin(block, page.size() - at)));
+        if (kind != CProtectionDetector::Kind::None) {
+            return kind;
+        }
+    }
+    return CProtectionDetector::Kind::None;
+}
 
 // Clears the engine's step hook however a test ends.
 struct HookGuard
@@ -202,6 +218,9 @@ TEST_F(BackupSafety, touchedProtectedPagesAreRecognisedAndBackupsAreNeverProtect
         const QList<QByteArray> variants = {touched, written + "<!-- analytics -->\n",
                                             touched + "<script></script>", minified, reopened};
         for (const QByteArray& variant : variants) {
+            for (const qsizetype block : {1, 7, 33, 4096}) {
+                EXPECT_NE(StreamedKind(variant, block), CProtectionDetector::Kind::None) << block;
+            }
             ASSERT_TRUE(WriteFile(page, variant));
             EXPECT_NE(CProtectEngine::DetectProtection(page), CProtectEngine::Protection::None);
             EXPECT_EQ(Run({page}), QStringList{QStringLiteral("Protected before")});
@@ -210,6 +229,15 @@ TEST_F(BackupSafety, touchedProtectedPagesAreRecognisedAndBackupsAreNeverProtect
         }
         ASSERT_TRUE(WriteFile(page, written));
         EXPECT_EQ(Unlocked(page), PageText("original"));
+    }
+
+    // Quoting the markers does not make a page protected, read whole or in
+    // blocks.
+    const QByteArray quotes = "<html><head></head><body><pre>window.onerror=KillError;</SCRIPT> var "
+                              "vxpa=new Array(\"x\");\"];var vxsv=[1,</pre></body></html>\n";
+    EXPECT_EQ(CProtectionDetector::Detect(QByteArrayView(quotes)), CProtectionDetector::Kind::None);
+    for (const qsizetype block : {1, 5, 64}) {
+        EXPECT_EQ(StreamedKind(quotes, block), CProtectionDetector::Kind::None) << block;
     }
 
     // A backup named on the command line (a shell pattern) is never taken
