@@ -4,6 +4,7 @@
 #include "engine/RunFiles.h"
 #include "model/AppGlobalData.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QPair>
@@ -11,12 +12,35 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
 namespace {
 
 constexpr qsizetype kBlockSize = 32;
+
+// Whether two names of the list are hard links of one file. Each name is
+// protected as a page of its own, one after the other: protecting one name
+// changes the file the other still names (its link count), which a run on
+// another thread would take for an edit.
+bool HasHardLinkedNames(const QStringList& files)
+{
+    QSet<QPair<quint64, quint64>> linked;
+    for (const QString& file : files) {
+        struct stat st
+        {
+        };
+        if (::stat(QFile::encodeName(file).constData(), &st) == 0 && st.st_nlink > 1 && S_ISREG(st.st_mode)) {
+            const QPair<quint64, quint64> id(quint64(st.st_dev), quint64(st.st_ino));
+            if (linked.contains(id)) {
+                return true;
+            }
+            linked.insert(id);
+        }
+    }
+    return false;
+}
 
 class CBlockResults final : public IResultList
 {
@@ -141,7 +165,7 @@ CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restore
     // time it is protected already), and two engines must never write the
     // same page's temporary file: such a list runs on one thread.
     const QSet<QString> distinct(data.m_listFiles.cbegin(), data.m_listFiles.cend());
-    if (distinct.size() != count) {
+    if (distinct.size() != count || HasHardLinkedNames(data.m_listFiles)) {
         threads = 1;
     }
     std::vector<std::thread> pool;

@@ -1,5 +1,6 @@
 #include "cli/PathList.h"
 
+#include "engine/BackupRestore.h"
 #include "files/WebFileFilter.h"
 
 #include <QFile>
@@ -28,7 +29,7 @@ CPathList::CPathList(const QStringList& files) : m_files(files)
 {
     m_identities.reserve(files.size());
     for (const QString& file : files) {
-        m_identities.insert(Identity(file));
+        m_identities.insert(Identity(file), file);
     }
 }
 
@@ -36,6 +37,13 @@ void CPathList::Add(const QString& path, QStringList* skipped)
 {
     const QFileInfo info(path);
     if (!info.isDir()) {
+        // A shell pattern such as dir/* names the backups too.
+        if (CBackupRestore::IsBackupName(path)) {
+            if (skipped) {
+                skipped->append(path + QStringLiteral(": a backup or a temporary file, not a page"));
+            }
+            return;
+        }
         AddFile(info.absoluteFilePath());
         return;
     }
@@ -47,8 +55,16 @@ void CPathList::Add(const QString& path, QStringList* skipped)
 void CPathList::AddFile(const QString& file)
 {
     const QString identity = Identity(file);
-    if (!m_identities.contains(identity)) {
-        m_identities.insert(identity);
+    const auto seen = m_identities.constFind(identity);
+    if (seen == m_identities.cend()) {
+        m_identities.insert(identity, file);
+        m_files.append(file);
+        return;
+    }
+    // Another name of a file listed: the same path through links is left
+    // out, a hard link (a name of its own) is kept.
+    const QString real = QFileInfo(file).canonicalFilePath();
+    if (!real.isEmpty() && real != QFileInfo(*seen).canonicalFilePath() && !m_files.contains(file)) {
         m_files.append(file);
     }
 }

@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QSet>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
 // The files of a command line: files as given, folders as every web file
-// of their tree. A file reached under two names (a link, a hard link, a
-// folder given twice) is listed once, the first time: two threads must never write the
-// same page. Adding is linear in what is added, however many arguments.
+// of their tree. A file reached under two paths (a link, a folder given
+// twice) is listed once, the first time: two threads must never write the
+// same page. Hard-linked names of one file are all listed: each name is a
+// page of the site, and one left out would stay a plain page. Adding is
+// linear in what is added, however many arguments.
 class CPathList final
 {
 public:
@@ -23,6 +25,6 @@ private:
     void AddFile(const QString& file);
 
     QStringList m_files;
-    // Device and inode of every file listed.
-    QSet<QString> m_identities;
+    // Device and inode of every file listed, with the first path listed.
+    QHash<QString, QString> m_identities;
 };

@@ -1,8 +1,9 @@
 #include "cli/RestoreCommand.h"
 
 #include "cli/PathList.h"
+#include "cli/PrintedResults.h"
 #include "cli/ProgressLine.h"
-#include "engine/ProtectEngine.h"
+#include "engine/BackupRestore.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
@@ -47,29 +48,39 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
     } else {
         CPathList list;
         for (const QString& path : rest) {
-            list.Add(path);
+            QStringList skipped;
+            list.Add(path, &skipped);
+            for (const QString& why : skipped) {
+                m_context.Error(QStringLiteral("skipped ") + why);
+            }
         }
         files = list.Files();
     }
-    int withBackup = 0;
-    for (const QString& path : files) {
-        withBackup += QFileInfo::exists(CProtectEngine::BackupPath(path, backupFolder)) ? 1 : 0;
+    if (!backupFolder.isEmpty() && !QFileInfo(backupFolder).isDir()) {
+        m_context.Error(QStringLiteral("the backup folder %1 does not exist").arg(backupFolder));
     }
+    CPrintedResults notRestored(m_context.Out());
     int restored = 0;
+    int failed = 0;
     {
         // One file at a time, so that the progress line can count them.
         CProgressLine progress(m_context.Progress() ? &m_context.Err() : nullptr, "restore", files.size());
         for (qsizetype i = 0; i < files.size(); ++i) {
-            restored += CProtectEngine::RestoreBackups({files[i]}, backupFolder);
+            const CBackupRestore::Result result = CBackupRestore::RestoreOne(files[i], backupFolder);
+            if (result.outcome == CBackupRestore::Outcome::Restored) {
+                ++restored;
+            } else if (result.IsFailure()) {
+                // Every page left as it was is named, with the reason.
+                ++failed;
+                progress.Clear();
+                notRestored.AddResultRow(files[i], result.text);
+            }
             progress.Draw(i + 1);
         }
     }
     m_context.Out() << QStringLiteral("%1 files have been restored!").arg(restored) << "\n";
-    if (restored < withBackup) {
-        m_context.Error(
-            QStringLiteral("%1 backup(s) were left where they are: their page is not protected (so it is "
-                           "newer than the backup), or it cannot be replaced")
-                .arg(withBackup - restored));
+    if (failed > 0) {
+        m_context.Error(QStringLiteral("%1 page(s) were not restored (see above)").arg(failed));
     }
-    return restored == 0 || restored < withBackup ? CCliContext::ExitFailure : CCliContext::ExitOk;
+    return restored == 0 || failed > 0 ? CCliContext::ExitFailure : CCliContext::ExitOk;
 }

@@ -3,6 +3,7 @@
 #include "common/AsciiText.h"
 #include "engine/CredentialTable.h"
 #include "engine/ProtectEngine.h"
+#include "engine/ProtectionDetector.h"
 #include "engine/StrongCrypto.h"
 #include "engine/StrongPageWriter.h"
 #include "engine/StrongSiteKeys.h"
@@ -224,12 +225,21 @@ CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QStri
     const QByteArrayView text =
         mapped ? QByteArrayView(reinterpret_cast<const char*>(mapped), size) : QByteArrayView(copy);
 
-    const qsizetype strongAt = text.indexOf(QByteArrayView(CProtectEngine::StrongMarker()));
+    // The page writers' structure first, as protect recognises it; a page
+    // that lost part of it is still searched for its arrays.
+    qint64 markerAt = -1;
+    const CProtectionDetector::Kind kind = CProtectionDetector::Detect(text, &markerAt);
+    const qsizetype strongAt = kind == CProtectionDetector::Kind::Strong ? qsizetype(markerAt)
+                               : kind == CProtectionDetector::Kind::None
+                                   ? text.indexOf(QByteArrayView(CProtectEngine::StrongMarker()))
+                                   : -1;
     if (strongAt >= 0) {
         return UnlockStrong(text, strongAt, userName, password, out);
     }
     const QByteArray arrayOpening = CProtectEngine::ProtectionMarker() + '"';
-    const qsizetype arrayStart = text.indexOf(QByteArrayView(arrayOpening));
+    const qsizetype arrayStart = kind == CProtectionDetector::Kind::Classic
+                                     ? qsizetype(markerAt)
+                                     : text.indexOf(QByteArrayView(arrayOpening));
     if (arrayStart < 0) {
         return Status::NotProtected;
     }

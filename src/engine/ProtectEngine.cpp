@@ -4,15 +4,18 @@
 #include "common/AsciiText.h"
 #include "common/AtomicFile.h"
 #include "common/FolderLock.h"
-#include "common/InputFile.h"
 #include "common/SystemError.h"
+#include "engine/BackupBinding.h"
+#include "engine/BackupRestore.h"
 #include "engine/ClassicArrayWriter.h"
 #include "engine/CredentialTable.h"
 #include "engine/DeflateAhead.h"
 #include "engine/HeadFilter.h"
 #include "engine/NumericReferences.h"
 #include "engine/OptionScriptBuilder.h"
+#include "engine/PageSnapshot.h"
 #include "engine/ProtectOutcome.h"
+#include "engine/ProtectionDetector.h"
 #include "engine/ResultList.h"
 #include "engine/RunFiles.h"
 #include "engine/SiteAssetPass.h"
@@ -70,40 +73,29 @@ bool CanReplace(const QString& path, mode_t* mode)
     return ::access(Native(folder).constData(), W_OK) == 0;
 }
 
-// Copies a page (or its bytes already in memory) into a file that is not
-// in place yet. Returns 0 or an errno value.
-int FillCopy(CAtomicFile& to, const QByteArray* contents, const QString& from)
+// Copies a page, from the descriptor it was opened with, into a file that
+// is not in place yet. Returns 0 or an errno value.
+int FillCopy(CAtomicFile& to, const CPageSnapshot& from)
 {
-    if (contents) {
-        return to.Write(*contents) ? 0 : to.Error();
+    if (!from.ReadAll([&to](const char* data, qint64 size) { return to.Write(data, size); })) {
+        return to.Error() != 0 ? to.Error() : (errno != 0 ? errno : EIO);
     }
-    const int in = ::open(Native(from).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0) {
-        return errno;
-    }
-    char buffer[64 * 1024];
-    int err = 0;
-    while (err == 0) {
-        const ssize_t n = ::read(in, buffer, sizeof(buffer));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            err = n < 0 ? errno : 0;
-            break;
-        }
-        if (!to.Write(buffer, n)) {
-            err = to.Error();
-        }
-    }
-    ::close(in);
-    return err;
+    return 0;
+}
+
+CProtectEngine::StepHook& StepHookSlot()
+{
+    static CProtectEngine::StepHook hook;
+    return hook;
 }
 
 // Waits at a named step when a test asks for it (WENDLOCK_TEST_PAUSE=
 // "step:milliseconds"), so that races can be tested without guessing times.
-void PauseAt(const char* step)
+void PauseAt(const char* step, const QString& path)
 {
+    if (const CProtectEngine::StepHook& hook = StepHookSlot()) {
+        hook(step, path);
+    }
     static const QByteArray request = qgetenv("WENDLOCK_TEST_PAUSE");
     if (request.isEmpty()) {
         return;
@@ -114,39 +106,12 @@ void PauseAt(const char* step)
     }
 }
 
-// Puts a backup over its page in one step. A backup kept on another file
-// system is first copied beside the page, then renamed over it.
-bool MoveOver(const QString& from, const QString& to)
-{
-    // Only a backup that is a file of its own goes back: a link there could
-    // put any file of the system in the page's place.
-    struct stat own
-    {
-    };
-    if (::lstat(Native(from).constData(), &own) != 0 || !S_ISREG(own.st_mode)) {
-        return false;
-    }
-    if (::rename(Native(from).constData(), Native(to).constData()) == 0) {
-        return true;
-    }
-    if (errno != EXDEV) {
-        return false;
-    }
-    struct stat st
-    {
-    };
-    if (::stat(Native(from).constData(), &st) != 0) {
-        return false;
-    }
-    CAtomicFile target(to);
-    if (!target.OpenLike(st) || FillCopy(target, nullptr, from) != 0 || !target.Commit()) {
-        return false;
-    }
-    ::unlink(Native(from).constData());
-    return true;
-}
-
 } // namespace
+
+void CProtectEngine::SetStepHook(StepHook hook)
+{
+    StepHookSlot() = std::move(hook);
+}
 
 CProtectEngine::CProtectEngine(const CAppGlobalData* data, IResultList* resultList)
     : m_pData(data), m_pResultList(resultList)
@@ -182,10 +147,10 @@ QString CProtectEngine::ClassicToStrongWarning(int pages)
         .arg(pages);
 }
 
-QByteArray CProtectEngine::Watermark()
+QByteArray CProtectEngine::Watermark(const QByteArray& binding)
 {
     return QByteArrayLiteral("\n<!-- Protected by Wendlock ") + AppInfo::ProgramVersion().toLatin1() +
-           QByteArrayLiteral(" -->\n");
+           (binding.isEmpty() ? QByteArray() : ' ' + binding) + QByteArrayLiteral(" -->\n");
 }
 
 QString CProtectEngine::EncodeNumericEntities(QStringView text)
@@ -220,6 +185,10 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
         AddResult(path, ProtectOutcome::TemplateFailure, m_strTemplateProblem);
         return ProtectOutcome::TemplateFailure;
     }
+    if (CBackupRestore::IsBackupName(path)) {
+        AddResult(path, ProtectOutcome::NotAPage, ProtectResultText(ProtectOutcome::NotAPage));
+        return ProtectOutcome::NotAPage;
+    }
     QString result;
     // The page's folder stays locked from the first look at the page to
     // the last rename, so no other run interleaves with this one there.
@@ -229,6 +198,7 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
         return m_eLastOutcome;
     }
     LoadPage(path);
+    m_strNote.clear();
     ProtectOutcome outcome = ProtectOutcome::Protected;
     if (IsProtected(path, result)) {
         if (m_pData->m_nCipher == CAppGlobalData::kCipherStrong && m_bLastWasClassic) {
@@ -242,11 +212,7 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
             outcome = m_eLastOutcome;
         } else if (answer != Answer::Yes) {
             outcome = ProtectOutcome::ProtectedBefore;
-        } else if (const QString backup = BackupPath(path, m_strBackupFolder);
-                   !QFileInfo::exists(backup) || !MoveOver(backup, path)) {
-            // The backup replaces the protected page in one step, so a
-            // failure leaves the page as it was.
-            result = Fail(ProtectOutcome::RestoreFailure);
+        } else if (!RestoreFirst(path, result)) {
             outcome = m_eLastOutcome;
         } else {
             ForgetPage();
@@ -259,8 +225,49 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
         ++m_nProtected;
     }
     ForgetPage();
-    AddResult(path, outcome, IsProtectedOutcome(outcome) ? ProtectResultText(outcome) : result);
+    AddResult(path, outcome, IsProtectedOutcome(outcome) ? ProtectResultText(outcome) + m_strNote : result);
     return outcome;
+}
+
+bool CProtectEngine::RestoreFirst(const QString& path, QString& result)
+{
+    const QString backupPath = CBackupRestore::FindBackup(path, m_strBackupFolder);
+    CPageSnapshot backup;
+    const CBackupRestore::Outcome checked = CBackupRestore::CheckBackup(*m_pPage, backupPath, backup);
+    if (checked == CBackupRestore::Outcome::EarlierBackup) {
+        result = Fail(ProtectOutcome::EarlierBackup);
+        return false;
+    }
+    if (checked == CBackupRestore::Outcome::BackupProtected) {
+        result = Fail(ProtectOutcome::BackupProtected);
+        return false;
+    }
+    // The backup replaces the protected page in one step, so a failure
+    // leaves the page as it was. A run without backups copies it instead:
+    // it stays the one plain copy of the text, and the new page is bound to
+    // it.
+    if (checked != CBackupRestore::Outcome::Restored || m_pPage->Changed() ||
+        CBackupRestore::PutBack(backup, CBackupRestore::PageFile(path), !m_pData->m_bBackup) != 0) {
+        result = Fail(ProtectOutcome::RestoreFailure);
+        return false;
+    }
+    return true;
+}
+
+QString CProtectEngine::StaleBackupNote(const QString& path) const
+{
+    const QString backupPath = CBackupRestore::FindBackup(path, m_strBackupFolder);
+    struct stat st
+    {
+    };
+    if (::lstat(Native(backupPath).constData(), &st) != 0) {
+        return {};
+    }
+    CPageSnapshot backup;
+    if (S_ISREG(st.st_mode) && backup.Open(backupPath) && m_binding.Matches(backup)) {
+        return {};
+    }
+    return QStringLiteral(" (its backup %1 holds an earlier version and was kept)").arg(backupPath);
 }
 
 QString CProtectEngine::CheckTemplate()
@@ -301,18 +308,11 @@ bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLo
     return true;
 }
 
-void CProtectEngine::LoadPage(const QString& path)
+bool CProtectEngine::LoadPage(const QString& path)
 {
     ForgetPage();
-    // Opened without blocking and checked: a pipe named like a page must
-    // not stop the run. A larger page is streamed from the file instead.
-    constexpr qint64 kMaxLoaded = 8 * 1024 * 1024;
-    if (!InputFile::Read(path, &m_loadedPage, nullptr, kMaxLoaded)) {
-        ForgetPage();
-        return;
-    }
-    m_strLoadedPage = path;
-    m_bPageLoaded = true;
+    m_pPage = std::make_unique<CPageSnapshot>();
+    return m_pPage->Open(path);
 }
 
 bool CProtectEngine::DeflateAhead(const QString& path)
@@ -323,8 +323,7 @@ bool CProtectEngine::DeflateAhead(const QString& path)
     LoadPage(path);
     const QByteArray* loaded = LoadedPage(path);
     bool done = false;
-    if (loaded && loaded->size() <= CStrongPageWriter::kWholeText &&
-        DetectProtection(path, loaded) == Protection::None) {
+    if (loaded && loaded->size() <= CStrongPageWriter::kWholeText && LoadedProtection() == Protection::None) {
         CTextLineReader reader(path, loaded);
         const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
         done = reader.Open() &&
@@ -336,14 +335,46 @@ bool CProtectEngine::DeflateAhead(const QString& path)
 
 void CProtectEngine::ForgetPage()
 {
-    m_strLoadedPage.clear();
-    m_loadedPage.clear();
-    m_bPageLoaded = false;
+    m_pPage.reset();
+    m_bProtectionKnown = false;
+    m_eProtection = Protection::None;
 }
 
 const QByteArray* CProtectEngine::LoadedPage(const QString& path) const
 {
-    return m_bPageLoaded && path == m_strLoadedPage ? &m_loadedPage : nullptr;
+    return m_pPage && m_pPage->IsOpen() && path == m_pPage->Path() ? m_pPage->Contents() : nullptr;
+}
+
+std::unique_ptr<CTextLineReader> CProtectEngine::ReaderOf(const QString& path) const
+{
+    if (m_pPage && m_pPage->IsOpen() && path == m_pPage->Path()) {
+        return std::make_unique<CTextLineReader>(*m_pPage);
+    }
+    return std::make_unique<CTextLineReader>(path);
+}
+
+CProtectEngine::Protection CProtectEngine::LoadedProtection()
+{
+    if (!m_bProtectionKnown) {
+        m_eProtection = Protection::None;
+        if (m_pPage && m_pPage->IsRegular()) {
+            CProtectionDetector::Kind kind = CProtectionDetector::Kind::None;
+            if (const QByteArray* held = m_pPage->Contents()) {
+                kind = CProtectionDetector::Detect(QByteArrayView(*held));
+            } else {
+                CProtectionDetector detector;
+                m_pPage->ReadAll([&](const char* data, qint64 size) {
+                    kind = detector.Feed(QByteArrayView(data, qsizetype(size)));
+                    return kind == CProtectionDetector::Kind::None;
+                });
+            }
+            m_eProtection = kind == CProtectionDetector::Kind::Classic  ? Protection::Classic
+                            : kind == CProtectionDetector::Kind::Strong ? Protection::Strong
+                                                                        : Protection::None;
+        }
+        m_bProtectionKnown = true;
+    }
+    return m_eProtection;
 }
 
 bool CProtectEngine::ProtectFile(const QString& path, QString& result)
@@ -353,7 +384,10 @@ bool CProtectEngine::ProtectFile(const QString& path, QString& result)
     if (!path.isEmpty() && !LockFolderOf(path, lock, result)) {
         return false;
     }
-    return ProtectLockedFile(path, result);
+    m_strNote.clear();
+    const bool ok = ProtectLockedFile(path, result);
+    ForgetPage();
+    return ok;
 }
 
 bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
@@ -362,16 +396,38 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
     if (path.isEmpty()) {
         return false;
     }
-    struct stat st
-    {
-    };
-    if (::stat(Native(path).constData(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    if ((!m_pPage || m_pPage->Path() != path) && !LoadPage(path)) {
+        const int error = m_pPage->Error();
+        if (error == ENOENT || error == ENOTDIR || error == ELOOP) {
+            result = Fail(ProtectOutcome::FileNotExists);
+        } else if (m_pData->m_bBackup) {
+            result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(error));
+        } else {
+            result = Fail(ProtectOutcome::OpenFailure);
+        }
+        return false;
+    }
+    const struct stat& st = m_pPage->Status();
+    if (S_ISDIR(st.st_mode)) {
         result = Fail(ProtectOutcome::FileNotExists);
         return false;
     }
     // A pipe or a device named like a page would block the run or never end.
     if (!S_ISREG(st.st_mode)) {
         result = Fail(ProtectOutcome::NotRegularFile);
+        return false;
+    }
+    // Never protected twice, and never a backup made of a protected page.
+    if (LoadedProtection() != Protection::None) {
+        result = Fail(ProtectOutcome::ProtectedBefore);
+        return false;
+    }
+    PauseAt("page-opened", path);
+    // The new page carries the digest of the text it is made of, so that
+    // only this text's backup is ever put back over it.
+    m_binding = CBackupBinding::Make(*m_pPage);
+    if (!m_binding.IsValid()) {
+        result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
     // The backup is written now but put in place only with the new page
@@ -386,109 +442,57 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
         backup = std::make_unique<CAtomicFile>(backupPath);
         // A link put at the backup's name is replaced, never written through.
         backup->SetReplaceLinks(true);
-        const int err = backup->OpenLike(st) ? FillCopy(*backup, LoadedPage(path), path) : backup->Error();
+        const int err = backup->OpenLike(st) ? FillCopy(*backup, *m_pPage) : backup->Error();
         if (err != 0) {
             result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(err));
             return false;
         }
+    } else {
+        m_strNote = StaleBackupNote(path);
     }
     m_pPendingBackup = backup.get();
     const bool ok = WritePage(path, m_pData->m_nPasswordMode, result);
     m_pPendingBackup = nullptr;
     if (!ok) {
+        m_strNote.clear();
         return false;
     }
-    result = ProtectResultText(ProtectOutcome::Protected);
+    result = ProtectResultText(ProtectOutcome::Protected) + m_strNote;
     return true;
 }
 
 bool CProtectEngine::IsProtected(const QString& path, QString& result)
 {
     result.clear();
-    const Protection kind = DetectProtection(path, LoadedPage(path));
+    Protection kind = Protection::None;
+    if (m_pPage && m_pPage->Path() == path) {
+        kind = LoadedProtection();
+    } else {
+        kind = DetectProtection(path);
+    }
     m_bLastWasClassic = kind == Protection::Classic;
     return kind != Protection::None;
 }
 
 CProtectEngine::Protection CProtectEngine::DetectProtection(const QString& path, const QByteArray* contents)
 {
-    // What every page writer produces: the error suppressor and the main
-    // script's first statement, then one format's content array, and the
-    // watermark comment at the very end. A page that merely quotes one of
-    // these texts is not protected.
-    static const QByteArray opening = QByteArrayLiteral(
-        "window.onerror=KillError;</SCRIPT>\r\n<SCRIPT type=\"text/javascript\">\r\nvar LoginExpireType=");
-    static const QByteArray classic = ProtectionMarker() + '"';
-    static const QByteArray strong = StrongMarker();
-    static const QByteArray ending = QByteArrayLiteral("\r\n<!-- Protected by Wendlock ");
-    constexpr qsizetype kTail = 96;
-
-    QFile file(path);
-    QByteArray tail;
+    CProtectionDetector::Kind kind = CProtectionDetector::Kind::None;
     if (contents) {
-        tail = contents->right(kTail);
+        kind = CProtectionDetector::Detect(QByteArrayView(*contents));
     } else {
-        const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        struct stat st
-        {
-        };
-        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-            !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            if (fd >= 0) {
-                ::close(fd);
-            }
+        CPageSnapshot page;
+        if (!page.Open(path, 0) || !page.IsRegular()) {
             return Protection::None;
         }
-        if (file.size() > kTail) {
-            file.seek(file.size() - kTail);
-        }
-        tail = file.read(kTail);
-        file.seek(0);
+        CProtectionDetector detector;
+        page.ReadAll([&](const char* data, qint64 size) {
+            kind = detector.Feed(QByteArrayView(data, qsizetype(size)));
+            return kind == CProtectionDetector::Kind::None;
+        });
     }
-    const qsizetype end = AsciiText::LastIndexOf(tail, ending);
-    if (end < 0 || !tail.endsWith(" -->\r\n") || tail.indexOf('\n', end + 2) != tail.size() - 1) {
-        return Protection::None;
-    }
-
-    // The opening, then the first content array after it; read in blocks
-    // that overlap by a marker's length.
-    bool opened = false;
-    QByteArray window;
-    const auto scan = [&](QByteArrayView block) -> Protection {
-        window.append(block.data(), block.size());
-        if (!opened) {
-            const qsizetype at = window.indexOf(opening);
-            if (at < 0) {
-                window = window.right(opening.size());
-                return Protection::None;
-            }
-            opened = true;
-            window.remove(0, at + opening.size());
-        }
-        const qsizetype c = window.indexOf(classic);
-        const qsizetype s = window.indexOf(strong);
-        if (c >= 0 && (s < 0 || c < s)) {
-            return Protection::Classic;
-        }
-        if (s >= 0) {
-            return Protection::Strong;
-        }
-        window = window.right(qMax(classic.size(), strong.size()));
-        return Protection::None;
-    };
-    if (contents) {
-        return scan(QByteArrayView(*contents));
-    }
-    while (true) {
-        const QByteArray block = file.read(1024 * 1024);
-        if (block.isEmpty()) {
-            return Protection::None;
-        }
-        const Protection found = scan(QByteArrayView(block));
-        if (found != Protection::None) {
-            return found;
-        }
-    }
+    return kind == CProtectionDetector::Kind::Classic  ? Protection::Classic
+           : kind == CProtectionDetector::Kind::Strong ? Protection::Strong
+                                                       : Protection::None;
 }
 
 QString CProtectEngine::Fail(ProtectOutcome outcome, const QString& detail)
@@ -557,11 +561,21 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
         out.Discard();
         return false;
     }
-    PauseAt("page-written");
+    PauseAt("page-written", path);
     if (out.HasError()) {
         // A full disk or a write error: page and backup stay as they were.
         out.Discard();
         result = Fail(ProtectOutcome::CreateFailure);
+        return false;
+    }
+    // Written or replaced by someone else since it was opened: the new text
+    // and the backup are of an older text, and would bury the edit.
+    if (m_pPage && m_pPage->Path() == path && m_pPage->Changed()) {
+        out.Discard();
+        if (m_pPendingBackup) {
+            m_pPendingBackup->Discard();
+        }
+        result = Fail(ProtectOutcome::ChangedWhileProtected);
         return false;
     }
     // The backup goes in place first: killed between the two renames, the
@@ -570,6 +584,13 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     if (m_pPendingBackup && !m_pPendingBackup->Commit()) {
         out.Discard();
         result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(m_pPendingBackup->Error()));
+        return false;
+    }
+    // Once more between the renames: an edit made meanwhile stays in the
+    // page, beside the backup of the text before it.
+    if (m_pPendingBackup && m_pPage && m_pPage->Path() == path && m_pPage->Changed()) {
+        out.Discard();
+        result = Fail(ProtectOutcome::ChangedWhileProtected);
         return false;
     }
     // The new text replaces the page in one step, keeping its permissions,
@@ -616,15 +637,15 @@ bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CT
         }
         out.Write(CSiteAssetPass::WorkerStatement(*m_pData, m_strSiteRoot, path));
     }
-    CTextLineReader reader(path, LoadedPage(path));
-    if (!reader.Open()) {
+    const std::unique_ptr<CTextLineReader> reader = ReaderOf(path);
+    if (!reader->Open()) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
     const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
     CStrongPageWriter writer(*m_pStrongKeys);
     writer.SetDeflateAhead(m_pDeflateAhead.get(), path);
-    if (!writer.WriteData(reader, *codec, AfterLoginBlock(), out, result)) {
+    if (!writer.WriteData(*reader, *codec, AfterLoginBlock(), out, result)) {
         return false;
     }
     return CopyScriptFile(RunFiles().LoginScriptPath(true, passwordMode), out, result);
@@ -638,12 +659,12 @@ bool CProtectEngine::HasHeadEnd(const QString& path, QString& result)
         return lines && std::any_of(lines->cbegin(), lines->cend(),
                                     [](const QByteArray& line) { return FindTag(line, "</head>") >= 0; });
     }
-    CTextLineReader reader(path, LoadedPage(path));
-    if (!reader.Open()) {
+    const std::unique_ptr<CTextLineReader> reader = ReaderOf(path);
+    if (!reader->Open()) {
         return false;
     }
     QByteArray line;
-    while (reader.ReadLine(line)) {
+    while (reader->ReadLine(line)) {
         if (FindTag(line, "</head>") >= 0) {
             return true;
         }
@@ -677,8 +698,8 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
         }
         return true;
     }
-    CTextLineReader reader(path, LoadedPage(path));
-    if (!reader.Open()) {
+    const std::unique_ptr<CTextLineReader> reader = ReaderOf(path);
+    if (!reader->Open()) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
@@ -686,7 +707,7 @@ bool CProtectEngine::CopyHeadSection(const QString& path, CTextFileWriter& out, 
     QByteArray line;
     QByteArray kept;
     bool more = true;
-    while (more && reader.ReadLine(line)) {
+    while (more && reader->ReadLine(line)) {
         kept.clear();
         more = filter.Feed(line, kept);
         out.Write(kept);
@@ -702,9 +723,9 @@ std::unique_ptr<CCharsetCodec> CProtectEngine::MakeCodec(const QString& path) co
         // "default": a UTF-16 byte-order mark wins over every other guess.
         QByteArray start = loaded ? loaded->left(2) : QByteArray();
         if (!loaded) {
-            QFile head(path);
-            if (head.open(QIODevice::ReadOnly)) {
-                start = head.read(2);
+            const std::unique_ptr<CTextLineReader> head = ReaderOf(path);
+            if (head->Open()) {
+                head->ReadRaw(start, 2);
             }
         }
         if (start == QByteArrayView("\xff\xfe", 2)) {
@@ -721,20 +742,20 @@ std::unique_ptr<CCharsetCodec> CProtectEngine::MakeCodec(const QString& path) co
         const bool utf8 = QByteArrayView(*loaded).isValidUtf8();
         return std::make_unique<CCharsetCodec>(0, utf8 ? QByteArray() : QByteArray("\xff", 1));
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::unique_ptr<CTextLineReader> file = ReaderOf(path);
+    if (!file->Open()) {
         return std::make_unique<CCharsetCodec>(codePage);
     }
+    QByteArray block;
     if (codePage != 0) {
-        return std::make_unique<CCharsetCodec>(codePage, file.read(kDetectionSample));
+        file->ReadRaw(block, kDetectionSample);
+        return std::make_unique<CCharsetCodec>(codePage, block);
     }
     // "default": UTF-8 when the whole page is valid UTF-8, else Windows-1252,
     // so that no byte is ever lost. The check streams through the file.
     CUtf8Validator validator;
-    QByteArray block;
     while (validator.IsValidSoFar()) {
-        block = file.read(256 * 1024);
-        if (block.isEmpty()) {
+        if (!file->ReadRaw(block, 256 * 1024)) {
             break;
         }
         validator.Feed(block);
@@ -747,14 +768,14 @@ bool CProtectEngine::WritePageArray(const QString& path, const QByteArray& pageK
                                     QString& result)
 {
     result.clear();
-    CTextLineReader reader(path, LoadedPage(path));
-    if (!reader.Open()) {
+    const std::unique_ptr<CTextLineReader> reader = ReaderOf(path);
+    if (!reader->Open()) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
     const std::unique_ptr<CCharsetCodec> codec = MakeCodec(path);
     CClassicArrayWriter writer(out, pageKey, AfterLoginBlock());
-    if (!writer.Write(reader, *codec, LoadedPage(path))) {
+    if (!writer.Write(*reader, *codec, LoadedPage(path))) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
@@ -795,7 +816,7 @@ bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter
             inBody = true;
         }
     }
-    out.Write(Watermark());
+    out.Write(Watermark(m_binding.IsValid() ? m_binding.Text() : QByteArray()));
     return true;
 }
 
@@ -819,22 +840,19 @@ QString CProtectEngine::BackupPath(const QString& path, const QString& folder)
            QLatin1String(".original");
 }
 
-int CProtectEngine::RestoreBackups(const QStringList& paths, const QString& backupFolder)
+int CProtectEngine::RestoreBackups(const QStringList& paths, const QString& backupFolder,
+                                   QStringList* notRestored)
 {
     int restored = 0;
     for (const QString& path : paths) {
         if (path.isEmpty()) {
             continue;
         }
-        const QString backup = BackupPath(path, backupFolder);
-        // Only a protected page (or none) is replaced: a backup beside a
-        // page that is not protected is older than the page's own text.
-        const bool pageMissing = !QFileInfo::exists(path) && !QFileInfo(path).isSymLink();
-        if (!pageMissing && DetectProtection(path, nullptr) == Protection::None) {
-            continue;
-        }
-        if (QFileInfo::exists(backup) && MoveOver(backup, path)) {
+        const CBackupRestore::Result result = CBackupRestore::RestoreOne(path, backupFolder);
+        if (result.outcome == CBackupRestore::Outcome::Restored) {
             ++restored;
+        } else if (result.IsFailure() && notRestored) {
+            notRestored->append(path + QStringLiteral(": ") + result.text);
         }
     }
     return restored;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/BackupBinding.h"
 #include "engine/ProtectOutcome.h"
 
 #include <QByteArray>
@@ -12,9 +13,11 @@
 
 class CAppGlobalData;
 class CAtomicFile;
+class CPageSnapshot;
 class CCharsetCodec;
 class CFolderLock;
 class CRunFiles;
+class CTextLineReader;
 class CDeflateAhead;
 class CStrongSiteKeys;
 class CTextFileWriter;
@@ -38,6 +41,13 @@ public:
     // Asked for every file that already carries protection: restore its
     // backup first and protect again (Yes), or leave it (No, Cancel).
     using RestoreQuestion = std::function<Answer(const QString& path)>;
+
+    // Called at named steps of a page's protection ("page-opened",
+    // "page-written"), so that tests can change a page at a chosen moment.
+    // A child process is made to wait there instead through
+    // WENDLOCK_TEST_PAUSE="step:milliseconds".
+    using StepHook = std::function<void(const char* step, const QString& path)>;
+    static void SetStepHook(StepHook hook);
 
     explicit CProtectEngine(const CAppGlobalData* data, IResultList* resultList = nullptr);
     ~CProtectEngine();
@@ -98,12 +108,16 @@ public:
     // The marker of a strong-format page: the end of its content array
     // followed by its format statement.
     static QByteArray StrongMarker() { return QByteArrayLiteral("\"];var vxsv=[1,"); }
-    // The comment that ends every protected page.
-    static QByteArray Watermark();
+    // The comment that ends every protected page, with the binding of the
+    // page to its original text when there is one (see CBackupBinding).
+    static QByteArray Watermark(const QByteArray& binding = QByteArray());
 
     // Puts the ".original" backups of the given pages back (each renamed
-    // over its page in one step); returns how many were restored.
-    static int RestoreBackups(const QStringList& paths, const QString& backupFolder = QString());
+    // over its page in one step) where they belong to their page; returns
+    // how many were restored. `notRestored` gets "PATH: reason" for every
+    // page left as it was.
+    static int RestoreBackups(const QStringList& paths, const QString& backupFolder = QString(),
+                              QStringList* notRestored = nullptr);
 
 private:
     void AddResult(const QString& path, ProtectOutcome outcome, const QString& text);
@@ -136,12 +150,22 @@ private:
     // The converter for one page: detecting rows look at the page first.
     std::unique_ptr<CCharsetCodec> MakeCodec(const QString& path) const;
 
-    // A page of moderate size is read once and every pass over it (the
-    // marker test, the backup, the charset check, the head and the
-    // content) works from memory; larger pages are streamed each time.
-    void LoadPage(const QString& path);
+    // The page is opened once and every pass over it (the marker test,
+    // the backup, the charset check, the head and the content) reads that
+    // one descriptor: from memory for a page of moderate size.
+    bool LoadPage(const QString& path);
     void ForgetPage();
     const QByteArray* LoadedPage(const QString& path) const;
+    // A reader of the loaded page, or of another file (the template).
+    std::unique_ptr<CTextLineReader> ReaderOf(const QString& path) const;
+    // The protection of the loaded page, found once.
+    Protection LoadedProtection();
+    // Restore-first: the backup goes over the protected page when it is the
+    // page's own; false with a result text otherwise.
+    bool RestoreFirst(const QString& path, QString& result);
+    // The note added to "Protected" when a backup is kept that the new page
+    // does not belong to (a run without backups).
+    QString StaleBackupNote(const QString& path) const;
 
     const CAppGlobalData* m_pData;
     IResultList* m_pResultList;
@@ -162,7 +186,11 @@ private:
     QString m_strSiteRoot;
     // The backup of the page being written, put in place just before it.
     CAtomicFile* m_pPendingBackup = nullptr;
-    QString m_strLoadedPage;
-    QByteArray m_loadedPage;
-    bool m_bPageLoaded = false;
+    std::unique_ptr<CPageSnapshot> m_pPage;
+    bool m_bProtectionKnown = false;
+    Protection m_eProtection = Protection::None;
+    // The binding the page being written carries in its closing comment.
+    CBackupBinding m_binding;
+    // Added to the result text of a protected page.
+    QString m_strNote;
 };

@@ -28,6 +28,14 @@ QString ProtectResultText(ProtectOutcome outcome, const QString& detail)
         return QStringLiteral("Backup file failure! \n%1").arg(detail);
     case ProtectOutcome::RestoreFailure:
         return QStringLiteral("Restore failure");
+    case ProtectOutcome::ChangedWhileProtected:
+        return QStringLiteral("Changed while being protected");
+    case ProtectOutcome::EarlierBackup:
+        return QStringLiteral("Backup belongs to an earlier version");
+    case ProtectOutcome::BackupProtected:
+        return QStringLiteral("The backup is itself a protected page");
+    case ProtectOutcome::NotAPage:
+        return QStringLiteral("Not a page: backups (*.original) and temporary files are never protected");
     case ProtectOutcome::TemplateFailure:
     case ProtectOutcome::KeyFailure:
         // The reason is the whole text: it names the template or the setting.

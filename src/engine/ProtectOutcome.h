@@ -22,6 +22,16 @@ enum class ProtectOutcome
     RestoreFailure,
     TemplateFailure,
     KeyFailure,
+    // The page was written or replaced while it was being protected: its
+    // new text and backup were dropped, the page is as the other writer
+    // left it.
+    ChangedWhileProtected,
+    // Restore-first found a backup made of another text than the page's.
+    EarlierBackup,
+    // Restore-first found a backup that is a protected page itself.
+    BackupProtected,
+    // A backup (*.original) or a temporary file of a run, never a page.
+    NotAPage,
 };
 
 // The file is protected, now or from before.

@@ -1,5 +1,7 @@
 #include "engine/TextLineReader.h"
 
+#include "engine/PageSnapshot.h"
+
 #include <cstring>
 
 namespace {
@@ -13,8 +15,19 @@ CTextLineReader::CTextLineReader(const QString& path, const QByteArray* contents
 {
 }
 
+CTextLineReader::CTextLineReader(const CPageSnapshot& page) : m_pContents(page.Contents())
+{
+    if (!m_pContents) {
+        m_pPage = &page;
+    }
+}
+
 bool CTextLineReader::Open()
 {
+    if (m_pPage) {
+        m_nOffset = 0;
+        return m_pPage->IsRegular();
+    }
     if (m_pContents) {
         m_buffer = *m_pContents;
         m_bEof = true;
@@ -33,13 +46,15 @@ bool CTextLineReader::Fill()
     m_pos = 0;
     const auto oldSize = m_buffer.size();
     m_buffer.resize(oldSize + kBufferSize);
-    const qint64 n = m_file.read(m_buffer.data() + oldSize, kBufferSize);
+    const qint64 n = m_pPage ? m_pPage->ReadAt(m_nOffset, m_buffer.data() + oldSize, kBufferSize)
+                             : m_file.read(m_buffer.data() + oldSize, kBufferSize);
     if (n < 0) {
         m_bError = true;
         m_buffer.resize(oldSize);
         return false;
     }
     m_buffer.resize(oldSize + n);
+    m_nOffset += n;
     if (n == 0) {
         m_bEof = true;
         return false;

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 
+class CPageSnapshot;
+
 // Reads a file as text the way the page rewriter needs it: CR LF becomes
 // LF, and a line longer than 1023 bytes comes out as several pieces of at
 // most 1023 bytes, each of which counts as a line of its own. Reads through
@@ -16,6 +18,8 @@ public:
     explicit CTextLineReader(const QString& path);
     // Reads `contents` (the file's bytes, already in memory) instead of the file.
     CTextLineReader(const QString& path, const QByteArray* contents);
+    // Reads a page opened once for a whole run, from its own descriptor.
+    explicit CTextLineReader(const CPageSnapshot& page);
     Q_DISABLE_COPY(CTextLineReader)
 
     bool Open();
@@ -34,6 +38,8 @@ private:
 
     QFile m_file;
     const QByteArray* m_pContents = nullptr;
+    const CPageSnapshot* m_pPage = nullptr;
+    qint64 m_nOffset = 0;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     bool m_bEof = false;

@@ -425,6 +425,17 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     QCOMPARE(ReadBytes(a), QByteArray("original a"));
     QVERIFY(!QFileInfo::exists(a + QStringLiteral(".original")));
     QCOMPARE(ReadBytes(b), QByteArray("protected b"));
+
+    // A protected page without a backup is named with the reason.
+    QVERIFY(WriteBytes(b, ProtectedPage("b")));
+    MessageBox::ClearShownTexts();
+    MessageBox::SetNextAnswers({QMessageBox::Yes});
+    m_page->OnRestore();
+    QCOMPARE(
+        MessageBox::ShownTexts(),
+        (QStringList{question,
+                     QStringLiteral("0 files have been restored!\n\nNot restored:\n%1: No backup").arg(b)}));
+    QCOMPARE(ReadBytes(b), ProtectedPage("b"));
     // The list and the project's modified flag stay as they were.
     QCOMPARE(m_page->Paths(), (QStringList{a, b}));
     QVERIFY(!m_frame->WasModified());

@@ -402,9 +402,16 @@ void CPageFiles::OnRestore()
                                  "\"*.original\"! Do you want to continue?")) != QMessageBox::Yes) {
         return;
     }
-    const int restored = CProtectEngine::RestoreBackups(m_files.Paths());
+    QStringList notRestored;
+    const int restored = CProtectEngine::RestoreBackups(m_files.Paths(), QString(), &notRestored);
     RefreshSizes();
-    MessageBox::Warning(this, QStringLiteral("%1 files have been restored!").arg(restored));
+    QString text = QStringLiteral("%1 files have been restored!").arg(restored);
+    if (!notRestored.isEmpty()) {
+        // Every page left protected is named, with the reason.
+        text += QLatin1String("\n\n") + tr("Not restored:") + QLatin1Char('\n') +
+                notRestored.join(QLatin1Char('\n'));
+    }
+    MessageBox::Warning(this, text);
 }
 
 void CPageFiles::RefreshSizes()
