@@ -210,8 +210,8 @@ ProtectOutcome CAssetProtector::EncipherFrom(int fd, const QString& path, const 
     if (!unchanged) {
         out.Discard();
         backup.Discard();
-        text = QStringLiteral("Changed while being protected");
-        return ProtectOutcome::OverwriteFailure;
+        text = ProtectResultText(ProtectOutcome::ChangedWhileProtected);
+        return ProtectOutcome::ChangedWhileProtected;
     }
     // The backup goes in place first: killed between the two renames, the
     // run leaves the backup beside the file as it was.
