@@ -9,6 +9,7 @@
 #include "engine/ClassicArrayWriter.h"
 #include "engine/CredentialTable.h"
 #include "engine/DeflateAhead.h"
+#include "engine/LoginFormSanitizer.h"
 #include "engine/NumericReferences.h"
 #include "engine/OptionScriptBuilder.h"
 #include "engine/ProtectOutcome.h"
@@ -889,19 +890,22 @@ bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
+    // The body goes through the sanitizer whole: a tag may span lines.
     bool inBody = false;
+    QByteArray body;
     for (const QByteArray& line : *lines) {
         if (inBody) {
-            out.Write(line);
+            body += line;
             continue;
         }
         const qsizetype p = FindTag(line, "<body");
         if (p >= 0) {
-            out.Write("<body");
-            out.Write(" onload=\"javascript:vxpcheck();\"");
-            out.Write(line.mid(p + 5));
+            body = "<body onload=\"javascript:vxpcheck();\"" + line.mid(p + 5);
             inBody = true;
         }
+    }
+    if (inBody) {
+        out.Write(CLoginFormSanitizer::Sanitize(body));
     }
     out.Write(Watermark());
     return true;

@@ -23,6 +23,7 @@ constexpr quint16 kBlockVersion = 1;
 constexpr char kCipherTag[] = "CIPH";
 constexpr char kIterationsTag[] = "KDFI";
 constexpr char kSaltTag[] = "SALT";
+constexpr char kShareFileLoginsTag[] = "SHFL";
 constexpr int kSaltSize = 16;
 
 QByteArray U32(quint32 v)
@@ -87,6 +88,7 @@ void CAppGlobalData::SetDefaults()
     m_strReferrerLock = DefaultLockURL();
     m_nCipher = kCipherStrong;
     m_nKdfIterations = kDefaultKdfIterations;
+    m_bShareFileLogins = 0;
 }
 
 bool CAppGlobalData::DrawSalt()
@@ -151,7 +153,8 @@ const QList<CAppGlobalData::FieldRange>& CAppGlobalData::IntRanges()
                                           &CAppGlobalData::m_bNoPrintScreen,
                                           &CAppGlobalData::m_bNoDragDrop,
                                           &CAppGlobalData::m_bLocationLock,
-                                          &CAppGlobalData::m_bReferrerLock}) {
+                                          &CAppGlobalData::m_bReferrerLock,
+                                          &CAppGlobalData::m_bShareFileLogins}) {
             list.append({flag, 0, 1});
         }
         return list;
@@ -216,6 +219,11 @@ void CAppGlobalData::Serialize(CArchiveWriter& ar) const
         Item(kCipherTag, U32(quint32(m_nCipher))) + Item(kIterationsTag, U32(quint32(m_nKdfIterations)));
     if (m_baSalt.size() == kSaltSize) {
         payload += Item(kSaltTag, m_baSalt);
+    }
+    // Written only when on, so a project that does not use it reads the
+    // same in every version.
+    if (m_bShareFileLogins != 0) {
+        payload += Item(kShareFileLoginsTag, U32(quint32(m_bShareFileLogins)));
     }
     ar.WriteBytes(QByteArray(kBlockMagic, 4));
     ar.WriteUInt16(kBlockVersion);
@@ -356,6 +364,8 @@ bool CAppGlobalData::ReadFormatBlock(CArchiveReader& ar)
             m_nKdfIterations = int(ReadU32(value, 0));
         } else if (tag == kSaltTag && size == kSaltSize) {
             m_baSalt = value;
+        } else if (tag == kShareFileLoginsTag && size == 4) {
+            m_bShareFileLogins = int(ReadU32(value, 0));
         }
     }
     return true;
@@ -379,5 +389,6 @@ bool CAppGlobalData::operator==(const CAppGlobalData& o) const
            m_bNoPrintScreen == o.m_bNoPrintScreen && m_bNoDragDrop == o.m_bNoDragDrop &&
            m_bLocationLock == o.m_bLocationLock && m_strLocationLock == o.m_strLocationLock &&
            m_bReferrerLock == o.m_bReferrerLock && m_strReferrerLock == o.m_strReferrerLock &&
-           m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt;
+           m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt &&
+           m_bShareFileLogins == o.m_bShareFileLogins;
 }

@@ -56,6 +56,9 @@ public:
     int m_nCipher = kCipherStrong;
     int m_nKdfIterations = kDefaultKdfIterations;
     QByteArray m_baSalt; // 16 bytes once drawn
+    // On file:// pages a login is kept for its tab only; with this option
+    // the tabs of a browser share it, and so can any local file.
+    int m_bShareFileLogins = 0;
     // Not stored: set when reading drew a salt because the file had none,
     // so the front end knows the project must be saved to keep it.
     bool m_bSaltDrawn = false;

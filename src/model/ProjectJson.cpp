@@ -93,6 +93,7 @@ const std::vector<Field>& Fields()
         IntField("cipher", &CAppGlobalData::m_nCipher),
         IntField("kdfIterations", &CAppGlobalData::m_nKdfIterations),
         {"salt", Kind::Salt, nullptr, nullptr, 0, 0},
+        FlagField("shareFileLogins", &CAppGlobalData::m_bShareFileLogins),
     };
     return fields;
 }
