@@ -9,7 +9,6 @@
 #include "engine/ClassicArrayWriter.h"
 #include "engine/CredentialTable.h"
 #include "engine/DeflateAhead.h"
-#include "engine/LoginFormSanitizer.h"
 #include "engine/NumericReferences.h"
 #include "engine/OptionScriptBuilder.h"
 #include "engine/ProtectOutcome.h"
@@ -885,28 +884,13 @@ bool CProtectEngine::CopyScriptFile(const QString& scriptPath, CTextFileWriter& 
 bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter& out, QString& result)
 {
     result.clear();
-    const std::shared_ptr<const CRunFiles::Lines> lines = RunFiles().LinesOf(templatePath);
-    if (!lines) {
+    // Made once per run and template: hook, safe form, line ends.
+    const std::shared_ptr<const QByteArray> body = RunFiles().LoginBodyOf(templatePath);
+    if (!body) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
-    // The body goes through the sanitizer whole: a tag may span lines.
-    bool inBody = false;
-    QByteArray body;
-    for (const QByteArray& line : *lines) {
-        if (inBody) {
-            body += line;
-            continue;
-        }
-        const qsizetype p = FindTag(line, "<body");
-        if (p >= 0) {
-            body = "<body onload=\"javascript:vxpcheck();\"" + line.mid(p + 5);
-            inBody = true;
-        }
-    }
-    if (inBody) {
-        out.Write(CLoginFormSanitizer::Sanitize(body));
-    }
+    out.WriteConverted(*body);
     out.Write(Watermark());
     return true;
 }
