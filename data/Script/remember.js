@@ -1,18 +1,28 @@
   // Remembered logins, for both page formats. Each format keeps one value
-  // under a name of its own (strong: the site's salt and a non-extractable
-  // key; classic: one name per mode and the key material as text). What
-  // opens a page never goes into a cookie, nor into localStorage, which
-  // every page of the host, or every local file, could read:
-  //   until the browser closes, http(s): IndexedDB "wendlock", bound to the
-  //     session cookie wendlock_sid, which holds only a random id;
-  //   until the browser closes, file pages: sessionStorage, and a new tab
-  //     asks the open tabs over BroadcastChannel;
-  //   a number of days: IndexedDB, with the expiry;
-  //   without IndexedDB: sessionStorage for the tab.
+  // under a name of its own (strong: the site's salt and the secret sealed
+  // under a key of its own; classic: one name per mode and the key
+  // material as text). What opens a page never goes into localStorage,
+  // which every page of the host, or every local file, could read:
+  //   until the browser closes, http(s): IndexedDB "wendlock"; a strong
+  //     page's entry is sealed under a fresh key that only a session cookie
+  //     holds (gone with the session, the entry opens nothing), a classic
+  //     one is bound to the session cookie wendlock_sid (a random id);
+  //   a number of days, http(s): IndexedDB, with the expiry;
+  //   file:// pages, whatever the expiry: sessionStorage, for the tab only.
+  //     In Chromium every local file is of one origin, so nothing is handed
+  //     to other tabs nor kept in IndexedDB, unless the project shares
+  //     logins between tabs (LoginShareFileTabs): then a new tab asks the
+  //     open ones over BroadcastChannel, and a number of days goes into
+  //     IndexedDB as over http(s);
+  //   without IndexedDB or cookies: sessionStorage for the tab.
+  // A log-out clears all of it and tells the other tabs, which drop their
+  // own copies.
   // Plain ES5 with callbacks: the classic script runs in old browsers too.
   var DB_NAME = 'wendlock';
   var DB_STORE = 'logins';
   var SID_COOKIE = DB_NAME + '_sid';
+  // Session cookies that hold the sealing key of one site's entry.
+  var KEY_COOKIE = DB_NAME + '_k_';
   var TAB_PREFIX = DB_NAME + '_login_';
   var READ_WRITE = 'readwrite';
   // How long a new tab of a file page waits for an open tab to answer.
@@ -79,8 +89,49 @@
     return out;
   }
 
+  // A file page whose project does not share logins between tabs.
+  function tabOnly() {
+    return !usesCookies() && !shareFileTabs;
+  }
+
   function sessionBoundToTabs() {
-    return expireType === 1 && !usesCookies();
+    return expireType === 1 && !usesCookies() && shareFileTabs;
+  }
+
+  // When a login kept now expires: 0 with the session, -1 not kept.
+  function loginExpiry() {
+    if (expireType === 2 && expireDays > 0) {
+      return nowMs() + expireDays * DAY_MS;
+    }
+    return expireType === 1 || expireType === 2 ? 0 : -1;
+  }
+
+  function keyCookieName(name) {
+    return KEY_COOKIE + String(name).replace(/[^A-Za-z0-9]/g, function (c) {
+      return c === '+' ? '-' : c === '/' ? '_' : '';
+    });
+  }
+
+  // Session cookies of the sealing keys, and the classic session id.
+  function dropSessionCookies() {
+    var names = String(doc.cookie || '').split(';');
+    for (var i = 0; i < names.length; i++) {
+      var name = names[i].replace(/^\s+/, '').split('=')[0];
+      if (name.indexOf(KEY_COOKIE) === 0) {
+        writeCookie(name, '', 1);
+      }
+    }
+    writeCookie(SID_COOKIE, '', 1);
+  }
+
+  function dropTabEntries() {
+    var s = tabStorage();
+    for (var i = s.length - 1; i >= 0; i--) {
+      var key = s.key(i);
+      if (key && key.indexOf(TAB_PREFIX) === 0) {
+        s.removeItem(key);
+      }
+    }
   }
 
   // The tab's copy is text, with its expiry when it has one.
@@ -121,25 +172,80 @@
           done(null);
           return;
         }
-        var live = entry.value != null && (entry.expires ? entry.expires > nowMs() : !!entry.sid);
-        if (live && entry.sid) {
+        var live =
+          entry.value != null && (entry.expires ? entry.expires > nowMs() : !!(entry.sid || entry.keyCookie));
+        if (live && entry.keyCookie) {
+          // the sealed value with the key that opens it, while the session lasts
+          var key = usesCookies() ? readCookie(entry.keyCookie) : '';
+          live = /^[0-9a-f]{64}$/.test(key);
+          entry = { value: { sealed: entry.value, sessionKey: key } };
+        } else if (live && entry.sid) {
           live = usesCookies() && readCookie(SID_COOKIE) === entry.sid;
         }
         if (live) {
           done(entry);
           return;
         }
+        wipeEntries(name, function () {
+          done(null);
+        });
+      }
+    );
+  }
+
+  // Deletes the entry of this name (all entries for null), each first
+  // overwritten with zeros of its size, so that the store's files do not
+  // keep the old bytes where the browser writes over in place.
+  function wipeEntries(name, done) {
+    if (!idbFactory()) {
+      done();
+      return;
+    }
+    function blank(value) {
+      var n = (value && value.data && value.data.byteLength) || (typeof value === 'string' ? value.length : 64);
+      return { wiped: new Uint8Array(n) };
+    }
+    idb(
+      READ_WRITE,
+      function (store) {
+        var cursor = store.openCursor(name === null ? undefined : name);
+        cursor.onsuccess = function () {
+          var c = cursor.result;
+          if (c) {
+            c.update({ value: blank(c.value && c.value.value), expires: 1, sid: '' });
+            c['continue']();
+          }
+        };
+        return null;
+      },
+      function () {
         idb(
           READ_WRITE,
           function (store) {
-            return store['delete'](name);
+            return name === null ? store.clear() : store['delete'](name);
           },
           function () {
-            done(null);
+            done();
           }
         );
       }
     );
+  }
+
+  // Every tab that holds a login hears a log-out in another tab and drops
+  // its copies; a tab that shares its login answers new tabs' asks.
+  function listenToTabs() {
+    if (!answering && (answering = openChannel())) {
+      answering.onmessage = function (e) {
+        var m = e.data || {};
+        if (m.type === 'ask' && held && m.name === held.name) {
+          answering.postMessage({ type: 'login', name: held.name, value: held.value });
+        } else if (m.type === 'logout') {
+          held = null;
+          quietly(dropTabEntries);
+        }
+      };
+    }
   }
 
   function openChannel() {
@@ -156,16 +262,7 @@
     quietly(function () {
       writeTabStore(name, text, 0);
     });
-    if (!answering && (answering = openChannel())) {
-      answering.onmessage = function (e) {
-        var m = e.data || {};
-        if (m.type === 'ask' && held && m.name === held.name) {
-          answering.postMessage({ type: 'login', name: held.name, value: held.value });
-        } else if (m.type === 'logout') {
-          held = null;
-        }
-      };
-    }
+    listenToTabs();
   }
 
   function askOpenTabs(name, done) {
@@ -199,11 +296,11 @@
   // value: what IndexedDB keeps, or null where it cannot keep one; text:
   // the same login as text for the tab, or null. merge(older, newer), when
   // given, joins what was kept under this name for the same kind of expiry.
-  function keepLogin(name, value, text, merge, done) {
-    var expires = 0;
-    if (expireType === 2 && expireDays > 0) {
-      expires = nowMs() + expireDays * DAY_MS;
-    } else if (expireType !== 1) {
+  // sessionKey: the hex key that opens value, for a login that ends with
+  // the session; it goes into a session cookie of this name only.
+  function keepLogin(name, value, text, merge, done, sessionKey) {
+    var expires = loginExpiry();
+    if (expires < 0) {
       done();
       return;
     }
@@ -218,33 +315,41 @@
           holdForTabs(name, value, kept);
         } else {
           writeTabStore(name, kept, expires);
+          listenToTabs();
         }
       });
       done();
     }
-    if (sessionBoundToTabs() || value === null || !idbFactory()) {
+    if (tabOnly() || sessionBoundToTabs() || value === null || !idbFactory()) {
       inTab();
       return;
     }
-    var sid = '';
-    if (!expires) {
+    var entry = { value: value, expires: expires, sid: '' };
+    if (!expires && sessionKey) {
+      entry.keyCookie = keyCookieName(name);
+      writeCookie(entry.keyCookie, sessionKey, 0);
+      if (readCookie(entry.keyCookie) !== sessionKey) {
+        inTab(); // cookies refused: the entry could never be opened
+        return;
+      }
+    } else if (!expires) {
       // One id for every protected site of the host, so that a login to
       // one does not sign out another.
-      sid = readCookie(SID_COOKIE);
-      if (!/^[0-9a-f]{32}$/.test(sid)) {
-        sid = randomId();
-        writeCookie(SID_COOKIE, sid, 0);
+      entry.sid = readCookie(SID_COOKIE);
+      if (!/^[0-9a-f]{32}$/.test(entry.sid)) {
+        entry.sid = randomId();
+        writeCookie(SID_COOKIE, entry.sid, 0);
       }
-      if (readCookie(SID_COOKIE) !== sid) {
+      if (readCookie(SID_COOKIE) !== entry.sid) {
         inTab(); // cookies refused: an entry bound to one would never open
         return;
       }
     }
-    function put(v) {
+    function put() {
       idb(
         READ_WRITE,
         function (store) {
-          return store.put({ value: v, expires: expires, sid: sid }, name);
+          return store.put(entry, name);
         },
         function (error) {
           if (error) {
@@ -257,10 +362,11 @@
     }
     if (merge) {
       readEntry(name, function (old) {
-        put(merged(old, value));
+        entry.value = merged(old, value);
+        put();
       });
     } else {
-      put(value);
+      put();
     }
   }
 
@@ -272,6 +378,16 @@
     quietly(function () {
       found.push(readTabStore(name).value);
     });
+    if (found.length) {
+      listenToTabs();
+    }
+    if (tabOnly()) {
+      // Earlier versions kept file:// logins in IndexedDB, where every
+      // local file can read them.
+      wipeEntries(name, function () {});
+      done(found);
+      return;
+    }
     readEntry(name, function (entry) {
       if (entry) {
         found.push(entry.value);
@@ -289,35 +405,13 @@
   // Forgets every remembered login of either format, open tabs included.
   function forgetLogins(done) {
     held = null;
-    quietly(function () {
-      writeCookie(SID_COOKIE, '', 1);
-    });
-    quietly(function () {
-      var s = tabStorage();
-      for (var i = s.length - 1; i >= 0; i--) {
-        var key = s.key(i);
-        if (key && key.indexOf(TAB_PREFIX) === 0) {
-          s.removeItem(key);
-        }
-      }
-    });
+    quietly(dropSessionCookies);
+    quietly(dropTabEntries);
     // no other tabs to tell where there is no channel
     quietly(function () {
       var channel = openChannel();
       channel.postMessage({ type: 'logout' });
       channel.close();
     });
-    if (!idbFactory()) {
-      done();
-      return;
-    }
-    idb(
-      READ_WRITE,
-      function (store) {
-        return store.clear();
-      },
-      function () {
-        done();
-      }
-    );
+    wipeEntries(null, done);
   }

@@ -10,6 +10,7 @@
   var loc = win.location;
   var LOGOUT_FRAGMENT = '#wendlock-logout';
   var DAY_MS = 86400000;
+  var DAMAGED = "This page is damaged; ask the site's author to publish it again.";
 
   var expireType = 0;
   var expireDays = 0;
@@ -19,6 +20,9 @@
   var refreshIE = false;
   var passwordCase = true;
   var userCase = true;
+  // file:// pages: a login is kept for its tab only unless the project
+  // shares it between tabs (and so with every local file).
+  var shareFileTabs = false;
 
   // A page variable of the fallback's type, else the fallback. Page
   // variables are globals, so window holds them.
@@ -37,6 +41,7 @@
     refreshIE = !!win.RefreshPageInIE;
     passwordCase = caseFlag('PWDCSS');
     userCase = caseFlag('USRCSS');
+    shareFileTabs = win.LoginShareFileTabs === true;
   }
 
   // Missing case flags mean "compare exactly", the safe reading.
@@ -261,6 +266,17 @@
       quietly(function () {
         pass.focus();
       });
+    }
+  }
+
+  // The credentials were right (they opened the page's key) but the page
+  // itself does not open: no wrong-login reaction, the visitor is told.
+  function damagedPage() {
+    var box = byId('vxperror');
+    if (box) {
+      box.textContent = DAMAGED;
+    } else {
+      win.alert(DAMAGED);
     }
   }
 

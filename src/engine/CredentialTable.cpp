@@ -214,6 +214,10 @@ QByteArray CCredentialTable::LoginVariablesText(const CAppGlobalData& data, int 
     out += "var LoginRedirectURL=\"" + text(data.m_strRedirectURL) + "\";\n";
     out += "var LoginRedirectURLTarget=\"" + text(data.m_strRedirectTarget) + "\";\n";
     out += "var RefreshPageInIE=" + JsBool(data.m_bRefreshIE) + ";";
+    // Written only when on: a page without it keeps file:// logins per tab.
+    if (data.m_bShareFileLogins) {
+        out += "var LoginShareFileTabs=true;";
+    }
     if (passwordMode == CAppGlobalData::kMultipleUsers) {
         out += "var USRCSS=" + JsBool(data.m_bUserNameCase) + ";";
     }

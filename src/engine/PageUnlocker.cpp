@@ -165,9 +165,26 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
     const bool passwordCase = Variable(text, "PWDCSS", contentAt) != QByteArrayView("false");
     const QByteArray passwordBytes = SC::CredentialBytes(password, passwordCase);
     QByteArray contentKey;
+    // Newer single-password pages carry a check value of the content key;
+    // a user's entry that opens confirms the credentials just as well.
+    bool confirmed = mode == CAppGlobalData::kMultipleUsers;
     if (mode == CAppGlobalData::kSinglePassword) {
         contentKey =
             CStrongSiteKeys::ContentKeyOf(CStrongSiteKeys::UserSecret(passwordBytes, salt, iterations), salt);
+        const QByteArrayView checkOpening("var vxsc=\"");
+        const qsizetype checkAt = text.indexOf(checkOpening, headerEnd);
+        const qsizetype checkEnd = checkAt < 0 ? -1 : text.indexOf('"', checkAt + checkOpening.size());
+        if (checkEnd > 0 && checkAt == headerEnd + 2) {
+            const QByteArray stored = QByteArray::fromBase64(
+                text.sliced(checkAt + checkOpening.size(), checkEnd - checkAt - checkOpening.size())
+                    .toByteArray());
+            if (stored.size() == SC::kKeyCheckSize) {
+                if (SC::Hkdf(contentKey, salt, SC::kKeyCheckLabel, SC::kKeyCheckSize) != stored) {
+                    return Status::WrongCredentials;
+                }
+                confirmed = true;
+            }
+        }
     } else {
         if (userName.isNull()) {
             return Status::NeedUserName;
@@ -195,7 +212,10 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
     if (writeFailed) {
         return Status::WriteError;
     }
-    return opened ? Status::Ok : Status::WrongCredentials;
+    if (opened) {
+        return Status::Ok;
+    }
+    return confirmed ? Status::Damaged : Status::WrongCredentials;
 }
 
 } // namespace
@@ -312,6 +332,10 @@ QString CPageUnlocker::StatusText(Status status, const QString& pagePath)
         return QStringLiteral("%1 is protected for a list of users: give --user as well.").arg(pagePath);
     case Status::WrongCredentials:
         return QStringLiteral("The password (or user name) does not open %1.").arg(pagePath);
+    case Status::Damaged:
+        return QStringLiteral("The password opens %1, but the page is damaged; protect it again from its "
+                              "original.")
+            .arg(pagePath);
     case Status::ReadError:
         return QStringLiteral("Cannot read %1.").arg(pagePath);
     case Status::WriteError:

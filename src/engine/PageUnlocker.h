@@ -19,6 +19,8 @@ public:
         Malformed,
         NeedUserName,
         WrongCredentials,
+        // The credentials are confirmed, yet the content does not open.
+        Damaged,
         ReadError,
         WriteError
     };

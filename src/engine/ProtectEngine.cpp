@@ -797,25 +797,13 @@ bool CProtectEngine::CopyScriptFile(const QString& scriptPath, CTextFileWriter& 
 bool CProtectEngine::WriteLoginBody(const QString& templatePath, CTextFileWriter& out, QString& result)
 {
     result.clear();
-    const std::shared_ptr<const CRunFiles::Lines> lines = RunFiles().LinesOf(templatePath);
-    if (!lines) {
+    // Made once per run and template: hook, safe form, line ends.
+    const std::shared_ptr<const QByteArray> body = RunFiles().LoginBodyOf(templatePath);
+    if (!body) {
         result = Fail(ProtectOutcome::OpenFailure);
         return false;
     }
-    bool inBody = false;
-    for (const QByteArray& line : *lines) {
-        if (inBody) {
-            out.Write(line);
-            continue;
-        }
-        const qsizetype p = FindTag(line, "<body");
-        if (p >= 0) {
-            out.Write("<body");
-            out.Write(" onload=\"javascript:vxpcheck();\"");
-            out.Write(line.mid(p + 5));
-            inBody = true;
-        }
-    }
+    out.WriteConverted(*body);
     out.Write(Watermark(m_binding.IsValid() ? m_binding.Text() : QByteArray()));
     return true;
 }

@@ -1,6 +1,8 @@
 #include "engine/RunFiles.h"
 
 #include "common/AppFolders.h"
+#include "common/AsciiText.h"
+#include "engine/LoginFormSanitizer.h"
 #include "engine/TextLineReader.h"
 #include "model/AppGlobalData.h"
 
@@ -83,6 +85,43 @@ std::shared_ptr<const QByteArray> CRunFiles::ScriptOf(const QString& path)
     auto script = std::make_shared<const QByteArray>(bytes.replace('\n', "\r\n"));
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_scripts.emplace(path, std::move(script)).first->second;
+}
+
+std::shared_ptr<const QByteArray> CRunFiles::LoginBodyOf(const QString& templatePath)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto found = m_loginBodies.find(templatePath);
+        if (found != m_loginBodies.end()) {
+            return found->second;
+        }
+    }
+    const std::shared_ptr<const Lines> lines = LinesOf(templatePath);
+    if (!lines) {
+        return nullptr;
+    }
+    // Everything from the first line with a body tag on; what precedes the
+    // tag on its line is dropped. The sanitizer sees the body whole: a tag
+    // may span lines.
+    QByteArray body;
+    bool inBody = false;
+    for (const QByteArray& line : *lines) {
+        if (inBody) {
+            body += line;
+            continue;
+        }
+        const qsizetype p = AsciiText::FindTag(QByteArrayView(line), "<body");
+        if (p >= 0) {
+            body = "<body onload=\"javascript:vxpcheck();\"" + line.mid(p + 5);
+            inBody = true;
+        }
+    }
+    if (inBody) {
+        body = CLoginFormSanitizer::Sanitize(body).replace('\n', "\r\n");
+    }
+    auto written = std::make_shared<const QByteArray>(std::move(body));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_loginBodies.emplace(templatePath, std::move(written)).first->second;
 }
 
 bool CRunFiles::FirstVisit(const QString& folder)

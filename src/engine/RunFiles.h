@@ -28,6 +28,10 @@ public:
     // A login script as written into pages: its lines, LF as CR LF. Null
     // when it cannot be read.
     std::shared_ptr<const QByteArray> ScriptOf(const QString& path);
+    // A template's login body as written into pages: from its body tag on,
+    // with the load hook, made safe by CLoginFormSanitizer, LF as CR LF;
+    // empty for a template without a body tag. Null when it cannot be read.
+    std::shared_ptr<const QByteArray> LoginBodyOf(const QString& templatePath);
 
     // True only the first time any engine of the run asks for a folder:
     // the leftovers of dead runs are looked for once per folder and run,
@@ -41,5 +45,6 @@ private:
     std::mutex m_mutex;
     std::map<QString, std::shared_ptr<const Lines>> m_lines;
     std::map<QString, std::shared_ptr<const QByteArray>> m_scripts;
+    std::map<QString, std::shared_ptr<const QByteArray>> m_loginBodies;
     QSet<QString> m_visitedFolders;
 };

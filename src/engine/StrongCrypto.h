@@ -57,5 +57,9 @@ inline constexpr char kLookupIdLabel[] = "wendlock v1 lookup id";
 inline constexpr char kRunLookupIdLabel[] = "wendlock v2 lookup id";
 inline constexpr char kPageKeyLabel[] = "wendlock v1 page key";
 inline constexpr char kWrapAadLabel[] = "wendlock v1 wrap";
+// A single-password page's check value of its content key: tells a wrong
+// password from a damaged page, at the cost of the full derivation.
+inline constexpr char kKeyCheckLabel[] = "wendlock v1 key check";
+constexpr int kKeyCheckSize = 16;
 
 } // namespace StrongCrypto

@@ -288,6 +288,11 @@ bool CStrongPageWriter::WriteData(CTextLineReader& reader, CCharsetCodec& codec,
     out.Write(QByteArrayLiteral("var vxsv=[1,") + QByteArray::number(m_keys.Mode()) + ',' +
               QByteArray::number(m_keys.Iterations()) + ",\"" + m_keys.Salt().toBase64() + "\",\"" +
               nonce.toBase64() + "\"," + QByteArray::number(sealer.Count()) + run + "];");
+    if (m_keys.Mode() == 0) {
+        const QByteArray check =
+            SC::Hkdf(m_keys.ContentKey(), m_keys.Salt(), SC::kKeyCheckLabel, SC::kKeyCheckSize);
+        out.Write("var vxsc=\"" + check.toBase64() + "\";");
+    }
     if (m_keys.Mode() == 1) {
         out.Write("var vxsk=[");
         const QList<QByteArray>& entries = m_keys.Entries();

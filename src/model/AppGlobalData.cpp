@@ -27,6 +27,7 @@ constexpr char kAssetsTag[] = "ASST";
 constexpr char kSiteRootTag[] = "ROOT";
 constexpr char kExcludeTag[] = "AEXC";
 constexpr char kContentKeyTag[] = "CKEY";
+constexpr char kShareFileLoginsTag[] = "SHFL";
 constexpr int kSaltSize = 16;
 constexpr int kContentKeySize = 32;
 
@@ -92,6 +93,7 @@ void CAppGlobalData::SetDefaults()
     m_strReferrerLock = DefaultLockURL();
     m_nCipher = kCipherStrong;
     m_nKdfIterations = kDefaultKdfIterations;
+    m_bShareFileLogins = 0;
     m_bProtectAssets = 0;
 }
 
@@ -175,7 +177,8 @@ const QList<CAppGlobalData::FieldRange>& CAppGlobalData::IntRanges()
                                           &CAppGlobalData::m_bNoDragDrop,
                                           &CAppGlobalData::m_bLocationLock,
                                           &CAppGlobalData::m_bReferrerLock,
-                                          &CAppGlobalData::m_bProtectAssets}) {
+                                          &CAppGlobalData::m_bProtectAssets,
+                                          &CAppGlobalData::m_bShareFileLogins}) {
             list.append({flag, 0, 1});
         }
         return list;
@@ -254,6 +257,11 @@ void CAppGlobalData::Serialize(CArchiveWriter& ar) const
     }
     if (m_baContentKey.size() == kContentKeySize) {
         payload += Item(kContentKeyTag, m_baContentKey);
+    }
+    // Written only when on, so a project that does not use it reads the
+    // same in every version.
+    if (m_bShareFileLogins != 0) {
+        payload += Item(kShareFileLoginsTag, U32(quint32(m_bShareFileLogins)));
     }
     ar.WriteBytes(QByteArray(kBlockMagic, 4));
     ar.WriteUInt16(kBlockVersion);
@@ -402,6 +410,8 @@ bool CAppGlobalData::ReadFormatBlock(CArchiveReader& ar)
             m_strAssetExclude = QString::fromUtf8(value);
         } else if (tag == kContentKeyTag && size == kContentKeySize) {
             m_baContentKey = value;
+        } else if (tag == kShareFileLoginsTag && size == 4) {
+            m_bShareFileLogins = int(ReadU32(value, 0));
         }
     }
     return true;
@@ -427,5 +437,6 @@ bool CAppGlobalData::operator==(const CAppGlobalData& o) const
            m_bReferrerLock == o.m_bReferrerLock && m_strReferrerLock == o.m_strReferrerLock &&
            m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt &&
            m_bProtectAssets == o.m_bProtectAssets && m_strSiteRoot == o.m_strSiteRoot &&
-           m_strAssetExclude == o.m_strAssetExclude && m_baContentKey == o.m_baContentKey;
+           m_strAssetExclude == o.m_strAssetExclude && m_baContentKey == o.m_baContentKey &&
+           m_bShareFileLogins == o.m_bShareFileLogins;
 }

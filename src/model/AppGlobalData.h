@@ -66,6 +66,9 @@ public:
     // kept so that files from different runs open with one login. Drawn
     // anew when everyone is signed out or a user is removed.
     QByteArray m_baContentKey;
+    // On file:// pages a login is kept for its tab only; with this option
+    // the tabs of a browser share it, and so can any local file.
+    int m_bShareFileLogins = 0;
     // Not stored: set when reading drew a salt because the file had none,
     // so the front end knows the project must be saved to keep it.
     bool m_bSaltDrawn = false;

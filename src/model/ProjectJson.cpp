@@ -98,6 +98,7 @@ const std::vector<Field>& Fields()
         StringField("siteRoot", &CAppGlobalData::m_strSiteRoot),
         StringField("assetExclude", &CAppGlobalData::m_strAssetExclude),
         {"contentKey", Kind::ContentKey, nullptr, nullptr, 0, 0},
+        FlagField("shareFileLogins", &CAppGlobalData::m_bShareFileLogins),
     };
     return fields;
 }

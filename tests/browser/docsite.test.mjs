@@ -22,8 +22,9 @@ let server;
 let browser;
 before(async () => {
   dir = h.makeSite(docSiteFiles());
-  // Until the browser closes: the second page opens without asking.
-  h.protect(dir, DOC_PAGES, { password: DOC_PASSWORD, set: { loginExpire: 1 } });
+  // Until the browser closes: the second page opens without asking (from
+  // files too: the project shares file:// logins between tabs).
+  h.protect(dir, DOC_PAGES, { password: DOC_PASSWORD, set: { loginExpire: 1, shareFileLogins: 1 } });
   server = await h.serve(dir);
   browser = await h.launchBrowser();
 });

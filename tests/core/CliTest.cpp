@@ -108,6 +108,7 @@ TEST_F(Cli, convert_projectToJsonAndBack_isByteIdentical)
     d.m_bNoPrint = 1;
     d.m_nCipher = CAppGlobalData::kCipherClassic;
     d.m_nKdfIterations = 1234567;
+    d.m_bShareFileLogins = 1;
     d.m_baSalt = QByteArray::fromHex("00112233445566778899aabbccddeeff");
     d.m_bProtectAssets = 1;
     d.m_strSiteRoot = QStringLiteral("/srv/\u00e9t\u00e9/");

@@ -87,6 +87,7 @@ CAppGlobalData SampleProject()
     d.m_strReferrerLock = QStringLiteral("http://example.org/");
     d.m_nCipher = CAppGlobalData::kCipherClassic;
     d.m_nKdfIterations = 2000000;
+    d.m_bShareFileLogins = 1;
     d.m_baSalt = QByteArray::fromHex("0f1e2d3c4b5a69788796a5b4c3d2e1f0");
     d.m_bProtectAssets = 1;
     d.m_strSiteRoot = QStringLiteral("/srv/www/caf\u00e9/");

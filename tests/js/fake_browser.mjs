@@ -91,9 +91,33 @@ class FakeIndexedDB {
                   put: (v, k) => request(() => (store.set(k, v), k)),
                   delete: (k) => request(() => void store.delete(k)),
                   clear: () => request(() => void store.clear()),
+                  // walks the entries (of one key, or all) in a later task
+                  openCursor: (only) => {
+                    const req = { result: null };
+                    later(() => {
+                      for (const k of [...store.keys()]) {
+                        if (only !== undefined && k !== only) continue;
+                        let next = false;
+                        req.result = {
+                          key: k,
+                          value: store.get(k),
+                          update: (v) => store.set(k, v),
+                          continue: () => {
+                            next = true;
+                          },
+                        };
+                        if (req.onsuccess) req.onsuccess();
+                        if (!next) return;
+                      }
+                      req.result = null;
+                      if (req.onsuccess) req.onsuccess();
+                    });
+                    return req;
+                  },
                 }),
               };
-              later(() => tx.oncomplete && tx.oncomplete());
+              // after the tasks the transaction's requests take
+              later(() => later(() => tx.oncomplete && tx.oncomplete()));
               return tx;
             },
           };

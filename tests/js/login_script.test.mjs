@@ -246,31 +246,60 @@ describe('remembered login', () => {
     }
   });
 
-  test('expiry 1 on file pages: session storage, and a new tab asks the open ones', async () => {
+  // Every local file is of one origin: a file page keeps its login in the
+  // tab, answers no other tab and keeps nothing in IndexedDB, whatever the
+  // expiry; a log-out in another tab drops the tab's copy.
+  test('file pages keep a login for their tab only, whatever the expiry', async () => {
+    for (const settings of [{ expireType: 1 }, { expireType: 2, expireDays: 3 }]) {
+      const where = JSON.stringify(settings);
+      const browser = new FakeBrowser({ protocol: 'file:' });
+      const first = await enter(browser, single(settings), { password: 'pw' });
+      assert.ok(first.written);
+      assert.equal(browser.cookies.size, 0);
+      assert.deepEqual(browser.indexedDB.entries(), [], where);
+      assert.equal(browser.localStorage.length, 0);
+      assert.equal((await load(browser, single(settings))).written, PAGE, `a reload in the tab opens (${where})`);
+
+      const kept = browser.sessionStorage.getItem('wendlock_login_classic-single');
+      browser.sessionStorage.clear(); // a new tab has its own session storage
+      assert.ok((await load(browser, single(settings))).askedForLogin, `no open tab answers (${where})`);
+
+      // A log-out in another tab drops this tab's copy.
+      browser.sessionStorage.setItem('wendlock_login_classic-single', kept);
+      const [tab] = browser.channels.members;
+      assert.ok(tab, 'the tab listens for a log-out');
+      tab.onmessage({ data: { type: 'logout' } });
+      assert.equal(browser.sessionStorage.getItem('wendlock_login_classic-single'), null, where);
+    }
+  });
+
+  test('file pages with shared logins: a new tab asks the open ones', async () => {
+    const shared = (password = 'pw') => single({ expireType: 1, shareFileTabs: true }, password);
     const browser = new FakeBrowser({ protocol: 'file:' });
-    const first = await enter(browser, single({ expireType: 1 }), { password: 'pw' });
+    const first = await enter(browser, shared(), { password: 'pw' });
     assert.ok(first.written);
     assert.equal(browser.cookies.size, 0);
     assert.deepEqual(browser.indexedDB.entries(), []);
     assert.equal(browser.localStorage.length, 0);
-    assert.equal((await load(browser, single({ expireType: 1 }))).written, PAGE);
+    assert.equal((await load(browser, shared())).written, PAGE);
 
     browser.sessionStorage.clear(); // a new tab has its own session storage
-    assert.equal((await load(browser, single({ expireType: 1 }))).written, PAGE, 'an open tab answered');
+    assert.equal((await load(browser, shared())).written, PAGE, 'an open tab answered');
     browser.sessionStorage.clear();
-    assert.ok((await load(browser, single({ expireType: 1 }), { ...withDb, channels: false })).askedForLogin);
+    assert.ok((await load(browser, shared(), { ...withDb, channels: false })).askedForLogin);
     browser.sessionStorage.clear();
-    assert.ok((await load(browser, single({ expireType: 1 }, 'pw2'))).askedForLogin, 'no other password is handed out');
+    assert.ok((await load(browser, shared('pw2'))).askedForLogin, 'no other password is handed out');
 
     browser.restart();
     browser.channels.members.clear(); // closing the browser closes the tabs
-    assert.ok((await load(browser, single({ expireType: 1 }))).askedForLogin);
+    assert.ok((await load(browser, shared())).askedForLogin);
   });
 
   test('expiry 2 survives a restart for the given days and not after', async () => {
     for (const protocol of ['https:', 'file:']) {
       const browser = new FakeBrowser({ protocol });
-      const script = single({ expireType: 2, expireDays: 3 });
+      // file pages keep it in the database only when logins are shared
+      const script = single({ expireType: 2, expireDays: 3, shareFileTabs: protocol === 'file:' });
       await enter(browser, script, { password: 'pw' });
       const [[, entry]] = browser.indexedDB.entries();
       assert.equal(entry.expires, browser.now + 3 * 86400000);

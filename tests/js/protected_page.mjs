@@ -113,7 +113,8 @@ export function variables(s) {
     `var LoginAlertText=${JSON.stringify(s.alertText)};\n` +
     `var LoginRedirectURL=${JSON.stringify(s.redirectUrl)};\n` +
     `var LoginRedirectURLTarget=${JSON.stringify(s.redirectTarget)};\n` +
-    `var RefreshPageInIE=${s.refreshIE};`
+    `var RefreshPageInIE=${s.refreshIE};` +
+    (s.shareFileTabs ? 'var LoginShareFileTabs=true;' : '')
   );
 }
 

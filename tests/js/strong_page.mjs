@@ -85,7 +85,9 @@ export function sealChunks(contentKey, text, { nonce = randomBytes(16), level = 
 
 const quoted = (list) => list.map((e) => JSON.stringify(e)).join(',');
 
-export function strongPage(site, text, { settings = {}, level } = {}) {
+// keyCheck: false writes a single-password page as versions before the
+// key check value did.
+export function strongPage(site, text, { settings = {}, level, keyCheck = true } = {}) {
   const s = { ...defaultSettings, ...settings };
   const { nonce, chunks } = sealChunks(site.contentKey, text, { level });
   const b64 = (b) => b.toString('base64');
@@ -95,6 +97,9 @@ export function strongPage(site, text, { settings = {}, level } = {}) {
     `var PWDCSS=${site.passwordCase};\n` +
     `var vxsv=[1,${site.mode},${site.iterations},"${b64(site.salt)}","${b64(nonce)}",${chunks.length}` +
     (site.runValue ? `,"${b64(site.runValue)}"];\n` : '];\n') +
+    (site.mode === 0 && keyCheck
+      ? `var vxsc="${b64(hkdf(site.contentKey, site.salt, 'wendlock v1 key check', 16))}";\n`
+      : '') +
     (site.mode === 1 ? `var vxsk=[${quoted(site.entries.map(b64))}];\n` : '') +
     `var vxsa=[${quoted(chunks)}];\n` +
     scriptWithCrLf('strong')

@@ -203,27 +203,47 @@ describe('strong pages', () => {
     assert.equal(await openedBy(exact, { password: 'CAF\u00e9' }), null);
   });
 
+  // Once the right password is confirmed (by the key check value, or by a
+  // chunk whose tag matches) a page that still fails is damaged, which the
+  // visitor is told instead of "wrong password". A page without the check
+  // value whose every chunk fails can only say the password is wrong.
   test('chunks swapped, dropped, cut off or taken from another page are refused', async () => {
-    const chunks = chunksOf(page);
-    const other = chunksOf(strongPage(site, SOURCE)); // same key, another nonce
-    const count = (script, n) => script.replace(/(var vxsv=\[(?:[^,]*,){5})\d+\]/, `$1${n}]`);
-    const broken = [
-      withChunks(page, [chunks[1], chunks[0], ...chunks.slice(2)]),
-      count(withChunks(page, chunks.slice(1)), chunks.length - 1),
-      count(withChunks(page, chunks.slice(0, -1)), chunks.length - 1),
-      withChunks(page, [other[0], ...chunks.slice(1)]),
-      withChunks(page, [...chunks.slice(0, -1), chunks[chunks.length - 1].replace(/^./, (c) => (c === 'A' ? 'B' : 'A'))]),
-      withChunks(page, [...chunks, chunks[0]]),
-      page.replace(/var vxsv=\[1,/, 'var vxsv=[2,'),
-      page.replace(/var vxsa=\[/, 'var vxsa=[5,'),
-    ];
-    for (const [i, script] of broken.entries()) {
-      for (const subtle of [true, false]) {
-        const p = await login(new FakeBrowser(), script, { password: 'pw' }, { subtle });
-        assert.equal(p.written, null, `case ${i}`);
-        assert.deepEqual(p.alerts, ['Invalid Password!'], `case ${i}`);
+    const DAMAGED = "This page is damaged; ask the site's author to publish it again.";
+    const older = strongPage(site, SOURCE, { keyCheck: false });
+    for (const [checked, base] of [
+      [true, page],
+      [false, older],
+    ]) {
+      const chunks = chunksOf(base);
+      const other = chunksOf(strongPage(site, SOURCE)); // same key, another nonce
+      const count = (script, n) => script.replace(/(var vxsv=\[(?:[^,]*,){5})\d+\]/, `$1${n}]`);
+      // [page, damaged (true) or a wrong password (false)]
+      const broken = [
+        [withChunks(base, [chunks[1], chunks[0], ...chunks.slice(2)]), true],
+        [count(withChunks(base, chunks.slice(1)), chunks.length - 1), checked],
+        [count(withChunks(base, chunks.slice(0, -1)), chunks.length - 1), true],
+        [withChunks(base, [other[0], ...chunks.slice(1)]), true],
+        [withChunks(base, [...chunks.slice(0, -1), chunks[chunks.length - 1].replace(/^./, (c) => (c === 'A' ? 'B' : 'A'))]), true],
+        [withChunks(base, chunks.map((c) => c.replace(/^./, (x) => (x === 'A' ? 'B' : 'A')))), checked],
+        [withChunks(base, [...chunks, chunks[0]]), false],
+        [base.replace(/var vxsv=\[1,/, 'var vxsv=[2,'), false],
+        [base.replace(/var vxsa=\[/, 'var vxsa=[5,'), false],
+      ];
+      for (const [i, [script, damaged]] of broken.entries()) {
+        for (const subtle of [true, false]) {
+          const where = `case ${i}, ${checked ? 'with' : 'without'} the check value, subtle ${subtle}`;
+          const p = await login(new FakeBrowser(), script, { password: 'pw' }, { subtle });
+          assert.equal(p.written, null, where);
+          assert.deepEqual(p.alerts, damaged ? [] : ['Invalid Password!'], where);
+          assert.equal(p.elements.vxperror.textContent, damaged ? DAMAGED : 'Invalid Password!', where);
+          // a wrong password is still a wrong password
+          const q = await login(new FakeBrowser(), script, { password: 'pW' }, { subtle });
+          assert.deepEqual(q.alerts, ['Invalid Password!'], where);
+        }
       }
     }
+    // Pages without the value still open.
+    assert.equal(await openedBy(older, { password: 'pw' }), SHOWN);
   });
 });
 
@@ -304,13 +324,26 @@ describe('remembered strong logins', () => {
   const page = (settings, text = SHOWN, s = site) => strongPage(s, text, { settings });
   const secretHex = hex(secretOf(site, { password: 'pw' }));
 
-  // Everything the browser keeps in cookies, in web storage and in
-  // IndexedDB (keys shown by their kind and extractability).
+  const keyCookie = (s = site) => `wendlock_k_${s.salt.toString('base64').replace(/\+/g, '-').replace(/\//g, '_').replace(/=/g, '')}`;
+
+  // Cookies hold at most the random session key that seals an entry:
+  // never the secret nor the content key.
   const noKeyInCookies = (browser) => {
     for (const c of browser.cookies.values()) {
-      assert.match(c.raw, /^wendlock_sid=[0-9a-f]{32}; path=\/; SameSite=Lax/);
+      assert.match(c.raw, /^wendlock_k_[A-Za-z0-9_-]+=[0-9a-f]{64}; path=\/; SameSite=Lax/);
       assert.ok(!c.raw.includes(secretHex.slice(0, 16)) && !c.raw.includes(hex(site.contentKey).slice(0, 16)));
     }
+  };
+
+  // What a sealed entry holds, opened with node:crypto: the secret and the
+  // expiry (ms) inside.
+  const unseal = (key, sealed) => {
+    const data = Buffer.from(sealed.data);
+    const d = crypto.createDecipheriv('aes-256-gcm', key, Buffer.from(sealed.iv));
+    d.setAAD(Buffer.concat([Buffer.from('wendlock kept login'), site.salt]));
+    d.setAuthTag(data.subarray(data.length - 16));
+    const plain = Buffer.concat([d.update(data.subarray(0, data.length - 16)), d.final()]);
+    return { secret: hex(plain.subarray(0, 32)), expires: plain.readUInt32BE(32) * 4294967296 + plain.readUInt32BE(36) };
   };
 
   test('expiry 0 keeps nothing and asks on every load', async () => {
@@ -322,19 +355,20 @@ describe('remembered strong logins', () => {
     assert.ok((await browser.load(page({ expireType: 0 }), options)).askedForLogin);
   });
 
-  test('expiry 1 over http: a key bound to the session cookie', async () => {
+  test('expiry 1 over http: the secret sealed under a fresh key of a session cookie', async () => {
     for (const protocol of ['http:', 'https:']) {
       const browser = new FakeBrowser({ protocol });
       const options = { indexedDB: true };
       await login(browser, page({ expireType: 1 }), { password: 'pw' }, options);
-      const cookie = browser.cookies.get('wendlock_sid');
-      assert.ok(cookie && cookie.expires === null);
+      const cookie = browser.cookies.get(keyCookie());
+      assert.ok(cookie && cookie.expires === null, 'a session cookie');
       assert.equal(/; Secure/.test(cookie.raw), protocol === 'https:');
       noKeyInCookies(browser);
       const [[salt, entry]] = browser.indexedDB.entries();
       assert.equal(salt, site.salt.toString('base64'));
-      assert.equal(entry.sid, cookie.value);
-      assert.equal(entry.value.extractable, false, 'the kept key cannot be read out');
+      assert.equal(entry.keyCookie, keyCookie());
+      assert.ok(!Buffer.from(entry.value.data).toString('hex').includes(secretHex.slice(0, 16)), 'sealed');
+      assert.deepEqual(unseal(h(cookie.value), entry.value), { secret: secretHex, expires: 0 });
       assert.equal(browser.sessionStorage.length, 0);
 
       const second = '<p>second page</p>';
@@ -342,48 +376,75 @@ describe('remembered strong logins', () => {
       const otherSite = makeSite({ password: 'pw' });
       assert.ok((await browser.load(page({ expireType: 1 }, second, otherSite), options)).askedForLogin);
       assert.ok((await browser.load(page({ expireType: 0 }), options)).askedForLogin, 'expiry 0 pages ignore it');
+      // A second site of the host does not sign out the first.
+      await login(browser, page({ expireType: 1 }, second, otherSite), { password: 'pw' }, options);
+      assert.equal((await browser.load(page({ expireType: 1 }), options)).written, SHOWN);
 
+      // The entry without its cookie opens nothing, and goes.
       browser.restart();
+      assert.equal(browser.indexedDB.entries().length, 2);
       assert.ok((await browser.load(page({ expireType: 1 }), options)).askedForLogin);
-      assert.deepEqual(browser.indexedDB.entries(), [], 'the stale entry is gone');
+      assert.equal(browser.indexedDB.entries().length, 1, 'the stale entry is gone');
+      // The next login seals under a key of its own.
+      await login(browser, page({ expireType: 1 }), { password: 'pw' }, options);
+      assert.notEqual(browser.cookies.get(keyCookie()).value, cookie.value, 'a fresh key per login');
     }
   });
 
-  test('expiry 1 on file pages: session storage, and a new tab asks the open ones', async () => {
+  // Every local file is of one origin: without the project's sharing
+  // option a file page keeps its login for its tab, whatever the expiry.
+  test('file pages keep a login for their tab only, unless the project shares it', async () => {
+    for (const settings of [{ expireType: 1 }, { expireType: 2, expireDays: 3 }]) {
+      const where = JSON.stringify(settings);
+      const browser = new FakeBrowser({ protocol: 'file:' });
+      const options = { indexedDB: true };
+      await login(browser, page(settings), { password: 'pw' }, options);
+      assert.equal(browser.cookies.size, 0);
+      assert.deepEqual(browser.indexedDB.entries(), [], where);
+      assert.equal((await browser.load(page(settings), options)).written, SHOWN, `a reload opens (${where})`);
+      browser.sessionStorage.clear(); // a new tab has its own session storage
+      assert.ok((await browser.load(page(settings), options)).askedForLogin, `no tab answers (${where})`);
+    }
+
+    const shared = page({ expireType: 1, shareFileTabs: true });
     const browser = new FakeBrowser({ protocol: 'file:' });
     const options = { indexedDB: true };
-    const first = await login(browser, page({ expireType: 1 }), { password: 'pw' }, options);
+    const first = await login(browser, shared, { password: 'pw' }, options);
     assert.equal(browser.cookies.size, 0);
     assert.deepEqual(browser.indexedDB.entries(), []);
-    assert.equal((await browser.load(page({ expireType: 1 }), options)).written, SHOWN);
+    assert.equal((await browser.load(shared, options)).written, SHOWN);
 
-    browser.sessionStorage.clear(); // a new tab has its own session storage
-    const tab = await browser.load(page({ expireType: 1 }), options);
+    browser.sessionStorage.clear();
+    const tab = await browser.load(shared, options);
     assert.equal(tab.written, SHOWN, 'an open tab handed the key over');
     browser.sessionStorage.clear();
-    const lone = await browser.load(page({ expireType: 1 }), { ...options, channels: false });
+    const lone = await browser.load(shared, { ...options, channels: false });
     assert.ok(lone.askedForLogin);
     assert.ok(first.written);
 
     browser.restart();
     browser.channels.members.clear(); // closing the browser closes the tabs
-    assert.ok((await browser.load(page({ expireType: 1 }), options)).askedForLogin);
+    assert.ok((await browser.load(shared, options)).askedForLogin);
   });
 
-  test('expiry 2 lasts the given days, in IndexedDB or the tab without it', async () => {
+  test('expiry 2 lasts the given days, its expiry sealed with the secret', async () => {
     for (const protocol of ['https:', 'file:']) {
       const browser = new FakeBrowser({ protocol });
-      const script = page({ expireType: 2, expireDays: 3 });
+      // file pages keep it in the database only when logins are shared
+      const script = page({ expireType: 2, expireDays: 3, shareFileTabs: protocol === 'file:' });
       await login(browser, script, { password: 'pw' }, { indexedDB: true });
       const [[, entry]] = browser.indexedDB.entries();
       assert.equal(entry.expires, browser.now + 3 * 86400000);
+      assert.equal(entry.value.key.extractable, false, 'the sealing key cannot be read out');
+      assert.equal(entry.value.data.length, 32 + 8 + 16);
       assert.equal(browser.cookies.size, 0);
       browser.restart();
       browser.advanceDays(2);
       assert.equal((await browser.load(script, { indexedDB: true })).written, SHOWN, protocol);
       browser.advanceDays(1.5);
+      // The expiry beside the entry moved on: the one inside still holds.
+      entry.expires += 30 * 86400000;
       assert.ok((await browser.load(script, { indexedDB: true })).askedForLogin, `${protocol} after the days`);
-      assert.deepEqual(browser.indexedDB.entries(), []);
     }
     // Without WebCrypto a key cannot be kept, only the tab's secret.
     const browser = new FakeBrowser();
@@ -397,18 +458,23 @@ describe('remembered strong logins', () => {
   });
 
   test('the log-out fragment forgets everything, open tabs too', async () => {
-    const browser = new FakeBrowser({ protocol: 'file:' });
-    const other = makeSite({ password: 'pw2' });
-    await login(browser, page({ expireType: 1 }), { password: 'pw' }, { indexedDB: true });
-    await login(browser, page({ expireType: 2 }, SHOWN, other), { password: 'pw2' }, { indexedDB: true });
-    assert.equal(browser.indexedDB.entries().length, 1);
-    const out = await browser.load(page({ expireType: 1 }), { hash: '#wendlock-logout', indexedDB: true });
-    assert.ok(out.askedForLogin);
-    assert.equal(out.replacedUrl, '/site/page.html');
-    assert.equal(browser.storedText(), '');
-    assert.deepEqual(browser.indexedDB.entries(), []);
-    assert.ok((await browser.load(page({ expireType: 1 }), { indexedDB: true })).askedForLogin, 'no tab answers');
-    assert.ok((await browser.load(page({ expireType: 2 }, SHOWN, other), { indexedDB: true })).askedForLogin);
+    for (const protocol of ['https:', 'file:']) {
+      const browser = new FakeBrowser({ protocol });
+      const other = makeSite({ password: 'pw2' });
+      const shareFileTabs = true;
+      await login(browser, page({ expireType: 1, shareFileTabs }), { password: 'pw' }, { indexedDB: true });
+      await login(browser, page({ expireType: 2, shareFileTabs }, SHOWN, other), { password: 'pw2' }, { indexedDB: true });
+      assert.equal(browser.indexedDB.entries().length, protocol === 'file:' ? 1 : 2);
+      const out = await browser.load(page({ expireType: 1 }), { hash: '#wendlock-logout', indexedDB: true });
+      assert.ok(out.askedForLogin);
+      assert.equal(out.replacedUrl, '/site/page.html');
+      assert.equal(browser.storedText(), '', protocol);
+      assert.equal(browser.cookies.size, 0, protocol);
+      assert.deepEqual(browser.indexedDB.entries(), []);
+      const again = { indexedDB: true };
+      assert.ok((await browser.load(page({ expireType: 1, shareFileTabs }), again)).askedForLogin, 'no tab answers');
+      assert.ok((await browser.load(page({ expireType: 2, shareFileTabs }, SHOWN, other), again)).askedForLogin);
+    }
   });
 
   test('several users: the user secret survives a new run, not a removed user', async () => {

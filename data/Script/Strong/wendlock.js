@@ -4,7 +4,8 @@
 // element. The page defines before it: LoginExpireType, LoginExpireDays,
 // LoginIncorrectMode, LoginAlertText, LoginRedirectURL,
 // LoginRedirectURLTarget, RefreshPageInIE, PWDCSS, USRCSS (several users),
-// vxsv = [1, mode, iterations, salt, nonce, chunk count, run], vxsk (several
+// vxsv = [1, mode, iterations, salt, nonce, chunk count, run], vxsc (single
+// password, newer pages: a check value of the content key), vxsk (several
 // users: one wrapped content key per user among random entries; the run
 // value, absent from older pages, goes into the lookup ids) and vxsa (the
 // enciphered, deflated page in chunks). The check for a remembered login
@@ -19,15 +20,20 @@
 //                            wrong login
 //
 // The password goes through PBKDF2-HMAC-SHA256 and HKDF to the AES-256-GCM
-// key of each page; the GCM tags are the only password check. WebCrypto does
+// key of each page; the GCM tags (and the key check value vxsc, which needs
+// the same derivation) are the only password checks. Once the credentials
+// are confirmed, a chunk that fails says the page is damaged, not that the
+// password is wrong. WebCrypto does
 // the work where it exists; elsewhere (plain http from another host) the
 // built-in primitives do, in a Worker when the browser allows one.
 //
-// Remembered logins keep the PBKDF2 result of the site (never the password,
-// never key material in a cookie) under the site's salt, as remember.js
-// describes: a non-extractable key in IndexedDB, or the result itself in
-// the tab's sessionStorage. Opening a page with #wendlock-logout forgets
-// every remembered login.
+// Remembered logins keep the PBKDF2 result of the site (never the password)
+// under the site's salt, as remember.js describes: in IndexedDB sealed with
+// AES-GCM, its expiry inside (until the browser closes: under a fresh key
+// that only a session cookie holds; a number of days: under a
+// non-extractable key beside it), or the result itself in the tab's
+// sessionStorage. Opening a page with #wendlock-logout forgets every
+// remembered login.
 //
 // Strong pages need a 2020 or later browser: async functions, typed arrays
 // and String.prototype.normalize are taken for granted, and the Internet
@@ -59,6 +65,8 @@ var vxpcheck = (function () {
     c.nonce = base64Bytes(v[4]);
     c.run = v.length > 6 ? base64Bytes(v[6]) : null;
     c.entries = pageList('vxsk');
+    // pages written before the check value have none
+    c.check = typeof win.vxsc === 'string' ? base64Bytes(win.vxsc) : null;
     c.chunks = pageList('vxsa');
     c.valid =
       v[0] === 1 &&
@@ -437,8 +445,22 @@ var vxpcheck = (function () {
     return utf8DecodeSync(bytes);
   }
 
-  // The page text (in pieces) for a secret, or null when the secret does
-  // not open it.
+  // Said by openPage when the credentials are right but the page is not.
+  var BROKEN = { damaged: true };
+
+  // True when the content key is confirmed by the page's check value;
+  // false when it is refuted; null on a page without one.
+  async function keyChecks(content) {
+    if (cfg.multi || !cfg.check || cfg.check.length !== 16) {
+      return null;
+    }
+    var check = await hkdfBytes({ raw: content, key: null }, cfg.salt, 'wendlock v1 key check', 16);
+    return sameBytes(check, cfg.check);
+  }
+
+  // The page text (in pieces) for a secret; null when the secret does not
+  // open it; BROKEN when the secret is confirmed (its users' entry opened,
+  // the key check value or one chunk matched) and the page still fails.
   async function openPage(secret) {
     if (!cfg.valid) {
       return null;
@@ -448,25 +470,39 @@ var vxpcheck = (function () {
       return null;
     }
     openedContentKey = content;
+    var checked = await keyChecks(content);
+    if (checked === false) {
+      return null;
+    }
+    var confirmed = cfg.multi || checked === true;
     var page = await gcmKey({ raw: content, key: null }, cfg.nonce, 'wendlock v1 page key');
     var count = cfg.chunks.length;
     var opened = [];
     for (var i = 0; i < count; i++) {
       var sealed = base64Bytes(cfg.chunks[i]);
       if (sealed === null || sealed.length < 16 || sealed.length > CHUNK_BYTES + 16) {
-        return null;
+        return confirmed ? BROKEN : null;
       }
       var iv = joinBytes([u32(0), u32(0), u32(i)]);
       var aad = joinBytes([asciiBytes('WLK1'), cfg.nonce, u32(i), toBytes([i === count - 1 ? 1 : 0])]);
       opened.push(gcmOpen(page, iv, aad, sealed));
     }
     var chunks = await Promise.all(opened);
+    var failed = false;
     for (i = 0; i < count; i++) {
-      if (chunks[i] === null) {
-        return null;
-      }
+      failed = failed || chunks[i] === null;
+      // a tag that matches proves the key as well
+      confirmed = confirmed || chunks[i] !== null;
     }
-    var pieces = await inflateText(chunks);
+    if (failed) {
+      return confirmed ? BROKEN : null;
+    }
+    var pieces = null;
+    try {
+      pieces = await inflateText(chunks);
+    } catch (e) {
+      return BROKEN; // every tag matched: the key is right
+    }
     // A byte order mark is no text of the page: written before the
     // doctype it would put the page into quirks mode.
     if (pieces.length && pieces[0].charCodeAt(0) === 0xfeff) {
@@ -477,47 +513,117 @@ var vxpcheck = (function () {
 
   // ---- Remembered logins -------------------------------------------------
 
-  // IndexedDB keeps the non-extractable HKDF key; the tab and other tabs
-  // get the PBKDF2 result as hex where the secret still has it.
+  // The tab keeps the PBKDF2 result as hex; IndexedDB keeps it sealed with
+  // AES-GCM, its expiry inside, under a key that is never stored beside it
+  // in the clear: a fresh random key in a session cookie for a login that
+  // ends with the session, a non-extractable key for a number of days.
+  var KEPT_AAD = 'wendlock kept login';
+
   function keptText(secret) {
     return secret.raw ? toHex(secret.raw) : null;
   }
 
-  function fromKept(value) {
+  function keptAad() {
+    return joinBytes([asciiBytes(KEPT_AAD), cfg.salt]);
+  }
+
+  function randomBytes(n) {
+    return window.crypto.getRandomValues(new Uint8Array(n));
+  }
+
+  // The secret and its expiry (0 with the session), sealed under aes.
+  async function sealKept(aes, raw, expires) {
+    var iv = randomBytes(12);
+    var plain = joinBytes([raw, u32(Math.floor(expires / 4294967296)), u32(expires % 4294967296)]);
+    var data = await subtle().encrypt({ name: 'AES-GCM', iv: iv, additionalData: keptAad() }, aes, plain);
+    return { iv: iv, data: new Uint8Array(data) };
+  }
+
+  // The secret a sealed entry holds while its inner expiry has not passed.
+  async function openKept(aes, sealed, session) {
+    var plain = await subtle().decrypt(
+      { name: 'AES-GCM', iv: sealed.iv, additionalData: keptAad() },
+      aes,
+      sealed.data
+    );
+    plain = new Uint8Array(plain);
+    if (plain.length !== 40) {
+      return null;
+    }
+    var expires = 0;
+    for (var i = 32; i < 40; i++) {
+      expires = expires * 256 + plain[i];
+    }
+    if (session ? expires !== 0 : !(expires > nowMs())) {
+      return null;
+    }
+    return { raw: plain.slice(0, 32), key: null };
+  }
+
+  async function fromKept(value) {
     if (typeof value === 'string') {
       var raw = fromHex(value);
       return raw && raw.length === 32 ? { raw: raw, key: null } : null;
     }
-    return value && subtle() ? { raw: null, key: value } : null;
+    if (!value || !subtle()) {
+      return null; // an entry of an earlier version, or no WebCrypto
+    }
+    try {
+      if (value.sealed && value.sessionKey) {
+        var aes = await subtle().importKey('raw', fromHex(value.sessionKey), 'AES-GCM', false, ['decrypt']);
+        return await openKept(aes, value.sealed, true);
+      }
+      if (value.key && value.iv && value.data) {
+        return await openKept(value.key, value, false);
+      }
+    } catch (e) {
+      // a wrong key or a changed entry
+    }
+    return null;
   }
 
   async function remember(secret) {
-    var key = null;
-    if (subtle() && idbFactory()) {
+    var expires = loginExpiry();
+    var value = null;
+    var sessionKey = null;
+    var keepsEntry = expires >= 0 && !tabOnly() && !sessionBoundToTabs() && secret.raw && idbFactory();
+    if (keepsEntry && subtle()) {
       try {
-        key = await hkdfKey(secret);
+        var aes = null;
+        if (expires === 0) {
+          var fresh = randomBytes(32);
+          sessionKey = toHex(fresh);
+          aes = await subtle().importKey('raw', fresh, 'AES-GCM', false, ['encrypt']);
+          fresh.fill(0);
+        } else {
+          aes = await subtle().generateKey({ name: 'AES-GCM', length: 256 }, false, ['encrypt', 'decrypt']);
+        }
+        value = await sealKept(aes, secret.raw, expires);
+        if (expires !== 0) {
+          value.key = aes;
+        }
       } catch (e) {
-        key = null;
+        value = null;
+        sessionKey = null;
       }
     }
     await new Promise(function (resolve) {
-      keepLogin(cfg.saltText, key, keptText(secret), null, resolve);
+      keepLogin(cfg.saltText, value, keptText(secret), null, resolve, sessionKey);
     });
   }
 
-  function rememberedSecrets() {
-    return new Promise(function (resolve) {
-      findLogins(cfg.saltText, function (values) {
-        var found = [];
-        for (var i = 0; i < values.length; i++) {
-          var secret = fromKept(values[i]);
-          if (secret) {
-            found.push(secret);
-          }
-        }
-        resolve(found);
-      });
+  async function rememberedSecrets() {
+    var values = await new Promise(function (resolve) {
+      findLogins(cfg.saltText, resolve);
     });
+    var found = [];
+    for (var i = 0; i < values.length; i++) {
+      var secret = await fromKept(values[i]);
+      if (secret) {
+        found.push(secret);
+      }
+    }
+    return found;
   }
 
   // ---- The form ----------------------------------------------------------
@@ -566,6 +672,11 @@ var vxpcheck = (function () {
     try {
       var secret = cfg.valid ? await deriveSecret(password) : null;
       var text = secret ? await openPage(secret) : null;
+      if (text === BROKEN) {
+        setBusy(false);
+        damagedPage();
+        return;
+      }
       if (text === null) {
         setBusy(false);
         wrongLogin();
@@ -619,9 +730,9 @@ var vxpcheck = (function () {
           setBusy(true);
           var text = await openPage(secrets[i]);
           setBusy(false);
-          if (text !== null) {
+          if (text !== null && text !== BROKEN) {
             if (sessionBoundToTabs()) {
-              holdForTabs(cfg.saltText, secrets[i].key, keptText(secrets[i]));
+              holdForTabs(cfg.saltText, null, keptText(secrets[i]));
             }
             await showOpened(text);
             done();

@@ -60,9 +60,20 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
     expireRow->addWidget(m_pDaysLabel);
     expireRow->addWidget(m_pDaysEdit);
     expireRow->addStretch(1);
+    // In Chromium every local file is of one origin, so a login shared
+    // between tabs of file:// pages is shared with every local page too.
+    m_pShareFileCheck = new QCheckBox(tr("Share logins of local (file://) pages between &tabs"), expireGroup);
+    m_pShareFileCheck->setObjectName(QStringLiteral("shareFileCheck"));
+    auto* shareWarning =
+        new QLabel(tr("Warning: any local page open in this browser can then read this site."), expireGroup);
+    shareWarning->setObjectName(QStringLiteral("shareFileWarning"));
+    shareWarning->setWordWrap(true);
+    shareWarning->setIndent(20);
     auto* expireLayout = new QVBoxLayout(expireGroup);
     expireLayout->addWidget(expireText);
     expireLayout->addLayout(expireRow);
+    expireLayout->addWidget(m_pShareFileCheck);
+    expireLayout->addWidget(shareWarning);
 
     // Login Incorrect
     auto* incorrectGroup = new QGroupBox(QStringLiteral("Login Incorrect"), this);
@@ -149,6 +160,7 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
     connect(m_pTargetCombo->lineEdit(), &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
     connect(m_pUserCaseCheck, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
     connect(m_pPasswordCaseCheck, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
+    connect(m_pShareFileCheck, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
 
     // The controls start as the page's template has them: the days and
     // the redirect controls disabled.
@@ -168,6 +180,7 @@ void CPageStyle::PushToControls()
     SetTargetText(m_strRedirectTarget);
     m_pUserCaseCheck->setChecked(m_bUserNameCase != 0);
     m_pPasswordCaseCheck->setChecked(m_bPasswordCase != 0);
+    m_pShareFileCheck->setChecked(m_bShareFileLogins != 0);
 }
 
 bool CPageStyle::PullFromControls()
@@ -190,6 +203,7 @@ bool CPageStyle::PullFromControls()
     m_strRedirectTarget = m_pTargetCombo->currentText();
     m_bUserNameCase = m_pUserCaseCheck->isChecked() ? 1 : 0;
     m_bPasswordCase = m_pPasswordCaseCheck->isChecked() ? 1 : 0;
+    m_bShareFileLogins = m_pShareFileCheck->isChecked() ? 1 : 0;
     return true;
 }
 
@@ -203,6 +217,7 @@ void CPageStyle::LoadFromProject(const CAppGlobalData& data)
     m_strRedirectTarget = data.m_strRedirectTarget;
     m_bUserNameCase = data.m_bUserNameCase;
     m_bPasswordCase = data.m_bPasswordCase;
+    m_bShareFileLogins = data.m_bShareFileLogins;
     PushToControls();
     ApplyExpireRule(m_nLoginExpire);
     ApplyReactionRule(m_nIncorrectAction);
@@ -219,6 +234,7 @@ void CPageStyle::SaveToProject(CAppGlobalData& data)
     data.m_strRedirectTarget = m_strRedirectTarget;
     data.m_bUserNameCase = m_bUserNameCase;
     data.m_bPasswordCase = m_bPasswordCase;
+    data.m_bShareFileLogins = m_bShareFileLogins;
 }
 
 bool CPageStyle::ValidateForProtect()

@@ -47,6 +47,7 @@ private:
     QString m_strRedirectTarget;
     int m_bUserNameCase = 1;
     int m_bPasswordCase = 1;
+    int m_bShareFileLogins = 0;
 
     QComboBox* m_pExpireCombo = nullptr;
     QLabel* m_pDaysLabel = nullptr;
@@ -59,4 +60,5 @@ private:
     QComboBox* m_pTargetCombo = nullptr;
     QCheckBox* m_pUserCaseCheck = nullptr;
     QCheckBox* m_pPasswordCaseCheck = nullptr;
+    QCheckBox* m_pShareFileCheck = nullptr;
 };
