@@ -146,11 +146,30 @@ export async function serve(dir) {
       res.end('not found');
       return;
     }
-    res.writeHead(200, {
-      'Content-Type': TYPES[path.extname(file).toLowerCase()] ?? 'application/octet-stream',
-      'Cache-Control': 'no-store',
-    });
-    res.end(readFileSync(file));
+    const type = TYPES[path.extname(file).toLowerCase()] ?? 'application/octet-stream';
+    const body = readFileSync(file);
+    // Byte ranges, as static servers answer them: media elements and the
+    // service worker ask for parts of large files.
+    const range = /^bytes=(\d*)-(\d*)$/.exec(req.headers.range ?? '');
+    if (range && (range[1] !== '' || range[2] !== '')) {
+      const from = range[1] === '' ? Math.max(0, body.length - Number(range[2])) : Number(range[1]);
+      const to = range[1] === '' || range[2] === '' ? body.length - 1 : Math.min(Number(range[2]), body.length - 1);
+      if (from > to) {
+        res.writeHead(416, { 'Content-Range': `bytes */${body.length}` });
+        res.end();
+        return;
+      }
+      counts.set(`range:${urlPath}`, (counts.get(`range:${urlPath}`) ?? 0) + 1);
+      res.writeHead(206, {
+        'Content-Type': type,
+        'Content-Range': `bytes ${from}-${to}/${body.length}`,
+        'Cache-Control': 'no-store',
+      });
+      res.end(body.subarray(from, to + 1));
+      return;
+    }
+    res.writeHead(200, { 'Content-Type': type, 'Cache-Control': 'no-store' });
+    res.end(body);
   });
   await new Promise((resolve, reject) => {
     server.once('error', reject);
@@ -161,6 +180,8 @@ export async function serve(dir) {
     origin,
     url: (name) => `${origin}/${name}`,
     requests: (name) => counts.get(`/${name}`) ?? 0,
+    // How many of those asked for a byte range.
+    ranges: (name) => counts.get(`range:/${name}`) ?? 0,
     resetRequests: () => counts.clear(),
     close: () =>
       new Promise((resolve) => {
