@@ -4,6 +4,7 @@
 #include "cli/PrintedResults.h"
 #include "cli/ProgressLine.h"
 #include "engine/BackupRestore.h"
+#include "engine/SiteAssetPass.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
@@ -37,8 +38,9 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
         return m_context.Usage(QStringLiteral("restore needs a project or the protected files"));
     }
     QStringList files;
-    if (rest.size() == 1 && rest[0].endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive)) {
-        CAppGlobalData data;
+    CAppGlobalData data;
+    const bool project = rest.size() == 1 && rest[0].endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive);
+    if (project) {
         QString error;
         if (!CWendlockDoc::ReadProjectFile(rest[0], data, nullptr, &error)) {
             m_context.Error(error);
@@ -77,6 +79,10 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
             }
             progress.Draw(i + 1);
         }
+    }
+    if (project && data.m_bProtectAssets) {
+        // The site's other files, enciphered by the same project.
+        restored += CSiteAssetPass::Restore(data, backupFolder, notRestored, failed);
     }
     m_context.Out() << QStringLiteral("%1 files have been restored!").arg(restored) << "\n";
     if (failed > 0) {

@@ -1,7 +1,9 @@
 #include "cli/UnlockCommand.h"
 
 #include "cli/PasswordSource.h"
+#include "engine/AssetFormat.h"
 #include "engine/PageUnlocker.h"
+#include "engine/SiteAssetPass.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -26,10 +28,10 @@ QList<QCommandLineOption> CUnlockCommand::Options() const
 
 QString CUnlockCommand::UsageText() const
 {
-    return QStringLiteral(
-        "Usage: wendlock-cli unlock PAGE [--user NAME] [--password-file FILE | --password - | --password "
-        "PW] [-o OUT]\n"
-        "       (without a password option WENDLOCK_PASSWORD is used)\n");
+    return QStringLiteral("Usage: wendlock-cli unlock (PAGE | SITE-FILE) [--user NAME] [--password-file FILE "
+                          "| --password - | --password "
+                          "PW] [-o OUT]\n"
+                          "       (without a password option WENDLOCK_PASSWORD is used)\n");
 }
 
 int CUnlockCommand::Execute(const QCommandLineParser& parser)
@@ -86,6 +88,26 @@ int CUnlockCommand::Execute(const QCommandLineParser& parser)
         }
         device = &file;
     }
+    // A site's enciphered file (image, script, data) opens with the key of
+    // the site's pages.
+    QFile head(page);
+    if (head.open(QIODevice::ReadOnly) && AssetFormat::LooksLikeAsset(head.read(AssetFormat::kMagicSize))) {
+        QString error;
+        bool wrong = false;
+        if (!CSiteAssetPass::UnlockFile(page, user, password, device, error, &wrong)) {
+            if (!output.isEmpty()) {
+                file.cancelWriting();
+            }
+            m_context.Error(error);
+            return wrong ? CCliContext::ExitFailure : CCliContext::ExitUsage;
+        }
+        if (!output.isEmpty() && !file.commit()) {
+            m_context.Error(QStringLiteral("cannot write %1: %2").arg(output, file.errorString()));
+            return CCliContext::ExitFailure;
+        }
+        return CCliContext::ExitOk;
+    }
+    head.close();
     const CPageUnlocker::Status status = CPageUnlocker::Unlock(page, user, password, device);
     if (status != CPageUnlocker::Status::Ok) {
         if (!output.isEmpty()) {

@@ -229,6 +229,56 @@ ProtectOutcome CAssetProtector::EncipherFrom(int fd, const QString& path, const 
     return ProtectOutcome::Protected;
 }
 
+bool CAssetProtector::Restore(const QString& path, QString& text)
+{
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString folder = QFileInfo(absolute).absolutePath();
+    CFolderLock lock(folder);
+    if (!lock.IsLocked()) {
+        text = ProtectResultText(ProtectOutcome::FolderBusy);
+        return false;
+    }
+    const QString backupPath = CProtectEngine::BackupPath(absolute, m_strBackupFolder);
+    const CFd fd(OpenRead(absolute));
+    const CFd backup(OpenRead(backupPath));
+    QByteArray head(AssetFormat::kMagicSize, '\0');
+    QByteArray backupHead(AssetFormat::kMagicSize, '\0');
+    if (fd.Get() < 0 || ::pread(fd.Get(), head.data(), size_t(head.size()), 0) != head.size() ||
+        !AssetFormat::LooksLikeAsset(head)) {
+        text = QStringLiteral("Not enciphered");
+        return false;
+    }
+    struct stat st
+    {
+    };
+    if (backup.Get() < 0 || ::fstat(backup.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        text = QStringLiteral("No backup");
+        return false;
+    }
+    if (::pread(backup.Get(), backupHead.data(), size_t(backupHead.size()), 0) == backupHead.size() &&
+        AssetFormat::LooksLikeAsset(backupHead)) {
+        text = QStringLiteral("The backup is itself enciphered");
+        return false;
+    }
+    if (::rename(QFile::encodeName(backupPath).constData(), QFile::encodeName(absolute).constData()) == 0) {
+        return true;
+    }
+    if (errno != EXDEV) {
+        text = ProtectResultText(ProtectOutcome::RestoreFailure) + QLatin1Char(' ') +
+               GetSystemErrorText(errno).trimmed();
+        return false;
+    }
+    // Backups kept on another file system are copied back, then removed.
+    CAtomicFile out(absolute);
+    if (!out.Open(st.st_mode & 07777) || !CopyAll(backup.Get(), out) || !out.Commit(true)) {
+        text = ProtectResultText(ProtectOutcome::RestoreFailure) + QLatin1Char(' ') +
+               GetSystemErrorText(out.Error()).trimmed();
+        return false;
+    }
+    ::unlink(QFile::encodeName(backupPath).constData());
+    return true;
+}
+
 bool CAssetProtector::WriteWorker(const QByteArray& script, const QByteArray& salt, QString& error)
 {
     CAtomicFile out(m_strRoot + QLatin1Char('/') + QLatin1String("wendlock-sw.js"));

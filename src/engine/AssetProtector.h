@@ -23,6 +23,11 @@ public:
     // Enciphers one file below the site root; `text` is the result text.
     ProtectOutcome Protect(const QString& path, QString& text);
 
+    // Puts the backup of an enciphered file back over it (renamed, or copied
+    // from another file system); false with `text` saying why not. A file
+    // that is not enciphered, or whose backup is enciphered itself, is left.
+    bool Restore(const QString& path, QString& text);
+
     // Writes the service worker at the site root: `script` with the site's
     // salt in front of it.
     bool WriteWorker(const QByteArray& script, const QByteArray& salt, QString& error);

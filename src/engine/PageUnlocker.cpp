@@ -116,7 +116,7 @@ bool ParseStringList(QByteArrayView text, qsizetype at, QList<QByteArray>& eleme
 }
 
 CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, const QString& userName,
-                                   const QString& password, QIODevice* out)
+                                   const QString& password, QIODevice* out, QByteArray* openedKey)
 {
     namespace SC = StrongCrypto;
     using Status = CPageUnlocker::Status;
@@ -213,6 +213,9 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
         return Status::WriteError;
     }
     if (opened) {
+        if (openedKey) {
+            *openedKey = contentKey;
+        }
         return Status::Ok;
     }
     return confirmed ? Status::Damaged : Status::WrongCredentials;
@@ -221,7 +224,7 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
 } // namespace
 
 CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QString& userName,
-                                            const QString& password, QIODevice* out)
+                                            const QString& password, QIODevice* out, QByteArray* contentKey)
 {
     // Only a regular file, opened without blocking: a pipe would hang.
     const int fd = ::open(QFile::encodeName(pagePath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -254,7 +257,7 @@ CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QStri
                                    ? text.indexOf(QByteArrayView(CProtectEngine::StrongMarker()))
                                    : -1;
     if (strongAt >= 0) {
-        return UnlockStrong(text, strongAt, userName, password, out);
+        return UnlockStrong(text, strongAt, userName, password, out, contentKey);
     }
     const QByteArray arrayOpening = CProtectEngine::ProtectionMarker() + '"';
     const qsizetype arrayStart = kind == CProtectionDetector::Kind::Classic

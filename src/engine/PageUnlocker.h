@@ -27,7 +27,9 @@ public:
 
     // Writes the carried text to `out`: LF line ends, and for a classic
     // page non-ASCII as numeric references; a strong page's text is UTF-8.
+    // `contentKey`, when given, receives a strong page's content key once
+    // the page opened (the key of the site's enciphered files too).
     static Status Unlock(const QString& pagePath, const QString& userName, const QString& password,
-                         QIODevice* out);
+                         QIODevice* out, QByteArray* contentKey = nullptr);
     static QString StatusText(Status status, const QString& pagePath);
 };

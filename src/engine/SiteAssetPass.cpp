@@ -1,10 +1,14 @@
 #include "engine/SiteAssetPass.h"
 
 #include "common/AppFolders.h"
+#include "engine/AssetFormat.h"
 #include "engine/AssetProtector.h"
+#include "engine/AssetReader.h"
 #include "engine/JsString.h"
+#include "engine/PageUnlocker.h"
 #include "engine/ResultList.h"
 #include "files/SiteFiles.h"
+#include "files/WebFileFilter.h"
 #include "model/AppGlobalData.h"
 
 #include <QDir>
@@ -92,6 +96,93 @@ QByteArray CSiteAssetPass::WorkerStatement(const CAppGlobalData& data, const QSt
     const QString worker =
         QFileInfo(pagePath).absoluteDir().relativeFilePath(siteRoot + QLatin1String("wendlock-sw.js"));
     return "var WendlockSiteWorker=\"" + JsString::EscapeBody(worker).toUtf8() + "\";";
+}
+
+int CSiteAssetPass::Restore(const CAppGlobalData& data, const QString& backupFolder, IResultList& results,
+                            int& failed)
+{
+    const QString root = SiteRootOf(data);
+    if (root.isEmpty() || !QFileInfo(root).isDir()) {
+        return 0;
+    }
+    CSiteFiles site(root);
+    site.SetPages(data.m_listFiles);
+    CAssetProtector protector(QByteArray(), root);
+    protector.SetBackup(true, backupFolder);
+    int restored = 0;
+    // Every enciphered file below the root, whatever the exclusions say
+    // now: they may have changed since the run.
+    for (const QString& path : site.Assets()) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) ||
+            !AssetFormat::LooksLikeAsset(file.read(AssetFormat::kMagicSize))) {
+            continue;
+        }
+        file.close();
+        QString text;
+        if (protector.Restore(path, text)) {
+            ++restored;
+        } else {
+            ++failed;
+            results.AddResultRow(path, text);
+        }
+    }
+    return restored;
+}
+
+bool CSiteAssetPass::UnlockFile(const QString& path, const QString& userName, const QString& password,
+                                QIODevice* out, QString& error, bool* wrongCredentials)
+{
+    if (wrongCredentials) {
+        *wrongCredentials = false;
+    }
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QDir root = QFileInfo(absolute).absoluteDir();
+    while (!root.exists(QStringLiteral("wendlock-sw.js"))) {
+        if (!root.cdUp()) {
+            error = QStringLiteral(
+                        "%1 lies below no site whose files were enciphered (no wendlock-sw.js above it)")
+                        .arg(path);
+            return false;
+        }
+    }
+    QByteArray contentKey;
+    CPageUnlocker::Status last = CPageUnlocker::Status::NotProtected;
+    QFile discard(QStringLiteral("/dev/null"));
+    if (!discard.open(QIODevice::WriteOnly)) {
+        error = discard.errorString();
+        return false;
+    }
+    CWebFileFilter::ScanFolder(root.absolutePath(), true, [&](const QString& page) {
+        const CPageUnlocker::Status status =
+            CPageUnlocker::Unlock(page, userName, password, &discard, &contentKey);
+        if (status == CPageUnlocker::Status::WrongCredentials ||
+            status == CPageUnlocker::Status::NeedUserName || last == CPageUnlocker::Status::NotProtected) {
+            last = status;
+        }
+        // Stops at the first page that opened with its content key.
+        return contentKey.isEmpty();
+    });
+    if (contentKey.isEmpty()) {
+        if (wrongCredentials) {
+            *wrongCredentials = last == CPageUnlocker::Status::WrongCredentials;
+        }
+        error = last == CPageUnlocker::Status::WrongCredentials
+                    ? QStringLiteral("Wrong password or user name.")
+                : last == CPageUnlocker::Status::NeedUserName
+                    ? QStringLiteral("The site has several users: give the user name with --user.")
+                    : QStringLiteral("No strong page of the site below %1 opens.").arg(root.absolutePath());
+        return false;
+    }
+    QFile in(absolute);
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = in.errorString();
+        return false;
+    }
+    CAssetReader reader(contentKey, root.relativeFilePath(absolute));
+    return reader.Open(in, error) &&
+           reader.ReadAll([out](const char* data, qsizetype size) { return out->write(data, size) == size; },
+                          error);
 }
 
 QStringList CSiteAssetPass::ClearTextCarriers(const CAppGlobalData& data)

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class CAppGlobalData;
+class QIODevice;
 class IResultList;
 
 // The part of a protect run that covers a site's other files: with the
@@ -39,6 +40,20 @@ public:
     // Empty when they are not.
     static QByteArray WorkerStatement(const CAppGlobalData& data, const QString& siteRoot,
                                       const QString& pagePath);
+
+    // Puts back the backups of the site's enciphered files; each file left
+    // enciphered goes to `results` with the reason. Returns how many were
+    // restored; `failed` counts the others.
+    static int Restore(const CAppGlobalData& data, const QString& backupFolder, IResultList& results,
+                       int& failed);
+
+    // Deciphers a site's enciphered file into `out`. The site root is the
+    // nearest folder above the file that holds the service worker; the
+    // content key comes from the first of the site's strong pages that the
+    // credentials open. False with `error` set; `wrongCredentials` tells a
+    // refused login from other failures.
+    static bool UnlockFile(const QString& path, const QString& userName, const QString& password,
+                           QIODevice* out, QString& error, bool* wrongCredentials = nullptr);
 
     // Files below the site root that carry page text in the clear.
     static QStringList ClearTextCarriers(const CAppGlobalData& data);

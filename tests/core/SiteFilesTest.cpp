@@ -1,5 +1,10 @@
 #include "files/SiteFiles.h"
 
+#include "CliRunner.h"
+#include "engine/AssetFormat.h"
+#include "model/AppGlobalData.h"
+#include "model/WendlockDoc.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -107,4 +112,120 @@ TEST(SiteFiles, templateReferencesAndClearTextCarriers)
                            QStringLiteral("changelog.html.gz"), QStringLiteral("search.index/abc"),
                            QStringLiteral("search/search_index.json"), QStringLiteral("searchindex.js"),
                            QStringLiteral("sitemap.xml"), QStringLiteral("static/search-index-1.js")}));
+}
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// A run with the whole site on: the site's other files are enciphered with
+// backups, public files, files outside the root and the project stay as
+// they were, a second run leaves them alone, unlock gives each file back,
+// restore puts every original back; classic projects refuse the option and
+// a run without it names the files that give page text away.
+TEST(SiteFiles, wholeSiteRunEnciphersUnlocksAndRestores)
+{
+    QTemporaryDir tmp;
+    const QString site = tmp.path() + QStringLiteral("/site");
+    const QByteArray css = "h1 { color: red }\n";
+    const QByteArray index = QByteArray("{\"pages\":[\"Quokka\"]}\n").repeated(100);
+    QByteArray image(200000, Qt::Uninitialized);
+    for (qsizetype i = 0; i < image.size(); ++i) {
+        image[i] = char((i * 7919) >> 3);
+    }
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    write(site + QStringLiteral("/index.html"),
+          "<html><head><title>H</title></head><body>Home</body></html>\n");
+    write(site + QStringLiteral("/css/site.css"), css);
+    write(site + QStringLiteral("/searchindex.json"), index);
+    write(site + QStringLiteral("/img/big.jpg"), image);
+    write(site + QStringLiteral("/robots.txt"), "User-agent: *\n");
+    write(tmp.path() + QStringLiteral("/elsewhere.css"), css);
+
+    const QString password = QStringLiteral("whole site");
+    const QStringList base = {QStringLiteral("protect"),
+                              QStringLiteral("--password"),
+                              password,
+                              QStringLiteral("--set"),
+                              QStringLiteral("kdfIterations=100000"),
+                              site + QStringLiteral("/index.html")};
+    // Off: the search index is named as readable.
+    TestUtil::CliRun run = TestUtil::RunCli(base);
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("searchindex.json"))) << qPrintable(run.err);
+    EXPECT_EQ(ReadAll(site + QStringLiteral("/css/site.css")), css);
+    const QString salt = run.err.section(QStringLiteral("--set salt="), 1).section(QLatin1Char(' '), 0, 0);
+    ASSERT_EQ(salt.size(), 32) << qPrintable(run.err);
+
+    // Classic projects refuse it.
+    run = TestUtil::RunCli(base + QStringList{QStringLiteral("--set"), QStringLiteral("cipher=0"),
+                                              QStringLiteral("--set"), QStringLiteral("protectAssets=1")});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("strong page format"))) << qPrintable(run.err);
+
+    const QStringList on = base + QStringList{QStringLiteral("--restore-first"), QStringLiteral("--set"),
+                                              QStringLiteral("protectAssets=1"), QStringLiteral("--set"),
+                                              QStringLiteral("salt=") + salt};
+    run = TestUtil::RunCli(on);
+    ASSERT_EQ(run.code, 0) << qPrintable(run.out + run.err);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("3 other file(s) of the site have been enciphered")))
+        << qPrintable(run.out);
+    for (const char* name : {"/css/site.css", "/searchindex.json", "/img/big.jpg"}) {
+        const QByteArray now = ReadAll(site + QLatin1String(name));
+        EXPECT_TRUE(now.startsWith(AssetFormat::Magic())) << name;
+        EXPECT_FALSE(now.contains("Quokka")) << name;
+        EXPECT_FALSE(ReadAll(site + QLatin1String(name) + QStringLiteral(".original")).isEmpty()) << name;
+    }
+    EXPECT_EQ(ReadAll(site + QStringLiteral("/robots.txt")), QByteArray("User-agent: *\n"));
+    EXPECT_EQ(ReadAll(tmp.path() + QStringLiteral("/elsewhere.css")), css);
+    EXPECT_TRUE(ReadAll(site + QStringLiteral("/wendlock-sw.js")).startsWith("var SITE_SALT = \""));
+    EXPECT_TRUE(
+        ReadAll(site + QStringLiteral("/index.html")).contains("var WendlockSiteWorker=\"wendlock-sw.js\";"));
+
+    // Again: nothing is enciphered twice.
+    const QByteArray sealedImage = ReadAll(site + QStringLiteral("/img/big.jpg"));
+    run = TestUtil::RunCli(on);
+    ASSERT_EQ(run.code, 0) << qPrintable(run.out + run.err);
+    EXPECT_TRUE(
+        run.out.contains(QStringLiteral("0 other file(s) of the site have been enciphered (3 before")))
+        << qPrintable(run.out);
+    EXPECT_EQ(ReadAll(site + QStringLiteral("/img/big.jpg")), sealedImage);
+
+    // unlock gives each file back; a wrong password is refused.
+    for (const auto& [name, bytes] :
+         {std::pair{"/img/big.jpg", image}, std::pair{"/searchindex.json", index}}) {
+        const QString out = tmp.path() + QStringLiteral("/out");
+        run = TestUtil::RunCli({QStringLiteral("unlock"), site + QLatin1String(name),
+                                QStringLiteral("--password"), password, QStringLiteral("-o"), out});
+        ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+        EXPECT_EQ(ReadAll(out), bytes) << name;
+    }
+    run = TestUtil::RunCli({QStringLiteral("unlock"), site + QStringLiteral("/css/site.css"),
+                            QStringLiteral("--password"), QStringLiteral("wrong"), QStringLiteral("-o"),
+                            tmp.path() + QStringLiteral("/bad")});
+    EXPECT_EQ(run.code, 1);
+
+    // restore of the project puts the originals back.
+    CAppGlobalData project;
+    project.m_listFiles = {site + QStringLiteral("/index.html")};
+    project.m_bProtectAssets = 1;
+    const QString vxp = tmp.path() + QStringLiteral("/p.vxp");
+    QString error;
+    ASSERT_TRUE(CWendlockDoc::WriteProjectFile(vxp, project, &error)) << qPrintable(error);
+    run = TestUtil::RunCli({QStringLiteral("restore"), vxp});
+    ASSERT_EQ(run.code, 0) << qPrintable(run.out + run.err);
+    EXPECT_EQ(ReadAll(site + QStringLiteral("/css/site.css")), css);
+    EXPECT_EQ(ReadAll(site + QStringLiteral("/img/big.jpg")), image);
+    EXPECT_FALSE(QFile::exists(site + QStringLiteral("/img/big.jpg.original")));
 }
