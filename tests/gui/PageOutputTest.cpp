@@ -264,10 +264,42 @@ private slots:
         QCOMPARE(saved.m_baSalt.size(), 16);
         QVERIFY(saved.m_baSalt != data.m_baSalt);
         const QByteArray first = saved.m_baSalt;
+        const QByteArray firstKey = saved.m_baContentKey;
+        QCOMPARE(firstKey.size(), 32);
         MessageBox::SetNextAnswers({QMessageBox::Yes});
         QTest::mouseClick(SignOutButton(), Qt::LeftButton);
         m_page->SaveToProject(saved);
         QVERIFY(saved.m_baSalt != first);
+        // The key the site's files are enciphered under goes with the salt.
+        QVERIFY(saved.m_baContentKey != firstKey);
+    }
+
+    void wholeSite_strongOnly_roundTripsAndMarksModified()
+    {
+        CAppGlobalData data = WithFormat(CAppGlobalData::kCipherStrong, 600000, 'w');
+        data.m_bProtectAssets = 1;
+        data.m_strSiteRoot = QStringLiteral("/srv/site");
+        data.m_strAssetExclude = QStringLiteral("drafts/ *.psd");
+        m_page->LoadFromProject(data);
+        QCheckBox* assets = Check("assetsCheck");
+        QVERIFY(assets->isChecked() && assets->isEnabled());
+        QCOMPARE(Edit("siteRootEdit")->text(), QStringLiteral("/srv/site"));
+        QVERIFY(Edit("excludeEdit")->isEnabled());
+
+        // Off: the root and the patterns have nothing to say.
+        Click(assets);
+        QVERIFY(m_frame.WasModified());
+        QVERIFY(!Edit("siteRootEdit")->isEnabled());
+        CAppGlobalData saved;
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_bProtectAssets, 0);
+        QCOMPARE(saved.m_strAssetExclude, data.m_strAssetExclude);
+
+        // Classic pages can't carry it.
+        Click(assets);
+        Step(CipherCombo(), Qt::Key_Down);
+        QVERIFY(!assets->isEnabled());
+        QVERIFY(!Edit("excludeEdit")->isEnabled());
     }
 
     void classicToStrong_warnsOnce_andMarksModified()

@@ -462,8 +462,22 @@ void CMainFrame::OnProtect()
     if (!m_pView->ValidatePages()) {
         return;
     }
+    QSet<QString> usersBefore;
+    for (const CUserListNode& user : m_pDoc->GetData()->m_listUsers) {
+        usersBefore.insert(user.m_strUserName);
+    }
     SavePages();
     CAppGlobalData& project = *m_pDoc->GetData();
+    // A user removed since the last save must not open what this run
+    // writes: the site's content key is drawn anew, so every file is
+    // enciphered again.
+    for (const CUserListNode& user : project.m_listUsers) {
+        usersBefore.remove(user.m_strUserName);
+    }
+    if (project.m_nPasswordMode == CAppGlobalData::kMultipleUsers && !usersBefore.isEmpty() &&
+        project.DrawContentKey()) {
+        SetProjectModified(true);
+    }
     // A strong-format project keeps its salt, so that later runs give pages
     // that share one login: one drawn here is a change to save.
     if (project.m_nCipher == CAppGlobalData::kCipherStrong && project.EnsureSalt()) {
@@ -482,6 +496,9 @@ void CMainFrame::OnProtect()
     }
     int protectedCount = 0;
     int classicPagesMet = 0;
+    int assetsEnciphered = 0;
+    int assetsFailed = 0;
+    QString siteWarning;
     bool stopped = false;
     int reached = 0;
     const int listed = int(project.m_listFiles.size());
@@ -490,6 +507,7 @@ void CMainFrame::OnProtect()
         const int count = int(data.m_listFiles.size());
         CProtectRun run(data, m_pView->PageResult());
         run.SetStrongKeys(strongKeys);
+        run.SetProjectPath(m_pDoc->GetPathName());
         // Pages protected before are asked about now, before the progress
         // window can cover the questions.
         QHash<QString, CProtectEngine::Answer> answers;
@@ -525,6 +543,9 @@ void CMainFrame::OnProtect()
         QApplication::setOverrideCursor(Qt::BusyCursor);
         protectedCount = run.Run();
         classicPagesMet = run.ClassicPagesMet();
+        assetsEnciphered = run.AssetsEnciphered();
+        assetsFailed = run.AssetsFailed();
+        siteWarning = run.SiteWarning();
         stopped = run.WasStopped();
         QApplication::restoreOverrideCursor();
         progress.setValue(count);
@@ -544,6 +565,15 @@ void CMainFrame::OnProtect()
     }
     if (classicPagesMet > 0) {
         summary += QStringLiteral("\n\n") + CProtectEngine::ClassicToStrongWarning(classicPagesMet);
+    }
+    if (project.m_bProtectAssets && project.m_nCipher == CAppGlobalData::kCipherStrong) {
+        summary += QStringLiteral("\n\n") +
+                   tr("%1 other file(s) of the site enciphered, %2 failed (see the Result page).")
+                       .arg(assetsEnciphered)
+                       .arg(assetsFailed);
+    }
+    if (!siteWarning.isEmpty()) {
+        summary += QStringLiteral("\n\n") + siteWarning;
     }
     MessageBox::Warning(this, summary);
 }

@@ -1,6 +1,8 @@
 #include "gui/mainwindow/ProtectRun.h"
 
 #include "engine/ResultList.h"
+#include "engine/SiteAssetPass.h"
+#include "engine/StrongSiteKeys.h"
 #include "model/AppGlobalData.h"
 
 CProtectRun::CProtectRun(const CAppGlobalData& data, IResultList* results) : m_data(data), m_pResults(results)
@@ -38,5 +40,26 @@ int CProtectRun::Run()
         engine.ProtectOne(files.at(i));
     }
     m_nClassicMet = engine.GetClassicPagesMet();
+    m_nAssetsEnciphered = 0;
+    m_nAssetsFailed = 0;
+    m_strSiteWarning.clear();
+    const bool strong = data->m_nCipher == CAppGlobalData::kCipherStrong;
+    if (!m_bStopped && strong && data->m_bProtectAssets && m_pResults) {
+        QString error;
+        std::shared_ptr<const CStrongSiteKeys> keys =
+            m_pStrongKeys ? m_pStrongKeys : CStrongSiteKeys::Derive(*data, 1, &error);
+        if (keys) {
+            const CSiteAssetPass::Outcome assets =
+                CSiteAssetPass::Run(*data, keys->ContentKey(), QString(), m_strProjectPath, *m_pResults);
+            m_nAssetsEnciphered = assets.enciphered;
+            m_nAssetsFailed = assets.failed + (assets.error.isEmpty() ? 0 : 1);
+            m_strSiteWarning = assets.error;
+        } else {
+            m_nAssetsFailed = 1;
+            m_strSiteWarning = error;
+        }
+    } else if (!data->m_bProtectAssets) {
+        m_strSiteWarning = CSiteAssetPass::ClearTextWarning(CSiteAssetPass::ClearTextCarriers(*data));
+    }
     return engine.GetProtectedCount();
 }

@@ -31,6 +31,13 @@ public:
     bool WasStopped() const { return m_bStopped; }
     // Pages met in the classic format by a strong-format run.
     int ClassicPagesMet() const { return m_nClassicMet; }
+    // The project file, never enciphered with the site's other files.
+    void SetProjectPath(const QString& path) { m_strProjectPath = path; }
+    // The site's other files: how many were enciphered and how many not;
+    // with the option off, the warning about files that give text away.
+    int AssetsEnciphered() const { return m_nAssetsEnciphered; }
+    int AssetsFailed() const { return m_nAssetsFailed; }
+    const QString& SiteWarning() const { return m_strSiteWarning; }
 
 private:
     const CAppGlobalData& m_data;
@@ -40,4 +47,8 @@ private:
     std::shared_ptr<const CStrongSiteKeys> m_pStrongKeys;
     bool m_bStopped = false;
     int m_nClassicMet = 0;
+    QString m_strProjectPath;
+    int m_nAssetsEnciphered = 0;
+    int m_nAssetsFailed = 0;
+    QString m_strSiteWarning;
 };

@@ -125,6 +125,37 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     formatGrid->addWidget(m_pSignOutButton, 2, 3);
     formatGrid->setColumnStretch(2, 1);
 
+    // The whole site: the site's other files enciphered too.
+    auto* siteGroup = new QGroupBox(tr("Whole site"), this);
+    m_pAssetsCheck =
+        new QCheckBox(tr("Also encipher the site's other &files (images, scripts, styles, data)"), siteGroup);
+    m_pAssetsCheck->setObjectName(QStringLiteral("assetsCheck"));
+    m_pAssetsCheck->setToolTip(tr("Search indexes, images and data stay unreadable without the password; a "
+                                  "service worker deciphers them in the visitor's browser after login."));
+    m_pAssetsNote =
+        new QLabel(tr("Visitors must open the site over https or on this computer's localhost."), siteGroup);
+    m_pAssetsNote->setObjectName(QStringLiteral("assetsNote"));
+    auto* rootLabel = new QLabel(tr("Site r&oot:"), siteGroup);
+    m_pSiteRootEdit = new QLineEdit(siteGroup);
+    m_pSiteRootEdit->setObjectName(QStringLiteral("siteRootEdit"));
+    m_pSiteRootEdit->setPlaceholderText(tr("the deepest folder that holds every listed page"));
+    m_pSiteRootEdit->setToolTip(
+        tr("Only files below this folder are enciphered; nothing outside it is touched."));
+    rootLabel->setBuddy(m_pSiteRootEdit);
+    auto* excludeLabel = new QLabel(tr("&Leave out:"), siteGroup);
+    m_pExcludeEdit = new QLineEdit(siteGroup);
+    m_pExcludeEdit->setObjectName(QStringLiteral("excludeEdit"));
+    m_pExcludeEdit->setPlaceholderText(tr("patterns such as drafts/ *.psd"));
+    m_pExcludeEdit->setToolTip(tr("Files matching these patterns (separated by spaces) stay as they are."));
+    excludeLabel->setBuddy(m_pExcludeEdit);
+    auto* siteGrid = new QGridLayout(siteGroup);
+    siteGrid->addWidget(m_pAssetsCheck, 0, 0, 1, 2);
+    siteGrid->addWidget(m_pAssetsNote, 1, 0, 1, 2);
+    siteGrid->addWidget(rootLabel, 2, 0);
+    siteGrid->addWidget(m_pSiteRootEdit, 2, 1);
+    siteGrid->addWidget(excludeLabel, 3, 0);
+    siteGrid->addWidget(m_pExcludeEdit, 3, 1);
+
     auto* scriptGroup = new QGroupBox(QStringLiteral("Script"), this);
     auto* grid = new QGridLayout(scriptGroup);
     const QList<QCheckBox*> left = {noRightClick, noPrint, noStatusLinks, noMozilla, noPrintScreen};
@@ -155,6 +186,7 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     layout->addWidget(m_pCopyHeadCheck);
     layout->addWidget(m_pRefreshCheck);
     layout->addWidget(formatGroup);
+    layout->addWidget(siteGroup);
     layout->addSpacing(6);
     layout->addLayout(scriptChecks);
     layout->addWidget(scriptGroup);
@@ -189,6 +221,13 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     // PushToControls blocks this signal, so only the user's edits mark the project.
     connect(m_pIterationsSpin, &QSpinBox::valueChanged, this, [this] { SetProjectModified(); });
     connect(m_pSignOutButton, &QPushButton::clicked, this, [this] { OnSignOut(); });
+    connect(m_pAssetsCheck, &QCheckBox::clicked, this, [this] {
+        PullFromControls();
+        ApplyFormatRule();
+        SetProjectModified();
+    });
+    connect(m_pSiteRootEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pExcludeEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
 
     // As the page's template has them: all enabled but the two lock edits.
     PushToControls();
@@ -216,6 +255,9 @@ void CPageOutput::PushToControls()
     m_pCipherCombo->setCurrentIndex(RowForCipher(m_nCipher));
     const QSignalBlocker blocker(m_pIterationsSpin);
     m_pIterationsSpin->setValue(m_nKdfIterations);
+    m_pAssetsCheck->setChecked(m_bProtectAssets != 0);
+    m_pSiteRootEdit->setText(m_strSiteRoot);
+    m_pExcludeEdit->setText(m_strAssetExclude);
 }
 
 bool CPageOutput::PullFromControls()
@@ -228,6 +270,9 @@ bool CPageOutput::PullFromControls()
     m_strReferrerLock = m_pReferrerLockEdit->text();
     m_nCipher = CipherForRow(m_pCipherCombo->currentIndex());
     m_nKdfIterations = m_pIterationsSpin->value();
+    m_bProtectAssets = m_pAssetsCheck->isChecked() ? 1 : 0;
+    m_strSiteRoot = m_pSiteRootEdit->text().trimmed();
+    m_strAssetExclude = m_pExcludeEdit->text().trimmed();
     return true;
 }
 
@@ -255,6 +300,10 @@ void CPageOutput::LoadFromProject(const CAppGlobalData& data)
     m_nCipher = data.m_nCipher;
     m_nKdfIterations = data.m_nKdfIterations;
     m_baSalt = data.m_baSalt;
+    m_baContentKey = data.m_baContentKey;
+    m_bProtectAssets = data.m_bProtectAssets;
+    m_strSiteRoot = data.m_strSiteRoot;
+    m_strAssetExclude = data.m_strAssetExclude;
     m_bLoadedClassic = m_nCipher == CAppGlobalData::kCipherClassic;
     m_bUpgradeWarned = false;
     PushToControls();
@@ -287,6 +336,10 @@ void CPageOutput::SaveToProject(CAppGlobalData& data)
     data.m_nCipher = m_nCipher;
     data.m_nKdfIterations = m_nKdfIterations;
     data.m_baSalt = m_baSalt;
+    data.m_baContentKey = m_baContentKey;
+    data.m_bProtectAssets = m_bProtectAssets;
+    data.m_strSiteRoot = m_strSiteRoot;
+    data.m_strAssetExclude = m_strAssetExclude;
 }
 
 bool CPageOutput::ValidateForProtect()
@@ -313,6 +366,12 @@ void CPageOutput::ApplyFormatRule()
     m_pClassicWarning->setVisible(!strong);
     m_pIterationsSpin->setEnabled(strong);
     m_pSignOutButton->setEnabled(strong);
+    // Only the strong format enciphers the site's other files.
+    m_pAssetsCheck->setEnabled(strong);
+    const bool assets = strong && m_pAssetsCheck->isChecked();
+    m_pAssetsNote->setEnabled(assets);
+    m_pSiteRootEdit->setEnabled(assets);
+    m_pExcludeEdit->setEnabled(assets);
 }
 
 void CPageOutput::OnCipherActivated()
@@ -350,5 +409,7 @@ void CPageOutput::OnSignOut()
         return;
     }
     m_baSalt = fresh.m_baSalt;
+    // The key the site's files are enciphered under goes too.
+    m_baContentKey = fresh.m_baContentKey;
     SetProjectModified();
 }

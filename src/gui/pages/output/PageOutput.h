@@ -73,6 +73,10 @@ private:
     int m_nCipher = CAppGlobalData::kCipherStrong;
     int m_nKdfIterations = CAppGlobalData::kDefaultKdfIterations;
     QByteArray m_baSalt;
+    QByteArray m_baContentKey;
+    int m_bProtectAssets = 0;
+    QString m_strSiteRoot;
+    QString m_strAssetExclude;
     // The move away from classic warns once per loaded classic project.
     bool m_bLoadedClassic = false;
     bool m_bUpgradeWarned = false;
@@ -82,6 +86,10 @@ private:
     QLabel* m_pClassicWarning = nullptr;
     QSpinBox* m_pIterationsSpin = nullptr;
     QPushButton* m_pSignOutButton = nullptr;
+    QCheckBox* m_pAssetsCheck = nullptr;
+    QLabel* m_pAssetsNote = nullptr;
+    QLineEdit* m_pSiteRootEdit = nullptr;
+    QLineEdit* m_pExcludeEdit = nullptr;
     QCheckBox* m_pCopyHeadCheck = nullptr;
     QCheckBox* m_pRefreshCheck = nullptr;
     QCheckBox* m_pProtectLoginCheck = nullptr;
