@@ -53,6 +53,42 @@ after(async () => {
 });
 
 describe('whole site enciphered', { skip: !h.STRONG && 'the strong format only' }, () => {
+  test('a login kept for days survives the worker being stopped', async () => {
+    const days = h.makeSite({
+      'index.html': page('Home', 'Quokka members home'),
+      'guide/two.html': page('Two', 'Numbat members page'),
+      'css/site.css': 'h1 { color: rgb(1, 2, 3); }\n',
+      'js/app.js': 'window.appLoaded = "app script ran";\n',
+      'img/pic.png': PNG,
+    });
+    h.protect(days, ['index.html', 'guide/two.html'], {
+      password: PASSWORD,
+      set: { cipher: 1, protectAssets: 1, loginExpire: 2, expireDays: 3 },
+    });
+    const site = await h.serve(days);
+    const context = await h.newContext(browser);
+    try {
+      const page = await context.newPage();
+      await page.goto(site.url('index.html'));
+      await h.submitLogin(page, PASSWORD);
+      await page.waitForFunction(() => navigator.serviceWorker.controller && window.appLoaded, null, { timeout: 15000 });
+      // The worker loses everything in memory; it reads the kept key back.
+      const cdp = await context.newCDPSession(page);
+      await cdp.send('ServiceWorker.enable');
+      await cdp.send('ServiceWorker.stopAllWorkers');
+      const other = await context.newPage();
+      await other.goto(site.url('guide/two.html'));
+      await other.waitForFunction(() => document.title === 'Two' && window.appLoaded, null, { timeout: 15000 });
+      assert.ok(!(await other.content()).includes('vxsa'));
+      const color = await other.evaluate(() => getComputedStyle(document.getElementById('content')).color);
+      assert.equal(color, 'rgb(1, 2, 3)');
+    } finally {
+      await context.close();
+      await site.close();
+      h.removeSite(days);
+    }
+  });
+
   test('an anonymous reader gets ciphertext for every file but the public ones', async () => {
     const context = await h.newContext(browser);
     for (const name of ['css/site.css', 'js/app.js', 'img/pic.png', 'search/index.json', 'media/clip.bin']) {

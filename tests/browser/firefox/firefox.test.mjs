@@ -125,6 +125,57 @@ async function shownWithoutAsking(page, selector = '#content') {
 }
 
 describe(`Firefox ESR (${h.FORMAT_NAME} format)`, { skip: SKIP }, () => {
+  test('a whole site: files are ciphertext to anyone, and work after login', { skip: !h.STRONG && 'strong only' }, async () => {
+    const css = 'h1 { color: rgb(1, 2, 3); }\n';
+    const index = JSON.stringify({ docs: ['Quokka handbook'] });
+    const clip = Buffer.alloc(3 * 65536 + 77, 7).map((_, i) => (i * 31) & 255);
+    const site = h.makeSite({
+      'index.html': h.htmlPage({
+        title: 'Home',
+        head: '<link rel="stylesheet" href="/css/site.css"><script src="/js/app.js"></script>',
+        body: '<h1 id="content">Quokka members home</h1><p><a id="next" href="/two.html">next</a></p>',
+      }),
+      'two.html': h.htmlPage({ title: 'Two', head: '<script src="/js/app.js"></script>', body: '<h1 id="content">Two</h1>' }),
+      'css/site.css': css,
+      'js/app.js': 'window.appLoaded = true;\n',
+      'search/index.json': index,
+      'media/clip.bin': clip,
+    });
+    h.protect(site, ['index.html', 'two.html'], { password: PASSWORD, set: { protectAssets: 1, loginExpire: 1 } });
+    const web = await h.serve(site);
+    const { context, record, newPage } = await newContext();
+    try {
+      const page = await newPage();
+      await page.goto(web.url('index.html'));
+      const anonymous = await page.evaluate(async () => new Uint8Array(await (await fetch('/css/site.css')).arrayBuffer())[0]);
+      assert.equal(anonymous, 0x89, 'the style sheet is ciphertext before login');
+      await submit(page, PASSWORD);
+      await page.waitForFunction(() => navigator.serviceWorker.controller !== null && window.appLoaded === true, WAIT);
+      const state = await page.evaluate(async () => {
+        const r = await fetch('/media/clip.bin', { headers: { Range: 'bytes=65530-65545' } });
+        return {
+          html: document.documentElement.outerHTML,
+          color: getComputedStyle(document.getElementById('content')).color,
+          index: await (await fetch('/search/index.json')).text(),
+          status: r.status,
+          slice: [...new Uint8Array(await r.arrayBuffer())],
+        };
+      });
+      assert.ok(!state.html.includes('vxsa'), 'the original page, not the protected one');
+      assert.equal(state.color, 'rgb(1, 2, 3)');
+      assert.equal(state.index, index);
+      assert.equal(state.status, 206);
+      assert.deepEqual(state.slice, [...clip.subarray(65530, 65546)]);
+      await page.goto(web.url('two.html'));
+      await page.waitForFunction(() => document.title === 'Two' && window.appLoaded === true, WAIT);
+      assert.deepEqual(record.errors, []);
+    } finally {
+      await context.close();
+      await web.close();
+      h.removeSite(site);
+    }
+  });
+
   test('a single password and several users open their pages; wrong logins are refused', async () => {
     const { context, record, newPage } = await newContext();
     const page = await newPage();
