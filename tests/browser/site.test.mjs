@@ -126,7 +126,11 @@ describe('whole site enciphered', { skip: !h.STRONG && 'the strong format only' 
       }),
       app: window.appLoaded,
       index: await (await fetch('/search/index.json')).text(),
+      // A site script that fetches another page (search snippets) gets it.
+      fetched: await (await fetch('/guide/two.html')).text(),
     }));
+    assert.match(home.fetched, /Numbat members page/);
+    assert.ok(!home.fetched.includes('vxsa'));
     assert.ok(!home.html.includes('vxsa'), 'the page is the original, not the protected one');
     assert.match(home.html, /Quokka members home/);
     assert.equal(home.color, 'rgb(1, 2, 3)');
