@@ -9,7 +9,7 @@ import path from 'node:path';
 import crypto from 'node:crypto';
 import zlib from 'node:zlib';
 import { FakeBrowser } from './fake_browser.mjs';
-import { dataDir, scriptSource, assembledScript, builtScript } from './protected_page.mjs';
+import { dataDir, scriptSource, assembledScript, builtScript, variables, defaultSettings, scriptWithCrLf } from './protected_page.mjs';
 import { makeSite, run, strongPage, secretOf, chunksOf, withChunks, lookupIdOf } from './strong_page.mjs';
 
 const hex = (b) => Buffer.from(b).toString('hex');
@@ -222,6 +222,45 @@ describe('strong pages', () => {
         const p = await login(new FakeBrowser(), script, { password: 'pw' }, { subtle });
         assert.equal(p.written, null, `case ${i}`);
         assert.deepEqual(p.alerts, ['Invalid Password!'], `case ${i}`);
+      }
+    }
+  });
+});
+
+// The shared page vectors (tests/vectors/page-vectors.json, made with
+// node:crypto and node:zlib; the C++ unlocker reads the same file), each in
+// a page: good ones show their exact text on every path, bad ones (last
+// flag dropped or early, a cut where the deflate stream ends, chunks
+// reordered or from another page, wrong counts, lengths, versions) nothing.
+describe('shared page vectors', () => {
+  const file = path.join(dataDir, '..', 'tests', 'vectors', 'page-vectors.json');
+  const { cases } = JSON.parse(readFileSync(file, 'utf8'));
+
+  test('good pages open to their text, bad ones are refused', async () => {
+    assert.ok(cases.length >= 30, 'vectors missing');
+    const loginScript = scriptWithCrLf('strong');
+    for (const c of cases) {
+      const script =
+        variables(defaultSettings) +
+        (c.mode === 1 ? `var USRCSS=${c.userCase};` : '') +
+        `var PWDCSS=${c.passwordCase};\n` +
+        c.statements +
+        '\n' +
+        loginScript;
+      const typed = c.mode === 1 ? { user: c.user, password: c.password } : { password: c.password };
+      const paths = c.valid ? [[true, true], [false, false], [true, false]] : [[true, true], [false, false]];
+      for (const [subtle, decompression] of paths) {
+        const options = { subtle, decompression, textDecoder: decompression };
+        const written = await openedBy(script, typed, options);
+        const where = `${c.name} ${JSON.stringify(options)}`;
+        if (!c.valid) {
+          assert.equal(written, null, `accepted: ${where}`);
+          continue;
+        }
+        assert.notEqual(written, null, where);
+        const bytes = Buffer.from(written, 'utf8');
+        assert.equal(bytes.length, c.textSize, where);
+        assert.equal(crypto.createHash('sha256').update(bytes).digest('hex'), c.textSha256, where);
       }
     }
   });
