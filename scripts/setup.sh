@@ -17,8 +17,8 @@ PACKAGES=(
     xvfb
     # The fuzz targets (libFuzzer) and readable sanitizer reports.
     clang libclang-rt-dev llvm
-    # The formatting check of CI.
-    clang-format
+    # The formatting and static checks of CI.
+    clang-format clang-tidy
     # The Debian package and its checks: Depends (dpkg-shlibdeps), the
     # metainfo validator, the helpers the completion test loads.
     dpkg-dev appstream bash-completion

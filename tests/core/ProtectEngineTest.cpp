@@ -504,13 +504,13 @@ TEST(NumericEntities, encodesEveryUnitFrom128)
     EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"\u0080\u007f"), QStringLiteral("&#128;\u007f"));
     for (const QByteArray& ascii : {QByteArray("\x7f"), QByteArray("abcdefgh\x7f")}) {
         QByteArray fromText;
-        NumericReferences::AppendBytes(QString::fromLatin1(ascii) + QChar(0x80), fromText);
+        NumericReferences::AppendBytes(QString(QString::fromLatin1(ascii) + QChar(0x80)), fromText);
         EXPECT_EQ(fromText, ascii + "&#128;");
         QByteArray fromUtf8;
-        EXPECT_EQ(NumericReferences::AppendUtf8Bytes(ascii + "\xc2\x80" + ascii, fromUtf8), 0);
+        EXPECT_EQ(NumericReferences::AppendUtf8Bytes(QByteArray(ascii + "\xc2\x80" + ascii), fromUtf8), 0);
         EXPECT_EQ(fromUtf8, ascii + "&#128;" + ascii);
         EXPECT_TRUE(NumericReferences::IsAscii(ascii));
-        EXPECT_FALSE(NumericReferences::IsAscii(ascii + "\x80"));
+        EXPECT_FALSE(NumericReferences::IsAscii(QByteArray(ascii + "\x80")));
     }
 }
 
