@@ -512,6 +512,7 @@ TEST(NumericEntities, encodesEveryUnitFrom128)
         EXPECT_TRUE(NumericReferences::IsAscii(ascii));
         EXPECT_FALSE(NumericReferences::IsAscii(QByteArray(ascii + "\x80")));
     }
+    EXPECT_FALSE(NumericReferences::IsAscii("\x80"));
 }
 
 TEST_F(Engine, pagesTooLargeToHoldAreStreamedWithTheSameResult)

@@ -9,15 +9,17 @@ import path from 'node:path';
 import crypto from 'node:crypto';
 import zlib from 'node:zlib';
 import { FakeBrowser } from './fake_browser.mjs';
-import { dataDir, scriptSource, assembledScript, builtScript, variables, defaultSettings, scriptWithCrLf } from './protected_page.mjs';
+import { dataDir, scriptSource, assembledScript, builtScript, includedPart, variables, defaultSettings, scriptWithCrLf } from './protected_page.mjs';
 import { makeSite, run, strongPage, secretOf, chunksOf, withChunks, lookupIdOf } from './strong_page.mjs';
 
 const hex = (b) => Buffer.from(b).toString('hex');
 const h = (s) => Buffer.from(s, 'hex');
 
-// The primitives file alone, in its own context, as the pages use it.
+// The primitives file alone (with the inflater it calls), in its own
+// context, as the pages use it.
 const P = vm.runInContext(
-  readFileSync(path.join(dataDir, 'Script', 'Strong', 'crypto.js'), 'utf8') +
+  includedPart('npm/fflate-inflate.js') +
+    readFileSync(path.join(dataDir, 'Script', 'Strong', 'crypto.js'), 'utf8') +
     ';({ SHA, pbkdf2Sync, hkdfSync, gcmDecryptSync, inflateRawSync, utf8DecodeSync })',
   vm.createContext({}),
 );
@@ -475,8 +477,8 @@ describe('strong script file', () => {
   test('assembled from its parts and minified, safe inline, with only its own format', async () => {
     const readable = assembledScript('strong');
     assert.equal(text, await builtScript('strong'));
-    for (const part of ['ui.js', 'Strong/crypto.js']) {
-      assert.ok(readable.includes(readFileSync(path.join(dataDir, 'Script', part), 'utf8')), part);
+    for (const part of ['ui.js', 'Strong/crypto.js', 'npm/fflate-inflate.js']) {
+      assert.ok(readable.includes(includedPart(part)), part);
     }
     assert.ok(!readable.includes('@include'));
     assert.ok(/^[\x09\x0a\x0d\x20-\x7e]*$/.test(text), 'plain ASCII');

@@ -38,6 +38,7 @@ var vxpcheck = (function () {
 
   // @include ui.js
   // @include remember.js
+  // @include npm/fflate-inflate.js
   // @include Strong/crypto.js
 
   var FIELDS = ['vxppass'];
