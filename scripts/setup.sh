@@ -17,8 +17,8 @@ PACKAGES=(
     xvfb
     # The fuzz targets (libFuzzer) and readable sanitizer reports.
     clang libclang-rt-dev llvm
-    # The formatting check of CI.
-    clang-format
+    # The formatting and static checks of CI.
+    clang-format clang-tidy
     # The Debian package and its checks: Depends (dpkg-shlibdeps), the
     # metainfo validator, the helpers the completion test loads.
     dpkg-dev appstream bash-completion
@@ -52,8 +52,10 @@ else
     echo "setup: all packages present"
 fi
 
-# The build's minifier (terser, from npm, pinned by the lock file), when
-# node_modules is missing or older than the lock file.
+# The build's login-script tools from npm, pinned by the lock file: terser
+# (minifier), esbuild and fflate (the strong script's inflater, bundled in).
+# Installed when node_modules is missing or older than the lock file; the
+# build then works offline.
 MINIFY="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tools/minify"
 if [[ ! -d "$MINIFY/node_modules" ]] || [[ "$MINIFY/package-lock.json" -nt "$MINIFY/node_modules" ]]; then
     npm ci --prefix "$MINIFY" --no-audit --no-fund

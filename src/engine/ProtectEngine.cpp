@@ -91,6 +91,8 @@ CProtectEngine::StepHook& StepHookSlot()
 
 // Waits at a named step when a test asks for it (WENDLOCK_TEST_PAUSE=
 // "step:milliseconds"), so that races can be tested without guessing times.
+// With WENDLOCK_TEST_PAUSE_SIGNAL=path the step creates that file when it
+// is reached and waits until the test removes it (at most the given time).
 void PauseAt(const char* step, const QString& path)
 {
     if (const CProtectEngine::StepHook& hook = StepHookSlot()) {
@@ -101,8 +103,17 @@ void PauseAt(const char* step, const QString& path)
         return;
     }
     const qsizetype colon = request.indexOf(':');
-    if (colon > 0 && request.left(colon) == step) {
-        ::usleep(useconds_t(request.mid(colon + 1).toInt()) * 1000);
+    if (colon <= 0 || request.left(colon) != step) {
+        return;
+    }
+    const int ms = request.mid(colon + 1).toInt();
+    const QString signal = qEnvironmentVariable("WENDLOCK_TEST_PAUSE_SIGNAL");
+    if (signal.isEmpty() || !QFile(signal).open(QIODevice::WriteOnly)) {
+        ::usleep(useconds_t(ms) * 1000);
+        return;
+    }
+    for (int waited = 0; waited < ms && QFile::exists(signal); waited += 10) {
+        ::usleep(10000);
     }
 }
 

@@ -15,7 +15,6 @@
 #include <openssl/params.h>
 #include <openssl/rand.h>
 #include <openssl/sha.h>
-#include <unistd.h>
 #include <utility>
 
 namespace StrongCrypto {
@@ -82,29 +81,9 @@ QByteArray RandomBytes(int count)
 
 QByteArray RandomNonce()
 {
-    struct Pool
-    {
-        unsigned char bytes[4096];
-        int used = sizeof bytes;
-        pid_t pid = 0;
-        ~Pool() { OPENSSL_cleanse(bytes, sizeof bytes); }
-    };
-    thread_local Pool pool;
-    // A child of fork() must not hand out its parent's bytes again.
-    if (pool.pid != ::getpid()) {
-        pool.used = sizeof pool.bytes;
-        pool.pid = ::getpid();
-    }
-    if (pool.used + kNonceSize > int(sizeof pool.bytes)) {
-        if (RAND_bytes(pool.bytes, int(sizeof pool.bytes)) != 1) {
-            return {};
-        }
-        pool.used = 0;
-    }
-    QByteArray nonce(reinterpret_cast<const char*>(pool.bytes + pool.used), kNonceSize);
-    OPENSSL_cleanse(pool.bytes + pool.used, kNonceSize);
-    pool.used += kNonceSize;
-    return nonce;
+    // OpenSSL's generator keeps its state per thread and reseeds after
+    // fork(), so a draw per nonce is safe and cheap enough.
+    return RandomBytes(kNonceSize);
 }
 
 #ifndef OPENSSL_NO_DEPRECATED_3_0

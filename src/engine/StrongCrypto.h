@@ -22,9 +22,7 @@ constexpr int kEntrySize = kLookupIdSize + kIvSize + kKeySize + kTagSize;
 
 // Bytes from the system's secure random source; empty when it fails.
 QByteArray RandomBytes(int count);
-// A page's nonce (kNonceSize random bytes), drawn from the same source a
-// few kilobytes at a time per thread: one draw costs more than the bytes
-// of a nonce. Each byte is handed out once. Empty when the source fails.
+// A page's nonce: kNonceSize bytes from the same source. Empty when it fails.
 QByteArray RandomNonce();
 
 // PBKDF2-HMAC-SHA256, always 32 bytes. Empty on failure.

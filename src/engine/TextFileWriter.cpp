@@ -68,8 +68,8 @@ void CTextFileWriter::WriteBase64(const char* data, qsizetype size)
         static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
         std::array<char, 2 * 4096> table{};
         for (int i = 0; i < 4096; ++i) {
-            table[size_t(2 * i)] = alphabet[i >> 6];
-            table[size_t(2 * i + 1)] = alphabet[i & 63];
+            table[size_t(i) * 2] = alphabet[i >> 6];
+            table[size_t(i) * 2 + 1] = alphabet[i & 63];
         }
         return table;
     }();
@@ -80,15 +80,15 @@ void CTextFileWriter::WriteBase64(const char* data, qsizetype size)
     const unsigned char* const whole = in + size / 3 * 3;
     for (; in < whole; in += 3) {
         const unsigned v = unsigned(in[0]) << 16 | unsigned(in[1]) << 8 | in[2];
-        std::memcpy(o, &pairs[size_t(2 * (v >> 12))], 2);
-        std::memcpy(o + 2, &pairs[size_t(2 * (v & 0xfff))], 2);
+        std::memcpy(o, &pairs[size_t(v >> 12) * 2], 2);
+        std::memcpy(o + 2, &pairs[size_t(v & 0xfff) * 2], 2);
         o += 4;
     }
     const qsizetype rest = size % 3;
     if (rest != 0) {
         const unsigned v = unsigned(in[0]) << 16 | (rest == 2 ? unsigned(in[1]) << 8 : 0u);
-        std::memcpy(o, &pairs[size_t(2 * (v >> 12))], 2);
-        o[2] = rest == 2 ? pairs[size_t(2 * (v & 0xfff))] : '=';
+        std::memcpy(o, &pairs[size_t(v >> 12) * 2], 2);
+        o[2] = rest == 2 ? pairs[size_t(v & 0xfff) * 2] : '=';
         o[3] = '=';
     }
     if (m_buffer.size() >= kFlushSize) {

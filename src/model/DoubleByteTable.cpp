@@ -46,7 +46,7 @@ CDoubleByteTable::CDoubleByteTable(const char* charset, ByteForm form)
             if (result == size_t(-1) || inLeft != 0 || outLeft != 2 || unit[0] == 0) {
                 continue;
             }
-            m_toUnicode[size_t((first - 0x21) * 94 + (second - 0x21))] = unit[0];
+            m_toUnicode[size_t(first - 0x21) * 94 + size_t(second - 0x21)] = unit[0];
             // The first pair wins, so a character that CP932 also repeats in its
             // extension rows is written at its standard place.
             const quint16 pair = quint16((first << 8) | second);
@@ -61,5 +61,5 @@ char16_t CDoubleByteTable::ToUnicode(uchar first, uchar second) const
     if (!IsByte(first) || !IsByte(second)) {
         return 0;
     }
-    return m_toUnicode[size_t((first - 0x21) * 94 + (second - 0x21))];
+    return m_toUnicode[size_t(first - 0x21) * 94 + size_t(second - 0x21)];
 }

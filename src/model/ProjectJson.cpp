@@ -198,7 +198,7 @@ bool ApplyField(const Field& f, const QJsonValue& value, CAppGlobalData& data, Q
             return false;
         }
         QStringList files;
-        for (const QJsonValue& item : value.toArray()) {
+        for (const QJsonValue item : value.toArray()) {
             if (!item.isString()) {
                 *error = QStringLiteral("\"%1\" must be an array of strings").arg(key);
                 return false;
@@ -214,7 +214,7 @@ bool ApplyField(const Field& f, const QJsonValue& value, CAppGlobalData& data, Q
             return false;
         }
         QList<CUserListNode> users;
-        for (const QJsonValue& item : value.toArray()) {
+        for (const QJsonValue item : value.toArray()) {
             if (!item.isObject()) {
                 *error = QStringLiteral("\"%1\" must be an array of objects").arg(key);
                 return false;

@@ -143,12 +143,12 @@ QString CTemplateStore::UserFolder(int passwordMode, const QString& dataFolder)
 
 QString CTemplateStore::PrepareCreateFolder(int passwordMode, const QString& dataFolder)
 {
-    const QString shipped = ShippedFolder(passwordMode);
+    QString shipped = ShippedFolder(passwordMode);
     if (shipped.isEmpty()) {
         return {};
     }
     const QFileInfo shippedInfo(shipped);
-    const QString userFolder = UserFolder(passwordMode, dataFolder);
+    QString userFolder = UserFolder(passwordMode, dataFolder);
     if ((shippedInfo.isDir() && shippedInfo.isWritable()) || userFolder.isEmpty()) {
         return shipped;
     }

@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -203,22 +204,34 @@ TEST_F(DataSafety, twoRunsInOneFolderNeverInterleave)
                               QStringLiteral("--set"),
                               QStringLiteral("kdfIterations=100000"),
                               Path("page.html")};
-    // The first run holds the folder while it waits after writing the page;
-    // the second, told to wait only briefly, finds the folder busy.
+    // The first run holds the folder while it waits after writing the page:
+    // it creates the signal file (outside the site) and waits until it is
+    // removed. The second, told to wait only briefly, finds the folder busy.
+    QTemporaryDir signalDir;
+    ASSERT_TRUE(signalDir.isValid());
+    const QString signal = signalDir.filePath(QStringLiteral("paused"));
     QProcess first;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("WENDLOCK_TEST_PAUSE"), QStringLiteral("page-written:1500"));
+    env.insert(QStringLiteral("WENDLOCK_TEST_PAUSE"), QStringLiteral("page-written:60000"));
+    env.insert(QStringLiteral("WENDLOCK_TEST_PAUSE_SIGNAL"), signal);
     first.setProcessEnvironment(env);
     first.start(cli, args);
     ASSERT_TRUE(first.waitForStarted());
-    QThread::msleep(700);
+    QElapsedTimer waiting;
+    waiting.start();
+    while (!QFileInfo::exists(signal) && first.state() == QProcess::Running && waiting.elapsed() < 60000) {
+        QThread::msleep(10);
+    }
+    ASSERT_TRUE(QFileInfo::exists(signal)) << first.readAllStandardError().constData();
     QProcess second;
     env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("WENDLOCK_LOCK_WAIT_MS"), QStringLiteral("100"));
     second.setProcessEnvironment(env);
     second.start(cli, args);
-    ASSERT_TRUE(second.waitForFinished(10000));
-    ASSERT_TRUE(first.waitForFinished(10000));
+    const bool secondDone = second.waitForFinished(60000);
+    QFile::remove(signal);
+    ASSERT_TRUE(secondDone);
+    ASSERT_TRUE(first.waitForFinished(60000));
     EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().constData();
     EXPECT_TRUE(second.readAllStandardOutput().contains("Busy: another run is writing in this folder!"));
     EXPECT_EQ(second.exitCode(), 1);

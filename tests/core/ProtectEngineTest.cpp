@@ -5,6 +5,7 @@
 #include "engine/CredentialTable.h"
 #include "engine/HeadFilter.h"
 #include "engine/LoginFormSanitizer.h"
+#include "engine/NumericReferences.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
@@ -582,6 +583,23 @@ TEST(NumericEntities, encodesEveryUnitFrom128)
     EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u""), QString());
     EXPECT_EQ(CProtectEngine::EncodeNumericEntities(QString::fromUtf8("\xf0\x9f\x98\x80")),
               QStringLiteral("&#55357;&#56832;"));
+    // U+007F stays, U+0080 is the first unit encoded: on its own, first in a
+    // text, after ASCII, through every entry point (from text, from UTF-8,
+    // eight ASCII bytes at a time and one by one).
+    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"\u0080"), QStringLiteral("&#128;"));
+    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"\u007f"), QStringLiteral("\u007f"));
+    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"\u0080\u007f"), QStringLiteral("&#128;\u007f"));
+    for (const QByteArray& ascii : {QByteArray("\x7f"), QByteArray("abcdefgh\x7f")}) {
+        QByteArray fromText;
+        NumericReferences::AppendBytes(QString(QString::fromLatin1(ascii) + QChar(0x80)), fromText);
+        EXPECT_EQ(fromText, ascii + "&#128;");
+        QByteArray fromUtf8;
+        EXPECT_EQ(NumericReferences::AppendUtf8Bytes(QByteArray(ascii + "\xc2\x80" + ascii), fromUtf8), 0);
+        EXPECT_EQ(fromUtf8, ascii + "&#128;" + ascii);
+        EXPECT_TRUE(NumericReferences::IsAscii(ascii));
+        EXPECT_FALSE(NumericReferences::IsAscii(QByteArray(ascii + "\x80")));
+    }
+    EXPECT_FALSE(NumericReferences::IsAscii("\x80"));
 }
 
 TEST_F(Engine, pagesTooLargeToHoldAreStreamedWithTheSameResult)

@@ -5,6 +5,7 @@ import { createHash } from 'node:crypto';
 import { readFileSync } from 'node:fs';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import path from 'node:path';
+import { bundlePart } from '../../tools/minify/bundle.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const dataDir = path.resolve(here, '..', '..', 'data');
@@ -14,13 +15,18 @@ const FOLDERS = { single: 'SinglePassword', multi: 'MultiUsers', strong: 'Strong
 // The login script of a mode as the program ships it: the build's copy when
 // WENDLOCK_APP_DIR names the build's program folder, else assembled here
 // the way the build does it (each include line of the mode's file replaced
-// by the named part of the Script folder).
+// by the named part of the Script folder, or by a part bundled from npm).
 export function assembledScript(mode) {
   const scriptDir = path.join(dataDir, 'Script');
   const text = readFileSync(path.join(scriptDir, FOLDERS[mode], 'wendlock.js'), 'utf8');
-  return text.replace(/  \/\/ @include ([A-Za-z0-9_.\/-]+)\n/g, (line, name) =>
-    readFileSync(path.join(scriptDir, name), 'utf8'),
-  );
+  return text.replace(/  \/\/ @include ([A-Za-z0-9_.\/-]+)\n/g, (line, name) => includedPart(name));
+}
+
+// A part of the login scripts: a file of the Script folder, or one of
+// tools/minify/bundle.mjs (npm/NAME.js) bundled as the build does.
+export function includedPart(name) {
+  const npm = /^npm\/(.+)\.js$/.exec(name);
+  return npm ? bundlePart(npm[1]) : readFileSync(path.join(dataDir, 'Script', name), 'utf8');
 }
 
 // What the build ships for a mode: the assembled script minified by the

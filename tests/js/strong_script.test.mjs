@@ -9,15 +9,17 @@ import path from 'node:path';
 import crypto from 'node:crypto';
 import zlib from 'node:zlib';
 import { FakeBrowser } from './fake_browser.mjs';
-import { dataDir, scriptSource, assembledScript, builtScript } from './protected_page.mjs';
+import { dataDir, scriptSource, assembledScript, builtScript, includedPart, variables, defaultSettings, scriptWithCrLf } from './protected_page.mjs';
 import { makeSite, run, strongPage, secretOf, chunksOf, withChunks, lookupIdOf } from './strong_page.mjs';
 
 const hex = (b) => Buffer.from(b).toString('hex');
 const h = (s) => Buffer.from(s, 'hex');
 
-// The primitives file alone, in its own context, as the pages use it.
+// The primitives file alone (with the inflater it calls), in its own
+// context, as the pages use it.
 const P = vm.runInContext(
-  readFileSync(path.join(dataDir, 'Script', 'Strong', 'crypto.js'), 'utf8') +
+  includedPart('npm/fflate-inflate.js') +
+    readFileSync(path.join(dataDir, 'Script', 'Strong', 'crypto.js'), 'utf8') +
     ';({ SHA, pbkdf2Sync, hkdfSync, gcmDecryptSync, inflateRawSync, utf8DecodeSync })',
   vm.createContext({}),
 );
@@ -244,6 +246,45 @@ describe('strong pages', () => {
     }
     // Pages without the value still open.
     assert.equal(await openedBy(older, { password: 'pw' }), SHOWN);
+  });
+});
+
+// The shared page vectors (tests/vectors/page-vectors.json, made with
+// node:crypto and node:zlib; the C++ unlocker reads the same file), each in
+// a page: good ones show their exact text on every path, bad ones (last
+// flag dropped or early, a cut where the deflate stream ends, chunks
+// reordered or from another page, wrong counts, lengths, versions) nothing.
+describe('shared page vectors', () => {
+  const file = path.join(dataDir, '..', 'tests', 'vectors', 'page-vectors.json');
+  const { cases } = JSON.parse(readFileSync(file, 'utf8'));
+
+  test('good pages open to their text, bad ones are refused', async () => {
+    assert.ok(cases.length >= 30, 'vectors missing');
+    const loginScript = scriptWithCrLf('strong');
+    for (const c of cases) {
+      const script =
+        variables(defaultSettings) +
+        (c.mode === 1 ? `var USRCSS=${c.userCase};` : '') +
+        `var PWDCSS=${c.passwordCase};\n` +
+        c.statements +
+        '\n' +
+        loginScript;
+      const typed = c.mode === 1 ? { user: c.user, password: c.password } : { password: c.password };
+      const paths = c.valid ? [[true, true], [false, false], [true, false]] : [[true, true], [false, false]];
+      for (const [subtle, decompression] of paths) {
+        const options = { subtle, decompression, textDecoder: decompression };
+        const written = await openedBy(script, typed, options);
+        const where = `${c.name} ${JSON.stringify(options)}`;
+        if (!c.valid) {
+          assert.equal(written, null, `accepted: ${where}`);
+          continue;
+        }
+        assert.notEqual(written, null, where);
+        const bytes = Buffer.from(written, 'utf8');
+        assert.equal(bytes.length, c.textSize, where);
+        assert.equal(crypto.createHash('sha256').update(bytes).digest('hex'), c.textSha256, where);
+      }
+    }
   });
 });
 
@@ -502,8 +543,8 @@ describe('strong script file', () => {
   test('assembled from its parts and minified, safe inline, with only its own format', async () => {
     const readable = assembledScript('strong');
     assert.equal(text, await builtScript('strong'));
-    for (const part of ['ui.js', 'Strong/crypto.js']) {
-      assert.ok(readable.includes(readFileSync(path.join(dataDir, 'Script', part), 'utf8')), part);
+    for (const part of ['ui.js', 'Strong/crypto.js', 'npm/fflate-inflate.js']) {
+      assert.ok(readable.includes(includedPart(part)), part);
     }
     assert.ok(!readable.includes('@include'));
     assert.ok(/^[\x09\x0a\x0d\x20-\x7e]*$/.test(text), 'plain ASCII');

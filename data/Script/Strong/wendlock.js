@@ -44,6 +44,7 @@ var vxpcheck = (function () {
 
   // @include ui.js
   // @include remember.js
+  // @include npm/fflate-inflate.js
   // @include Strong/crypto.js
   // @include Strong/site-worker.js
 
