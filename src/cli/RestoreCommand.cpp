@@ -1,8 +1,11 @@
 #include "cli/RestoreCommand.h"
 
+#include "cli/Interruption.h"
 #include "cli/PathList.h"
 #include "cli/ProgressLine.h"
 #include "engine/ProtectEngine.h"
+#include "engine/RunFiles.h"
+#include "files/WebFileFilter.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
@@ -36,6 +39,8 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
         return m_context.Usage(QStringLiteral("restore needs a project or the protected files"));
     }
     QStringList files;
+    // Pages of the folders given whose names can't be carried as text.
+    int leftOut = 0;
     if (rest.size() == 1 && rest[0].endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive)) {
         CAppGlobalData data;
         QString error;
@@ -47,7 +52,14 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
     } else {
         CPathList list;
         for (const QString& path : rest) {
-            list.Add(path);
+            QStringList skipped;
+            list.Add(path, &skipped);
+            for (const QString& why : skipped) {
+                if (why.endsWith(CWebFileFilter::UndecodableNameReason())) {
+                    m_context.Error(QStringLiteral("skipped ") + why);
+                    ++leftOut;
+                }
+            }
         }
         files = list.Files();
     }
@@ -56,13 +68,23 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
         withBackup += QFileInfo::exists(CProtectEngine::BackupPath(path, backupFolder)) ? 1 : 0;
     }
     int restored = 0;
+    qsizetype done = 0;
     {
-        // One file at a time, so that the progress line can count them.
+        // One file at a time, so that the progress line can count them and
+        // a signal ends the run between two of them.
         CProgressLine progress(m_context.Progress() ? &m_context.Err() : nullptr, "restore", files.size());
-        for (qsizetype i = 0; i < files.size(); ++i) {
-            restored += CProtectEngine::RestoreBackups({files[i]}, backupFolder);
-            progress.Draw(i + 1);
+        CRunFiles run;
+        for (; done < files.size() && CInterruption::Signal() == 0; ++done) {
+            restored += CProtectEngine::RestoreBackups({files[done]}, backupFolder, &run);
+            progress.Draw(done + 1);
         }
+    }
+    if (const int signal = CInterruption::Signal(); signal != 0) {
+        m_context.Out() << QStringLiteral("Interrupted: %1 restored, %2 not processed")
+                               .arg(restored)
+                               .arg(files.size() - done)
+                        << "\n";
+        return CInterruption::ExitCode(signal);
     }
     m_context.Out() << QStringLiteral("%1 files have been restored!").arg(restored) << "\n";
     if (restored < withBackup) {
@@ -71,5 +93,6 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
                            "newer than the backup), or it cannot be replaced")
                 .arg(withBackup - restored));
     }
-    return restored == 0 || restored < withBackup ? CCliContext::ExitFailure : CCliContext::ExitOk;
+    return restored == 0 || restored < withBackup || leftOut > 0 ? CCliContext::ExitFailure
+                                                                 : CCliContext::ExitOk;
 }

@@ -43,6 +43,13 @@ QByteArray Native(const QString& path)
     return QFile::encodeName(path);
 }
 
+// The system's words for a failure, added to a result text; nothing when
+// no error number was recorded.
+QString ReasonOf(int error)
+{
+    return error != 0 ? GetSystemErrorText(error) : QString();
+}
+
 qsizetype FindTag(const QByteArray& line, const char* tag)
 {
     return AsciiText::FindTag(QByteArrayView(line), tag);
@@ -173,20 +180,23 @@ private:
 // writable folder, and a read-only page stays as it is too, as a user
 // expects, even where its folder would allow the rename. Both are told
 // apart from a failure to create the temporary file: the page can't be
-// replaced.
-bool CanReplace(const QString& path, mode_t* mode)
+// replaced. Returns 0 or the errno value that says why not.
+int CanReplace(const QString& path, mode_t* mode)
 {
     struct stat st
     {
     };
-    if (::stat(Native(path).constData(), &st) != 0 || !(st.st_mode & S_IWUSR)) {
-        return false;
+    if (::stat(Native(path).constData(), &st) != 0) {
+        return errno;
+    }
+    if (!(st.st_mode & S_IWUSR)) {
+        return EACCES;
     }
     *mode = st.st_mode & 07777;
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString folder =
         slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
-    return ::access(Native(folder).constData(), W_OK) == 0;
+    return ::access(Native(folder).constData(), W_OK) == 0 ? 0 : errno;
 }
 
 // Copies a page (or its bytes already in memory) into a file that is not
@@ -234,31 +244,46 @@ void PauseAt(const char* step)
 }
 
 // Puts a backup over its page in one step. A backup kept on another file
-// system is first copied beside the page, then renamed over it.
-bool MoveOver(const QString& from, const QString& to)
+// system is first copied beside the page, then renamed over it. `error`
+// gets the errno value of a failure.
+bool MoveOver(const QString& from, const QString& to, int* error = nullptr)
 {
+    int ignored = 0;
+    int& err = error ? *error : ignored;
     // Only a backup that is a file of its own goes back: a link there could
     // put any file of the system in the page's place.
     struct stat own
     {
     };
-    if (::lstat(Native(from).constData(), &own) != 0 || !S_ISREG(own.st_mode)) {
+    if (::lstat(Native(from).constData(), &own) != 0) {
+        err = errno;
+        return false;
+    }
+    if (!S_ISREG(own.st_mode)) {
+        err = EINVAL;
         return false;
     }
     if (::rename(Native(from).constData(), Native(to).constData()) == 0) {
         return true;
     }
     if (errno != EXDEV) {
+        err = errno;
         return false;
     }
     struct stat st
     {
     };
     if (::stat(Native(from).constData(), &st) != 0) {
+        err = errno;
         return false;
     }
     CAtomicFile target(to);
-    if (!target.OpenLike(st) || FillCopy(target, nullptr, from) != 0 || !target.Commit()) {
+    if (target.OpenLike(st)) {
+        target.CopyExtendedAttributes(from);
+        target.KeepTimes(st);
+    }
+    if (target.Error() != 0 || (err = FillCopy(target, nullptr, from)) != 0 || !target.Commit()) {
+        err = err != 0 ? err : target.Error();
         return false;
     }
     ::unlink(Native(from).constData());
@@ -272,7 +297,27 @@ CProtectEngine::CProtectEngine(const CAppGlobalData* data, IResultList* resultLi
 {
 }
 
-CProtectEngine::~CProtectEngine() = default;
+CProtectEngine::~CProtectEngine()
+{
+    SyncFolders();
+}
+
+void CProtectEngine::SyncFolders()
+{
+    // A folder that can't be synced (an I/O error) has its renames done
+    // all the same; they are as durable as the system makes them.
+    for (const QString& folder : std::as_const(m_unsyncedFolders)) {
+        CAtomicFile::SyncFolder(folder);
+    }
+    m_unsyncedFolders.clear();
+}
+
+void CProtectEngine::NoteRenameIn(const QString& folder)
+{
+    if (!folder.isEmpty() && !m_unsyncedFolders.contains(folder)) {
+        m_unsyncedFolders.append(folder);
+    }
+}
 
 CRunFiles& CProtectEngine::RunFiles()
 {
@@ -325,6 +370,7 @@ bool CProtectEngine::ProtectAll()
     for (const QString& path : m_pData->m_listFiles) {
         ProtectOne(path);
     }
+    SyncFolders();
     return true;
 }
 
@@ -354,15 +400,17 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
             ++m_nClassicMet;
         }
         const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
+        int moveError = ENOENT;
         if (answer != Answer::Yes) {
             outcome = ProtectOutcome::ProtectedBefore;
         } else if (const QString backup = BackupPath(path, m_strBackupFolder);
-                   !QFileInfo::exists(backup) || !MoveOver(backup, path)) {
+                   !QFileInfo::exists(backup) || !MoveOver(backup, path, &moveError)) {
             // The backup replaces the protected page in one step, so a
             // failure leaves the page as it was.
-            result = Fail(ProtectOutcome::RestoreFailure);
+            result = Fail(ProtectOutcome::RestoreFailure, ReasonOf(moveError));
             outcome = m_eLastOutcome;
         } else {
+            NoteRenameIn(m_strPageFolder);
             ForgetPage();
             outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
         }
@@ -401,9 +449,13 @@ bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLo
     const QString folder = QFileInfo(real).absolutePath();
     lock = std::make_unique<CFolderLock>(folder);
     if (lock->IsLocked()) {
-        if (RunFiles().FirstVisit(folder)) {
-            CAtomicFile::RemoveStaleTemporaries(folder);
+        RunFiles().RemoveLeftoversOnce(folder);
+        // The renames of the pages before are made durable together, once
+        // the run leaves their folder.
+        if (!m_unsyncedFolders.isEmpty() && !m_unsyncedFolders.contains(folder)) {
+            SyncFolders();
         }
+        m_strPageFolder = folder;
         return true;
     }
     if (lock->Error() == EWOULDBLOCK) {
@@ -497,10 +549,28 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
             result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(errno));
             return false;
         }
+        // A backup folder of its own collects the leftovers of killed runs
+        // as the pages' folders do.
+        if (!m_strBackupFolder.isEmpty()) {
+            const QString backupFolder = QFileInfo(backupPath).absolutePath();
+            RunFiles().RemoveLeftoversOnce(backupFolder);
+            struct stat folderInfo
+            {
+            };
+            m_bBackupOnOtherDevice =
+                ::stat(Native(backupFolder).constData(), &folderInfo) == 0 && folderInfo.st_dev != st.st_dev;
+        } else {
+            m_bBackupOnOtherDevice = false;
+        }
         backup = std::make_unique<CAtomicFile>(backupPath);
         // A link put at the backup's name is replaced, never written through.
         backup->SetReplaceLinks(true);
         const int err = backup->OpenLike(st) ? FillCopy(*backup, LoadedPage(path), path) : backup->Error();
+        // The backup is the page as it was, down to its attributes and
+        // times: a restore renames it back in their place.
+        backup->CopyExtendedAttributes(path);
+        backup->KeepTimes(st);
+        backup->StartWriteback();
         if (err != 0) {
             result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(err));
             return false;
@@ -632,15 +702,16 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     }
 
     mode_t mode = 0644;
-    if (!CanReplace(path, &mode)) {
-        result = Fail(ProtectOutcome::OverwriteFailure);
+    if (const int err = CanReplace(path, &mode); err != 0) {
+        result = Fail(ProtectOutcome::OverwriteFailure, ReasonOf(err));
         return false;
     }
     CTextFileWriter out(path);
     if (!out.Open(mode)) {
-        result = Fail(ProtectOutcome::CreateFailure);
+        result = Fail(ProtectOutcome::CreateFailure, ReasonOf(out.Error()));
         return false;
     }
+    out.CopyExtendedAttributes(path);
 
     bool ok = false;
     if (m_pData->m_bCopyHead) {
@@ -675,23 +746,38 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     if (out.HasError()) {
         // A full disk or a write error: page and backup stay as they were.
         out.Discard();
-        result = Fail(ProtectOutcome::CreateFailure);
+        result = Fail(ProtectOutcome::CreateFailure, ReasonOf(out.Error()));
         return false;
     }
     // The backup goes in place first: killed between the two renames, the
     // run leaves an up-to-date backup beside the unprotected page, never an
-    // older backup beside the protected one.
-    if (m_pPendingBackup && !m_pPendingBackup->Commit()) {
+    // older backup beside the protected one. Each file's data reaches the
+    // disk before its rename, so a power cut never leaves a name bound to
+    // lost data; the page's writeback starts first, to share the wait.
+    out.StartWriteback();
+    if (m_pPendingBackup && !m_pPendingBackup->Commit(true)) {
         out.Discard();
         result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(m_pPendingBackup->Error()));
         return false;
     }
+    if (m_pPendingBackup) {
+        const QString backupFolder = QFileInfo(m_pPendingBackup->ResolvedTarget()).absolutePath();
+        // On one file system the journal keeps the two renames in order; a
+        // backup folder on another one is synced before the page changes.
+        if (m_bBackupOnOtherDevice) {
+            CAtomicFile::SyncFolder(backupFolder);
+        } else {
+            NoteRenameIn(backupFolder);
+        }
+    }
     // The new text replaces the page in one step, keeping its permissions,
     // owner and group, so the page never disappears half-way.
-    if (!out.Commit()) {
+    NoteRenameIn(m_strPageFolder);
+    if (!out.Commit(true)) {
         result = Fail(out.Error() == EFBIG || out.Error() == ENOSPC || out.HasError()
                           ? ProtectOutcome::CreateFailure
-                          : ProtectOutcome::OverwriteFailure);
+                          : ProtectOutcome::OverwriteFailure,
+                      ReasonOf(out.Error()));
         return false;
     }
     return true;
@@ -927,7 +1013,7 @@ QString CProtectEngine::BackupPath(const QString& path, const QString& folder)
            QLatin1String(".original");
 }
 
-int CProtectEngine::RestoreBackups(const QStringList& paths, const QString& backupFolder)
+int CProtectEngine::RestoreBackups(const QStringList& paths, const QString& backupFolder, CRunFiles* run)
 {
     int restored = 0;
     for (const QString& path : paths) {
@@ -935,6 +1021,12 @@ int CProtectEngine::RestoreBackups(const QStringList& paths, const QString& back
             continue;
         }
         const QString backup = BackupPath(path, backupFolder);
+        // Restore writes in both folders (a backup on another file system
+        // is copied beside its page), and clears both as protect does.
+        if (run) {
+            run->RemoveLeftoversOnce(QFileInfo(path).absolutePath());
+            run->RemoveLeftoversOnce(QFileInfo(backup).absolutePath());
+        }
         // Only a protected page (or none) is replaced: a backup beside a
         // page that is not protected is older than the page's own text.
         const bool pageMissing = !QFileInfo::exists(path) && !QFileInfo(path).isSymLink();

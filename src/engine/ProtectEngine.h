@@ -87,6 +87,10 @@ public:
     // `contents`: the page's bytes when they are in memory already.
     static Protection DetectProtection(const QString& path, const QByteArray* contents = nullptr);
     int GetProtectedCount() const { return m_nProtected; }
+    // Makes the renames of the pages written so far durable (the folders
+    // are synced in batches, when the run leaves a folder); the engine
+    // does it at the end of ProtectAll and when it is destroyed.
+    void SyncFolders();
     // Pages met in the classic format during a strong-format run: copies of
     // them give the password's digest away, so the user is told.
     int GetClassicPagesMet() const { return m_nClassicMet; }
@@ -102,8 +106,10 @@ public:
     static QByteArray Watermark();
 
     // Puts the ".original" backups of the given pages back (each renamed
-    // over its page in one step); returns how many were restored.
-    static int RestoreBackups(const QStringList& paths, const QString& backupFolder = QString());
+    // over its page in one step); returns how many were restored. With the
+    // run's files, the leftovers of dead runs in the folders met go too.
+    static int RestoreBackups(const QStringList& paths, const QString& backupFolder = QString(),
+                              CRunFiles* run = nullptr);
 
 private:
     void AddResult(const QString& path, ProtectOutcome outcome, const QString& text);
@@ -118,6 +124,8 @@ private:
     // Locks the folder the page is written in; false with a result text when
     // another run holds it.
     bool LockFolderOf(const QString& path, std::unique_ptr<CFolderLock>& lock, QString& result);
+    // A folder with renames that SyncFolders makes durable.
+    void NoteRenameIn(const QString& folder);
 
     // The page writers and their blocks.
     bool WritePage(const QString& path, int passwordMode, QString& result);
@@ -159,6 +167,10 @@ private:
     QString m_strBackupFolder;
     // The backup of the page being written, put in place just before it.
     CAtomicFile* m_pPendingBackup = nullptr;
+    // The folder of the page in hand (its real folder, for a link).
+    QString m_strPageFolder;
+    QStringList m_unsyncedFolders;
+    bool m_bBackupOnOtherDevice = false;
     QString m_strLoadedPage;
     QByteArray m_loadedPage;
     bool m_bPageLoaded = false;

@@ -1,6 +1,7 @@
 #include "engine/RunFiles.h"
 
 #include "common/AppFolders.h"
+#include "common/AtomicFile.h"
 #include "engine/TextLineReader.h"
 #include "model/AppGlobalData.h"
 
@@ -93,4 +94,11 @@ bool CRunFiles::FirstVisit(const QString& folder)
     }
     m_visitedFolders.insert(folder);
     return true;
+}
+
+void CRunFiles::RemoveLeftoversOnce(const QString& folder)
+{
+    if (FirstVisit(folder)) {
+        CAtomicFile::RemoveStaleTemporaries(folder);
+    }
 }

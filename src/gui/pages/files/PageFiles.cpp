@@ -2,6 +2,7 @@
 
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectJob.h"
+#include "engine/RunFiles.h"
 #include "files/FolderHistory.h"
 #include "files/ListFile.h"
 #include "files/WebFileFilter.h"
@@ -402,7 +403,8 @@ void CPageFiles::OnRestore()
                                  "\"*.original\"! Do you want to continue?")) != QMessageBox::Yes) {
         return;
     }
-    const int restored = CProtectEngine::RestoreBackups(m_files.Paths());
+    CRunFiles run;
+    const int restored = CProtectEngine::RestoreBackups(m_files.Paths(), QString(), &run);
     RefreshSizes();
     MessageBox::Warning(this, QStringLiteral("%1 files have been restored!").arg(restored));
 }
