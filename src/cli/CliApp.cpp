@@ -8,6 +8,7 @@
 #include "cli/UnlockCommand.h"
 #include "common/AppInfo.h"
 
+#include <QFile>
 #include <QTextStream>
 #include <memory>
 #include <vector>
@@ -45,6 +46,45 @@ void CCliApp::PrintHelp()
            "  -v, --version          print the program version\n"
            "\n"
            "Exit codes: 0 done, 1 the job failed, 2 usage error or unreadable input.\n";
+}
+
+namespace {
+
+// The bytes as the user typed them: printable ASCII as it is, every other
+// byte as \xHH, so that the one that can't be read stands out.
+QString Escaped(const QByteArray& raw)
+{
+    QString text;
+    for (const char c : raw) {
+        const auto byte = uchar(c);
+        if (byte >= 0x20 && byte < 0x7f) {
+            text += QLatin1Char(c);
+        } else {
+            text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+int CCliApp::RunRaw(const QList<QByteArray>& arguments)
+{
+    QStringList decoded;
+    decoded.reserve(arguments.size());
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString text = QFile::decodeName(arguments[i]);
+        if (QFile::encodeName(text) != arguments[i]) {
+            m_context.Error(QStringLiteral("argument %1 (\"%2\") is not valid in this system's character "
+                                           "encoding: read as text it would name another file. Rename "
+                                           "the file, or run in a locale whose encoding it is written in.")
+                                .arg(i + 1)
+                                .arg(Escaped(arguments[i])));
+            return ExitUsage;
+        }
+        decoded.append(text);
+    }
+    return Run(decoded);
 }
 
 int CCliApp::Run(const QStringList& arguments)

@@ -2,6 +2,8 @@
 
 #include "cli/CliContext.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +27,10 @@ public:
 
     // arguments without the program name.
     int Run(const QStringList& arguments);
+    // The same from the bytes the system handed over: an argument that
+    // does not decode to text that encodes back to the same bytes would
+    // name another file (or another password), so it is refused.
+    int RunRaw(const QList<QByteArray>& arguments);
     // Where "--password -" reads its line; standard input when not set.
     void SetInput(QIODevice* in) { m_context.SetInput(in); }
     // protect and restore draw a progress line on the error stream (main

@@ -2,6 +2,7 @@
 
 #include "common/AppInfo.h"
 #include "common/AtomicFile.h"
+#include "common/FileErrorText.h"
 #include "common/InputFile.h"
 #include "common/SystemError.h"
 #include "model/AppGlobalData.h"
@@ -57,6 +58,14 @@ int CConvertCommand::Execute(const QCommandLineParser& parser)
     const Format outFormat = FormatOf(out);
     if (inFormat == Format::Unknown || outFormat == Format::Unknown) {
         return m_context.Usage(QStringLiteral("files must end in .vxp or .json"));
+    }
+
+    // The output replaces a file: a pipe or a device there would be
+    // swapped for a file (or written to forever), so it is refused.
+    const QFileInfo outInfo(out);
+    if (outInfo.exists() && !outInfo.isFile()) {
+        m_context.Error(FileErrorText::NotRegularFile(out));
+        return CCliContext::ExitFailure;
     }
 
     CAppGlobalData data;

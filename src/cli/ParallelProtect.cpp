@@ -10,6 +10,7 @@
 #include <QPair>
 #include <QSet>
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <sys/stat.h>
@@ -76,8 +77,10 @@ struct Block
 CParallelProtect::Outcome
 CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
                       int threads, std::shared_ptr<const CStrongSiteKeys> strongKeys,
-                      const QString& backupFolder, std::shared_ptr<CDeflateAhead> ahead)
+                      const QString& backupFolder, std::shared_ptr<CDeflateAhead> ahead,
+                      std::function<bool()> interrupted)
 {
+    const auto stop = [&interrupted] { return interrupted && interrupted(); };
     const qsizetype count = data.m_listFiles.size();
     const qsizetype blockCount = (count + kBlockSize - 1) / kBlockSize;
     std::vector<Block> blocks{size_t(blockCount)};
@@ -107,6 +110,9 @@ CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restore
     // Under `mutex`: the first block not taken whose folders are free, or
     // -1 when none is free now, or blockCount when all are taken.
     const auto takeBlock = [&]() -> qsizetype {
+        if (stop()) {
+            return blockCount;
+        }
         while (firstOpen < blockCount && taken[size_t(firstOpen)]) {
             ++firstOpen;
         }
@@ -145,9 +151,11 @@ CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restore
             engine.SetDeflateAhead(ahead);
             engine.SetBackupFolder(backupFolder);
             const qsizetype end = qMin(count, (b + 1) * kBlockSize);
-            for (qsizetype i = b * kBlockSize; i < end; ++i) {
+            for (qsizetype i = b * kBlockSize; i < end && !stop(); ++i) {
                 engine.ProtectOne(data.m_listFiles.at(i));
             }
+            // Durable before the block's results are told.
+            engine.SyncFolders();
             std::lock_guard<std::mutex> lock(mutex);
             block.protectedCount = engine.GetProtectedCount();
             block.classicMet = engine.GetClassicPagesMet();
@@ -177,9 +185,16 @@ CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restore
 
     Outcome outcome;
     for (qsizetype b = 0; b < blockCount; ++b) {
+        const qsizetype size = qMin(count, (b + 1) * kBlockSize) - b * kBlockSize;
         std::unique_lock<std::mutex> lock(mutex);
-        finished.wait(lock, [&] { return blocks[size_t(b)].done; });
+        // A block no worker took before the interruption never will be: the
+        // workers decide that under the same lock.
+        // The signal wakes nobody: looked at again now and then.
+        while (!finished.wait_for(lock, std::chrono::milliseconds(100),
+                                  [&] { return blocks[size_t(b)].done || (!taken[size_t(b)] && stop()); })) {
+        }
         lock.unlock();
+        outcome.notProcessed += size - blocks[size_t(b)].results.rows.size();
         for (const auto& row : blocks[size_t(b)].results.rows) {
             results.AddResult(row.path, row.outcome, row.text);
         }

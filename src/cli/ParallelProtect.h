@@ -2,6 +2,8 @@
 
 #include "engine/ProtectEngine.h"
 
+#include <functional>
+
 class CAppGlobalData;
 class IResultList;
 
@@ -19,10 +21,16 @@ public:
         int protectedCount = 0;
         // Classic pages met by a strong-format run.
         int classicPagesMet = 0;
+        // Pages the run never came to because it was interrupted.
+        qsizetype notProcessed = 0;
     };
     // `strongKeys`: the run's keys when the project uses the strong format;
-    // `ahead`: page texts deflated while they were derived.
+    // `ahead`: page texts deflated while they were derived. `interrupted`
+    // is asked before each page: once it says yes, each worker finishes the
+    // page in hand and no further page is started; the pages done so far
+    // still reach `results`.
     static Outcome Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
                        int threads, std::shared_ptr<const CStrongSiteKeys> strongKeys = {},
-                       const QString& backupFolder = QString(), std::shared_ptr<CDeflateAhead> ahead = {});
+                       const QString& backupFolder = QString(), std::shared_ptr<CDeflateAhead> ahead = {},
+                       std::function<bool()> interrupted = {});
 };

@@ -1,5 +1,6 @@
 #include "cli/ProtectCommand.h"
 
+#include "cli/Interruption.h"
 #include "cli/ParallelProtect.h"
 #include "cli/PasswordSource.h"
 #include "cli/PathList.h"
@@ -11,6 +12,7 @@
 #include "engine/ProtectJob.h"
 #include "engine/SiteAssetPass.h"
 #include "engine/StrongSiteKeys.h"
+#include "files/WebFileFilter.h"
 #include "model/AppGlobalData.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
@@ -197,6 +199,9 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     if (strong && data.m_nPasswordMode == CAppGlobalData::kSinglePassword && !data.m_strPassword.isEmpty()) {
         earlyKeys = std::async(std::launch::async, DeriveKeys, data, 1);
     }
+    // Pages of the folders given that the run can't name, and so leaves
+    // plain: the run has not done what it was asked.
+    int leftOut = 0;
     if (!paths.isEmpty()) {
         CPathList files(data.m_listFiles);
         for (const QString& path : paths) {
@@ -208,6 +213,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
             files.Add(path, &skipped);
             for (const QString& why : skipped) {
                 m_context.Error(QStringLiteral("skipped ") + why);
+                leftOut += why.endsWith(CWebFileFilter::UndecodableNameReason()) ? 1 : 0;
             }
         }
         data.m_listFiles = files.Files();
@@ -265,10 +271,26 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         CProgressResults counted(results, progress);
         const auto answer =
             parser.isSet(kRestoreFirst) ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No;
-        outcome = CParallelProtect::Run(data, answer, counted, threads, strongKeys, backupFolder, ahead);
+        outcome = CParallelProtect::Run(data, answer, counted, threads, strongKeys, backupFolder, ahead,
+                                        CInterruption());
     }
-    m_context.Out()
-        << QStringLiteral("%1 file(s) have been protected successfully!").arg(outcome.protectedCount) << "\n";
+    if (const int signal = CInterruption::Signal(); signal != 0) {
+        m_context.Out() << QStringLiteral("Interrupted: %1 protected, %2 not processed")
+                               .arg(outcome.protectedCount)
+                               .arg(outcome.notProcessed)
+                        << "\n";
+        return CInterruption::ExitCode(signal);
+    }
+    if (results.AnyFailed() || leftOut > 0) {
+        m_context.Out() << QStringLiteral("%1 file(s) have been protected; %2 could not be.")
+                               .arg(outcome.protectedCount)
+                               .arg(results.FailedCount() + leftOut)
+                        << "\n";
+    } else {
+        m_context.Out()
+            << QStringLiteral("%1 file(s) have been protected successfully!").arg(outcome.protectedCount)
+            << "\n";
+    }
     if (data.m_bBackup && backupFolder.isEmpty() && outcome.protectedCount > 0) {
         m_context.Error(
             QStringLiteral("warning: the backups (*.original) were written beside the pages. Do not "
@@ -299,7 +321,8 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
             m_context.Error(QStringLiteral("warning: ") + warning);
         }
     }
-    return results.AnyFailed() || assetsFailed ? CCliContext::ExitFailure : CCliContext::ExitOk;
+    return results.AnyFailed() || assetsFailed || leftOut > 0 ? CCliContext::ExitFailure
+                                                              : CCliContext::ExitOk;
 }
 
 bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data)

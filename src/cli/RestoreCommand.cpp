@@ -1,10 +1,14 @@
 #include "cli/RestoreCommand.h"
 
+#include "cli/Interruption.h"
 #include "cli/PathList.h"
 #include "cli/PrintedResults.h"
 #include "cli/ProgressLine.h"
 #include "engine/BackupRestore.h"
+#include "engine/ProtectEngine.h"
+#include "engine/RunFiles.h"
 #include "engine/SiteAssetPass.h"
+#include "files/WebFileFilter.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
@@ -38,6 +42,8 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
         return m_context.Usage(QStringLiteral("restore needs a project or the protected files"));
     }
     QStringList files;
+    // Pages of the folders given whose names can't be carried as text.
+    int leftOut = 0;
     CAppGlobalData data;
     const bool project = rest.size() == 1 && rest[0].endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive);
     if (project) {
@@ -54,6 +60,9 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
             list.Add(path, &skipped);
             for (const QString& why : skipped) {
                 m_context.Error(QStringLiteral("skipped ") + why);
+                if (why.endsWith(CWebFileFilter::UndecodableNameReason())) {
+                    ++leftOut;
+                }
             }
         }
         files = list.Files();
@@ -64,21 +73,36 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
     CPrintedResults notRestored(m_context.Out());
     int restored = 0;
     int failed = 0;
+    qsizetype done = 0;
     {
-        // One file at a time, so that the progress line can count them.
+        // One file at a time, so that the progress line can count them and
+        // a signal ends the run between two of them.
         CProgressLine progress(m_context.Progress() ? &m_context.Err() : nullptr, "restore", files.size());
-        for (qsizetype i = 0; i < files.size(); ++i) {
-            const CBackupRestore::Result result = CBackupRestore::RestoreOne(files[i], backupFolder);
+        CRunFiles run;
+        for (; done < files.size() && CInterruption::Signal() == 0; ++done) {
+            // Restore writes in the page's and the backup's folders and
+            // clears both of dead runs' leftovers, as protect does.
+            run.RemoveLeftoversOnce(QFileInfo(files[done]).absolutePath());
+            run.RemoveLeftoversOnce(
+                QFileInfo(CBackupRestore::FindBackup(files[done], backupFolder)).absolutePath());
+            const CBackupRestore::Result result = CBackupRestore::RestoreOne(files[done], backupFolder);
             if (result.outcome == CBackupRestore::Outcome::Restored) {
                 ++restored;
             } else if (result.IsFailure()) {
                 // Every page left as it was is named, with the reason.
                 ++failed;
                 progress.Clear();
-                notRestored.AddResultRow(files[i], result.text);
+                notRestored.AddResultRow(files[done], result.text);
             }
-            progress.Draw(i + 1);
+            progress.Draw(done + 1);
         }
+    }
+    if (const int signal = CInterruption::Signal(); signal != 0) {
+        m_context.Out() << QStringLiteral("Interrupted: %1 restored, %2 not processed")
+                               .arg(restored)
+                               .arg(files.size() - done)
+                        << "\n";
+        return CInterruption::ExitCode(signal);
     }
     if (project && data.m_bProtectAssets) {
         // The site's other files, enciphered by the same project.
@@ -88,5 +112,5 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
     if (failed > 0) {
         m_context.Error(QStringLiteral("%1 page(s) were not restored (see above)").arg(failed));
     }
-    return restored == 0 || failed > 0 ? CCliContext::ExitFailure : CCliContext::ExitOk;
+    return restored == 0 || failed > 0 || leftOut > 0 ? CCliContext::ExitFailure : CCliContext::ExitOk;
 }

@@ -90,8 +90,10 @@ int CUnlockCommand::Execute(const QCommandLineParser& parser)
     }
     // A site's enciphered file (image, script, data) opens with the key of
     // the site's pages.
+    // Only a regular file is looked at: opening a pipe would wait forever.
     QFile head(page);
-    if (head.open(QIODevice::ReadOnly) && AssetFormat::LooksLikeAsset(head.read(AssetFormat::kMagicSize))) {
+    if (QFileInfo(page).isFile() && head.open(QIODevice::ReadOnly) &&
+        AssetFormat::LooksLikeAsset(head.read(AssetFormat::kMagicSize))) {
         QString error;
         bool wrong = false;
         if (!CSiteAssetPass::UnlockFile(page, user, password, device, error, &wrong)) {

@@ -1,4 +1,5 @@
 #include "cli/CliApp.h"
+#include "cli/Interruption.h"
 
 #include <QCoreApplication>
 #include <QIODevice>
@@ -14,6 +15,8 @@ int main(int argc, char* argv[])
     // as a write error with a message, not kill the run silently.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+    // SIGINT and SIGTERM end a run between two pages, with its summary.
+    CInterruption::Install();
     // A run allocates and frees a few buffers of up to some megabytes per
     // page. By default glibc maps the larger ones afresh and hands freed
     // memory back at once, so every page pays for new zeroed memory (a
@@ -29,7 +32,13 @@ int main(int argc, char* argv[])
     QTextStream err(stderr);
     CCliApp cli(out, err);
     cli.SetProgress(isatty(STDERR_FILENO) == 1);
-    const int code = cli.Run(QCoreApplication::arguments().mid(1));
+    // The raw bytes: QCoreApplication's decoded arguments can't tell a name
+    // that is not valid in the locale's encoding from the one it turns into.
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(QByteArray(argv[i]));
+    }
+    const int code = cli.RunRaw(arguments);
     out.flush();
     if (out.status() != QTextStream::Ok) {
         err << "wendlock-cli: cannot write the output: "

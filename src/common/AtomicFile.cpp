@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -30,6 +31,40 @@ const QByteArray& BootId()
         return text.isEmpty() ? QByteArrayLiteral("unknownboot") : text;
     }();
     return id;
+}
+
+// When a live process started, in seconds since the epoch; -1 when that
+// can't be told. Only to tell a reused process id from the file's writer.
+double ProcessStart(qint64 pid)
+{
+    static const double bootTime = [] {
+        QFile stat(QStringLiteral("/proc/stat"));
+        if (!stat.open(QIODevice::ReadOnly)) {
+            return -1.0;
+        }
+        for (const QByteArray& line : stat.readAll().split('\n')) {
+            if (line.startsWith("btime ")) {
+                return line.mid(6).trimmed().toDouble();
+            }
+        }
+        return -1.0;
+    }();
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (bootTime < 0 || !stat.open(QIODevice::ReadOnly)) {
+        return -1.0;
+    }
+    // The command name, in parentheses, may hold spaces: fields are counted
+    // from its closing parenthesis; the start time is field 22.
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    if (close < 0) {
+        return -1.0;
+    }
+    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+    bool ok = false;
+    const double ticks = fields.value(19).toDouble(&ok);
+    const long perSecond = ::sysconf(_SC_CLK_TCK);
+    return ok && perSecond > 0 ? bootTime + ticks / double(perSecond) : -1.0;
 }
 
 QByteArray RandomTag()
@@ -144,6 +179,51 @@ bool CAtomicFile::OpenTemporary(const struct stat* model, mode_t newMode)
     return true;
 }
 
+int CAtomicFile::CopyExtendedAttributes(const QString& from)
+{
+    if (m_fd < 0) {
+        return 0;
+    }
+    const QByteArray source = QFile::encodeName(from);
+    QByteArray names(4096, Qt::Uninitialized);
+    ssize_t size = ::listxattr(source.constData(), names.data(), size_t(names.size()));
+    if (size < 0 && errno == ERANGE) {
+        size = ::listxattr(source.constData(), nullptr, 0);
+        if (size > 0) {
+            names.resize(size);
+            size = ::listxattr(source.constData(), names.data(), size_t(names.size()));
+        }
+    }
+    if (size <= 0) {
+        return 0;
+    }
+    int copied = 0;
+    QByteArray value;
+    for (const QByteArray& name : names.left(size).split('\0')) {
+        if (name.isEmpty()) {
+            continue;
+        }
+        const ssize_t length = ::getxattr(source.constData(), name.constData(), nullptr, 0);
+        if (length < 0) {
+            continue;
+        }
+        value.resize(qMax<qsizetype>(length, 1));
+        const ssize_t got =
+            ::getxattr(source.constData(), name.constData(), value.data(), size_t(value.size()));
+        if (got >= 0 && ::fsetxattr(m_fd, name.constData(), value.constData(), size_t(got), 0) == 0) {
+            ++copied;
+        }
+    }
+    return copied;
+}
+
+void CAtomicFile::KeepTimes(const struct stat& model)
+{
+    m_times[0] = model.st_atim;
+    m_times[1] = model.st_mtim;
+    m_bKeepTimes = true;
+}
+
 bool CAtomicFile::Write(const char* data, qint64 size)
 {
     if (m_fd < 0 || m_nError != 0) {
@@ -163,10 +243,35 @@ bool CAtomicFile::Write(const char* data, qint64 size)
     return true;
 }
 
+void CAtomicFile::StartWriteback()
+{
+    if (m_fd >= 0 && m_nError == 0) {
+        // Only a hint: where the call is not supported the sync does it all.
+        (void)::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+}
+
+bool CAtomicFile::SyncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return ok;
+}
+
 bool CAtomicFile::Commit(bool sync)
 {
     if (m_fd < 0) {
         return Fail(EBADF);
+    }
+    // Set last: every write moves the modification time on.
+    if (m_nError == 0 && m_bKeepTimes && ::futimens(m_fd, m_times) != 0) {
+        Fail(errno);
     }
     if (m_nError == 0 && sync && ::fsync(m_fd) != 0) {
         Fail(errno);
@@ -239,7 +344,14 @@ int CAtomicFile::RemoveStaleTemporaries(const QString& folder)
             continue;
         }
         const bool otherBoot = parts.at(0) != BootId();
-        const bool gone = ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+        bool gone = ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+        if (!gone && !otherBoot) {
+            // A process that started after the file was last written can't
+            // be its writer: the writer died and its id was given out again.
+            // (The boot time is whole seconds: two of margin.)
+            const double started = ProcessStart(pid);
+            gone = started > 0 && started > double(st.st_mtim.tv_sec) + 2.0;
+        }
         if ((otherBoot || gone) && ::unlink(path.constData()) == 0) {
             ++removed;
         }

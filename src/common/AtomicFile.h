@@ -40,11 +40,24 @@ public:
     // before it replaces the file. 0, or the errno of the failure.
     static int WritePrivate(const QString& path, const QByteArray& bytes);
     int Descriptor() const { return m_fd; }
+    // Copies the extended attributes of `from` (user.*, and so ACLs and
+    // security labels where the system lets us set them) onto the new
+    // file; attributes the system refuses are left out. Returns how many
+    // were copied.
+    int CopyExtendedAttributes(const QString& from);
+    // The new file gets these access and modification times when it is
+    // committed (a backup keeps its page's times, so a restore brings them
+    // back).
+    void KeepTimes(const struct stat& model);
     // Writes everything or records the error.
     bool Write(const char* data, qint64 size);
     bool Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
+    // Starts writing the new file's data out to the disk without waiting,
+    // so that the sync before the rename finds little left to do.
+    void StartWriteback();
     // Closes and renames over the target. With `sync` the data reaches the
-    // disk first.
+    // disk first: after a power cut the name never stands for a file whose
+    // data was lost. Making the rename itself durable is SyncFolder's part.
     bool Commit(bool sync = false);
     // Closes and removes the temporary file.
     void Discard();
@@ -57,6 +70,9 @@ public:
     // Removes the temporary files in `folder` whose process is gone (or
     // that an earlier boot left). Returns how many were removed.
     static int RemoveStaleTemporaries(const QString& folder);
+    // Makes the renames done in a folder durable (fsync of the folder);
+    // false with errno set when that fails.
+    static bool SyncFolder(const QString& folder);
     // True for a name this class gives its temporary files.
     static bool IsTemporaryName(const QString& fileName);
 
@@ -71,4 +87,6 @@ private:
     int m_nError = 0;
     bool m_bReplaceLinks = false;
     bool m_bPrivate = false;
+    bool m_bKeepTimes = false;
+    struct timespec m_times[2] = {};
 };

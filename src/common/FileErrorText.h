@@ -19,6 +19,12 @@ inline QString FailedToOpen()
 {
     return QStringLiteral("Failed to open document.");
 }
+// A pipe, a device or a socket where a file is expected: such an input has
+// no end to bound reading by, and opening it may wait for a writer.
+inline QString NotRegularFile(const QString& path)
+{
+    return QStringLiteral("%1 is not a regular file.").arg(path);
+}
 inline QString FailedToSave()
 {
     return QStringLiteral("Failed to save document.");

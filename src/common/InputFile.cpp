@@ -1,5 +1,6 @@
 #include "common/InputFile.h"
 
+#include "common/FileErrorText.h"
 #include "common/SystemError.h"
 
 #include <QFile>
@@ -27,7 +28,7 @@ bool Read(const QString& path, QByteArray* contents, QString* errorMessage, qint
     };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return fail(QStringLiteral("%1 is not a regular file.").arg(path));
+        return fail(FileErrorText::NotRegularFile(path));
     }
     if (st.st_size > limit) {
         ::close(fd);

@@ -48,6 +48,13 @@ QByteArray Native(const QString& path)
     return QFile::encodeName(path);
 }
 
+// The system's words for a failure, added to a result text; nothing when
+// no error number was recorded.
+QString ReasonOf(int error)
+{
+    return error != 0 ? GetSystemErrorText(error) : QString();
+}
+
 qsizetype FindTag(const QByteArray& line, const char* tag)
 {
     return AsciiText::FindTag(QByteArrayView(line), tag);
@@ -57,20 +64,23 @@ qsizetype FindTag(const QByteArray& line, const char* tag)
 // writable folder, and a read-only page stays as it is too, as a user
 // expects, even where its folder would allow the rename. Both are told
 // apart from a failure to create the temporary file: the page can't be
-// replaced.
-bool CanReplace(const QString& path, mode_t* mode)
+// replaced. Returns 0 or the errno value that says why not.
+int CanReplace(const QString& path, mode_t* mode)
 {
     struct stat st
     {
     };
-    if (::stat(Native(path).constData(), &st) != 0 || !(st.st_mode & S_IWUSR)) {
-        return false;
+    if (::stat(Native(path).constData(), &st) != 0) {
+        return errno;
+    }
+    if (!(st.st_mode & S_IWUSR)) {
+        return EACCES;
     }
     *mode = st.st_mode & 07777;
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString folder =
         slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
-    return ::access(Native(folder).constData(), W_OK) == 0;
+    return ::access(Native(folder).constData(), W_OK) == 0 ? 0 : errno;
 }
 
 // Copies a page, from the descriptor it was opened with, into a file that
@@ -129,7 +139,27 @@ CProtectEngine::CProtectEngine(const CAppGlobalData* data, IResultList* resultLi
 {
 }
 
-CProtectEngine::~CProtectEngine() = default;
+CProtectEngine::~CProtectEngine()
+{
+    SyncFolders();
+}
+
+void CProtectEngine::SyncFolders()
+{
+    // A folder that can't be synced (an I/O error) has its renames done
+    // all the same; they are as durable as the system makes them.
+    for (const QString& folder : std::as_const(m_unsyncedFolders)) {
+        CAtomicFile::SyncFolder(folder);
+    }
+    m_unsyncedFolders.clear();
+}
+
+void CProtectEngine::NoteRenameIn(const QString& folder)
+{
+    if (!folder.isEmpty() && !m_unsyncedFolders.contains(folder)) {
+        m_unsyncedFolders.append(folder);
+    }
+}
 
 CRunFiles& CProtectEngine::RunFiles()
 {
@@ -182,6 +212,7 @@ bool CProtectEngine::ProtectAll()
     for (const QString& path : m_pData->m_listFiles) {
         ProtectOne(path);
     }
+    SyncFolders();
     return true;
 }
 
@@ -226,6 +257,7 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
         } else if (!RestoreFirst(path, result)) {
             outcome = m_eLastOutcome;
         } else {
+            NoteRenameIn(m_strPageFolder);
             ForgetPage();
             outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
         }
@@ -257,9 +289,18 @@ bool CProtectEngine::RestoreFirst(const QString& path, QString& result)
     // leaves the page as it was. A run without backups copies it instead:
     // it stays the one plain copy of the text, and the new page is bound to
     // it.
-    if (checked != CBackupRestore::Outcome::Restored || m_pPage->Changed() ||
-        CBackupRestore::PutBack(backup, CBackupRestore::PageFile(path), !m_pData->m_bBackup) != 0) {
-        result = Fail(ProtectOutcome::RestoreFailure);
+    if (m_pPage->Changed()) {
+        result = Fail(ProtectOutcome::ChangedWhileProtected);
+        return false;
+    }
+    // The reason names what the system said: no backup, no permission...
+    const int error =
+        checked == CBackupRestore::Outcome::BackupNotFile ? EINVAL
+        : checked != CBackupRestore::Outcome::Restored
+            ? ENOENT
+            : CBackupRestore::PutBack(backup, CBackupRestore::PageFile(path), !m_pData->m_bBackup);
+    if (error != 0) {
+        result = Fail(ProtectOutcome::RestoreFailure, ReasonOf(error));
         return false;
     }
     return true;
@@ -305,9 +346,13 @@ bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLo
     const QString folder = QFileInfo(real).absolutePath();
     lock = std::make_unique<CFolderLock>(folder);
     if (lock->IsLocked()) {
-        if (RunFiles().FirstVisit(folder)) {
-            CAtomicFile::RemoveStaleTemporaries(folder);
+        RunFiles().RemoveLeftoversOnce(folder);
+        // The renames of the pages before are made durable together, once
+        // the run leaves their folder.
+        if (!m_unsyncedFolders.isEmpty() && !m_unsyncedFolders.contains(folder)) {
+            SyncFolders();
         }
+        m_strPageFolder = folder;
         return true;
     }
     if (lock->Error() == EWOULDBLOCK) {
@@ -450,10 +495,28 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
             result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(errno));
             return false;
         }
+        // A backup folder of its own collects the leftovers of killed runs
+        // as the pages' folders do.
+        if (!m_strBackupFolder.isEmpty()) {
+            const QString backupFolder = QFileInfo(backupPath).absolutePath();
+            RunFiles().RemoveLeftoversOnce(backupFolder);
+            struct stat folderInfo
+            {
+            };
+            m_bBackupOnOtherDevice =
+                ::stat(Native(backupFolder).constData(), &folderInfo) == 0 && folderInfo.st_dev != st.st_dev;
+        } else {
+            m_bBackupOnOtherDevice = false;
+        }
         backup = std::make_unique<CAtomicFile>(backupPath);
         // A link put at the backup's name is replaced, never written through.
         backup->SetReplaceLinks(true);
         const int err = backup->OpenLike(st) ? FillCopy(*backup, *m_pPage) : backup->Error();
+        // The backup is the page as it was, down to its attributes and
+        // times: a restore renames it back in their place.
+        backup->CopyExtendedAttributes(path);
+        backup->KeepTimes(st);
+        backup->StartWriteback();
         if (err != 0) {
             result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(err));
             return false;
@@ -533,15 +596,16 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     }
 
     mode_t mode = 0644;
-    if (!CanReplace(path, &mode)) {
-        result = Fail(ProtectOutcome::OverwriteFailure);
+    if (const int err = CanReplace(path, &mode); err != 0) {
+        result = Fail(ProtectOutcome::OverwriteFailure, ReasonOf(err));
         return false;
     }
     CTextFileWriter out(path);
     if (!out.Open(mode)) {
-        result = Fail(ProtectOutcome::CreateFailure);
+        result = Fail(ProtectOutcome::CreateFailure, ReasonOf(out.Error()));
         return false;
     }
+    out.CopyExtendedAttributes(path);
 
     bool ok = false;
     if (m_pData->m_bCopyHead) {
@@ -576,7 +640,7 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     if (out.HasError()) {
         // A full disk or a write error: page and backup stay as they were.
         out.Discard();
-        result = Fail(ProtectOutcome::CreateFailure);
+        result = Fail(ProtectOutcome::CreateFailure, ReasonOf(out.Error()));
         return false;
     }
     // Written or replaced by someone else since it was opened: the new text
@@ -591,8 +655,11 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     }
     // The backup goes in place first: killed between the two renames, the
     // run leaves an up-to-date backup beside the unprotected page, never an
-    // older backup beside the protected one.
-    if (m_pPendingBackup && !m_pPendingBackup->Commit()) {
+    // older backup beside the protected one. Each file's data reaches the
+    // disk before its rename, so a power cut never leaves a name bound to
+    // lost data; the page's writeback starts first, to share the wait.
+    out.StartWriteback();
+    if (m_pPendingBackup && !m_pPendingBackup->Commit(true)) {
         out.Discard();
         result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(m_pPendingBackup->Error()));
         return false;
@@ -604,12 +671,24 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
         result = Fail(ProtectOutcome::ChangedWhileProtected);
         return false;
     }
+    if (m_pPendingBackup) {
+        const QString backupFolder = QFileInfo(m_pPendingBackup->ResolvedTarget()).absolutePath();
+        // On one file system the journal keeps the two renames in order; a
+        // backup folder on another one is synced before the page changes.
+        if (m_bBackupOnOtherDevice) {
+            CAtomicFile::SyncFolder(backupFolder);
+        } else {
+            NoteRenameIn(backupFolder);
+        }
+    }
     // The new text replaces the page in one step, keeping its permissions,
     // owner and group, so the page never disappears half-way.
-    if (!out.Commit()) {
+    NoteRenameIn(m_strPageFolder);
+    if (!out.Commit(true)) {
         result = Fail(out.Error() == EFBIG || out.Error() == ENOSPC || out.HasError()
                           ? ProtectOutcome::CreateFailure
-                          : ProtectOutcome::OverwriteFailure);
+                          : ProtectOutcome::OverwriteFailure,
+                      ReasonOf(out.Error()));
         return false;
     }
     return true;
@@ -840,12 +919,18 @@ QString CProtectEngine::BackupPath(const QString& path, const QString& folder)
 }
 
 int CProtectEngine::RestoreBackups(const QStringList& paths, const QString& backupFolder,
-                                   QStringList* notRestored)
+                                   QStringList* notRestored, CRunFiles* run)
 {
     int restored = 0;
     for (const QString& path : paths) {
         if (path.isEmpty()) {
             continue;
+        }
+        // Restore writes in both folders (a backup on another file system
+        // is copied beside its page), and clears both as protect does.
+        if (run) {
+            run->RemoveLeftoversOnce(QFileInfo(path).absolutePath());
+            run->RemoveLeftoversOnce(QFileInfo(BackupPath(path, backupFolder)).absolutePath());
         }
         const CBackupRestore::Result result = CBackupRestore::RestoreOne(path, backupFolder);
         if (result.outcome == CBackupRestore::Outcome::Restored) {

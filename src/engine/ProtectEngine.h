@@ -97,6 +97,10 @@ public:
     // `contents`: the page's bytes when they are in memory already.
     static Protection DetectProtection(const QString& path, const QByteArray* contents = nullptr);
     int GetProtectedCount() const { return m_nProtected; }
+    // Makes the renames of the pages written so far durable (the folders
+    // are synced in batches, when the run leaves a folder); the engine
+    // does it at the end of ProtectAll and when it is destroyed.
+    void SyncFolders();
     // Pages met in the classic format during a strong-format run: copies of
     // them give the password's digest away, so the user is told.
     int GetClassicPagesMet() const { return m_nClassicMet; }
@@ -115,9 +119,10 @@ public:
     // Puts the ".original" backups of the given pages back (each renamed
     // over its page in one step) where they belong to their page; returns
     // how many were restored. `notRestored` gets "PATH: reason" for every
-    // page left as it was.
+    // page left as it was. With the run's files, the leftovers of dead runs
+    // in the folders met go too.
     static int RestoreBackups(const QStringList& paths, const QString& backupFolder = QString(),
-                              QStringList* notRestored = nullptr);
+                              QStringList* notRestored = nullptr, CRunFiles* run = nullptr);
 
 private:
     void AddResult(const QString& path, ProtectOutcome outcome, const QString& text);
@@ -132,6 +137,8 @@ private:
     // Locks the folder the page is written in; false with a result text when
     // another run holds it.
     bool LockFolderOf(const QString& path, std::unique_ptr<CFolderLock>& lock, QString& result);
+    // A folder with renames that SyncFolders makes durable.
+    void NoteRenameIn(const QString& folder);
 
     // The page writers and their blocks.
     bool WritePage(const QString& path, int passwordMode, QString& result);
@@ -193,4 +200,8 @@ private:
     CBackupBinding m_binding;
     // Added to the result text of a protected page.
     QString m_strNote;
+    // The folder of the page in hand (its real folder, for a link).
+    QString m_strPageFolder;
+    QStringList m_unsyncedFolders;
+    bool m_bBackupOnOtherDevice = false;
 };

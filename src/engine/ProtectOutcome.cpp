@@ -1,5 +1,16 @@
 #include "engine/ProtectOutcome.h"
 
+namespace {
+
+// The fixed text, then the system's reason (disk full, read-only, ...) on
+// a line of its own, as the backup failure has always given it.
+QString WithReason(const QString& text, const QString& reason)
+{
+    return reason.isEmpty() ? text : text + QStringLiteral(" \n") + reason;
+}
+
+} // namespace
+
 QString ProtectResultText(ProtectOutcome outcome, const QString& detail)
 {
     switch (outcome) {
@@ -17,9 +28,9 @@ QString ProtectResultText(ProtectOutcome outcome, const QString& detail)
     case ProtectOutcome::FolderBusy:
         return QStringLiteral("Busy: another run is writing in this folder!");
     case ProtectOutcome::CreateFailure:
-        return QStringLiteral("Create file failure!");
+        return WithReason(QStringLiteral("Create file failure!"), detail);
     case ProtectOutcome::OverwriteFailure:
-        return QStringLiteral("Overwrite file failure!");
+        return WithReason(QStringLiteral("Overwrite file failure!"), detail);
     case ProtectOutcome::OpenFailure:
         return QStringLiteral("Open file failure!");
     case ProtectOutcome::NoHeadSection:
@@ -27,7 +38,7 @@ QString ProtectResultText(ProtectOutcome outcome, const QString& detail)
     case ProtectOutcome::BackupFailure:
         return QStringLiteral("Backup file failure! \n%1").arg(detail);
     case ProtectOutcome::RestoreFailure:
-        return QStringLiteral("Restore failure");
+        return WithReason(QStringLiteral("Restore failure"), detail);
     case ProtectOutcome::ChangedWhileProtected:
         return QStringLiteral("Changed while being protected");
     case ProtectOutcome::EarlierBackup:

@@ -3,6 +3,7 @@
 #include "common/AppFolders.h"
 #include "common/AsciiText.h"
 #include "engine/LoginFormSanitizer.h"
+#include "common/AtomicFile.h"
 #include "engine/TextLineReader.h"
 #include "model/AppGlobalData.h"
 
@@ -132,4 +133,11 @@ bool CRunFiles::FirstVisit(const QString& folder)
     }
     m_visitedFolders.insert(folder);
     return true;
+}
+
+void CRunFiles::RemoveLeftoversOnce(const QString& folder)
+{
+    if (FirstVisit(folder)) {
+        CAtomicFile::RemoveStaleTemporaries(folder);
+    }
 }

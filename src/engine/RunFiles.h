@@ -37,6 +37,9 @@ public:
     // the leftovers of dead runs are looked for once per folder and run,
     // not once per block of pages written there.
     bool FirstVisit(const QString& folder);
+    // At the first visit of a folder the run writes in (a page's, a
+    // backup's), removes the temporary files that dead runs left there.
+    void RemoveLeftoversOnce(const QString& folder);
 
 private:
     const QString m_strSinglePasswordScript;

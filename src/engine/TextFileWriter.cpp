@@ -104,12 +104,18 @@ void CTextFileWriter::Flush()
     m_buffer.truncate(0);
 }
 
-bool CTextFileWriter::Commit()
+void CTextFileWriter::StartWriteback()
+{
+    Flush();
+    m_file.StartWriteback();
+}
+
+bool CTextFileWriter::Commit(bool sync)
 {
     Flush();
     if (m_bError) {
         m_file.Discard();
         return false;
     }
-    return m_file.Commit();
+    return m_file.Commit(sync);
 }

@@ -17,6 +17,8 @@ public:
 
     // Creates the temporary file (the page's mode, owner and group kept).
     bool Open(mode_t mode = 0644);
+    // The page's extended attributes (ACLs, labels, user.*) onto the new text.
+    int CopyExtendedAttributes(const QString& from) { return m_file.CopyExtendedAttributes(from); }
     void Write(const QByteArray& bytes);
     void Write(const char* text) { Write(QByteArray::fromRawData(text, qsizetype(qstrlen(text)))); }
     // Text already converted (its LFs are CR LF, or it has none): as it is.
@@ -25,7 +27,9 @@ public:
     void WriteBase64(const char* data, qsizetype size);
     // Flushes and puts the new text in place of the page; false when any
     // write or the rename failed (then nothing is left behind).
-    bool Commit();
+    bool Commit(bool sync = false);
+    // Writes what is buffered and starts writing the file out to the disk.
+    void StartWriteback();
     // Drops the new text.
     void Discard() { m_file.Discard(); }
     bool HasError() const { return m_bError; }

@@ -141,8 +141,7 @@ public:
             if (QFile::encodeName(QFile::decodeName(rawName)) != QByteArray(rawName)) {
                 // A name the system's encoding can't carry would come back
                 // as another name: say so instead of losing the file.
-                Skip(folder + QFile::decodeName(rawName),
-                     QStringLiteral("the name is not valid in this encoding"));
+                Skip(folder + QFile::decodeName(rawName), CWebFileFilter::UndecodableNameReason());
                 continue;
             }
             if (isFolder) {

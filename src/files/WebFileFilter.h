@@ -44,4 +44,11 @@ public:
     // The same, telling what was left out: links that lead out of the
     // folder, and names that are not valid in the system's encoding.
     static QStringList ScanFolder(const QString& folder, bool recursive, QStringList* skipped);
+    // The reason a skipped entry gives when its name can't be carried as
+    // text: a file of the folder that is left out, unlike a link that
+    // leads elsewhere.
+    static QString UndecodableNameReason()
+    {
+        return QStringLiteral("the name is not valid in this encoding");
+    }
 };

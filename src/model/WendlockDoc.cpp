@@ -145,7 +145,9 @@ bool CWendlockDoc::ReadProjectFile(const QString& path, CAppGlobalData& record, 
                                    QString* errorMessage)
 {
     const QByteArray nativePath = QFile::encodeName(path);
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking: opening a pipe for reading waits for a
+    // writer, and one given as a project would hang the program there.
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         SetError(errorMessage, ErrnoMessage(errno, path, FileErrorText::FailedToOpen()));
         return false;
@@ -163,7 +165,7 @@ bool CWendlockDoc::ReadProjectFile(const QString& path, CAppGlobalData& record, 
     // reader by, so it is not read at all.
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        SetError(errorMessage, FileErrorText::FailedToOpen());
+        SetError(errorMessage, FileErrorText::NotRegularFile(path));
         return false;
     }
     QFile file;

@@ -63,5 +63,32 @@ WENDLOCK_PASSWORD=S3same "$CLI" unlock "$work/u.html" | grep -q "unlock me"
 check "unlock takes WENDLOCK_PASSWORD" $?
 env -u WENDLOCK_PASSWORD "$CLI" unlock "$work/u.html" </dev/null >/dev/null 2>&1; [[ $? == 2 ]]
 check "unlock without a password is a usage error" $?
+# SIGINT and SIGTERM end a run between two pages: the result lines of the
+# pages done, a summary of how far the run got, and 128 + the signal's
+# number. Each page waits a little after it is written, so the signal
+# comes in the middle of the run; every page is then protected with its
+# backup or untouched.
+# Job control on: a background job of a script otherwise ignores SIGINT.
+set -m
+for sig in INT TERM; do
+    rm -rf "$work/many" && mkdir -p "$work/many"
+    for i in $(seq -w 1 40); do printf '<p>page %s</p>\n' "$i" >"$work/many/p$i.html"; done
+    WENDLOCK_TEST_PAUSE=page-written:100 "$CLI" protect --password pw --set kdfIterations=100000 \
+        "$work/many" >"$work/out" 2>"$work/err" &
+    pid=$!
+    sleep 1
+    kill -s "$sig" "$pid"
+    wait "$pid"; rc=$?
+    want=$([[ $sig == INT ]] && echo 130 || echo 143)
+    summary=$(tail -n 1 "$work/out")
+    done_lines=$(grep -c "^Protected	" "$work/out")
+    protected_pages=$(grep -l "vxsv" "$work/many"/p*.html | wc -l)
+    backups=$(ls "$work/many" | grep -c '\.original$')
+    [[ $rc == "$want" && $summary =~ ^Interrupted:\ ([0-9]+)\ protected,\ ([0-9]+)\ not\ processed$ ]] \
+        && (( BASH_REMATCH[1] == done_lines && BASH_REMATCH[1] + BASH_REMATCH[2] == 40 )) \
+        && (( protected_pages == done_lines && backups == done_lines && done_lines < 40 ))
+    check "SIG$sig ends protect between pages with its summary and exit $want (rc $rc: $summary)" $?
+done
+set +m
 
 exit $fail

@@ -17,9 +17,12 @@
 #include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <array>
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -268,13 +271,25 @@ TEST_F(DataSafety, folderScansStayInsideAndLoseNoName)
 
 TEST_F(DataSafety, pipesGivenAsInputsAreRefusedAtOnce)
 {
-    for (const char* name : {"in.json", "users.csv", "page.html", "list.lst"}) {
+    for (const char* name : {"in.json", "users.csv", "page.html", "list.lst", "p.vxp"}) {
         ASSERT_EQ(::mkfifo(QFile::encodeName(Path(name)).constData(), 0644), 0) << name;
     }
     ASSERT_TRUE(WriteFile(Path("real.html"), kPage));
     const auto run = [](const QStringList& args) { return TestUtil::RunCli(args).code; };
     // Each would block forever in a plain open.
     EXPECT_EQ(run({QStringLiteral("convert"), Path("in.json"), Path("out.vxp")}), 2);
+    // A project: show, convert and protect would wait in the open for a
+    // writer; the message says what is wrong. An output pipe is refused too.
+    const TestUtil::CliRun show = TestUtil::RunCli({QStringLiteral("show"), Path("p.vxp")});
+    EXPECT_EQ(show.code, 2);
+    EXPECT_TRUE(show.err.contains(Path("p.vxp") + QStringLiteral(" is not a regular file.")))
+        << show.err.toStdString();
+    EXPECT_EQ(run({QStringLiteral("convert"), Path("p.vxp"), Path("out.json")}), 2);
+    EXPECT_EQ(run({QStringLiteral("protect"), Path("p.vxp")}), 2);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("out.json")).constData(), 0644), 0);
+    ASSERT_TRUE(WriteFile(Path("in2.json"), "{}"));
+    EXPECT_EQ(run({QStringLiteral("convert"), Path("in2.json"), Path("out.json")}), 1);
+    EXPECT_FALSE(QFileInfo(Path("out.json")).isFile());
     EXPECT_EQ(
         run({QStringLiteral("protect"), QStringLiteral("--users"), Path("users.csv"), Path("real.html")}), 2);
     EXPECT_EQ(
@@ -334,8 +349,21 @@ TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
         run.start(cli, args);
         ASSERT_TRUE(run.waitForStarted());
         QThread::msleep(random.bounded(5, 250));
-        run.kill();
-        run.waitForFinished();
+        // SIGKILL, or SIGINT/SIGTERM, which end the run between two pages
+        // with a summary and 128 + the signal's number.
+        const int signal = std::array<int, 3>{SIGKILL, SIGINT, SIGTERM}[size_t(random.bounded(3))];
+        ::kill(pid_t(run.processId()), signal);
+        ASSERT_TRUE(run.waitForFinished(60000));
+        if (signal != SIGKILL && run.exitStatus() == QProcess::NormalExit) {
+            // Finished before the signal, or told how far it got.
+            const QString out = QString::fromUtf8(run.readAllStandardOutput());
+            const QString last = out.section(QLatin1Char('\n'), -2, -2);
+            const bool told = QRegularExpression(QStringLiteral("^Interrupted: \\d+ (protected|restored), "
+                                                                "\\d+ not processed$"))
+                                  .match(last)
+                                  .hasMatch();
+            EXPECT_EQ(told, run.exitCode() == 128 + signal) << "round " << round << ": " << out.toStdString();
+        }
         for (auto it = originals.cbegin(); it != originals.cend(); ++it) {
             const QByteArray now = ReadFile(it.key());
             if (now != it.value()) {

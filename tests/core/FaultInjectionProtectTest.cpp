@@ -237,7 +237,8 @@ TEST_F(ProtectFaults, readOnlyFolder_failsItsPagesUntouchedAndTheRunGoesOn)
     data.m_bBackup = 0;
     rows = RunInChild({RLIM_INFINITY, true, false}, &skipped, &reason);
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].result, QStringLiteral("Overwrite file failure!"));
+    EXPECT_EQ(rows[0].result,
+              QStringLiteral("Overwrite file failure! \n") + QString::fromLocal8Bit(strerror(EACCES)));
     EXPECT_EQ(rows[1].result, QStringLiteral("Protected before"));
     EXPECT_EQ(ReadFile(a), original);
     EXPECT_EQ(Entries(ro), QStringList({QStringLiteral("a.htm")}));
@@ -274,7 +275,8 @@ TEST_F(ProtectFaults, restoreFirstInReadOnlyFolder_keepsTheProtectedPageAndItsBa
     ASSERT_TRUE(outcome.ran);
     const QList<Row> rows = DecodeRows(outcome.report);
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].result, QStringLiteral("Restore failure"));
+    EXPECT_EQ(rows[0].result,
+              QStringLiteral("Restore failure \n") + QString::fromLocal8Bit(strerror(EACCES)));
     EXPECT_EQ(rows[1].result, QStringLiteral("Protected"));
     EXPECT_EQ(ReadFile(a), protectedPage);
     EXPECT_EQ(ReadFile(a + QStringLiteral(".original")), original);
@@ -291,7 +293,8 @@ TEST_F(ProtectFaults, readOnlyPage_staysAsItWasWithAnExactBackup)
     RecordingList list;
     const QList<Row> rows = Run(list);
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].result, QStringLiteral("Overwrite file failure!"));
+    EXPECT_EQ(rows[0].result,
+              QStringLiteral("Overwrite file failure! \n") + QString::fromLocal8Bit(strerror(EACCES)));
     EXPECT_EQ(rows[1].result, QStringLiteral("Protected"));
     EXPECT_EQ(ReadFile(ro), original);
     // A failed page gets no backup: one beside an unprotected page would
@@ -402,7 +405,8 @@ TEST_F(ProtectFaults, backupThatVanishesBeforeRestoreFirst_leavesTheProtectedPag
     });
     engine.ProtectAll();
     ASSERT_EQ(list.rows.size(), 2);
-    EXPECT_EQ(list.rows[0].result, QStringLiteral("Restore failure"));
+    EXPECT_EQ(list.rows[0].result,
+              QStringLiteral("Restore failure \n") + QString::fromLocal8Bit(strerror(ENOENT)));
     EXPECT_EQ(list.rows[1].result, QStringLiteral("Protected"));
     EXPECT_EQ(ReadFile(Path("a.htm")), protectedPage);
     EXPECT_EQ(Unlocked(Path("b.htm")), Carried(original));
@@ -422,7 +426,8 @@ TEST_F(ProtectFaults, fileSizeLimitDuringThePageWrite_keepsPageAndBackupWhole)
     const QList<Row> rows = RunInChild({rlim_t(limit), false, false}, &skipped, &reason);
     SKIP_IF(skipped, reason);
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].result, QStringLiteral("Create file failure!"));
+    EXPECT_EQ(rows[0].result,
+              QStringLiteral("Create file failure! \n") + QString::fromLocal8Bit(strerror(EFBIG)));
     EXPECT_EQ(rows[1].result, QStringLiteral("Protected"));
     EXPECT_EQ(ReadFile(Path("big.htm")), big);
     EXPECT_EQ(ReadFile(Path("big.htm.original")), big);
@@ -515,11 +520,14 @@ TEST_F(ProtectFaults, fullTmpfs_failsWithNoSpaceAndLosesNothing)
     if (outcome.report == "SKIP") {
         GTEST_SKIP() << "no tmpfs can be mounted here";
     }
-    const QList<QByteArray> lines = outcome.report.split('\n');
+    // The rows first (a result text may hold a line break), then a line each.
+    const qsizetype rowsEnd = outcome.report.lastIndexOf('\x1e') + 1;
+    const QList<QByteArray> lines = QByteArray("rows\n" + outcome.report.mid(rowsEnd + 1)).split('\n');
     ASSERT_GE(lines.size(), 5);
-    const QList<Row> rows = DecodeRows(lines[0]);
+    const QList<Row> rows = DecodeRows(outcome.report.left(rowsEnd));
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].result, QStringLiteral("Create file failure!"));
+    EXPECT_EQ(rows[0].result,
+              QStringLiteral("Create file failure! \n") + QString::fromLocal8Bit(strerror(ENOSPC)));
     EXPECT_EQ(rows[1].result, QStringLiteral("Protected"));
     EXPECT_EQ(lines[1], QByteArray("big=intact"));
     EXPECT_EQ(lines[2], QByteArray("backup=none"));

@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -485,7 +487,8 @@ TEST_F(Engine, failuresLeaveThePageAsItWas)
     data.m_strTemplatePath = templatePath;
     const QString readOnly = Page("ro.htm", original);
     ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
-    EXPECT_EQ(Protect(readOnly), QStringLiteral("Overwrite file failure!"));
+    EXPECT_EQ(Protect(readOnly),
+              QStringLiteral("Overwrite file failure! \n") + QString::fromLocal8Bit(strerror(EACCES)));
     EXPECT_EQ(ReadFile(readOnly), original);
     EXPECT_FALSE(QFileInfo::exists(readOnly + QStringLiteral(".tmp")));
 
@@ -558,7 +561,8 @@ TEST_F(Engine, yesWithoutBackupIsRestoreFailure)
     CProtectEngine engine(&data, &list);
     engine.SetRestoreQuestion([](const QString&) { return CProtectEngine::Answer::Yes; });
     engine.ProtectAll();
-    EXPECT_EQ(list.rows[0].second, QStringLiteral("Restore failure"));
+    EXPECT_EQ(list.rows[0].second,
+              QStringLiteral("Restore failure \n") + QString::fromLocal8Bit(strerror(ENOENT)));
     EXPECT_EQ(ReadFile(Path("a.htm")), protectedText);
     QString result;
     EXPECT_TRUE(engine.IsProtected(Path("a.htm"), result));

@@ -2,6 +2,7 @@
 
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectJob.h"
+#include "engine/RunFiles.h"
 #include "files/FolderHistory.h"
 #include "files/ListFile.h"
 #include "files/WebFileFilter.h"
@@ -403,7 +404,8 @@ void CPageFiles::OnRestore()
         return;
     }
     QStringList notRestored;
-    const int restored = CProtectEngine::RestoreBackups(m_files.Paths(), QString(), &notRestored);
+    CRunFiles run;
+    const int restored = CProtectEngine::RestoreBackups(m_files.Paths(), QString(), &notRestored, &run);
     RefreshSizes();
     QString text = QStringLiteral("%1 files have been restored!").arg(restored);
     if (!notRestored.isEmpty()) {
