@@ -148,6 +148,9 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     m_pExcludeEdit->setPlaceholderText(tr("patterns such as drafts/ *.psd"));
     m_pExcludeEdit->setToolTip(tr("Files matching these patterns (separated by spaces) stay as they are."));
     excludeLabel->setBuddy(m_pExcludeEdit);
+    // A folder and a few patterns are a line of text, not the screen's width.
+    m_pSiteRootEdit->setMaximumWidth(editWidth);
+    m_pExcludeEdit->setMaximumWidth(editWidth);
     auto* siteGrid = new QGridLayout(siteGroup);
     siteGrid->addWidget(m_pAssetsCheck, 0, 0, 1, 2);
     siteGrid->addWidget(m_pAssetsNote, 1, 0, 1, 2);
