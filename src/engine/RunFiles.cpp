@@ -2,8 +2,8 @@
 
 #include "common/AppFolders.h"
 #include "common/AsciiText.h"
-#include "engine/LoginFormSanitizer.h"
 #include "common/AtomicFile.h"
+#include "engine/LoginFormSanitizer.h"
 #include "engine/TextLineReader.h"
 #include "model/AppGlobalData.h"
 

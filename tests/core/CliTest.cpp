@@ -113,7 +113,8 @@ TEST_F(Cli, convert_projectToJsonAndBack_isByteIdentical)
     d.m_bProtectAssets = 1;
     d.m_strSiteRoot = QStringLiteral("/srv/\u00e9t\u00e9/");
     d.m_strAssetExclude = QStringLiteral("*.psd;drafts/");
-    d.m_baContentKey = QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
+    d.m_baContentKey =
+        QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
     const QString vxp = SaveProject(d);
 
     ASSERT_EQ(RunCli({QStringLiteral("convert"), vxp, Path("p.json")}).code, 0);
