@@ -37,7 +37,8 @@ dpkg-deb -x "$deb" "$root"
 files=$(cd "$root" && find . \( -type f -o -type l \) | sort)
 for f in ./usr/bin/wendlock ./usr/bin/wendlock-cli ./usr/lib/wendlock/wendlock ./usr/lib/wendlock/wendlock-cli \
     ./usr/lib/wendlock/wendlock_webpreview.so \
-    ./usr/lib/wendlock/Script/Strong/wendlock.js ./usr/share/man/man1/wendlock.1.gz \
+    ./usr/lib/wendlock/Script/Strong/wendlock.js ./usr/lib/wendlock/Script/Worker/wendlock-sw.js \
+    ./usr/share/man/man1/wendlock.1.gz \
     ./usr/share/man/man1/wendlock-cli.1.gz ./usr/share/bash-completion/completions/wendlock-cli \
     ./usr/share/applications/wendlock.desktop ./usr/share/mime/packages/wendlock-project.xml \
     ./usr/share/icons/hicolor/scalable/apps/wendlock.svg ./usr/share/metainfo/com.marrowind.Wendlock.metainfo.xml; do
