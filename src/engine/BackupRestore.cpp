@@ -85,7 +85,7 @@ QString CBackupRestore::PageFile(const QString& path)
 
 QString CBackupRestore::FindBackup(const QString& path, const QString& backupFolder)
 {
-    const QString own = CProtectEngine::BackupPath(path, backupFolder);
+    QString own = CProtectEngine::BackupPath(path, backupFolder);
     const QString file = PageFile(path);
     if (file == path || QFileInfo::exists(own) || QFileInfo(own).isSymLink()) {
         return own;
