@@ -6,84 +6,42 @@
 #include "engine/AssetFormat.h"
 #include "engine/AssetReader.h"
 #include "engine/AssetWriter.h"
+#include "engine/PageSnapshot.h"
 #include "engine/ProtectEngine.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Closes a descriptor when it goes out of scope.
-class CFd
-{
-public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-int OpenRead(const QString& path)
-{
-    // Non-blocking: a FIFO put where a file was must not hang the run.
-    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-}
-
-bool SameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
-}
-
-// Copies every byte of `fd` into `to` with positioned reads, leaving the
-// descriptor's offset alone.
-bool CopyAll(int fd, CAtomicFile& to)
-{
-    QByteArray block(256 * 1024, Qt::Uninitialized);
-    for (off_t at = 0;;) {
-        const ssize_t got = ::pread(fd, block.data(), size_t(block.size()), at);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return false;
-        }
-        if (got == 0) {
-            return true;
-        }
-        if (!to.Write(block.constData(), got)) {
-            return false;
-        }
-        at += got;
-    }
-}
-
 // Whether an enciphered file opens under `key`: its first chunk is tried.
-bool OpensWith(int fd, const QString& relative, const QByteArray& key)
+bool OpensWith(const QString& path, const QString& relative, const QByteArray& key)
 {
-    QFile in;
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !in.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
         return false;
     }
     CAssetReader reader(key, relative);
     QString error;
     QByteArray plain;
     return reader.Open(in, error) && reader.ReadChunk(0, plain, error);
+}
+
+// Whether the file held by `snapshot` starts like an enciphered one.
+bool IsEnciphered(const CPageSnapshot& snapshot)
+{
+    QByteArray head(AssetFormat::kMagicSize, '\0');
+    return snapshot.ReadAt(0, head.data(), head.size()) == head.size() && AssetFormat::LooksLikeAsset(head);
+}
+
+// Every byte of the file into `to`.
+bool CopyAll(const CPageSnapshot& from, CAtomicFile& to)
+{
+    return from.ReadAll([&to](const char* data, qint64 size) { return to.Write(data, size); });
 }
 
 } // namespace
@@ -118,51 +76,41 @@ ProtectOutcome CAssetProtector::Protect(const QString& path, QString& text)
         m_visited.insert(folder);
         CAtomicFile::RemoveStaleTemporaries(folder);
     }
-    const CFd fd(OpenRead(absolute));
-    struct stat st
-    {
-    };
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0) {
-        const bool missing = errno == ENOENT;
+    // Read once, from one descriptor, streamed: backup and enciphered form
+    // are of the same bytes, and a change meanwhile is seen.
+    CPageSnapshot file;
+    if (!file.Open(absolute, 0)) {
+        const bool missing = file.Error() == ENOENT;
         text = missing ? ProtectResultText(ProtectOutcome::FileNotExists)
                        : ProtectResultText(ProtectOutcome::OpenFailure) + QLatin1Char(' ') +
-                             GetSystemErrorText(errno).trimmed();
+                             GetSystemErrorText(file.Error()).trimmed();
         return missing ? ProtectOutcome::FileNotExists : ProtectOutcome::OpenFailure;
     }
-    if (!S_ISREG(st.st_mode)) {
+    if (!file.IsRegular()) {
         text = ProtectResultText(ProtectOutcome::NotRegularFile);
         return ProtectOutcome::NotRegularFile;
     }
-    QByteArray head(AssetFormat::kMagicSize, '\0');
-    const ssize_t got = ::pread(fd.Get(), head.data(), size_t(head.size()), 0);
-    if (got == AssetFormat::kMagicSize && AssetFormat::LooksLikeAsset(head)) {
-        if (OpensWith(fd.Get(), relative, m_contentKey)) {
+    if (IsEnciphered(file)) {
+        if (OpensWith(absolute, relative, m_contentKey)) {
             text = ProtectResultText(ProtectOutcome::ProtectedBefore);
             return ProtectOutcome::ProtectedBefore;
         }
         // Enciphered under an earlier key (everyone was signed out): its
         // backup is the original, enciphered again under the new key.
-        const QString backup = CProtectEngine::BackupPath(absolute, m_strBackupFolder);
-        const CFd original(OpenRead(backup));
-        if (original.Get() < 0) {
+        CPageSnapshot original;
+        if (!original.Open(CProtectEngine::BackupPath(absolute, m_strBackupFolder), 0) ||
+            !original.IsRegular()) {
             text = QStringLiteral("Enciphered under an earlier key, and no backup to encipher again");
             return ProtectOutcome::RestoreFailure;
         }
-        return EncipherFrom(original.Get(), absolute, relative, false, text);
+        return EncipherFrom(original, absolute, relative, false, text);
     }
-    return EncipherFrom(fd.Get(), absolute, relative, m_bBackup, text);
+    return EncipherFrom(file, absolute, relative, m_bBackup, text);
 }
 
-ProtectOutcome CAssetProtector::EncipherFrom(int fd, const QString& path, const QString& relative,
-                                             bool makeBackup, QString& text)
+ProtectOutcome CAssetProtector::EncipherFrom(const CPageSnapshot& source, const QString& path,
+                                             const QString& relative, bool makeBackup, QString& text)
 {
-    struct stat before
-    {
-    };
-    if (::fstat(fd, &before) != 0) {
-        text = ProtectResultText(ProtectOutcome::OpenFailure);
-        return ProtectOutcome::OpenFailure;
-    }
     const QString backupPath = CProtectEngine::BackupPath(path, m_strBackupFolder);
     CAtomicFile backup(backupPath);
     if (makeBackup) {
@@ -171,24 +119,28 @@ ProtectOutcome CAssetProtector::EncipherFrom(int fd, const QString& path, const 
             text = ProtectResultText(ProtectOutcome::BackupFailure, GetSystemErrorText(errno));
             return ProtectOutcome::BackupFailure;
         }
-        if (!backup.OpenLike(before) || !CopyAll(fd, backup)) {
+        if (!backup.OpenLike(source.Status()) || !CopyAll(source, backup)) {
             text = ProtectResultText(ProtectOutcome::BackupFailure, GetSystemErrorText(backup.Error()));
             return ProtectOutcome::BackupFailure;
         }
     }
     CAtomicFile out(path);
-    if (!out.Open(before.st_mode & 07777)) {
+    if (!out.Open(source.Status().st_mode & 07777)) {
         text = ProtectResultText(ProtectOutcome::CreateFailure) + QLatin1Char(' ') +
                GetSystemErrorText(out.Error()).trimmed();
         return ProtectOutcome::CreateFailure;
     }
-    QFile in;
+    qint64 offset = 0;
+    const auto read = [&source, &offset](char* data, qint64 size) {
+        const qint64 got = source.ReadAt(offset, data, size);
+        offset += qMax<qint64>(got, 0);
+        return got;
+    };
     QFile sealed;
     QString error;
     const bool ok =
-        ::lseek(fd, 0, SEEK_SET) == 0 && in.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle) &&
         sealed.open(out.Descriptor(), QIODevice::ReadWrite, QFileDevice::DontCloseHandle) &&
-        CAssetWriter(m_contentKey).Write(in, sealed, relative, AssetFormat::ShouldDeflate(path), error);
+        CAssetWriter(m_contentKey).Write(read, sealed, relative, AssetFormat::ShouldDeflate(path), error);
     sealed.close();
     if (!ok) {
         out.Discard();
@@ -198,16 +150,7 @@ ProtectOutcome CAssetProtector::EncipherFrom(int fd, const QString& path, const 
     }
     // The file must be the one that was read, unchanged, right up to the
     // renames: an edit saved meanwhile would otherwise be lost.
-    struct stat after
-    {
-    };
-    struct stat now
-    {
-    };
-    const bool unchanged =
-        ::fstat(fd, &after) == 0 && SameFile(before, after) &&
-        (!makeBackup || (::lstat(QFile::encodeName(path).constData(), &now) == 0 && SameFile(before, now)));
-    if (!unchanged) {
+    if (source.Changed()) {
         out.Discard();
         backup.Discard();
         text = ProtectResultText(ProtectOutcome::ChangedWhileProtected);
@@ -239,24 +182,17 @@ bool CAssetProtector::Restore(const QString& path, QString& text)
         return false;
     }
     const QString backupPath = CProtectEngine::BackupPath(absolute, m_strBackupFolder);
-    const CFd fd(OpenRead(absolute));
-    const CFd backup(OpenRead(backupPath));
-    QByteArray head(AssetFormat::kMagicSize, '\0');
-    QByteArray backupHead(AssetFormat::kMagicSize, '\0');
-    if (fd.Get() < 0 || ::pread(fd.Get(), head.data(), size_t(head.size()), 0) != head.size() ||
-        !AssetFormat::LooksLikeAsset(head)) {
+    CPageSnapshot file;
+    CPageSnapshot backup;
+    if (!file.Open(absolute, 0) || !file.IsRegular() || !IsEnciphered(file)) {
         text = QStringLiteral("Not enciphered");
         return false;
     }
-    struct stat st
-    {
-    };
-    if (backup.Get() < 0 || ::fstat(backup.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!backup.Open(backupPath, 0) || !backup.IsRegular()) {
         text = QStringLiteral("No backup");
         return false;
     }
-    if (::pread(backup.Get(), backupHead.data(), size_t(backupHead.size()), 0) == backupHead.size() &&
-        AssetFormat::LooksLikeAsset(backupHead)) {
+    if (IsEnciphered(backup)) {
         text = QStringLiteral("The backup is itself enciphered");
         return false;
     }
@@ -270,7 +206,7 @@ bool CAssetProtector::Restore(const QString& path, QString& text)
     }
     // Backups kept on another file system are copied back, then removed.
     CAtomicFile out(absolute);
-    if (!out.Open(st.st_mode & 07777) || !CopyAll(backup.Get(), out) || !out.Commit(true)) {
+    if (!out.Open(backup.Status().st_mode & 07777) || !CopyAll(backup, out) || !out.Commit(true)) {
         text = ProtectResultText(ProtectOutcome::RestoreFailure) + QLatin1Char(' ') +
                GetSystemErrorText(out.Error()).trimmed();
         return false;

@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QString>
 
+class CPageSnapshot;
+
 // Enciphers a site's other files in place (images, scripts, style sheets,
 // data), with backups as for pages, and writes the service worker that
 // deciphers them for a visitor who has logged in. A file is read once,
@@ -38,8 +40,8 @@ public:
                        const QString& outPath, QString& error);
 
 private:
-    ProtectOutcome EncipherFrom(int fd, const QString& path, const QString& relative, bool makeBackup,
-                                QString& text);
+    ProtectOutcome EncipherFrom(const CPageSnapshot& source, const QString& path, const QString& relative,
+                                bool makeBackup, QString& text);
 
     const QByteArray m_contentKey;
     const QString m_strRoot;

@@ -80,6 +80,13 @@ CAssetWriter::CAssetWriter(const QByteArray& contentKey) : m_contentKey(contentK
 bool CAssetWriter::Write(QIODevice& in, QIODevice& out, const QString& sitePath, bool deflate, QString& error,
                          const QByteArray& nonce)
 {
+    return Write([&in](char* data, qint64 size) { return in.read(data, size); }, out, sitePath, deflate,
+                 error, nonce);
+}
+
+bool CAssetWriter::Write(const Source& in, QIODevice& out, const QString& sitePath, bool deflate,
+                         QString& error, const QByteArray& nonce)
+{
     AF::Header header;
     header.flags = deflate ? AF::kFlagDeflated : 0;
     header.nonce = nonce.isEmpty() ? SC::RandomBytes(SC::kNonceSize) : nonce;
@@ -111,7 +118,7 @@ bool CAssetWriter::Write(QIODevice& in, QIODevice& out, const QString& sitePath,
     QByteArray compressed(256 * 1024, Qt::Uninitialized);
     bool ok = true;
     for (bool finished = false; ok && !finished;) {
-        const qint64 got = in.read(block.data(), block.size());
+        const qint64 got = in(block.data(), block.size());
         if (got < 0) {
             error = QStringLiteral("Open file failure!");
             return false;

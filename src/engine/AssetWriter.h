@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class QIODevice;
 
@@ -19,6 +20,11 @@ public:
     // `nonce` is drawn at random when empty (tests give a fixed one). False
     // with `error` set on a read, write or cipher failure.
     bool Write(QIODevice& in, QIODevice& out, const QString& sitePath, bool deflate, QString& error,
+               const QByteArray& nonce = QByteArray());
+    // The same from a source that fills `data` with the next bytes: their
+    // count, 0 at the end, -1 on a read error.
+    using Source = std::function<qint64(char* data, qint64 size)>;
+    bool Write(const Source& in, QIODevice& out, const QString& sitePath, bool deflate, QString& error,
                const QByteArray& nonce = QByteArray());
 
 private:
