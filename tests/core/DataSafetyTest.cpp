@@ -45,21 +45,6 @@ public:
     QStringList results;
 };
 
-QByteArray BootId()
-{
-    QFile file(QStringLiteral("/proc/sys/kernel/random/boot_id"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().replace('-', "") : QByteArray();
-}
-
-// A process id that is surely gone: a child that has been reaped.
-qint64 DeadPid()
-{
-    QProcess child;
-    child.start(QStringLiteral("true"), {});
-    child.waitForFinished();
-    return child.processId() > 0 ? child.processId() : 999999;
-}
-
 } // namespace
 
 class DataSafety : public ::testing::Test
@@ -104,12 +89,14 @@ TEST_F(DataSafety, neighbourFilesAreNeverTouchedAndLeftoversOfDeadRunsGo)
               0);
     ASSERT_TRUE(WriteFile(Path("b.html"), kPage));
     // Leftovers: a dead process's, one of an earlier boot, and a live one's.
-    const QString dead =
-        QStringLiteral(".wendlock-tmp.%1.%2.deadbeef").arg(QString::fromLatin1(BootId())).arg(DeadPid());
+    const QString dead = QStringLiteral(".wendlock-tmp.%1.%2.deadbeef")
+                             .arg(QString::fromLatin1(TestUtil::BootId()))
+                             .arg(TestUtil::DeadPid());
     const QString oldBoot =
         QStringLiteral(".wendlock-tmp.0123456789abcdef0123456789abcdef.%1.oldboot1").arg(::getpid());
-    const QString live =
-        QStringLiteral(".wendlock-tmp.%1.%2.livelive").arg(QString::fromLatin1(BootId())).arg(::getpid());
+    const QString live = QStringLiteral(".wendlock-tmp.%1.%2.livelive")
+                             .arg(QString::fromLatin1(TestUtil::BootId()))
+                             .arg(::getpid());
     for (const QString& name : {dead, oldBoot, live}) {
         ASSERT_TRUE(WriteFile(Path(name), "left over"));
     }

@@ -32,25 +32,11 @@ const QByteArray kTemplate = "<html><head><title>Login</title></head>\n<body>\n<
                              "</body></html>\n";
 const QByteArray kPage = "<html><head><title>t</title></head><body><p>members</p></body></html>\n";
 
-QByteArray BootId()
-{
-    QFile file(QStringLiteral("/proc/sys/kernel/random/boot_id"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().replace('-', "") : QByteArray();
-}
-
-qint64 DeadPid()
-{
-    QProcess child;
-    child.start(QStringLiteral("true"), {});
-    child.waitForFinished();
-    return child.processId() > 0 ? child.processId() : 999999;
-}
-
 // A leftover's name as a run of `pid` in this boot gives it.
 QString Leftover(qint64 pid, const char* tag)
 {
     return QStringLiteral(".wendlock-tmp.%1.%2.%3")
-        .arg(QString::fromLatin1(BootId()))
+        .arg(QString::fromLatin1(TestUtil::BootId()))
         .arg(pid)
         .arg(QLatin1String(tag));
 }
@@ -184,7 +170,7 @@ TEST_F(RunHonesty, leftoversOfDeadRunsGoFromBackupFoldersAndOnRestore)
     const QString backups = Path("backups");
     const QString mirror = QDir::cleanPath(backups + QLatin1Char('/') + Path("site"));
     ASSERT_TRUE(QDir().mkpath(mirror));
-    const QString dead = Leftover(DeadPid(), "deadbeef");
+    const QString dead = Leftover(TestUtil::DeadPid(), "deadbeef");
     const QString live = Leftover(::getpid(), "livelive");
     // Our own process id, on a file written long before this test began.
     const QString reused = Leftover(::getpid(), "reused00");

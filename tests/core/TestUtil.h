@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 
 // Small helpers shared by the core tests.
@@ -51,5 +52,21 @@ private:
     bool m_bWasSet;
     QByteArray m_old;
 };
+
+// This boot's id as run temporaries carry it (hex, no dashes).
+inline QByteArray BootId()
+{
+    QFile file(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().replace('-', "") : QByteArray();
+}
+
+// A process id that is surely gone: a child that has been reaped.
+inline qint64 DeadPid()
+{
+    QProcess child;
+    child.start(QStringLiteral("true"), {});
+    child.waitForFinished();
+    return child.processId() > 0 ? child.processId() : 999999;
+}
 
 } // namespace TestUtil
