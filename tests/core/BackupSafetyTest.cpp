@@ -1,4 +1,5 @@
 #include "CliRunner.h"
+#include "EngineTestBase.h"
 #include "TestUtil.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
@@ -25,21 +26,10 @@ using TestUtil::WriteFile;
 
 namespace {
 
-const QByteArray kTemplate = "<html><head><title>Login</title></head>\n<body>\n<form id=\"vxpform\"></form>\n"
-                             "</body></html>\n";
-
 QByteArray PageText(const QByteArray& words)
 {
     return QByteArray("<html><head><title>t</title></head><body><p>") + words + "</p></body></html>\n";
 }
-
-class Rows final : public IResultList
-{
-public:
-    void DeleteAllItems() override { results.clear(); }
-    void AddResultRow(const QString&, const QString& result) override { results.append(result); }
-    QStringList results;
-};
 
 // The kind a page read in blocks of `block` bytes is found to be, as a
 // page too large to be held is.
@@ -64,37 +54,9 @@ struct HookGuard
 
 } // namespace
 
-class BackupSafety : public ::testing::Test
+class BackupSafety : public TestUtil::EngineTestBase
 {
 protected:
-    QTemporaryDir dir;
-    CAppGlobalData data;
-    CProtectEngine::Answer answer = CProtectEngine::Answer::Yes;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(QFileInfo::exists(AppFolders::StrongScriptFile())) << "run through ctest";
-        ASSERT_TRUE(WriteFile(Path("login.htm"), kTemplate));
-        data.m_strTemplatePath = Path("login.htm");
-        data.m_strPassword = QStringLiteral("pw");
-        data.m_nKdfIterations = CAppGlobalData::kMinKdfIterations;
-        data.DrawSalt();
-    }
-
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    QString Path(const char* name) const { return Path(QLatin1String(name)); }
-
-    QStringList Run(const QStringList& files)
-    {
-        data.m_listFiles = files;
-        Rows rows;
-        CProtectEngine engine(&data, &rows);
-        const CProtectEngine::Answer given = answer;
-        engine.SetRestoreQuestion([given](const QString&) { return given; });
-        engine.ProtectAll();
-        return rows.results;
-    }
-
     QByteArray Unlocked(const QString& page) const
     {
         QByteArray opened;

@@ -1,4 +1,5 @@
 #include "CliRunner.h"
+#include "EngineTestBase.h"
 #include "TestUtil.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
@@ -33,48 +34,12 @@ using TestUtil::WriteFile;
 
 namespace {
 
-const QByteArray kTemplate = "<html><head><title>Login</title></head>\n<body>\n<form id=\"vxpform\"></form>\n"
-                             "</body></html>\n";
 const QByteArray kPage = "<html><head><title>t</title></head><body><p>members</p></body></html>\n";
-
-class Rows final : public IResultList
-{
-public:
-    void DeleteAllItems() override { results.clear(); }
-    void AddResultRow(const QString&, const QString& result) override { results.append(result); }
-    QStringList results;
-};
 
 } // namespace
 
-class DataSafety : public ::testing::Test
+class DataSafety : public TestUtil::EngineTestBase
 {
-protected:
-    QTemporaryDir dir;
-    CAppGlobalData data;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(QFileInfo::exists(AppFolders::StrongScriptFile())) << "run through ctest";
-        ASSERT_TRUE(WriteFile(Path("login.htm"), kTemplate));
-        data.m_strTemplatePath = Path("login.htm");
-        data.m_strPassword = QStringLiteral("pw");
-        data.m_nKdfIterations = CAppGlobalData::kMinKdfIterations;
-        data.DrawSalt();
-    }
-
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    QString Path(const char* name) const { return Path(QLatin1String(name)); }
-
-    QStringList Run(const QStringList& files)
-    {
-        data.m_listFiles = files;
-        Rows rows;
-        CProtectEngine engine(&data, &rows);
-        engine.SetRestoreQuestion([](const QString&) { return CProtectEngine::Answer::Yes; });
-        engine.ProtectAll();
-        return rows.results;
-    }
 };
 
 TEST_F(DataSafety, neighbourFilesAreNeverTouchedAndLeftoversOfDeadRunsGo)
