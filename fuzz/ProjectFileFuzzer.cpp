@@ -34,10 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(fileError == error);
         return 0;
     }
-    // A file without a salt gets one drawn at each read.
+    // A file without a salt or content key gets them drawn at each read.
     FUZZ_CHECK(fromFile.m_bSaltDrawn == record.m_bSaltDrawn);
     if (record.m_bSaltDrawn) {
         fromFile.m_baSalt = record.m_baSalt;
+        fromFile.m_baContentKey = record.m_baContentKey;
     }
     FUZZ_CHECK(fromFile == record && fileVersion == version);
 

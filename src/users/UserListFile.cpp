@@ -51,11 +51,17 @@ QStringList CUserListFile::SplitListLine(const QString& line)
             field += text.mid(start, closing - start);
             fields.append(field);
             // The character after the closing quote is the separator,
-            // whatever it is; one character alone there is dropped.
-            if (size - closing <= 2) {
+            // whatever it is; one character alone there is dropped. A
+            // character outside the BMP is skipped whole: half a surrogate
+            // pair left in the next field would not survive a save.
+            const qsizetype separator = closing + 2 < size && text.at(closing + 1).isHighSurrogate() &&
+                                                text.at(closing + 2).isLowSurrogate()
+                                            ? 2
+                                            : 1;
+            if (size - closing <= 1 + separator) {
                 break;
             }
-            pos = closing + 2;
+            pos = closing + 1 + separator;
         } else {
             const qsizetype comma = text.indexOf(kComma, pos);
             if (comma < 0) {

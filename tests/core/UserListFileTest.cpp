@@ -98,6 +98,11 @@ TEST(SplitListLine, characterAfterClosingQuoteIsSkippedWhateverItIs)
     // ... two or more: the first is skipped and the rest parsed as fields.
     ExpectSplit("\"a\"xy", {QStringLiteral("a"), QStringLiteral("y")});
     ExpectSplit("\"a\"x\"b\",c", {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    // A character outside the BMP is skipped whole, not half a pair.
+    EXPECT_EQ(CUserListFile::SplitListLine(QStringLiteral("\"a\"\U0001F600b,c")),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(CUserListFile::SplitListLine(QStringLiteral("\"a\"\U0001F600")),
+              QStringList{QStringLiteral("a")});
 }
 
 TEST(SplitListLine, doubledQuoteInsideQuotedFieldIsOneQuote)
