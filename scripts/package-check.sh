@@ -36,7 +36,8 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 files=$(cd "$root" && find . \( -type f -o -type l \) | sort)
 for f in ./usr/bin/wendlock ./usr/bin/wendlock-cli ./usr/lib/wendlock/wendlock ./usr/lib/wendlock/wendlock-cli \
-    ./usr/lib/wendlock/wendlock_webpreview.so \
+    ./usr/lib/wendlock/plugins/wendlock_webpreview.so \
+    ./usr/share/doc/wendlock/copyright ./usr/share/doc/wendlock/changelog.gz \
     ./usr/lib/wendlock/Script/Strong/wendlock.js ./usr/lib/wendlock/Script/Worker/wendlock-sw.js \
     ./usr/share/man/man1/wendlock.1.gz \
     ./usr/share/man/man1/wendlock-cli.1.gz ./usr/share/bash-completion/completions/wendlock-cli \
@@ -53,6 +54,14 @@ gzip -dc "$root/usr/share/man/man1/wendlock-cli.1.gz" | grep "^\.TH WENDLOCK\\\\
 check "wendlock-cli(1) carries the version" $?
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/com.marrowind.Wendlock.metainfo.xml"
 check "the metainfo's releases name $version" $?
+gzip -dc "$root/usr/share/doc/wendlock/changelog.gz" | head -n 1 | grep "^wendlock ($version) " >/dev/null
+check "the changelog's first entry is $version" $?
+# lintian's errors and warnings fail the check (its informational tags
+# do not); running as root only draws a note of its own.
+lintian_out=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges')
+[[ -z "$(grep -E '^[EW]: ' <<<"$lintian_out")" ]]
+check "lintian finds no errors or warnings" $?
+[[ -n "$lintian_out" ]] && echo "$lintian_out" | sed 's/^/# /'
 
 # The packaged CLI through its link, with nothing pointing it at the build.
 cli="$root/usr/bin/wendlock-cli"

@@ -20,8 +20,8 @@ PACKAGES=(
     # The formatting and static checks of CI.
     clang-format clang-tidy
     # The Debian package and its checks: Depends (dpkg-shlibdeps), the
-    # metainfo validator, the helpers the completion test loads.
-    dpkg-dev appstream bash-completion
+    # metainfo validator, the helpers the completion test loads, lintian.
+    dpkg-dev appstream bash-completion lintian
 )
 # Node.js minifies the login scripts at build time (and runs the script
 # tests). It may come from elsewhere than Debian (with its own npm); only
