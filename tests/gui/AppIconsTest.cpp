@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMenuBar>
 #include <QSet>
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <cmath>
 
 namespace {
 
@@ -113,6 +115,43 @@ private slots:
                  CAppIcons::Icon(CAppIcons::Role::SaveProject).cacheKey());
         QVERIFY(CAppIcons::Icon(CAppIcons::Role::SaveProject).pixmap(16, 16).toImage().pixelColor(8, 8) !=
                 QColor(Qt::red));
+    }
+
+    // On a dark palette every toolbar icon stands out from the bar it sits
+    // on (the drawings once kept a dark grey ink whatever the theme), and a
+    // light palette brings the dark ink back.
+    void drawingsFollowThePalette_onLightAndDarkBars()
+    {
+        const QPalette original = QGuiApplication::palette();
+        const auto inkContrast = [](const QIcon& icon, const QColor& bar) {
+            const QImage image = icon.pixmap(24, 24).toImage().convertToFormat(QImage::Format_ARGB32);
+            double sum = 0;
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QRgb p = image.pixel(x, y);
+                    if (qAlpha(p) > 128) {
+                        sum += qGray(p);
+                        ++count;
+                    }
+                }
+            }
+            return count == 0 ? 0.0 : std::abs(sum / count - qGray(bar.rgb()));
+        };
+        for (const bool dark : {true, false}) {
+            QPalette palette;
+            const QColor bar = dark ? QColor(0x2a, 0x2a, 0x2e) : QColor(0xef, 0xef, 0xef);
+            palette.setColor(QPalette::Window, bar);
+            palette.setColor(QPalette::WindowText,
+                             dark ? QColor(0xee, 0xee, 0xee) : QColor(0x20, 0x20, 0x20));
+            QGuiApplication::setPalette(palette);
+            for (const CAppIcons::Role role : CAppIcons::AllRoles()) {
+                const double contrast = inkContrast(CAppIcons::Icon(role), bar);
+                QVERIFY2(contrast > 100, qPrintable(CAppIcons::ThemeName(role) + QStringLiteral(": ") +
+                                                    QString::number(contrast)));
+            }
+        }
+        QGuiApplication::setPalette(original);
     }
 
     // The window's toolbar, menus and page buttons and the user dialog's

@@ -1,6 +1,7 @@
 #include "gui/widgets/AppIcons.h"
 
 #include "files/WebFileFilter.h"
+#include "gui/widgets/TintedSvgIconEngine.h"
 
 #include <QHash>
 #include <QMimeDatabase>
@@ -92,7 +93,9 @@ QIcon CAppIcons::Fallback(Role role)
     const QString path = FallbackPath(role);
     auto found = loaded.constFind(path);
     if (found == loaded.constEnd()) {
-        found = loaded.insert(path, QIcon(path));
+        // The icon owns its engine. Drawn in the palette's text colour, so
+        // the drawing reads on a dark toolbar as on a light one.
+        found = loaded.insert(path, QIcon(new CTintedSvgIconEngine(path)));
     }
     return *found;
 }
