@@ -140,6 +140,35 @@ private slots:
         again.ExitInstance();
     }
 
+    // A window left larger than the screen, or beyond its edge (another
+    // monitor, a larger scale factor), comes back on the screen whole.
+    void restoredGeometry_isFittedToTheScreen()
+    {
+        const QRect area(0, 0, 1280, 800);
+        QCOMPARE(CWendlockApp::FitToScreen(QRect(40, 50, 700, 520), area), QRect(40, 50, 700, 520));
+        QCOMPARE(CWendlockApp::FitToScreen(QRect(900, 600, 700, 520), area), QRect(580, 280, 700, 520));
+        QCOMPARE(CWendlockApp::FitToScreen(QRect(-300, -20, 2560, 1600), area), area);
+        QCOMPARE(CWendlockApp::FitToScreen(QRect(10, 10, 500, 400), QRect(100, 30, 1180, 770)),
+                 QRect(100, 30, 500, 400));
+        {
+            CWendlockApp app;
+            QVERIFY(app.InitInstance({QStringLiteral("wendlock")}));
+            const QRect screen = app.MainFrame()->screen()->availableGeometry();
+            app.MainFrame()->setGeometry(screen.right() - 100, screen.top() + 10, screen.width() + 400, 500);
+            app.ExitInstance();
+        }
+        CWendlockApp again;
+        QVERIFY(again.InitInstance({QStringLiteral("wendlock")}));
+        const QRect screen = again.MainFrame()->screen()->availableGeometry();
+        QVERIFY2(screen.contains(again.MainFrame()->geometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(again.MainFrame()->x())
+                                .arg(again.MainFrame()->y())
+                                .arg(again.MainFrame()->width())
+                                .arg(again.MainFrame()->height())));
+        again.ExitInstance();
+    }
+
     void unreadableCommandLineProject_endsStartUp()
     {
         CWendlockApp app;

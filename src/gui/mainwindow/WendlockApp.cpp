@@ -87,7 +87,12 @@ bool CWendlockApp::InitInstance(const QStringList& arguments)
     // last shown; the first start takes the standard size.
     QSettings settings(QStringLiteral("Marrowind"), QStringLiteral("Wendlock"));
     const QByteArray geometry = settings.value(QStringLiteral("Window/Geometry")).toByteArray();
-    if (geometry.isEmpty() || !m_pFrame->restoreGeometry(geometry)) {
+    if (!geometry.isEmpty() && m_pFrame->restoreGeometry(geometry)) {
+        QScreen* screen = m_pFrame->screen() ? m_pFrame->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            m_pFrame->setGeometry(FitToScreen(m_pFrame->geometry(), screen->availableGeometry()));
+        }
+    } else {
         bool placeAtOrigin = false;
         QScreen* screen = QGuiApplication::primaryScreen();
         const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
@@ -105,6 +110,17 @@ bool CWendlockApp::InitInstance(const QStringList& arguments)
         m_pFrame->View()->SetActivePage(page);
     }
     return true;
+}
+
+QRect CWendlockApp::FitToScreen(const QRect& window, const QRect& available)
+{
+    if (!available.isValid()) {
+        return window;
+    }
+    QRect fitted(window.topLeft(), window.size().boundedTo(available.size()));
+    fitted.moveLeft(qBound(available.left(), fitted.left(), available.right() - fitted.width() + 1));
+    fitted.moveTop(qBound(available.top(), fitted.top(), available.bottom() - fitted.height() + 1));
+    return fitted;
 }
 
 void CWendlockApp::ExitInstance()

@@ -5,6 +5,7 @@
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
+#include <QRect>
 #include <QStringList>
 #include <memory>
 
@@ -37,6 +38,11 @@ public:
     // be made, and records both in `preferences`. The program goes on
     // either way.
     static void InitDataFolders(const QString& dataHome, CAppPreferences& preferences);
+
+    // `window` moved and shrunk as little as needed to lie within
+    // `available` (a screen's work area): a geometry saved on a larger
+    // screen or at another scale factor must not fall off this one.
+    static QRect FitToScreen(const QRect& window, const QRect& available);
 
 private:
     CAppGlobalData m_data;
