@@ -340,7 +340,9 @@
   function onSubmit(event) {
     // the return value stops the submit as well
     quietly(function () {
-      event.preventDefault();
+      if (event) {
+        event.preventDefault();
+      }
     });
     if (!shown && !keeping) {
       var material = quietly(typedMaterial);

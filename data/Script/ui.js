@@ -307,11 +307,33 @@
   var pageShown = false;
   var whenOver = [];
 
+  // A submit that comes before the form is taken over (Enter pressed or a
+  // password manager's fill-and-submit right after the page loaded) is
+  // held here and run once the form is ours; the template's inline
+  // handler has already stopped it from going anywhere.
+  var earlySubmit = false;
+
+  function holdEarlySubmit(event) {
+    var target = event && event.target;
+    if (!formTaken && !pageShown && target && target.id === 'vxpform') {
+      earlySubmit = true;
+      quietly(function () {
+        event.preventDefault();
+      });
+    }
+  }
+
   function takeFormOver() {
     if (checkOver && bodyReady && !formTaken && !pageShown) {
       formTaken = true;
       // a template without the form shows no login
       quietly(wireForm);
+      if (earlySubmit) {
+        earlySubmit = false;
+        quietly(function () {
+          onSubmit(null);
+        });
+      }
     }
     if (checkOver && (bodyReady || pageShown)) {
       while (whenOver.length) {
@@ -353,6 +375,7 @@
     // Without DOMContentLoaded the body's load event still comes.
     quietly(function () {
       doc.addEventListener('DOMContentLoaded', bodyIsReady, false);
+      doc.addEventListener('submit', holdEarlySubmit, true);
     });
     // Started at once: the remembered login's storage is opened while the
     // login page goes on loading.

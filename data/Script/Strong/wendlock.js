@@ -656,6 +656,21 @@ var vxpcheck = (function () {
       if (box && (on || box.textContent === UNLOCKING)) {
         box.textContent = on ? UNLOCKING : '';
       }
+      // "Unlocking..." is news, not an error: the box takes its status
+      // style and the fields lose the mark of an earlier wrong attempt.
+      if (box && box.setAttribute) {
+        if (on) {
+          box.setAttribute('data-status', 'busy');
+        } else {
+          box.removeAttribute('data-status');
+        }
+      }
+      for (var f = 0; on && f < FIELDS.length; f++) {
+        var field = byId(FIELDS[f]);
+        if (field && field.removeAttribute) {
+          field.removeAttribute('aria-invalid');
+        }
+      }
     } catch (e) {
       // the form still works without the hint
     }
