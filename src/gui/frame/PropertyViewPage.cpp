@@ -99,3 +99,14 @@ void CPropertyViewPage::ClearPromptOnHide(QMenu* menu)
 {
     connect(menu, &QMenu::aboutToHide, this, [this] { ShowStatusPrompt(QString()); });
 }
+
+void CPropertyViewPage::SetToolTips(std::initializer_list<ToolTip> tips)
+{
+    for (const ToolTip& tip : tips) {
+        const QList<QWidget*> controls = findChildren<QWidget*>(QLatin1String(tip.objectName));
+        Q_ASSERT_X(!controls.isEmpty(), "SetToolTips", tip.objectName);
+        for (QWidget* control : controls) {
+            control->setToolTip(tip.text);
+        }
+    }
+}

@@ -3,6 +3,7 @@
 #include "gui/frame/HelpTopic.h"
 
 #include <QWidget>
+#include <initializer_list>
 
 class CAppGlobalData;
 class QMenu;
@@ -62,6 +63,16 @@ protected:
     void ShowStatusTipsOf(QMenu* menu);
     // Hiding `menu` clears the prompt.
     void ClearPromptOnHide(QMenu* menu);
+
+    struct ToolTip
+    {
+        const char* objectName;
+        QString text;
+    };
+    // Gives the page's controls their tooltips (one sentence each: what the
+    // control does, in the visitor's browser where that is what it changes),
+    // found by object name.
+    void SetToolTips(std::initializer_list<ToolTip> tips);
 
 private:
     IFrameServices* m_pFrame;

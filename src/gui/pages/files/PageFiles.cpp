@@ -127,6 +127,19 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     layout->addWidget(m_pList, 1);
     layout->addLayout(bottomRow);
 
+    SetToolTips({
+        {"addFilesButton", tr("Adds web pages you pick to the list of pages to protect.")},
+        {"addFolderButton", tr("Adds every web page of a folder (and its sub-folders if you choose).")},
+        {"deleteButton", tr("Takes the selected pages off the list; the files themselves stay as they are.")},
+        {"deleteAllButton", tr("Empties the list; the files themselves stay as they are.")},
+        {"importButton", tr("Adds the pages named in a list file.")},
+        {"exportButton", tr("Writes the list of pages to a list file.")},
+        {"filesList", tr("The pages that Protect rewrites in place; each is opened by the password in the "
+                         "visitor's browser.")},
+        {"backupCheck", tr("Keeps a copy of each page as it was, so that Restore can bring it back.")},
+        {"restoreButton", tr("Puts the kept copies back over the selected protected pages.")},
+    });
+
     PushToControls();
 }
 

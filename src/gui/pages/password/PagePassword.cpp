@@ -197,6 +197,21 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPagePassword::OnListContextMenu);
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this, [this] { OnEditUser(); });
 
+    SetToolTips({
+        {"singleModeRadio", tr("Every visitor opens the pages with the one password below.")},
+        {"multipleModeRadio", tr("Each visitor logs in with a user name and password of the list below.")},
+        {"passwordEdit", tr("The password visitors type on the login page.")},
+        {"randomPasswordButton", tr("Puts a new random password in the box.")},
+        {"userList", tr("The visitors who may log in; double-click one to edit it.")},
+        {"addUserButton", tr("Adds a visitor with a user name and password.")},
+        {"editUserButton", tr("Changes the selected visitor's user name, password or details.")},
+        {"deleteButton", tr("Removes the selected visitors; they can no longer log in once the pages are "
+                            "protected again.")},
+        {"deleteAllButton", tr("Removes every visitor from the list.")},
+        {"importButton", tr("Adds the visitors of a CSV file (user name, password, ...).")},
+        {"exportButton", tr("Writes the visitors to a CSV file, passwords included.")},
+    });
+
     PushToControls();
 }
 

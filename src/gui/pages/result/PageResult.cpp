@@ -82,6 +82,13 @@ CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
     connect(m_pTestButton, &QPushButton::clicked, this, &CPageResult::OnTest);
     connect(m_pEditButton, &QPushButton::clicked, this, &CPageResult::OnEdit);
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this, &CPageResult::OnShellOpen);
+    SetToolTips({
+        {"protectButton",
+         tr("Rewrites every listed page so that a browser shows it only after the password.")},
+        {"testButton", tr("Opens the selected page in your web browser to try the login.")},
+        {"editButton", tr("Opens the selected page in an editor.")},
+        {"resultList", tr("What the last run did with each page.")},
+    });
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageResult::OnContextMenuRequested);
 }
 

@@ -77,7 +77,7 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
 
     // Login Incorrect
     auto* incorrectGroup = new QGroupBox(QStringLiteral("Login Incorrect"), this);
-    auto* incorrectText = new QLabel(QStringLiteral("If the login is incorrect,then"), incorrectGroup);
+    auto* incorrectText = new QLabel(tr("If the login is incorrect, then"), incorrectGroup);
     m_pAlertRadio = new QRadioButton(QStringLiteral("&Alert with text"), incorrectGroup);
     m_pAlertRadio->setObjectName(QStringLiteral("alertRadio"));
     m_pRedirectRadio = new QRadioButton(QStringLiteral("&Redirect to URL"), incorrectGroup);
@@ -149,6 +149,24 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
     layout->addWidget(incorrectGroup);
     layout->addWidget(advancedGroup);
     layout->addStretch(1);
+
+    SetToolTips({
+        {"expireCombo",
+         tr("How long the browser keeps a visitor logged in after the password was accepted.")},
+        {"daysEdit", tr("The number of days a login is remembered in the visitor's browser.")},
+        {"shareFileCheck",
+         tr("Lets a login typed in one tab open the site's local pages in the browser's other "
+            "tabs too.")},
+        {"alertRadio", tr("After a wrong login the visitor's browser shows the text on the right.")},
+        {"alertEdit", tr("The text the login page shows after a wrong password.")},
+        {"redirectRadio", tr("After a wrong login the visitor's browser goes to the address on the right.")},
+        {"urlEdit", tr("The address a wrong login leads to.")},
+        {"targetCombo", tr("The window or frame that opens the address (empty: the page itself).")},
+        {"userCaseCheck",
+         tr("Whether the login page tells upper-case from lower-case letters in user names.")},
+        {"passwordCaseCheck", tr("Whether the login page tells upper-case from lower-case letters in "
+                                 "passwords.")},
+    });
 
     connect(m_pExpireCombo, &QComboBox::activated, this, &CPageStyle::OnExpireActivated);
     connect(m_pDaysEdit, &CDigitSpinBox::textEditedByUser, this, [this] { SetProjectModified(); });

@@ -118,6 +118,16 @@ CPageTemplate::CPageTemplate(IFrameServices* frame, const CAppPreferences& prefe
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this, &CPageTemplate::OnShellOpen);
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageTemplate::OnContextMenuRequested);
 
+    SetToolTips({
+        {"templateList",
+         tr("The login pages to choose from; the one selected is what visitors see before the "
+            "password.")},
+        {"createButton", tr("Makes a new login page from a copy of the selected one.")},
+        {"editButton", tr("Opens your own login page in an editor.")},
+        {"deleteButton", tr("Deletes your own login page.")},
+        {"browserButton", tr("Opens the selected login page in your web browser.")},
+        {"previewCheck", tr("Shows the selected login page below the list.")},
+    });
     PushToControls();
     m_pPreview->ShowBlank();
 }
