@@ -153,8 +153,10 @@ private slots:
         // it removes the selected rows, as the button does (without asking).
         const auto deleteLikeTheButton = [&](QWidget* page, QTreeWidget* tree,
                                              std::initializer_list<int> rows) {
-            tree->clearSelection();
+            // Taking the focus selects the current row; with that
+            // selection cleared again nothing is selected.
             tree->setFocus();
+            tree->clearSelection();
             MessageBox::ClearShownTexts();
             page->findChild<QPushButton*>(QStringLiteral("deleteButton"))->click();
             const QStringList said = MessageBox::ShownTexts();

@@ -403,6 +403,43 @@ private slots:
         QCOMPARE(MessageBox::ShownTexts().last(), QStringLiteral("Are you sure to delete all items?"));
     }
 
+    // Keyboard only: the list takes the focus with its current row selected,
+    // Delete removes that row, Ctrl+Z brings the users back, also after
+    // Delete All; a freshly loaded project has nothing to undo.
+    void deleteKeyActsOnTheOutlinedRow_andCtrlZUndoes()
+    {
+        m_page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+        Load({User(QStringLiteral("a"), {}), User(QStringLiteral("b"), {}), User(QStringLiteral("c"), {})});
+        m_list->clearSelection();
+        m_list->setCurrentItem(m_list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
+        m_list->clearSelection();
+        m_page->findChild<QLineEdit*>(QStringLiteral("passwordEdit"))->setFocus();
+        m_list->setFocus(Qt::TabFocusReason);
+        QCOMPARE(m_list->selectedItems().size(), 1);
+        QTest::keyClick(m_list, Qt::Key_Delete);
+        QCOMPARE(Names(m_page->Users()), Split("a c"));
+        QVERIFY(MessageBox::ShownTexts().isEmpty());
+
+        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        m_page->OnDeleteAll();
+        QCOMPARE(m_list->topLevelItemCount(), 0);
+        m_frame.Reset();
+        QTest::keySequence(m_list, QKeySequence::Undo);
+        QCOMPARE(Names(m_page->Users()), Split("a c"));
+        QVERIFY(m_frame.WasModified());
+        QTest::keySequence(m_list, QKeySequence::Undo);
+        QCOMPARE(Names(m_page->Users()), Split("a b c"));
+        QTest::keySequence(m_list, QKeySequence::Undo);
+        QCOMPARE(Names(m_page->Users()), Split("a b c"));
+
+        Select({0});
+        m_page->OnDeleteUser();
+        Load({User(QStringLiteral("x"), {})});
+        QTest::keySequence(m_list, QKeySequence::Undo);
+        QCOMPARE(Names(m_page->Users()), Split("x"));
+    }
+
     void validateForProtect_checksTheChosenModeOnly()
     {
         const QString emptyPassword =

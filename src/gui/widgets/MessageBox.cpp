@@ -38,7 +38,8 @@ void MessageBox::ClearShownTexts()
 }
 
 QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                                             QMessageBox::StandardButtons buttons)
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton)
 {
     TestState& state = State();
     if (state.testMode) {
@@ -50,10 +51,16 @@ QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon 
         return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
     }
     QMessageBox box(icon, AppInfo::DisplayName(), text, buttons, parent);
-    if (buttons.testFlag(QMessageBox::Yes)) {
-        box.setDefaultButton(QMessageBox::Yes);
+    if (buttons.testFlag(defaultButton)) {
+        box.setDefaultButton(defaultButton);
     }
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton MessageBox::QuestionDefaultNo(QWidget* parent, const QString& text)
+{
+    return Show(parent, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                QMessageBox::No);
 }
 
 void MessageBox::Warning(QWidget* parent, const QString& text)

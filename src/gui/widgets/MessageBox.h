@@ -17,6 +17,8 @@ public:
     static void Information(QWidget* parent, const QString& text);
     // Yes, No or Cancel.
     static QMessageBox::StandardButton Question(QWidget* parent, const QString& text);
+    // The same for a step that cannot be undone: No is the default answer.
+    static QMessageBox::StandardButton QuestionDefaultNo(QWidget* parent, const QString& text);
 
     // Test hooks: while answers are queued, no box is shown; a message
     // takes (and ignores) one queued answer if there is one.
@@ -27,5 +29,6 @@ public:
 
 private:
     static QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                                            QMessageBox::StandardButtons buttons);
+                                            QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
 };

@@ -12,6 +12,7 @@
 #include "gui/pages/files/AddProgress.h"
 #include "gui/pages/files/FileRowItem.h"
 #include "gui/widgets/AppIcons.h"
+#include "gui/widgets/CurrentRowSelector.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/IconButton.h"
 #include "gui/widgets/MessageBox.h"
@@ -80,6 +81,11 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     auto* deleteKey = new QShortcut(QKeySequence::Delete, m_pList);
     deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(deleteKey, &QShortcut::activated, this, &CPageFiles::OnDelete);
+    CCurrentRowSelector::Install(m_pList);
+    // Ctrl+Z brings back what Delete or Delete All took off the list.
+    auto* undoKey = new QShortcut(QKeySequence::Undo, this);
+    undoKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undoKey, &QShortcut::activated, this, &CPageFiles::OnUndo);
     m_pList->setColumnCount(4);
     m_pList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Type"),
                               QStringLiteral("Path")});
@@ -293,6 +299,7 @@ void CPageFiles::LoadFromProject(const CAppGlobalData& data)
     m_bBackup = data.m_bBackup;
     PushToControls();
     ClearRows();
+    m_listUndo.clear();
     m_files.Reserve(static_cast<int>(data.m_listFiles.size()));
     // A half-loaded project would lose its other files on the next save,
     // so loading cannot be cancelled.
@@ -357,6 +364,7 @@ void CPageFiles::OnDelete()
     for (const QModelIndex& index : selected) {
         rows.append(index.row());
     }
+    RememberForUndo();
     RemoveRows(rows);
     SetProjectModified();
 }
@@ -369,7 +377,28 @@ void CPageFiles::OnDeleteAll()
     if (MessageBox::Question(this, QStringLiteral("Are you sure to delete all items?")) != QMessageBox::Yes) {
         return;
     }
+    RememberForUndo();
     ClearRows();
+    SetProjectModified();
+}
+
+void CPageFiles::RememberForUndo()
+{
+    constexpr qsizetype kUndoDepth = 20;
+    if (m_listUndo.size() == kUndoDepth) {
+        m_listUndo.removeFirst();
+    }
+    m_listUndo.append(m_files.Paths());
+}
+
+void CPageFiles::OnUndo()
+{
+    if (m_listUndo.isEmpty()) {
+        return;
+    }
+    const QStringList paths = m_listUndo.takeLast();
+    ClearRows();
+    AddPaths(paths, tr("Restoring the files list"), false);
     SetProjectModified();
 }
 

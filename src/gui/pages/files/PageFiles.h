@@ -85,6 +85,10 @@ private:
     // number of rows added.
     int AddPaths(const QStringList& paths, const QString& label, bool cancellable);
     void RemoveRows(const QList<int>& rows);
+    // The list as it is, kept so that Ctrl+Z can bring it back (the last
+    // twenty deletions).
+    void RememberForUndo();
+    void OnUndo();
     void ClearRows();
     void ApplyColumnWidths();
     void ShowContextMenu(const QPoint& position);
@@ -92,6 +96,7 @@ private:
     CAppPreferences& m_preferences;
     int m_bBackup = 1;
     CFilesList m_files;
+    QList<QStringList> m_listUndo;
 
     QTreeWidget* m_pList = nullptr;
     QCheckBox* m_pBackup = nullptr;

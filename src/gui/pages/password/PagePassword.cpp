@@ -5,6 +5,7 @@
 #include "gui/frame/FrameServices.h"
 #include "gui/pages/password/AddUserDlg.h"
 #include "gui/widgets/AppIcons.h"
+#include "gui/widgets/CurrentRowSelector.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/GridLineDelegate.h"
 #include "gui/widgets/MessageBox.h"
@@ -105,6 +106,11 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     auto* deleteKey = new QShortcut(QKeySequence::Delete, m_pList);
     deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(deleteKey, &QShortcut::activated, this, &CPagePassword::OnDeleteUser);
+    CCurrentRowSelector::Install(m_pList);
+    // Ctrl+Z brings back the users Delete or Delete All removed.
+    auto* undoKey = new QShortcut(QKeySequence::Undo, this);
+    undoKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undoKey, &QShortcut::activated, this, &CPagePassword::OnUndo);
     m_pList->setColumnCount(ColumnCount);
     m_pList->setHeaderLabels({QStringLiteral("User Name"), QStringLiteral("Password"),
                               QStringLiteral("Full Name"), QStringLiteral("Email"),
@@ -263,6 +269,7 @@ void CPagePassword::LoadFromProject(const CAppGlobalData& data)
 
     // A record holding a name twice loads its first user only.
     m_pList->clear();
+    m_listUndo.clear();
     QList<CUserListNode> users;
     users.reserve(data.m_listUsers.size());
     QSet<QString> names;
@@ -413,6 +420,7 @@ void CPagePassword::OnDeleteUser()
     // list's scroll position; a large selection is removed in one pass, as
     // removing rows one at a time costs the whole list each time.
     constexpr qsizetype kOneByOneLimit = 256;
+    RememberForUndo();
     if (selected.size() == m_pList->topLevelItemCount()) {
         m_pList->clear();
     } else if (selected.size() <= kOneByOneLimit) {
@@ -448,7 +456,28 @@ void CPagePassword::OnDeleteAll()
     if (MessageBox::Question(this, QStringLiteral("Are you sure to delete all items?")) != QMessageBox::Yes) {
         return;
     }
+    RememberForUndo();
     m_pList->clear();
+    SetProjectModified();
+}
+
+void CPagePassword::RememberForUndo()
+{
+    constexpr qsizetype kUndoDepth = 20;
+    if (m_listUndo.size() == kUndoDepth) {
+        m_listUndo.removeFirst();
+    }
+    m_listUndo.append(Users());
+}
+
+void CPagePassword::OnUndo()
+{
+    if (m_listUndo.isEmpty()) {
+        return;
+    }
+    const QList<CUserListNode> users = m_listUndo.takeLast();
+    m_pList->clear();
+    AppendRows(users);
     SetProjectModified();
 }
 

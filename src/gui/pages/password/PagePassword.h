@@ -39,6 +39,8 @@ public:
     void OnEditUser();
     void OnDeleteUser();
     void OnDeleteAll();
+    // Brings back the users as they were before the last deletion.
+    void OnUndo();
     void OnImport();
     void OnExport();
 
@@ -66,6 +68,7 @@ private:
     // The first row whose user name is exactly `name`, or null.
     QTreeWidgetItem* FindUser(const QString& name) const;
     void FitColumns();
+    void RememberForUndo();
     // Runs the Add/Edit User dialog; false when cancelled.
     bool RunUserDialog(const QString& title, CUserListNode& user);
 
@@ -80,4 +83,6 @@ private:
     QLabel* m_pStrengthLabel;
     QTreeWidget* m_pList;
     QList<QPushButton*> m_listButtons;
+    // The user list before each of the last twenty deletions.
+    QList<QList<CUserListNode>> m_listUndo;
 };

@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -115,6 +116,7 @@ CPageTemplate::CPageTemplate(IFrameServices* frame, const CAppPreferences& prefe
     connect(m_pBrowser, &QPushButton::clicked, this, &CPageTemplate::OnBrowser);
     connect(m_pPreviewCheck, &QCheckBox::clicked, this, &CPageTemplate::OnPreviewClicked);
     connect(m_pList, &QTreeWidget::itemSelectionChanged, this, &CPageTemplate::OnSelectionChanged);
+    connect(m_pList, &QTreeWidget::itemSelectionChanged, this, &CPageTemplate::UpdateFileButtons);
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this, &CPageTemplate::OnShellOpen);
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageTemplate::OnContextMenuRequested);
 
@@ -310,7 +312,7 @@ void CPageTemplate::OnDelete()
         return;
     }
     const QString path = row->text(PathColumn);
-    if (MessageBox::Question(
+    if (MessageBox::QuestionDefaultNo(
             this, QStringLiteral("Are you sure to delete file \"%1\"? It can't be restored after deleted.")
                       .arg(path)) != QMessageBox::Yes) {
         return;
@@ -436,4 +438,14 @@ QStringList CPageTemplate::ListedNames() const
 QString CPageTemplate::DataFolder() const
 {
     return m_preferences.m_strDataFolder;
+}
+
+void CPageTemplate::UpdateFileButtons()
+{
+    // The shipped templates sit in a system folder the user cannot write:
+    // Edit and Delete are offered for the user's own templates only.
+    const QTreeWidgetItem* row = SelectedRow();
+    const QFileInfo file(row ? row->text(PathColumn) : QString());
+    m_pEdit->setEnabled(!row || file.isWritable());
+    m_pDelete->setEnabled(!row || QFileInfo(file.absolutePath()).isWritable());
 }

@@ -79,6 +79,8 @@ protected:
 
 private:
     void OnSelectionChanged();
+    // Edit and Delete follow whether the selected template can be changed.
+    void UpdateFileButtons();
     void OnPreviewClicked();
     void OnContextMenuRequested(const QPoint& pos);
     void ApplyFirstRowRule();
