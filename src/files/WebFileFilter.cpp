@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdlib>
 #include <dirent.h>
 #include <set>
@@ -113,18 +114,33 @@ public:
             ::closedir(dir);
             return true;
         }
-        bool go = true;
-        while (go) {
-            const dirent* entry = ::readdir(dir);
-            if (!entry) {
-                break;
-            }
+        // The entries in the order of their paths (a folder's name sorts
+        // as "name/"), so that a scan lists the same files in the same
+        // order on every file system.
+        struct Entry
+        {
+            QByteArray name;
+            unsigned char type;
+            QByteArray key;
+        };
+        std::vector<Entry> entries;
+        while (const dirent* entry = ::readdir(dir)) {
             const char* rawName = entry->d_name;
             if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0'))) {
                 continue;
             }
-            bool isFolder = entry->d_type == DT_DIR;
-            if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            const QByteArray name(rawName);
+            entries.push_back({name, entry->d_type, entry->d_type == DT_DIR ? name + '/' : name});
+        }
+        ::closedir(dir);
+        std::sort(entries.begin(), entries.end(),
+                  [](const Entry& a, const Entry& b) { return a.key < b.key; });
+
+        bool go = true;
+        for (auto it = entries.cbegin(); go && it != entries.cend(); ++it) {
+            const char* rawName = it->name.constData();
+            bool isFolder = it->type == DT_DIR;
+            if (it->type == DT_LNK || it->type == DT_UNKNOWN) {
                 // The type of what a link points to needs a stat; a dangling
                 // link counts as a file, like any entry that is not a folder.
                 const QByteArray entryPath = native + QByteArray(rawName);
@@ -132,7 +148,7 @@ public:
                 {
                 };
                 isFolder = ::stat(entryPath.constData(), &st) == 0 && S_ISDIR(st.st_mode);
-                if (isFolder && entry->d_type == DT_LNK && !m_root.isEmpty() && !LeadsInside(entryPath)) {
+                if (isFolder && it->type == DT_LNK && !m_root.isEmpty() && !LeadsInside(entryPath)) {
                     Skip(folder + QFile::decodeName(rawName),
                          QStringLiteral("the link leads out of the folder"));
                     continue;
@@ -155,7 +171,6 @@ public:
                 go = m_onFile(folder + name);
             }
         }
-        ::closedir(dir);
         return go;
     }
 
