@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -108,6 +109,7 @@ private slots:
     void buttonsDoubleClickAndF1_actOnSelectedFile();
     void resizing_keepsColumnProportions();
     void preview_autofocusedFieldLowOnThePage_stillOpensAtTheTop();
+    void preview_placeholderUntilTheBrowserHasLoaded();
 
 private:
     void Load(int mode = 0, const QString& path = QString());
@@ -679,3 +681,16 @@ void PageTemplateTest::preview_autofocusedFieldLowOnThePage_stillOpensAtTheTop()
 
 QTEST_MAIN(PageTemplateTest)
 #include "PageTemplateTest.moc"
+
+// Showing the page does not wait for the browser: the tab paints with a
+// placeholder, the browser is made right after and replaces it once it
+// has loaded.
+void PageTemplateTest::preview_placeholderUntilTheBrowserHasLoaded()
+{
+    CPageTemplate page(m_frame.get(), m_preferences);
+    page.show();
+    QVERIFY(!page.Preview()->HasView());
+    QVERIFY(page.Preview()->Placeholder()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(page.Preview()->HasView(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!page.Preview()->Placeholder()->isVisible(), 20000);
+}

@@ -4,6 +4,9 @@
 #include "gui/pages/template/PreviewModule.h"
 #include "gui/pages/template/TextPreview.h"
 
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 
 CTemplatePreview::CTemplatePreview(QWidget* parent) : QFrame(parent)
@@ -11,6 +14,11 @@ CTemplatePreview::CTemplatePreview(QWidget* parent) : QFrame(parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(frameWidth(), frameWidth(), frameWidth(), frameWidth());
+    m_pPlaceholder = new QLabel(tr("Loading preview\u2026"), this);
+    m_pPlaceholder->setObjectName(QStringLiteral("previewPlaceholder"));
+    m_pPlaceholder->setAlignment(Qt::AlignCenter);
+    m_pPlaceholder->setEnabled(false);
+    layout->addWidget(m_pPlaceholder, 1);
     m_strTarget = BlankPage();
 }
 
@@ -27,8 +35,14 @@ void CTemplatePreview::showEvent(QShowEvent* event)
 {
     QFrame::showEvent(event);
     if (!m_pBrowser) {
-        EnsureView();
-        Load();
+        // Loading the web engine takes a moment: the tab paints first, with
+        // the placeholder, and the browser is made right after.
+        QTimer::singleShot(0, this, [self = QPointer<CTemplatePreview>(this)] {
+            if (self && !self->m_pBrowser) {
+                self->EnsureView();
+                self->Load();
+            }
+        });
     }
 }
 
@@ -38,7 +52,10 @@ void CTemplatePreview::EnsureView()
         return;
     }
     // The browser calls back while it lives; the destructor ends it first.
-    const auto loadFinished = [this](bool ok) { emit LoadFinished(ok); };
+    const auto loadFinished = [this](bool ok) {
+        m_pPlaceholder->hide();
+        emit LoadFinished(ok);
+    };
     if (IPreviewBackendFactory* factory = CPreviewModule::Factory()) {
         m_pBrowser = factory->Create(this, loadFinished);
     }

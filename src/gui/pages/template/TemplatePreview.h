@@ -5,6 +5,7 @@
 #include <QUrl>
 
 class IPreviewBackend;
+class QLabel;
 
 // The Template page's preview: an embedded browser that shows a template
 // file by its path, or an empty page. Navigation is asynchronous, so the
@@ -34,6 +35,9 @@ public:
     // The browser widget itself, for screenshots; made now if not yet.
     QWidget* View();
     bool HasView() const { return m_pBrowser != nullptr; }
+    // "Loading preview..." stands in from the first show until the browser
+    // has loaded its first page.
+    QLabel* Placeholder() const { return m_pPlaceholder; }
     // The browser, for running a script in the page; made now if not yet.
     IPreviewBackend* Browser();
 
@@ -52,5 +56,6 @@ private:
 
     // A child widget; its Qt parent (this frame) deletes it.
     IPreviewBackend* m_pBrowser = nullptr;
+    QLabel* m_pPlaceholder = nullptr;
     QString m_strTarget;
 };
