@@ -4,10 +4,18 @@
 #include "model/ArchiveWriter.h"
 #include "model/CharsetTable.h"
 
-#include <QRandomGenerator>
 #include <limits>
+#include <openssl/rand.h>
 
 namespace {
+
+// Fills `bytes` from OpenSSL's generator, which reports a failure of the
+// system's random source instead of handing out weak bytes.
+bool DrawRandom(QByteArray& bytes)
+{
+    return RAND_bytes(reinterpret_cast<unsigned char*>(bytes.data()), int(bytes.size())) == 1;
+}
+
 // Version gates compare like a plain wide-string compare of UTF-16 units,
 // so "1.10" sorts before "1.3"; QString::compare does exactly that.
 bool NotBelow(const QString& loadedVersion, const char* gate)
@@ -100,19 +108,27 @@ void CAppGlobalData::SetDefaults()
 bool CAppGlobalData::DrawContentKey()
 {
     QByteArray key(kContentKeySize, '\0');
-    QRandomGenerator::system()->generate(key.begin(), key.end());
+    if (!DrawRandom(key)) {
+        return false;
+    }
     m_baContentKey = key;
     return true;
 }
 
 bool CAppGlobalData::DrawSalt()
 {
+    // Both are drawn before either is kept: a failure leaves the project
+    // as it was.
     QByteArray salt(kSaltSize, '\0');
-    QRandomGenerator::system()->generate(salt.begin(), salt.end());
+    QByteArray key(kContentKeySize, '\0');
+    if (!DrawRandom(salt) || !DrawRandom(key)) {
+        return false;
+    }
     m_baSalt = salt;
     // Signing everyone out also retires the key that files were enciphered
     // under.
-    return DrawContentKey();
+    m_baContentKey = key;
+    return true;
 }
 
 bool CAppGlobalData::EnsureSalt()
