@@ -20,9 +20,8 @@ constexpr int kSyncfsFrom = 3;
 
 // Whether syncfs(2) makes the data written on this file system durable:
 // on local disk file systems it writes everything back and commits the
-// journal once. Network and FUSE file systems may not pass it on to the
-// server (and overlays not to every layer): their files are synced one by
-// one.
+// journal once (and reports a failed writeback, since Linux 5.8). Network and FUSE file systems may not pass
+// it on to the server (and overlays not to every layer): their files are synced one by one.
 bool SyncfsReaches(int fd)
 {
     struct statfs fs

@@ -213,6 +213,8 @@ bool CProtectEngine::ProtectAll()
     if (!m_pData) {
         return false;
     }
+    // Pages still in hand from earlier calls are finished first.
+    CommitBatch();
     if (m_pResultList) {
         m_pResultList->DeleteAllItems();
     }
