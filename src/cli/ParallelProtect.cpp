@@ -150,12 +150,14 @@ CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restore
             engine.SetRunFiles(runFiles);
             engine.SetDeflateAhead(ahead);
             engine.SetBackupFolder(backupFolder);
+            engine.SetBatched(true);
             const qsizetype end = qMin(count, (b + 1) * kBlockSize);
             for (qsizetype i = b * kBlockSize; i < end && !stop(); ++i) {
                 engine.ProtectOne(data.m_listFiles.at(i));
             }
-            // Durable before the block's results are told.
-            engine.SyncFolders();
+            // The pages in hand are put in place, durably, before the block's
+            // results are told (also when the run was interrupted).
+            engine.CommitBatch();
             std::lock_guard<std::mutex> lock(mutex);
             block.protectedCount = engine.GetProtectedCount();
             block.classicMet = engine.GetClassicPagesMet();

@@ -239,6 +239,7 @@ bool CAtomicFile::Write(const char* data, qint64 size)
         }
         data += n;
         size -= n;
+        m_nWritten += n;
     }
     return true;
 }
@@ -264,15 +265,36 @@ bool CAtomicFile::SyncFolder(const QString& folder)
     return ok;
 }
 
-bool CAtomicFile::Commit(bool sync)
+bool CAtomicFile::FinishWriting()
 {
     if (m_fd < 0) {
         return Fail(EBADF);
     }
     // Set last: every write moves the modification time on.
-    if (m_nError == 0 && m_bKeepTimes && ::futimens(m_fd, m_times) != 0) {
+    if (!m_bFinished && m_nError == 0 && m_bKeepTimes && ::futimens(m_fd, m_times) != 0) {
         Fail(errno);
     }
+    m_bFinished = true;
+    return m_nError == 0;
+}
+
+bool CAtomicFile::SyncData()
+{
+    if (m_fd < 0) {
+        return Fail(EBADF);
+    }
+    if (m_nError == 0 && ::fdatasync(m_fd) != 0) {
+        Fail(errno);
+    }
+    return m_nError == 0;
+}
+
+bool CAtomicFile::Commit(bool sync)
+{
+    if (m_fd < 0) {
+        return Fail(EBADF);
+    }
+    FinishWriting();
     if (m_nError == 0 && sync && ::fsync(m_fd) != 0) {
         Fail(errno);
     }

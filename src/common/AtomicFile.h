@@ -55,6 +55,15 @@ public:
     // Starts writing the new file's data out to the disk without waiting,
     // so that the sync before the rename finds little left to do.
     void StartWriteback();
+    // Ends the writing: the kept times are set now, so that a later sync
+    // covers them too. Nothing may be written after it.
+    bool FinishWriting();
+    // Waits until the file's data is on the disk (fdatasync); false with
+    // the error recorded when it failed. For callers that sync many files
+    // at once and then commit without `sync`.
+    bool SyncData();
+    // Bytes written so far.
+    qint64 Written() const { return m_nWritten; }
     // Closes and renames over the target. With `sync` the data reaches the
     // disk first: after a power cut the name never stands for a file whose
     // data was lost. Making the rename itself durable is SyncFolder's part.
@@ -88,5 +97,7 @@ private:
     bool m_bReplaceLinks = false;
     bool m_bPrivate = false;
     bool m_bKeepTimes = false;
+    bool m_bFinished = false;
+    qint64 m_nWritten = 0;
     struct timespec m_times[2] = {};
 };

@@ -79,6 +79,12 @@ bool CPageSnapshot::Open(const QString& path, qint64 maxInMemory)
     return true;
 }
 
+void CPageSnapshot::DropContents()
+{
+    m_contents = QByteArray();
+    m_bHeld = false;
+}
+
 qint64 CPageSnapshot::ReadAt(qint64 offset, char* data, qint64 size) const
 {
     while (true) {

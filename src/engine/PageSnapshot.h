@@ -63,6 +63,10 @@ public:
         }
     }
 
+    // Gives the memory of a held page back; later passes read from the
+    // descriptor, and Changed() still tells an edit.
+    void DropContents();
+
     // Whether the name now leads to another file, or the file's size,
     // modification or change time differ from when it was opened: someone
     // wrote it, replaced it or renamed another file over it.

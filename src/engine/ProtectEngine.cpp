@@ -101,8 +101,9 @@ CProtectEngine::StepHook& StepHookSlot()
 
 // Waits at a named step when a test asks for it (WENDLOCK_TEST_PAUSE=
 // "step:milliseconds"), so that races can be tested without guessing times.
-// With WENDLOCK_TEST_PAUSE_SIGNAL=path the step creates that file when it
-// is reached and waits until the test removes it (at most the given time).
+// With WENDLOCK_TEST_PAUSE_SIGNAL=path the step creates that file, holding
+// the page's path, when it is reached and waits until the test removes it
+// (at most the given time).
 void PauseAt(const char* step, const QString& path)
 {
     if (const CProtectEngine::StepHook& hook = StepHookSlot()) {
@@ -118,7 +119,11 @@ void PauseAt(const char* step, const QString& path)
     }
     const int ms = request.mid(colon + 1).toInt();
     const QString signal = qEnvironmentVariable("WENDLOCK_TEST_PAUSE_SIGNAL");
-    if (signal.isEmpty() || !QFile(signal).open(QIODevice::WriteOnly)) {
+    // Written whole under another name first: the test reads it as soon
+    // as it appears.
+    QFile file(signal + QStringLiteral(".part"));
+    if (signal.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(path.toUtf8()) < 0 ||
+        (file.close(), ::rename(Native(file.fileName()).constData(), Native(signal).constData()) != 0)) {
         ::usleep(useconds_t(ms) * 1000);
         return;
     }
@@ -135,30 +140,34 @@ void CProtectEngine::SetStepHook(StepHook hook)
 }
 
 CProtectEngine::CProtectEngine(const CAppGlobalData* data, IResultList* resultList)
-    : m_pData(data), m_pResultList(resultList)
+    : m_pData(data), m_pResultList(resultList), m_pBatch(std::make_unique<CPageBatch>(&PauseAt))
 {
 }
 
 CProtectEngine::~CProtectEngine()
 {
-    SyncFolders();
+    CommitBatch();
 }
 
-void CProtectEngine::SyncFolders()
+void CProtectEngine::CommitBatch()
 {
-    // A folder that can't be synced (an I/O error) has its renames done
-    // all the same; they are as durable as the system makes them.
-    for (const QString& folder : std::as_const(m_unsyncedFolders)) {
-        CAtomicFile::SyncFolder(folder);
+    if (!m_pBatch->IsEmpty()) {
+        CommitRows();
     }
-    m_unsyncedFolders.clear();
 }
 
-void CProtectEngine::NoteRenameIn(const QString& folder)
+std::vector<CPageBatch::Row> CProtectEngine::CommitRows()
 {
-    if (!folder.isEmpty() && !m_unsyncedFolders.contains(folder)) {
-        m_unsyncedFolders.append(folder);
+    std::vector<CPageBatch::Row> rows = m_pBatch->Commit();
+    for (const CPageBatch::Row& row : rows) {
+        if (row.outcome == ProtectOutcome::Protected) {
+            ++m_nProtected;
+        }
+        if (m_pResultList) {
+            m_pResultList->AddResult(row.path, row.outcome, row.text);
+        }
     }
+    return rows;
 }
 
 CRunFiles& CProtectEngine::RunFiles()
@@ -204,19 +213,47 @@ bool CProtectEngine::ProtectAll()
     if (!m_pData) {
         return false;
     }
+    // Pages still in hand from earlier calls are finished first.
+    CommitBatch();
     if (m_pResultList) {
         m_pResultList->DeleteAllItems();
     }
     m_nProtected = 0;
     m_nClassicMet = 0;
+    const bool batched = m_bBatched;
+    m_bBatched = true;
     for (const QString& path : m_pData->m_listFiles) {
         ProtectOne(path);
     }
-    SyncFolders();
+    CommitBatch();
+    m_bBatched = batched;
     return true;
 }
 
 ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
+{
+    // A file the batch holds already (the same path twice, a link, another
+    // hard link) is looked at again only once it is in place.
+    struct stat st
+    {
+    };
+    if (m_pBatch->HasPages() && ::stat(Native(path).constData(), &st) == 0 && m_pBatch->HoldsFile(st)) {
+        CommitBatch();
+    }
+    ProtectOutcome outcome = ProtectIntoBatch(path);
+    if (!m_bBatched) {
+        // One page at a time: in place, durably, before the call returns.
+        const std::vector<CPageBatch::Row> rows = CommitRows();
+        if (outcome == ProtectOutcome::Pending && !rows.empty()) {
+            outcome = rows.back().outcome;
+        }
+    } else if (m_pBatch->IsFull()) {
+        CommitBatch();
+    }
+    return outcome;
+}
+
+ProtectOutcome CProtectEngine::ProtectIntoBatch(const QString& path)
 {
     // A template that can't serve is refused before any page is touched.
     if (!m_bTemplateChecked) {
@@ -234,8 +271,7 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
     QString result;
     // The page's folder stays locked from the first look at the page to
     // the last rename, so no other run interleaves with this one there.
-    std::unique_ptr<CFolderLock> lock;
-    if (!LockFolderOf(path, lock, result)) {
+    if (!LockFolderOf(path, result)) {
         AddResult(path, m_eLastOutcome, result);
         return m_eLastOutcome;
     }
@@ -257,18 +293,18 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
         } else if (!RestoreFirst(path, result)) {
             outcome = m_eLastOutcome;
         } else {
-            NoteRenameIn(m_strPageFolder);
+            m_pBatch->NoteRename(m_strPageFolder);
             ForgetPage();
-            outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
+            outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Pending : m_eLastOutcome;
         }
     } else {
-        outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Protected : m_eLastOutcome;
-    }
-    if (outcome == ProtectOutcome::Protected) {
-        ++m_nProtected;
+        outcome = ProtectLockedFile(path, result) ? ProtectOutcome::Pending : m_eLastOutcome;
     }
     ForgetPage();
-    AddResult(path, outcome, IsProtectedOutcome(outcome) ? ProtectResultText(outcome) + m_strNote : result);
+    // A written page's row comes with the batch's commit.
+    if (outcome != ProtectOutcome::Pending) {
+        AddResult(path, outcome, IsProtectedOutcome(outcome) ? ProtectResultText(outcome) : result);
+    }
     return outcome;
 }
 
@@ -337,22 +373,28 @@ QString CProtectEngine::CheckTemplate()
     return QStringLiteral("The template %1 has no <body> tag!").arg(path);
 }
 
-bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLock>& lock, QString& result)
+bool CProtectEngine::LockFolderOf(const QString& path, QString& result)
 {
     // A linked page is written in its target's folder.
     const QFileInfo info(path);
     const QString real =
         info.isSymLink() && info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
     const QString folder = QFileInfo(real).absolutePath();
-    lock = std::make_unique<CFolderLock>(folder);
+    m_strPageFolder = folder;
+    if (m_pBatch->HoldsLock(folder)) {
+        return true;
+    }
+    // A batch that holds folders lets them go before it waits for one that
+    // another thread or run holds: two batches never wait for each other.
+    constexpr int kWaitMs = 3000;
+    auto lock = std::make_unique<CFolderLock>(folder, m_pBatch->IsEmpty() ? kWaitMs : 0);
+    if (!lock->IsLocked() && lock->Error() == EWOULDBLOCK && !m_pBatch->IsEmpty()) {
+        CommitBatch();
+        lock = std::make_unique<CFolderLock>(folder, kWaitMs);
+    }
     if (lock->IsLocked()) {
         RunFiles().RemoveLeftoversOnce(folder);
-        // The renames of the pages before are made durable together, once
-        // the run leaves their folder.
-        if (!m_unsyncedFolders.isEmpty() && !m_unsyncedFolders.contains(folder)) {
-            SyncFolders();
-        }
-        m_strPageFolder = folder;
+        m_pBatch->KeepLock(folder, std::move(lock));
         return true;
     }
     if (lock->Error() == EWOULDBLOCK) {
@@ -360,7 +402,6 @@ bool CProtectEngine::LockFolderOf(const QString& path, std::unique_ptr<CFolderLo
         return false;
     }
     // A missing folder: the page is reported missing as usual.
-    lock.reset();
     return true;
 }
 
@@ -436,13 +477,20 @@ CProtectEngine::Protection CProtectEngine::LoadedProtection()
 bool CProtectEngine::ProtectFile(const QString& path, QString& result)
 {
     result.clear();
-    std::unique_ptr<CFolderLock> lock;
-    if (!path.isEmpty() && !LockFolderOf(path, lock, result)) {
+    // Alone in the batch, so that its row is the last.
+    CommitBatch();
+    if (!path.isEmpty() && !LockFolderOf(path, result)) {
+        m_pBatch->Commit();
         return false;
     }
     m_strNote.clear();
-    const bool ok = ProtectLockedFile(path, result);
+    bool ok = ProtectLockedFile(path, result);
     ForgetPage();
+    const std::vector<CPageBatch::Row> rows = m_pBatch->Commit();
+    if (ok && !rows.empty()) {
+        ok = rows.back().outcome == ProtectOutcome::Protected;
+        result = rows.back().text;
+    }
     return ok;
 }
 
@@ -500,13 +548,6 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
         if (!m_strBackupFolder.isEmpty()) {
             const QString backupFolder = QFileInfo(backupPath).absolutePath();
             RunFiles().RemoveLeftoversOnce(backupFolder);
-            struct stat folderInfo
-            {
-            };
-            m_bBackupOnOtherDevice =
-                ::stat(Native(backupFolder).constData(), &folderInfo) == 0 && folderInfo.st_dev != st.st_dev;
-        } else {
-            m_bBackupOnOtherDevice = false;
         }
         backup = std::make_unique<CAtomicFile>(backupPath);
         // A link put at the backup's name is replaced, never written through.
@@ -531,7 +572,15 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
         m_strNote.clear();
         return false;
     }
-    result = ProtectResultText(ProtectOutcome::Protected) + m_strNote;
+    // Put in place with the batch, if it is still as it was read then.
+    CPageBatch::Page written;
+    written.path = path;
+    written.snapshot = std::move(m_pPage);
+    written.text = std::move(m_pWrittenText);
+    written.backup = std::move(backup);
+    written.note = m_strNote;
+    m_pBatch->Add(std::move(written));
+    ForgetPage();
     return true;
 }
 
@@ -577,6 +626,12 @@ QString CProtectEngine::Fail(ProtectOutcome outcome, const QString& detail)
 
 void CProtectEngine::AddResult(const QString& path, ProtectOutcome outcome, const QString& text)
 {
+    // Behind pages that wait for their commit, so the rows keep the list's
+    // order.
+    if (m_pBatch->HasPages()) {
+        m_pBatch->AddRow({path, outcome, text});
+        return;
+    }
     if (m_pResultList) {
         m_pResultList->AddResult(path, outcome, text);
     }
@@ -600,7 +655,8 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
         result = Fail(ProtectOutcome::OverwriteFailure, ReasonOf(err));
         return false;
     }
-    CTextFileWriter out(path);
+    auto text = std::make_unique<CTextFileWriter>(path);
+    CTextFileWriter& out = *text;
     if (!out.Open(mode)) {
         result = Fail(ProtectOutcome::CreateFailure, ReasonOf(out.Error()));
         return false;
@@ -653,44 +709,10 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
         result = Fail(ProtectOutcome::ChangedWhileProtected);
         return false;
     }
-    // The backup goes in place first: killed between the two renames, the
-    // run leaves an up-to-date backup beside the unprotected page, never an
-    // older backup beside the protected one. Each file's data reaches the
-    // disk before its rename, so a power cut never leaves a name bound to
-    // lost data; the page's writeback starts first, to share the wait.
+    // Its data starts on its way to the disk now; the batch waits for it
+    // with the other pages' and puts it in place.
     out.StartWriteback();
-    if (m_pPendingBackup && !m_pPendingBackup->Commit(true)) {
-        out.Discard();
-        result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(m_pPendingBackup->Error()));
-        return false;
-    }
-    // Once more between the renames: an edit made meanwhile stays in the
-    // page, beside the backup of the text before it.
-    if (m_pPendingBackup && m_pPage && m_pPage->Path() == path && m_pPage->Changed()) {
-        out.Discard();
-        result = Fail(ProtectOutcome::ChangedWhileProtected);
-        return false;
-    }
-    if (m_pPendingBackup) {
-        const QString backupFolder = QFileInfo(m_pPendingBackup->ResolvedTarget()).absolutePath();
-        // On one file system the journal keeps the two renames in order; a
-        // backup folder on another one is synced before the page changes.
-        if (m_bBackupOnOtherDevice) {
-            CAtomicFile::SyncFolder(backupFolder);
-        } else {
-            NoteRenameIn(backupFolder);
-        }
-    }
-    // The new text replaces the page in one step, keeping its permissions,
-    // owner and group, so the page never disappears half-way.
-    NoteRenameIn(m_strPageFolder);
-    if (!out.Commit(true)) {
-        result = Fail(out.Error() == EFBIG || out.Error() == ENOSPC || out.HasError()
-                          ? ProtectOutcome::CreateFailure
-                          : ProtectOutcome::OverwriteFailure,
-                      ReasonOf(out.Error()));
-        return false;
-    }
+    m_pWrittenText = std::move(text);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/BackupBinding.h"
+#include "engine/PageBatch.h"
 #include "engine/ProtectOutcome.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QStringView>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CAppGlobalData;
 class CAtomicFile;
@@ -43,7 +45,8 @@ public:
     using RestoreQuestion = std::function<Answer(const QString& path)>;
 
     // Called at named steps of a page's protection ("page-opened",
-    // "page-written"), so that tests can change a page at a chosen moment.
+    // "page-written", and in its commit "page-synced", "backup-renamed"),
+    // so that tests can change a page at a chosen moment.
     // A child process is made to wait there instead through
     // WENDLOCK_TEST_PAUSE="step:milliseconds".
     using StepHook = std::function<void(const char* step, const QString& path)>;
@@ -79,7 +82,8 @@ public:
     static QString BackupPath(const QString& path, const QString& folder = QString());
 
     // Protects one page and reports its outcome; the counts below add up
-    // over the calls.
+    // over the calls. In batch mode a page that waits for the batch's
+    // commit gives Pending (its outcome is reported at the commit).
     ProtectOutcome ProtectOne(const QString& path);
     // Empties the result list and the counts, then protects every page of
     // the record's list; false only without a record.
@@ -97,10 +101,19 @@ public:
     // `contents`: the page's bytes when they are in memory already.
     static Protection DetectProtection(const QString& path, const QByteArray* contents = nullptr);
     int GetProtectedCount() const { return m_nProtected; }
-    // Makes the renames of the pages written so far durable (the folders
-    // are synced in batches, when the run leaves a folder); the engine
-    // does it at the end of ProtectAll and when it is destroyed.
-    void SyncFolders();
+    // In batch mode ProtectOne writes a page and its backup but puts them
+    // in place later, together with the other pages of the batch (see
+    // CPageBatch): their data is made durable once for all. The batch is
+    // committed when it is full and by CommitBatch; each page's result is
+    // reported and counted only then. Without it (one page at a time, as
+    // the wizard runs) each page is in place, durably, when ProtectOne
+    // returns.
+    void SetBatched(bool batched) { m_bBatched = batched; }
+    // Puts the pages of the batch in place (or reports why not) and
+    // reports the results that waited behind them. ProtectAll does it at
+    // its end, the engine when it is destroyed: the pages in hand are
+    // finished, never left half-way.
+    void CommitBatch();
     // Pages met in the classic format during a strong-format run: copies of
     // them give the password's digest away, so the user is told.
     int GetClassicPagesMet() const { return m_nClassicMet; }
@@ -134,11 +147,12 @@ private:
     // Empty when the template can be read and has a body; else the result
     // text every page gets.
     QString CheckTemplate();
-    // Locks the folder the page is written in; false with a result text when
-    // another run holds it.
-    bool LockFolderOf(const QString& path, std::unique_ptr<CFolderLock>& lock, QString& result);
-    // A folder with renames that SyncFolders makes durable.
-    void NoteRenameIn(const QString& folder);
+    // Locks the folder the page is written in (the batch keeps the lock
+    // until its commit); false with a result text when another run holds it.
+    bool LockFolderOf(const QString& path, QString& result);
+    ProtectOutcome ProtectIntoBatch(const QString& path);
+    // Commits the batch and reports its rows; returns them.
+    std::vector<CPageBatch::Row> CommitRows();
 
     // The page writers and their blocks.
     bool WritePage(const QString& path, int passwordMode, QString& result);
@@ -193,6 +207,10 @@ private:
     QString m_strSiteRoot;
     // The backup of the page being written, put in place just before it.
     CAtomicFile* m_pPendingBackup = nullptr;
+    // The new text of the page just written, until it goes into the batch.
+    std::unique_ptr<CTextFileWriter> m_pWrittenText;
+    std::unique_ptr<CPageBatch> m_pBatch;
+    bool m_bBatched = false;
     std::unique_ptr<CPageSnapshot> m_pPage;
     bool m_bProtectionKnown = false;
     Protection m_eProtection = Protection::None;
@@ -202,6 +220,4 @@ private:
     QString m_strNote;
     // The folder of the page in hand (its real folder, for a link).
     QString m_strPageFolder;
-    QStringList m_unsyncedFolders;
-    bool m_bBackupOnOtherDevice = false;
 };

@@ -32,6 +32,9 @@ enum class ProtectOutcome
     BackupProtected,
     // A backup (*.original) or a temporary file of a run, never a page.
     NotAPage,
+    // Written, and waiting in a batch for its commit, which reports the
+    // page's real outcome; never shown.
+    Pending,
 };
 
 // The file is protected, now or from before.

@@ -110,6 +110,13 @@ void CTextFileWriter::StartWriteback()
     m_file.StartWriteback();
 }
 
+bool CTextFileWriter::Finish()
+{
+    Flush();
+    m_buffer = QByteArray();
+    return !m_bError && m_file.FinishWriting();
+}
+
 bool CTextFileWriter::Commit(bool sync)
 {
     Flush();

@@ -30,6 +30,12 @@ public:
     bool Commit(bool sync = false);
     // Writes what is buffered and starts writing the file out to the disk.
     void StartWriteback();
+    // Writes what is buffered and gives the buffer's memory back: for a
+    // page that waits, written, for its commit. False after a write error.
+    bool Finish();
+    // The file underneath, for syncing it and telling its size once
+    // Finish()ed; the text is put in place through Commit.
+    CAtomicFile& File() { return m_file; }
     // Drops the new text.
     void Discard() { m_file.Discard(); }
     bool HasError() const { return m_bError; }

@@ -24,6 +24,7 @@
 #include <QThread>
 #include <array>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -36,10 +37,64 @@ namespace {
 
 const QByteArray kPage = "<html><head><title>t</title></head><body><p>members</p></body></html>\n";
 
+QByteArray PageText(const QByteArray& words)
+{
+    return QByteArray("<html><head><title>t</title></head><body><p>") + words + "</p></body></html>\n";
+}
+
+// Clears the engine's step hook however a test ends.
+struct HookGuard
+{
+    ~HookGuard() { CProtectEngine::SetStepHook({}); }
+};
+
+QString CliPath()
+{
+    return QFileInfo(AppFolders::StrongScriptFile())
+        .absoluteDir()
+        .absoluteFilePath(QStringLiteral("../../wendlock-cli"));
+}
+
+// Replaces a page as an editor saves it: a new file renamed over it.
+bool SaveByRename(const QString& page, const QString& scratch, const QByteArray& text)
+{
+    return WriteFile(scratch, text) &&
+           std::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(page).constData()) == 0;
+}
+
+// Rewrites a page in place, as a generator writing through the same file.
+bool SaveInPlace(const QString& page, const QByteArray& text)
+{
+    QFile file(page);
+    return file.open(QIODevice::ReadWrite) && file.resize(0) && file.write(text) == text.size();
+}
+
 } // namespace
 
 class DataSafety : public TestUtil::EngineTestBase
 {
+protected:
+    QByteArray Unlocked(const QString& page) const
+    {
+        QByteArray opened;
+        QBuffer buffer(&opened);
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_EQ(CPageUnlocker::Unlock(page, QString(), QStringLiteral("pw"), &buffer),
+                  CPageUnlocker::Status::Ok)
+            << page.toStdString();
+        return opened;
+    }
+
+    QStringList Temporaries(const QString& folder) const
+    {
+        QStringList left;
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            if (CAtomicFile::IsTemporaryName(name)) {
+                left.append(name);
+            }
+        }
+        return left;
+    }
 };
 
 TEST_F(DataSafety, neighbourFilesAreNeverTouchedAndLeftoversOfDeadRunsGo)
@@ -257,15 +312,19 @@ TEST_F(DataSafety, pipesGivenAsInputsAreRefusedAtOnce)
 
 TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
 {
-    // Runs of protect, restore-first and restore are killed at random
-    // moments; after each, every page is its original or a protected page
-    // that opens to it, and a backup is the original.
-    const QString cli = QFileInfo(AppFolders::StrongScriptFile())
-                            .absoluteDir()
-                            .absoluteFilePath(QStringLiteral("../../wendlock-cli"));
+    // Runs of protect, restore-first and restore are killed (SIGKILL, or
+    // SIGINT/SIGTERM, which end a run with a summary) while pages are saved
+    // again, by rename and in place, at chosen steps of the run. After each
+    // run every page is a text it had or a protected page that opens to
+    // one, every backup is a text its page had, and the last text a page
+    // was given before the run ended is in the page, its backup or what the
+    // page opens to, unless the run reported the page changed.
+    const QString cli = CliPath();
     ASSERT_TRUE(QFileInfo::exists(cli));
     ASSERT_TRUE(QDir().mkpath(Path("site")));
-    QMap<QString, QByteArray> originals;
+    ASSERT_TRUE(QDir().mkpath(Path("scratch")));
+    // Every text each page had, the last one last.
+    QMap<QString, QList<QByteArray>> texts;
     for (int i = 0; i < 8; ++i) {
         QByteArray text = "<html><head><title>" + QByteArray::number(i) + "</title></head><body>\n";
         for (int line = 0; line < 2000 * (i + 1); ++line) {
@@ -273,8 +332,19 @@ TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
         }
         const QString page = Path("site") + QStringLiteral("/p%1.html").arg(i);
         ASSERT_TRUE(WriteFile(page, text + "</body></html>\n"));
-        originals.insert(page, text + "</body></html>\n");
+        texts.insert(page, {text + "</body></html>\n"});
     }
+    const QStringList pages = texts.keys();
+    QRandomGenerator random(20261208);
+    int edits = 0;
+    const auto edit = [&](const QString& page) {
+        QByteArray text = texts.value(page).constFirst();
+        text.replace("</body>", QByteArray("<p>edit " + QByteArray::number(++edits) + "</p></body>"));
+        const bool saved = random.bounded(2) == 0 ? SaveByRename(page, Path("scratch/saving"), text)
+                                                  : SaveInPlace(page, text);
+        EXPECT_TRUE(saved) << page.toStdString();
+        texts[page].append(text);
+    };
     const QStringList protect = {QStringLiteral("protect"),
                                  QStringLiteral("--password"),
                                  QStringLiteral("pw"),
@@ -284,31 +354,69 @@ TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
                                  QStringLiteral("kdfIterations=100000"),
                                  QStringLiteral("--set"),
                                  QStringLiteral("salt=000102030405060708090a0b0c0d0e0f")};
-    QRandomGenerator random(20261207);
-    for (int round = 0; round < 12; ++round) {
-        QStringList args;
-        switch (random.bounded(3)) {
-        case 0:
-            args = protect + QStringList{Path("site")};
-            break;
-        case 1:
-            args = protect + QStringList{QStringLiteral("--restore-first"), Path("site")};
-            break;
-        default:
-            args = QStringList{QStringLiteral("restore"), Path("site")};
+    QTemporaryDir signalDir;
+    ASSERT_TRUE(signalDir.isValid());
+    const QString pauseSignal = signalDir.filePath(QStringLiteral("paused"));
+    const std::array<const char*, 4> steps = {"page-opened", "page-written", "page-synced", "backup-renamed"};
+    int pausedEdits = 0;
+    const std::array<int, 3> kills = {SIGKILL, SIGINT, SIGTERM};
+    // Every step with every signal in a protect run (half of them restoring
+    // first), and every fourth run a restore.
+    for (int round = 0; round < 16; ++round) {
+        const int protectRun = round - round / 4;
+        const int kind = round % 4 == 3 ? 2 : (protectRun + protectRun / 4) % 2;
+        const int signal = kind == 2 ? kills[size_t(random.bounded(3))] : kills[size_t(protectRun / 4)];
+        const char* step = steps[size_t(protectRun % 4)];
+        QStringList args = kind == 2 ? QStringList{QStringLiteral("restore"), Path("site")}
+                                     : protect + QStringList{Path("site")};
+        if (kind == 1) {
+            args.insert(args.size() - 1, QStringLiteral("--restore-first"));
         }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (kind != 2) {
+            // Each page stops at the step until the test lets it go on.
+            env.insert(QStringLiteral("WENDLOCK_TEST_PAUSE"), QLatin1String(step) + QStringLiteral(":20000"));
+            env.insert(QStringLiteral("WENDLOCK_TEST_PAUSE_SIGNAL"), pauseSignal);
+        }
+        edit(pages.at(int(random.bounded(int(pages.size())))));
         QProcess run;
+        run.setProcessEnvironment(env);
         run.start(cli, args);
         ASSERT_TRUE(run.waitForStarted());
-        QThread::msleep(random.bounded(5, 250));
-        // SIGKILL, or SIGINT/SIGTERM, which end the run between two pages
-        // with a summary and 128 + the signal's number.
-        const int signal = std::array<int, 3>{SIGKILL, SIGINT, SIGTERM}[size_t(random.bounded(3))];
-        ::kill(pid_t(run.processId()), signal);
-        ASSERT_TRUE(run.waitForFinished(60000));
+        const pid_t pid = pid_t(run.processId());
+        if (kind == 2) {
+            // Restore has no steps to stop at: killed at a random moment.
+            QThread::msleep(random.bounded(0, 60));
+            ::kill(pid, signal);
+        } else {
+            // At each stop the page in hand, or another, may be saved; at
+            // one of them the run is sent the signal.
+            const int killAt = int(random.bounded(1, 10));
+            int pause = 0;
+            while (run.state() != QProcess::NotRunning && !run.waitForFinished(2)) {
+                if (!QFileInfo::exists(pauseSignal)) {
+                    continue;
+                }
+                const QString paused = QString::fromUtf8(ReadFile(pauseSignal));
+                if (pages.contains(paused) && random.bounded(2) == 0) {
+                    edit(paused);
+                    ++pausedEdits;
+                }
+                if (random.bounded(3) == 0) {
+                    edit(pages.at(int(random.bounded(int(pages.size())))));
+                    ++pausedEdits;
+                }
+                if (++pause == killAt) {
+                    ::kill(pid, signal);
+                }
+                QFile::remove(pauseSignal);
+            }
+        }
+        ASSERT_TRUE(run.state() == QProcess::NotRunning || run.waitForFinished(60000));
+        QFile::remove(pauseSignal);
+        const QString out = QString::fromUtf8(run.readAllStandardOutput());
         if (signal != SIGKILL && run.exitStatus() == QProcess::NormalExit) {
             // Finished before the signal, or told how far it got.
-            const QString out = QString::fromUtf8(run.readAllStandardOutput());
             const QString last = out.section(QLatin1Char('\n'), -2, -2);
             const bool told = QRegularExpression(QStringLiteral("^Interrupted: \\d+ (protected|restored), "
                                                                 "\\d+ not processed$"))
@@ -316,23 +424,28 @@ TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
                                   .hasMatch();
             EXPECT_EQ(told, run.exitCode() == 128 + signal) << "round " << round << ": " << out.toStdString();
         }
-        for (auto it = originals.cbegin(); it != originals.cend(); ++it) {
-            const QByteArray now = ReadFile(it.key());
-            if (now != it.value()) {
-                QByteArray opened;
-                QBuffer buffer(&opened);
-                buffer.open(QIODevice::WriteOnly);
-                ASSERT_EQ(CPageUnlocker::Unlock(it.key(), QString(), QStringLiteral("pw"), &buffer),
-                          CPageUnlocker::Status::Ok)
-                    << "round " << round << ": " << it.key().toStdString();
-                EXPECT_EQ(opened, it.value()) << "round " << round;
+        for (const QString& page : pages) {
+            const QList<QByteArray>& had = texts.value(page);
+            const QByteArray now = ReadFile(page);
+            QByteArray opened;
+            if (CProtectEngine::DetectProtection(page) != CProtectEngine::Protection::None) {
+                opened = Unlocked(page);
+                EXPECT_TRUE(had.contains(opened)) << "round " << round << ": " << page.toStdString();
+            } else {
+                EXPECT_TRUE(had.contains(now)) << "round " << round << ": " << page.toStdString();
             }
-            const QString backup = it.key() + QStringLiteral(".original");
-            if (QFileInfo::exists(backup)) {
-                EXPECT_EQ(ReadFile(backup), it.value()) << "round " << round;
-            }
+            const QString backupPath = page + QStringLiteral(".original");
+            const QByteArray backup = QFileInfo::exists(backupPath) ? ReadFile(backupPath) : QByteArray();
+            EXPECT_TRUE(backup.isEmpty() || had.contains(backup))
+                << "round " << round << ": " << page.toStdString();
+            const bool reported =
+                out.contains(QStringLiteral("Changed while being protected\t%1\n").arg(page));
+            EXPECT_TRUE(now == had.last() || opened == had.last() || backup == had.last() || reported)
+                << "round " << round << " (" << step << ", signal " << signal << "): the last edit of "
+                << page.toStdString() << " is lost";
         }
     }
+    EXPECT_GT(pausedEdits, 0);
     // The next whole run clears what the killed ones left.
     QProcess last;
     last.start(cli, protect + QStringList{QStringLiteral("--restore-first"), Path("site")});
@@ -341,6 +454,9 @@ TEST_F(DataSafety, killedRunsNeverBreakAPageOrItsBackup)
     const QStringList left = QDir(Path("site")).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : left) {
         EXPECT_FALSE(CAtomicFile::IsTemporaryName(name)) << name.toStdString();
+    }
+    for (const QString& page : pages) {
+        EXPECT_EQ(Unlocked(page), texts.value(page).last()) << page.toStdString();
     }
 }
 
@@ -363,4 +479,150 @@ TEST_F(DataSafety, linksAtTheBackupsNameAreNeverWrittenThroughNorRestored)
               0);
     EXPECT_EQ(CProtectEngine::RestoreBackups({Path("a.html")}), 0);
     EXPECT_FALSE(QFileInfo(Path("a.html")).isSymLink());
+}
+
+TEST_F(DataSafety, aBatchPutsInPlaceOnlyThePagesUnchangedSinceTheyWereRead)
+{
+    HookGuard guard;
+    ASSERT_TRUE(QDir().mkpath(Path("site/sub")));
+    ASSERT_TRUE(QDir().mkpath(Path("scratch")));
+    const QStringList pages = {Path("site/a.html"), Path("site/b.html"), Path("site/c.html"),
+                               Path("site/sub/d.html"), Path("site/e.html")};
+    for (const QString& page : pages) {
+        ASSERT_TRUE(WriteFile(page, PageText(QFileInfo(page).fileName().toUtf8())));
+    }
+    // While the last page is written, the first two (written already and
+    // waiting in the batch) are saved again, in place and by rename; while
+    // the batch puts its pages in place, c is edited after its data was
+    // synced, and d after its backup went in place.
+    CProtectEngine::SetStepHook([&](const char* step, const QString& path) {
+        const QByteArray name = step;
+        if (name == "page-written" && path == pages[4]) {
+            EXPECT_TRUE(SaveInPlace(pages[0], PageText("a edited in place")));
+            EXPECT_TRUE(SaveByRename(pages[1], Path("scratch/b"), PageText("b saved by rename")));
+        } else if (name == "page-synced" && path == pages[2]) {
+            EXPECT_TRUE(SaveInPlace(pages[2], PageText("c edited")));
+        } else if (name == "backup-renamed" && path == pages[3]) {
+            EXPECT_TRUE(SaveByRename(pages[3], Path("scratch/d"), PageText("d saved")));
+        }
+    });
+    data.m_listFiles = pages;
+    TestUtil::ResultTexts rows;
+    {
+        CProtectEngine engine(&data, &rows);
+        engine.ProtectAll();
+        EXPECT_EQ(engine.GetProtectedCount(), 1);
+    }
+    const QString changed = QStringLiteral("Changed while being protected");
+    EXPECT_EQ(rows.results, QStringList({changed, changed, changed, changed, QStringLiteral("Protected")}));
+    EXPECT_EQ(ReadFile(pages[0]), PageText("a edited in place"));
+    EXPECT_EQ(ReadFile(pages[1]), PageText("b saved by rename"));
+    EXPECT_EQ(ReadFile(pages[2]), PageText("c edited"));
+    EXPECT_EQ(ReadFile(pages[3]), PageText("d saved"));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(QFileInfo::exists(pages[i] + QStringLiteral(".original"))) << i;
+    }
+    // d's backup went in place before the edit: it holds the text before
+    // it, and a restore leaves the newer page alone.
+    EXPECT_EQ(ReadFile(pages[3] + QStringLiteral(".original")), PageText("d.html"));
+    EXPECT_EQ(CProtectEngine::RestoreBackups({pages[3]}), 0);
+    EXPECT_EQ(ReadFile(pages[3]), PageText("d saved"));
+    EXPECT_EQ(Unlocked(pages[4]), PageText("e.html"));
+    EXPECT_EQ(ReadFile(pages[4] + QStringLiteral(".original")), PageText("e.html"));
+    EXPECT_TRUE(Temporaries(Path("site")).isEmpty())
+        << Temporaries(Path("site")).join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(Temporaries(Path("site/sub")).isEmpty());
+    CProtectEngine::SetStepHook({});
+
+    // The same page twice, and a link to a page of the batch: each is
+    // looked at once the one before is in place.
+    ASSERT_EQ(::symlink("a.html", QFile::encodeName(Path("site/link.html")).constData()), 0);
+    answer = CProtectEngine::Answer::No;
+    EXPECT_EQ(Run({pages[0], pages[0], Path("site/link.html"), pages[1]}),
+              QStringList({QStringLiteral("Protected"), QStringLiteral("Protected before"),
+                           QStringLiteral("Protected before"), QStringLiteral("Protected")}));
+    EXPECT_EQ(Unlocked(pages[0]), PageText("a edited in place"));
+
+    // One page at a time, as the wizard runs: the page is in place, and
+    // its row told, when the call returns.
+    ASSERT_TRUE(WriteFile(Path("site/f.html"), PageText("f")));
+    CProtectEngine::SetStepHook([&](const char* step, const QString& path) {
+        if (QByteArray(step) == "page-synced" && path == pages[2]) {
+            EXPECT_TRUE(SaveInPlace(pages[2], PageText("c edited again")));
+        }
+    });
+    {
+        TestUtil::ResultTexts single;
+        CProtectEngine engine(&data, &single);
+        EXPECT_EQ(engine.ProtectOne(pages[2]), ProtectOutcome::ChangedWhileProtected);
+        EXPECT_EQ(single.results, QStringList{changed});
+        EXPECT_EQ(engine.ProtectOne(Path("site/f.html")), ProtectOutcome::Protected);
+        EXPECT_EQ(single.results.size(), 2);
+        EXPECT_EQ(Unlocked(Path("site/f.html")), PageText("f"));
+        EXPECT_EQ(engine.GetProtectedCount(), 1);
+    }
+    EXPECT_EQ(ReadFile(pages[2]), PageText("c edited again"));
+    CProtectEngine::SetStepHook({});
+
+    // Killed between a backup's rename and its page's: every page is still
+    // its text, each backup present is that text, and the next run clears
+    // the leftovers and protects them all.
+    const QString cli = CliPath();
+    ASSERT_TRUE(QFileInfo::exists(cli)) << cli.toStdString();
+    ASSERT_TRUE(QDir().mkpath(Path("crash")));
+    QMap<QString, QByteArray> texts;
+    for (int i = 0; i < 6; ++i) {
+        const QString page = Path("crash") + QStringLiteral("/p%1.html").arg(i);
+        texts.insert(page, PageText("crash " + QByteArray::number(i)));
+        ASSERT_TRUE(WriteFile(page, texts.value(page)));
+    }
+    QTemporaryDir signalDir;
+    ASSERT_TRUE(signalDir.isValid());
+    const QString signal = signalDir.filePath(QStringLiteral("paused"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WENDLOCK_TEST_PAUSE"), QStringLiteral("backup-renamed:60000"));
+    env.insert(QStringLiteral("WENDLOCK_TEST_PAUSE_SIGNAL"), signal);
+    QProcess run;
+    run.setProcessEnvironment(env);
+    const QStringList protect = {QStringLiteral("protect"),
+                                 QStringLiteral("--password"),
+                                 QStringLiteral("pw"),
+                                 QStringLiteral("--template"),
+                                 Path("login.htm"),
+                                 QStringLiteral("--set"),
+                                 QStringLiteral("kdfIterations=100000")};
+    run.start(cli, protect + QStringList{Path("crash")});
+    ASSERT_TRUE(run.waitForStarted());
+    // Let it go on to the third page's backup, then kill it there.
+    for (int pause = 0; pause < 3; ++pause) {
+        QElapsedTimer waiting;
+        waiting.start();
+        while (!QFileInfo::exists(signal) && run.state() == QProcess::Running && waiting.elapsed() < 60000) {
+            QThread::msleep(2);
+        }
+        ASSERT_TRUE(QFileInfo::exists(signal)) << run.readAllStandardError().constData();
+        if (pause < 2) {
+            QFile::remove(signal);
+        }
+    }
+    ::kill(pid_t(run.processId()), SIGKILL);
+    ASSERT_TRUE(run.waitForFinished(60000));
+    QFile::remove(signal);
+    int backups = 0;
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it) {
+        EXPECT_EQ(ReadFile(it.key()), it.value()) << it.key().toStdString();
+        if (QFileInfo::exists(it.key() + QStringLiteral(".original"))) {
+            ++backups;
+            EXPECT_EQ(ReadFile(it.key() + QStringLiteral(".original")), it.value());
+        }
+    }
+    EXPECT_EQ(backups, 3);
+    EXPECT_FALSE(Temporaries(Path("crash")).isEmpty()) << "the pages' new texts were never put in place";
+    const TestUtil::CliRun again = TestUtil::RunCli(protect + QStringList{Path("crash")});
+    EXPECT_EQ(again.code, 0) << again.out.toStdString();
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it) {
+        EXPECT_EQ(Unlocked(it.key()), it.value());
+        EXPECT_EQ(ReadFile(it.key() + QStringLiteral(".original")), it.value());
+    }
+    EXPECT_TRUE(Temporaries(Path("crash")).isEmpty());
 }
