@@ -32,6 +32,8 @@ enum class ProtectOutcome
     BackupProtected,
     // A backup (*.original) or a temporary file of a run, never a page.
     NotAPage,
+    // The run was cancelled before it came to the file.
+    NotProcessed,
 };
 
 // The file is protected, now or from before.

@@ -405,6 +405,7 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnRestore();
+    QTRY_VERIFY(!m_page->IsRestoring());
     QCOMPARE(MessageBox::ShownTexts(),
              (QStringList{question, QStringLiteral("0 files have been restored!")}));
 
@@ -420,6 +421,7 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnRestore();
+    QTRY_VERIFY(!m_page->IsRestoring());
     QCOMPARE(MessageBox::ShownTexts(),
              (QStringList{question, QStringLiteral("1 files have been restored!")}));
     QCOMPARE(ReadBytes(a), QByteArray("original a"));
@@ -431,6 +433,7 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnRestore();
+    QTRY_VERIFY(!m_page->IsRestoring());
     QCOMPARE(
         MessageBox::ShownTexts(),
         (QStringList{question,

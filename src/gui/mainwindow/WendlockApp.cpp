@@ -9,13 +9,17 @@
 #include "model/CharsetTable.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cerrno>
+#include <cstdio>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -104,7 +108,34 @@ bool CWendlockApp::InitInstance(const QStringList& arguments)
     if (page > 0 && page < m_pFrame->View()->GetPageCount()) {
         m_pFrame->View()->SetActivePage(page);
     }
+    if (qEnvironmentVariableIsSet("WENDLOCK_TEST_PROTECT_AND_QUIT")) {
+        ProtectAndQuit();
+    }
     return true;
+}
+
+void CWendlockApp::ProtectAndQuit()
+{
+    // The messages are not shown but written to standard error, with the
+    // time from pressing Protect to the end of the run.
+    MessageBox::SetTestMode(true);
+    CMainFrame* frame = m_pFrame.get();
+    auto clock = std::make_shared<QElapsedTimer>();
+    QObject::connect(frame, &CMainFrame::protectFinished, frame, [clock] {
+        const QStringList shown = MessageBox::ShownTexts();
+        std::fprintf(stderr, "protect run: %.3f s\n%s\n", double(clock->nsecsElapsed()) / 1e9,
+                     qPrintable(shown.isEmpty() ? QString() : shown.last()));
+        QCoreApplication::exit(0);
+    });
+    QTimer::singleShot(0, frame, [frame, clock] {
+        clock->start();
+        frame->OnProtect();
+        if (!frame->IsProtecting()) {
+            std::fprintf(stderr, "protect did not start: %s\n",
+                         qPrintable(MessageBox::ShownTexts().join(QLatin1Char('\n'))));
+            QCoreApplication::exit(1);
+        }
+    });
 }
 
 void CWendlockApp::ExitInstance()

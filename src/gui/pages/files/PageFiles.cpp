@@ -2,7 +2,6 @@
 
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectJob.h"
-#include "engine/RunFiles.h"
 #include "files/FolderHistory.h"
 #include "files/ListFile.h"
 #include "files/WebFileFilter.h"
@@ -16,6 +15,7 @@
 #include "gui/widgets/IconButton.h"
 #include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
+#include "session/RestoreSession.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,8 +25,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
+#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -403,17 +405,55 @@ void CPageFiles::OnRestore()
                                  "\"*.original\"! Do you want to continue?")) != QMessageBox::Yes) {
         return;
     }
-    QStringList notRestored;
-    CRunFiles run;
-    const int restored = CProtectEngine::RestoreBackups(m_files.Paths(), QString(), &notRestored, &run);
+    if (m_pRestore) {
+        return;
+    }
+    // The pages are put back beside the window, which stays usable; the
+    // list waits until they are all back.
+    m_notRestored.clear();
+    m_pRestore = std::make_unique<CRestoreSession>(m_files.Paths());
+    m_pRestore->SetThreads(qMax(1, QThread::idealThreadCount()));
+    connect(m_pRestore.get(), &CRestoreSession::fileDone, this,
+            [this](const QString& path, bool failure, const QString& text) {
+                if (failure) {
+                    m_notRestored.append(path + QStringLiteral(": ") + text);
+                }
+            });
+    m_pRestoreProgress = std::make_unique<QProgressDialog>(tr("Restoring..."), tr("Cancel"), 0,
+                                                           int(m_files.Paths().size()), this);
+    m_pRestoreProgress->setWindowModality(Qt::NonModal);
+    m_pRestoreProgress->setMinimumDuration(700);
+    m_pRestoreProgress->setAutoClose(false);
+    m_pRestoreProgress->setAutoReset(false);
+    connect(m_pRestoreProgress.get(), &QProgressDialog::canceled, m_pRestore.get(), &CRestoreSession::Cancel);
+    connect(m_pRestore.get(), &CRestoreSession::progress, m_pRestoreProgress.get(),
+            &QProgressDialog::setValue);
+    connect(m_pRestore.get(), &CRestoreSession::finished, this, &CPageFiles::OnRestoreFinished);
+    setEnabled(false);
+    m_pRestore->Start();
+}
+
+void CPageFiles::OnRestoreFinished()
+{
+    m_pRestore->Wait();
+    const CRestoreSession::Summary summary = m_pRestore->Result();
+    // Deleted once this signal has returned to it.
+    m_pRestore.release()->deleteLater();
+    m_pRestoreProgress.reset();
+    setEnabled(true);
     RefreshSizes();
-    QString text = QStringLiteral("%1 files have been restored!").arg(restored);
-    if (!notRestored.isEmpty()) {
+    QString text = QStringLiteral("%1 files have been restored!").arg(summary.restored);
+    if (summary.cancelled && summary.notProcessed > 0) {
+        text += QLatin1Char(' ') +
+                tr("The restore was cancelled: %1 file(s) not processed.").arg(summary.notProcessed);
+    }
+    if (!m_notRestored.isEmpty()) {
         // Every page left protected is named, with the reason.
         text += QLatin1String("\n\n") + tr("Not restored:") + QLatin1Char('\n') +
-                notRestored.join(QLatin1Char('\n'));
+                m_notRestored.join(QLatin1Char('\n'));
     }
     MessageBox::Warning(this, text);
+    emit restoreFinished();
 }
 
 void CPageFiles::RefreshSizes()

@@ -85,6 +85,11 @@ CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageResult::OnContextMenuRequested);
 }
 
+void CPageResult::SetProtectEnabled(bool enabled)
+{
+    m_pProtectButton->setEnabled(enabled);
+}
+
 void CPageResult::DeleteAllItems()
 {
     m_pList->clear();

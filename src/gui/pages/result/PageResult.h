@@ -34,6 +34,8 @@ public:
     void AddResultRow(const QString& path, const QString& result) override;
 
     QTreeWidget* List() const { return m_pList; }
+    // Off while a run goes on.
+    void SetProtectEnabled(bool enabled);
     // "N KB" for a file of `bytes` (taken as a 32-bit number): the size in
     // thousands, rounded down, at least 1; a file that is not there counts
     // as 12000 bytes.
