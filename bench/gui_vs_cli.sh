@@ -19,7 +19,7 @@ done
 TMPROOT=/dev/shm
 [[ -d $TMPROOT && -w $TMPROOT ]] || TMPROOT="${TMPDIR:-/tmp}"
 WORK="$(mktemp -d -p "$TMPROOT" wendlock-gui-bench.XXXXXX)"
-trap 'rm -rf "$WORK"' EXIT
+[[ -n "${WENDLOCK_BENCH_KEEP:-}" ]] && echo "work folder kept: $WORK" || trap 'rm -rf "$WORK"' EXIT
 
 python3 - "$WORK/site" "$PAGES" <<'PY'
 import os, sys, random
@@ -84,7 +84,7 @@ gui_m=$(printf '%s\n' "${gui_times[@]}" | median)
 inner_m=$(printf '%s\n' "${gui_inner[@]}" | median)
 printf 'site: %d pages, %.1f MB, strong format; %d rounds; last CLI run protected %d pages\n' \
     "$PAGES" "$(echo "$bytes / 1048576" | bc -l)" "$ROUNDS" "$protected"
-printf 'window says: %s\n' "$(sed -n 2p "$WORK/gui.err")"
+printf 'window says: %s\n' "$(awk '/^protect run:/ {getline; print; exit}' "$WORK/gui.err")"
 printf 'CLI  (whole process), median: %.3f s\n' "$cli_m"
 printf 'GUI  (whole process), median: %.3f s   (its run alone: %.3f s)\n' "$gui_m" "$inner_m"
 printf 'ratio GUI / CLI: %.2f  (target: at most 1.30)\n' "$(echo "$gui_m / $cli_m" | bc -l)"

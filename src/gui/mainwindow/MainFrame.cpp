@@ -484,7 +484,6 @@ void CMainFrame::OnProtect()
     connect(m_pRun.get(), &CProtectRun::finished, this, &CMainFrame::OnProtectFinished);
     m_bStrongRun = project.m_nCipher == CAppGlobalData::kCipherStrong;
     m_bBackupRun = project.m_bBackup != 0;
-    m_bProtectAssetsRun = project.m_bProtectAssets != 0;
     SetRunning(true);
     m_pRun->Start();
 }
@@ -505,7 +504,7 @@ void CMainFrame::SetRunning(bool running)
 }
 
 QString CMainFrame::EndMessage(const CProtectSession::Summary& summary, bool strong, bool backup,
-                               bool protectAssets, bool* allWell)
+                               bool* allWell)
 {
     *allWell = false;
     if (!summary.error.isEmpty()) {
@@ -532,7 +531,7 @@ QString CMainFrame::EndMessage(const CProtectSession::Summary& summary, bool str
     if (summary.classicPagesMet > 0) {
         text += QStringLiteral("\n\n") + CProtectEngine::ClassicToStrongWarning(summary.classicPagesMet);
     }
-    if (summary.assetsRun || (protectAssets && strong && !summary.cancelled)) {
+    if (summary.assetsRun) {
         text += QStringLiteral("\n\n") +
                 tr("%1 other file(s) of the site enciphered, %2 failed (see the Result page).")
                     .arg(summary.assetsEnciphered)
@@ -559,7 +558,7 @@ void CMainFrame::OnProtectFinished()
         return;
     }
     bool allWell = false;
-    const QString text = EndMessage(summary, m_bStrongRun, m_bBackupRun, m_bProtectAssetsRun, &allWell);
+    const QString text = EndMessage(summary, m_bStrongRun, m_bBackupRun, &allWell);
     if (allWell) {
         MessageBox::Information(this, text);
     } else {

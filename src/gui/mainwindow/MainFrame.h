@@ -95,7 +95,7 @@ public:
     // The message at the end of a run: the counts, the page format and
     // the warnings; `allWell` when nothing failed and nothing was left.
     static QString EndMessage(const CProtectSession::Summary& summary, bool strong, bool backup,
-                              bool protectAssets, bool* allWell);
+                              bool* allWell);
     void OnHelpContents();
     void OnSupportHomepage();
     void OnSupportEmail();
@@ -145,7 +145,6 @@ private:
     std::unique_ptr<CProtectRun> m_pRun;
     bool m_bStrongRun = false;
     bool m_bBackupRun = false;
-    bool m_bProtectAssetsRun = false;
     bool m_bCloseAfterRun = false;
     bool m_bAskingToSave = false;
 };
