@@ -72,19 +72,23 @@ median() { sort -g | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v
 # Warm the caches once, then run the two in turn so that a drift of the
 # machine's speed touches both alike.
 cli_run >/dev/null; gui_run >/dev/null
-cli_times=(); gui_times=(); gui_inner=()
+cli_times=(); gui_times=(); gui_inner=(); gui_stall=()
 for r in $(seq 1 "$ROUNDS"); do
     cli_times+=("$(cli_run)")
     gui_times+=("$(gui_run)")
     gui_inner+=("$(awk '/^protect run:/ {print $3}' "$WORK/gui.err")")
+    gui_stall+=("$(awk '/^protect run:/ {print $8}' "$WORK/gui.err")")
 done
 protected=$(grep -c "^Protected" "$WORK/cli.out" || true)
 cli_m=$(printf '%s\n' "${cli_times[@]}" | median)
 gui_m=$(printf '%s\n' "${gui_times[@]}" | median)
 inner_m=$(printf '%s\n' "${gui_inner[@]}" | median)
+stall_max=$(printf '%s\n' "${gui_stall[@]}" | sort -g | tail -1)
 printf 'site: %d pages, %.1f MB, strong format; %d rounds; last CLI run protected %d pages\n' \
     "$PAGES" "$(echo "$bytes / 1048576" | bc -l)" "$ROUNDS" "$protected"
 printf 'window says: %s\n' "$(awk '/^protect run:/ {getline; print; exit}' "$WORK/gui.err")"
 printf 'CLI  (whole process), median: %.3f s\n' "$cli_m"
 printf 'GUI  (whole process), median: %.3f s   (its run alone: %.3f s)\n' "$gui_m" "$inner_m"
-printf 'ratio GUI / CLI: %.2f  (target: at most 1.30)\n' "$(echo "$gui_m / $cli_m" | bc -l)"
+printf 'ratio GUI / CLI, whole processes: %.2f  (target: at most 1.30)\n' "$(echo "$gui_m / $cli_m" | bc -l)"
+printf 'ratio GUI run (Protect pressed to end message) / CLI whole process: %.2f\n' "$(echo "$inner_m / $cli_m" | bc -l)"
+printf 'window responsiveness: longest event-loop stall during a run %s ms (largest of the rounds)\n' "$stall_max"

@@ -117,18 +117,31 @@ bool CWendlockApp::InitInstance(const QStringList& arguments)
 void CWendlockApp::ProtectAndQuit()
 {
     // The messages are not shown but written to standard error, with the
-    // time from pressing Protect to the end of the run.
+    // time from pressing Protect to the end of the run and the longest
+    // time the window's event loop did not come round (a timer asks every
+    // 10 ms): how responsive the window stayed.
     MessageBox::SetTestMode(true);
     CMainFrame* frame = m_pFrame.get();
     auto clock = std::make_shared<QElapsedTimer>();
-    QObject::connect(frame, &CMainFrame::protectFinished, frame, [clock] {
+    auto sinceTick = std::make_shared<QElapsedTimer>();
+    auto longestStall = std::make_shared<qint64>(0);
+    auto* ticker = new QTimer(frame);
+    ticker->setInterval(10);
+    QObject::connect(ticker, &QTimer::timeout, frame, [sinceTick, longestStall] {
+        *longestStall = qMax(*longestStall, sinceTick->restart());
+    });
+    QObject::connect(frame, &CMainFrame::protectFinished, frame, [clock, longestStall, ticker] {
+        ticker->stop();
         const QStringList shown = MessageBox::ShownTexts();
-        std::fprintf(stderr, "protect run: %.3f s\n%s\n", double(clock->nsecsElapsed()) / 1e9,
+        std::fprintf(stderr, "protect run: %.3f s, longest event-loop stall %lld ms\n%s\n",
+                     double(clock->nsecsElapsed()) / 1e9, static_cast<long long>(*longestStall),
                      qPrintable(shown.isEmpty() ? QString() : shown.last()));
         QCoreApplication::exit(0);
     });
-    QTimer::singleShot(0, frame, [frame, clock] {
+    QTimer::singleShot(0, frame, [frame, clock, sinceTick, ticker] {
         clock->start();
+        sinceTick->start();
+        ticker->start();
         frame->OnProtect();
         if (!frame->IsProtecting()) {
             std::fprintf(stderr, "protect did not start: %s\n",
