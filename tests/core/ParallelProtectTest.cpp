@@ -4,9 +4,12 @@
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
 #include "session/ProtectSession.h"
+#include "session/RestoreSession.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QTemporaryDir>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -245,4 +248,76 @@ TEST(ProtectSession, answersFromTheQuestionInterface_cancelEndsTheRunInListOrder
     EXPECT_EQ(silent.Asked(), 1);
     EXPECT_TRUE(rows.rows.isEmpty());
     EXPECT_EQ(summary.notProcessed, 96);
+}
+
+// Restore on three workers: the results come in list order and every page
+// gets its text back; cancelled after the first result, each page is
+// either restored and told, or still protected with its backup in place.
+TEST(RestoreSession, listOrderOnSeveralWorkers_cancelLeavesTheRestProtected)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString templatePath = dir.filePath(QStringLiteral("template.htm"));
+    ASSERT_TRUE(WriteFile(templatePath,
+                          "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
+    CAppGlobalData data;
+    data.m_strTemplatePath = templatePath;
+    data.m_strPassword = QStringLiteral("pw");
+    data.m_nCipher = CAppGlobalData::kCipherClassic;
+    data.m_bBackup = 1;
+    QHash<QString, QByteArray> original;
+    for (int i = 0; i < 96; ++i) {
+        const QString folder = dir.filePath(QStringLiteral("f%1").arg(i / 32));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        data.m_listFiles.append(folder + QStringLiteral("/p%1.htm").arg(i));
+        original.insert(data.m_listFiles.last(),
+                        "<html><head></head><body>page " + QByteArray::number(i) + "</body></html>\n");
+        ASSERT_TRUE(WriteFile(data.m_listFiles.last(), original.value(data.m_listFiles.last())));
+    }
+    const auto protectAll = [&] {
+        OutcomeRows rows;
+        CProtectSession session(data);
+        session.SetThreads(3);
+        ASSERT_EQ(session.Run(rows).protectedCount, 96);
+    };
+    protectAll();
+    QStringList told;
+    {
+        CRestoreSession session(data.m_listFiles);
+        session.SetThreads(3);
+        const CRestoreSession::Summary summary =
+            session.Run([&told](const QString& path, const CBackupRestore::Result& result) {
+                EXPECT_EQ(result.outcome, CBackupRestore::Outcome::Restored) << path.toStdString();
+                told.append(path);
+            });
+        EXPECT_EQ(summary.restored, 96);
+        EXPECT_EQ(told, data.m_listFiles);
+        for (const QString& path : data.m_listFiles) {
+            EXPECT_EQ(ReadFile(path), original.value(path));
+        }
+    }
+
+    protectAll();
+    told.clear();
+    CRestoreSession session(data.m_listFiles);
+    session.SetThreads(3);
+    const CRestoreSession::Summary summary =
+        session.Run([&](const QString& path, const CBackupRestore::Result&) {
+            told.append(path);
+            session.Cancel();
+        });
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_EQ(summary.failed, 0);
+    EXPECT_GT(summary.notProcessed, 0);
+    EXPECT_EQ(summary.restored + summary.notProcessed, 96);
+    EXPECT_EQ(told.size(), summary.restored);
+    for (const QString& path : data.m_listFiles) {
+        const bool restored = told.contains(path);
+        EXPECT_EQ(ReadFile(path) == original.value(path), restored) << path.toStdString();
+        EXPECT_EQ(QFileInfo::exists(path + QStringLiteral(".original")), !restored) << path.toStdString();
+    }
+    // Told in list order, also when the workers finished out of order.
+    for (qsizetype i = 1; i < told.size(); ++i) {
+        EXPECT_LT(data.m_listFiles.indexOf(told[i - 1]), data.m_listFiles.indexOf(told[i]));
+    }
 }
