@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -82,9 +83,9 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     auto* deleteKey = new QShortcut(QKeySequence::Delete, m_pList);
     deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(deleteKey, &QShortcut::activated, this, &CPageFiles::OnDelete);
-    m_pList->setColumnCount(4);
+    m_pList->setColumnCount(5);
     m_pList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Type"),
-                              QStringLiteral("Path")});
+                              QStringLiteral("Path"), tr("State")});
     m_pList->setRootIsDecorated(false);
     m_pList->setItemsExpandable(false);
     m_pList->setExpandsOnDoubleClick(false);
@@ -103,6 +104,7 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     header->resizeSection(CFileRowItem::ColumnSize, 100);
     header->resizeSection(CFileRowItem::ColumnType, 100);
     header->resizeSection(CFileRowItem::ColumnPath, 340);
+    header->resizeSection(CFileRowItem::ColumnState, 80);
     m_pList->viewport()->installEventFilter(this);
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageFiles::ShowContextMenu);
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this,
@@ -114,9 +116,26 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     QPushButton* restore = AddButton(QStringLiteral("&Restore"), QStringLiteral("restoreButton"),
                                      CAppIcons::Role::Restore, &CPageFiles::OnRestore);
 
+    // How many files are listed, counted once the rows have settled (an
+    // import adds many at once).
+    m_pCount = new QLabel(this);
+    m_pCount->setObjectName(QStringLiteral("filesCount"));
+    auto* countTimer = new QTimer(this);
+    countTimer->setSingleShot(true);
+    countTimer->setInterval(0);
+    connect(countTimer, &QTimer::timeout, this,
+            [this] { m_pCount->setText(tr("%n file(s) listed", nullptr, m_pList->topLevelItemCount())); });
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+        connect(m_pList->model(), signal, countTimer, qOverload<>(&QTimer::start));
+    }
+    connect(m_pList->model(), &QAbstractItemModel::modelReset, countTimer, qOverload<>(&QTimer::start));
+    countTimer->start();
+
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(m_pBackup);
     bottomRow->addStretch(1);
+    bottomRow->addWidget(m_pCount);
+    bottomRow->addSpacing(12);
     bottomRow->addWidget(restore);
 
     // The list takes every extra pixel; the check box and Restore stay
@@ -186,17 +205,18 @@ bool CPageFiles::eventFilter(QObject* watched, QEvent* event)
 
 void CPageFiles::ApplyColumnWidths()
 {
-    // The columns share the visible width as 200 : 100 : 100 : 340, less
-    // a small margin, so that no horizontal scroll bar appears.
+    // The columns share the visible width as 200 : 100 : 100 : 340 : 80,
+    // less a small margin, so that no horizontal scroll bar appears.
     const int width = m_pList->viewport()->width();
     if (width <= 0) {
         return;
     }
     QHeaderView* header = m_pList->header();
-    header->resizeSection(CFileRowItem::ColumnName, width * 200 / 740);
-    header->resizeSection(CFileRowItem::ColumnSize, width * 100 / 740);
-    header->resizeSection(CFileRowItem::ColumnType, width * 100 / 740);
-    header->resizeSection(CFileRowItem::ColumnPath, std::max(width * 340 / 740 - 10, 20));
+    header->resizeSection(CFileRowItem::ColumnName, width * 200 / 820);
+    header->resizeSection(CFileRowItem::ColumnSize, width * 100 / 820);
+    header->resizeSection(CFileRowItem::ColumnType, width * 100 / 820);
+    header->resizeSection(CFileRowItem::ColumnPath, std::max(width * 340 / 820 - 10, 20));
+    header->resizeSection(CFileRowItem::ColumnState, width * 80 / 820);
 }
 
 bool CPageFiles::AddFileToList(const QString& path)
@@ -460,11 +480,15 @@ void CPageFiles::RefreshSizes()
 {
     for (int row = 0; row < m_pList->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_pList->topLevelItem(row);
+        if (auto* fileRow = dynamic_cast<CFileRowItem*>(item)) {
+            fileRow->ForgetState();
+        }
         const QString size = CFilesList::SizeText(item->text(CFileRowItem::ColumnPath));
         if (item->text(CFileRowItem::ColumnSize) != size) {
             item->setText(CFileRowItem::ColumnSize, size);
         }
     }
+    m_pList->viewport()->update();
 }
 
 void CPageFiles::OnShell(CShellOperations::Operation operation)

@@ -15,6 +15,7 @@ class CRestoreSession;
 class QProgressDialog;
 class CAppPreferences;
 class QCheckBox;
+class QLabel;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
@@ -104,6 +105,7 @@ private:
 
     QTreeWidget* m_pList = nullptr;
     QCheckBox* m_pBackup = nullptr;
+    QLabel* m_pCount = nullptr;
 
     CFileTypes m_types;
     std::unique_ptr<CRestoreSession> m_pRestore;
