@@ -3,6 +3,8 @@
 #include "engine/ResultList.h"
 #include "gui/frame/PropertyViewPage.h"
 
+#include <QHash>
+#include <QIcon>
 #include <memory>
 
 class CIconButton;
@@ -68,4 +70,7 @@ private:
     CIconButton* m_pTestButton = nullptr;
     CIconButton* m_pEditButton = nullptr;
     QTreeWidget* m_pList = nullptr;
+    // The icons of the file types met, by suffix: a run adds thousands of
+    // rows of a few types.
+    QHash<QString, QIcon> m_icons;
 };
