@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QTemporaryDir>
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -251,8 +252,8 @@ TEST(ProtectSession, answersFromTheQuestionInterface_cancelEndsTheRunInListOrder
 }
 
 // Restore on three workers: the results come in list order and every page
-// gets its text back; cancelled after the first result, each page is
-// either restored and told, or still protected with its backup in place.
+// gets its text back; cancelled during the run, each page is either
+// restored and told, or still protected with its backup in place.
 TEST(RestoreSession, listOrderOnSeveralWorkers_cancelLeavesTheRestProtected)
 {
     QTemporaryDir dir;
@@ -301,11 +302,16 @@ TEST(RestoreSession, listOrderOnSeveralWorkers_cancelLeavesTheRestProtected)
     told.clear();
     CRestoreSession session(data.m_listFiles);
     session.SetThreads(3);
-    const CRestoreSession::Summary summary =
-        session.Run([&](const QString& path, const CBackupRestore::Result&) {
-            told.append(path);
+    // Cancelled from a worker, at its 40th look before a page.
+    std::atomic<int> looks{0};
+    session.SetInterruption([&] {
+        if (++looks == 40) {
             session.Cancel();
-        });
+        }
+        return false;
+    });
+    const CRestoreSession::Summary summary =
+        session.Run([&](const QString& path, const CBackupRestore::Result&) { told.append(path); });
     EXPECT_TRUE(summary.cancelled);
     EXPECT_EQ(summary.failed, 0);
     EXPECT_GT(summary.notProcessed, 0);
