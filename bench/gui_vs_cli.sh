@@ -6,13 +6,15 @@
 # quits at the end of the run (WENDLOCK_TEST_PROTECT_AND_QUIT). Both are
 # timed as whole processes, start-up included; the window's own run time is
 # printed too. Prints figures; never fails on speed.
-#   bench/gui_vs_cli.sh [PAGES] [ROUNDS]
+#   bench/gui_vs_cli.sh [PAGES] [ROUNDS] [SCALE]
+#     SCALE multiplies the pages' length (default 1: about 8 KB a page).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 CLI="${WENDLOCK_CLI:-$ROOT/build/bin/wendlock-cli}"
 GUI="${WENDLOCK_GUI:-$ROOT/build/bin/wendlock}"
 PAGES="${1:-3000}"
 ROUNDS="${2:-5}"
+SCALE="${3:-1}"
 for program in "$CLI" "$GUI"; do
     [[ -x "$program" ]] || { echo "$program not found (build it, or set WENDLOCK_CLI / WENDLOCK_GUI)"; exit 2; }
 done
@@ -21,15 +23,15 @@ TMPROOT=/dev/shm
 WORK="$(mktemp -d -p "$TMPROOT" wendlock-gui-bench.XXXXXX)"
 [[ -n "${WENDLOCK_BENCH_KEEP:-}" ]] && echo "work folder kept: $WORK" || trap 'rm -rf "$WORK"' EXIT
 
-python3 - "$WORK/site" "$PAGES" <<'PY'
+python3 - "$WORK/site" "$PAGES" "$SCALE" <<'PY'
 import os, sys, random
-root, pages = sys.argv[1], int(sys.argv[2])
+root, pages, scale = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 random.seed(7)
 words = "lorem ipsum dolor sit amet café naïve 日本語 members only protected content".split()
 for i in range(pages):
     d = os.path.join(root, "section%02d" % (i % 40))
     os.makedirs(d, exist_ok=True)
-    body = "\n".join("<p>" + " ".join(random.choice(words) for _ in range(12)) + "</p>" for _ in range(random.randint(40, 160)))
+    body = "\n".join("<p>" + " ".join(random.choice(words) for _ in range(12)) + "</p>" for _ in range(random.randint(40, 160) * scale))
     with open(os.path.join(d, "page%05d.html" % i), "w", encoding="utf-8") as f:
         f.write("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Page %d</title></head>\n<body>\n%s\n</body></html>\n" % (i, body))
 PY
