@@ -1,7 +1,6 @@
 #include "cli/ProtectCommand.h"
 
 #include "cli/Interruption.h"
-#include "cli/ParallelProtect.h"
 #include "cli/PasswordSource.h"
 #include "cli/PathList.h"
 #include "cli/PrintedResults.h"
@@ -16,6 +15,7 @@
 #include "model/AppGlobalData.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
+#include "session/ProtectSession.h"
 #include "templates/TemplateStore.h"
 #include "users/UserListFile.h"
 
@@ -59,22 +59,16 @@ DerivedKeys DeriveKeys(const CAppGlobalData& data, int threads)
     return derived;
 }
 
-// While the key is derived on one core, this one deflates the first pages
-// of the list, as far as it gets before the key is there.
-std::shared_ptr<CDeflateAhead> DeflateWhileDeriving(const CAppGlobalData& data,
-                                                    const std::future<DerivedKeys>& keys)
+// The restore-first question, answered once for the whole run by the flag.
+class CFlagAnswer final : public IRunQuestions
 {
-    auto ahead = std::make_shared<CDeflateAhead>();
-    CProtectEngine engine(&data);
-    engine.SetDeflateAhead(ahead);
-    for (const QString& path : data.m_listFiles) {
-        if (keys.wait_for(std::chrono::seconds(0)) == std::future_status::ready || ahead->Full()) {
-            break;
-        }
-        engine.DeflateAhead(path);
-    }
-    return ahead;
-}
+public:
+    explicit CFlagAnswer(bool restoreFirst) : m_answer(restoreFirst ? Answer::YesToAll : Answer::NoToAll) {}
+    void AskRestoreFirst(const QString& /*path*/, Reply reply) override { reply(m_answer); }
+
+private:
+    const Answer m_answer;
+};
 
 } // namespace
 
@@ -253,7 +247,12 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
             }
         }
         if (earlyKeys.valid()) {
-            ahead = DeflateWhileDeriving(data, earlyKeys);
+            // While the key is derived on one core, this one deflates the
+            // first pages of the list, as far as it gets before the key is
+            // there.
+            ahead = CProtectSession::DeflateWhile(data, [&earlyKeys] {
+                return earlyKeys.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+            });
         }
         const DerivedKeys derived = earlyKeys.valid() ? earlyKeys.get() : DeriveKeys(data, threads);
         strongKeys = derived.keys;
@@ -264,15 +263,20 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     }
 
     CPrintedResults results(m_context.Out());
-    CParallelProtect::Outcome outcome;
+    CProtectSession::Summary outcome;
     {
         CProgressLine progress(m_context.Progress() ? &m_context.Err() : nullptr, "protect",
                                data.m_listFiles.size());
         CProgressResults counted(results, progress);
-        const auto answer =
-            parser.isSet(kRestoreFirst) ? CProtectEngine::Answer::Yes : CProtectEngine::Answer::No;
-        outcome = CParallelProtect::Run(data, answer, counted, threads, strongKeys, backupFolder, ahead,
-                                        CInterruption());
+        CFlagAnswer answer(parser.isSet(kRestoreFirst));
+        CProtectSession session(data);
+        session.SetThreads(threads);
+        session.SetQuestions(&answer);
+        session.SetStrongKeys(strongKeys);
+        session.SetBackupFolder(backupFolder);
+        session.SetDeflateAhead(ahead);
+        session.SetInterruption(CInterruption());
+        outcome = session.Run(counted);
     }
     if (const int signal = CInterruption::Signal(); signal != 0) {
         m_context.Out() << QStringLiteral("Interrupted: %1 protected, %2 not processed")

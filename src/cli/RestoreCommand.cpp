@@ -5,16 +5,16 @@
 #include "cli/PrintedResults.h"
 #include "cli/ProgressLine.h"
 #include "engine/BackupRestore.h"
-#include "engine/ProtectEngine.h"
-#include "engine/RunFiles.h"
 #include "engine/SiteAssetPass.h"
 #include "files/WebFileFilter.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
+#include "session/RestoreSession.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
 
 QString CRestoreCommand::Name() const
 {
@@ -71,36 +71,28 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
         m_context.Error(QStringLiteral("the backup folder %1 does not exist").arg(backupFolder));
     }
     CPrintedResults notRestored(m_context.Out());
-    int restored = 0;
-    int failed = 0;
-    qsizetype done = 0;
+    CRestoreSession::Summary summary;
     {
-        // One file at a time, so that the progress line can count them and
-        // a signal ends the run between two of them.
         CProgressLine progress(m_context.Progress() ? &m_context.Err() : nullptr, "restore", files.size());
-        CRunFiles run;
-        for (; done < files.size() && CInterruption::Signal() == 0; ++done) {
-            // Restore writes in the page's and the backup's folders and
-            // clears both of dead runs' leftovers, as protect does.
-            run.RemoveLeftoversOnce(QFileInfo(files[done]).absolutePath());
-            run.RemoveLeftoversOnce(
-                QFileInfo(CBackupRestore::FindBackup(files[done], backupFolder)).absolutePath());
-            const CBackupRestore::Result result = CBackupRestore::RestoreOne(files[done], backupFolder);
-            if (result.outcome == CBackupRestore::Outcome::Restored) {
-                ++restored;
-            } else if (result.IsFailure()) {
+        CRestoreSession session(files, backupFolder);
+        session.SetThreads(qMax(1, QThread::idealThreadCount()));
+        session.SetInterruption(CInterruption());
+        qsizetype done = 0;
+        summary = session.Run([&](const QString& path, const CBackupRestore::Result& result) {
+            if (result.IsFailure()) {
                 // Every page left as it was is named, with the reason.
-                ++failed;
                 progress.Clear();
-                notRestored.AddResultRow(files[done], result.text);
+                notRestored.AddResultRow(path, result.text);
             }
-            progress.Draw(done + 1);
-        }
+            progress.Draw(++done);
+        });
     }
+    int restored = summary.restored;
+    int failed = summary.failed;
     if (const int signal = CInterruption::Signal(); signal != 0) {
         m_context.Out() << QStringLiteral("Interrupted: %1 restored, %2 not processed")
                                .arg(restored)
-                               .arg(files.size() - done)
+                               .arg(summary.notProcessed)
                         << "\n";
         return CInterruption::ExitCode(signal);
     }

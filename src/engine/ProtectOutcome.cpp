@@ -49,6 +49,8 @@ QString ProtectResultText(ProtectOutcome outcome, const QString& detail)
         return QStringLiteral("Not a page: backups (*.original) and temporary files are never protected");
     case ProtectOutcome::Pending:
         return QStringLiteral("Waiting to be put in place");
+    case ProtectOutcome::NotProcessed:
+        return QStringLiteral("Not processed: the run was cancelled");
     case ProtectOutcome::TemplateFailure:
     case ProtectOutcome::KeyFailure:
         // The reason is the whole text: it names the template or the setting.

@@ -35,6 +35,8 @@ enum class ProtectOutcome
     // Written, and waiting in a batch for its commit, which reports the
     // page's real outcome; never shown.
     Pending,
+    // The run was cancelled before it came to the file.
+    NotProcessed,
 };
 
 // The file is protected, now or from before.

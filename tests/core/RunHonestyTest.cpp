@@ -1,13 +1,13 @@
 #include "CliRunner.h"
 #include "TestUtil.h"
 #include "cli/Interruption.h"
-#include "cli/ParallelProtect.h"
 #include "cli/PrintedResults.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
 #include "model/AppGlobalData.h"
+#include "session/ProtectSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -279,8 +279,10 @@ TEST_F(RunHonesty, interruptedRunsReportWhatTheyDidAndExitWithTheSignal)
         QList<QPair<QString, QString>> rows;
     } lines;
     std::atomic<int> asked{0};
-    const CParallelProtect::Outcome outcome = CParallelProtect::Run(
-        data, CProtectEngine::Answer::No, lines, 2, {}, QString(), {}, [&asked] { return ++asked > 45; });
+    CProtectSession session(data);
+    session.SetThreads(2);
+    session.SetInterruption([&asked] { return ++asked > 45; });
+    const CProtectSession::Summary outcome = session.Run(lines);
     EXPECT_GT(outcome.protectedCount, 0);
     EXPECT_LT(outcome.protectedCount, 100);
     EXPECT_EQ(lines.rows.size(), outcome.protectedCount);

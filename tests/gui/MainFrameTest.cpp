@@ -3,11 +3,11 @@
 #include "common/AppFolders.h"
 #include "common/AppInfo.h"
 #include "engine/ProtectEngine.h"
+#include "engine/ProtectOutcome.h"
 #include "files/FilesList.h"
 #include "gui/frame/AppPreferences.h"
 #include "gui/frame/HelpTopics.h"
 #include "gui/frame/ShellOperations.h"
-#include "gui/mainwindow/ProtectRun.h"
 #include "gui/mainwindow/RecentFileList.h"
 #include "gui/mainwindow/WendlockView.h"
 #include "gui/pages/files/PageFiles.h"
@@ -18,7 +18,9 @@
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
@@ -32,9 +34,12 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -101,6 +106,27 @@ private:
                   "<html><head><title>About</title></head><body><p>Secret about</p></body></html>\r\n");
         return {folder + QLatin1String("/index.html"), folder + QLatin1String("/gone.html"),
                 folder + QLatin1String("/about.html")};
+    }
+
+    // `count` pages in one folder: one worker walks them in list order.
+    QStringList MakePages(int count)
+    {
+        const QString folder = Path(QStringLiteral("pages"));
+        QDir().mkpath(folder);
+        QStringList pages;
+        for (int i = 0; i < count; ++i) {
+            pages.append(folder + QStringLiteral("/p%1.html").arg(i, 3, 10, QLatin1Char('0')));
+            WriteFile(pages.last(), "<html><head><title>P</title></head><body><p>Secret " +
+                                        QByteArray::number(i) + "</p></body></html>\r\n");
+        }
+        return pages;
+    }
+
+    // Starts Protect and waits for its end (the end message is shown).
+    void ProtectAndWait()
+    {
+        m_frame->OnProtect();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_frame->IsProtecting(), 30000);
     }
 
     void LoadProject(const CAppGlobalData& record)
@@ -423,10 +449,13 @@ private slots:
         QTest::mouseClick(
             m_frame->View()->PageResult()->findChild<QPushButton*>(QStringLiteral("protectButton")),
             Qt::LeftButton);
+        QVERIFY(m_frame->IsProtecting());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_frame->IsProtecting(), 30000);
         // Backups are on: the summary warns that they must not be uploaded.
         QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY(MessageBox::ShownTexts().at(0).startsWith(
-            QStringLiteral("2 file(s) have been protected successfully!\n\nThe backups (*.original)")));
+        QVERIFY(MessageBox::ShownTexts().at(0).startsWith(QString::fromUtf8(
+            "2 protected, 1 failed, 0 skipped \u2014 see the Result page.\nPage format: strong."
+            "\n\nThe backups (*.original)")));
         // The run drew the project's salt, which is a change to save.
         QCOMPARE(m_doc->GetData()->m_baSalt.size(), 16);
         QVERIFY(m_doc->IsModified());
@@ -448,11 +477,12 @@ private slots:
         MessageBox::ClearShownTexts();
         MessageBox::SetNextAnswers({QMessageBox::Yes, QMessageBox::No});
         m_frame->OnProtect();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_frame->IsProtecting(), 30000);
         QCOMPARE(MessageBox::ShownTexts().mid(0, 2),
                  QStringList({CProtectEngine::RestoreQuestionText(site.at(0)),
                               CProtectEngine::RestoreQuestionText(site.at(2))}));
         QVERIFY(MessageBox::ShownTexts().value(2).startsWith(
-            QStringLiteral("1 file(s) have been protected successfully!")));
+            QString::fromUtf8("1 protected, 1 failed, 1 skipped \u2014 see the Result page.")));
         QCOMPARE(Rows(list, CPageResult::ResultColumn),
                  QStringList({QStringLiteral("Protected"), QStringLiteral("File not exists!"),
                               QStringLiteral("Protected before")}));
@@ -478,6 +508,7 @@ private slots:
 
         MessageBox::SetNextAnswers({QMessageBox::Yes});
         m_frame->OnProtect();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_frame->IsProtecting(), 30000);
         const QString grown = CFilesList::SizeText(site.at(0));
         QVERIFY(grown != before);
         QCOMPARE(files->topLevelItem(0)->text(1), grown);
@@ -489,6 +520,7 @@ private slots:
         MessageBox::ClearShownTexts();
         MessageBox::SetNextAnswers({QMessageBox::Yes});
         m_frame->View()->PageFiles()->OnRestore();
+        QTRY_VERIFY(!m_frame->View()->PageFiles()->IsRestoring());
         QCOMPARE(files->topLevelItem(0)->text(1), before);
 
         // New (not saving) starts with no results and no mark.
@@ -500,25 +532,191 @@ private slots:
         QVERIFY(m_frame->isWindowModified());
     }
 
-    void protectRun_stopsBeforeTheNextFileWhenAsked()
+    // Protecting again asks about each page protected before with Yes,
+    // Yes to All, No, No to All and Cancel: "to All" ends the asking, Cancel
+    // ends the run and the pages not reached stay as they were, reported
+    // as not processed.
+    void restoreFirstQuestion_fiveAnswers_cancelEndsTheRun()
     {
-        const QStringList site = MakeSite();
+        const QStringList pages = MakePages(5);
         CAppGlobalData record;
-        record.m_listFiles = site;
+        record.m_listFiles = pages;
         record.m_strTemplatePath = Template();
-        CPageResult results(nullptr);
-        results.AddResultRow(Path(QStringLiteral("old.html")), QStringLiteral("Protected"));
-        CProtectRun run(record, &results);
-        QStringList seen;
-        run.SetProgress([&seen](int index, int count, const QString& path) {
-            seen.append(QStringLiteral("%1/%2 %3").arg(index + 1).arg(count).arg(QFileInfo(path).fileName()));
-            return index < 1;
-        });
-        QCOMPARE(run.Run(), 1);
-        QVERIFY(run.WasStopped());
-        QCOMPARE(seen, QStringList({QStringLiteral("1/3 index.html"), QStringLiteral("2/3 gone.html")}));
-        QCOMPARE(Rows(results.List(), CPageResult::PathColumn), QStringList{site.at(0)});
-        QVERIFY(!ReadFile(site.at(2)).contains(CProtectEngine::ProtectionMarker()));
+        record.m_strPassword = QStringLiteral("letmein");
+        record.m_nCipher = CAppGlobalData::kCipherClassic;
+        LoadProject(record);
+        ProtectAndWait();
+        QTreeWidget* list = m_frame->View()->PageResult()->List();
+        QCOMPARE(Rows(list, CPageResult::ResultColumn), QStringList(5, QStringLiteral("Protected")));
+
+        MessageBox::ClearShownTexts();
+        MessageBox::SetNextAnswers({QMessageBox::YesToAll});
+        ProtectAndWait();
+        QCOMPARE(MessageBox::ShownTexts().size(), 2);
+        QCOMPARE(MessageBox::ShownTexts().at(0), CProtectEngine::RestoreQuestionText(pages.at(0)));
+        QCOMPARE(Rows(list, CPageResult::ResultColumn), QStringList(5, QStringLiteral("Protected")));
+        for (const QString& page : pages) {
+            QCOMPARE(ReadFile(page).count(CProtectEngine::ProtectionMarker()), 1);
+        }
+
+        MessageBox::ClearShownTexts();
+        MessageBox::SetNextAnswers({QMessageBox::No, QMessageBox::NoToAll});
+        ProtectAndWait();
+        QCOMPARE(MessageBox::ShownTexts().mid(0, 2),
+                 QStringList({CProtectEngine::RestoreQuestionText(pages.at(0)),
+                              CProtectEngine::RestoreQuestionText(pages.at(1))}));
+        QCOMPARE(MessageBox::ShownTexts().size(), 3);
+        QCOMPARE(Rows(list, CPageResult::ResultColumn), QStringList(5, QStringLiteral("Protected before")));
+
+        QHash<QString, QByteArray> before;
+        for (const QString& page : pages) {
+            before.insert(page, ReadFile(page));
+        }
+        MessageBox::ClearShownTexts();
+        MessageBox::SetNextAnswers({QMessageBox::Yes, QMessageBox::Cancel, QMessageBox::Yes});
+        ProtectAndWait();
+        QCOMPARE(MessageBox::ShownTexts().size(), 3);
+        QVERIFY2(
+            MessageBox::ShownTexts().at(2).startsWith(QString::fromUtf8(
+                "The run was cancelled. 1 protected, 0 failed, 0 skipped, 4 not processed \u2014 see the "
+                "Result page.")),
+            qPrintable(MessageBox::ShownTexts().at(2)));
+        QCOMPARE(MessageBox::ShownIcons().at(2), QMessageBox::Warning);
+        const QString notProcessed = ProtectResultText(ProtectOutcome::NotProcessed);
+        QCOMPARE(Rows(list, CPageResult::ResultColumn),
+                 QStringList(
+                     {QStringLiteral("Protected"), notProcessed, notProcessed, notProcessed, notProcessed}));
+        QCOMPARE(Rows(list, CPageResult::PathColumn), pages);
+        for (int i = 1; i < 5; ++i) {
+            QCOMPARE(ReadFile(pages.at(i)), before.value(pages.at(i)));
+        }
+        QCOMPARE(ReadFile(pages.at(0)).count(CProtectEngine::ProtectionMarker()), 1);
+    }
+
+    // The end message counts what happened: a run where every page failed
+    // says so with the warning icon, a good run with the information icon;
+    // both name the page format.
+    void endMessage_countsFailures_iconFollows_namesTheFormat()
+    {
+        CAppGlobalData record;
+        record.m_listFiles = {Path(QStringLiteral("gone1.html")), Path(QStringLiteral("gone2.html"))};
+        record.m_strTemplatePath = Template();
+        record.m_strPassword = QStringLiteral("letmein");
+        record.m_nCipher = CAppGlobalData::kCipherClassic;
+        LoadProject(record);
+        ProtectAndWait();
+        QCOMPARE(MessageBox::ShownTexts(),
+                 QStringList{QString::fromUtf8(
+                     "0 protected, 2 failed, 0 skipped \u2014 see the Result page.\nPage format: classic.")});
+        QCOMPARE(MessageBox::ShownIcons(), QList<QMessageBox::Icon>{QMessageBox::Warning});
+
+        record.m_listFiles = MakePages(3);
+        record.m_nCipher = CAppGlobalData::kCipherStrong;
+        record.m_bBackup = 0;
+        LoadProject(record);
+        MessageBox::ClearShownTexts();
+        ProtectAndWait();
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY2(MessageBox::ShownTexts().at(0).startsWith(QString::fromUtf8(
+                     "3 protected, 0 failed, 0 skipped \u2014 see the Result page.\nPage format: strong.")),
+                 qPrintable(MessageBox::ShownTexts().at(0)));
+        QCOMPARE(MessageBox::ShownIcons(), QList<QMessageBox::Icon>{QMessageBox::Information});
+    }
+
+    // The window stays usable during a run; closing it cancels the run:
+    // each worker finishes its page in hand, no further page starts, and
+    // the window closes once the run has stopped, without an end message.
+    void protectRun_stopsBeforeTheNextFileWhenCancelled_byClosingTheWindow()
+    {
+        const QStringList pages = MakePages(300);
+        CAppGlobalData record;
+        record.m_listFiles = pages;
+        record.m_strTemplatePath = Template();
+        record.m_strPassword = QStringLiteral("letmein");
+        record.m_nCipher = CAppGlobalData::kCipherClassic;
+        record.m_bBackup = 0;
+        LoadProject(record);
+        CProtectEngine::SetStepHook(
+            [](const char*, const QString&) { std::this_thread::sleep_for(std::chrono::milliseconds(3)); });
+        m_frame->OnProtect();
+        QVERIFY(m_frame->IsProtecting());
+        // Events still flow while the pages are protected.
+        QTRY_VERIFY(m_frame->View()->PageResult()->List()->topLevelItemCount() > 0);
+        QVERIFY(!m_frame->close());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_frame->isVisible(), 30000);
+        CProtectEngine::SetStepHook({});
+        QVERIFY(!m_frame->IsProtecting());
+        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        int done = 0;
+        for (int i = 0; i < pages.size(); ++i) {
+            const QByteArray text = ReadFile(pages.at(i));
+            if (text.contains(CProtectEngine::ProtectionMarker())) {
+                ++done;
+                QCOMPARE(text.count(CProtectEngine::ProtectionMarker()), 1);
+            } else {
+                QVERIFY(text.contains(QByteArray("Secret " + QByteArray::number(i) + "<")));
+            }
+        }
+        QVERIFY(done > 0);
+        QVERIFY(done < pages.size());
+    }
+
+    // Ctrl+Q with unsaved changes opens "Save changes"; a close request
+    // while it is open (the window's close button) neither closes the
+    // window nor asks again: the open question decides.
+    void quitWithUnsavedChanges_closeWhileAsking_theQuestionDecides()
+    {
+        const QString project = Path(QStringLiteral("quit.vxp"));
+        QVERIFY(CWendlockDoc::WriteProjectFile(project, *m_data, nullptr));
+        QVERIFY(m_frame->OpenDocumentFile(project));
+        for (const QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Yes}) {
+            m_frame->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+            TypeAlert(answer == QMessageBox::Cancel ? QStringLiteral("Kept") : QStringLiteral("Saved"));
+            QVERIFY(m_doc->IsModified());
+            MessageBox::SetTestMode(false);
+            int boxesWhileAsking = -1;
+            bool closedWhileAsking = true;
+            QString asked;
+            QTimer::singleShot(0, this, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                asked = box->text();
+                // A second question would wait for an answer: it gets No,
+                // which without a guard lets the window close.
+                QTimer::singleShot(0, this, [&, box] {
+                    auto* second = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                    if (second && second != box) {
+                        second->button(QMessageBox::No)->click();
+                    }
+                });
+                // The close button's event, and a second close request.
+                QCloseEvent byButton;
+                QApplication::sendEvent(m_frame.get(), &byButton);
+                m_frame->close();
+                QApplication::processEvents();
+                closedWhileAsking = byButton.isAccepted() || !m_frame->isVisible();
+                boxesWhileAsking = 0;
+                for (QWidget* widget : QApplication::topLevelWidgets()) {
+                    boxesWhileAsking += qobject_cast<QMessageBox*>(widget) && widget->isVisible() ? 1 : 0;
+                }
+                box->button(answer)->click();
+            });
+            QTest::keyClick(AlertEdit(), Qt::Key_Q, Qt::ControlModifier);
+            MessageBox::SetTestMode(true);
+            QCOMPARE(asked, QStringLiteral("Save changes to quit.vxp?"));
+            QVERIFY(!closedWhileAsking);
+            QCOMPARE(boxesWhileAsking, 1);
+            if (answer == QMessageBox::Cancel) {
+                QVERIFY(m_frame->isVisible());
+                QVERIFY(m_doc->IsModified());
+            } else {
+                QVERIFY(!m_frame->isVisible());
+                CAppGlobalData saved;
+                QVERIFY(CWendlockDoc::ReadProjectFile(project, saved, nullptr, nullptr));
+                QCOMPARE(saved.m_strAlertText, QStringLiteral("Saved"));
+            }
+        }
     }
 
     void support_helpAndAbout_openTheirAddresses()

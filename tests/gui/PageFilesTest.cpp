@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -120,6 +121,7 @@ private slots:
     void exportThenImport_reproducesTheRows();
     void importAndExport_badFilesChangeNothing();
     void restore_reportsTheCountAndPutsBackupsBack();
+    void stateColumnAndCount_followTheFiles();
     void contextMenu_greysRowEntriesOnEmptySpaceAndShowsPrompts();
     void shellEntriesAndDoubleClick_actOnTheSelectedRow();
     void project_loadSaveAndValidate();
@@ -410,6 +412,7 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnRestore();
+    QTRY_VERIFY(!m_page->IsRestoring());
     QCOMPARE(MessageBox::ShownTexts(),
              (QStringList{question, QStringLiteral("0 files have been restored!")}));
 
@@ -425,6 +428,7 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnRestore();
+    QTRY_VERIFY(!m_page->IsRestoring());
     QCOMPARE(MessageBox::ShownTexts(),
              (QStringList{question, QStringLiteral("1 files have been restored!")}));
     QCOMPARE(ReadBytes(a), QByteArray("original a"));
@@ -436,6 +440,7 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     MessageBox::ClearShownTexts();
     MessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnRestore();
+    QTRY_VERIFY(!m_page->IsRestoring());
     QCOMPARE(
         MessageBox::ShownTexts(),
         (QStringList{question,
@@ -444,6 +449,40 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
     // The list and the project's modified flag stay as they were.
     QCOMPARE(m_page->Paths(), (QStringList{a, b}));
     QVERIFY(!m_frame->WasModified());
+}
+
+// Each row tells whether its file is protected, plain or missing, read
+// again after a run changed the files; the page counts the listed files.
+void PageFilesTest::stateColumnAndCount_followTheFiles()
+{
+    const QString plain = Make(QStringLiteral("plain.html"), "<html><head></head><body>a</body></html>");
+    const QString locked = Make(QStringLiteral("locked.html"), ProtectedPage("b"));
+    const QString gone = m_dir->path() + QStringLiteral("/gone.html");
+    for (const QString& path : {plain, locked, gone}) {
+        QVERIFY(m_page->AddFileToList(path));
+    }
+    auto* count = m_page->findChild<QLabel*>(QStringLiteral("filesCount"));
+    QVERIFY(count);
+    QTRY_COMPARE(count->text(), QStringLiteral("3 file(s) listed"));
+    QTreeWidget* list = m_page->List();
+    QCOMPARE(list->headerItem()->text(4), QStringLiteral("State"));
+    const auto states = [list] {
+        QStringList shown;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            shown.append(list->topLevelItem(i)->text(4));
+        }
+        return shown;
+    };
+    QCOMPARE(states(),
+             (QStringList{QStringLiteral("plain"), QStringLiteral("protected"), QStringLiteral("missing")}));
+    QVERIFY(WriteBytes(plain, ProtectedPage("a")));
+    QVERIFY(WriteBytes(gone, "<html></html>"));
+    QCOMPARE(states().first(), QStringLiteral("plain"));
+    m_page->RefreshSizes();
+    QCOMPARE(states(), (QStringList{QStringLiteral("protected"), QStringLiteral("protected"),
+                                    QStringLiteral("plain")}));
+    m_page->LoadFromProject(CAppGlobalData());
+    QTRY_COMPARE(count->text(), QStringLiteral("0 file(s) listed"));
 }
 
 QByteArray PageFilesTest::ProtectedPage(const char* body)
@@ -644,8 +683,9 @@ void PageFilesTest::layout_columnsShareTheWidthAndF1OpensPageHelp()
     QTreeWidget* list = m_page->List();
     QHeaderView* header = list->header();
     const int width = list->viewport()->width();
-    QCOMPARE(header->sectionSize(0), width * 200 / 740);
-    QCOMPARE(header->sectionSize(3), width * 340 / 740 - 10);
+    QCOMPARE(header->sectionSize(0), width * 200 / 820);
+    QCOMPARE(header->sectionSize(3), width * 340 / 820 - 10);
+    QCOMPARE(header->sectionSize(4), width * 80 / 820);
     QVERIFY(header->length() <= width);
     QVERIFY(!list->horizontalScrollBar()->isVisible());
 

@@ -1,7 +1,7 @@
 #include "gui/mainwindow/MainFrame.h"
 
 #include "common/AppInfo.h"
-#include "engine/StrongSiteKeys.h"
+#include "engine/ProtectEngine.h"
 #include "gui/frame/HelpTopics.h"
 #include "gui/frame/ProductLinks.h"
 #include "gui/frame/PropertyViewPage.h"
@@ -29,7 +29,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QThread>
@@ -37,10 +36,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
-#include <atomic>
-#include <chrono>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -66,18 +62,6 @@ bool CanSaveInPlace(const QString& path)
     const QFileInfo info(path);
     return info.exists() && info.isFile() && info.permissions().testFlag(QFileDevice::WriteOwner) &&
            info.isWritable();
-}
-
-CProtectEngine::Answer ToAnswer(QMessageBox::StandardButton button)
-{
-    switch (button) {
-    case QMessageBox::Yes:
-        return CProtectEngine::Answer::Yes;
-    case QMessageBox::No:
-        return CProtectEngine::Answer::No;
-    default:
-        return CProtectEngine::Answer::Cancel;
-    }
 }
 
 } // namespace
@@ -345,14 +329,23 @@ bool CMainFrame::SaveModified()
     if (!m_pDoc->IsModified()) {
         return true;
     }
-    switch (MessageBox::Question(this, QStringLiteral("Save changes to %1?").arg(m_pDoc->GetTitle()))) {
-    case QMessageBox::Yes:
-        return OnFileSave();
-    case QMessageBox::No:
-        return true;
-    default:
+    if (m_bAskingToSave) {
         return false;
     }
+    m_bAskingToSave = true;
+    bool saved = false;
+    switch (MessageBox::Question(this, QStringLiteral("Save changes to %1?").arg(m_pDoc->GetTitle()))) {
+    case QMessageBox::Yes:
+        saved = OnFileSave();
+        break;
+    case QMessageBox::No:
+        saved = true;
+        break;
+    default:
+        break;
+    }
+    m_bAskingToSave = false;
+    return saved;
 }
 
 void CMainFrame::OnFileNew()
@@ -456,7 +449,7 @@ bool CMainFrame::DoSave(const QString& path)
 
 void CMainFrame::OnProtect()
 {
-    if (m_bProtecting) {
+    if (m_pRun || m_pView->PageFiles()->IsRestoring()) {
         return;
     }
     if (!m_pView->ValidatePages()) {
@@ -483,130 +476,95 @@ void CMainFrame::OnProtect()
     if (project.m_nCipher == CAppGlobalData::kCipherStrong && project.EnsureSalt()) {
         SetProjectModified(true);
     }
-    m_bProtecting = true;
-    std::shared_ptr<const CStrongSiteKeys> strongKeys;
-    if (project.m_nCipher == CAppGlobalData::kCipherStrong) {
-        QString error;
-        strongKeys = DeriveStrongKeys(project, &error);
-        if (!strongKeys) {
-            m_bProtecting = false;
-            MessageBox::Warning(this, error);
-            return;
-        }
-    }
-    int protectedCount = 0;
-    int classicPagesMet = 0;
-    int assetsEnciphered = 0;
-    int assetsFailed = 0;
-    QString siteWarning;
-    bool stopped = false;
-    int reached = 0;
-    const int listed = int(project.m_listFiles.size());
-    {
-        CAppGlobalData& data = project;
-        const int count = int(data.m_listFiles.size());
-        CProtectRun run(data, m_pView->PageResult());
-        run.SetStrongKeys(strongKeys);
-        run.SetProjectPath(m_pDoc->GetPathName());
-        // Pages protected before are asked about now, before the progress
-        // window can cover the questions.
-        QHash<QString, CProtectEngine::Answer> answers;
-        for (const QString& path : data.m_listFiles) {
-            if (!answers.contains(path) &&
-                CProtectEngine::DetectProtection(path) != CProtectEngine::Protection::None) {
-                answers.insert(
-                    path, ToAnswer(MessageBox::Question(this, CProtectEngine::RestoreQuestionText(path))));
-            }
-        }
-        run.SetRestoreQuestion(
-            [&answers](const QString& path) { return answers.value(path, CProtectEngine::Answer::No); });
-        // The progress window appears only for runs that take a while;
-        // Cancel stops after the current file.
-        QProgressDialog progress(this);
-        progress.setWindowTitle(AppInfo::DisplayName());
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(700);
-        progress.setAutoReset(false);
-        progress.setAutoClose(false);
-        progress.setRange(0, count);
-        progress.setMinimumWidth(420);
-        run.SetProgress([&progress, &reached](int index, int total, const QString& path) {
-            reached = index;
-            progress.setLabelText(QStringLiteral("Protecting file %1 of %2:\n%3")
-                                      .arg(index + 1)
-                                      .arg(total)
-                                      .arg(QFileInfo(path).fileName()));
-            progress.setValue(index);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            return !progress.wasCanceled();
-        });
-        QApplication::setOverrideCursor(Qt::BusyCursor);
-        protectedCount = run.Run();
-        classicPagesMet = run.ClassicPagesMet();
-        assetsEnciphered = run.AssetsEnciphered();
-        assetsFailed = run.AssetsFailed();
-        siteWarning = run.SiteWarning();
-        stopped = run.WasStopped();
-        QApplication::restoreOverrideCursor();
-        progress.setValue(count);
-    }
-    m_bProtecting = false;
-    m_pView->PageFiles()->RefreshSizes();
-    QString summary = QStringLiteral("%1 file(s) have been protected successfully!").arg(protectedCount);
-    if (stopped) {
-        summary =
-            QStringLiteral("Protect was cancelled before file %1 of %2. ").arg(reached + 1).arg(listed) +
-            summary;
-    }
-    if (protectedCount > 0 && project.m_bBackup) {
-        summary +=
-            QStringLiteral("\n\nThe backups (*.original) were written beside the pages. Do not upload them: "
-                           "a web server hands them out unprotected.");
-    }
-    if (classicPagesMet > 0) {
-        summary += QStringLiteral("\n\n") + CProtectEngine::ClassicToStrongWarning(classicPagesMet);
-    }
-    if (project.m_bProtectAssets && project.m_nCipher == CAppGlobalData::kCipherStrong) {
-        summary += QStringLiteral("\n\n") +
-                   tr("%1 other file(s) of the site enciphered, %2 failed (see the Result page).")
-                       .arg(assetsEnciphered)
-                       .arg(assetsFailed);
-    }
-    if (!siteWarning.isEmpty()) {
-        summary += QStringLiteral("\n\n") + siteWarning;
-    }
-    MessageBox::Warning(this, summary);
+    // The run works on its own copy of the record beside the window; the
+    // commands that would change the list or start another run wait.
+    m_pRun = std::make_unique<CProtectRun>(project, m_pView->PageResult(), this);
+    m_pRun->SetThreads(qMax(1, QThread::idealThreadCount()));
+    m_pRun->SetProjectPath(m_pDoc->GetPathName());
+    connect(m_pRun.get(), &CProtectRun::finished, this, &CMainFrame::OnProtectFinished);
+    m_bStrongRun = project.m_nCipher == CAppGlobalData::kCipherStrong;
+    m_bBackupRun = project.m_bBackup != 0;
+    SetRunning(true);
+    m_pRun->Start();
 }
 
-std::shared_ptr<const CStrongSiteKeys> CMainFrame::DeriveStrongKeys(const CAppGlobalData& data,
-                                                                    QString* error)
+void CMainFrame::SetRunning(bool running)
 {
-    // The key derivation is slow on purpose, once per user: it runs on all
-    // cores beside the window, which shows how many users are done.
-    std::atomic<int> done{0};
-    std::atomic<bool> finished{false};
-    std::shared_ptr<const CStrongSiteKeys> keys;
-    const int users =
-        data.m_nPasswordMode == CAppGlobalData::kMultipleUsers ? int(data.m_listUsers.size()) : 1;
-    std::thread worker([&] {
-        keys = CStrongSiteKeys::Derive(data, QThread::idealThreadCount(), error,
-                                       [&done](int count, int) { done = count; });
-        finished = true;
-    });
-    QProgressDialog progress(QStringLiteral("Deriving the keys of %1 user(s)...").arg(users), QString(), 0,
-                             users, this);
-    progress.setWindowTitle(AppInfo::DisplayName());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(700);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    while (!finished) {
-        progress.setValue(done);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (const int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_PROTECT}) {
+        m_actions.value(id)->setEnabled(!running);
     }
-    worker.join();
-    QApplication::restoreOverrideCursor();
-    return keys;
+    m_pRecentMenu->setEnabled(!running);
+    m_pView->PageFiles()->setEnabled(!running);
+    m_pView->PageResult()->SetProtectEnabled(!running);
+    if (running) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+QString CMainFrame::EndMessage(const CProtectSession::Summary& summary, bool strong, bool backup,
+                               bool* allWell)
+{
+    *allWell = false;
+    if (!summary.error.isEmpty()) {
+        return tr("Nothing was protected: %1").arg(summary.error);
+    }
+    QString text;
+    if (summary.cancelled) {
+        text = tr("The run was cancelled. ");
+    }
+    text += tr("%1 protected, %2 failed, %3 skipped")
+                .arg(summary.protectedCount)
+                .arg(summary.failed)
+                .arg(summary.skipped);
+    if (summary.notProcessed > 0) {
+        text += tr(", %1 not processed").arg(summary.notProcessed);
+    }
+    text += tr(" \u2014 see the Result page.");
+    text += QStringLiteral("\n") + (strong ? tr("Page format: strong.") : tr("Page format: classic."));
+    if (summary.protectedCount > 0 && backup) {
+        text += QStringLiteral("\n\n") +
+                tr("The backups (*.original) were written beside the pages. Do not upload them: "
+                   "a web server hands them out unprotected.");
+    }
+    if (summary.classicPagesMet > 0) {
+        text += QStringLiteral("\n\n") + CProtectEngine::ClassicToStrongWarning(summary.classicPagesMet);
+    }
+    if (summary.assetsRun) {
+        text += QStringLiteral("\n\n") +
+                tr("%1 other file(s) of the site enciphered, %2 failed (see the Result page).")
+                    .arg(summary.assetsEnciphered)
+                    .arg(summary.assetsFailed);
+    }
+    if (!summary.siteWarning.isEmpty()) {
+        text += QStringLiteral("\n\n") + summary.siteWarning;
+    }
+    *allWell = !summary.cancelled && summary.failed == 0 && summary.assetsFailed == 0;
+    return text;
+}
+
+void CMainFrame::OnProtectFinished()
+{
+    const CProtectSession::Summary summary = m_pRun->Summary();
+    // Deleted once this signal has returned to it.
+    m_pRun.release()->deleteLater();
+    SetRunning(false);
+    m_pView->PageFiles()->RefreshSizes();
+    if (m_bCloseAfterRun) {
+        // The window was closed during the run, which was cancelled for it.
+        m_bCloseAfterRun = false;
+        close();
+        return;
+    }
+    bool allWell = false;
+    const QString text = EndMessage(summary, m_bStrongRun, m_bBackupRun, &allWell);
+    if (allWell) {
+        MessageBox::Information(this, text);
+    } else {
+        MessageBox::Warning(this, text);
+    }
+    emit protectFinished();
 }
 
 void CMainFrame::OnHelpContents()
@@ -660,8 +618,17 @@ void CMainFrame::OnAbout()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_bProtecting || !SaveModified()) {
-        event->ignore();
+    event->ignore();
+    if (m_pRun) {
+        // Closing during a run cancels it; the window closes once the
+        // pages in hand are finished.
+        m_bCloseAfterRun = true;
+        m_pRun->Cancel();
+        return;
+    }
+    // While "Save changes" is open, its answer decides; another close
+    // request (the window's close button) does not ask again or close.
+    if (m_bAskingToSave || !SaveModified()) {
         return;
     }
     event->accept();
@@ -686,6 +653,9 @@ void CMainFrame::dropEvent(QDropEvent* event)
         if (url.isLocalFile()) {
             paths.append(url.toLocalFile());
         }
+    }
+    if (m_pRun) {
+        return;
     }
     event->acceptProposedAction();
     // Opened after the drop has ended, so that the questions and messages

@@ -2,6 +2,7 @@
 
 #include "gui/frame/FrameServices.h"
 #include "gui/widgets/AppIcons.h"
+#include "session/ProtectSession.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 
 class CAppGlobalData;
 class CAppPreferences;
+class CProtectRun;
 class CRecentFileList;
 class CStrongSiteKeys;
 class CWendlockDoc;
@@ -86,7 +88,14 @@ public:
     // when the user cancelled or the save failed.
     bool SaveModified();
 
+    // Starts a protect run beside the window; protectFinished tells its
+    // end, after the end message.
     void OnProtect();
+    bool IsProtecting() const { return m_pRun != nullptr; }
+    // The message at the end of a run: the counts, the page format and
+    // the warnings; `allWell` when nothing failed and nothing was left.
+    static QString EndMessage(const CProtectSession::Summary& summary, bool strong, bool backup,
+                              bool* allWell);
     void OnHelpContents();
     void OnSupportHomepage();
     void OnSupportEmail();
@@ -99,15 +108,19 @@ public:
     // (`placeAtOrigin`), otherwise the window manager places it.
     static QSize InitialSize(const QSize& screen, bool* placeAtOrigin);
 
+signals:
+    void protectFinished();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // The strong format's keys for a run, derived beside the window; null
-    // with a message when the project can't be used.
-    std::shared_ptr<const CStrongSiteKeys> DeriveStrongKeys(const CAppGlobalData& data, QString* error);
+    void OnProtectFinished();
+    // During a run the commands that would change the list or start
+    // another run are off.
+    void SetRunning(bool running);
 
     // A menu command and its status prompt, tool tip and icon.
     QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt, const QString& tip,
@@ -129,5 +142,9 @@ private:
     QMenu* m_pRecentMenu = nullptr;
     QLabel* m_pIdleLabel = nullptr;
     QHash<int, QAction*> m_actions;
-    bool m_bProtecting = false;
+    std::unique_ptr<CProtectRun> m_pRun;
+    bool m_bStrongRun = false;
+    bool m_bBackupRun = false;
+    bool m_bCloseAfterRun = false;
+    bool m_bAskingToSave = false;
 };

@@ -1,54 +1,63 @@
 #pragma once
 
-#include "engine/ProtectEngine.h"
+#include "session/ProtectSession.h"
+#include "session/RunQuestions.h"
 
-#include <functional>
+#include <QObject>
+#include <QPointer>
+#include <memory>
 
 class CAppGlobalData;
 class IResultList;
+class QMessageBox;
+class QProgressDialog;
+class QWidget;
 
-// One protect run of the window: the engine walks the files list one file
-// at a time, so that the window can show how far it got, repaint, and stop
-// after the current file when the user cancels. Each file meets exactly the
-// engine's rules (restore-first question, backup, rewrite, result row).
-class CProtectRun final
+// One protect run of the window: a CProtectSession works beside the window,
+// which stays responsive. Its rows reach the Result page as they come, a
+// progress window (shown once the run takes a while) offers Cancel, and a
+// page protected before is asked about with Yes, Yes to All, No, No to All
+// and Cancel; only the worker that met the page waits for the answer.
+class CProtectRun final : public QObject, public IRunQuestions
 {
+    Q_OBJECT
+    Q_DISABLE_COPY(CProtectRun)
+
 public:
-    // Called before each file with its place in the list; false stops the
-    // run before that file.
-    using Progress = std::function<bool(int index, int count, const QString& path)>;
+    // `results` and `window` must outlive the run.
+    CProtectRun(const CAppGlobalData& data, IResultList* results, QWidget* window);
+    ~CProtectRun() override;
 
-    CProtectRun(const CAppGlobalData& data, IResultList* results);
-
-    void SetRestoreQuestion(CProtectEngine::RestoreQuestion question) { m_question = std::move(question); }
-    void SetProgress(Progress progress) { m_progress = std::move(progress); }
-    // The run's strong-format keys when they were derived beforehand.
-    void SetStrongKeys(std::shared_ptr<const CStrongSiteKeys> keys) { m_pStrongKeys = std::move(keys); }
-
-    // Empties the result list, then protects the files in list order; the
-    // number of files that ended "Protected".
-    int Run();
-    bool WasStopped() const { return m_bStopped; }
-    // Pages met in the classic format by a strong-format run.
-    int ClassicPagesMet() const { return m_nClassicMet; }
+    void SetThreads(int threads) { m_session.SetThreads(threads); }
     // The project file, never enciphered with the site's other files.
-    void SetProjectPath(const QString& path) { m_strProjectPath = path; }
-    // The site's other files: how many were enciphered and how many not;
-    // with the option off, the warning about files that give text away.
-    int AssetsEnciphered() const { return m_nAssetsEnciphered; }
-    int AssetsFailed() const { return m_nAssetsFailed; }
-    const QString& SiteWarning() const { return m_strSiteWarning; }
+    void SetProjectPath(const QString& path) { m_session.SetProjectPath(path); }
+
+    // Empties the result list and starts; finished tells the end.
+    void Start();
+    // Stops before the next pages; an open question is answered Cancel.
+    void Cancel();
+    bool IsRunning() const { return m_bRunning; }
+    CProtectSession::Summary Summary() const { return m_session.Result(); }
+    // The session, for its signals.
+    const CProtectSession& Session() const { return m_session; }
+
+    // IRunQuestions, called on a worker: the question is shown on the
+    // window's thread.
+    void AskRestoreFirst(const QString& path, Reply reply) override;
+
+signals:
+    void finished();
 
 private:
-    const CAppGlobalData& m_data;
+    void ShowQuestion(const QString& path, const Reply& reply);
+    void OnProgress(int done, int total);
+    void OnFinished();
+
     IResultList* m_pResults;
-    CProtectEngine::RestoreQuestion m_question;
-    Progress m_progress;
-    std::shared_ptr<const CStrongSiteKeys> m_pStrongKeys;
-    bool m_bStopped = false;
-    int m_nClassicMet = 0;
-    QString m_strProjectPath;
-    int m_nAssetsEnciphered = 0;
-    int m_nAssetsFailed = 0;
-    QString m_strSiteWarning;
+    QPointer<QWidget> m_pWindow;
+    std::unique_ptr<QProgressDialog> m_pProgress;
+    QPointer<QMessageBox> m_pQuestion;
+    bool m_bRunning = false;
+    // Last, so that it is cancelled and joined before the rest goes.
+    CProtectSession m_session;
 };

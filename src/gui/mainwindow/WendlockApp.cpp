@@ -9,13 +9,17 @@
 #include "model/CharsetTable.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cerrno>
+#include <cstdio>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -109,6 +113,9 @@ bool CWendlockApp::InitInstance(const QStringList& arguments)
     if (page > 0 && page < m_pFrame->View()->GetPageCount()) {
         m_pFrame->View()->SetActivePage(page);
     }
+    if (qEnvironmentVariableIsSet("WENDLOCK_TEST_PROTECT_AND_QUIT")) {
+        ProtectAndQuit();
+    }
     return true;
 }
 
@@ -121,6 +128,43 @@ QRect CWendlockApp::FitToScreen(const QRect& window, const QRect& available)
     fitted.moveLeft(qBound(available.left(), fitted.left(), available.right() - fitted.width() + 1));
     fitted.moveTop(qBound(available.top(), fitted.top(), available.bottom() - fitted.height() + 1));
     return fitted;
+}
+
+void CWendlockApp::ProtectAndQuit()
+{
+    // The messages are not shown but written to standard error, with the
+    // time from pressing Protect to the end of the run and the longest
+    // time the window's event loop did not come round (a timer asks every
+    // 10 ms): how responsive the window stayed.
+    MessageBox::SetTestMode(true);
+    CMainFrame* frame = m_pFrame.get();
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto sinceTick = std::make_shared<QElapsedTimer>();
+    auto longestStall = std::make_shared<qint64>(0);
+    auto* ticker = new QTimer(frame);
+    ticker->setInterval(10);
+    QObject::connect(ticker, &QTimer::timeout, frame, [sinceTick, longestStall] {
+        *longestStall = qMax(*longestStall, sinceTick->restart());
+    });
+    QObject::connect(frame, &CMainFrame::protectFinished, frame, [clock, longestStall, ticker] {
+        ticker->stop();
+        const QStringList shown = MessageBox::ShownTexts();
+        std::fprintf(stderr, "protect run: %.3f s, longest event-loop stall %lld ms\n%s\n",
+                     double(clock->nsecsElapsed()) / 1e9, static_cast<long long>(*longestStall),
+                     qPrintable(shown.isEmpty() ? QString() : shown.last()));
+        QCoreApplication::exit(0);
+    });
+    QTimer::singleShot(0, frame, [frame, clock, sinceTick, ticker] {
+        clock->start();
+        sinceTick->start();
+        ticker->start();
+        frame->OnProtect();
+        if (!frame->IsProtecting()) {
+            std::fprintf(stderr, "protect did not start: %s\n",
+                         qPrintable(MessageBox::ShownTexts().join(QLatin1Char('\n'))));
+            QCoreApplication::exit(1);
+        }
+    });
 }
 
 void CWendlockApp::ExitInstance()

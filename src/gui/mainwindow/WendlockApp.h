@@ -45,6 +45,10 @@ public:
     static QRect FitToScreen(const QRect& window, const QRect& available);
 
 private:
+    // WENDLOCK_TEST_PROTECT_AND_QUIT (for the benchmarks): presses Protect
+    // once the window shows and quits when the run ends.
+    void ProtectAndQuit();
+
     CAppGlobalData m_data;
     CWendlockDoc m_doc;
     CRecentFileList m_recentFiles;

@@ -2,12 +2,17 @@
 
 #include "common/AppInfo.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+
 namespace {
 struct TestState
 {
     bool testMode = false;
     QList<QMessageBox::StandardButton> answers;
     QStringList shown;
+    QList<QMessageBox::Icon> icons;
 };
 
 TestState& State()
@@ -32,9 +37,15 @@ QStringList MessageBox::ShownTexts()
     return State().shown;
 }
 
+QList<QMessageBox::Icon> MessageBox::ShownIcons()
+{
+    return State().icons;
+}
+
 void MessageBox::ClearShownTexts()
 {
     State().shown.clear();
+    State().icons.clear();
 }
 
 QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
@@ -44,6 +55,7 @@ QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon 
     TestState& state = State();
     if (state.testMode) {
         state.shown.append(text);
+        state.icons.append(icon);
         if (!state.answers.isEmpty()) {
             return state.answers.takeFirst();
         }
@@ -77,4 +89,33 @@ QMessageBox::StandardButton MessageBox::Question(QWidget* parent, const QString&
 {
     return Show(parent, QMessageBox::Question, text,
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+QMessageBox* MessageBox::Ask(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                             const std::function<void(QMessageBox::StandardButton)>& answered)
+{
+    TestState& state = State();
+    if (state.testMode) {
+        state.shown.append(text);
+        state.icons.append(QMessageBox::Question);
+        const QMessageBox::StandardButton answer =
+            !state.answers.isEmpty() ? state.answers.takeFirst() : QMessageBox::Cancel;
+        QTimer::singleShot(0, parent ? static_cast<QObject*>(parent) : qApp,
+                           [answered, answer] { answered(answer); });
+        return nullptr;
+    }
+    auto* box = new QMessageBox(QMessageBox::Question, AppInfo::DisplayName(), text, buttons, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    if (buttons.testFlag(QMessageBox::Yes)) {
+        box->setDefaultButton(QMessageBox::Yes);
+    }
+    QObject::connect(box, &QDialog::finished, box, [box, answered] {
+        QAbstractButton* clicked = box->clickedButton();
+        const QMessageBox::StandardButton button =
+            clicked ? box->standardButton(clicked) : QMessageBox::NoButton;
+        answered(button == QMessageBox::NoButton ? QMessageBox::Cancel : button);
+    });
+    box->open();
+    return box;
 }

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -19,12 +20,20 @@ public:
     static QMessageBox::StandardButton Question(QWidget* parent, const QString& text);
     // The same for a step that cannot be undone: No is the default answer.
     static QMessageBox::StandardButton QuestionDefaultNo(QWidget* parent, const QString& text);
+    // A question that does not wait: the box is window-modal and
+    // `answered` gets the button chosen (Cancel when the box was closed
+    // otherwise), on the window's thread, once. The box, or null in test
+    // mode (the queued answer then comes from the event loop).
+    static QMessageBox* Ask(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                            const std::function<void(QMessageBox::StandardButton)>& answered);
 
     // Test hooks: while answers are queued, no box is shown; a message
     // takes (and ignores) one queued answer if there is one.
     static void SetNextAnswers(const QList<QMessageBox::StandardButton>& answers);
     static void SetTestMode(bool on);
     static QStringList ShownTexts();
+    // The icon of each text shown.
+    static QList<QMessageBox::Icon> ShownIcons();
     static void ClearShownTexts();
 
 private:

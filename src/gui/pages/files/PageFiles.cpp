@@ -2,7 +2,6 @@
 
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectJob.h"
-#include "engine/RunFiles.h"
 #include "files/FolderHistory.h"
 #include "files/ListFile.h"
 #include "files/WebFileFilter.h"
@@ -17,6 +16,7 @@
 #include "gui/widgets/IconButton.h"
 #include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
+#include "session/RestoreSession.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,8 +26,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
+#include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -86,9 +89,9 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     auto* undoKey = new QShortcut(QKeySequence::Undo, this);
     undoKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(undoKey, &QShortcut::activated, this, &CPageFiles::OnUndo);
-    m_pList->setColumnCount(4);
+    m_pList->setColumnCount(5);
     m_pList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Type"),
-                              QStringLiteral("Path")});
+                              QStringLiteral("Path"), tr("State")});
     m_pList->setRootIsDecorated(false);
     m_pList->setItemsExpandable(false);
     m_pList->setExpandsOnDoubleClick(false);
@@ -107,6 +110,7 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     header->resizeSection(CFileRowItem::ColumnSize, 100);
     header->resizeSection(CFileRowItem::ColumnType, 100);
     header->resizeSection(CFileRowItem::ColumnPath, 340);
+    header->resizeSection(CFileRowItem::ColumnState, 80);
     m_pList->viewport()->installEventFilter(this);
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageFiles::ShowContextMenu);
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this,
@@ -118,9 +122,26 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     QPushButton* restore = AddButton(QStringLiteral("&Restore"), QStringLiteral("restoreButton"),
                                      CAppIcons::Role::Restore, &CPageFiles::OnRestore);
 
+    // How many files are listed, counted once the rows have settled (an
+    // import adds many at once).
+    m_pCount = new QLabel(this);
+    m_pCount->setObjectName(QStringLiteral("filesCount"));
+    auto* countTimer = new QTimer(this);
+    countTimer->setSingleShot(true);
+    countTimer->setInterval(0);
+    connect(countTimer, &QTimer::timeout, this,
+            [this] { m_pCount->setText(tr("%n file(s) listed", nullptr, m_pList->topLevelItemCount())); });
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+        connect(m_pList->model(), signal, countTimer, qOverload<>(&QTimer::start));
+    }
+    connect(m_pList->model(), &QAbstractItemModel::modelReset, countTimer, qOverload<>(&QTimer::start));
+    countTimer->start();
+
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(m_pBackup);
     bottomRow->addStretch(1);
+    bottomRow->addWidget(m_pCount);
+    bottomRow->addSpacing(12);
     bottomRow->addWidget(restore);
 
     // The list takes every extra pixel; the check box and Restore stay
@@ -203,17 +224,18 @@ bool CPageFiles::eventFilter(QObject* watched, QEvent* event)
 
 void CPageFiles::ApplyColumnWidths()
 {
-    // The columns share the visible width as 200 : 100 : 100 : 340, less
-    // a small margin, so that no horizontal scroll bar appears.
+    // The columns share the visible width as 200 : 100 : 100 : 340 : 80,
+    // less a small margin, so that no horizontal scroll bar appears.
     const int width = m_pList->viewport()->width();
     if (width <= 0) {
         return;
     }
     QHeaderView* header = m_pList->header();
-    header->resizeSection(CFileRowItem::ColumnName, width * 200 / 740);
-    header->resizeSection(CFileRowItem::ColumnSize, width * 100 / 740);
-    header->resizeSection(CFileRowItem::ColumnType, width * 100 / 740);
-    header->resizeSection(CFileRowItem::ColumnPath, std::max(width * 340 / 740 - 10, 20));
+    header->resizeSection(CFileRowItem::ColumnName, width * 200 / 820);
+    header->resizeSection(CFileRowItem::ColumnSize, width * 100 / 820);
+    header->resizeSection(CFileRowItem::ColumnType, width * 100 / 820);
+    header->resizeSection(CFileRowItem::ColumnPath, std::max(width * 340 / 820 - 10, 20));
+    header->resizeSection(CFileRowItem::ColumnState, width * 80 / 820);
 }
 
 bool CPageFiles::AddFileToList(const QString& path)
@@ -445,28 +467,70 @@ void CPageFiles::OnRestore()
                                  "\"*.original\"! Do you want to continue?")) != QMessageBox::Yes) {
         return;
     }
-    QStringList notRestored;
-    CRunFiles run;
-    const int restored = CProtectEngine::RestoreBackups(m_files.Paths(), QString(), &notRestored, &run);
+    if (m_pRestore) {
+        return;
+    }
+    // The pages are put back beside the window, which stays usable; the
+    // list waits until they are all back.
+    m_notRestored.clear();
+    m_pRestore = std::make_unique<CRestoreSession>(m_files.Paths());
+    m_pRestore->SetThreads(qMax(1, QThread::idealThreadCount()));
+    connect(m_pRestore.get(), &CRestoreSession::fileDone, this,
+            [this](const QString& path, bool failure, const QString& text) {
+                if (failure) {
+                    m_notRestored.append(path + QStringLiteral(": ") + text);
+                }
+            });
+    m_pRestoreProgress = std::make_unique<QProgressDialog>(tr("Restoring..."), tr("Cancel"), 0,
+                                                           int(m_files.Paths().size()), this);
+    m_pRestoreProgress->setWindowModality(Qt::NonModal);
+    m_pRestoreProgress->setMinimumDuration(700);
+    m_pRestoreProgress->setAutoClose(false);
+    m_pRestoreProgress->setAutoReset(false);
+    connect(m_pRestoreProgress.get(), &QProgressDialog::canceled, m_pRestore.get(), &CRestoreSession::Cancel);
+    connect(m_pRestore.get(), &CRestoreSession::progress, m_pRestoreProgress.get(),
+            &QProgressDialog::setValue);
+    connect(m_pRestore.get(), &CRestoreSession::finished, this, &CPageFiles::OnRestoreFinished);
+    setEnabled(false);
+    m_pRestore->Start();
+}
+
+void CPageFiles::OnRestoreFinished()
+{
+    m_pRestore->Wait();
+    const CRestoreSession::Summary summary = m_pRestore->Result();
+    // Deleted once this signal has returned to it.
+    m_pRestore.release()->deleteLater();
+    m_pRestoreProgress.reset();
+    setEnabled(true);
     RefreshSizes();
-    QString text = QStringLiteral("%1 files have been restored!").arg(restored);
-    if (!notRestored.isEmpty()) {
+    QString text = QStringLiteral("%1 files have been restored!").arg(summary.restored);
+    if (summary.cancelled && summary.notProcessed > 0) {
+        text += QLatin1Char(' ') +
+                tr("The restore was cancelled: %1 file(s) not processed.").arg(summary.notProcessed);
+    }
+    if (!m_notRestored.isEmpty()) {
         // Every page left protected is named, with the reason.
         text += QLatin1String("\n\n") + tr("Not restored:") + QLatin1Char('\n') +
-                notRestored.join(QLatin1Char('\n'));
+                m_notRestored.join(QLatin1Char('\n'));
     }
     MessageBox::Warning(this, text);
+    emit restoreFinished();
 }
 
 void CPageFiles::RefreshSizes()
 {
     for (int row = 0; row < m_pList->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_pList->topLevelItem(row);
+        if (auto* fileRow = dynamic_cast<CFileRowItem*>(item)) {
+            fileRow->ForgetState();
+        }
         const QString size = CFilesList::SizeText(item->text(CFileRowItem::ColumnPath));
         if (item->text(CFileRowItem::ColumnSize) != size) {
             item->setText(CFileRowItem::ColumnSize, size);
         }
     }
+    m_pList->viewport()->update();
 }
 
 void CPageFiles::OnShell(CShellOperations::Operation operation)

@@ -11,8 +11,11 @@
 #include <memory>
 
 class CAddProgress;
+class CRestoreSession;
+class QProgressDialog;
 class CAppPreferences;
 class QCheckBox;
+class QLabel;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
@@ -51,7 +54,10 @@ public:
     void OnDeleteAll();
     void OnImport();
     void OnExport();
+    // Starts putting the backups back beside the window; restoreFinished
+    // tells the end, after the message with the count.
     void OnRestore();
+    bool IsRestoring() const { return m_pRestore != nullptr; }
     // Takes every row's size afresh (after a protect or a restore changed
     // the files).
     void RefreshSizes();
@@ -78,7 +84,11 @@ protected:
     bool PullFromControls() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+signals:
+    void restoreFinished();
+
 private:
+    void OnRestoreFinished();
     QPushButton* AddButton(const QString& text, const QString& objectName, CAppIcons::Role icon,
                            void (CPageFiles::*command)());
     // Adds every path through AddFileToList with progress; returns the
@@ -100,6 +110,10 @@ private:
 
     QTreeWidget* m_pList = nullptr;
     QCheckBox* m_pBackup = nullptr;
+    QLabel* m_pCount = nullptr;
 
     CFileTypes m_types;
+    std::unique_ptr<CRestoreSession> m_pRestore;
+    std::unique_ptr<QProgressDialog> m_pRestoreProgress;
+    QStringList m_notRestored;
 };

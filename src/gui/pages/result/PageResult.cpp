@@ -92,6 +92,11 @@ CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageResult::OnContextMenuRequested);
 }
 
+void CPageResult::SetProtectEnabled(bool enabled)
+{
+    m_pProtectButton->setEnabled(enabled);
+}
+
 void CPageResult::DeleteAllItems()
 {
     m_pList->clear();
@@ -104,14 +109,22 @@ void CPageResult::AddResultRow(const QString& path, const QString& result)
     }
     // Name and icon come from the name alone, so a missing file gets them too.
     const QFileInfo info(path);
-    auto* item = new QTreeWidgetItem(m_pList);
+    // The row is filled before it joins the list: each change to a row in
+    // the list would make the view lay out all its rows again.
+    auto* item = new QTreeWidgetItem;
     item->setText(NameColumn, info.fileName());
-    item->setIcon(NameColumn, CAppIcons::ForFileName(info.fileName()));
+    const QString suffix = info.suffix().toLower();
+    auto icon = m_icons.constFind(suffix);
+    if (icon == m_icons.cend()) {
+        icon = m_icons.insert(suffix, CAppIcons::ForFileName(info.fileName()));
+    }
+    item->setIcon(NameColumn, *icon);
     item->setText(SizeColumn, SizeText(path));
     item->setText(ResultColumn, result);
     item->setText(PathColumn, path);
     item->setToolTip(ResultColumn, result);
     item->setToolTip(PathColumn, path);
+    m_pList->addTopLevelItem(item);
 }
 
 QString CPageResult::SizeText(const QString& path)

@@ -3,6 +3,8 @@
 #include "engine/ResultList.h"
 #include "gui/frame/PropertyViewPage.h"
 
+#include <QHash>
+#include <QIcon>
 #include <memory>
 
 class CIconButton;
@@ -34,6 +36,8 @@ public:
     void AddResultRow(const QString& path, const QString& result) override;
 
     QTreeWidget* List() const { return m_pList; }
+    // Off while a run goes on.
+    void SetProtectEnabled(bool enabled);
     // "N KB" for a file of `bytes` (taken as a 32-bit number): the size in
     // thousands, rounded down, at least 1; a file that is not there counts
     // as 12000 bytes.
@@ -66,4 +70,7 @@ private:
     CIconButton* m_pTestButton = nullptr;
     CIconButton* m_pEditButton = nullptr;
     QTreeWidget* m_pList = nullptr;
+    // The icons of the file types met, by suffix: a run adds thousands of
+    // rows of a few types.
+    QHash<QString, QIcon> m_icons;
 };
