@@ -16,6 +16,18 @@ const PNG = Buffer.from(
 );
 const INDEX = JSON.stringify({ docs: ['Quokka handbook', 'Numbat field notes'], terms: { quokka: [0], numbat: [1] } });
 const CLIP = randomBytes(3 * 65536 + 1234);
+// A dedicated Worker that reads the search index, as search scripts do off
+// the page's thread: both its script and its fetch are enciphered files.
+const READER = "fetch('/search/index.json').then((r) => r.text()).then((t) => postMessage(t), (e) => postMessage('failed: ' + e));\n";
+
+// In the page: what a new dedicated Worker of the site gets.
+function fromWorker() {
+  return new Promise((resolve) => {
+    const worker = new Worker('/js/reader.js');
+    worker.onmessage = (e) => resolve(e.data);
+    worker.onerror = (e) => resolve(`worker error: ${e.message}`);
+  });
+}
 
 function page(title, body) {
   return h.htmlPage({
@@ -34,6 +46,7 @@ before(async () => {
     'guide/two.html': page('Two', 'Numbat members page'),
     'css/site.css': 'h1 { color: rgb(1, 2, 3); }\n',
     'js/app.js': 'window.appLoaded = "app script ran";\n',
+    'js/reader.js': READER,
     'img/pic.png': PNG,
     'search/index.json': INDEX,
     'media/clip.bin': CLIP,
@@ -91,7 +104,7 @@ describe('whole site enciphered', { skip: !h.STRONG && 'the strong format only' 
 
   test('an anonymous reader gets ciphertext for every file but the public ones', async () => {
     const context = await h.newContext(browser);
-    for (const name of ['css/site.css', 'js/app.js', 'img/pic.png', 'search/index.json', 'media/clip.bin']) {
+    for (const name of ['css/site.css', 'js/app.js', 'js/reader.js', 'img/pic.png', 'search/index.json', 'media/clip.bin']) {
       const body = await (await context.request.get(server.url(name))).body();
       assert.ok(body.subarray(0, 8).equals(MAGIC), `${name} is enciphered`);
       for (const known of ['Quokka', 'Numbat', 'rgb(1, 2, 3)', 'app script ran']) {
@@ -137,6 +150,7 @@ describe('whole site enciphered', { skip: !h.STRONG && 'the strong format only' 
     assert.equal(home.image, 4);
     assert.equal(home.app, 'app script ran');
     assert.equal(home.index, INDEX);
+    assert.equal(await page.evaluate(fromWorker), INDEX, 'a dedicated Worker gets the plaintext');
 
     // A range of the large stored file is read from the chunks that hold it.
     server.resetRequests();
