@@ -102,6 +102,53 @@ describe('whole site enciphered', { skip: !h.STRONG && 'the strong format only' 
     }
   });
 
+  test('a login kept until the browser closes survives the worker being stopped', async () => {
+    // The site is protected with loginExpire 1. Only natively served pages
+    // are open when the worker restarts: none of them can hand the key back.
+    const context = await h.newContext(browser);
+    try {
+      const page = await context.newPage();
+      await page.goto(server.url('index.html'));
+      await h.submitLogin(page, PASSWORD);
+      await page.waitForFunction(() => navigator.serviceWorker.controller && window.appLoaded, null, { timeout: 15000 });
+      assert.ok(!(await page.content()).includes('vxsa'), 'served natively');
+      const cdp = await context.newCDPSession(page);
+      await cdp.send('ServiceWorker.enable');
+      await cdp.send('ServiceWorker.stopAllWorkers');
+      const index = await page.evaluate(async () => (await fetch('/search/index.json')).text());
+      assert.equal(index, INDEX, 'the restarted worker deciphers for a native page');
+      // A new tab opens the next page natively, with no login page and no
+      // reload in between.
+      await cdp.send('ServiceWorker.stopAllWorkers');
+      const other = await context.newPage();
+      await other.goto(server.url('guide/two.html'));
+      await other.waitForFunction(() => document.title === 'Two' && window.appLoaded, null, { timeout: 15000 });
+      assert.equal(await other.evaluate(() => performance.getEntriesByType('navigation')[0].type), 'navigate');
+      assert.ok(!(await other.content()).includes('vxsa'));
+    } finally {
+      await context.close();
+    }
+    // The browser closes and starts again with its profile: the worker and
+    // its store are still there, the session cookie is not, so what the
+    // worker kept opens nothing.
+    const profile = new h.Profile();
+    try {
+      let kept = await profile.start();
+      const page = await kept.newPage();
+      await page.goto(server.url('index.html'));
+      await h.submitLogin(page, PASSWORD);
+      await page.waitForFunction(() => navigator.serviceWorker.controller && window.appLoaded, null, { timeout: 15000 });
+      kept = await profile.restart();
+      const again = await kept.newPage();
+      await again.goto(server.url('guide/two.html'));
+      assert.equal(await h.shownWithoutAsking(again), false, 'a new browser session asks');
+      const first = await again.evaluate(async () => new Uint8Array(await (await fetch('/search/index.json')).arrayBuffer())[0]);
+      assert.equal(first, 0x89, 'the index is ciphertext again');
+    } finally {
+      await profile.remove();
+    }
+  });
+
   test('an anonymous reader gets ciphertext for every file but the public ones', async () => {
     const context = await h.newContext(browser);
     for (const name of ['css/site.css', 'js/app.js', 'js/reader.js', 'img/pic.png', 'search/index.json', 'media/clip.bin']) {
