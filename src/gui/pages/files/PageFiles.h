@@ -73,6 +73,10 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // The list gained or lost rows (once per command, not per row).
+    void PathsChanged();
+
 protected:
     void PushToControls() override;
     bool PullFromControls() override;
@@ -85,6 +89,7 @@ private:
     // number of rows added.
     int AddPaths(const QStringList& paths, const QString& label, bool cancellable);
     void RemoveRows(const QList<int>& rows);
+    void RemoveListRows(const QList<int>& rows);
     void ClearRows();
     void ApplyColumnWidths();
     void ShowContextMenu(const QPoint& position);
