@@ -40,7 +40,19 @@ self.addEventListener('install', function () {
 });
 
 self.addEventListener('activate', function (event) {
-  event.waitUntil(self.clients.claim());
+  // The browser fetches a navigation's page while it starts the worker,
+  // not after.
+  var preload = self.registration.navigationPreload;
+  event.waitUntil(
+    Promise.all([
+      self.clients.claim(),
+      preload
+        ? preload.enable().catch(function () {
+            return null;
+          })
+        : null,
+    ]),
+  );
 });
 
 // ---- The key ---------------------------------------------------------------
@@ -575,6 +587,17 @@ async function serveRange(key, request, sitePath, range) {
 
 // ---- Requests ---------------------------------------------------------------
 
+// A navigation's page as the browser fetched it ahead (navigation
+// preload), or as fetched now.
+async function navigationResponse(event, init) {
+  var ahead = event.preloadResponse
+    ? await event.preloadResponse.catch(function () {
+        return null;
+      })
+    : null;
+  return ahead || fetch(init ? event.request.url : event.request, init);
+}
+
 async function handle(event) {
   var request = event.request;
   var url = new URL(request.url);
@@ -582,11 +605,11 @@ async function handle(event) {
   var navigation = request.mode === 'navigate';
   if (navigation && url.hash === LOGOUT_HASH) {
     await logout(null);
-    return fetch(request);
+    return navigationResponse(event);
   }
   var key = await currentKey();
   if (!key || (navigation && !state.serveNavigations)) {
-    return fetch(request);
+    return navigation ? navigationResponse(event) : fetch(request);
   }
   var range = request.headers.get('Range');
   var rangeMatch = range && RANGE.exec(range.trim());
@@ -601,10 +624,9 @@ async function handle(event) {
       return fetch(request);
     }
   }
-  var response = await fetch(request.url, {
-    credentials: 'same-origin',
-    redirect: navigation ? 'manual' : 'follow',
-  });
+  var response = navigation
+    ? await navigationResponse(event, { credentials: 'same-origin', redirect: 'manual' })
+    : await fetch(request.url, { credentials: 'same-origin', redirect: 'follow' });
   if (!response.ok || !response.body) {
     return response; // redirects, errors: as the network gave them
   }
