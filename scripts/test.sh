@@ -29,5 +29,5 @@ for name in js_login_script js_strong_script option_snippets_js browser_e2e_clas
     fi
 done
 # browser_realsites (label realsites) protects whole real sites and takes
-# minutes: run it on its own with `ctest -R browser_realsites`.
+# minutes: CI runs it as a step of its own (`ctest -R browser_realsites`).
 ctest --output-on-failure --parallel "$(nproc)" -LE realsites
