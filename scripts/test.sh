@@ -28,4 +28,6 @@ for name in js_login_script js_strong_script option_snippets_js browser_e2e_clas
         exit 1
     fi
 done
-ctest --output-on-failure --parallel "$(nproc)"
+# browser_realsites (label realsites) protects whole real sites and takes
+# minutes: CI runs it as a step of its own (`ctest -R browser_realsites`).
+ctest --output-on-failure --parallel "$(nproc)" -LE realsites

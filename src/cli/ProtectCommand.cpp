@@ -188,6 +188,10 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     const QByteArray givenSalt = data.m_baSalt;
     const bool drawn = strong && data.EnsureSalt();
     const bool saltDrawn = drawn && data.m_baSalt != givenSalt;
+    // Several users: one removed since the content key was drawn must not
+    // open what this run writes, so the key is drawn anew.
+    bool keyRenewed = false;
+    const bool usersRecorded = strong && data.UpdateKeyUsers(&keyRenewed);
     const int threads = qMax(1, QThread::idealThreadCount());
     std::future<DerivedKeys> earlyKeys;
     if (strong && data.m_nPasswordMode == CAppGlobalData::kSinglePassword && !data.m_strPassword.isEmpty()) {
@@ -241,8 +245,9 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         // A drawn content key matters to several users only: one password
         // gives the same key on every run.
         const bool keyDrawn = drawn && !saltDrawn && data.m_nPasswordMode == CAppGlobalData::kMultipleUsers;
-        if (saltDrawn || keyDrawn || (data.m_bSaltDrawn && !saltSet)) {
-            if (!SaveDrawnSalt(projectPath, data)) {
+        if (saltDrawn || keyDrawn || keyRenewed || (usersRecorded && !projectPath.isEmpty()) ||
+            (data.m_bSaltDrawn && !saltSet)) {
+            if (!SaveDrawnSalt(projectPath, data, keyRenewed)) {
                 return CCliContext::ExitFailure;
             }
         }
@@ -329,7 +334,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
                                                               : CCliContext::ExitOk;
 }
 
-bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data)
+bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data, bool keyRenewed)
 {
     const QString hex = QString::fromLatin1(data.m_baSalt.toHex());
     if (projectPath.isEmpty()) {
@@ -346,7 +351,8 @@ bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobal
                 .arg(hex, keyHint));
         return true;
     }
-    // Only the salt goes back into the project: the run's other settings
+    // Only the salt, the content key and the users it serves go back into
+    // the project: the run's other settings
     // (--set, --password, the paths given) stay out of it.
     CAppGlobalData stored;
     QString error;
@@ -355,13 +361,21 @@ bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobal
         return false;
     }
     const bool hadSalt = stored.m_baSalt == data.m_baSalt;
+    const bool hadKey = stored.m_baContentKey == data.m_baContentKey;
     stored.m_baSalt = data.m_baSalt;
     stored.m_baContentKey = data.m_baContentKey;
+    stored.m_baKeyUsers = data.m_baKeyUsers;
     if (!CWendlockDoc::WriteProjectFile(projectPath, stored, &error)) {
         m_context.Error(QStringLiteral("cannot save the new salt in %1: %2").arg(projectPath, error));
         return false;
     }
-    if (hadSalt) {
+    if (keyRenewed) {
+        m_context.Error(QStringLiteral("a user was removed since %1's content key was drawn: drew a new one "
+                                       "and saved it in the project; every page and file is enciphered anew")
+                            .arg(projectPath));
+    } else if (hadSalt && hadKey) {
+        // only the record of the key's users changed
+    } else if (hadSalt) {
         m_context.Error(
             QStringLiteral("%1 had no content key: drew one and saved it in the project").arg(projectPath));
     } else {

@@ -17,7 +17,9 @@ protected:
     int Execute(const QCommandLineParser& parser) override;
 
 private:
-    // Keeps a salt drawn for this run: written back into the project, or
-    // printed with the option that reuses it.
-    bool SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data);
+    // Keeps a salt or content key drawn for this run, and the users the
+    // key serves: written back into the project, or printed with the
+    // option that reuses it. `keyRenewed`: the key was drawn because a
+    // user was removed.
+    bool SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data, bool keyRenewed);
 };

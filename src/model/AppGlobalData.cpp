@@ -1,9 +1,12 @@
 #include "model/AppGlobalData.h"
 
+#include "common/AsciiText.h"
 #include "model/ArchiveReader.h"
 #include "model/ArchiveWriter.h"
 #include "model/CharsetTable.h"
 
+#include <QMessageAuthenticationCode>
+#include <algorithm>
 #include <limits>
 #include <openssl/rand.h>
 
@@ -35,9 +38,16 @@ constexpr char kAssetsTag[] = "ASST";
 constexpr char kSiteRootTag[] = "ROOT";
 constexpr char kExcludeTag[] = "AEXC";
 constexpr char kContentKeyTag[] = "CKEY";
+constexpr char kKeyUsersTag[] = "CKUS";
 constexpr char kShareFileLoginsTag[] = "SHFL";
 constexpr int kSaltSize = 16;
 constexpr int kContentKeySize = 32;
+constexpr int kKeyUserSize = 16;
+
+QByteArray KeyedDigest(const QByteArray& key, const QByteArray& text)
+{
+    return QMessageAuthenticationCode::hash(text, key, QCryptographicHash::Sha256).left(kKeyUserSize);
+}
 
 QByteArray U32(quint32 v)
 {
@@ -115,6 +125,61 @@ bool CAppGlobalData::DrawContentKey()
     return true;
 }
 
+QByteArray CAppGlobalData::KeyUsersRecord() const
+{
+    QList<QByteArray> digests;
+    digests.reserve(m_listUsers.size());
+    for (const CUserListNode& user : m_listUsers) {
+        // Names that log in alike are one user.
+        const QString name = m_bUserNameCase ? user.m_strUserName : AsciiText::Fold(user.m_strUserName);
+        digests.append(KeyedDigest(m_baContentKey, QByteArrayLiteral("wendlock key user:") + name.toUtf8()));
+    }
+    std::sort(digests.begin(), digests.end());
+    digests.erase(std::unique(digests.begin(), digests.end()), digests.end());
+    QByteArray record = KeyedDigest(m_baContentKey, QByteArrayLiteral("wendlock key users"));
+    for (const QByteArray& digest : digests) {
+        record += digest;
+    }
+    return record;
+}
+
+bool CAppGlobalData::UpdateKeyUsers(bool* keyDrawn)
+{
+    if (keyDrawn) {
+        *keyDrawn = false;
+    }
+    if (m_nPasswordMode != kMultipleUsers || m_baContentKey.size() != kContentKeySize) {
+        return false;
+    }
+    QByteArray current = KeyUsersRecord();
+    if (m_baKeyUsers == current) {
+        return false;
+    }
+    // Drawn for this key: each user it names must still be listed.
+    const bool sameKey =
+        m_baKeyUsers.size() % kKeyUserSize == 0 && m_baKeyUsers.startsWith(current.left(kKeyUserSize));
+    bool gone = false;
+    for (qsizetype at = kKeyUserSize; sameKey && !gone && at < m_baKeyUsers.size(); at += kKeyUserSize) {
+        const QByteArray digest = m_baKeyUsers.mid(at, kKeyUserSize);
+        bool listed = false;
+        for (qsizetype c = kKeyUserSize; !listed && c < current.size(); c += kKeyUserSize) {
+            listed = current.mid(c, kKeyUserSize) == digest;
+        }
+        gone = !listed;
+    }
+    if (gone) {
+        if (!DrawContentKey()) {
+            return false;
+        }
+        if (keyDrawn) {
+            *keyDrawn = true;
+        }
+        current = KeyUsersRecord();
+    }
+    m_baKeyUsers = current;
+    return true;
+}
+
 bool CAppGlobalData::DrawSalt()
 {
     // Both are drawn before either is kept: a failure leaves the project
@@ -158,6 +223,7 @@ void CAppGlobalData::Clear()
     m_strSiteRoot.clear();
     m_strAssetExclude.clear();
     m_baContentKey.clear();
+    m_baKeyUsers.clear();
     m_bSaltDrawn = false;
 }
 
@@ -273,6 +339,9 @@ void CAppGlobalData::Serialize(CArchiveWriter& ar) const
     }
     if (m_baContentKey.size() == kContentKeySize) {
         payload += Item(kContentKeyTag, m_baContentKey);
+    }
+    if (!m_baKeyUsers.isEmpty()) {
+        payload += Item(kKeyUsersTag, m_baKeyUsers);
     }
     // Written only when on, so a project that does not use it reads the
     // same in every version.
@@ -426,6 +495,8 @@ bool CAppGlobalData::ReadFormatBlock(CArchiveReader& ar)
             m_strAssetExclude = QString::fromUtf8(value);
         } else if (tag == kContentKeyTag && size == kContentKeySize) {
             m_baContentKey = value;
+        } else if (tag == kKeyUsersTag && size >= quint32(kKeyUserSize) && size % kKeyUserSize == 0) {
+            m_baKeyUsers = value;
         } else if (tag == kShareFileLoginsTag && size == 4) {
             m_bShareFileLogins = int(ReadU32(value, 0));
         }
@@ -454,5 +525,5 @@ bool CAppGlobalData::operator==(const CAppGlobalData& o) const
            m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt &&
            m_bProtectAssets == o.m_bProtectAssets && m_strSiteRoot == o.m_strSiteRoot &&
            m_strAssetExclude == o.m_strAssetExclude && m_baContentKey == o.m_baContentKey &&
-           m_bShareFileLogins == o.m_bShareFileLogins;
+           m_baKeyUsers == o.m_baKeyUsers && m_bShareFileLogins == o.m_bShareFileLogins;
 }

@@ -66,6 +66,10 @@ public:
     // kept so that files from different runs open with one login. Drawn
     // anew when everyone is signed out or a user is removed.
     QByteArray m_baContentKey;
+    // The users that content key serves: a check value of the key, then a
+    // digest of each user name under the key (16 bytes each, sorted). It
+    // tells a later run that a user has been removed since.
+    QByteArray m_baKeyUsers;
     // On file:// pages a login is kept for its tab only; with this option
     // the tabs of a browser share it, and so can any local file.
     int m_bShareFileLogins = 0;
@@ -127,6 +131,15 @@ public:
     // Draws a new content key (for several users); false when the random
     // source failed.
     bool DrawContentKey();
+    // Several users: draws a new content key when a user the key was drawn
+    // for is no longer listed (whoever knew that password must not open
+    // what the next run writes), then records the users it serves. A record
+    // of another key (one set by hand, or an older project without one) is
+    // only made anew. True when the key or the record changed, so the
+    // project is to be saved; `keyDrawn` tells whether the key did.
+    bool UpdateKeyUsers(bool* keyDrawn = nullptr);
+    // The record UpdateKeyUsers keeps for the present key and users.
+    QByteArray KeyUsersRecord() const;
 
     // Writes the complete layout (the caller writes the version string first).
     void Serialize(CArchiveWriter& ar) const;

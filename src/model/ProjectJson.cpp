@@ -20,7 +20,8 @@ enum class Kind
     Flag,
     String,
     Salt,
-    ContentKey
+    ContentKey,
+    KeyUsers
 };
 
 // One JSON key and the record field behind it. Exactly one of the member
@@ -98,6 +99,7 @@ const std::vector<Field>& Fields()
         StringField("siteRoot", &CAppGlobalData::m_strSiteRoot),
         StringField("assetExclude", &CAppGlobalData::m_strAssetExclude),
         {"contentKey", Kind::ContentKey, nullptr, nullptr, 0, 0},
+        {"keyUsers", Kind::KeyUsers, nullptr, nullptr, 0, 0},
         FlagField("shareFileLogins", &CAppGlobalData::m_bShareFileLogins),
     };
     return fields;
@@ -164,6 +166,19 @@ bool ParseContentKey(const QString& text, CAppGlobalData& data, QString* error)
         return false;
     }
     data.m_baContentKey = bytes;
+    return true;
+}
+
+// The users the content key serves: hex digits, 32 for each 16 bytes;
+// empty means "none recorded yet".
+bool ParseKeyUsers(const QString& text, CAppGlobalData& data, QString* error)
+{
+    const QByteArray bytes = QByteArray::fromHex(text.toLatin1());
+    if (!text.isEmpty() && (text.size() % 32 != 0 || bytes.toHex() != text.toLower().toLatin1())) {
+        *error = QStringLiteral("\"keyUsers\" must be hex digits, 32 for each user and 32 more");
+        return false;
+    }
+    data.m_baKeyUsers = bytes;
     return true;
 }
 
@@ -265,6 +280,12 @@ bool ApplyField(const Field& f, const QJsonValue& value, CAppGlobalData& data, Q
             return false;
         }
         return ParseContentKey(value.toString(), data, error);
+    case Kind::KeyUsers:
+        if (!value.isString()) {
+            *error = QStringLiteral("\"%1\" must be a string").arg(key);
+            return false;
+        }
+        return ParseKeyUsers(value.toString(), data, error);
     }
     return false;
 }
@@ -318,6 +339,9 @@ QByteArray CProjectJson::ToJson(const CAppGlobalData& data, const QString& versi
             break;
         case Kind::ContentKey:
             out += '"' + data.m_baContentKey.toHex() + '"';
+            break;
+        case Kind::KeyUsers:
+            out += '"' + data.m_baKeyUsers.toHex() + '"';
             break;
         }
     }
@@ -386,6 +410,9 @@ bool CProjectJson::SetValue(CAppGlobalData& data, const QString& key, const QStr
     }
     if (f->kind == Kind::ContentKey) {
         return ParseContentKey(value.trimmed(), data, error);
+    }
+    if (f->kind == Kind::KeyUsers) {
+        return ParseKeyUsers(value.trimmed(), data, error);
     }
     bool ok = false;
     const qlonglong number = value.trimmed().toLongLong(&ok);

@@ -16,6 +16,18 @@ const PNG = Buffer.from(
 );
 const INDEX = JSON.stringify({ docs: ['Quokka handbook', 'Numbat field notes'], terms: { quokka: [0], numbat: [1] } });
 const CLIP = randomBytes(3 * 65536 + 1234);
+// A dedicated Worker that reads the search index, as search scripts do off
+// the page's thread: both its script and its fetch are enciphered files.
+const READER = "fetch('/search/index.json').then((r) => r.text()).then((t) => postMessage(t), (e) => postMessage('failed: ' + e));\n";
+
+// In the page: what a new dedicated Worker of the site gets.
+function fromWorker() {
+  return new Promise((resolve) => {
+    const worker = new Worker('/js/reader.js');
+    worker.onmessage = (e) => resolve(e.data);
+    worker.onerror = (e) => resolve(`worker error: ${e.message}`);
+  });
+}
 
 function page(title, body) {
   return h.htmlPage({
@@ -34,6 +46,7 @@ before(async () => {
     'guide/two.html': page('Two', 'Numbat members page'),
     'css/site.css': 'h1 { color: rgb(1, 2, 3); }\n',
     'js/app.js': 'window.appLoaded = "app script ran";\n',
+    'js/reader.js': READER,
     'img/pic.png': PNG,
     'search/index.json': INDEX,
     'media/clip.bin': CLIP,
@@ -89,9 +102,56 @@ describe('whole site enciphered', { skip: !h.STRONG && 'the strong format only' 
     }
   });
 
+  test('a login kept until the browser closes survives the worker being stopped', async () => {
+    // The site is protected with loginExpire 1. Only natively served pages
+    // are open when the worker restarts: none of them can hand the key back.
+    const context = await h.newContext(browser);
+    try {
+      const page = await context.newPage();
+      await page.goto(server.url('index.html'));
+      await h.submitLogin(page, PASSWORD);
+      await page.waitForFunction(() => navigator.serviceWorker.controller && window.appLoaded, null, { timeout: 15000 });
+      assert.ok(!(await page.content()).includes('vxsa'), 'served natively');
+      const cdp = await context.newCDPSession(page);
+      await cdp.send('ServiceWorker.enable');
+      await cdp.send('ServiceWorker.stopAllWorkers');
+      const index = await page.evaluate(async () => (await fetch('/search/index.json')).text());
+      assert.equal(index, INDEX, 'the restarted worker deciphers for a native page');
+      // A new tab opens the next page natively, with no login page and no
+      // reload in between.
+      await cdp.send('ServiceWorker.stopAllWorkers');
+      const other = await context.newPage();
+      await other.goto(server.url('guide/two.html'));
+      await other.waitForFunction(() => document.title === 'Two' && window.appLoaded, null, { timeout: 15000 });
+      assert.equal(await other.evaluate(() => performance.getEntriesByType('navigation')[0].type), 'navigate');
+      assert.ok(!(await other.content()).includes('vxsa'));
+    } finally {
+      await context.close();
+    }
+    // The browser closes and starts again with its profile: the worker and
+    // its store are still there, the session cookie is not, so what the
+    // worker kept opens nothing.
+    const profile = new h.Profile();
+    try {
+      let kept = await profile.start();
+      const page = await kept.newPage();
+      await page.goto(server.url('index.html'));
+      await h.submitLogin(page, PASSWORD);
+      await page.waitForFunction(() => navigator.serviceWorker.controller && window.appLoaded, null, { timeout: 15000 });
+      kept = await profile.restart();
+      const again = await kept.newPage();
+      await again.goto(server.url('guide/two.html'));
+      assert.equal(await h.shownWithoutAsking(again), false, 'a new browser session asks');
+      const first = await again.evaluate(async () => new Uint8Array(await (await fetch('/search/index.json')).arrayBuffer())[0]);
+      assert.equal(first, 0x89, 'the index is ciphertext again');
+    } finally {
+      await profile.remove();
+    }
+  });
+
   test('an anonymous reader gets ciphertext for every file but the public ones', async () => {
     const context = await h.newContext(browser);
-    for (const name of ['css/site.css', 'js/app.js', 'img/pic.png', 'search/index.json', 'media/clip.bin']) {
+    for (const name of ['css/site.css', 'js/app.js', 'js/reader.js', 'img/pic.png', 'search/index.json', 'media/clip.bin']) {
       const body = await (await context.request.get(server.url(name))).body();
       assert.ok(body.subarray(0, 8).equals(MAGIC), `${name} is enciphered`);
       for (const known of ['Quokka', 'Numbat', 'rgb(1, 2, 3)', 'app script ran']) {
@@ -137,6 +197,7 @@ describe('whole site enciphered', { skip: !h.STRONG && 'the strong format only' 
     assert.equal(home.image, 4);
     assert.equal(home.app, 'app script ran');
     assert.equal(home.index, INDEX);
+    assert.equal(await page.evaluate(fromWorker), INDEX, 'a dedicated Worker gets the plaintext');
 
     // A range of the large stored file is read from the chunks that hold it.
     server.resetRequests();

@@ -115,6 +115,7 @@ TEST_F(Cli, convert_projectToJsonAndBack_isByteIdentical)
     d.m_strAssetExclude = QStringLiteral("*.psd;drafts/");
     d.m_baContentKey =
         QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
+    d.m_baKeyUsers = QByteArray(32, '\x5c');
     const QString vxp = SaveProject(d);
 
     ASSERT_EQ(RunCli({QStringLiteral("convert"), vxp, Path("p.json")}).code, 0);
@@ -306,6 +307,54 @@ TEST_F(CliProtect, multiUserFromCsvAndProjectFile)
     run = RunCli({QStringLiteral("unlock"), site + QStringLiteral("/index.html"),
                   QStringLiteral("--password"), QStringLiteral("pw2")});
     EXPECT_EQ(run.code, 2);
+}
+
+// A user removed between two runs of a project must not open what the
+// next run writes: the run tells, draws a new content key and keeps it in
+// the project; runs without a removal keep the key.
+TEST_F(CliProtect, userRemovedBetweenRuns_drawsANewContentKey)
+{
+    ASSERT_TRUE(TestUtil::WriteFile(Path("both.csv"), "ann,pw1\r\nbob,pw2\r\n"));
+    ASSERT_TRUE(TestUtil::WriteFile(Path("ann.csv"), "ann,pw1\r\n"));
+    CAppGlobalData project;
+    project.m_listFiles = {site + QStringLiteral("/index.html")};
+    const QString vxp = SaveProject(project);
+    const auto keyOf = [&vxp] {
+        CAppGlobalData stored;
+        EXPECT_TRUE(CWendlockDoc::ReadProjectFile(vxp, stored, nullptr, nullptr));
+        return stored.m_baContentKey;
+    };
+    const auto protect = [&](const char* users) {
+        return RunCli({QStringLiteral("protect"), vxp, QStringLiteral("--restore-first"),
+                       QStringLiteral("--users"), Path(users)});
+    };
+    const auto opens = [&](const char* user, const char* password) {
+        return RunCli({QStringLiteral("unlock"), site + QStringLiteral("/index.html"),
+                       QStringLiteral("--user"), QLatin1String(user), QStringLiteral("--password"),
+                       QLatin1String(password)})
+                   .code == 0;
+    };
+    CliRun run = protect("both.csv");
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QByteArray first = keyOf();
+    ASSERT_EQ(first.size(), 32);
+    run = protect("both.csv");
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(keyOf(), first);
+    EXPECT_TRUE(opens("bob", "pw2"));
+
+    run = protect("ann.csv");
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QLatin1String("a user was removed"))) << run.err.toStdString();
+    const QByteArray second = keyOf();
+    EXPECT_EQ(second.size(), 32);
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(opens("bob", "pw2"));
+    EXPECT_TRUE(opens("ann", "pw1"));
+    run = protect("ann.csv");
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QLatin1String("removed")));
+    EXPECT_EQ(keyOf(), second);
 }
 
 TEST_F(CliProtect, failuresAndUsageErrors)

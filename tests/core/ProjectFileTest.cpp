@@ -3,6 +3,7 @@
 #include "model/AppGlobalData.h"
 #include "model/ArchiveReader.h"
 #include "model/ArchiveWriter.h"
+#include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 
 #include <QBuffer>
@@ -93,6 +94,7 @@ CAppGlobalData SampleProject()
     d.m_strSiteRoot = QStringLiteral("/srv/www/caf\u00e9/");
     d.m_strAssetExclude = QStringLiteral("drafts/ *.psd");
     d.m_baContentKey = QByteArray(32, '\x42');
+    d.m_baKeyUsers = QByteArray(48, '\x17');
     return d;
 }
 
@@ -605,4 +607,89 @@ TEST_F(ProjectDocument, saveThroughSymlink_replacesTheTargetAndKeepsTheLink)
     ASSERT_TRUE(CWendlockDoc::WriteProjectFile(link, SampleProject(), &error));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(TestUtil::ReadFile(real), CWendlockDoc::ProjectBytes(SampleProject()));
+}
+
+// The content key of several users follows who may log in: a user removed
+// since it was drawn gets a new one drawn (whatever front end runs next),
+// an added user is only recorded, and the record survives the project file
+// and its JSON form.
+TEST(ContentKeyUsers, aRemovedUserDrawsANewKey_anAddedOneIsRecorded)
+{
+    const auto user = [](const char* name) {
+        CUserListNode node;
+        node.m_strUserName = QString::fromUtf8(name);
+        node.m_strPassword = QStringLiteral("pw");
+        return node;
+    };
+    CAppGlobalData d;
+    d.m_nPasswordMode = CAppGlobalData::kMultipleUsers;
+    d.m_listUsers = {user("ann"), user("bob")};
+    d.EnsureSalt();
+    const QByteArray first = d.m_baContentKey;
+    bool drawn = true;
+    // No record yet (an older project): made, the key kept.
+    EXPECT_TRUE(d.UpdateKeyUsers(&drawn));
+    EXPECT_FALSE(drawn);
+    EXPECT_EQ(d.m_baContentKey, first);
+    EXPECT_EQ(d.m_baKeyUsers.size(), 3 * 16);
+    EXPECT_FALSE(d.UpdateKeyUsers(&drawn)) << "nothing changed, nothing to save";
+
+    // Added: recorded under the same key.
+    d.m_listUsers.append(user("c\u00e9line"));
+    EXPECT_TRUE(d.UpdateKeyUsers(&drawn));
+    EXPECT_FALSE(drawn);
+    EXPECT_EQ(d.m_baContentKey, first);
+    EXPECT_EQ(d.m_baKeyUsers.size(), 4 * 16);
+
+    // Through the project file and JSON, then bob is removed: a new key,
+    // and a record of the users it serves.
+    CArchiveWriter w;
+    d.Serialize(w);
+    QByteArray bytes = w.Data();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    CArchiveReader r(&buffer);
+    CAppGlobalData loaded;
+    ASSERT_TRUE(loaded.Serialize(r, AppInfo::ProgramVersion()));
+    EXPECT_EQ(loaded.m_baKeyUsers, d.m_baKeyUsers);
+    CAppGlobalData fromJson;
+    ASSERT_TRUE(CProjectJson::FromJson(CProjectJson::ToJson(loaded, QStringLiteral("1")), fromJson, nullptr));
+    EXPECT_EQ(fromJson.m_baKeyUsers, d.m_baKeyUsers);
+    fromJson.m_listUsers.removeAt(1);
+    EXPECT_TRUE(fromJson.UpdateKeyUsers(&drawn));
+    EXPECT_TRUE(drawn);
+    EXPECT_EQ(fromJson.m_baContentKey.size(), 32);
+    EXPECT_NE(fromJson.m_baContentKey, first);
+    EXPECT_EQ(fromJson.m_baKeyUsers.size(), 3 * 16);
+    EXPECT_FALSE(fromJson.UpdateKeyUsers(&drawn));
+    // A user renamed is the old name removed.
+    fromJson.m_listUsers[0].m_strUserName = QStringLiteral("anne");
+    EXPECT_TRUE(fromJson.UpdateKeyUsers(&drawn));
+    EXPECT_TRUE(drawn);
+    // Where names log in whatever their case, a change of case is none.
+    fromJson.m_bUserNameCase = 0;
+    fromJson.UpdateKeyUsers();
+    const QByteArray third = fromJson.m_baContentKey;
+    fromJson.m_listUsers[0].m_strUserName = QStringLiteral("ANNE");
+    fromJson.UpdateKeyUsers(&drawn);
+    EXPECT_FALSE(drawn);
+    EXPECT_EQ(fromJson.m_baContentKey, third);
+
+    // A key set by hand brings no record of its own: made anew, key kept.
+    QString error;
+    ASSERT_TRUE(CProjectJson::SetValue(fromJson, QStringLiteral("contentKey"), QString(64, QLatin1Char('a')),
+                                       &error));
+    EXPECT_TRUE(fromJson.UpdateKeyUsers(&drawn));
+    EXPECT_FALSE(drawn);
+    EXPECT_EQ(fromJson.m_baContentKey, QByteArray(32, '\xaa'));
+    // Odd lengths are refused.
+    EXPECT_FALSE(
+        CProjectJson::SetValue(fromJson, QStringLiteral("keyUsers"), QStringLiteral("abcd"), &error));
+    EXPECT_TRUE(error.contains(QLatin1String("keyUsers")));
+
+    // One password: its key follows from the password; nothing recorded.
+    CAppGlobalData single;
+    single.EnsureSalt();
+    EXPECT_FALSE(single.UpdateKeyUsers(&drawn));
+    EXPECT_TRUE(single.m_baKeyUsers.isEmpty());
 }

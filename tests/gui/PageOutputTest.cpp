@@ -1,17 +1,24 @@
 #include "gui/pages/output/PageOutput.h"
 
 #include "GuiTestUtil.h"
+#include "gui/frame/AppPreferences.h"
+#include "gui/mainwindow/WendlockView.h"
+#include "gui/pages/files/PageFiles.h"
 #include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 class PageOutputTest : public QObject
@@ -300,6 +307,51 @@ private slots:
         Step(CipherCombo(), Qt::Key_Down);
         QVERIFY(!assets->isEnabled());
         QVERIFY(!Edit("excludeEdit")->isEnabled());
+    }
+
+    // The Protect page of the wizard shows the root that an empty edit
+    // stands for: the deepest folder of the Files page's list, as it
+    // changes; saving keeps the edit empty, so the root follows the list.
+    void defaultSiteRoot_followsTheFilesList()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString site = QDir(dir.path()).filePath(QStringLiteral("site"));
+        for (const char* name : {"site/index.html", "site/guide/a.html", "site/guide/deep/b.html"}) {
+            const QString path = QDir(dir.path()).filePath(QLatin1String(name));
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("<html><body>x</body></html>\n");
+        }
+        CAppPreferences preferences;
+        CWendlockView view(&m_frame, preferences);
+        CPageOutput* page = view.PageOutput();
+        auto* edit = page->findChild<QLineEdit*>(QStringLiteral("siteRootEdit"));
+        auto* label = page->findChild<QLabel*>(QStringLiteral("defaultRootLabel"));
+        const auto shows = [&](const QString& root) {
+            const QString native = QDir::toNativeSeparators(root + QLatin1Char('/'));
+            return edit->placeholderText() == native && label->text().contains(native);
+        };
+        QVERIFY(!label->text().isEmpty());
+        QVERIFY(!label->text().contains(dir.path()));
+
+        view.PageFiles()->AddFolder(site + QStringLiteral("/guide"), true);
+        QVERIFY2(shows(site + QStringLiteral("/guide")), qPrintable(label->text()));
+        view.PageFiles()->AddFolder(site, false);
+        QVERIFY2(shows(site), qPrintable(label->text()));
+
+        // A project loaded with other pages; then one with none.
+        CAppGlobalData data;
+        data.m_listFiles = {site + QStringLiteral("/guide/deep/b.html")};
+        view.LoadPages(data);
+        QVERIFY2(shows(site + QStringLiteral("/guide/deep")), qPrintable(label->text()));
+        CAppGlobalData saved;
+        view.SavePages(saved);
+        QVERIFY(saved.m_strSiteRoot.isEmpty());
+        view.LoadPages(CAppGlobalData());
+        QVERIFY(!label->text().contains(dir.path()));
+        QVERIFY(!edit->placeholderText().contains(dir.path()));
     }
 
     void classicToStrong_warnsOnce_andMarksModified()

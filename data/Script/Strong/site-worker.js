@@ -56,6 +56,30 @@
     });
   }
 
+  var WORKER_SEAL_AAD = 'wendlock worker key';
+  var sessionSeal = null;
+
+  // A login kept until the browser closes: the content key sealed under the
+  // key in the session cookie that seals the remembered login already. The
+  // worker keeps only this; after a restart it reads the cookie (Cookie
+  // Store API) and opens it again, as long as the browser session lasts.
+  // Pages it serves natively have no login script to hand the key back.
+  async function sealForSession() {
+    if (expireType !== 1 || !usesCookies()) {
+      return null;
+    }
+    var name = keyCookieName(cfg.saltText);
+    var hex = readCookie(name);
+    if (!/^[0-9a-f]{64}$/.test(hex)) {
+      return null;
+    }
+    var aes = await subtle().importKey('raw', fromHex(hex), 'AES-GCM', false, ['encrypt']);
+    var iv = randomBytes(12);
+    var aad = joinBytes([asciiBytes(WORKER_SEAL_AAD), cfg.salt]);
+    var data = await subtle().encrypt({ name: 'AES-GCM', iv: iv, additionalData: aad }, aes, openedContentKey);
+    return { cookie: name, iv: iv, data: new Uint8Array(data) };
+  }
+
   function keyMessage(key) {
     var expires = expireType === 2 && expireDays > 0 ? nowMs() + expireDays * DAY_MS : 0;
     return {
@@ -65,6 +89,7 @@
       expires: expires,
       // Only a login kept for days outlives the browser session.
       keep: expireType === 2 && expires > 0,
+      session: sessionSeal,
       // Where the login is forgotten when the page closes, every page asks
       // again: navigations then get the login page.
       serveNavigations: expireType === 1 || expireType === 2,
@@ -101,6 +126,9 @@
       }
       workerKeyPromise = subtle().importKey('raw', openedContentKey, 'HKDF', false, ['deriveKey', 'deriveBits']);
       var key = await workerKeyPromise;
+      sessionSeal = await sealForSession().catch(function () {
+        return null;
+      });
       var taken = new Promise(function (resolve) {
         var timer = setTimeout(function () {
           resolve(false);

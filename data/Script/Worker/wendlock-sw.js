@@ -14,8 +14,11 @@
 // Nothing deciphered goes into Cache Storage or any other storage. The key
 // lives in memory; a key that must outlive the browser session (a login
 // remembered for days) is kept as the non-extractable key in IndexedDB,
-// with its expiry. After a restart without such a key the worker asks the
-// site's open pages for it. Without a key, or with one that no longer
+// with its expiry. A login kept until the browser closes is kept sealed
+// under the key that the site's session cookie holds: a restarted worker
+// reads that cookie (Cookie Store API) and opens it again while the
+// session lasts; once the browser has closed it opens nothing. After a
+// restart without either the worker asks the site's open pages for it. Without a key, or with one that no longer
 // opens the site (everyone signed out), requests pass through and pages
 // show their login.
 'use strict';
@@ -27,6 +30,7 @@ var KEY_STORE = 'keys';
 var ASK_MS = 300;
 var PAGE_CHUNK = 65536;
 var LOGOUT_HASH = '#wendlock-logout';
+var SEAL_LABEL = 'wendlock worker key';
 
 var state = { key: null, expires: 0, serveNavigations: false };
 var scopePath = new URL(self.registration.scope).pathname;
@@ -36,7 +40,19 @@ self.addEventListener('install', function () {
 });
 
 self.addEventListener('activate', function (event) {
-  event.waitUntil(self.clients.claim());
+  // The browser fetches a navigation's page while it starts the worker,
+  // not after.
+  var preload = self.registration.navigationPreload;
+  event.waitUntil(
+    Promise.all([
+      self.clients.claim(),
+      preload
+        ? preload.enable().catch(function () {
+            return null;
+          })
+        : null,
+    ]),
+  );
 });
 
 // ---- The key ---------------------------------------------------------------
@@ -107,8 +123,51 @@ async function currentKey() {
     state = { key: kept.key, expires: kept.expires, serveNavigations: true };
     return state.key;
   }
+  if (kept && kept.session) {
+    var opened = await openSessionSeal(kept.session).catch(function () {
+      return null;
+    });
+    if (opened) {
+      state = { key: opened, expires: 0, serveNavigations: true };
+      return state.key;
+    }
+    if (opened === null) {
+      await forgetKey(); // the session is over, or the entry was changed
+    }
+  }
   await askPages();
   return live() ? state.key : null;
+}
+
+function hexBytes(text) {
+  var out = new Uint8Array(text.length / 2);
+  for (var i = 0; i < out.length; i++) {
+    out[i] = parseInt(text.substr(i * 2, 2), 16);
+  }
+  return out;
+}
+
+// The content key that a login kept until the browser closes sealed under
+// its session cookie's key; null once that cookie is gone (or the seal does
+// not open), undefined where the worker cannot read cookies.
+async function openSessionSeal(seal) {
+  if (!self.cookieStore || typeof self.cookieStore.get !== 'function') {
+    return undefined;
+  }
+  var cookie = await self.cookieStore.get(seal.cookie);
+  var hex = cookie && cookie.value;
+  if (!hex || !/^[0-9a-f]{64}$/.test(hex)) {
+    return null;
+  }
+  var aes = await crypto.subtle.importKey('raw', hexBytes(hex), 'AES-GCM', false, ['decrypt']);
+  var salt = base64Bytes(SITE_SALT);
+  var aad = new Uint8Array(SEAL_LABEL.length + salt.length);
+  aad.set(assetText.encode(SEAL_LABEL), 0);
+  aad.set(salt, SEAL_LABEL.length);
+  var raw = new Uint8Array(await crypto.subtle.decrypt({ name: 'AES-GCM', iv: seal.iv, additionalData: aad }, aes, seal.data));
+  var key = await crypto.subtle.importKey('raw', raw, 'HKDF', false, ['deriveKey', 'deriveBits']);
+  raw.fill(0);
+  return key;
 }
 
 // Asks every open page of the scope to hand its key over again.
@@ -142,6 +201,10 @@ self.addEventListener('message', function (event) {
     if (m.keep && m.expires) {
       done = withStore('readwrite', function (store) {
         return store.put({ key: m.key, expires: m.expires }, SITE_SALT);
+      });
+    } else if (m.session && m.session.cookie && m.session.iv && m.session.data) {
+      done = withStore('readwrite', function (store) {
+        return store.put({ session: m.session, expires: 0 }, SITE_SALT);
       });
     }
     event.waitUntil(
@@ -524,6 +587,17 @@ async function serveRange(key, request, sitePath, range) {
 
 // ---- Requests ---------------------------------------------------------------
 
+// A navigation's page as the browser fetched it ahead (navigation
+// preload), or as fetched now.
+async function navigationResponse(event, init) {
+  var ahead = event.preloadResponse
+    ? await event.preloadResponse.catch(function () {
+        return null;
+      })
+    : null;
+  return ahead || fetch(init ? event.request.url : event.request, init);
+}
+
 async function handle(event) {
   var request = event.request;
   var url = new URL(request.url);
@@ -531,11 +605,11 @@ async function handle(event) {
   var navigation = request.mode === 'navigate';
   if (navigation && url.hash === LOGOUT_HASH) {
     await logout(null);
-    return fetch(request);
+    return navigationResponse(event);
   }
   var key = await currentKey();
   if (!key || (navigation && !state.serveNavigations)) {
-    return fetch(request);
+    return navigation ? navigationResponse(event) : fetch(request);
   }
   var range = request.headers.get('Range');
   var rangeMatch = range && RANGE.exec(range.trim());
@@ -550,10 +624,9 @@ async function handle(event) {
       return fetch(request);
     }
   }
-  var response = await fetch(request.url, {
-    credentials: 'same-origin',
-    redirect: navigation ? 'manual' : 'follow',
-  });
+  var response = navigation
+    ? await navigationResponse(event, { credentials: 'same-origin', redirect: 'manual' })
+    : await fetch(request.url, { credentials: 'same-origin', redirect: 'follow' });
   if (!response.ok || !response.body) {
     return response; // redirects, errors: as the network gave them
   }

@@ -455,26 +455,16 @@ void CMainFrame::OnProtect()
     if (!m_pView->ValidatePages()) {
         return;
     }
-    QSet<QString> usersBefore;
-    for (const CUserListNode& user : m_pDoc->GetData()->m_listUsers) {
-        usersBefore.insert(user.m_strUserName);
-    }
     SavePages();
     CAppGlobalData& project = *m_pDoc->GetData();
-    // A user removed since the last save must not open what this run
-    // writes: the site's content key is drawn anew, so every file is
-    // enciphered again.
-    for (const CUserListNode& user : project.m_listUsers) {
-        usersBefore.remove(user.m_strUserName);
-    }
-    if (project.m_nPasswordMode == CAppGlobalData::kMultipleUsers && !usersBefore.isEmpty() &&
-        project.DrawContentKey()) {
-        SetProjectModified(true);
-    }
     // A strong-format project keeps its salt, so that later runs give pages
-    // that share one login: one drawn here is a change to save.
-    if (project.m_nCipher == CAppGlobalData::kCipherStrong && project.EnsureSalt()) {
-        SetProjectModified(true);
+    // that share one login: one drawn here is a change to save. So is a
+    // content key drawn anew because a user was removed.
+    if (project.m_nCipher == CAppGlobalData::kCipherStrong) {
+        const bool drawn = project.EnsureSalt();
+        if (project.UpdateKeyUsers() || drawn) {
+            SetProjectModified(true);
+        }
     }
     // The run works on its own copy of the record beside the window; the
     // commands that would change the list or start another run wait.

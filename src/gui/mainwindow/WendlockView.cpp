@@ -23,6 +23,9 @@ CWendlockView::CWendlockView(IFrameServices* frame, CAppPreferences& preferences
              m_pFiles, m_pPassword, m_pStyle, m_pTemplate, m_pOutput, m_pResult}) {
         AddPage(page);
     }
+    // The Protect page shows the site root that the listed pages give.
+    connect(m_pFiles, &CPageFiles::PathsChanged, m_pOutput,
+            [this] { m_pOutput->SetListedPages(m_pFiles->Paths()); });
 }
 
 void CWendlockView::LoadPages(const CAppGlobalData& data)

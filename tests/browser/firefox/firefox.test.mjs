@@ -138,6 +138,8 @@ describe(`Firefox ESR (${h.FORMAT_NAME} format)`, { skip: SKIP }, () => {
       'two.html': h.htmlPage({ title: 'Two', head: '<script src="/js/app.js"></script>', body: '<h1 id="content">Two</h1>' }),
       'css/site.css': css,
       'js/app.js': 'window.appLoaded = true;\n',
+      // A dedicated Worker that reads the index off the page's thread.
+      'js/reader.js': "fetch('/search/index.json').then((r) => r.text()).then((t) => postMessage(t));\n",
       'search/index.json': index,
       'media/clip.bin': clip,
     });
@@ -157,6 +159,11 @@ describe(`Firefox ESR (${h.FORMAT_NAME} format)`, { skip: SKIP }, () => {
           html: document.documentElement.outerHTML,
           color: getComputedStyle(document.getElementById('content')).color,
           index: await (await fetch('/search/index.json')).text(),
+          worker: await new Promise((resolve) => {
+            const worker = new Worker('/js/reader.js');
+            worker.onmessage = (e) => resolve(e.data);
+            worker.onerror = (e) => resolve(`worker error: ${e.message}`);
+          }),
           status: r.status,
           slice: [...new Uint8Array(await r.arrayBuffer())],
         };
@@ -164,6 +171,7 @@ describe(`Firefox ESR (${h.FORMAT_NAME} format)`, { skip: SKIP }, () => {
       assert.ok(!state.html.includes('vxsa'), 'the original page, not the protected one');
       assert.equal(state.color, 'rgb(1, 2, 3)');
       assert.equal(state.index, index);
+      assert.equal(state.worker, index, 'a dedicated Worker gets the plaintext');
       assert.equal(state.status, 206);
       assert.deepEqual(state.slice, [...clip.subarray(65530, 65546)]);
       await page.goto(web.url('two.html'));

@@ -261,6 +261,9 @@ int CPageFiles::AddPaths(const QStringList& paths, const QString& label, bool ca
             break;
         }
     }
+    if (progress.Added() > 0) {
+        emit PathsChanged();
+    }
     return progress.Added();
 }
 
@@ -274,11 +277,18 @@ int CPageFiles::AddFolder(const QString& folder, bool recursive)
         [&progress](const QString& subfolder) { return progress.Poll(subfolder); });
     if (progress.Added() > 0) {
         SetProjectModified();
+        emit PathsChanged();
     }
     return progress.Added();
 }
 
 void CPageFiles::RemoveRows(const QList<int>& rows)
+{
+    RemoveListRows(rows);
+    emit PathsChanged();
+}
+
+void CPageFiles::RemoveListRows(const QList<int>& rows)
 {
     m_files.RemoveRows(rows);
     QTreeWidgetItem* root = m_pList->invisibleRootItem();
@@ -314,6 +324,7 @@ void CPageFiles::ClearRows()
 {
     m_pList->clear();
     m_files.Clear();
+    emit PathsChanged();
 }
 
 void CPageFiles::LoadFromProject(const CAppGlobalData& data)

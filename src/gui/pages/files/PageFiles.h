@@ -79,6 +79,10 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // The list gained or lost rows (once per command, not per row).
+    void PathsChanged();
+
 protected:
     void PushToControls() override;
     bool PullFromControls() override;
@@ -99,6 +103,7 @@ private:
     // twenty deletions).
     void RememberForUndo();
     void OnUndo();
+    void RemoveListRows(const QList<int>& rows);
     void ClearRows();
     void ApplyColumnWidths();
     void ShowContextMenu(const QPoint& position);

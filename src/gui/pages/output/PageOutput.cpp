@@ -1,11 +1,13 @@
 #include "gui/pages/output/PageOutput.h"
 
+#include "files/SiteFiles.h"
 #include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -138,10 +140,15 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     auto* rootLabel = new QLabel(tr("Site r&oot:"), siteGroup);
     m_pSiteRootEdit = new QLineEdit(siteGroup);
     m_pSiteRootEdit->setObjectName(QStringLiteral("siteRootEdit"));
-    m_pSiteRootEdit->setPlaceholderText(tr("the deepest folder that holds every listed page"));
     m_pSiteRootEdit->setToolTip(
         tr("Only files below this folder are enciphered; nothing outside it is touched."));
     rootLabel->setBuddy(m_pSiteRootEdit);
+    // What an empty root stands for, from the Files page's list.
+    m_pDefaultRootLabel = new QLabel(siteGroup);
+    m_pDefaultRootLabel->setObjectName(QStringLiteral("defaultRootLabel"));
+    m_pDefaultRootLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pDefaultRootLabel->setMaximumWidth(editWidth);
+    m_pDefaultRootLabel->setWordWrap(true);
     auto* excludeLabel = new QLabel(tr("&Leave out:"), siteGroup);
     m_pExcludeEdit = new QLineEdit(siteGroup);
     m_pExcludeEdit->setObjectName(QStringLiteral("excludeEdit"));
@@ -156,8 +163,9 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     siteGrid->addWidget(m_pAssetsNote, 1, 0, 1, 2);
     siteGrid->addWidget(rootLabel, 2, 0);
     siteGrid->addWidget(m_pSiteRootEdit, 2, 1);
-    siteGrid->addWidget(excludeLabel, 3, 0);
-    siteGrid->addWidget(m_pExcludeEdit, 3, 1);
+    siteGrid->addWidget(m_pDefaultRootLabel, 3, 1);
+    siteGrid->addWidget(excludeLabel, 4, 0);
+    siteGrid->addWidget(m_pExcludeEdit, 4, 1);
 
     auto* scriptGroup = new QGroupBox(QStringLiteral("Script"), this);
     auto* grid = new QGridLayout(scriptGroup);
@@ -231,6 +239,8 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     });
     connect(m_pSiteRootEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
     connect(m_pExcludeEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+
+    SetListedPages({});
 
     // As the page's template has them: all enabled but the two lock edits.
     PushToControls();
@@ -351,6 +361,20 @@ bool CPageOutput::ValidateForProtect()
     return true;
 }
 
+void CPageOutput::SetListedPages(const QStringList& pages)
+{
+    m_strDefaultRoot = CSiteFiles::DefaultRoot(pages);
+    if (m_strDefaultRoot.isEmpty()) {
+        m_pSiteRootEdit->setPlaceholderText(tr("the deepest folder that holds every listed page"));
+        m_pDefaultRootLabel->setText(tr("When empty: the deepest folder that holds every listed page."));
+        return;
+    }
+    const QString shown = QDir::toNativeSeparators(m_strDefaultRoot);
+    m_pSiteRootEdit->setPlaceholderText(shown);
+    m_pDefaultRootLabel->setText(
+        tr("When empty: %1, the deepest folder that holds every listed page.").arg(shown));
+}
+
 void CPageOutput::ApplyEnablingRule()
 {
     const bool group = m_pProtectLoginCheck->isChecked() || m_pProtectAfterCheck->isChecked();
@@ -374,6 +398,7 @@ void CPageOutput::ApplyFormatRule()
     const bool assets = strong && m_pAssetsCheck->isChecked();
     m_pAssetsNote->setEnabled(assets);
     m_pSiteRootEdit->setEnabled(assets);
+    m_pDefaultRootLabel->setEnabled(assets);
     m_pExcludeEdit->setEnabled(assets);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 
 class QCheckBox;
 class QComboBox;
@@ -28,6 +29,11 @@ public:
     void LoadFromProject(const CAppGlobalData& data) override;
     void SaveToProject(CAppGlobalData& data) override;
     bool ValidateForProtect() override;
+
+    // The pages the Files page lists now: an empty site root stands for the
+    // deepest folder that holds them all, which the page shows.
+    void SetListedPages(const QStringList& pages);
+    QString DefaultSiteRoot() const { return m_strDefaultRoot; }
 
 protected:
     void PushToControls() override;
@@ -77,6 +83,7 @@ private:
     int m_bProtectAssets = 0;
     QString m_strSiteRoot;
     QString m_strAssetExclude;
+    QString m_strDefaultRoot;
     // The move away from classic warns once per loaded classic project.
     bool m_bLoadedClassic = false;
     bool m_bUpgradeWarned = false;
@@ -89,6 +96,7 @@ private:
     QCheckBox* m_pAssetsCheck = nullptr;
     QLabel* m_pAssetsNote = nullptr;
     QLineEdit* m_pSiteRootEdit = nullptr;
+    QLabel* m_pDefaultRootLabel = nullptr;
     QLineEdit* m_pExcludeEdit = nullptr;
     QCheckBox* m_pCopyHeadCheck = nullptr;
     QCheckBox* m_pRefreshCheck = nullptr;
