@@ -35,6 +35,12 @@ if [[ "${WENDLOCK_SETUP_BROWSER:-1}" == "1" ]]; then
     PACKAGES+=(chromium firefox-esr)
 fi
 
+# The real-site browser test's corpora: the Rust docs (rustdoc and the
+# mdBook book) and the Python docs (Sphinx).
+if [[ "${WENDLOCK_SETUP_REALSITES:-0}" == "1" ]]; then
+    PACKAGES+=(rust-doc python3-doc)
+fi
+
 missing=()
 for p in "${PACKAGES[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
