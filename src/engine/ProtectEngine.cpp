@@ -745,7 +745,7 @@ bool CProtectEngine::WriteStrongScript(const QString& path, int passwordMode, CT
     out.Write(CCredentialTable::LoginVariablesText(*m_pData, passwordMode, std::nullopt));
     if (m_pData->m_bProtectAssets) {
         if (m_strSiteRoot.isNull()) {
-            m_strSiteRoot = CSiteAssetPass::SiteRootOf(*m_pData);
+            m_strSiteRoot = RunFiles().SiteRootOf(*m_pData);
         }
         out.Write(CSiteAssetPass::WorkerStatement(*m_pData, m_strSiteRoot, path));
     }

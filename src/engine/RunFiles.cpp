@@ -4,6 +4,7 @@
 #include "common/AsciiText.h"
 #include "common/AtomicFile.h"
 #include "engine/LoginFormSanitizer.h"
+#include "engine/SiteAssetPass.h"
 #include "engine/TextLineReader.h"
 #include "model/AppGlobalData.h"
 
@@ -140,4 +141,10 @@ void CRunFiles::RemoveLeftoversOnce(const QString& folder)
     if (FirstVisit(folder)) {
         CAtomicFile::RemoveStaleTemporaries(folder);
     }
+}
+
+QString CRunFiles::SiteRootOf(const CAppGlobalData& data)
+{
+    std::call_once(m_siteRootOnce, [this, &data] { m_strSiteRoot = CSiteAssetPass::SiteRootOf(data); });
+    return m_strSiteRoot;
 }

@@ -12,6 +12,8 @@
 // the login scripts. Where the scripts lie is looked up once, when the run
 // starts; each file is read once per run, however many engines (threads)
 // write pages, and shared between them.
+class CAppGlobalData;
+
 class CRunFiles final
 {
 public:
@@ -33,6 +35,10 @@ public:
     // empty for a template without a body tag. Null when it cannot be read.
     std::shared_ptr<const QByteArray> LoginBodyOf(const QString& templatePath);
 
+    // The site root of the run's project, worked out once for all engines:
+    // it looks at every listed page, and a run has an engine per block.
+    QString SiteRootOf(const CAppGlobalData& data);
+
     // True only the first time any engine of the run asks for a folder:
     // the leftovers of dead runs are looked for once per folder and run,
     // not once per block of pages written there.
@@ -50,4 +56,6 @@ private:
     std::map<QString, std::shared_ptr<const QByteArray>> m_scripts;
     std::map<QString, std::shared_ptr<const QByteArray>> m_loginBodies;
     QSet<QString> m_visitedFolders;
+    std::once_flag m_siteRootOnce;
+    QString m_strSiteRoot;
 };
