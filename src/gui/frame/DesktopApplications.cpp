@@ -97,7 +97,7 @@ bool CDesktopApplications::Launch(const Entry& entry, const QString& path, QStri
 {
     if (!entry.app) {
         if (error) {
-            *error = QStringLiteral("no program was chosen");
+            *error = tr("no program was chosen");
         }
         return false;
     }

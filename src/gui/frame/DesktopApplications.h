@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <memory>
@@ -15,6 +16,8 @@ struct _GAppInfo;
 // Wendlock runs shows up at the next question.
 class CDesktopApplications final
 {
+    Q_DECLARE_TR_FUNCTIONS(CDesktopApplications)
+
 public:
     struct Entry
     {

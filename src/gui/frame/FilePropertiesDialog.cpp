@@ -26,7 +26,7 @@ CFilePropertiesDialog::CFilePropertiesDialog(const QString& path, QWidget* paren
     const QFileInfo info(path);
     const bool exists = info.exists();
     const QMimeType type = QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
-    setWindowTitle(QStringLiteral("%1 Properties").arg(info.fileName()));
+    setWindowTitle(tr("%1 Properties").arg(info.fileName()));
 
     auto* icon = new QLabel(this);
     icon->setPixmap(QFileIconProvider().icon(info).pixmap(32, 32));
@@ -40,21 +40,17 @@ CFilePropertiesDialog::CFilePropertiesDialog(const QString& path, QWidget* paren
         edit->setCursorPosition(0);
         form->addRow(label, edit);
     };
-    const QString missing = QStringLiteral("(the file does not exist)");
-    addField(QStringLiteral("name"), QStringLiteral("Name:"), info.fileName());
-    addField(QStringLiteral("type"), QStringLiteral("Type:"),
-             QStringLiteral("%1 (%2)").arg(type.comment(), type.name()));
-    addField(QStringLiteral("folder"), QStringLiteral("Folder:"),
-             QDir::toNativeSeparators(info.absolutePath()));
-    addField(QStringLiteral("size"), QStringLiteral("Size:"), exists ? SizeText(info.size()) : missing);
-    addField(QStringLiteral("modified"), QStringLiteral("Modified:"),
-             exists ? TimeText(info.lastModified()) : missing);
-    addField(QStringLiteral("accessed"), QStringLiteral("Accessed:"),
-             exists ? TimeText(info.lastRead()) : missing);
-    addField(QStringLiteral("permissions"), QStringLiteral("Permissions:"),
+    const QString missing = tr("(the file does not exist)");
+    addField(QStringLiteral("name"), tr("Name:"), info.fileName());
+    addField(QStringLiteral("type"), tr("Type:"), QStringLiteral("%1 (%2)").arg(type.comment(), type.name()));
+    addField(QStringLiteral("folder"), tr("Folder:"), QDir::toNativeSeparators(info.absolutePath()));
+    addField(QStringLiteral("size"), tr("Size:"), exists ? SizeText(info.size()) : missing);
+    addField(QStringLiteral("modified"), tr("Modified:"), exists ? TimeText(info.lastModified()) : missing);
+    addField(QStringLiteral("accessed"), tr("Accessed:"), exists ? TimeText(info.lastRead()) : missing);
+    addField(QStringLiteral("permissions"), tr("Permissions:"),
              exists ? PermissionsText(info.permissions()) : missing);
-    addField(QStringLiteral("owner"), QStringLiteral("Owner:"),
-             exists ? QStringLiteral("%1, group %2").arg(info.owner(), info.group()) : missing);
+    addField(QStringLiteral("owner"), tr("Owner:"),
+             exists ? tr("%1, group %2").arg(info.owner(), info.group()) : missing);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &CFilePropertiesDialog::reject);
@@ -74,7 +70,7 @@ QString CFilePropertiesDialog::FieldText(const QString& field) const
 QString CFilePropertiesDialog::SizeText(qint64 bytes)
 {
     const QLocale locale;
-    return QStringLiteral("%1 bytes (%2)").arg(locale.toString(bytes), locale.formattedDataSize(bytes, 1));
+    return tr("%1 bytes (%2)").arg(locale.toString(bytes), locale.formattedDataSize(bytes, 1));
 }
 
 QString CFilePropertiesDialog::PermissionsText(QFileDevice::Permissions permissions)

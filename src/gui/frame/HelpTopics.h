@@ -2,6 +2,7 @@
 
 #include "gui/frame/HelpTopic.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -10,6 +11,8 @@
 // browser.
 class CHelpTopics final
 {
+    Q_DECLARE_TR_FUNCTIONS(CHelpTopics)
+
 public:
     // "index.html" for the contents and any topic without a page.
     static QString FileName(HelpTopic topic);

@@ -31,9 +31,9 @@ COpenWithDialog::COpenWithDialog(const QString& path, QWidget* parent)
     : QDialog(parent), m_strPath(path),
       m_entries(CDesktopApplications::ForMimeType(CDesktopApplications::MimeTypeOfFile(path)))
 {
-    setWindowTitle(QStringLiteral("Open With"));
-    auto* prompt = new QLabel(
-        QStringLiteral("Choose the program you want to use to open this file:\n%1").arg(path), this);
+    setWindowTitle(tr("Open With"));
+    auto* prompt =
+        new QLabel(tr("Choose the program you want to use to open this file:\n%1").arg(path), this);
     prompt->setWordWrap(true);
     prompt->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -45,7 +45,7 @@ COpenWithDialog::COpenWithDialog(const QString& path, QWidget* parent)
         m_pList->addItem(new QListWidgetItem(ApplicationIcon(entry.icon, genericIcon), entry.name));
     }
     m_pList->addItem(
-        new QListWidgetItem(CAppIcons::Icon(CAppIcons::Role::AddFolder), QStringLiteral("Other program...")));
+        new QListWidgetItem(CAppIcons::Icon(CAppIcons::Role::AddFolder), tr("Other program...")));
     m_pList->setCurrentRow(0);
     connect(m_pList, &QListWidget::itemDoubleClicked, this, &COpenWithDialog::accept);
 
@@ -75,8 +75,8 @@ bool COpenWithDialog::LaunchSelected()
     QString error;
     bool started = false;
     if (row == OtherProgramRow()) {
-        program = FileDialog::GetOpenFileName(this, QStringLiteral("Open With"),
-                                              QStringLiteral("All Files (*)"), QStringLiteral("/usr/bin"));
+        program = FileDialog::GetOpenFileName(this, tr("Open With"), tr("All Files (*)"),
+                                              QStringLiteral("/usr/bin"));
         if (program.isEmpty()) {
             return false;
         }
@@ -86,11 +86,12 @@ bool COpenWithDialog::LaunchSelected()
         started = CShellOperations::LaunchApplication(m_entries.at(row), m_strPath, &error);
     }
     if (!started) {
-        QString reason = QStringLiteral("the program \"%1\" could not be started").arg(program);
+        QString reason = tr("the program \"%1\" could not be started").arg(program);
         if (!error.isEmpty()) {
             reason += QLatin1String(": ") + error;
         }
-        MessageBox::Warning(this, CShellOperations::FailureText(QStringLiteral("open"), m_strPath, reason));
+        MessageBox::Warning(this,
+                            CShellOperations::FailureText(CShellOperations::tr("open"), m_strPath, reason));
     }
     return started;
 }

@@ -61,8 +61,9 @@ QString NoProgramFor(const QString& mimeType)
 {
     const QString comment = QMimeDatabase().mimeTypeForName(mimeType).comment();
     return comment.isEmpty() || comment == mimeType
-               ? QStringLiteral("no program is set to open files of type %1").arg(mimeType)
-               : QStringLiteral("no program is set to open files of type \"%1\" (%2)").arg(comment, mimeType);
+               ? CShellOperations::tr("no program is set to open files of type %1").arg(mimeType)
+               : CShellOperations::tr("no program is set to open files of type \"%1\" (%2)")
+                     .arg(comment, mimeType);
 }
 
 } // namespace
@@ -70,7 +71,7 @@ QString NoProgramFor(const QString& mimeType)
 QMenu* CShellOperations::AddShellMenu(QMenu* parent, QWidget* page, QTreeWidget* list, int pathColumn,
                                       bool onRow, bool withEdit)
 {
-    QMenu* shell = parent->addMenu(QStringLiteral("&Shell"));
+    QMenu* shell = parent->addMenu(tr("&Shell"));
     const auto add = [&](const QString& text, const QString& prompt, Operation op) {
         QAction* action = shell->addAction(text);
         action->setStatusTip(prompt);
@@ -78,18 +79,15 @@ QMenu* CShellOperations::AddShellMenu(QMenu* parent, QWidget* page, QTreeWidget*
         QObject::connect(action, &QAction::triggered, page,
                          [op, page, list, pathColumn] { Run(op, page, list, pathColumn); });
     };
-    add(QStringLiteral("&Open"), QStringLiteral("Shell open the selected file"), Operation::Open);
+    add(tr("&Open"), tr("Shell open the selected file"), Operation::Open);
     if (withEdit) {
-        add(QStringLiteral("&Edit"), QStringLiteral("Shell edit the selected file"), Operation::Edit);
+        add(tr("&Edit"), tr("Shell edit the selected file"), Operation::Edit);
     }
     shell->addSeparator();
-    add(QStringLiteral("Open &with..."), QStringLiteral("Shell open the selected file with..."),
-        Operation::OpenWith);
-    add(QStringLiteral("Open &Folder"), QStringLiteral("Open folder of the selected file"),
-        Operation::OpenFolder);
+    add(tr("Open &with..."), tr("Shell open the selected file with..."), Operation::OpenWith);
+    add(tr("Open &Folder"), tr("Open folder of the selected file"), Operation::OpenFolder);
     shell->addSeparator();
-    add(QStringLiteral("&Property..."), QStringLiteral("View property of the selected file"),
-        Operation::Properties);
+    add(tr("&Property..."), tr("View property of the selected file"), Operation::Properties);
     return shell;
 }
 
@@ -103,7 +101,7 @@ void CShellOperations::Run(Operation op, QWidget* page, QTreeWidget* list, int p
         }
     }
     if (!selected) {
-        MessageBox::Warning(page, QStringLiteral("No item is selected!"));
+        MessageBox::Warning(page, tr("No item is selected!"));
         return;
     }
     const QString path = selected->text(pathColumn);
@@ -128,25 +126,26 @@ void CShellOperations::Run(Operation op, QWidget* page, QTreeWidget* list, int p
 
 QString CShellOperations::FailureText(const QString& verb, const QString& path, const QString& reason)
 {
-    return QStringLiteral("Cannot %1 \"%2\": %3.").arg(verb, path, reason);
+    //: %1 is an action ("open", "edit", "open the help page"), %2 a path, %3 the reason.
+    return tr("Cannot %1 \"%2\": %3.").arg(verb, path, reason);
 }
 
 QString CShellOperations::FailureReason(const QString& path)
 {
     if (!QFileInfo::exists(path)) {
-        return QStringLiteral("the file was not found");
+        return tr("the file was not found");
     }
     if (!HasHandler(path)) {
         return NoProgramFor(CDesktopApplications::MimeTypeOfFile(path));
     }
-    return QStringLiteral("the program set for its type could not be started");
+    return tr("the program set for its type could not be started");
 }
 
 void CShellOperations::Open(QWidget* owner, const QString& path)
 {
     // For a type nothing handles the user hears why and may pick a program.
     if (!HasHandler(path)) {
-        MessageBox::Warning(owner, FailureText(QStringLiteral("open"), path, FailureReason(path)));
+        MessageBox::Warning(owner, FailureText(tr("open"), path, FailureReason(path)));
         OpenWith(owner, path);
         return;
     }
@@ -154,8 +153,7 @@ void CShellOperations::Open(QWidget* owner, const QString& path)
     const bool started =
         Recorded(QStringLiteral("open"), path) ? Hooks().launchResult : OpenWithDefault(path, &error);
     if (!started) {
-        MessageBox::Warning(
-            owner, FailureText(QStringLiteral("open"), path, WithDetail(FailureReason(path), error)));
+        MessageBox::Warning(owner, FailureText(tr("open"), path, WithDetail(FailureReason(path), error)));
     }
 }
 
@@ -163,9 +161,10 @@ void CShellOperations::Edit(QWidget* owner, const QString& path)
 {
     CDesktopApplications::Entry editor;
     if (!CDesktopApplications::DefaultFor(QStringLiteral("text/plain"), &editor)) {
-        MessageBox::Warning(owner, FailureText(QStringLiteral("edit"), path,
-                                               QStringLiteral("no text editor is set (%1)")
-                                                   .arg(NoProgramFor(QStringLiteral("text/plain")))));
+        MessageBox::Warning(
+            owner,
+            FailureText(tr("edit"), path,
+                        tr("no text editor is set (%1)").arg(NoProgramFor(QStringLiteral("text/plain")))));
         OpenWith(owner, path);
         return;
     }
@@ -175,11 +174,9 @@ void CShellOperations::Edit(QWidget* owner, const QString& path)
                              : CDesktopApplications::Launch(editor, path, &error);
     if (!started) {
         MessageBox::Warning(
-            owner,
-            FailureText(
-                QStringLiteral("edit"), path,
-                WithDetail(QStringLiteral("the text editor \"%1\" could not be started").arg(editor.name),
-                           error)));
+            owner, FailureText(tr("edit"), path,
+                               WithDetail(tr("the text editor \"%1\" could not be started").arg(editor.name),
+                                          error)));
     }
 }
 

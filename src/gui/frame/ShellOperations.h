@@ -2,6 +2,7 @@
 
 #include "gui/frame/DesktopApplications.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -17,6 +18,8 @@ class QWidget;
 // selected!".
 class CShellOperations final
 {
+    Q_DECLARE_TR_FUNCTIONS(CShellOperations)
+
 public:
     enum class Operation
     {

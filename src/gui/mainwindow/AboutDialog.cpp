@@ -15,13 +15,13 @@
 
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About %1").arg(AppInfo::DisplayName()));
+    setWindowTitle(tr("About %1").arg(AppInfo::DisplayName()));
 
     auto* icon = new QLabel(this);
     icon->setPixmap(CAppIcons::Application().pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop);
-    auto* version = new QLabel(
-        QStringLiteral("%1 Version %2").arg(AppInfo::DisplayName(), AppInfo::ProgramVersion()), this);
+    auto* version =
+        new QLabel(tr("%1 Version %2").arg(AppInfo::DisplayName(), AppInfo::ProgramVersion()), this);
     version->setObjectName(QStringLiteral("versionLabel"));
     m_pWebSite = new CHyperlinkLabel(ProductLinks::WebSite(), this);
     m_pWebSite->setObjectName(QStringLiteral("webSiteLink"));
@@ -34,9 +34,9 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
 
     auto* details = new QGridLayout;
     details->addWidget(version, 0, 0, 1, 2);
-    details->addWidget(new QLabel(QStringLiteral("Website:"), this), 1, 0);
+    details->addWidget(new QLabel(tr("Website:"), this), 1, 0);
     details->addWidget(m_pWebSite, 1, 1);
-    details->addWidget(new QLabel(QStringLiteral("Email:"), this), 2, 0);
+    details->addWidget(new QLabel(tr("Email:"), this), 2, 0);
     details->addWidget(m_pEmail, 2, 1);
     details->setColumnStretch(1, 1);
     details->setVerticalSpacing(8);

@@ -68,8 +68,7 @@ bool CVersionCheck::CheckNewVersion(QWidget* parent, const QUrl& versionFile, co
         delete reply;
     }
     if (!downloaded) {
-        MessageBox::Warning(parent,
-                            QStringLiteral("Check new version failure! Please check your network connect."));
+        MessageBox::Warning(parent, tr("Check new version failure! Please check your network connect."));
         return false;
     }
 
@@ -87,13 +86,12 @@ bool CVersionCheck::CheckNewVersion(QWidget* parent, const QUrl& versionFile, co
     }
 
     if (!IsNewer(newest, currentVersion)) {
-        MessageBox::Warning(parent, QStringLiteral("No new version is released."));
+        MessageBox::Warning(parent, tr("No new version is released."));
         return true;
     }
-    const QString question =
-        QStringLiteral("Current version is %1, newest version is %2. Do you want to download "
-                       "the newest version?")
-            .arg(currentVersion, newest);
+    const QString question = tr("Current version is %1, newest version is %2. Do you want to download "
+                                "the newest version?")
+                                 .arg(currentVersion, newest);
     if (MessageBox::Question(parent, question) == QMessageBox::Yes) {
         CShellOperations::OpenUrl(QUrl(address));
     }

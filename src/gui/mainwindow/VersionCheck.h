@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class QUrl;
@@ -10,6 +11,8 @@ class QWidget;
 // sorts after the running one, offers to open the download page.
 class CVersionCheck final
 {
+    Q_DECLARE_TR_FUNCTIONS(CVersionCheck)
+
 public:
     // True when the version file was downloaded. The window stays painted
     // but takes no input while the download runs.

@@ -1,4 +1,5 @@
 #include "common/AppInfo.h"
+#include "gui/mainwindow/AppTranslations.h"
 #include "gui/mainwindow/WendlockApp.h"
 #include "gui/widgets/AppIcons.h"
 
@@ -22,6 +23,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(AppInfo::ProgramVersion());
     QGuiApplication::setDesktopFileName(QStringLiteral("wendlock"));
     QApplication::setWindowIcon(CAppIcons::Application());
+    // The system's language for the windows; the command line stays English.
+    AppTranslations::Install(QLocale::system());
 
     CWendlockApp app;
     if (!app.InitInstance(QApplication::arguments())) {

@@ -23,8 +23,8 @@ void CHyperlinkLabel::Activate()
     const QString target = text();
     if (target.contains(QLatin1Char('@'))) {
         if (!OpenUrl(QUrl(QStringLiteral("mailto:") + target))) {
-            MessageBox::Warning(this, QStringLiteral("Send mail failure!\nNo mail program or no default mail "
-                                                     "program on your operation system."));
+            MessageBox::Warning(this, tr("Send mail failure!\nNo mail program or no default mail "
+                                         "program on your operation system."));
         }
         return;
     }

@@ -20,10 +20,9 @@
 CAddFolderDlg::CAddFolderDlg(IFrameServices* frame, CAppPreferences& preferences, QWidget* parent)
     : CHelpDialog(frame, kHelpTopic, parent), m_preferences(preferences)
 {
-    setWindowTitle(QStringLiteral("Add Folder"));
+    setWindowTitle(tr("Add Folder"));
 
-    auto* intro =
-        new QLabel(QStringLiteral("Select a folder to add all web files under it to the list"), this);
+    auto* intro = new QLabel(tr("Select a folder to add all web files under it to the list"), this);
 
     m_pFolder = new QComboBox(this);
     m_pFolder->setObjectName(QStringLiteral("folderCombo"));
@@ -33,26 +32,26 @@ CAddFolderDlg::CAddFolderDlg(IFrameServices* frame, CAppPreferences& preferences
     m_pFolder->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_pFolder->setMinimumContentsLength(36);
     m_pFolder->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    auto* folderLabel = new QLabel(QStringLiteral("&Folder:"), this);
+    auto* folderLabel = new QLabel(tr("&Folder:"), this);
     folderLabel->setBuddy(m_pFolder);
 
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setObjectName(QStringLiteral("browseButton"));
-    browse->setToolTip(QStringLiteral("Select Folder"));
+    browse->setToolTip(tr("Select Folder"));
     browse->setAutoDefault(false);
     browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 20);
     connect(browse, &QPushButton::clicked, this, &CAddFolderDlg::OnBrowse);
 
-    m_pRecursive = new QCheckBox(QStringLiteral("&Recursive add sub folders"), this);
+    m_pRecursive = new QCheckBox(tr("&Recursive add sub folders"), this);
     m_pRecursive->setObjectName(QStringLiteral("recursiveCheck"));
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(tr("&OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
-    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole)
+    buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole)
         ->setObjectName(QStringLiteral("cancelButton"));
-    QPushButton* help = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
+    QPushButton* help = buttons->addButton(tr("&Help"), QDialogButtonBox::HelpRole);
     help->setObjectName(QStringLiteral("helpButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CAddFolderDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CAddFolderDlg::reject);
@@ -141,8 +140,7 @@ QString CAddFolderDlg::BrowseForFolder(QWidget* owner, const QString& initialFol
 
 void CAddFolderDlg::OnBrowse()
 {
-    const QString folder =
-        BrowseForFolder(this, m_preferences.m_strAddFolderInit, QStringLiteral("Select Folder"));
+    const QString folder = BrowseForFolder(this, m_preferences.m_strAddFolderInit, tr("Select Folder"));
     if (folder.isEmpty()) {
         return;
     }

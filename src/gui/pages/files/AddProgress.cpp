@@ -79,7 +79,7 @@ bool CAddProgress::Update()
     const QFontMetrics metrics(m_pDialog->font());
     const QString detail =
         m_strDetail.isEmpty() ? QStringLiteral(" ") : metrics.elidedText(m_strDetail, Qt::ElideMiddle, 400);
-    m_pDialog->setLabelText(m_strLabel + QLatin1Char('\n') + QStringLiteral("%1 files added").arg(m_nAdded) +
+    m_pDialog->setLabelText(m_strLabel + QLatin1Char('\n') + tr("%1 files added").arg(m_nAdded) +
                             QLatin1Char('\n') + detail);
     if (m_nTotal > 0) {
         m_pDialog->setValue(std::min(m_nDone, m_nTotal));

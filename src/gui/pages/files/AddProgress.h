@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
@@ -15,6 +16,8 @@ class QWidget;
 // Cancel where stopping half-way is harmless.
 class CAddProgress final
 {
+    Q_DECLARE_TR_FUNCTIONS(CAddProgress)
+
 public:
     // `total` is the number of steps when known, 0 when it is not.
     CAddProgress(QWidget* owner, QWidget* list, const QString& label, int total, bool cancellable);

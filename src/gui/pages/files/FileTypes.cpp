@@ -18,7 +18,7 @@ const CFileTypes::Info& CFileTypes::Of(const QString& fileName)
     }
     Info info;
     if (mime.isDefault()) {
-        info.name = suffix.isEmpty() ? QStringLiteral("File") : suffix + QStringLiteral(" File");
+        info.name = suffix.isEmpty() ? tr("File") : tr("%1 File").arg(suffix);
     } else {
         info.name = mime.comment();
     }

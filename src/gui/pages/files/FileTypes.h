@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
@@ -10,6 +11,8 @@
 // like one that does. Each type's icon is looked up once.
 class CFileTypes final
 {
+    Q_DECLARE_TR_FUNCTIONS(CFileTypes)
+
 public:
     struct Info
     {

@@ -44,22 +44,22 @@ CAddUserDlg::CAddUserDlg(IFrameServices* frame, QWidget* parent)
       m_pFullNameEdit(MakeEdit(this, "fullNameEdit", 300)), m_pEmailEdit(MakeEdit(this, "emailEdit", 200)),
       m_pDescriptionEdit(MakeEdit(this, "descriptionEdit", 2000))
 {
-    auto* intro = new QLabel(
-        QStringLiteral("Input information of the user here, user name and password is required."), this);
+    auto* intro =
+        new QLabel(tr("Input information of the user here, user name and password is required."), this);
     intro->setWordWrap(true);
 
     auto* randomButton =
         MakeIconButton(this, "randomPasswordButton", CAppIcons::Icon(CAppIcons::Role::RandomPassword),
-                       QStringLiteral("Generate a random password"));
+                       tr("Generate a random password"));
     auto* mailButton = MakeIconButton(this, "mailButton", CAppIcons::Icon(CAppIcons::Role::Mail),
-                                      QStringLiteral("Mail the account information to this address"));
+                                      tr("Mail the account information to this address"));
 
     auto* grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
     const std::pair<const char*, QLineEdit*> rows[] = {
-        {"&User Name:", m_pUserNameEdit},      {"&Password:", m_pPasswordEdit},
-        {"&Full Name:", m_pFullNameEdit},      {"&Email:", m_pEmailEdit},
-        {"&Description:", m_pDescriptionEdit},
+        {QT_TR_NOOP("&User Name:"), m_pUserNameEdit},      {QT_TR_NOOP("&Password:"), m_pPasswordEdit},
+        {QT_TR_NOOP("&Full Name:"), m_pFullNameEdit},      {QT_TR_NOOP("&Email:"), m_pEmailEdit},
+        {QT_TR_NOOP("&Description:"), m_pDescriptionEdit},
     };
     // The strength hint sits right under the password.
     auto* strengthLabel = new QLabel(this);
@@ -67,7 +67,7 @@ CAddUserDlg::CAddUserDlg(IFrameServices* frame, QWidget* parent)
     strengthLabel->setWordWrap(true);
     int row = 0;
     for (const auto& [text, edit] : rows) {
-        auto* label = new QLabel(QString::fromLatin1(text), this);
+        auto* label = new QLabel(tr(text), this);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row, 1);
@@ -83,9 +83,9 @@ CAddUserDlg::CAddUserDlg(IFrameServices* frame, QWidget* parent)
             [strengthLabel](const QString& text) { strengthLabel->setText(PasswordStrength::Hint(text)); });
 
     auto* buttons = new QDialogButtonBox(this);
-    auto* okButton = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    auto* helpButton = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
+    auto* okButton = buttons->addButton(tr("&OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
+    auto* helpButton = buttons->addButton(tr("&Help"), QDialogButtonBox::HelpRole);
     helpButton->setAutoDefault(false);
     okButton->setDefault(true);
 
@@ -103,7 +103,7 @@ CAddUserDlg::CAddUserDlg(IFrameServices* frame, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &CAddUserDlg::reject);
     ConnectHelpButton(buttons);
 
-    SetTitle(QStringLiteral("Add User"));
+    SetTitle(tr("Add User"));
     // Room for a typical value in every box without stretching the dialog.
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
     m_pUserNameEdit->setFocus();
@@ -138,7 +138,7 @@ void CAddUserDlg::accept()
 {
     PullFromControls();
     if (m_user.m_strUserName.isEmpty() || m_user.m_strPassword.isEmpty()) {
-        MessageBox::Warning(this, QStringLiteral("The user name and password can't be empty!"));
+        MessageBox::Warning(this, tr("The user name and password can't be empty!"));
         return;
     }
     QDialog::accept();
@@ -149,8 +149,8 @@ QUrl CAddUserDlg::MailAddress(const QString& email, const QString& userName, con
     const auto encode = [](const QString& value) {
         return QString::fromLatin1(QUrl::toPercentEncoding(value));
     };
-    const QString subject = QStringLiteral("Your account information");
-    const QString body = QStringLiteral("User Name: %1 Password: %2").arg(userName, password);
+    const QString subject = tr("Your account information");
+    const QString body = tr("User Name: %1 Password: %2").arg(userName, password);
     return QUrl(QStringLiteral("mailto:%1?subject=%2&body=%3").arg(email, encode(subject), encode(body)));
 }
 
@@ -163,8 +163,7 @@ void CAddUserDlg::OnMail()
 {
     PullFromControls();
     if (!m_openUrl(MailAddress(m_user.m_strEmail, m_user.m_strUserName, m_user.m_strPassword))) {
-        MessageBox::Warning(
-            this, QStringLiteral("Send mail failure!\nNo mail program or no default mail program on "
-                                 "your operation system."));
+        MessageBox::Warning(this, tr("Send mail failure!\nNo mail program or no default mail program on "
+                                     "your operation system."));
     }
 }

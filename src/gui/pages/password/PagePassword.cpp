@@ -45,7 +45,7 @@ constexpr int kColumnWidthTotal = 720;
 
 const QString& CsvFilter()
 {
-    static const QString filter = QStringLiteral("CSV Files (*.csv)");
+    static const QString filter = CPagePassword::tr("CSV Files (*.csv)");
     return filter;
 }
 
@@ -77,17 +77,16 @@ void SetRowUser(QTreeWidgetItem* item, const CUserListNode& user)
 } // namespace
 
 CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
-    : CPropertyViewPage(frame, QStringLiteral("Password"), parent),
-      m_pSingleRadio(new QRadioButton(QStringLiteral("&Single password mode"), this)),
-      m_pMultipleRadio(new QRadioButton(QStringLiteral("&Multiple user name and password mode"), this)),
-      m_pPasswordLabel(new QLabel(QStringLiteral("&Password:"), this)), m_pPasswordEdit(new QLineEdit(this)),
+    : CPropertyViewPage(frame, tr("Password"), parent),
+      m_pSingleRadio(new QRadioButton(tr("&Single password mode"), this)),
+      m_pMultipleRadio(new QRadioButton(tr("&Multiple user name and password mode"), this)),
+      m_pPasswordLabel(new QLabel(tr("&Password:"), this)), m_pPasswordEdit(new QLineEdit(this)),
       m_pRandomButton(new QPushButton(CAppIcons::Icon(CAppIcons::Role::RandomPassword), QString(), this)),
       m_pStrengthLabel(new QLabel(this)), m_pList(new QTreeWidget(this))
 {
-    auto* intro =
-        new QLabel(QStringLiteral("Using single password or multiple user name and password to protect the "
-                                  "files, visitors need to login before enter the protected files."),
-                   this);
+    auto* intro = new QLabel(tr("Using single password or multiple user name and password to protect the "
+                                "files, visitors need to login before enter the protected files."),
+                             this);
     intro->setWordWrap(true);
 
     m_pSingleRadio->setObjectName(QStringLiteral("singleModeRadio"));
@@ -97,7 +96,7 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     m_pPasswordEdit->setMinimumWidth(fontMetrics().averageCharWidth() * 32);
     m_pPasswordLabel->setBuddy(m_pPasswordEdit);
     m_pRandomButton->setObjectName(QStringLiteral("randomPasswordButton"));
-    m_pRandomButton->setToolTip(QStringLiteral("Generate a random password"));
+    m_pRandomButton->setToolTip(tr("Generate a random password"));
     m_pStrengthLabel->setObjectName(QStringLiteral("passwordStrengthLabel"));
     m_pStrengthLabel->setWordWrap(true);
 
@@ -112,9 +111,8 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     undoKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(undoKey, &QShortcut::activated, this, &CPagePassword::OnUndo);
     m_pList->setColumnCount(ColumnCount);
-    m_pList->setHeaderLabels({QStringLiteral("User Name"), QStringLiteral("Password"),
-                              QStringLiteral("Full Name"), QStringLiteral("Email"),
-                              QStringLiteral("Description")});
+    m_pList->setHeaderLabels(
+        {tr("User Name"), tr("Password"), tr("Full Name"), tr("Email"), tr("Description")});
     m_pList->setRootIsDecorated(false);
     m_pList->setUniformRowHeights(true);
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -144,18 +142,22 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
         void (CPagePassword::*command)();
     };
     const ButtonSpec buttonSpecs[] = {
-        {"&Add User", "addUserButton", CAppIcons::Icon(CAppIcons::Role::AddUser), &CPagePassword::OnAddUser},
-        {"&Edit User", "editUserButton", CAppIcons::Icon(CAppIcons::Role::EditUser),
+        {QT_TR_NOOP("&Add User"), "addUserButton", CAppIcons::Icon(CAppIcons::Role::AddUser),
+         &CPagePassword::OnAddUser},
+        {QT_TR_NOOP("&Edit User"), "editUserButton", CAppIcons::Icon(CAppIcons::Role::EditUser),
          &CPagePassword::OnEditUser},
-        {"&Delete", "deleteButton", CAppIcons::Icon(CAppIcons::Role::Remove), &CPagePassword::OnDeleteUser},
-        {"De&lete All", "deleteAllButton", CAppIcons::Icon(CAppIcons::Role::RemoveAll),
+        {QT_TR_NOOP("&Delete"), "deleteButton", CAppIcons::Icon(CAppIcons::Role::Remove),
+         &CPagePassword::OnDeleteUser},
+        {QT_TR_NOOP("De&lete All"), "deleteAllButton", CAppIcons::Icon(CAppIcons::Role::RemoveAll),
          &CPagePassword::OnDeleteAll},
-        {"&Import", "importButton", CAppIcons::Icon(CAppIcons::Role::Import), &CPagePassword::OnImport},
-        {"E&xport", "exportButton", CAppIcons::Icon(CAppIcons::Role::Export), &CPagePassword::OnExport},
+        {QT_TR_NOOP("&Import"), "importButton", CAppIcons::Icon(CAppIcons::Role::Import),
+         &CPagePassword::OnImport},
+        {QT_TR_NOOP("E&xport"), "exportButton", CAppIcons::Icon(CAppIcons::Role::Export),
+         &CPagePassword::OnExport},
     };
     auto* buttonRow = new QHBoxLayout;
     for (const ButtonSpec& spec : buttonSpecs) {
-        auto* button = new QPushButton(spec.icon, QString::fromLatin1(spec.text), this);
+        auto* button = new QPushButton(spec.icon, tr(spec.text), this);
         button->setObjectName(QLatin1String(spec.objectName));
         connect(button, &QPushButton::clicked, this, spec.command);
         buttonRow->addWidget(button);
@@ -367,13 +369,12 @@ void CPagePassword::OnRandomPassword()
 void CPagePassword::OnAddUser()
 {
     CUserListNode user;
-    if (!RunUserDialog(QStringLiteral("Add User"), user)) {
+    if (!RunUserDialog(tr("Add User"), user)) {
         return;
     }
     if (FindUser(user.m_strUserName)) {
-        MessageBox::Warning(
-            this,
-            QStringLiteral("Add user failure! The user \"%1\" already existed.").arg(user.m_strUserName));
+        MessageBox::Warning(this,
+                            tr("Add user failure! The user \"%1\" already existed.").arg(user.m_strUserName));
         return;
     }
     AppendRows({user});
@@ -385,24 +386,24 @@ void CPagePassword::OnEditUser()
 {
     const QList<QTreeWidgetItem*> selected = m_pList->selectedItems();
     if (selected.size() >= 2) {
-        MessageBox::Warning(this, QStringLiteral("Please select only one item to edit!"));
+        MessageBox::Warning(this, tr("Please select only one item to edit!"));
         return;
     }
     if (selected.isEmpty()) {
-        MessageBox::Warning(this, QStringLiteral("No item is selected!"));
+        MessageBox::Warning(this, tr("No item is selected!"));
         return;
     }
     QTreeWidgetItem* item = selected.first();
     CUserListNode user = RowUser(item);
     const QString oldName = user.m_strUserName;
-    if (!RunUserDialog(QStringLiteral("Edit User"), user)) {
+    if (!RunUserDialog(tr("Edit User"), user)) {
         return;
     }
     // Keeping the name never conflicts; a new name (a change of letter case
     // included) must not be another row's.
     if (user.m_strUserName != oldName && FindUser(user.m_strUserName)) {
-        MessageBox::Warning(this, QStringLiteral("Change user name failure! The user \"%1\" already existed.")
-                                      .arg(user.m_strUserName));
+        MessageBox::Warning(
+            this, tr("Change user name failure! The user \"%1\" already existed.").arg(user.m_strUserName));
         return;
     }
     SetRowUser(item, user);
@@ -413,7 +414,7 @@ void CPagePassword::OnDeleteUser()
 {
     const QList<QTreeWidgetItem*> selected = m_pList->selectedItems();
     if (selected.isEmpty()) {
-        MessageBox::Warning(this, QStringLiteral("No item is selected!"));
+        MessageBox::Warning(this, tr("No item is selected!"));
         return;
     }
     // A few rows go one by one, from the last to the first, which keeps the
@@ -453,7 +454,7 @@ void CPagePassword::OnDeleteAll()
     if (m_pList->topLevelItemCount() == 0) {
         return;
     }
-    if (MessageBox::Question(this, QStringLiteral("Are you sure to delete all items?")) != QMessageBox::Yes) {
+    if (MessageBox::Question(this, tr("Are you sure to delete all items?")) != QMessageBox::Yes) {
         return;
     }
     RememberForUndo();
@@ -526,23 +527,27 @@ std::unique_ptr<QMenu> CPagePassword::CreateListMenu(bool onRow)
         bool needsRow;
     };
     const Entry entries[] = {
-        {"&Add User...", "Add an user to list", &CPagePassword::OnAddUser, false},
-        {"&Edit User...", "Edit selected user in list", &CPagePassword::OnEditUser, true},
+        {QT_TR_NOOP("&Add User..."), QT_TR_NOOP("Add an user to list"), &CPagePassword::OnAddUser, false},
+        {QT_TR_NOOP("&Edit User..."), QT_TR_NOOP("Edit selected user in list"), &CPagePassword::OnEditUser,
+         true},
         {nullptr, nullptr, nullptr, false},
-        {"&Delete", "Delete selected users in list", &CPagePassword::OnDeleteUser, true},
-        {"De&lete All...", "Delete all users in list", &CPagePassword::OnDeleteAll, false},
+        {QT_TR_NOOP("&Delete"), QT_TR_NOOP("Delete selected users in list"), &CPagePassword::OnDeleteUser,
+         true},
+        {QT_TR_NOOP("De&lete All..."), QT_TR_NOOP("Delete all users in list"), &CPagePassword::OnDeleteAll,
+         false},
         {nullptr, nullptr, nullptr, false},
-        {"&Import...", "Import users list from file", &CPagePassword::OnImport, false},
-        {"E&xport...", "Export users list to file", &CPagePassword::OnExport, false},
+        {QT_TR_NOOP("&Import..."), QT_TR_NOOP("Import users list from file"), &CPagePassword::OnImport,
+         false},
+        {QT_TR_NOOP("E&xport..."), QT_TR_NOOP("Export users list to file"), &CPagePassword::OnExport, false},
     };
     for (const Entry& entry : entries) {
         if (!entry.text) {
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(QString::fromLatin1(entry.text));
+        QAction* action = menu->addAction(tr(entry.text));
         action->setEnabled(onRow || !entry.needsRow);
-        const QString prompt = QString::fromLatin1(entry.prompt);
+        const QString prompt = tr(entry.prompt);
         connect(action, &QAction::hovered, this, [this, prompt] { ShowStatusPrompt(prompt); });
         connect(action, &QAction::triggered, this, entry.command);
     }

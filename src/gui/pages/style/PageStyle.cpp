@@ -32,21 +32,19 @@ QString FoldAscii(const QString& text)
 
 } // namespace
 
-CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
-    : CPropertyViewPage(frame, QStringLiteral("Login"), parent)
+CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent) : CPropertyViewPage(frame, tr("Login"), parent)
 {
     // Login Expire
-    auto* expireGroup = new QGroupBox(QStringLiteral("Login Expire"), this);
-    auto* expireText = new QLabel(
-        QStringLiteral("Specify when the login expire after login a protected web page."), expireGroup);
+    auto* expireGroup = new QGroupBox(tr("Login Expire"), this);
+    auto* expireText =
+        new QLabel(tr("Specify when the login expire after login a protected web page."), expireGroup);
     expireText->setWordWrap(true);
-    auto* expireLabel = new QLabel(QStringLiteral("&Login expire after:"), expireGroup);
+    auto* expireLabel = new QLabel(tr("&Login expire after:"), expireGroup);
     m_pExpireCombo = new QComboBox(expireGroup);
     m_pExpireCombo->setObjectName(QStringLiteral("expireCombo"));
-    m_pExpireCombo->addItems({QStringLiteral("Web page unload"), QStringLiteral("Web browser close"),
-                              QStringLiteral("Specified days past")});
+    m_pExpireCombo->addItems({tr("Web page unload"), tr("Web browser close"), tr("Specified days past")});
     expireLabel->setBuddy(m_pExpireCombo);
-    m_pDaysLabel = new QLabel(QStringLiteral("&Days:"), expireGroup);
+    m_pDaysLabel = new QLabel(tr("&Days:"), expireGroup);
     m_pDaysLabel->setObjectName(QStringLiteral("daysLabel"));
     m_pDaysEdit = new CDigitSpinBox(expireGroup);
     m_pDaysEdit->setObjectName(QStringLiteral("daysEdit"));
@@ -76,11 +74,11 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
     expireLayout->addWidget(shareWarning);
 
     // Login Incorrect
-    auto* incorrectGroup = new QGroupBox(QStringLiteral("Login Incorrect"), this);
+    auto* incorrectGroup = new QGroupBox(tr("Login Incorrect"), this);
     auto* incorrectText = new QLabel(tr("If the login is incorrect, then"), incorrectGroup);
-    m_pAlertRadio = new QRadioButton(QStringLiteral("&Alert with text"), incorrectGroup);
+    m_pAlertRadio = new QRadioButton(tr("&Alert with text"), incorrectGroup);
     m_pAlertRadio->setObjectName(QStringLiteral("alertRadio"));
-    m_pRedirectRadio = new QRadioButton(QStringLiteral("&Redirect to URL"), incorrectGroup);
+    m_pRedirectRadio = new QRadioButton(tr("&Redirect to URL"), incorrectGroup);
     m_pRedirectRadio->setObjectName(QStringLiteral("redirectRadio"));
     auto* reactionGroup = new QButtonGroup(this);
     reactionGroup->addButton(m_pAlertRadio, 0);
@@ -91,7 +89,7 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
     m_pUrlEdit = new QLineEdit(incorrectGroup);
     m_pUrlEdit->setObjectName(QStringLiteral("urlEdit"));
     m_pUrlEdit->setMaxLength(1560);
-    m_pTargetLabel = new QLabel(QStringLiteral("&Target:"), incorrectGroup);
+    m_pTargetLabel = new QLabel(tr("&Target:"), incorrectGroup);
     m_pTargetLabel->setObjectName(QStringLiteral("targetLabel"));
     m_pTargetCombo = new QComboBox(incorrectGroup);
     m_pTargetCombo->setObjectName(QStringLiteral("targetCombo"));
@@ -133,10 +131,10 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent)
     incorrectLayout->addLayout(incorrectRows);
 
     // Advanced
-    auto* advancedGroup = new QGroupBox(QStringLiteral("Advanced"), this);
-    m_pUserCaseCheck = new QCheckBox(QStringLiteral("&User name case sensitive"), advancedGroup);
+    auto* advancedGroup = new QGroupBox(tr("Advanced"), this);
+    m_pUserCaseCheck = new QCheckBox(tr("&User name case sensitive"), advancedGroup);
     m_pUserCaseCheck->setObjectName(QStringLiteral("userCaseCheck"));
-    m_pPasswordCaseCheck = new QCheckBox(QStringLiteral("&Password case sensitive"), advancedGroup);
+    m_pPasswordCaseCheck = new QCheckBox(tr("&Password case sensitive"), advancedGroup);
     m_pPasswordCaseCheck->setObjectName(QStringLiteral("passwordCaseCheck"));
     auto* advancedLayout = new QVBoxLayout(advancedGroup);
     advancedLayout->addWidget(m_pUserCaseCheck);
@@ -207,7 +205,7 @@ bool CPageStyle::PullFromControls()
     bool ok = false;
     const int days = m_pDaysEdit->Text().trimmed().toInt(&ok, 10);
     if (!ok) {
-        MessageBox::Warning(this, QStringLiteral("Enter an integer."));
+        MessageBox::Warning(this, tr("Enter an integer."));
         m_pDaysEdit->setFocus(Qt::OtherFocusReason);
         m_pDaysEdit->selectAll();
         return false;

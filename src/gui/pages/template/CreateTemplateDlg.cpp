@@ -18,7 +18,7 @@ namespace {
 CCreateTemplateDlg::CCreateTemplateDlg(IFrameServices* frame, QWidget* parent)
     : CHelpDialog(frame, HelpTopic::CreateTemplate, parent)
 {
-    setWindowTitle(QStringLiteral("Create Template"));
+    setWindowTitle(tr("Create Template"));
     setObjectName(QStringLiteral("CreateTemplateDlg"));
 
     m_pNameEdit = new QLineEdit(this);
@@ -29,16 +29,16 @@ CCreateTemplateDlg::CCreateTemplateDlg(IFrameServices* frame, QWidget* parent)
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    form->addRow(QStringLiteral("&Template Name:"), m_pNameEdit);
-    form->addRow(QStringLiteral("&Based on:"), m_pBasedOn);
+    form->addRow(tr("&Template Name:"), m_pNameEdit);
+    form->addRow(tr("&Based on:"), m_pBasedOn);
 
     auto* buttons =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-    ok->setText(QStringLiteral("&OK"));
+    ok->setText(tr("&OK"));
     ok->setDefault(true);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Cancel"));
-    buttons->button(QDialogButtonBox::Help)->setText(QStringLiteral("&Help"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("&Cancel"));
+    buttons->button(QDialogButtonBox::Help)->setText(tr("&Help"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CCreateTemplateDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CCreateTemplateDlg::reject);
     ConnectHelpButton(buttons);

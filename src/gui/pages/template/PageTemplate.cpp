@@ -33,7 +33,7 @@ constexpr int kPathWidth = 600;
 
 QString NoItemSelected()
 {
-    return QStringLiteral("No item is selected!");
+    return CPageTemplate::tr("No item is selected!");
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& name, CAppIcons::Role icon)
@@ -46,24 +46,21 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& nam
 } // namespace
 
 CPageTemplate::CPageTemplate(IFrameServices* frame, const CAppPreferences& preferences, QWidget* parent)
-    : CPropertyViewPage(frame, QStringLiteral("Template"), parent), m_preferences(preferences)
+    : CPropertyViewPage(frame, tr("Template"), parent), m_preferences(preferences)
 {
     // F1 inside the page opens the page's own help topic, ahead of the
     // frame's shortcut for the contents.
     SetHelpTopic(kHelpTopic);
     m_pDescription = new QLabel(
-        QStringLiteral("Select a template to customize the login page, or create your own template here."),
-        this);
+        tr("Select a template to customize the login page, or create your own template here."), this);
     m_pDescription->setWordWrap(true);
 
-    m_pCreate = MakeButton(this, QStringLiteral("&Create"), QStringLiteral("createButton"),
-                           CAppIcons::Role::CreateTemplate);
-    m_pEdit = MakeButton(this, QStringLiteral("&Edit"), QStringLiteral("editButton"), CAppIcons::Role::Edit);
-    m_pDelete =
-        MakeButton(this, QStringLiteral("&Delete"), QStringLiteral("deleteButton"), CAppIcons::Role::Delete);
-    m_pBrowser = MakeButton(this, QStringLiteral("&Browser"), QStringLiteral("browserButton"),
-                            CAppIcons::Role::Browser);
-    m_pPreviewCheck = new QCheckBox(QStringLiteral("&Preview"), this);
+    m_pCreate =
+        MakeButton(this, tr("&Create"), QStringLiteral("createButton"), CAppIcons::Role::CreateTemplate);
+    m_pEdit = MakeButton(this, tr("&Edit"), QStringLiteral("editButton"), CAppIcons::Role::Edit);
+    m_pDelete = MakeButton(this, tr("&Delete"), QStringLiteral("deleteButton"), CAppIcons::Role::Delete);
+    m_pBrowser = MakeButton(this, tr("&Browser"), QStringLiteral("browserButton"), CAppIcons::Role::Browser);
+    m_pPreviewCheck = new QCheckBox(tr("&Preview"), this);
     m_pPreviewCheck->setObjectName(QStringLiteral("previewCheck"));
 
     m_pList = new QTreeWidget(this);
@@ -72,7 +69,7 @@ CPageTemplate::CPageTemplate(IFrameServices* frame, const CAppPreferences& prefe
     auto* deleteKey = new QShortcut(QKeySequence::Delete, m_pList);
     deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(deleteKey, &QShortcut::activated, this, &CPageTemplate::OnDelete);
-    m_pList->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("File Path")});
+    m_pList->setHeaderLabels({tr("Name"), tr("File Path")});
     m_pList->setRootIsDecorated(false);
     m_pList->setUniformRowHeights(true);
     m_pList->setItemsExpandable(false);
@@ -313,8 +310,8 @@ void CPageTemplate::OnDelete()
     }
     const QString path = row->text(PathColumn);
     if (MessageBox::QuestionDefaultNo(
-            this, QStringLiteral("Are you sure to delete file \"%1\"? It can't be restored after deleted.")
-                      .arg(path)) != QMessageBox::Yes) {
+            this, tr("Are you sure to delete file \"%1\"? It can't be restored after deleted.").arg(path)) !=
+        QMessageBox::Yes) {
         return;
     }
     QString message;
@@ -364,17 +361,13 @@ std::unique_ptr<QMenu> CPageTemplate::CreateContextMenu(bool onRow)
         connect(action, &QAction::triggered, this, command);
         connect(action, &QAction::hovered, this, [this, prompt] { ShowStatusPrompt(prompt); });
     };
-    add(menu.get(), QStringLiteral("&Create..."), QStringLiteral("Create your own template file"),
-        &CPageTemplate::OnCreate, false);
-    add(menu.get(), QStringLiteral("&Edit"), QStringLiteral("Edit selected template file"),
-        &CPageTemplate::OnEdit, true);
-    add(menu.get(), QStringLiteral("&Delete..."), QStringLiteral("Delete selected template file"),
-        &CPageTemplate::OnDelete, true);
-    add(menu.get(), QStringLiteral("&Browser"),
-        QStringLiteral("Preview selected template file with web browser"), &CPageTemplate::OnBrowser, true);
+    add(menu.get(), tr("&Create..."), tr("Create your own template file"), &CPageTemplate::OnCreate, false);
+    add(menu.get(), tr("&Edit"), tr("Edit selected template file"), &CPageTemplate::OnEdit, true);
+    add(menu.get(), tr("&Delete..."), tr("Delete selected template file"), &CPageTemplate::OnDelete, true);
+    add(menu.get(), tr("&Browser"), tr("Preview selected template file with web browser"),
+        &CPageTemplate::OnBrowser, true);
     menu->addSeparator();
-    add(menu.get(), QStringLiteral("&Refresh"), QStringLiteral("Refresh the templates list"),
-        &CPageTemplate::OnRefresh, false);
+    add(menu.get(), tr("&Refresh"), tr("Refresh the templates list"), &CPageTemplate::OnRefresh, false);
     menu->addSeparator();
     // The shell submenu has no "Edit": the page's own Edit entry and button
     // do the editing.

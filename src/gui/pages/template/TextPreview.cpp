@@ -24,8 +24,7 @@ void CTextPreview::Navigate(const QUrl& url)
             if (ok) {
                 setSource(url);
             } else {
-                setHtml(QStringLiteral("<p>The file %1 cannot be shown.</p>")
-                            .arg(url.toLocalFile().toHtmlEscaped()));
+                setHtml(tr("<p>The file %1 cannot be shown.</p>").arg(url.toLocalFile().toHtmlEscaped()));
             }
         } else {
             clear();
