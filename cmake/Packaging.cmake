@@ -30,7 +30,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 # Open, Edit and Open with find the programs a file type declares in the
 # index update-desktop-database writes; desktops ship it, a bare system may not.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils")
+# Qt's own translations give the standard buttons the window's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # wendlock_<version>_<arch>.deb
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

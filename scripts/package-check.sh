@@ -39,6 +39,7 @@ for f in ./usr/bin/wendlock ./usr/bin/wendlock-cli ./usr/lib/wendlock/wendlock .
     ./usr/lib/wendlock/plugins/wendlock_webpreview.so \
     ./usr/share/doc/wendlock/copyright ./usr/share/doc/wendlock/changelog.gz \
     ./usr/lib/wendlock/Script/Strong/wendlock.js ./usr/lib/wendlock/Script/Worker/wendlock-sw.js \
+    ./usr/lib/wendlock/translations/wendlock_de.qm \
     ./usr/share/man/man1/wendlock.1.gz \
     ./usr/share/man/man1/wendlock-cli.1.gz ./usr/share/bash-completion/completions/wendlock-cli \
     ./usr/share/applications/wendlock.desktop ./usr/share/mime/packages/wendlock-project.xml \

@@ -6,6 +6,9 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-svg-dev qt6-webengine-dev libgl1-mesa-dev libxkbcommon-dev
+    # The wizard's translations: lupdate/lrelease, and Qt's own German
+    # (qtbase_de.qm: standard buttons) that the translation test checks.
+    qt6-l10n-tools qt6-translations-l10n
     libgtest-dev
     # GIO: the desktop's applications for a file type (Open, Edit, Open with).
     libglib2.0-dev

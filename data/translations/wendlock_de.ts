@@ -5,232 +5,233 @@
     <name>CAboutDialog</name>
     <message>
         <source>About %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Über %1</translation>
     </message>
     <message>
         <source>%1 Version %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Version %2</translation>
     </message>
     <message>
         <source>Website:</source>
-        <translation type="unfinished"></translation>
+        <translation>Webseite:</translation>
     </message>
     <message>
         <source>Email:</source>
-        <translation type="unfinished"></translation>
+        <translation>E-Mail:</translation>
     </message>
 </context>
 <context>
     <name>CAddFolderDlg</name>
     <message>
         <source>Add Folder</source>
-        <translation type="unfinished"></translation>
+        <translation>Ordner hinzufügen</translation>
     </message>
     <message>
         <source>Select a folder to add all web files under it to the list</source>
-        <translation type="unfinished"></translation>
+        <translation>Wählen Sie einen Ordner, um alle Webdateien darin der Liste hinzuzufügen</translation>
     </message>
     <message>
         <source>&amp;Folder:</source>
-        <translation type="unfinished"></translation>
+        <translation>Or&amp;dner:</translation>
     </message>
     <message>
         <source>Select Folder</source>
-        <translation type="unfinished"></translation>
+        <translation>Ordner wählen</translation>
     </message>
     <message>
         <source>&amp;Recursive add sub folders</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Unterordner einbeziehen</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
     <message>
         <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Hilfe</translation>
     </message>
 </context>
 <context>
     <name>CAddProgress</name>
     <message>
         <source>%1 files added</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Dateien hinzugefügt</translation>
     </message>
 </context>
 <context>
     <name>CAddUserDlg</name>
     <message>
         <source>Input information of the user here, user name and password is required.</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie hier die Angaben zum Benutzer ein; Benutzername und Passwort sind erforderlich.</translation>
     </message>
     <message>
         <source>Generate a random password</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein zufälliges Passwort erzeugen</translation>
     </message>
     <message>
         <source>Mail the account information to this address</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Zugangsdaten an diese Adresse senden</translation>
     </message>
     <message>
         <source>&amp;User Name:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Benutzername:</translation>
     </message>
     <message>
         <source>&amp;Password:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Passwort:</translation>
     </message>
     <message>
         <source>&amp;Full Name:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Vollständiger Name:</translation>
     </message>
     <message>
         <source>&amp;Email:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;E-Mail:</translation>
     </message>
     <message>
         <source>&amp;Description:</source>
-        <translation type="unfinished"></translation>
+        <translation>Beschreib&amp;ung:</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
     <message>
         <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Hilfe</translation>
     </message>
     <message>
         <source>Add User</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzer hinzufügen</translation>
     </message>
     <message>
         <source>The user name and password can&apos;t be empty!</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzername und Passwort dürfen nicht leer sein!</translation>
     </message>
     <message>
         <source>Your account information</source>
-        <translation type="unfinished"></translation>
+        <translation>Ihre Zugangsdaten</translation>
     </message>
     <message>
         <source>User Name: %1 Password: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzername: %1 Passwort: %2</translation>
     </message>
     <message>
         <source>Send mail failure!
 No mail program or no default mail program on your operation system.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die E-Mail konnte nicht gesendet werden!
+Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm eingerichtet.</translation>
     </message>
 </context>
 <context>
     <name>CCreateTemplateDlg</name>
     <message>
         <source>Create Template</source>
-        <translation type="unfinished"></translation>
+        <translation>Vorlage erstellen</translation>
     </message>
     <message>
         <source>&amp;Template Name:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Name der Vorlage:</translation>
     </message>
     <message>
         <source>&amp;Based on:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Basiert auf:</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
     <message>
         <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Hilfe</translation>
     </message>
 </context>
 <context>
     <name>CDesktopApplications</name>
     <message>
         <source>no program was chosen</source>
-        <translation type="unfinished"></translation>
+        <translation>es wurde kein Programm gewählt</translation>
     </message>
 </context>
 <context>
     <name>CFilePropertiesDialog</name>
     <message>
         <source>%1 Properties</source>
-        <translation type="unfinished"></translation>
+        <translation>Eigenschaften von %1</translation>
     </message>
     <message>
         <source>(the file does not exist)</source>
-        <translation type="unfinished"></translation>
+        <translation>(die Datei existiert nicht)</translation>
     </message>
     <message>
         <source>Name:</source>
-        <translation type="unfinished"></translation>
+        <translation>Name:</translation>
     </message>
     <message>
         <source>Type:</source>
-        <translation type="unfinished"></translation>
+        <translation>Typ:</translation>
     </message>
     <message>
         <source>Folder:</source>
-        <translation type="unfinished"></translation>
+        <translation>Ordner:</translation>
     </message>
     <message>
         <source>Size:</source>
-        <translation type="unfinished"></translation>
+        <translation>Größe:</translation>
     </message>
     <message>
         <source>Modified:</source>
-        <translation type="unfinished"></translation>
+        <translation>Geändert:</translation>
     </message>
     <message>
         <source>Accessed:</source>
-        <translation type="unfinished"></translation>
+        <translation>Letzter Zugriff:</translation>
     </message>
     <message>
         <source>Permissions:</source>
-        <translation type="unfinished"></translation>
+        <translation>Berechtigungen:</translation>
     </message>
     <message>
         <source>Owner:</source>
-        <translation type="unfinished"></translation>
+        <translation>Eigentümer:</translation>
     </message>
     <message>
         <source>%1, group %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1, Gruppe %2</translation>
     </message>
     <message>
         <source>%1 bytes (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Bytes (%2)</translation>
     </message>
 </context>
 <context>
     <name>CFileTypes</name>
     <message>
         <source>File</source>
-        <translation type="unfinished"></translation>
+        <translation>Datei</translation>
     </message>
     <message>
         <source>%1 File</source>
-        <translation type="unfinished"></translation>
+        <translation>%1-Datei</translation>
     </message>
 </context>
 <context>
     <name>CHelpTopics</name>
     <message>
         <source>open the help page</source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnen der Hilfeseite</translation>
     </message>
 </context>
 <context>
@@ -238,766 +239,769 @@ No mail program or no default mail program on your operation system.</source>
     <message>
         <source>Send mail failure!
 No mail program or no default mail program on your operation system.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die E-Mail konnte nicht gesendet werden!
+Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm eingerichtet.</translation>
     </message>
 </context>
 <context>
     <name>CMainFrame</name>
     <message>
         <source>Nothing was protected: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Nichts wurde geschützt: %1</translation>
     </message>
     <message>
         <source>The run was cancelled. </source>
-        <translation type="unfinished"></translation>
+        <translation>Der Lauf wurde abgebrochen. </translation>
     </message>
     <message>
         <source>%1 protected, %2 failed, %3 skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 geschützt, %2 fehlgeschlagen, %3 übersprungen</translation>
     </message>
     <message>
         <source>, %1 not processed</source>
-        <translation type="unfinished"></translation>
+        <translation>, %1 nicht bearbeitet</translation>
     </message>
     <message>
         <source> — see the Result page.</source>
-        <translation type="unfinished"></translation>
+        <translation> – siehe Seite „Ergebnis“.</translation>
     </message>
     <message>
         <source>Page format: strong.</source>
-        <translation type="unfinished"></translation>
+        <translation>Seitenformat: strong.</translation>
     </message>
     <message>
         <source>Page format: classic.</source>
-        <translation type="unfinished"></translation>
+        <translation>Seitenformat: classic.</translation>
     </message>
     <message>
         <source>The backups (*.original) were written beside the pages. Do not upload them: a web server hands them out unprotected.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Sicherungen (*.original) liegen neben den Seiten. Laden Sie sie nicht hoch: Ein Webserver gibt sie ungeschützt heraus.</translation>
     </message>
     <message>
         <source>%1 other file(s) of the site enciphered, %2 failed (see the Result page).</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 weitere Datei(en) der Website verschlüsselt, %2 fehlgeschlagen (siehe Seite „Ergebnis“).</translation>
     </message>
 </context>
 <context>
     <name>COpenWithDialog</name>
     <message>
         <source>Open With</source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnen mit</translation>
     </message>
     <message>
         <source>Choose the program you want to use to open this file:
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Wählen Sie das Programm, mit dem diese Datei geöffnet werden soll:
+%1</translation>
     </message>
     <message>
         <source>Other program...</source>
-        <translation type="unfinished"></translation>
+        <translation>Anderes Programm...</translation>
     </message>
     <message>
         <source>All Files (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Alle Dateien (*)</translation>
     </message>
     <message>
         <source>the program &quot;%1&quot; could not be started</source>
-        <translation type="unfinished"></translation>
+        <translation>das Programm „%1“ konnte nicht gestartet werden</translation>
     </message>
 </context>
 <context>
     <name>CPageFiles</name>
     <message>
         <source>missing</source>
-        <translation type="unfinished"></translation>
+        <translation>fehlt</translation>
     </message>
     <message>
         <source>protected</source>
-        <translation type="unfinished"></translation>
+        <translation>geschützt</translation>
     </message>
     <message>
         <source>plain</source>
-        <translation type="unfinished"></translation>
+        <translation>ungeschützt</translation>
     </message>
     <message>
         <source>State</source>
-        <translation type="unfinished"></translation>
+        <translation>Zustand</translation>
     </message>
     <message numerus="yes">
         <source>%n file(s) listed</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n Datei aufgeführt</numerusform>
+            <numerusform>%n Dateien aufgeführt</numerusform>
         </translation>
     </message>
     <message>
         <source>Adds web pages you pick to the list of pages to protect.</source>
-        <translation type="unfinished"></translation>
+        <translation>Fügt die gewählten Webseiten der Liste der zu schützenden Seiten hinzu.</translation>
     </message>
     <message>
         <source>Adds every web page of a folder (and its sub-folders if you choose).</source>
-        <translation type="unfinished"></translation>
+        <translation>Fügt alle Webseiten eines Ordners hinzu (auf Wunsch auch die seiner Unterordner).</translation>
     </message>
     <message>
         <source>Takes the selected pages off the list; the files themselves stay as they are.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nimmt die ausgewählten Seiten von der Liste; die Dateien selbst bleiben unverändert.</translation>
     </message>
     <message>
         <source>Empties the list; the files themselves stay as they are.</source>
-        <translation type="unfinished"></translation>
+        <translation>Leert die Liste; die Dateien selbst bleiben unverändert.</translation>
     </message>
     <message>
         <source>Adds the pages named in a list file.</source>
-        <translation type="unfinished"></translation>
+        <translation>Fügt die in einer Listendatei genannten Seiten hinzu.</translation>
     </message>
     <message>
         <source>Writes the list of pages to a list file.</source>
-        <translation type="unfinished"></translation>
+        <translation>Schreibt die Liste der Seiten in eine Listendatei.</translation>
     </message>
     <message>
         <source>The pages that Protect rewrites in place; each is opened by the password in the visitor&apos;s browser.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Seiten, die „Schützen“ an Ort und Stelle umschreibt; jede wird im Browser des Besuchers mit dem Passwort geöffnet.</translation>
     </message>
     <message>
         <source>Keeps a copy of each page as it was, so that Restore can bring it back.</source>
-        <translation type="unfinished"></translation>
+        <translation>Bewahrt eine Kopie jeder Seite im ursprünglichen Zustand auf, damit „Wiederherstellen“ sie zurückholen kann.</translation>
     </message>
     <message>
         <source>Puts the kept copies back over the selected protected pages.</source>
-        <translation type="unfinished"></translation>
+        <translation>Schreibt die aufbewahrten Kopien über die ausgewählten geschützten Seiten zurück.</translation>
     </message>
     <message>
         <source>Restoring the files list</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Dateien der Liste werden wiederhergestellt</translation>
     </message>
     <message>
         <source>Restoring...</source>
-        <translation type="unfinished"></translation>
+        <translation>Wird wiederhergestellt...</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>The restore was cancelled: %1 file(s) not processed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Wiederherstellen wurde abgebrochen: %1 Datei(en) nicht bearbeitet.</translation>
     </message>
     <message>
         <source>Not restored:</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht wiederhergestellt:</translation>
     </message>
 </context>
 <context>
     <name>CPageOutput</name>
     <message>
         <source>Whole site</source>
-        <translation type="unfinished"></translation>
+        <translation>Ganze Website</translation>
     </message>
     <message>
         <source>Also encipher the site&apos;s other &amp;files (images, scripts, styles, data)</source>
-        <translation type="unfinished"></translation>
+        <translation>Auch die anderen &amp;Dateien der Website verschlüsseln (Bilder, Skripte, Stile, Daten)</translation>
     </message>
     <message>
         <source>Search indexes, images and data stay unreadable without the password; a service worker deciphers them in the visitor&apos;s browser after login.</source>
-        <translation type="unfinished"></translation>
+        <translation>Suchindizes, Bilder und Daten bleiben ohne das Passwort unlesbar; ein Service Worker entschlüsselt sie nach der Anmeldung im Browser des Besuchers.</translation>
     </message>
     <message>
         <source>Visitors must open the site over https or on this computer&apos;s localhost.</source>
-        <translation type="unfinished"></translation>
+        <translation>Besucher müssen die Website über https oder auf localhost dieses Computers öffnen.</translation>
     </message>
     <message>
         <source>Site r&amp;oot:</source>
-        <translation type="unfinished"></translation>
+        <translation>W&amp;urzel der Website:</translation>
     </message>
     <message>
         <source>Only files below this folder are enciphered; nothing outside it is touched.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nur Dateien unterhalb dieses Ordners werden verschlüsselt; außerhalb davon bleibt alles unberührt.</translation>
     </message>
     <message>
         <source>&amp;Leave out:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Auslassen:</translation>
     </message>
     <message>
         <source>patterns such as drafts/ *.psd</source>
-        <translation type="unfinished"></translation>
+        <translation>Muster wie drafts/ *.psd</translation>
     </message>
     <message>
         <source>Files matching these patterns (separated by spaces) stay as they are.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dateien, auf die diese Muster (durch Leerzeichen getrennt) passen, bleiben unverändert.</translation>
     </message>
     <message>
         <source>the deepest folder that holds every listed page</source>
-        <translation type="unfinished"></translation>
+        <translation>der tiefste Ordner, der alle aufgeführten Seiten enthält</translation>
     </message>
     <message>
         <source>When empty: the deepest folder that holds every listed page.</source>
-        <translation type="unfinished"></translation>
+        <translation>Wenn leer: der tiefste Ordner, der alle aufgeführten Seiten enthält.</translation>
     </message>
     <message>
         <source>When empty: %1, the deepest folder that holds every listed page.</source>
-        <translation type="unfinished"></translation>
+        <translation>Wenn leer: %1, der tiefste Ordner, der alle aufgeführten Seiten enthält.</translation>
     </message>
 </context>
 <context>
     <name>CPagePassword</name>
     <message>
         <source>Every visitor opens the pages with the one password below.</source>
-        <translation type="unfinished"></translation>
+        <translation>Jeder Besucher öffnet die Seiten mit dem einen Passwort unten.</translation>
     </message>
     <message>
         <source>Each visitor logs in with a user name and password of the list below.</source>
-        <translation type="unfinished"></translation>
+        <translation>Jeder Besucher meldet sich mit einem Benutzernamen und Passwort aus der Liste unten an.</translation>
     </message>
     <message>
         <source>The password visitors type on the login page.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Passwort, das Besucher auf der Anmeldeseite eingeben.</translation>
     </message>
     <message>
         <source>Puts a new random password in the box.</source>
-        <translation type="unfinished"></translation>
+        <translation>Trägt ein neues zufälliges Passwort in das Feld ein.</translation>
     </message>
     <message>
         <source>The visitors who may log in; double-click one to edit it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Besucher, die sich anmelden dürfen; ein Doppelklick bearbeitet einen Eintrag.</translation>
     </message>
     <message>
         <source>Adds a visitor with a user name and password.</source>
-        <translation type="unfinished"></translation>
+        <translation>Fügt einen Besucher mit Benutzername und Passwort hinzu.</translation>
     </message>
     <message>
         <source>Changes the selected visitor&apos;s user name, password or details.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ändert Benutzername, Passwort oder Angaben des ausgewählten Besuchers.</translation>
     </message>
     <message>
         <source>Removes the selected visitors; they can no longer log in once the pages are protected again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Entfernt die ausgewählten Besucher; sie können sich nicht mehr anmelden, sobald die Seiten erneut geschützt sind.</translation>
     </message>
     <message>
         <source>Removes every visitor from the list.</source>
-        <translation type="unfinished"></translation>
+        <translation>Entfernt alle Besucher aus der Liste.</translation>
     </message>
     <message>
         <source>Adds the visitors of a CSV file (user name, password, ...).</source>
-        <translation type="unfinished"></translation>
+        <translation>Fügt die Besucher einer CSV-Datei hinzu (Benutzername, Passwort, ...).</translation>
     </message>
     <message>
         <source>Writes the visitors to a CSV file, passwords included.</source>
-        <translation type="unfinished"></translation>
+        <translation>Schreibt die Besucher samt Passwörtern in eine CSV-Datei.</translation>
     </message>
     <message>
         <source>CSV Files (*.csv)</source>
-        <translation type="unfinished"></translation>
+        <translation>CSV-Dateien (*.csv)</translation>
     </message>
     <message>
         <source>Password</source>
-        <translation type="unfinished"></translation>
+        <translation>Passwort</translation>
     </message>
     <message>
         <source>&amp;Single password mode</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Einzelnes Passwort</translation>
     </message>
     <message>
         <source>&amp;Multiple user name and password mode</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Mehrere Benutzernamen und Passwörter</translation>
     </message>
     <message>
         <source>&amp;Password:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Passwort:</translation>
     </message>
     <message>
         <source>Using single password or multiple user name and password to protect the files, visitors need to login before enter the protected files.</source>
-        <translation type="unfinished"></translation>
+        <translation>Schützen Sie die Dateien mit einem einzelnen Passwort oder mit mehreren Benutzernamen und Passwörtern; Besucher müssen sich anmelden, bevor sie die geschützten Dateien öffnen können.</translation>
     </message>
     <message>
         <source>Generate a random password</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein zufälliges Passwort erzeugen</translation>
     </message>
     <message>
         <source>User Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzername</translation>
     </message>
     <message>
         <source>Full Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Vollständiger Name</translation>
     </message>
     <message>
         <source>Email</source>
-        <translation type="unfinished"></translation>
+        <translation>E-Mail</translation>
     </message>
     <message>
         <source>Description</source>
-        <translation type="unfinished"></translation>
+        <translation>Beschreibung</translation>
     </message>
     <message>
         <source>&amp;Add User</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzer &amp;hinzufügen</translation>
     </message>
     <message>
         <source>&amp;Edit User</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzer &amp;bearbeiten</translation>
     </message>
     <message>
         <source>&amp;Delete</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Löschen</translation>
     </message>
     <message>
         <source>De&amp;lete All</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Alle löschen</translation>
     </message>
     <message>
         <source>&amp;Import</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Importieren</translation>
     </message>
     <message>
         <source>E&amp;xport</source>
-        <translation type="unfinished"></translation>
+        <translation>E&amp;xportieren</translation>
     </message>
     <message>
         <source>Add User</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzer hinzufügen</translation>
     </message>
     <message>
         <source>Add user failure! The user &quot;%1&quot; already existed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Benutzer konnte nicht hinzugefügt werden! Den Benutzer „%1“ gibt es bereits.</translation>
     </message>
     <message>
         <source>Please select only one item to edit!</source>
-        <translation type="unfinished"></translation>
+        <translation>Bitte wählen Sie zum Bearbeiten nur einen Eintrag aus!</translation>
     </message>
     <message>
         <source>No item is selected!</source>
-        <translation type="unfinished"></translation>
+        <translation>Es ist kein Eintrag ausgewählt!</translation>
     </message>
     <message>
         <source>Edit User</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzer bearbeiten</translation>
     </message>
     <message>
         <source>Change user name failure! The user &quot;%1&quot; already existed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Benutzername konnte nicht geändert werden! Den Benutzer „%1“ gibt es bereits.</translation>
     </message>
     <message>
         <source>Are you sure to delete all items?</source>
-        <translation type="unfinished"></translation>
+        <translation>Wirklich alle Einträge löschen?</translation>
     </message>
     <message>
         <source>&amp;Add User...</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzer &amp;hinzufügen...</translation>
     </message>
     <message>
         <source>Add an user to list</source>
-        <translation type="unfinished"></translation>
+        <translation>Einen Benutzer zur Liste hinzufügen</translation>
     </message>
     <message>
         <source>&amp;Edit User...</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzer &amp;bearbeiten...</translation>
     </message>
     <message>
         <source>Edit selected user in list</source>
-        <translation type="unfinished"></translation>
+        <translation>Den ausgewählten Benutzer der Liste bearbeiten</translation>
     </message>
     <message>
         <source>Delete selected users in list</source>
-        <translation type="unfinished"></translation>
+        <translation>Die ausgewählten Benutzer aus der Liste löschen</translation>
     </message>
     <message>
         <source>De&amp;lete All...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Alle löschen...</translation>
     </message>
     <message>
         <source>Delete all users in list</source>
-        <translation type="unfinished"></translation>
+        <translation>Alle Benutzer der Liste löschen</translation>
     </message>
     <message>
         <source>&amp;Import...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Importieren...</translation>
     </message>
     <message>
         <source>Import users list from file</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Benutzerliste aus einer Datei importieren</translation>
     </message>
     <message>
         <source>E&amp;xport...</source>
-        <translation type="unfinished"></translation>
+        <translation>E&amp;xportieren...</translation>
     </message>
     <message>
         <source>Export users list to file</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Benutzerliste in eine Datei exportieren</translation>
     </message>
 </context>
 <context>
     <name>CPageResult</name>
     <message>
         <source>Rewrites every listed page so that a browser shows it only after the password.</source>
-        <translation type="unfinished"></translation>
+        <translation>Schreibt jede aufgeführte Seite so um, dass ein Browser sie erst nach dem Passwort zeigt.</translation>
     </message>
     <message>
         <source>Opens the selected page in your web browser to try the login.</source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnet die ausgewählte Seite in Ihrem Webbrowser, um die Anmeldung auszuprobieren.</translation>
     </message>
     <message>
         <source>Opens the selected page in an editor.</source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnet die ausgewählte Seite in einem Editor.</translation>
     </message>
     <message>
         <source>What the last run did with each page.</source>
-        <translation type="unfinished"></translation>
+        <translation>Was der letzte Lauf mit jeder Seite gemacht hat.</translation>
     </message>
 </context>
 <context>
     <name>CPageStyle</name>
     <message>
         <source>Share logins of local (file://) pages between &amp;tabs</source>
-        <translation type="unfinished"></translation>
+        <translation>Anmeldungen lokaler (file://) Seiten zwischen &amp;Tabs teilen</translation>
     </message>
     <message>
         <source>Warning: any local page open in this browser can then read this site.</source>
-        <translation type="unfinished"></translation>
+        <translation>Warnung: Dann kann jede in diesem Browser geöffnete lokale Seite diese Website lesen.</translation>
     </message>
     <message>
         <source>If the login is incorrect, then</source>
-        <translation type="unfinished"></translation>
+        <translation>Wenn die Anmeldung falsch ist, dann</translation>
     </message>
     <message>
         <source>How long the browser keeps a visitor logged in after the password was accepted.</source>
-        <translation type="unfinished"></translation>
+        <translation>Wie lange der Browser einen Besucher angemeldet hält, nachdem das Passwort angenommen wurde.</translation>
     </message>
     <message>
         <source>The number of days a login is remembered in the visitor&apos;s browser.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Anzahl der Tage, die sich der Browser des Besuchers eine Anmeldung merkt.</translation>
     </message>
     <message>
         <source>Lets a login typed in one tab open the site&apos;s local pages in the browser&apos;s other tabs too.</source>
-        <translation type="unfinished"></translation>
+        <translation>Lässt eine in einem Tab eingegebene Anmeldung die lokalen Seiten der Website auch in den anderen Tabs des Browsers öffnen.</translation>
     </message>
     <message>
         <source>After a wrong login the visitor&apos;s browser shows the text on the right.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nach einer falschen Anmeldung zeigt der Browser des Besuchers den Text rechts.</translation>
     </message>
     <message>
         <source>The text the login page shows after a wrong password.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Text, den die Anmeldeseite nach einem falschen Passwort zeigt.</translation>
     </message>
     <message>
         <source>After a wrong login the visitor&apos;s browser goes to the address on the right.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nach einer falschen Anmeldung ruft der Browser des Besuchers die Adresse rechts auf.</translation>
     </message>
     <message>
         <source>The address a wrong login leads to.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Adresse, zu der eine falsche Anmeldung führt.</translation>
     </message>
     <message>
         <source>The window or frame that opens the address (empty: the page itself).</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Fenster oder der Frame, in dem die Adresse geöffnet wird (leer: die Seite selbst).</translation>
     </message>
     <message>
         <source>Whether the login page tells upper-case from lower-case letters in user names.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ob die Anmeldeseite bei Benutzernamen Groß- und Kleinbuchstaben unterscheidet.</translation>
     </message>
     <message>
         <source>Whether the login page tells upper-case from lower-case letters in passwords.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ob die Anmeldeseite bei Passwörtern Groß- und Kleinbuchstaben unterscheidet.</translation>
     </message>
     <message>
         <source>Login</source>
-        <translation type="unfinished"></translation>
+        <translation>Anmeldung</translation>
     </message>
     <message>
         <source>Login Expire</source>
-        <translation type="unfinished"></translation>
+        <translation>Ablauf der Anmeldung</translation>
     </message>
     <message>
         <source>Specify when the login expire after login a protected web page.</source>
-        <translation type="unfinished"></translation>
+        <translation>Legen Sie fest, wann die Anmeldung an einer geschützten Webseite abläuft.</translation>
     </message>
     <message>
         <source>&amp;Login expire after:</source>
-        <translation type="unfinished"></translation>
+        <translation>Anmeldung &amp;läuft ab nach:</translation>
     </message>
     <message>
         <source>Web page unload</source>
-        <translation type="unfinished"></translation>
+        <translation>Verlassen der Webseite</translation>
     </message>
     <message>
         <source>Web browser close</source>
-        <translation type="unfinished"></translation>
+        <translation>Schließen des Webbrowsers</translation>
     </message>
     <message>
         <source>Specified days past</source>
-        <translation type="unfinished"></translation>
+        <translation>Angegebenen Tagen</translation>
     </message>
     <message>
         <source>&amp;Days:</source>
-        <translation type="unfinished"></translation>
+        <translation>Ta&amp;ge:</translation>
     </message>
     <message>
         <source>Login Incorrect</source>
-        <translation type="unfinished"></translation>
+        <translation>Falsche Anmeldung</translation>
     </message>
     <message>
         <source>&amp;Alert with text</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Meldung mit Text</translation>
     </message>
     <message>
         <source>&amp;Redirect to URL</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Weiterleiten an URL</translation>
     </message>
     <message>
         <source>&amp;Target:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Ziel:</translation>
     </message>
     <message>
         <source>Advanced</source>
-        <translation type="unfinished"></translation>
+        <translation>Erweitert</translation>
     </message>
     <message>
         <source>&amp;User name case sensitive</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Benutzername unterscheidet Groß-/Kleinschreibung</translation>
     </message>
     <message>
         <source>&amp;Password case sensitive</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Passwort unterscheidet Groß-/Kleinschreibung</translation>
     </message>
     <message>
         <source>Enter an integer.</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie eine ganze Zahl ein.</translation>
     </message>
 </context>
 <context>
     <name>CPageTemplate</name>
     <message>
         <source>The login pages to choose from; the one selected is what visitors see before the password.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Anmeldeseiten zur Auswahl; die ausgewählte sehen Besucher vor der Passworteingabe.</translation>
     </message>
     <message>
         <source>Makes a new login page from a copy of the selected one.</source>
-        <translation type="unfinished"></translation>
+        <translation>Erstellt eine neue Anmeldeseite als Kopie der ausgewählten.</translation>
     </message>
     <message>
         <source>Opens your own login page in an editor.</source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnet Ihre eigene Anmeldeseite in einem Editor.</translation>
     </message>
     <message>
         <source>Deletes your own login page.</source>
-        <translation type="unfinished"></translation>
+        <translation>Löscht Ihre eigene Anmeldeseite.</translation>
     </message>
     <message>
         <source>Opens the selected login page in your web browser.</source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnet die ausgewählte Anmeldeseite in Ihrem Webbrowser.</translation>
     </message>
     <message>
         <source>Shows the selected login page below the list.</source>
-        <translation type="unfinished"></translation>
+        <translation>Zeigt die ausgewählte Anmeldeseite unter der Liste.</translation>
     </message>
     <message>
         <source>No item is selected!</source>
-        <translation type="unfinished"></translation>
+        <translation>Es ist kein Eintrag ausgewählt!</translation>
     </message>
     <message>
         <source>Template</source>
-        <translation type="unfinished"></translation>
+        <translation>Vorlage</translation>
     </message>
     <message>
         <source>Select a template to customize the login page, or create your own template here.</source>
-        <translation type="unfinished"></translation>
+        <translation>Wählen Sie eine Vorlage für die Anmeldeseite oder erstellen Sie hier Ihre eigene Vorlage.</translation>
     </message>
     <message>
         <source>&amp;Create</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Erstellen</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Bearbeiten</translation>
     </message>
     <message>
         <source>&amp;Delete</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Löschen</translation>
     </message>
     <message>
         <source>&amp;Browser</source>
-        <translation type="unfinished"></translation>
+        <translation>Br&amp;owser</translation>
     </message>
     <message>
         <source>&amp;Preview</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Vorschau</translation>
     </message>
     <message>
         <source>Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Name</translation>
     </message>
     <message>
         <source>File Path</source>
-        <translation type="unfinished"></translation>
+        <translation>Dateipfad</translation>
     </message>
     <message>
         <source>Are you sure to delete file &quot;%1&quot;? It can&apos;t be restored after deleted.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Datei „%1“ wirklich löschen? Sie kann danach nicht wiederhergestellt werden.</translation>
     </message>
     <message>
         <source>&amp;Create...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Erstellen...</translation>
     </message>
     <message>
         <source>Create your own template file</source>
-        <translation type="unfinished"></translation>
+        <translation>Eine eigene Vorlagendatei erstellen</translation>
     </message>
     <message>
         <source>Edit selected template file</source>
-        <translation type="unfinished"></translation>
+        <translation>Die ausgewählte Vorlagendatei bearbeiten</translation>
     </message>
     <message>
         <source>&amp;Delete...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Löschen...</translation>
     </message>
     <message>
         <source>Delete selected template file</source>
-        <translation type="unfinished"></translation>
+        <translation>Die ausgewählte Vorlagendatei löschen</translation>
     </message>
     <message>
         <source>Preview selected template file with web browser</source>
-        <translation type="unfinished"></translation>
+        <translation>Die ausgewählte Vorlagendatei im Webbrowser ansehen</translation>
     </message>
     <message>
         <source>&amp;Refresh</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Aktualisieren</translation>
     </message>
     <message>
         <source>Refresh the templates list</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Liste der Vorlagen aktualisieren</translation>
     </message>
 </context>
 <context>
     <name>CProtectRun</name>
     <message>
         <source>Deriving the keys of %1 user(s)...</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Schlüssel von %1 Benutzer(n) werden abgeleitet...</translation>
     </message>
     <message>
         <source>Protecting...</source>
-        <translation type="unfinished"></translation>
+        <translation>Seiten werden geschützt...</translation>
     </message>
     <message>
         <source>Cancelling: the pages in hand are finished...</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen: Die begonnenen Seiten werden fertiggestellt...</translation>
     </message>
     <message>
         <source>Protecting: %1 of %2 file(s) done</source>
-        <translation type="unfinished"></translation>
+        <translation>Schützen: %1 von %2 Datei(en) fertig</translation>
     </message>
 </context>
 <context>
     <name>CShellOperations</name>
     <message>
         <source>open</source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnen</translation>
     </message>
     <message>
         <source>no program is set to open files of type %1</source>
-        <translation type="unfinished"></translation>
+        <translation>für Dateien vom Typ %1 ist kein Programm eingestellt</translation>
     </message>
     <message>
         <source>no program is set to open files of type &quot;%1&quot; (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>für Dateien vom Typ „%1“ (%2) ist kein Programm eingestellt</translation>
     </message>
     <message>
         <source>&amp;Shell</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Shell</translation>
     </message>
     <message>
         <source>&amp;Open</source>
-        <translation type="unfinished"></translation>
+        <translation>Ö&amp;ffnen</translation>
     </message>
     <message>
         <source>Shell open the selected file</source>
-        <translation type="unfinished"></translation>
+        <translation>Die ausgewählte Datei mit dem zugeordneten Programm öffnen</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Bearbeiten</translation>
     </message>
     <message>
         <source>Shell edit the selected file</source>
-        <translation type="unfinished"></translation>
+        <translation>Die ausgewählte Datei mit dem zugeordneten Programm bearbeiten</translation>
     </message>
     <message>
         <source>Open &amp;with...</source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnen &amp;mit...</translation>
     </message>
     <message>
         <source>Shell open the selected file with...</source>
-        <translation type="unfinished"></translation>
+        <translation>Die ausgewählte Datei öffnen mit...</translation>
     </message>
     <message>
         <source>Open &amp;Folder</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Ordner öffnen</translation>
     </message>
     <message>
         <source>Open folder of the selected file</source>
-        <translation type="unfinished"></translation>
+        <translation>Den Ordner der ausgewählten Datei öffnen</translation>
     </message>
     <message>
         <source>&amp;Property...</source>
-        <translation type="unfinished"></translation>
+        <translation>E&amp;igenschaften...</translation>
     </message>
     <message>
         <source>View property of the selected file</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Eigenschaften der ausgewählten Datei anzeigen</translation>
     </message>
     <message>
         <source>No item is selected!</source>
-        <translation type="unfinished"></translation>
+        <translation>Es ist kein Eintrag ausgewählt!</translation>
     </message>
     <message>
         <source>Cannot %1 &quot;%2&quot;: %3.</source>
-        <translation type="unfinished"></translation>
+        <extracomment>%1 is an action (&quot;open&quot;, &quot;edit&quot;, &quot;open the help page&quot;), %2 a path, %3 the reason.</extracomment>
+        <translation>%1 von „%2“ nicht möglich: %3.</translation>
     </message>
     <message>
         <source>the file was not found</source>
-        <translation type="unfinished"></translation>
+        <translation>die Datei wurde nicht gefunden</translation>
     </message>
     <message>
         <source>the program set for its type could not be started</source>
-        <translation type="unfinished"></translation>
+        <translation>das für ihren Typ eingestellte Programm konnte nicht gestartet werden</translation>
     </message>
     <message>
         <source>edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Bearbeiten</translation>
     </message>
     <message>
         <source>no text editor is set (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>es ist kein Texteditor eingestellt (%1)</translation>
     </message>
     <message>
         <source>the text editor &quot;%1&quot; could not be started</source>
-        <translation type="unfinished"></translation>
+        <translation>der Texteditor „%1“ konnte nicht gestartet werden</translation>
     </message>
 </context>
 <context>
     <name>CTemplatePreview</name>
     <message>
         <source>Loading preview…</source>
-        <translation type="unfinished"></translation>
+        <translation>Vorschau wird geladen…</translation>
     </message>
 </context>
 <context>
     <name>CTextPreview</name>
     <message>
         <source>&lt;p&gt;The file %1 cannot be shown.&lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Die Datei %1 kann nicht angezeigt werden.&lt;/p&gt;</translation>
     </message>
 </context>
 <context>
     <name>CVersionCheck</name>
     <message>
         <source>Check new version failure! Please check your network connect.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Suche nach einer neuen Version ist fehlgeschlagen! Bitte prüfen Sie Ihre Netzwerkverbindung.</translation>
     </message>
     <message>
         <source>No new version is released.</source>
-        <translation type="unfinished"></translation>
+        <translation>Es ist keine neue Version erschienen.</translation>
     </message>
     <message>
         <source>Current version is %1, newest version is %2. Do you want to download the newest version?</source>
-        <translation type="unfinished"></translation>
+        <translation>Die aktuelle Version ist %1, die neueste Version ist %2. Möchten Sie die neueste Version herunterladen?</translation>
     </message>
 </context>
 </TS>
