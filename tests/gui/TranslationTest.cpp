@@ -1,0 +1,114 @@
+#include "gui/frame/AppPreferences.h"
+#include "gui/mainwindow/AppTranslations.h"
+#include "gui/mainwindow/MainFrame.h"
+#include "gui/mainwindow/RecentFileList.h"
+#include "gui/mainwindow/WendlockView.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
+#include "model/AppGlobalData.h"
+#include "model/WendlockDoc.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+QString WithoutAccelerator(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
+} // namespace
+
+// The wizard in German: the translators installed the way the program
+// installs them at start, then a window made as the program makes it.
+class TranslationTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    AppTranslations::Loaded m_loaded;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        MessageBox::SetTestMode(true);
+        FileDialog::SetTestMode(true);
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QLocale::setDefault(german);
+        m_loaded = AppTranslations::Install(german);
+    }
+
+    void germanLocale_windowPagesAndStandardButtonsSpeakGerman()
+    {
+        QVERIFY2(m_loaded.program, qPrintable(QStringLiteral("wendlock_de.qm not loaded from ") +
+                                              AppTranslations::ProgramFolder()));
+        // English is the source language: nothing is loaded for it.
+        QVERIFY(!AppTranslations::Install(QLocale(QLocale::English, QLocale::UnitedStates)).program);
+
+        CAppGlobalData data;
+        CWendlockDoc doc(&data);
+        CRecentFileList recent;
+        CAppPreferences preferences;
+        CMainFrame frame(&doc, &recent, preferences);
+        doc.OnNewDocument();
+        frame.resize(800, 600);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+
+        // The pages' tabs.
+        const auto* tabs = frame.findChild<QTabWidget*>(QStringLiteral("pageTabs"));
+        QVERIFY(tabs);
+        QCOMPARE(tabs->tabText(CWendlockView::PasswordPage), QStringLiteral("Passwort"));
+        QCOMPARE(tabs->tabText(CWendlockView::LoginPage), QStringLiteral("Anmeldung"));
+        QCOMPARE(tabs->tabText(CWendlockView::TemplatePage), QStringLiteral("Vorlage"));
+
+        // The Login page's group titles and a control with its own accelerator.
+        QVERIFY(frame.View()->SetActivePage(CWendlockView::LoginPage));
+        QStringList groups;
+        for (const QGroupBox* group : frame.findChildren<QGroupBox*>()) {
+            groups.append(group->title());
+        }
+        for (const char* title : {"Ablauf der Anmeldung", "Falsche Anmeldung", "Erweitert"}) {
+            QVERIFY2(groups.contains(QString::fromUtf8(title)), qPrintable(groups.join(QLatin1String(", "))));
+        }
+        const auto* alert = frame.findChild<QRadioButton*>(QStringLiteral("alertRadio"));
+        QVERIFY(alert);
+        QCOMPARE(alert->text(), QStringLiteral("&Meldung mit Text"));
+
+        // The Password page's buttons, labelled from a table of texts.
+        QVERIFY(frame.View()->SetActivePage(CWendlockView::PasswordPage));
+        const auto* addUser = frame.findChild<QPushButton*>(QStringLiteral("addUserButton"));
+        QVERIFY(addUser);
+        QCOMPARE(addUser->text(), QString::fromUtf8("Benutzer &hinzufügen"));
+
+        // Qt's standard buttons come from Qt's own translation.
+        if (!QFile::exists(AppTranslations::QtFolder() + QStringLiteral("/qtbase_de.qm"))) {
+            QVERIFY(!m_loaded.qt);
+            QSKIP("qtbase_de.qm is not installed (Debian package qt6-translations-l10n): "
+                  "the standard buttons stay English");
+        }
+        QVERIFY(m_loaded.qt);
+        QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QCOMPARE(WithoutAccelerator(box.button(QDialogButtonBox::Cancel)->text()),
+                 QStringLiteral("Abbrechen"));
+        QMessageBox question(QMessageBox::Question, QStringLiteral("Wendlock"), QStringLiteral("?"),
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(WithoutAccelerator(question.button(QMessageBox::Cancel)->text()),
+                 QStringLiteral("Abbrechen"));
+        QCOMPARE(WithoutAccelerator(question.button(QMessageBox::Yes)->text()), QStringLiteral("Ja"));
+    }
+};
+
+QTEST_MAIN(TranslationTest)
+#include "TranslationTest.moc"
