@@ -78,7 +78,7 @@ CParallelProtect::Outcome
 CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
                       int threads, std::shared_ptr<const CStrongSiteKeys> strongKeys,
                       const QString& backupFolder, std::shared_ptr<CDeflateAhead> ahead,
-                      std::function<bool()> interrupted)
+                      std::function<bool()> interrupted, CProtectEngine::TargetMap targetMap)
 {
     const auto stop = [&interrupted] { return interrupted && interrupted(); };
     const qsizetype count = data.m_listFiles.size();
@@ -150,6 +150,7 @@ CParallelProtect::Run(const CAppGlobalData& data, CProtectEngine::Answer restore
             engine.SetRunFiles(runFiles);
             engine.SetDeflateAhead(ahead);
             engine.SetBackupFolder(backupFolder);
+            engine.SetTargetMap(targetMap);
             const qsizetype end = qMin(count, (b + 1) * kBlockSize);
             for (qsizetype i = b * kBlockSize; i < end && !stop(); ++i) {
                 engine.ProtectOne(data.m_listFiles.at(i));

@@ -28,9 +28,10 @@ public:
     // `ahead`: page texts deflated while they were derived. `interrupted`
     // is asked before each page: once it says yes, each worker finishes the
     // page in hand and no further page is started; the pages done so far
-    // still reach `results`.
+    // still reach `results`. `targetMap`: where each page's protected text
+    // goes when the site is written to another folder.
     static Outcome Run(const CAppGlobalData& data, CProtectEngine::Answer restoreAnswer, IResultList& results,
                        int threads, std::shared_ptr<const CStrongSiteKeys> strongKeys = {},
                        const QString& backupFolder = QString(), std::shared_ptr<CDeflateAhead> ahead = {},
-                       std::function<bool()> interrupted = {});
+                       std::function<bool()> interrupted = {}, CProtectEngine::TargetMap targetMap = {});
 };

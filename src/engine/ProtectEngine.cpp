@@ -235,7 +235,7 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
     // The page's folder stays locked from the first look at the page to
     // the last rename, so no other run interleaves with this one there.
     std::unique_ptr<CFolderLock> lock;
-    if (!LockFolderOf(path, lock, result)) {
+    if (!LockFolderOf(TargetOf(path), lock, result)) {
         AddResult(path, m_eLastOutcome, result);
         return m_eLastOutcome;
     }
@@ -246,7 +246,8 @@ ProtectOutcome CProtectEngine::ProtectOne(const QString& path)
         if (m_pData->m_nCipher == CAppGlobalData::kCipherStrong && m_bLastWasClassic) {
             ++m_nClassicMet;
         }
-        const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
+        // A page written elsewhere has no backup to put back first.
+        const Answer answer = m_restoreQuestion && !m_targetMap ? m_restoreQuestion(path) : Answer::No;
         if (answer != Answer::Yes && m_pData->m_nCipher == CAppGlobalData::kCipherStrong &&
             m_bLastWasClassic) {
             // Left classic, the page is not what this run protects.
@@ -437,7 +438,7 @@ bool CProtectEngine::ProtectFile(const QString& path, QString& result)
 {
     result.clear();
     std::unique_ptr<CFolderLock> lock;
-    if (!path.isEmpty() && !LockFolderOf(path, lock, result)) {
+    if (!path.isEmpty() && !LockFolderOf(TargetOf(path), lock, result)) {
         return false;
     }
     m_strNote.clear();
@@ -489,7 +490,7 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
     // The backup is written now but put in place only with the new page
     // (see WritePage): a run that fails leaves page and backup as they were.
     std::unique_ptr<CAtomicFile> backup;
-    if (m_pData->m_bBackup) {
+    if (m_pData->m_bBackup && !m_targetMap) {
         const QString backupPath = BackupPath(path, m_strBackupFolder);
         if (!m_strBackupFolder.isEmpty() && !QDir().mkpath(QFileInfo(backupPath).absolutePath())) {
             result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(errno));
@@ -521,7 +522,7 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
             result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(err));
             return false;
         }
-    } else {
+    } else if (!m_targetMap) {
         m_strNote = StaleBackupNote(path);
     }
     m_pPendingBackup = backup.get();
@@ -596,11 +597,17 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     }
 
     mode_t mode = 0644;
-    if (const int err = CanReplace(path, &mode); err != 0) {
+    const QString target = TargetOf(path);
+    if (target != path) {
+        // Written elsewhere: a new file with the page's mode, never through
+        // a link found at its name.
+        mode = m_pPage && m_pPage->Path() == path ? m_pPage->Status().st_mode & 07777 : 0644;
+    } else if (const int err = CanReplace(path, &mode); err != 0) {
         result = Fail(ProtectOutcome::OverwriteFailure, ReasonOf(err));
         return false;
     }
-    CTextFileWriter out(path);
+    CTextFileWriter out(target);
+    out.SetReplaceLinks(target != path);
     if (!out.Open(mode)) {
         result = Fail(ProtectOutcome::CreateFailure, ReasonOf(out.Error()));
         return false;

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
@@ -300,6 +302,36 @@ private slots:
         Step(CipherCombo(), Qt::Key_Down);
         QVERIFY(!assets->isEnabled());
         QVERIFY(!Edit("excludeEdit")->isEnabled());
+    }
+
+    void outputFolder_roundTrips_emptyFolderRefused_toldToTheFilesPage()
+    {
+        CAppGlobalData data;
+        data.m_strOutputFolder = QStringLiteral("/srv/public-protected");
+        QSignalSpy told(m_page.get(), &CPageOutput::OutputElsewhereChanged);
+        m_page->LoadFromProject(data);
+        auto* inPlace = m_page->findChild<QRadioButton*>(QStringLiteral("inPlaceRadio"));
+        auto* elsewhere = m_page->findChild<QRadioButton*>(QStringLiteral("outputRadio"));
+        QVERIFY(elsewhere->isChecked() && Edit("outputEdit")->isEnabled());
+        QVERIFY(!told.isEmpty() && told.last().at(0).toBool());
+        CAppGlobalData saved;
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_strOutputFolder, data.m_strOutputFolder);
+
+        // Back in place: the folder is dropped, and the Files page told.
+        QTest::mouseClick(inPlace, Qt::LeftButton, {}, QPoint(8, inPlace->height() / 2));
+        QVERIFY(m_frame.WasModified());
+        QVERIFY(!Edit("outputEdit")->isEnabled());
+        QVERIFY(!told.last().at(0).toBool());
+        m_page->SaveToProject(saved);
+        QVERIFY(saved.m_strOutputFolder.isEmpty());
+
+        // Elsewhere without a folder: Protect is refused with a reason.
+        QTest::mouseClick(elsewhere, Qt::LeftButton, {}, QPoint(8, elsewhere->height() / 2));
+        Edit("outputEdit")->clear();
+        QVERIFY(!m_page->ValidateForProtect());
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("folder")));
     }
 
     void classicToStrong_warnsOnce_andMarksModified()

@@ -511,8 +511,10 @@ void CMainFrame::OnProtect()
         // Pages protected before are asked about now, before the progress
         // window can cover the questions.
         QHash<QString, CProtectEngine::Answer> answers;
+        // A site written elsewhere leaves its pages as they are: no question.
+        const bool elsewhere = !data.m_strOutputFolder.trimmed().isEmpty();
         for (const QString& path : data.m_listFiles) {
-            if (!answers.contains(path) &&
+            if (!elsewhere && !answers.contains(path) &&
                 CProtectEngine::DetectProtection(path) != CProtectEngine::Protection::None) {
                 answers.insert(
                     path, ToAnswer(MessageBox::Question(this, CProtectEngine::RestoreQuestionText(path))));
@@ -558,7 +560,7 @@ void CMainFrame::OnProtect()
             QStringLiteral("Protect was cancelled before file %1 of %2. ").arg(reached + 1).arg(listed) +
             summary;
     }
-    if (protectedCount > 0 && project.m_bBackup) {
+    if (protectedCount > 0 && project.m_bBackup && project.m_strOutputFolder.trimmed().isEmpty()) {
         summary +=
             QStringLiteral("\n\nThe backups (*.original) were written beside the pages. Do not upload them: "
                            "a web server hands them out unprotected.");
@@ -566,7 +568,8 @@ void CMainFrame::OnProtect()
     if (classicPagesMet > 0) {
         summary += QStringLiteral("\n\n") + CProtectEngine::ClassicToStrongWarning(classicPagesMet);
     }
-    if (project.m_bProtectAssets && project.m_nCipher == CAppGlobalData::kCipherStrong) {
+    if (project.m_bProtectAssets && project.m_nCipher == CAppGlobalData::kCipherStrong &&
+        project.m_strOutputFolder.trimmed().isEmpty()) {
         summary += QStringLiteral("\n\n") +
                    tr("%1 other file(s) of the site enciphered, %2 failed (see the Result page).")
                        .arg(assetsEnciphered)

@@ -2,6 +2,7 @@
 
 #include "engine/ProtectEngine.h"
 
+#include <QCoreApplication>
 #include <functional>
 
 class CAppGlobalData;
@@ -13,6 +14,8 @@ class IResultList;
 // engine's rules (restore-first question, backup, rewrite, result row).
 class CProtectRun final
 {
+    Q_DECLARE_TR_FUNCTIONS(CProtectRun)
+
 public:
     // Called before each file with its place in the list; false stops the
     // run before that file.
@@ -40,6 +43,9 @@ public:
     const QString& SiteWarning() const { return m_strSiteWarning; }
 
 private:
+    // The run of a project that writes its site to another folder.
+    int RunIntoFolder(const CAppGlobalData& data);
+
     const CAppGlobalData& m_data;
     IResultList* m_pResults;
     CProtectEngine::RestoreQuestion m_question;

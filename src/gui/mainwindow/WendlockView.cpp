@@ -23,6 +23,7 @@ CWendlockView::CWendlockView(IFrameServices* frame, CAppPreferences& preferences
              m_pFiles, m_pPassword, m_pStyle, m_pTemplate, m_pOutput, m_pResult}) {
         AddPage(page);
     }
+    connect(m_pOutput, &CPageOutput::OutputElsewhereChanged, m_pFiles, &CPageFiles::SetOutputElsewhere);
 }
 
 void CWendlockView::LoadPages(const CAppGlobalData& data)

@@ -111,6 +111,7 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     connect(m_pBackup, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
     QPushButton* restore = AddButton(QStringLiteral("&Restore"), QStringLiteral("restoreButton"),
                                      CAppIcons::Role::Restore, &CPageFiles::OnRestore);
+    m_pRestoreButton = restore;
 
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(m_pBackup);
@@ -390,8 +391,26 @@ void CPageFiles::OnExport()
     }
 }
 
+void CPageFiles::SetOutputElsewhere(bool elsewhere)
+{
+    m_bOutputElsewhere = elsewhere;
+    const QString why = elsewhere ? tr("The protected site is written to another folder (Protect page): the "
+                                       "pages here are never changed, so there is nothing to restore.")
+                                  : QString();
+    m_pRestoreButton->setEnabled(!elsewhere);
+    m_pRestoreButton->setToolTip(why);
+    m_pBackup->setEnabled(!elsewhere);
+    m_pBackup->setToolTip(why);
+}
+
 void CPageFiles::OnRestore()
 {
+    if (m_bOutputElsewhere) {
+        MessageBox::Warning(this,
+                            tr("The protected site is written to another folder (Protect page): the pages "
+                               "here are never changed, so there is nothing to restore."));
+        return;
+    }
     if (m_files.IsEmpty()) {
         MessageBox::Warning(
             this, QStringLiteral("Please add files to the list to be restored! Add web files instead "

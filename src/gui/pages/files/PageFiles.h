@@ -52,6 +52,9 @@ public:
     void OnImport();
     void OnExport();
     void OnRestore();
+    // A project that writes its site to another folder never changes its
+    // pages: no backups to make or put back.
+    void SetOutputElsewhere(bool elsewhere);
     // Takes every row's size afresh (after a protect or a restore changed
     // the files).
     void RefreshSizes();
@@ -97,4 +100,6 @@ private:
     QCheckBox* m_pBackup = nullptr;
 
     CFileTypes m_types;
+    bool m_bOutputElsewhere = false;
+    QPushButton* m_pRestoreButton = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "gui/pages/output/PageOutput.h"
 
+#include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -159,6 +161,34 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     siteGrid->addWidget(excludeLabel, 3, 0);
     siteGrid->addWidget(m_pExcludeEdit, 3, 1);
 
+    // Where the protected pages go: over the pages, or into a copy of the
+    // site in another folder (a generator's output stays as it built it).
+    auto* whereGroup = new QGroupBox(tr("Where"), this);
+    m_pInPlaceRadio = new QRadioButton(tr("Protect the pages in &place, keeping backups"), whereGroup);
+    m_pInPlaceRadio->setObjectName(QStringLiteral("inPlaceRadio"));
+    m_pOutputRadio = new QRadioButton(tr("&Write the protected site to:"), whereGroup);
+    m_pOutputRadio->setObjectName(QStringLiteral("outputRadio"));
+    m_pOutputEdit = new QLineEdit(whereGroup);
+    m_pOutputEdit->setObjectName(QStringLiteral("outputEdit"));
+    m_pOutputEdit->setPlaceholderText(tr("a folder outside the site, e.g. public-protected"));
+    m_pOutputEdit->setMaximumWidth(editWidth);
+    m_pBrowseOutputButton = new QPushButton(tr("B&rowse..."), whereGroup);
+    m_pBrowseOutputButton->setObjectName(QStringLiteral("browseOutputButton"));
+    m_pOutputNote =
+        new QLabel(tr("The site root is copied there with its pages protected; the pages themselves "
+                      "are never changed, so there are no backups and nothing to restore. Later "
+                      "runs write only what changed."),
+                   whereGroup);
+    m_pOutputNote->setObjectName(QStringLiteral("outputNote"));
+    m_pOutputNote->setWordWrap(true);
+    auto* whereGrid = new QGridLayout(whereGroup);
+    whereGrid->addWidget(m_pInPlaceRadio, 0, 0, 1, 3);
+    whereGrid->addWidget(m_pOutputRadio, 1, 0);
+    whereGrid->addWidget(m_pOutputEdit, 1, 1);
+    whereGrid->addWidget(m_pBrowseOutputButton, 1, 2);
+    whereGrid->addWidget(m_pOutputNote, 2, 0, 1, 3);
+    whereGrid->setColumnStretch(1, 1);
+
     auto* scriptGroup = new QGroupBox(QStringLiteral("Script"), this);
     auto* grid = new QGridLayout(scriptGroup);
     const QList<QCheckBox*> left = {noRightClick, noPrint, noStatusLinks, noMozilla, noPrintScreen};
@@ -190,6 +220,7 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     layout->addWidget(m_pRefreshCheck);
     layout->addWidget(formatGroup);
     layout->addWidget(siteGroup);
+    layout->addWidget(whereGroup);
     layout->addSpacing(6);
     layout->addLayout(scriptChecks);
     layout->addWidget(scriptGroup);
@@ -231,6 +262,14 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     });
     connect(m_pSiteRootEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
     connect(m_pExcludeEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pOutputEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pBrowseOutputButton, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });
+    for (QRadioButton* radio : {m_pInPlaceRadio, m_pOutputRadio}) {
+        connect(radio, &QRadioButton::clicked, this, [this] {
+            ApplyOutputRule();
+            SetProjectModified();
+        });
+    }
 
     // As the page's template has them: all enabled but the two lock edits.
     PushToControls();
@@ -261,6 +300,10 @@ void CPageOutput::PushToControls()
     m_pAssetsCheck->setChecked(m_bProtectAssets != 0);
     m_pSiteRootEdit->setText(m_strSiteRoot);
     m_pExcludeEdit->setText(m_strAssetExclude);
+    m_pOutputRadio->setChecked(!m_strOutputFolder.isEmpty());
+    m_pInPlaceRadio->setChecked(m_strOutputFolder.isEmpty());
+    m_pOutputEdit->setText(m_strOutputFolder);
+    ApplyOutputRule();
 }
 
 bool CPageOutput::PullFromControls()
@@ -276,6 +319,8 @@ bool CPageOutput::PullFromControls()
     m_bProtectAssets = m_pAssetsCheck->isChecked() ? 1 : 0;
     m_strSiteRoot = m_pSiteRootEdit->text().trimmed();
     m_strAssetExclude = m_pExcludeEdit->text().trimmed();
+    // The choice is the radio's; a folder typed while in place is dropped.
+    m_strOutputFolder = m_pOutputRadio->isChecked() ? m_pOutputEdit->text().trimmed() : QString();
     return true;
 }
 
@@ -307,6 +352,7 @@ void CPageOutput::LoadFromProject(const CAppGlobalData& data)
     m_bProtectAssets = data.m_bProtectAssets;
     m_strSiteRoot = data.m_strSiteRoot;
     m_strAssetExclude = data.m_strAssetExclude;
+    m_strOutputFolder = data.m_strOutputFolder;
     m_bLoadedClassic = m_nCipher == CAppGlobalData::kCipherClassic;
     m_bUpgradeWarned = false;
     PushToControls();
@@ -343,12 +389,40 @@ void CPageOutput::SaveToProject(CAppGlobalData& data)
     data.m_bProtectAssets = m_bProtectAssets;
     data.m_strSiteRoot = m_strSiteRoot;
     data.m_strAssetExclude = m_strAssetExclude;
+    data.m_strOutputFolder = m_strOutputFolder;
 }
 
 bool CPageOutput::ValidateForProtect()
 {
     PullFromControls();
+    if (m_pOutputRadio->isChecked() && m_strOutputFolder.isEmpty()) {
+        MessageBox::Warning(this, tr("Choose the folder the protected site is written to, or protect the "
+                                     "pages in place."));
+        m_pOutputEdit->setFocus();
+        return false;
+    }
     return true;
+}
+
+void CPageOutput::OnBrowseOutput()
+{
+    const QString folder = FileDialog::GetExistingDirectory(this, tr("Write the protected site to"),
+                                                            m_pOutputEdit->text().trimmed());
+    if (folder.isEmpty()) {
+        return;
+    }
+    m_pOutputEdit->setText(folder);
+    m_pOutputRadio->setChecked(true);
+    ApplyOutputRule();
+    SetProjectModified();
+}
+
+void CPageOutput::ApplyOutputRule()
+{
+    const bool elsewhere = m_pOutputRadio->isChecked();
+    m_pOutputEdit->setEnabled(elsewhere);
+    m_pOutputNote->setVisible(elsewhere);
+    emit OutputElsewhereChanged(elsewhere);
 }
 
 void CPageOutput::ApplyEnablingRule()

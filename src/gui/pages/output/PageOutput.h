@@ -11,6 +11,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QSpinBox;
 
 // The Protect page: the charset of the files, the head copy, the refresh
@@ -28,6 +29,10 @@ public:
     void LoadFromProject(const CAppGlobalData& data) override;
     void SaveToProject(CAppGlobalData& data) override;
     bool ValidateForProtect() override;
+
+signals:
+    // The site is written to another folder (true) or protected in place.
+    void OutputElsewhereChanged(bool elsewhere);
 
 protected:
     void PushToControls() override;
@@ -50,6 +55,9 @@ private:
     void ApplyFormatRule();
     void OnCipherActivated();
     void OnSignOut();
+    void OnBrowseOutput();
+    // The folder edit and its button only while the site goes elsewhere.
+    void ApplyOutputRule();
 
     int m_bCopyHead = 0;
     int m_nCharset = 0;
@@ -77,6 +85,7 @@ private:
     int m_bProtectAssets = 0;
     QString m_strSiteRoot;
     QString m_strAssetExclude;
+    QString m_strOutputFolder;
     // The move away from classic warns once per loaded classic project.
     bool m_bLoadedClassic = false;
     bool m_bUpgradeWarned = false;
@@ -90,6 +99,11 @@ private:
     QLabel* m_pAssetsNote = nullptr;
     QLineEdit* m_pSiteRootEdit = nullptr;
     QLineEdit* m_pExcludeEdit = nullptr;
+    QRadioButton* m_pInPlaceRadio = nullptr;
+    QRadioButton* m_pOutputRadio = nullptr;
+    QLineEdit* m_pOutputEdit = nullptr;
+    QPushButton* m_pBrowseOutputButton = nullptr;
+    QLabel* m_pOutputNote = nullptr;
     QCheckBox* m_pCopyHeadCheck = nullptr;
     QCheckBox* m_pRefreshCheck = nullptr;
     QCheckBox* m_pProtectLoginCheck = nullptr;
