@@ -281,6 +281,15 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         return CCliContext::ExitUsage;
     }
 
+    // An output folder is checked and walked while the key is derived.
+    std::unique_ptr<COutputFolder> output;
+    if (!outputFolder.isEmpty()) {
+        output = std::make_unique<COutputFolder>(data, outputFolder, projectPath);
+        if (!output->Check(error) || !output->Survey(error)) {
+            m_context.Error(error);
+            return CCliContext::ExitUsage;
+        }
+    }
     std::shared_ptr<const CStrongSiteKeys> strongKeys;
     std::shared_ptr<CDeflateAhead> ahead;
     if (strong) {
@@ -292,7 +301,8 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
                 return CCliContext::ExitFailure;
             }
         }
-        if (earlyKeys.valid()) {
+        // Into a folder written before, most pages are left as they are.
+        if (earlyKeys.valid() && !(output && output->HasRecord())) {
             ahead = DeflateWhileDeriving(data, earlyKeys);
         }
         const DerivedKeys derived = earlyKeys.valid() ? earlyKeys.get() : DeriveKeys(data, threads);
@@ -307,12 +317,10 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
                                   : parser.isSet(kQuiet) ? CRunReport::Mode::Quiet
                                                          : CRunReport::Mode::Text;
     CRunReport results(m_context.Out(), m_context.Err(), mode, Name());
-    std::unique_ptr<COutputFolder> output;
     CAppGlobalData pagesToWrite = data;
-    if (!outputFolder.isEmpty()) {
-        output = std::make_unique<COutputFolder>(data, outputFolder, projectPath);
-        if (!output->Check(error) || !output->Plan(strongKeys ? strongKeys->ContentKey() : QByteArray(),
-                                                   parser.isSet(kForce), error)) {
+    if (output) {
+        if (!output->Plan(strongKeys ? strongKeys->ContentKey() : QByteArray(), parser.isSet(kForce),
+                          error)) {
             m_context.Error(error);
             return CCliContext::ExitUsage;
         }

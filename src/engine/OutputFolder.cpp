@@ -232,31 +232,13 @@ bool COutputFolder::OutputIntact(const QString& target, const COutputManifest::E
            qint64(st.st_size) == entry.outputSize && MtimeNs(st) == entry.outputMtimeNs;
 }
 
-bool COutputFolder::Plan(const QByteArray& contentKey, bool force, QString& error)
+bool COutputFolder::Survey(QString& error)
 {
     if (!m_bChecked) {
         error = QStringLiteral("The output folder was not checked");
         return false;
     }
-    m_contentKey = contentKey;
-    // The digests are keyed by the content key, which anyone who may read
-    // the site holds anyway. Classic runs have none: a key of their own
-    // makes every digest new, so they write everything every time.
-    if (contentKey.isEmpty()) {
-        m_manifestKey.resize(32);
-        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(m_manifestKey.data()), 8);
-    } else {
-        m_manifestKey = QMessageAuthenticationCode::hash("wendlock v1 output manifest", contentKey,
-                                                         QCryptographicHash::Sha256);
-    }
-    const QByteArray settings = SettingsDigest();
-    const bool sameSettings = !force && settings == m_old.SettingsDigest();
-    m_new = COutputManifest();
-    m_new.SetSettingsDigest(settings);
-    m_new.SetSalt(m_data.m_baSalt);
-
-    const bool assets =
-        m_data.m_bProtectAssets && m_data.m_nCipher == CAppGlobalData::kCipherStrong && !contentKey.isEmpty();
+    const bool assets = m_data.m_bProtectAssets && m_data.m_nCipher == CAppGlobalData::kCipherStrong;
     QSet<QString> assetSet;
     if (assets) {
         const QStringList list =
@@ -324,20 +306,57 @@ bool COutputFolder::Plan(const QByteArray& contentKey, bool force, QString& erro
         }
     }
 
+    // What the old record says of each file, as far as it goes without the
+    // keys: the settings and the digests are compared in Plan.
+    for (Item& item : m_items) {
+        const COutputManifest::Entry* old = m_old.Find(item.relative);
+        const QString target = m_strFolder + QLatin1Char('/') + item.relative;
+        if (item.kind == Kind::Link) {
+            item.intact = ReadLink(target) == item.linkText;
+            continue;
+        }
+        item.intact = old && old->kind == KindName(item.kind) && OutputIntact(target, *old);
+        item.sameStat = item.intact && old->sourceSize == qint64(item.st.st_size) &&
+                        old->sourceMtimeNs == MtimeNs(item.st);
+    }
+    m_bSurveyed = true;
+    return true;
+}
+
+bool COutputFolder::Plan(const QByteArray& contentKey, bool force, QString& error)
+{
+    if (!m_bSurveyed && !Survey(error)) {
+        return false;
+    }
+    m_contentKey = contentKey;
+    // The digests are keyed by the content key, which anyone who may read
+    // the site holds anyway. Classic runs have none: a key of their own
+    // makes every digest new, so they write everything every time.
+    if (contentKey.isEmpty()) {
+        m_manifestKey.resize(32);
+        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(m_manifestKey.data()), 8);
+    } else {
+        m_manifestKey = QMessageAuthenticationCode::hash("wendlock v1 output manifest", contentKey,
+                                                         QCryptographicHash::Sha256);
+    }
+    const QByteArray settings = SettingsDigest();
+    const bool sameSettings = !force && settings == m_old.SettingsDigest();
+    m_new = COutputManifest();
+    m_new.SetSettingsDigest(settings);
+    m_new.SetSalt(m_data.m_baSalt);
+
     m_pagesToWrite.clear();
     m_unchangedPages.clear();
     m_pageIndex.clear();
     for (qsizetype i = 0; i < m_items.size(); ++i) {
         Item& item = m_items[i];
         const COutputManifest::Entry* old = m_old.Find(item.relative);
-        const QString target = m_strFolder + QLatin1Char('/') + item.relative;
         if (item.kind == Kind::Link) {
-            item.write = !(sameSettings && ReadLink(target) == item.linkText);
+            item.write = !(sameSettings && item.intact);
             continue;
         }
-        const bool intact =
-            sameSettings && old && old->kind == KindName(item.kind) && OutputIntact(target, *old);
-        if (intact && old->sourceSize == qint64(item.st.st_size) && old->sourceMtimeNs == MtimeNs(item.st)) {
+        const bool intact = sameSettings && item.intact;
+        if (intact && item.sameStat) {
             item.write = false;
             item.sourceDigest = old->sourceDigest;
         } else {

@@ -55,7 +55,13 @@ public:
     // The salt the folder's pages were written with (empty when none), so
     // that a run without a project keeps the logins of the pages it leaves.
     QByteArray RecordedSalt() const { return m_old.Salt(); }
+    // Whether the folder holds the record of an earlier run.
+    bool HasRecord() const { return !m_old.Entries().isEmpty(); }
 
+    // Walks the site root and compares each file with the folder's record
+    // as far as that goes without the keys (so it can run while they are
+    // derived). Plan does it when it was not done.
+    bool Survey(QString& error);
     // Decides what is written: `contentKey` is the run's (empty for the
     // classic format, whose runs write everything); `force` writes all.
     // Makes the folders of the pages to write.
@@ -93,6 +99,10 @@ private:
         };
         QByteArray sourceDigest;
         bool write = true;
+        // The output is the recorded one (a link: the same link), and the
+        // source has the recorded size and time.
+        bool intact = false;
+        bool sameStat = false;
         QString linkText;
     };
 
@@ -123,4 +133,5 @@ private:
     QSet<QString> m_madeFolders;
     QSet<QString> m_touchedFolders;
     bool m_bChecked = false;
+    bool m_bSurveyed = false;
 };
