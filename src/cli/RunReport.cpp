@@ -42,6 +42,11 @@ void CRunReport::AddResultRow(const QString& path, const QString& result)
 
 void CRunReport::AddResult(const QString& path, ProtectOutcome outcome, const QString& text)
 {
+    // A re-run into an output folder leaves most files as they are: the
+    // lines name what was written, the summary counts the rest.
+    if (outcome == ProtectOutcome::Unchanged && m_eMode != Mode::Json) {
+        return;
+    }
     AddFile(path, ProtectOutcomeCode(outcome), text, IsProtectedOutcome(outcome));
 }
 

@@ -12,7 +12,8 @@ class QTextStream;
 // What protect and restore tell about a run, in the form asked for: the
 // usual lines (RESULT<TAB>PATH, a summary, warnings on the error stream),
 // only the errors (--quiet), or one JSON document on standard output
-// (--json) with every file's path, outcome code and text, the totals and
+// (--json) with every file's path (files left unchanged in an output
+// folder only there), outcome code and text, the totals and
 // the warnings.
 class CRunReport final : public IResultList
 {
