@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "cli/ConvertCommand.h"
+#include "cli/LinkCommand.h"
 #include "cli/ProtectCommand.h"
 #include "cli/RestoreCommand.h"
 #include "cli/ShowCommand.h"
@@ -42,6 +43,8 @@ void CCliApp::PrintHelp()
            "                         put the \".original\" backups back\n"
            "  unlock PAGE [--user NAME] --password PW [-o OUT]\n"
            "                         write the page text a protected page carries\n"
+           "  link (PROJECT.vxp | PAGE) [--user NAME] [--password-file FILE | --password -] URL\n"
+           "                         print URL with a share token that logs in as the password does\n"
            "  templates [--mode 0|1] list the login-page templates of a password mode\n"
            "\n"
            "Options:\n"
@@ -113,6 +116,7 @@ int CCliApp::Run(const QStringList& arguments)
     commands.push_back(std::make_unique<CProtectCommand>(m_context));
     commands.push_back(std::make_unique<CRestoreCommand>(m_context));
     commands.push_back(std::make_unique<CUnlockCommand>(m_context));
+    commands.push_back(std::make_unique<CLinkCommand>(m_context));
     commands.push_back(std::make_unique<CTemplatesCommand>(m_context));
     for (const auto& candidate : commands) {
         if (candidate->Name() == command) {

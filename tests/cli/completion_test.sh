@@ -30,12 +30,12 @@ complete_line() {
     printf '%s\n' "${COMPREPLY[@]}" | sort
 }
 
-[[ "$(complete_line 'wendlock-cli ' | grep -v '^-' | xargs)" == "convert protect restore show templates unlock" ]]
+[[ "$(complete_line 'wendlock-cli ' | grep -v '^-' | xargs)" == "convert link protect restore show templates unlock" ]]
 check "the commands" $?
 [[ "$(complete_line 'wendlock-cli pro')" == "protect" ]]; check "a command from its start" $?
 
 # Every option the command's own help names, and nothing it does not know.
-for command in protect restore unlock templates; do
+for command in protect restore unlock link templates; do
     # unlock's --output is the long form of its -o.
     hidden=(-e --help)
     [[ $command == unlock ]] && hidden+=(-e --output)
