@@ -2,54 +2,14 @@
 
 #include "cli/PasswordSource.h"
 #include "engine/PageUnlocker.h"
-#include "engine/StrongCrypto.h"
-#include "engine/StrongSiteKeys.h"
+#include "engine/ShareLink.h"
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTextStream>
-
-namespace {
-
-// What a login needs to derive its secret.
-struct LoginParameters
-{
-    int mode = CAppGlobalData::kSinglePassword;
-    int iterations = 0;
-    QByteArray salt;
-    bool passwordCase = true;
-    bool userCase = true;
-};
-
-// From a strong page's settings: var vxsv=[1,MODE,ITERATIONS,"SALT",...]
-// and the case flags of its login variables.
-bool ReadPage(const QString& path, LoginParameters& login)
-{
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray text = file.readAll();
-    static const QRegularExpression header(
-        QStringLiteral("var vxsv=\\[1,([01]),([0-9]+),\"([A-Za-z0-9+/=]+)\""));
-    const QString latin = QString::fromLatin1(text);
-    const QRegularExpressionMatch match = header.match(latin);
-    if (!match.hasMatch()) {
-        return false;
-    }
-    login.mode = match.captured(1).toInt();
-    login.iterations = match.captured(2).toInt();
-    login.salt = QByteArray::fromBase64(match.captured(3).toLatin1());
-    login.passwordCase = !latin.contains(QLatin1String("var PWDCSS=false;"));
-    login.userCase = !latin.contains(QLatin1String("var USRCSS=false;"));
-    return login.salt.size() == StrongCrypto::kSaltSize && login.iterations > 0;
-}
-
-} // namespace
 
 QString CLinkCommand::Name() const
 {
@@ -99,7 +59,7 @@ int CLinkCommand::Execute(const QCommandLineParser& parser)
         havePassword = true;
     }
 
-    LoginParameters login;
+    CShareLink::Login login;
     const bool project = source.endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive);
     if (project) {
         CAppGlobalData data;
@@ -108,30 +68,16 @@ int CLinkCommand::Execute(const QCommandLineParser& parser)
             m_context.Error(error);
             return CCliContext::ExitUsage;
         }
-        if (data.m_nCipher != CAppGlobalData::kCipherStrong ||
-            data.m_baSalt.size() != StrongCrypto::kSaltSize) {
+        if (!CShareLink::FromProject(data, login)) {
             m_context.Error(
                 QStringLiteral("%1 has no strong-format salt yet: protect its pages first").arg(source));
             return CCliContext::ExitUsage;
         }
-        login.mode = data.m_nPasswordMode;
-        login.iterations = data.m_nKdfIterations;
-        login.salt = data.m_baSalt;
-        login.passwordCase = data.m_bPasswordCase != 0;
-        login.userCase = data.m_bUserNameCase != 0;
         // The project names its own credentials.
-        if (!havePassword && login.mode == CAppGlobalData::kSinglePassword) {
-            password = data.m_strPassword;
-            havePassword = true;
-        } else if (!havePassword) {
-            for (const CUserListNode& node : data.m_listUsers) {
-                if (node.m_strUserName == user) {
-                    password = node.m_strPassword;
-                    havePassword = true;
-                }
-            }
+        if (!havePassword) {
+            havePassword = CShareLink::ProjectPassword(data, user, password);
         }
-    } else if (!ReadPage(source, login)) {
+    } else if (!CShareLink::FromPage(source, login)) {
         m_context.Error(QStringLiteral("%1 is not a page protected in the strong format").arg(source));
         return CCliContext::ExitUsage;
     }
@@ -156,19 +102,11 @@ int CLinkCommand::Execute(const QCommandLineParser& parser)
                                                                      : CCliContext::ExitUsage;
         }
     }
-    const QByteArray passwordBytes = StrongCrypto::CredentialBytes(password, login.passwordCase);
-    const QByteArray input =
-        login.mode == CAppGlobalData::kMultipleUsers
-            ? StrongCrypto::UserPairBytes(StrongCrypto::CredentialBytes(user, login.userCase), passwordBytes)
-            : passwordBytes;
-    const QByteArray secret = CStrongSiteKeys::UserSecret(input, login.salt, login.iterations);
-    if (secret.isEmpty()) {
+    const QByteArray token = CShareLink::Token(login, user, password);
+    if (token.isEmpty()) {
         m_context.Error(QStringLiteral("the key derivation failed"));
         return CCliContext::ExitFailure;
     }
-    const QByteArray token = secret.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
-    QString link = url;
-    link += url.contains(QLatin1Char('#')) ? QStringLiteral("&wl=") : QStringLiteral("#wl=");
-    m_context.Out() << link << QString::fromLatin1(token) << "\n";
+    m_context.Out() << CShareLink::Link(url, token) << "\n";
     return CCliContext::ExitOk;
 }

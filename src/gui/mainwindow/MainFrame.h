@@ -87,6 +87,8 @@ public:
     bool SaveModified();
 
     void OnProtect();
+    // Puts a share link of a protected page on the clipboard.
+    void OnShareLink(const QString& path);
     void OnHelpContents();
     void OnSupportHomepage();
     void OnSupportEmail();
