@@ -296,7 +296,11 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         // A drawn content key matters to several users only: one password
         // gives the same key on every run.
         const bool keyDrawn = drawn && !saltDrawn && data.m_nPasswordMode == CAppGlobalData::kMultipleUsers;
-        if (saltDrawn || keyDrawn || (data.m_bSaltDrawn && !saltSet)) {
+        // Without a project, an output folder's manifest keeps a single
+        // password's salt for the next run into it.
+        const bool keptInFolder = projectPath.isEmpty() && !outputFolder.isEmpty() &&
+                                  data.m_nPasswordMode == CAppGlobalData::kSinglePassword;
+        if ((saltDrawn || keyDrawn || (data.m_bSaltDrawn && !saltSet)) && !keptInFolder) {
             if (!SaveDrawnSalt(projectPath, data)) {
                 return CCliContext::ExitFailure;
             }
