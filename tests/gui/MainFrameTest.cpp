@@ -521,6 +521,33 @@ private slots:
         QVERIFY(!ReadFile(site.at(2)).contains(CProtectEngine::ProtectionMarker()));
     }
 
+    void protectRun_intoAnotherFolder_leavesTheSiteAndNamesTheCopies()
+    {
+        const QStringList site = MakeSite();
+        CAppGlobalData record;
+        record.m_listFiles = site;
+        record.m_strTemplatePath = Template();
+        record.m_nKdfIterations = 100000;
+        record.m_strOutputFolder = Path(QStringLiteral("pub"));
+        // (a backup an earlier test left there)
+        QFile::remove(site.at(0) + QLatin1String(".original"));
+        const QByteArray before = ReadFile(site.at(0));
+        CPageResult results(nullptr);
+        CProtectRun run(record, &results);
+        QCOMPARE(run.Run(), 2);
+        const QString copy = Path(QStringLiteral("pub/index.html"));
+        QCOMPARE(Rows(results.List(), CPageResult::PathColumn).first(), copy);
+        QCOMPARE(ReadFile(site.at(0)), before);
+        QVERIFY(!QFileInfo::exists(site.at(0) + QLatin1String(".original")));
+        QVERIFY(ReadFile(copy).contains(CProtectEngine::StrongMarker()));
+        // Nothing changed: nothing written again.
+        const QDateTime written = QFileInfo(copy).lastModified();
+        CProtectRun again(record, &results);
+        QCOMPARE(again.Run(), 0);
+        QCOMPARE(QFileInfo(copy).lastModified(), written);
+        QVERIFY(Rows(results.List(), CPageResult::ResultColumn).contains(QStringLiteral("Up to date")));
+    }
+
     void support_helpAndAbout_openTheirAddresses()
     {
         m_frame->OnSupportEmail();

@@ -1,7 +1,6 @@
 #include "gui/mainwindow/MainFrame.h"
 
 #include "common/AppInfo.h"
-#include "engine/OutputFolder.h"
 #include "engine/ShareLink.h"
 #include "engine/StrongSiteKeys.h"
 #include "gui/frame/HelpTopics.h"
@@ -613,15 +612,8 @@ void CMainFrame::OnShareLink(const QString& path)
     if (!CShareLink::ProjectPassword(project, user, password)) {
         return;
     }
-    // The page as published: where the run wrote it.
-    QString page = path;
-    if (!project.m_strOutputFolder.trimmed().isEmpty()) {
-        COutputFolder output(project, project.m_strOutputFolder.trimmed(), QString());
-        QString error;
-        if (output.Check(error)) {
-            page = output.TargetOf(path);
-        }
-    }
+    // The rows of a run into another folder name the copies written there.
+    const QString page = path;
     bool given = false;
     const QString url =
         QInputDialog::getText(this, tr("Copy share link"), tr("The page's address on the web:"),

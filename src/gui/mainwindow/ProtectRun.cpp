@@ -1,6 +1,7 @@
 #include "gui/mainwindow/ProtectRun.h"
 
 #include "engine/OutputFolder.h"
+#include "engine/OutputManifest.h"
 #include "engine/OutputPageResults.h"
 #include "engine/ResultList.h"
 #include "engine/SiteAssetPass.h"
@@ -15,6 +16,27 @@ class CNullResults final : public IResultList
 public:
     void DeleteAllItems() override {}
     void AddResultRow(const QString&, const QString&) override {}
+};
+
+// Rows of a run into another folder name the files written there, so that
+// Test and Edit open the protected copy, not the plain source.
+class CTargetResults final : public IResultList
+{
+public:
+    CTargetResults(IResultList& next, const COutputFolder& output) : m_next(next), m_output(output) {}
+    void DeleteAllItems() override { m_next.DeleteAllItems(); }
+    void AddResultRow(const QString& path, const QString& result) override
+    {
+        m_next.AddResultRow(m_output.TargetOf(path), result);
+    }
+    void AddResult(const QString& path, ProtectOutcome outcome, const QString& text) override
+    {
+        m_next.AddResult(m_output.TargetOf(path), outcome, text);
+    }
+
+private:
+    IResultList& m_next;
+    const COutputFolder& m_output;
 };
 
 } // namespace
@@ -36,6 +58,12 @@ int CProtectRun::Run()
     const CAppGlobalData* data = &m_data;
     if (m_data.m_nCipher == CAppGlobalData::kCipherStrong && m_data.m_baSalt.isEmpty()) {
         salted = m_data;
+        // A folder written before keeps the salt its pages were made with.
+        COutputManifest written;
+        if (!m_data.m_strOutputFolder.trimmed().isEmpty() &&
+            written.Load(m_data.m_strOutputFolder.trimmed()) && written.Salt().size() == 16) {
+            salted.m_baSalt = written.Salt();
+        }
         salted.EnsureSalt();
         data = &salted;
     }
@@ -84,7 +112,6 @@ int CProtectRun::Run()
 int CProtectRun::RunIntoFolder(const CAppGlobalData& data)
 {
     CNullResults none;
-    IResultList& results = m_pResults ? *m_pResults : none;
     QString error;
     std::shared_ptr<const CStrongSiteKeys> keys = m_pStrongKeys;
     if (!keys && data.m_nCipher == CAppGlobalData::kCipherStrong) {
@@ -99,6 +126,7 @@ int CProtectRun::RunIntoFolder(const CAppGlobalData& data)
         m_strSiteWarning = error;
         return 0;
     }
+    CTargetResults results(m_pResults ? *m_pResults : none, output);
     for (const QString& path : output.UnchangedPages()) {
         results.AddResult(path, ProtectOutcome::Unchanged, ProtectResultText(ProtectOutcome::Unchanged));
     }
