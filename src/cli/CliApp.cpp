@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "cli/ConvertCommand.h"
+#include "cli/LinkCommand.h"
 #include "cli/ProtectCommand.h"
 #include "cli/RestoreCommand.h"
 #include "cli/ShowCommand.h"
@@ -29,21 +30,28 @@ void CCliApp::PrintHelp()
            "FILE.csv]\n"
            "          [--template FILE] [--backup-dir DIR] [--no-backup] [--restore-first] [--set "
            "KEY=VALUE]...\n"
-           "          [PATH...]\n"
+           "          [--output DIR [--force]] [--json | --quiet] [PATH...]\n"
            "                         protect the project's pages and the given files or folders; the "
            "password\n"
            "                         comes from the first line of FILE, a line of standard input (-) or, "
            "when\n"
-           "                         nothing else names one, the WENDLOCK_PASSWORD environment variable\n"
-           "  restore [--backup-dir DIR] PROJECT.vxp | PATH...\n"
+           "                         nothing else names one, the WENDLOCK_PASSWORD environment variable.\n"
+           "                         --output DIR writes the protected site into DIR (the sources stay as\n"
+           "                         they are, no backups); a later run writes only what changed, --force\n"
+           "                         writes everything\n"
+           "  restore [--backup-dir DIR] [--json | --quiet] PROJECT.vxp | PATH...\n"
            "                         put the \".original\" backups back\n"
            "  unlock PAGE [--user NAME] --password PW [-o OUT]\n"
            "                         write the page text a protected page carries\n"
+           "  link (PROJECT.vxp | PAGE) [--user NAME] [--password-file FILE | --password -] URL\n"
+           "                         print URL with a share token that logs in as the password does\n"
            "  templates [--mode 0|1] list the login-page templates of a password mode\n"
            "\n"
            "Options:\n"
            "  -h, --help             show this help\n"
            "  -v, --version          print the program version\n"
+           "  --json                 (protect, restore) print one JSON summary instead of the lines\n"
+           "  --quiet                (protect, restore) print only errors\n"
            "\n"
            "Exit codes: 0 done, 1 the job failed, 2 usage error or unreadable input.\n";
 }
@@ -108,6 +116,7 @@ int CCliApp::Run(const QStringList& arguments)
     commands.push_back(std::make_unique<CProtectCommand>(m_context));
     commands.push_back(std::make_unique<CRestoreCommand>(m_context));
     commands.push_back(std::make_unique<CUnlockCommand>(m_context));
+    commands.push_back(std::make_unique<CLinkCommand>(m_context));
     commands.push_back(std::make_unique<CTemplatesCommand>(m_context));
     for (const auto& candidate : commands) {
         if (candidate->Name() == command) {

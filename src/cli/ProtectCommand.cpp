@@ -6,7 +6,11 @@
 #include "cli/PrintedResults.h"
 #include "cli/ProgressLine.h"
 #include "cli/ProgressResults.h"
+#include "cli/RunReport.h"
 #include "engine/DeflateAhead.h"
+#include "engine/OutputFolder.h"
+#include "engine/OutputManifest.h"
+#include "engine/OutputPageResults.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectJob.h"
 #include "engine/SiteAssetPass.h"
@@ -37,6 +41,10 @@ const QString kBackupDir = QStringLiteral("backup-dir");
 const QString kNoBackup = QStringLiteral("no-backup");
 const QString kRestoreFirst = QStringLiteral("restore-first");
 const QString kSet = QStringLiteral("set");
+const QString kOutput = QStringLiteral("output");
+const QString kForce = QStringLiteral("force");
+const QString kJson = QStringLiteral("json");
+const QString kQuiet = QStringLiteral("quiet");
 
 // The last value of an option given more than once, as a later word on a
 // command line overrides an earlier one.
@@ -86,7 +94,11 @@ QList<QCommandLineOption> CProtectCommand::Options() const
             QCommandLineOption(kBackupDir, QString(), QStringLiteral("DIR")),
             QCommandLineOption(kNoBackup),
             QCommandLineOption(kRestoreFirst),
-            QCommandLineOption(kSet, QString(), QStringLiteral("KEY=VALUE"))};
+            QCommandLineOption(kSet, QString(), QStringLiteral("KEY=VALUE")),
+            QCommandLineOption(kOutput, QString(), QStringLiteral("DIR")),
+            QCommandLineOption(kForce),
+            QCommandLineOption(kJson),
+            QCommandLineOption(kQuiet)};
 }
 
 QString CProtectCommand::UsageText() const
@@ -96,7 +108,7 @@ QString CProtectCommand::UsageText() const
         "                            [--users FILE.csv] [--template FILE]\n"
         "                            [--no-backup | --backup-dir DIR] [--restore-first] [--set "
         "KEY=VALUE]...\n"
-        "                            [PATH...]\n");
+        "                            [--output DIR [--force]] [--json | --quiet] [PATH...]\n");
 }
 
 int CProtectCommand::Execute(const QCommandLineParser& parser)
@@ -112,6 +124,12 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     const QString backupFolder = LastValue(parser, kBackupDir);
     if (parser.isSet(kBackupDir) && backupFolder.isEmpty()) {
         return m_context.Usage(QStringLiteral("--backup-dir needs a folder"));
+    }
+    if (parser.isSet(kOutput) && LastValue(parser, kOutput).isEmpty()) {
+        return m_context.Usage(QStringLiteral("--output needs a folder"));
+    }
+    if (parser.isSet(kJson) && parser.isSet(kQuiet)) {
+        return m_context.Usage(QStringLiteral("give --json or --quiet, not both"));
     }
     QList<QPair<QString, QString>> settings;
     for (const QString& pair : parser.values(kSet)) {
@@ -181,6 +199,28 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     if (parser.isSet(kNoBackup)) {
         data.m_bBackup = 0;
     }
+    if (parser.isSet(kOutput)) {
+        data.m_strOutputFolder = LastValue(parser, kOutput);
+    }
+    const QString outputFolder = data.m_strOutputFolder.trimmed();
+    if (!outputFolder.isEmpty()) {
+        // The sources are the originals: nothing to back up or put back.
+        if (!backupFolder.isEmpty() || parser.isSet(kRestoreFirst)) {
+            return m_context.Usage(QStringLiteral(
+                "--backup-dir and --restore-first do not go with an output folder: its sources are never "
+                "changed"));
+        }
+        data.m_bBackup = 0;
+        // The folder's pages were written with a salt; a run without one
+        // of its own keeps it, so those pages still open with one login.
+        COutputManifest written;
+        if (data.m_nCipher == CAppGlobalData::kCipherStrong && data.m_baSalt.isEmpty() &&
+            written.Load(outputFolder) && written.Salt().size() == 16) {
+            data.m_baSalt = written.Salt();
+        }
+    } else if (parser.isSet(kForce)) {
+        return m_context.Usage(QStringLiteral("--force goes with an output folder (--output DIR)"));
+    }
     // A single password's key is derived while the folders are scanned and
     // the job checked: the derivation is the one step no other core can
     // share. The salt is drawn now but saved only once the job is sound.
@@ -239,19 +279,34 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         return CCliContext::ExitUsage;
     }
 
+    // An output folder is checked and walked while the key is derived.
+    std::unique_ptr<COutputFolder> output;
+    if (!outputFolder.isEmpty()) {
+        output = std::make_unique<COutputFolder>(data, outputFolder, projectPath);
+        if (!output->Check(error) || !output->Survey(error)) {
+            m_context.Error(error);
+            return CCliContext::ExitUsage;
+        }
+    }
     std::shared_ptr<const CStrongSiteKeys> strongKeys;
     std::shared_ptr<CDeflateAhead> ahead;
     if (strong) {
         // A drawn content key matters to several users only: one password
         // gives the same key on every run.
         const bool keyDrawn = drawn && !saltDrawn && data.m_nPasswordMode == CAppGlobalData::kMultipleUsers;
-        if (saltDrawn || keyDrawn || keyRenewed || (usersRecorded && !projectPath.isEmpty()) ||
-            (data.m_bSaltDrawn && !saltSet)) {
+        // Without a project, an output folder's manifest keeps a single
+        // password's salt for the next run into it.
+        const bool keptInFolder = projectPath.isEmpty() && !outputFolder.isEmpty() &&
+                                  data.m_nPasswordMode == CAppGlobalData::kSinglePassword;
+        if ((saltDrawn || keyDrawn || keyRenewed || (usersRecorded && !projectPath.isEmpty()) ||
+             (data.m_bSaltDrawn && !saltSet)) &&
+            !keptInFolder) {
             if (!SaveDrawnSalt(projectPath, data, keyRenewed)) {
                 return CCliContext::ExitFailure;
             }
         }
-        if (earlyKeys.valid()) {
+        // Into a folder written before, most pages are left as they are.
+        if (earlyKeys.valid() && !(output && output->HasRecord())) {
             // While the key is derived on one core, this one deflates the
             // first pages of the list, as far as it gets before the key is
             // there.
@@ -267,71 +322,119 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         }
     }
 
-    CPrintedResults results(m_context.Out());
+    const CRunReport::Mode mode = parser.isSet(kJson)    ? CRunReport::Mode::Json
+                                  : parser.isSet(kQuiet) ? CRunReport::Mode::Quiet
+                                                         : CRunReport::Mode::Text;
+    CRunReport results(m_context.Out(), m_context.Err(), mode, Name());
+    CAppGlobalData pagesToWrite = data;
+    if (output) {
+        if (!output->Plan(strongKeys ? strongKeys->ContentKey() : QByteArray(), parser.isSet(kForce),
+                          error)) {
+            m_context.Error(error);
+            return CCliContext::ExitUsage;
+        }
+        // Only the pages that changed are protected; the site root stays
+        // the one of the whole list.
+        pagesToWrite.m_listFiles = output->PagesToWrite();
+        pagesToWrite.m_strSiteRoot = output->Root();
+    }
     CProtectSession::Summary outcome;
     {
-        CProgressLine progress(m_context.Progress() ? &m_context.Err() : nullptr, "protect",
-                               data.m_listFiles.size());
+        CProgressLine progress(m_context.Progress() && mode == CRunReport::Mode::Text ? &m_context.Err()
+                                                                                      : nullptr,
+                               "protect", pagesToWrite.m_listFiles.size());
         CProgressResults counted(results, progress);
         CFlagAnswer answer(parser.isSet(kRestoreFirst));
-        CProtectSession session(data);
+        CProtectEngine::TargetMap targets;
+        if (output) {
+            for (const QString& path : output->UnchangedPages()) {
+                results.AddResult(path, ProtectOutcome::Unchanged,
+                                  ProtectResultText(ProtectOutcome::Unchanged));
+            }
+            const COutputFolder* folder = output.get();
+            targets = [folder](const QString& path) { return folder->TargetOf(path); };
+        }
+        // The outputs are recorded as their results come in, in list order.
+        COutputPageResults noted(counted, output.get());
+        CProtectSession session(pagesToWrite);
         session.SetThreads(threads);
         session.SetQuestions(&answer);
         session.SetStrongKeys(strongKeys);
         session.SetBackupFolder(backupFolder);
         session.SetDeflateAhead(ahead);
         session.SetInterruption(CInterruption());
-        outcome = session.Run(counted);
+        session.SetTargetMap(targets);
+        outcome = session.Run(noted);
+    }
+    results.SetTotal(QStringLiteral("protected"), outcome.protectedCount);
+    results.SetTotal(QStringLiteral("notProcessed"), outcome.notProcessed);
+    bool assetsFailed = false;
+    if (output) {
+        const COutputFolder::Outcome written = output->Finish(results, CInterruption());
+        results.SetTotal(QStringLiteral("unchanged"), written.unchanged);
+        results.SetTotal(QStringLiteral("copied"), written.copied + written.links);
+        results.SetTotal(QStringLiteral("enciphered"), written.enciphered);
+        results.SetTotal(QStringLiteral("removed"), written.removed);
+        for (const QString& warning : written.warnings) {
+            results.Warning(warning);
+        }
+        if (!written.error.isEmpty()) {
+            m_context.Error(written.error);
+            assetsFailed = true;
+        }
+        results.Summary(QStringLiteral("%1 page(s) written to %2, %3 unchanged; %4 other file(s) copied, %5 "
+                                       "enciphered; %6 removed.")
+                            .arg(outcome.protectedCount)
+                            .arg(output->Folder())
+                            .arg(written.unchanged)
+                            .arg(written.copied + written.links)
+                            .arg(written.enciphered)
+                            .arg(written.removed));
     }
     if (const int signal = CInterruption::Signal(); signal != 0) {
-        m_context.Out() << QStringLiteral("Interrupted: %1 protected, %2 not processed")
-                               .arg(outcome.protectedCount)
-                               .arg(outcome.notProcessed)
-                        << "\n";
-        return CInterruption::ExitCode(signal);
+        results.Summary(QStringLiteral("Interrupted: %1 protected, %2 not processed")
+                            .arg(outcome.protectedCount)
+                            .arg(outcome.notProcessed));
+        return results.Finish(CInterruption::ExitCode(signal));
     }
     if (results.AnyFailed() || leftOut > 0) {
-        m_context.Out() << QStringLiteral("%1 file(s) have been protected; %2 could not be.")
-                               .arg(outcome.protectedCount)
-                               .arg(results.FailedCount() + leftOut)
-                        << "\n";
+        results.Summary(QStringLiteral("%1 file(s) have been protected; %2 could not be.")
+                            .arg(outcome.protectedCount)
+                            .arg(results.FailedCount() + leftOut));
     } else {
-        m_context.Out()
-            << QStringLiteral("%1 file(s) have been protected successfully!").arg(outcome.protectedCount)
-            << "\n";
+        results.Summary(
+            QStringLiteral("%1 file(s) have been protected successfully!").arg(outcome.protectedCount));
     }
     if (data.m_bBackup && backupFolder.isEmpty() && outcome.protectedCount > 0) {
-        m_context.Error(
-            QStringLiteral("warning: the backups (*.original) were written beside the pages. Do not "
+        results.Warning(
+            QStringLiteral("the backups (*.original) were written beside the pages. Do not "
                            "upload them: a web server hands them out unprotected (--backup-dir DIR "
-                           "keeps them elsewhere)."));
+                           "keeps them elsewhere, --output DIR writes the protected site elsewhere)."));
     }
     if (outcome.classicPagesMet > 0) {
-        m_context.Error(QStringLiteral("warning: ") +
-                        CProtectEngine::ClassicToStrongWarning(outcome.classicPagesMet));
+        results.Warning(CProtectEngine::ClassicToStrongWarning(outcome.classicPagesMet));
     }
-    bool assetsFailed = false;
-    if (strong && data.m_bProtectAssets) {
+    if (strong && data.m_bProtectAssets && !output) {
         const CSiteAssetPass::Outcome assets =
             CSiteAssetPass::Run(data, strongKeys->ContentKey(), backupFolder, projectPath, results);
         if (!assets.error.isEmpty()) {
             m_context.Error(assets.error);
             assetsFailed = true;
         }
-        m_context.Out() << QStringLiteral(
-                               "%1 other file(s) of the site have been enciphered (%2 before, %3 failed).")
-                               .arg(assets.enciphered)
-                               .arg(assets.before)
-                               .arg(assets.failed)
-                        << "\n";
+        results.SetTotal(QStringLiteral("enciphered"), assets.enciphered);
+        results.Summary(
+            QStringLiteral("%1 other file(s) of the site have been enciphered (%2 before, %3 failed).")
+                .arg(assets.enciphered)
+                .arg(assets.before)
+                .arg(assets.failed));
     } else if (!data.m_bProtectAssets) {
         const QString warning = CSiteAssetPass::ClearTextWarning(CSiteAssetPass::ClearTextCarriers(data));
         if (!warning.isEmpty()) {
-            m_context.Error(QStringLiteral("warning: ") + warning);
+            results.Warning(warning);
         }
     }
-    return results.AnyFailed() || assetsFailed || leftOut > 0 ? CCliContext::ExitFailure
-                                                              : CCliContext::ExitOk;
+    return results.Finish(results.AnyFailed() || assetsFailed || leftOut > 0 ? CCliContext::ExitFailure
+                                                                             : CCliContext::ExitOk);
 }
 
 bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data, bool keyRenewed)

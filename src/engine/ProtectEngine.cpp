@@ -271,7 +271,7 @@ ProtectOutcome CProtectEngine::ProtectIntoBatch(const QString& path)
     QString result;
     // The page's folder stays locked from the first look at the page to
     // the last rename, so no other run interleaves with this one there.
-    if (!LockFolderOf(path, result)) {
+    if (!LockFolderOf(TargetOf(path), result)) {
         AddResult(path, m_eLastOutcome, result);
         return m_eLastOutcome;
     }
@@ -282,7 +282,8 @@ ProtectOutcome CProtectEngine::ProtectIntoBatch(const QString& path)
         if (m_pData->m_nCipher == CAppGlobalData::kCipherStrong && m_bLastWasClassic) {
             ++m_nClassicMet;
         }
-        const Answer answer = m_restoreQuestion ? m_restoreQuestion(path) : Answer::No;
+        // A page written elsewhere has no backup to put back first.
+        const Answer answer = m_restoreQuestion && !m_targetMap ? m_restoreQuestion(path) : Answer::No;
         if (answer != Answer::Yes && m_pData->m_nCipher == CAppGlobalData::kCipherStrong &&
             m_bLastWasClassic) {
             // Left classic, the page is not what this run protects.
@@ -375,10 +376,11 @@ QString CProtectEngine::CheckTemplate()
 
 bool CProtectEngine::LockFolderOf(const QString& path, QString& result)
 {
-    // A linked page is written in its target's folder.
+    // A linked page is written in its target's folder; a page written
+    // elsewhere replaces a link found at its name, in the link's folder.
     const QFileInfo info(path);
-    const QString real =
-        info.isSymLink() && info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    const QString real = info.isSymLink() && info.exists() && !m_targetMap ? info.canonicalFilePath()
+                                                                           : info.absoluteFilePath();
     const QString folder = QFileInfo(real).absolutePath();
     m_strPageFolder = folder;
     if (m_pBatch->HoldsLock(folder)) {
@@ -479,7 +481,7 @@ bool CProtectEngine::ProtectFile(const QString& path, QString& result)
     result.clear();
     // Alone in the batch, so that its row is the last.
     CommitBatch();
-    if (!path.isEmpty() && !LockFolderOf(path, result)) {
+    if (!path.isEmpty() && !LockFolderOf(TargetOf(path), result)) {
         m_pBatch->Commit();
         return false;
     }
@@ -537,7 +539,7 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
     // The backup is written now but put in place only with the new page
     // (see WritePage): a run that fails leaves page and backup as they were.
     std::unique_ptr<CAtomicFile> backup;
-    if (m_pData->m_bBackup) {
+    if (m_pData->m_bBackup && !m_targetMap) {
         const QString backupPath = BackupPath(path, m_strBackupFolder);
         if (!m_strBackupFolder.isEmpty() && !QDir().mkpath(QFileInfo(backupPath).absolutePath())) {
             result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(errno));
@@ -562,7 +564,7 @@ bool CProtectEngine::ProtectLockedFile(const QString& path, QString& result)
             result = Fail(ProtectOutcome::BackupFailure, GetSystemErrorText(err));
             return false;
         }
-    } else {
+    } else if (!m_targetMap) {
         m_strNote = StaleBackupNote(path);
     }
     m_pPendingBackup = backup.get();
@@ -651,12 +653,18 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
     }
 
     mode_t mode = 0644;
-    if (const int err = CanReplace(path, &mode); err != 0) {
+    const QString target = TargetOf(path);
+    if (target != path) {
+        // Written elsewhere: a new file with the page's mode, never through
+        // a link found at its name.
+        mode = m_pPage && m_pPage->Path() == path ? m_pPage->Status().st_mode & 07777 : 0644;
+    } else if (const int err = CanReplace(path, &mode); err != 0) {
         result = Fail(ProtectOutcome::OverwriteFailure, ReasonOf(err));
         return false;
     }
-    auto text = std::make_unique<CTextFileWriter>(path);
+    auto text = std::make_unique<CTextFileWriter>(target);
     CTextFileWriter& out = *text;
+    out.SetReplaceLinks(target != path);
     if (!out.Open(mode)) {
         result = Fail(ProtectOutcome::CreateFailure, ReasonOf(out.Error()));
         return false;

@@ -78,6 +78,11 @@ public:
     // Backups go into this folder, in a tree that mirrors the pages' absolute
     // paths, instead of beside the pages (where a web server hands them out).
     void SetBackupFolder(const QString& folder) { m_strBackupFolder = folder; }
+    // Where a page's protected text goes instead of over the page (a copy of
+    // the site in another folder). With it the page is only read: no
+    // backup, no restore-first.
+    using TargetMap = std::function<QString(const QString& path)>;
+    void SetTargetMap(TargetMap map) { m_targetMap = std::move(map); }
     // Where the backup of `path` is kept: beside it, or under `folder`.
     static QString BackupPath(const QString& path, const QString& folder = QString());
 
@@ -220,4 +225,7 @@ private:
     QString m_strNote;
     // The folder of the page in hand (its real folder, for a link).
     QString m_strPageFolder;
+    TargetMap m_targetMap;
+    // The file the page's protected text replaces: the page, or its target.
+    QString TargetOf(const QString& path) const { return m_targetMap ? m_targetMap(path) : path; }
 };

@@ -51,10 +51,65 @@ QString ProtectResultText(ProtectOutcome outcome, const QString& detail)
         return QStringLiteral("Waiting to be put in place");
     case ProtectOutcome::NotProcessed:
         return QStringLiteral("Not processed: the run was cancelled");
+    case ProtectOutcome::Unchanged:
+        return QStringLiteral("Up to date");
+    case ProtectOutcome::Copied:
+        return QStringLiteral("Copied");
     case ProtectOutcome::TemplateFailure:
     case ProtectOutcome::KeyFailure:
         // The reason is the whole text: it names the template or the setting.
         return detail;
     }
     return detail;
+}
+
+QString ProtectOutcomeCode(ProtectOutcome outcome)
+{
+    switch (outcome) {
+    case ProtectOutcome::Protected:
+        return QStringLiteral("protected");
+    case ProtectOutcome::ProtectedBefore:
+        return QStringLiteral("protected-before");
+    case ProtectOutcome::StillClassic:
+        return QStringLiteral("still-classic");
+    case ProtectOutcome::FileNotExists:
+        return QStringLiteral("not-found");
+    case ProtectOutcome::NotRegularFile:
+        return QStringLiteral("not-regular-file");
+    case ProtectOutcome::FolderBusy:
+        return QStringLiteral("folder-busy");
+    case ProtectOutcome::CreateFailure:
+        return QStringLiteral("create-failure");
+    case ProtectOutcome::OverwriteFailure:
+        return QStringLiteral("overwrite-failure");
+    case ProtectOutcome::OpenFailure:
+        return QStringLiteral("open-failure");
+    case ProtectOutcome::NoHeadSection:
+        return QStringLiteral("no-head-section");
+    case ProtectOutcome::BackupFailure:
+        return QStringLiteral("backup-failure");
+    case ProtectOutcome::RestoreFailure:
+        return QStringLiteral("restore-failure");
+    case ProtectOutcome::TemplateFailure:
+        return QStringLiteral("template-failure");
+    case ProtectOutcome::KeyFailure:
+        return QStringLiteral("key-failure");
+    case ProtectOutcome::ChangedWhileProtected:
+        return QStringLiteral("changed-while-protected");
+    case ProtectOutcome::EarlierBackup:
+        return QStringLiteral("earlier-backup");
+    case ProtectOutcome::BackupProtected:
+        return QStringLiteral("backup-protected");
+    case ProtectOutcome::NotAPage:
+        return QStringLiteral("not-a-page");
+    case ProtectOutcome::Pending:
+        return QStringLiteral("pending");
+    case ProtectOutcome::NotProcessed:
+        return QStringLiteral("not-processed");
+    case ProtectOutcome::Unchanged:
+        return QStringLiteral("unchanged");
+    case ProtectOutcome::Copied:
+        return QStringLiteral("copied");
+    }
+    return QStringLiteral("unknown");
 }

@@ -37,14 +37,23 @@ enum class ProtectOutcome
     Pending,
     // The run was cancelled before it came to the file.
     NotProcessed,
+    // Written to another folder: left as it was, nothing changed since the
+    // last run; or copied there as it is (a file that is not a page).
+    Unchanged,
+    Copied,
 };
 
 // The file is protected, now or from before.
 inline bool IsProtectedOutcome(ProtectOutcome outcome)
 {
-    return outcome == ProtectOutcome::Protected || outcome == ProtectOutcome::ProtectedBefore;
+    return outcome == ProtectOutcome::Protected || outcome == ProtectOutcome::ProtectedBefore ||
+           outcome == ProtectOutcome::Unchanged || outcome == ProtectOutcome::Copied;
 }
 
 // The text of the Result list and the CLI's lines; `detail` completes the
 // outcomes that name a file or a system error.
 QString ProtectResultText(ProtectOutcome outcome, const QString& detail = QString());
+
+// A short, stable name of the outcome for machine-readable output
+// ("protected", "create-failure", ...).
+QString ProtectOutcomeCode(ProtectOutcome outcome);

@@ -24,23 +24,9 @@ QString CSiteAssetPass::SiteRootOf(const CAppGlobalData& data)
     return CSiteFiles::DefaultRoot(data.m_listFiles);
 }
 
-CSiteAssetPass::Outcome CSiteAssetPass::Run(const CAppGlobalData& data, const QByteArray& contentKey,
-                                            const QString& backupFolder, const QString& projectPath,
-                                            IResultList& results)
+CSiteFiles CSiteAssetPass::SiteFilesOf(const CAppGlobalData& data, const QString& root,
+                                       const QString& projectPath)
 {
-    Outcome outcome;
-    const QString root = SiteRootOf(data);
-    if (root.isEmpty() || !QFileInfo(root).isDir()) {
-        outcome.error = QStringLiteral("The site root %1 is not a folder").arg(root);
-        return outcome;
-    }
-    QFile worker(AppFolders::SiteWorkerFile());
-    if (!worker.open(QIODevice::ReadOnly)) {
-        outcome.error = QStringLiteral("The service worker %1 cannot be read").arg(worker.fileName());
-        return outcome;
-    }
-    const QByteArray workerScript = worker.readAll();
-
     CSiteFiles site(root);
     site.SetPages(data.m_listFiles);
     site.SetExcludePatterns(CSiteFiles::SplitPatterns(data.m_strAssetExclude));
@@ -59,6 +45,27 @@ CSiteAssetPass::Outcome CSiteAssetPass::Run(const CAppGlobalData& data, const QB
             }
         }
     }
+    return site;
+}
+
+CSiteAssetPass::Outcome CSiteAssetPass::Run(const CAppGlobalData& data, const QByteArray& contentKey,
+                                            const QString& backupFolder, const QString& projectPath,
+                                            IResultList& results)
+{
+    Outcome outcome;
+    const QString root = SiteRootOf(data);
+    if (root.isEmpty() || !QFileInfo(root).isDir()) {
+        outcome.error = QStringLiteral("The site root %1 is not a folder").arg(root);
+        return outcome;
+    }
+    QFile worker(AppFolders::SiteWorkerFile());
+    if (!worker.open(QIODevice::ReadOnly)) {
+        outcome.error = QStringLiteral("The service worker %1 cannot be read").arg(worker.fileName());
+        return outcome;
+    }
+    const QByteArray workerScript = worker.readAll();
+
+    const CSiteFiles site = SiteFilesOf(data, root, projectPath);
     const QString backups = backupFolder.isEmpty()
                                 ? QString()
                                 : QDir::cleanPath(QDir(backupFolder).absolutePath()) + QLatin1Char('/');

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class CAppGlobalData;
+class CSiteFiles;
 class QIODevice;
 class IResultList;
 
@@ -29,6 +30,11 @@ public:
     // The project's site root, or the deepest folder holding every listed
     // page; with a trailing "/".
     static QString SiteRootOf(const CAppGlobalData& data);
+
+    // The site's files as the asset pass sees them: the listed pages, the
+    // exclusions, the project file and the template's own files kept.
+    static CSiteFiles SiteFilesOf(const CAppGlobalData& data, const QString& root,
+                                  const QString& projectPath);
 
     // Enciphers the site's other files; each file's outcome goes to
     // `results`. `projectPath` (may be empty) is never touched.

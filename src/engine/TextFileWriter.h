@@ -15,6 +15,8 @@ public:
     explicit CTextFileWriter(const QString& path);
     Q_DISABLE_COPY(CTextFileWriter)
 
+    // A link at the target's name is replaced, not written through.
+    void SetReplaceLinks(bool replace) { m_file.SetReplaceLinks(replace); }
     // Creates the temporary file (the page's mode, owner and group kept).
     bool Open(mode_t mode = 0644);
     // The page's extended attributes (ACLs, labels, user.*) onto the new text.

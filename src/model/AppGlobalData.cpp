@@ -37,6 +37,7 @@ constexpr char kSaltTag[] = "SALT";
 constexpr char kAssetsTag[] = "ASST";
 constexpr char kSiteRootTag[] = "ROOT";
 constexpr char kExcludeTag[] = "AEXC";
+constexpr char kOutputFolderTag[] = "OUTF";
 constexpr char kContentKeyTag[] = "CKEY";
 constexpr char kKeyUsersTag[] = "CKUS";
 constexpr char kShareFileLoginsTag[] = "SHFL";
@@ -222,6 +223,7 @@ void CAppGlobalData::Clear()
     m_baSalt.clear();
     m_strSiteRoot.clear();
     m_strAssetExclude.clear();
+    m_strOutputFolder.clear();
     m_baContentKey.clear();
     m_baKeyUsers.clear();
     m_bSaltDrawn = false;
@@ -336,6 +338,9 @@ void CAppGlobalData::Serialize(CArchiveWriter& ar) const
     }
     if (!m_strAssetExclude.isEmpty()) {
         payload += Item(kExcludeTag, m_strAssetExclude.toUtf8());
+    }
+    if (!m_strOutputFolder.isEmpty()) {
+        payload += Item(kOutputFolderTag, m_strOutputFolder.toUtf8());
     }
     if (m_baContentKey.size() == kContentKeySize) {
         payload += Item(kContentKeyTag, m_baContentKey);
@@ -493,6 +498,8 @@ bool CAppGlobalData::ReadFormatBlock(CArchiveReader& ar)
             m_strSiteRoot = QString::fromUtf8(value);
         } else if (tag == kExcludeTag) {
             m_strAssetExclude = QString::fromUtf8(value);
+        } else if (tag == kOutputFolderTag) {
+            m_strOutputFolder = QString::fromUtf8(value);
         } else if (tag == kContentKeyTag && size == kContentKeySize) {
             m_baContentKey = value;
         } else if (tag == kKeyUsersTag && size >= quint32(kKeyUserSize) && size % kKeyUserSize == 0) {
@@ -524,6 +531,7 @@ bool CAppGlobalData::operator==(const CAppGlobalData& o) const
            m_bReferrerLock == o.m_bReferrerLock && m_strReferrerLock == o.m_strReferrerLock &&
            m_nCipher == o.m_nCipher && m_nKdfIterations == o.m_nKdfIterations && m_baSalt == o.m_baSalt &&
            m_bProtectAssets == o.m_bProtectAssets && m_strSiteRoot == o.m_strSiteRoot &&
-           m_strAssetExclude == o.m_strAssetExclude && m_baContentKey == o.m_baContentKey &&
-           m_baKeyUsers == o.m_baKeyUsers && m_bShareFileLogins == o.m_bShareFileLogins;
+           m_strAssetExclude == o.m_strAssetExclude && m_strOutputFolder == o.m_strOutputFolder &&
+           m_baContentKey == o.m_baContentKey && m_baKeyUsers == o.m_baKeyUsers &&
+           m_bShareFileLogins == o.m_bShareFileLogins;
 }

@@ -62,6 +62,9 @@ public:
     int m_bProtectAssets = 0;
     QString m_strSiteRoot;
     QString m_strAssetExclude;
+    // The folder the protected site is written to (the site root mirrored,
+    // sources untouched, no backups); empty: the pages are protected in place.
+    QString m_strOutputFolder;
     // The content key of a project of several users (32 bytes once drawn),
     // kept so that files from different runs open with one login. Drawn
     // anew when everyone is signed out or a user is removed.

@@ -98,6 +98,7 @@ const std::vector<Field>& Fields()
         FlagField("protectAssets", &CAppGlobalData::m_bProtectAssets),
         StringField("siteRoot", &CAppGlobalData::m_strSiteRoot),
         StringField("assetExclude", &CAppGlobalData::m_strAssetExclude),
+        StringField("outputFolder", &CAppGlobalData::m_strOutputFolder),
         {"contentKey", Kind::ContentKey, nullptr, nullptr, 0, 0},
         {"keyUsers", Kind::KeyUsers, nullptr, nullptr, 0, 0},
         FlagField("shareFileLogins", &CAppGlobalData::m_bShareFileLogins),

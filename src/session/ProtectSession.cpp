@@ -1,6 +1,9 @@
 #include "session/ProtectSession.h"
 
 #include "engine/DeflateAhead.h"
+#include "engine/OutputFolder.h"
+#include "engine/OutputManifest.h"
+#include "engine/OutputPageResults.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
 #include "engine/RunFiles.h"
@@ -85,6 +88,27 @@ public:
 
 private:
     CProtectSession& m_session;
+};
+
+// Rows of a run into another folder name the files written there, so that
+// the window's Test and Edit open the protected copy, not the plain source.
+class CTargetRows final : public IResultList
+{
+public:
+    CTargetRows(IResultList& next, const COutputFolder& output) : m_next(next), m_output(output) {}
+    void DeleteAllItems() override { m_next.DeleteAllItems(); }
+    void AddResultRow(const QString& path, const QString& result) override
+    {
+        m_next.AddResultRow(m_output.TargetOf(path), result);
+    }
+    void AddResult(const QString& path, ProtectOutcome outcome, const QString& text) override
+    {
+        m_next.AddResult(m_output.TargetOf(path), outcome, text);
+    }
+
+private:
+    IResultList& m_next;
+    const COutputFolder& m_output;
 };
 
 CProtectEngine::Answer EngineAnswer(IRunQuestions::Answer answer)
@@ -217,6 +241,7 @@ CProtectSession::Summary CProtectSession::Run(IResultList& results)
         engine.SetRunFiles(runFiles);
         engine.SetDeflateAhead(m_pAhead);
         engine.SetBackupFolder(m_strBackupFolder);
+        engine.SetTargetMap(m_targetMap);
         // Pages are put in place in batches that sync their data once.
         engine.SetBatched(true);
         for (qsizetype i = blocks.Begin(b); i < blocks.End(b) && !Stopped(); ++i) {
@@ -305,10 +330,32 @@ CProtectSession::Summary CProtectSession::Result() const
 CProtectSession::Summary CProtectSession::RunWhole()
 {
     const bool strong = m_data.m_nCipher == CAppGlobalData::kCipherStrong;
+    const QString outputFolder = m_data.m_strOutputFolder.trimmed();
     // Without a salt the pages could not be opened by a later run's login;
     // the window draws and saves one before a run, so this is a fallback.
+    // A folder written before keeps the salt its pages were made with.
+    if (strong && m_data.m_baSalt.isEmpty() && !outputFolder.isEmpty()) {
+        COutputManifest written;
+        if (written.Load(outputFolder) && written.Salt().size() == 16) {
+            m_data.m_baSalt = written.Salt();
+        }
+    }
     if (strong) {
         m_data.EnsureSalt();
+    }
+    // The whole list, as the output folder mirrors it; m_data's list
+    // becomes the pages it writes.
+    const CAppGlobalData whole = m_data;
+    std::unique_ptr<COutputFolder> output;
+    if (!outputFolder.isEmpty()) {
+        output = std::make_unique<COutputFolder>(whole, outputFolder, m_strProjectPath);
+        QString error;
+        if (!output->Check(error)) {
+            Summary summary;
+            summary.error = error;
+            summary.notProcessed = m_data.m_listFiles.size();
+            return summary;
+        }
     }
     if (strong && !m_pStrongKeys) {
         QString error;
@@ -317,7 +364,8 @@ CProtectSession::Summary CProtectSession::RunWhole()
             // others deflate the first pages meanwhile.
             std::future<std::shared_ptr<const CStrongSiteKeys>> keys = std::async(
                 std::launch::async, [this, &error] { return CStrongSiteKeys::Derive(m_data, 1, &error); });
-            if (!m_pAhead) {
+            // Into a folder written before, most pages are left as they are.
+            if (!m_pAhead && !(output && output->HasRecord())) {
                 m_pAhead = DeflateWhile(m_data, [&keys, this] {
                     return m_bCancelled ||
                            keys.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
@@ -336,6 +384,9 @@ CProtectSession::Summary CProtectSession::RunWhole()
         }
     }
     CSignalRows rows(*this);
+    if (output) {
+        return RunIntoFolder(*output, rows);
+    }
     Summary summary = Run(rows);
     if (summary.cancelled) {
         return summary;
@@ -351,5 +402,56 @@ CProtectSession::Summary CProtectSession::RunWhole()
     } else if (!m_data.m_bProtectAssets) {
         summary.siteWarning = CSiteAssetPass::ClearTextWarning(CSiteAssetPass::ClearTextCarriers(m_data));
     }
+    return summary;
+}
+
+CProtectSession::Summary CProtectSession::RunIntoFolder(COutputFolder& output, IResultList& rows)
+{
+    Summary summary;
+    QString error;
+    if (!output.Plan(m_pStrongKeys ? m_pStrongKeys->ContentKey() : QByteArray(), false, error)) {
+        summary.error = error;
+        summary.notProcessed = m_data.m_listFiles.size();
+        return summary;
+    }
+    CTargetRows results(rows, output);
+    for (const QString& path : output.UnchangedPages()) {
+        results.AddResult(path, ProtectOutcome::Unchanged, ProtectResultText(ProtectOutcome::Unchanged));
+    }
+    // Only the pages that changed are protected; the site root stays the
+    // one of the whole list.
+    const QStringList listed = m_data.m_listFiles;
+    const QString root = m_data.m_strSiteRoot;
+    m_data.m_listFiles = output.PagesToWrite();
+    m_data.m_strSiteRoot = output.Root();
+    m_targetMap = [&output](const QString& path) { return output.TargetOf(path); };
+    {
+        // The outputs are recorded as their rows come, in list order.
+        COutputPageResults noted(results, &output);
+        summary = Run(noted);
+    }
+    m_targetMap = nullptr;
+    m_data.m_listFiles = listed;
+    m_data.m_strSiteRoot = root;
+    const COutputFolder::Outcome written = output.Finish(results, [this] { return Stopped(); });
+    summary.cancelled = Stopped();
+    summary.assetsFailed = written.failed + (written.error.isEmpty() ? 0 : 1);
+    QStringList notes = written.warnings;
+    if (!written.error.isEmpty()) {
+        notes.prepend(written.error);
+    }
+    notes.prepend(tr("Written to %1: %2 page(s) protected, %3 file(s) unchanged, %4 copied, %5 removed.")
+                      .arg(output.Folder())
+                      .arg(summary.protectedCount)
+                      .arg(written.unchanged)
+                      .arg(written.copied + written.links)
+                      .arg(written.removed));
+    if (!m_data.m_bProtectAssets) {
+        const QString warning = CSiteAssetPass::ClearTextWarning(CSiteAssetPass::ClearTextCarriers(m_data));
+        if (!warning.isEmpty()) {
+            notes.append(warning);
+        }
+    }
+    summary.siteWarning = notes.join(QStringLiteral("\n\n"));
     return summary;
 }

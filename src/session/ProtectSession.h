@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ProtectEngine.h"
 #include "engine/ProtectOutcome.h"
 #include "model/AppGlobalData.h"
 #include "session/RunQuestions.h"
@@ -13,6 +14,7 @@
 #include <thread>
 
 class CDeflateAhead;
+class COutputFolder;
 class CStrongSiteKeys;
 class IResultList;
 
@@ -79,6 +81,9 @@ public:
     void SetInterruption(std::function<bool()> interrupted) { m_interrupted = std::move(interrupted); }
     // Whether the pages never reached get a row "Not processed".
     void SetReportNotProcessed(bool on) { m_bReportNotProcessed = on; }
+    // Where each page's protected text goes when the site is written to
+    // another folder; the pages themselves are then only read.
+    void SetTargetMap(CProtectEngine::TargetMap map) { m_targetMap = std::move(map); }
 
     // Protects the pages of the list on the calling thread and its workers;
     // `results` is emptied and then gets one row per page reached, in list
@@ -118,6 +123,9 @@ private:
     bool Stopped() const;
     IRunQuestions::Answer AskRestoreFirst(const QString& path);
     Summary RunWhole();
+    // The pages and the other files of a project that writes its site to
+    // another folder.
+    Summary RunIntoFolder(COutputFolder& output, IResultList& rows);
 
     CAppGlobalData m_data;
     int m_nThreads = 1;
@@ -128,6 +136,7 @@ private:
     QString m_strProjectPath;
     std::function<bool()> m_interrupted;
     bool m_bReportNotProcessed = false;
+    CProtectEngine::TargetMap m_targetMap;
 
     std::atomic<bool> m_bCancelled{false};
     std::atomic<bool> m_bRunning{false};

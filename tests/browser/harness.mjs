@@ -87,6 +87,7 @@ let csvCount = 0;
 // Protects the given files or folders (relative to dir) and returns the
 // command's output. options: password, or users (the text of a user list
 // file); template (a path; the mode's Classic template by default);
+// output: the folder to write the protected site to;
 // set: { key: value } for wendlock-cli's --set (cipher, kdfIterations
 // and salt there override the format of the environment and the folder's
 // salt; a null value leaves the CLI's default).
@@ -110,6 +111,10 @@ export function protect(dir, targets, options = {}) {
       continue; // null: leave the CLI's own default
     }
     args.push('--set', `${key}=${value}`);
+  }
+  // output: a folder the protected site is written to (the sources stay).
+  if (options.output) {
+    args.push('--output', options.output);
   }
   for (const target of [].concat(targets)) {
     args.push(path.join(dir, target));

@@ -324,3 +324,32 @@ describe('a page of more chunks than one call takes arguments', () => {
     await context.close();
   });
 });
+
+describe('a site protected into an output folder', () => {
+  let dir;
+  let out;
+  let server;
+  before(async () => {
+    dir = h.makeSite({ 'site/report.html': REPORT, 'site/docs/report.html': REPORT, 'site/docs/note.txt': 'kept' });
+    out = path.join(dir, 'public-protected');
+    h.protect(dir, 'site', { password: 'Open Sesame', output: out });
+    server = await h.serve(out);
+  });
+  after(async () => {
+    await server?.close();
+    h.removeSite(dir);
+  });
+
+  test('a page of the copy opens with the password; the source and the other files stay as they were', async () => {
+    assert.equal(readFileSync(path.join(dir, 'site/docs/report.html'), 'utf8'), REPORT);
+    assert.equal(readFileSync(path.join(out, 'docs/note.txt'), 'utf8'), 'kept');
+    assert.doesNotMatch(readFileSync(path.join(out, 'docs/report.html'), 'utf8'), /Revenue rose/);
+    const context = await h.newContext(browser);
+    const page = await context.newPage();
+    await page.goto(server.url('docs/report.html'));
+    assert.ok(await h.isLoginForm(page), 'the login form is shown first');
+    await h.login(page, 'Open Sesame');
+    assert.match(await h.bodyText(page), /Computed 42 on the page/);
+    await context.close();
+  });
+});

@@ -8,6 +8,7 @@
 // and are skipped in the classic one.
 import assert from 'node:assert/strict';
 import { createCipheriv, createDecipheriv, hkdfSync, pbkdf2Sync } from 'node:crypto';
+import { execFileSync } from 'node:child_process';
 import { readFileSync, statSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -476,6 +477,72 @@ describe('the strong format in Chromium', { skip: SKIP }, () => {
     await h.login(page, PASSWORD, { expect: '#end' });
     await page.waitForFunction(() => document.readyState === 'complete');
     assert.deepEqual(await digest(), direct);
+    await context.close();
+  });
+});
+
+describe('share links in Chromium', { skip: SKIP }, () => {
+  let browser;
+  let dir;
+  let server;
+  // wendlock-cli link, the password from the environment as a CI job gives it.
+  const link = (source, url, password, user) =>
+    execFileSync(h.cliPath(), ['link', source, ...(user ? ['--user', user] : []), url], {
+      encoding: 'utf8',
+      env: { ...process.env, WENDLOCK_PASSWORD: password },
+    }).trim();
+
+  before(async () => {
+    browser = await h.launchBrowser();
+    dir = h.makeSite({ 'single/page.html': contentPage('Linked'), 'multi/page.html': contentPage('Linked users') });
+    h.protect(dir, 'single/page.html', { password: PASSWORD, set: { ...STRONG, loginExpire: 1 } });
+    h.protect(dir, 'multi/page.html', { users: USERS, set: STRONG });
+    server = await h.serve(dir);
+  });
+  after(async () => {
+    await browser?.close();
+    await server?.close();
+    if (dir) h.removeSite(dir);
+  });
+
+  test('a link opens the page, leaves no token in the address or history, and goes stale with a new salt', async () => {
+    const single = path.join(dir, 'single/page.html');
+    const url = link(single, server.url('single/page.html'), PASSWORD);
+    assert.match(url, /#wl=[A-Za-z0-9_-]{43}$/);
+    assert.ok(!url.includes(encodeURIComponent(PASSWORD)) && !url.includes('Kor'));
+    let context = await h.newContext(browser);
+    let page = await context.newPage();
+    await page.goto(url);
+    await page.waitForSelector('#content');
+    assert.match(await h.bodyText(page), new RegExp(SECRET_TEXT));
+    assert.doesNotMatch(await page.evaluate(() => location.href), /wl=/);
+    // The token's entry was replaced, not added to: one step back is the blank start.
+    await page.goBack();
+    assert.equal(page.url(), 'about:blank');
+    // Remembered as a typed login is: the page opens again without asking.
+    await page.goto(server.url('single/page.html'));
+    await page.waitForSelector('#content');
+    await context.close();
+
+    // A user of several, named with --user.
+    context = await h.newContext(browser);
+    page = await context.newPage();
+    await page.goto(link(path.join(dir, 'multi/page.html'), server.url('multi/page.html'), PAIRS[1][1], PAIRS[1][0]));
+    await page.waitForSelector('#content');
+    await context.close();
+
+    // Everyone signed out (a new salt): the old link shows the login and says why.
+    h.addFiles(dir, { 'single/page.html': contentPage('Linked') });
+    h.protect(dir, 'single/page.html', {
+      password: PASSWORD,
+      set: { ...STRONG, loginExpire: 1, salt: '0f'.repeat(16) },
+    });
+    context = await h.newContext(browser);
+    page = await context.newPage();
+    await page.goto(url);
+    await h.waitForLoginForm(page);
+    assert.equal(await page.textContent('#vxplinknote'), 'This link is no longer valid.');
+    assert.doesNotMatch(await page.evaluate(() => location.href), /wl=/);
     await context.close();
   });
 });

@@ -91,4 +91,108 @@ for sig in INT TERM; do
 done
 set +m
 
+# protect --output: the site root is mirrored into another folder (pages
+# protected, other files copied, links kept), the sources stay byte for
+# byte, and later runs write only what changed (manifest in the folder).
+src="$work/gen" out="$work/pub"
+mkdir -p "$src/docs/deep" "$src/img"
+printf '<html><head><title>a</title></head><body><p>alpha</p></body></html>\n' >"$src/index.html"
+printf '<html><head></head><body><p>bravo</p></body></html>\n' >"$src/docs/b.html"
+printf '<html><head></head><body><p>charlie</p></body></html>\n' >"$src/docs/deep/c.html"
+printf 'body{color:red}\n' >"$src/style.css"
+head -c 3000 /dev/urandom >"$src/img/pic.png"
+printf '#!/bin/sh\n' >"$src/run.sh" && chmod 755 "$src/run.sh"
+ln -s ../style.css "$src/docs/style-link.css"
+(cd "$src" && find . -type f -exec sha256sum {} + | sort) >"$work/src.sums"
+hashes() { (cd "$out" && find . -type f ! -name .wendlock-manifest.json -exec sha256sum {} + | sort); }
+# A rewrite renames a new file into place: a new inode, even where the time is kept.
+mtimes() { (cd "$out" && find . ! -type d ! -name .wendlock-manifest.json -printf '%p %i %T@\n' | sort); }
+pw=(--password pw --set kdfIterations=100000)
+"$CLI" protect "${pw[@]}" --output "$out" "$src" >"$work/out" 2>"$work/err"; rc=$?
+[[ $rc == 0 && -f "$out/docs/deep/c.html" && -f "$out/img/pic.png" && -L "$out/docs/style-link.css" ]] \
+    && grep -q vxsv "$out/index.html" && grep -q vxsv "$out/docs/deep/c.html" && ! grep -q charlie "$out/docs/deep/c.html" \
+    && cmp -s "$src/img/pic.png" "$out/img/pic.png" && cmp -s "$src/style.css" "$out/style.css" \
+    && [[ $(readlink "$out/docs/style-link.css") == ../style.css && $(stat -c %a "$out/run.sh") == 755 ]] \
+    && diff "$work/src.sums" <(cd "$src" && find . -type f -exec sha256sum {} + | sort) >/dev/null \
+    && [[ -z $(find "$src" -name '*.original') && -f "$out/.wendlock-manifest.json" ]]
+check "--output mirrors the tree, protects the pages, copies the rest, keeps links; sources unchanged (rc $rc)" $?
+"$CLI" unlock "$out/docs/b.html" --password pw | grep -q bravo; check "a page of the copy unlocks" $?
+
+"$CLI" protect "${pw[@]}" --output "$src/pub" "$src" >/dev/null 2>"$work/err"; rc=$?
+[[ $rc == 2 && ! -e "$src/pub" ]] && grep -q "inside the site root" "$work/err"
+check "an output folder inside the site root is refused ($rc)" $?
+"$CLI" protect "${pw[@]}" --output "$work" "$src" >/dev/null 2>"$work/err"; rc=$?
+[[ $rc == 2 ]] && grep -q "lies inside the output folder" "$work/err"; check "a site root inside the output folder is refused" $?
+"$CLI" protect "${pw[@]}" --output "$out" --backup-dir "$work/bk" "$src" >/dev/null 2>&1; [[ $? == 2 ]]
+check "--output refuses --backup-dir" $?
+
+# Incremental: one page edited, one file gone, a foreign file in the folder.
+printf 'mine\n' >"$out/foreign.txt"
+before=$(hashes) before_times=$(mtimes)
+sleep 1.1
+printf '<html><head></head><body><p>bravo two</p></body></html>\n' >"$src/docs/b.html"
+rm "$src/run.sh"
+touch "$src/style.css" # same bytes, new time: not written again
+"$CLI" protect "${pw[@]}" --output "$out" --json "$src" >"$work/inc.json" 2>"$work/err"; rc=$?
+changed=$(diff <(echo "$before") <(hashes) | grep '^>' | awk '{print $3}' | xargs)
+changed_times=$(diff <(echo "$before_times") <(mtimes) | grep '^>' | awk '{print $2}' | xargs)
+[[ $rc == 0 && $changed == "./docs/b.html" && $changed_times == "./docs/b.html" && ! -e "$out/run.sh" ]] \
+    && [[ $(cat "$out/foreign.txt") == mine ]] && "$CLI" unlock "$out/docs/b.html" --password pw | grep -q "bravo two"
+check "one edited page: exactly that output rewritten, deleted source removed, foreign file kept (rc $rc, changed: $changed / $changed_times)" $?
+node -e '
+const r = JSON.parse(require("fs").readFileSync(process.argv[1], "utf8"));
+const f = r.files.find(x => x.path.endsWith("docs/b.html"));
+const u = r.files.find(x => x.path.endsWith("index.html"));
+if (r.command !== "protect" || r.exitCode !== 0 || !f || f.code !== "protected" || !f.ok || !f.text ||
+    !u || u.code !== "unchanged" || typeof r.totals.protected !== "number" || r.totals.removed !== 1 ||
+    !Array.isArray(r.warnings)) process.exit(1);
+' "$work/inc.json"; check "--json prints one parsable summary with per-file codes and totals" $?
+"$CLI" protect "${pw[@]}" --output "$out" --quiet "$src" >"$work/out" 2>"$work/err"; rc=$?
+[[ $rc == 0 && ! -s "$work/out" && ! -s "$work/err" ]]; check "--quiet prints nothing on success" $?
+
+before=$(hashes)
+before_times=$(mtimes)
+"$CLI" protect "${pw[@]}" --set noPrint=1 --output "$out" "$src" >/dev/null 2>&1
+same=$(comm -12 <(echo "$before_times") <(mtimes) | awk '{print $1}' | xargs)
+[[ $same == ./foreign.txt ]] && ! comm -12 <(echo "$before") <(hashes) | grep -q '\.html$'
+check "a settings change rewrites every file (left: $same)" $?
+before=$(mtimes)
+"$CLI" protect "${pw[@]}" --set noPrint=1 --output "$out" "$src" >/dev/null 2>&1
+unchanged=$(comm -12 <(echo "$before") <(mtimes) | wc -l)
+"$CLI" protect "${pw[@]}" --set noPrint=1 --output "$out" --force "$src" >/dev/null 2>&1
+[[ $unchanged == $(echo "$before" | wc -l) && $(comm -12 <(echo "$before") <(mtimes) | awk '{print $1}' | xargs) == ./foreign.txt ]]
+check "the same run again writes nothing; --force rewrites all" $?
+
+printf '{"password":"pw","files":["%s"],"outputFolder":"%s"}' "$src/index.html" "$out" >"$work/o.json"
+"$CLI" convert "$work/o.json" "$work/o.vxp" && "$CLI" show "$work/o.vxp" | grep -q "\"outputFolder\": \"$out\""
+check "outputFolder survives the project file" $?
+"$CLI" restore "$work/o.vxp" >/dev/null 2>"$work/err"; rc=$?
+[[ $rc == 2 ]] && grep -q "nothing to restore" "$work/err"; check "restore refuses a project that writes elsewhere" $?
+
+# Killed at any moment, the next run into the folder finishes the job: every
+# page of the copy opens to its source's text, every other file is its
+# source's bytes, no temporary is left, and one more run writes nothing.
+rm -rf "$out"
+set -m
+for delay in 0.2 0.5 0.9 0.4; do
+    printf '<html><head></head><body><p>bravo %s</p></body></html>\n' "$delay" >"$src/docs/b.html"
+    WENDLOCK_TEST_PAUSE=page-written:150 "$CLI" protect "${pw[@]}" --output "$out" "$src" >/dev/null 2>&1 &
+    pid=$!
+    sleep "$delay"
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+done
+set +m
+"$CLI" protect "${pw[@]}" --output "$out" "$src" >/dev/null 2>&1; rc=$?
+ok=0
+for page in index.html docs/b.html docs/deep/c.html; do
+    want=$(grep -o '<p>[^<]*</p>' "$src/$page")
+    "$CLI" unlock "$out/$page" --password pw 2>/dev/null | grep -qF "$want" || ok=1
+done
+for file in style.css img/pic.png; do cmp -s "$src/$file" "$out/$file" || ok=1; done
+before=$(mtimes)
+"$CLI" protect "${pw[@]}" --output "$out" "$src" >/dev/null 2>&1
+[[ $rc == 0 && $ok == 0 && -z $(find "$out" -name '.wendlock-tmp*') && "$before" == "$(mtimes)" ]]
+check "after kills during runs, the next run finishes the copy and the one after writes nothing (rc $rc)" $?
+
 exit $fail

@@ -30,13 +30,16 @@ complete_line() {
     printf '%s\n' "${COMPREPLY[@]}" | sort
 }
 
-[[ "$(complete_line 'wendlock-cli ' | grep -v '^-' | xargs)" == "convert protect restore show templates unlock" ]]
+[[ "$(complete_line 'wendlock-cli ' | grep -v '^-' | xargs)" == "convert link protect restore show templates unlock" ]]
 check "the commands" $?
 [[ "$(complete_line 'wendlock-cli pro')" == "protect" ]]; check "a command from its start" $?
 
 # Every option the command's own help names, and nothing it does not know.
-for command in protect restore unlock templates; do
-    offered=$(complete_line "wendlock-cli $command -" | grep -v -x -e --help -e --output | xargs)
+for command in protect restore unlock link templates; do
+    # unlock's --output is the long form of its -o.
+    hidden=(-e --help)
+    [[ $command == unlock ]] && hidden+=(-e --output)
+    offered=$(complete_line "wendlock-cli $command -" | grep -v -x "${hidden[@]}" | xargs)
     named=$("$CLI" "$command" --help | grep -oE -- '--[a-z-]+|\[-o ' | tr -d '[ ' | sort -u | xargs)
     [[ "$offered" == "$named" ]]; check "$command options ($offered) match its help ($named)" $?
 done
@@ -54,6 +57,7 @@ check "--set offers every settable key of the JSON" $?
 mkdir -p "$work/site/docs" && touch "$work/site/index.html" "$work/site/p.vxp" "$work/site/u.csv"
 cd "$work/site" || exit 1
 [[ "$(complete_line 'wendlock-cli protect --backup-dir ' | xargs)" == "docs" ]]; check "--backup-dir offers folders" $?
+[[ "$(complete_line 'wendlock-cli protect --output ' | xargs)" == "docs" ]]; check "protect --output offers folders" $?
 [[ "$(complete_line 'wendlock-cli protect --users ' | xargs)" == "docs u.csv" ]]; check "--users offers user lists" $?
 [[ "$(complete_line 'wendlock-cli show ' | xargs)" == "docs p.vxp" ]]; check "show offers projects" $?
 

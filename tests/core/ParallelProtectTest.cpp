@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using TestUtil::ReadFile;
@@ -325,5 +327,89 @@ TEST(RestoreSession, listOrderOnSeveralWorkers_cancelLeavesTheRestProtected)
     // Told in list order, also when the workers finished out of order.
     for (qsizetype i = 1; i < told.size(); ++i) {
         EXPECT_LT(data.m_listFiles.indexOf(told[i - 1]), data.m_listFiles.indexOf(told[i]));
+    }
+}
+
+// A site written into another folder by the batched workers: each page's
+// protected text lands at its target, the sources stay as they were and get
+// no backup (backups on), a page protected before is never put back first
+// even when every question would say Yes, a link planted at a target is
+// replaced rather than written through, and no temporary is left behind.
+TEST(ProtectSession, targetMapWritesTheBatchesIntoAnotherFolder)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString templatePath = dir.filePath(QStringLiteral("template.htm"));
+    ASSERT_TRUE(WriteFile(templatePath,
+                          "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
+    const QString src = dir.filePath(QStringLiteral("site"));
+    const QString out = dir.filePath(QStringLiteral("pub"));
+    CAppGlobalData data;
+    data.m_strTemplatePath = templatePath;
+    data.m_strPassword = QStringLiteral("pw");
+    data.m_nCipher = CAppGlobalData::kCipherClassic;
+    data.m_bBackup = 1;
+    QHash<QString, QByteArray> texts;
+    for (int i = 0; i < 90; ++i) {
+        const QString folder = QStringLiteral("/f%1").arg(i % 3);
+        ASSERT_TRUE(QDir().mkpath(src + folder) && QDir().mkpath(out + folder));
+        const QString path = src + folder + QStringLiteral("/p%1.htm").arg(i);
+        const QByteArray text = "<html><head></head><body>page " + QByteArray::number(i) + "</body></html>\n";
+        ASSERT_TRUE(WriteFile(path, text));
+        texts.insert(path, text);
+        data.m_listFiles.append(path);
+    }
+    const auto target = [&src, &out](const QString& path) { return out + path.mid(src.size()); };
+    // A page protected before: left as it is, and no question.
+    {
+        CAppGlobalData one = data;
+        one.m_bBackup = 0;
+        one.m_listFiles = {data.m_listFiles.at(4)};
+        Rows rows;
+        CProtectSession first(one);
+        ASSERT_EQ(first.Run(rows).protectedCount, 1);
+        texts.insert(data.m_listFiles.at(4), ReadFile(data.m_listFiles.at(4)));
+    }
+    // A link planted where a page goes, pointing at another source.
+    const QString planted = target(data.m_listFiles.at(7));
+    ASSERT_EQ(::symlink(QFile::encodeName(data.m_listFiles.at(8)).constData(),
+                        QFile::encodeName(planted).constData()),
+              0);
+
+    ScriptedAnswers answers({IRunQuestions::Answer::YesToAll});
+    OutcomeRows rows;
+    CProtectSession session(data);
+    session.SetThreads(3);
+    session.SetQuestions(&answers);
+    session.SetTargetMap(target);
+    const CProtectSession::Summary summary = session.Run(rows);
+    EXPECT_EQ(summary.protectedCount, 89);
+    EXPECT_EQ(summary.skipped, 1);
+    EXPECT_EQ(answers.Asked(), 0);
+    ASSERT_EQ(rows.rows.size(), 90);
+    for (int i = 0; i < 90; ++i) {
+        const QString& path = data.m_listFiles.at(i);
+        EXPECT_EQ(rows.rows[i].first.toStdString(), path.toStdString());
+        EXPECT_EQ(rows.rows[i].second, i == 4 ? ProtectOutcome::ProtectedBefore : ProtectOutcome::Protected)
+            << i;
+        EXPECT_EQ(ReadFile(path), texts.value(path)) << i;
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".original"))) << i;
+        if (i != 4) {
+            EXPECT_TRUE(ReadFile(target(path)).contains(CProtectEngine::ProtectionMarker())) << i;
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(target(data.m_listFiles.at(4))));
+    EXPECT_FALSE(QFileInfo(planted).isSymLink());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_EQ(CPageUnlocker::Unlock(planted, QString(), QStringLiteral("pw"), &buffer),
+              CPageUnlocker::Status::Ok);
+    EXPECT_EQ(buffer.data(), texts.value(data.m_listFiles.at(7)));
+    for (int f = 0; f < 3; ++f) {
+        EXPECT_EQ(QDir(out + QStringLiteral("/f%1").arg(f)).entryList(QDir::Files | QDir::Hidden).size(),
+                  30 - (f == 1))
+            << f;
+        EXPECT_EQ(QDir(src + QStringLiteral("/f%1").arg(f)).entryList(QDir::Files | QDir::Hidden).size(), 30)
+            << f;
     }
 }

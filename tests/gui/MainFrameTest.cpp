@@ -8,6 +8,7 @@
 #include "gui/frame/AppPreferences.h"
 #include "gui/frame/HelpTopics.h"
 #include "gui/frame/ShellOperations.h"
+#include "gui/mainwindow/ProtectRun.h"
 #include "gui/mainwindow/RecentFileList.h"
 #include "gui/mainwindow/WendlockView.h"
 #include "gui/pages/files/PageFiles.h"
@@ -717,6 +718,39 @@ private slots:
                 QCOMPARE(saved.m_strAlertText, QStringLiteral("Saved"));
             }
         }
+    }
+
+    void protectRun_intoAnotherFolder_leavesTheSiteAndNamesTheCopies()
+    {
+        const QStringList site = MakeSite();
+        CAppGlobalData record;
+        record.m_listFiles = site;
+        record.m_strTemplatePath = Template();
+        record.m_nKdfIterations = 100000;
+        record.m_strOutputFolder = Path(QStringLiteral("pub"));
+        // (a backup an earlier test left there)
+        QFile::remove(site.at(0) + QLatin1String(".original"));
+        const QByteArray before = ReadFile(site.at(0));
+        CPageResult results(nullptr);
+        CProtectRun run(record, &results, nullptr);
+        run.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(!run.IsRunning(), 30000);
+        QCOMPARE(run.Summary().protectedCount, 2);
+        QVERIFY2(run.Summary().siteWarning.contains(Path(QStringLiteral("pub"))),
+                 qPrintable(run.Summary().siteWarning));
+        const QString copy = Path(QStringLiteral("pub/index.html"));
+        QCOMPARE(Rows(results.List(), CPageResult::PathColumn).first(), copy);
+        QCOMPARE(ReadFile(site.at(0)), before);
+        QVERIFY(!QFileInfo::exists(site.at(0) + QLatin1String(".original")));
+        QVERIFY(ReadFile(copy).contains(CProtectEngine::StrongMarker()));
+        // Nothing changed: nothing written again.
+        const QDateTime written = QFileInfo(copy).lastModified();
+        CProtectRun again(record, &results, nullptr);
+        again.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(!again.IsRunning(), 30000);
+        QCOMPARE(again.Summary().protectedCount, 0);
+        QCOMPARE(QFileInfo(copy).lastModified(), written);
+        QVERIFY(Rows(results.List(), CPageResult::ResultColumn).contains(QStringLiteral("Up to date")));
     }
 
     void support_helpAndAbout_openTheirAddresses()

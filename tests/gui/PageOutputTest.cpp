@@ -8,6 +8,8 @@
 #include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -16,6 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -352,6 +356,70 @@ private slots:
         view.LoadPages(CAppGlobalData());
         QVERIFY(!label->text().contains(dir.path()));
         QVERIFY(!edit->placeholderText().contains(dir.path()));
+    }
+
+    void outputFolder_roundTrips_emptyFolderRefused_toldToTheFilesPage()
+    {
+        CAppGlobalData data;
+        data.m_strOutputFolder = QStringLiteral("/srv/public-protected");
+        QSignalSpy told(m_page.get(), &CPageOutput::OutputElsewhereChanged);
+        m_page->LoadFromProject(data);
+        auto* inPlace = m_page->findChild<QRadioButton*>(QStringLiteral("inPlaceRadio"));
+        auto* elsewhere = m_page->findChild<QRadioButton*>(QStringLiteral("outputRadio"));
+        QVERIFY(elsewhere->isChecked() && Edit("outputEdit")->isEnabled());
+        QVERIFY(!told.isEmpty() && told.last().at(0).toBool());
+        CAppGlobalData saved;
+        m_page->SaveToProject(saved);
+        QCOMPARE(saved.m_strOutputFolder, data.m_strOutputFolder);
+
+        // Back in place: the folder is dropped, and the Files page told.
+        QTest::mouseClick(inPlace, Qt::LeftButton, {}, QPoint(8, inPlace->height() / 2));
+        QVERIFY(m_frame.WasModified());
+        QVERIFY(!Edit("outputEdit")->isEnabled());
+        QVERIFY(!told.last().at(0).toBool());
+        m_page->SaveToProject(saved);
+        QVERIFY(saved.m_strOutputFolder.isEmpty());
+
+        // Elsewhere without a folder: Protect is refused with a reason.
+        QTest::mouseClick(elsewhere, Qt::LeftButton, {}, QPoint(8, elsewhere->height() / 2));
+        Edit("outputEdit")->clear();
+        QVERIFY(!m_page->ValidateForProtect());
+        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("folder")));
+    }
+
+    // Every control the user can work on says what it does; the Files
+    // page's Restore and backup controls say why they are off while the
+    // site is written elsewhere, and get their own tips back after.
+    void everyControl_hasATooltip_filesPageTipsComeBack()
+    {
+        for (QWidget* control : m_page->findChildren<QWidget*>()) {
+            const bool interactive = qobject_cast<QAbstractButton*>(control) ||
+                                     qobject_cast<QComboBox*>(control) ||
+                                     qobject_cast<QAbstractSpinBox*>(control) ||
+                                     (qobject_cast<QLineEdit*>(control) &&
+                                      !qobject_cast<QAbstractSpinBox*>(control->parentWidget()));
+            if (interactive) {
+                QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->objectName()));
+            }
+        }
+
+        CAppPreferences preferences;
+        CWendlockView view(&m_frame, preferences);
+        auto* restore = view.PageFiles()->findChild<QPushButton*>(QStringLiteral("restoreButton"));
+        auto* backup = view.PageFiles()->findChild<QCheckBox*>(QStringLiteral("backupCheck"));
+        const QString restoreTip = restore->toolTip();
+        const QString backupTip = backup->toolTip();
+        QVERIFY(!restoreTip.isEmpty() && !backupTip.isEmpty());
+        CAppGlobalData data;
+        data.m_strOutputFolder = QStringLiteral("/srv/public-protected");
+        view.LoadPages(data);
+        QVERIFY(!restore->isEnabled());
+        QVERIFY(restore->toolTip() != restoreTip && backup->toolTip() != backupTip);
+        view.LoadPages(CAppGlobalData());
+        QVERIFY(restore->isEnabled());
+        QCOMPARE(restore->toolTip(), restoreTip);
+        QCOMPARE(backup->toolTip(), backupTip);
     }
 
     void classicToStrong_warnsOnce_andMarksModified()

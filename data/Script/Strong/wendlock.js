@@ -732,11 +732,79 @@ var vxpcheck = (function () {
     return false;
   }
 
+  // ---- Share links -------------------------------------------------------
+
+  var STALE_LINK = 'This link is no longer valid.';
+
+  // A share link ends in "#wl=TOKEN" (or "&wl=TOKEN" after the page's own
+  // fragment): the derived secret in base64url, never the password. It is
+  // taken out of the address and the history entry before anything else
+  // happens; null when there is none or it is malformed.
+  function takeLinkToken() {
+    return quietly(function () {
+      var hash = loc.hash || '';
+      if (hash.indexOf('wl=') < 0) {
+        return null;
+      }
+      var token = null;
+      var kept = hash
+        .slice(1)
+        .split('&')
+        .filter(function (part) {
+          if (part.indexOf('wl=') === 0) {
+            token = part.slice(3);
+            return false;
+          }
+          return true;
+        })
+        .join('&');
+      win.history.replaceState(win.history.state, '', loc.pathname + loc.search + (kept ? '#' + kept : ''));
+      if (!token || !/^[A-Za-z0-9_-]{43}$/.test(token)) {
+        return undefined;
+      }
+      return base64Bytes(token.replace(/-/g, '+').replace(/_/g, '/') + '=');
+    });
+  }
+
+  // Under the form: why the link did not log in.
+  function noteStaleLink() {
+    quietly(function () {
+      var form = byId('vxpform');
+      if (form && !byId('vxplinknote')) {
+        var note = doc.createElement('p');
+        note.id = 'vxplinknote';
+        note.textContent = STALE_LINK;
+        form.parentNode.insertBefore(note, form);
+      }
+    });
+  }
+
   // done() once a remembered login has shown the page or none could.
   async function runCheck(done) {
     try {
       cfg = readSettings();
-      if (isLogoutRequest()) {
+      var token = takeLinkToken();
+      if (token !== null && cfg.valid) {
+        // A link logs in as the password would, remember rules and all.
+        var opened = null;
+        if (token && token.length === 32) {
+          setBusy(true);
+          var secret = await secretFromRaw(token);
+          opened = await openPage(secret);
+          setBusy(false);
+          if (opened !== null && opened !== BROKEN) {
+            await remember(secret);
+            await showOpened(opened);
+            done();
+            return;
+          }
+        }
+        if (doc.readyState === 'loading') {
+          doc.addEventListener('DOMContentLoaded', noteStaleLink, false);
+        } else {
+          noteStaleLink();
+        }
+      } else if (isLogoutRequest()) {
         tellWorkerLogout();
         await new Promise(forgetLogins);
         clearFragment();

@@ -2,6 +2,7 @@
 
 #include "common/AppInfo.h"
 #include "engine/ProtectEngine.h"
+#include "engine/ShareLink.h"
 #include "gui/frame/HelpTopics.h"
 #include "gui/frame/ProductLinks.h"
 #include "gui/frame/PropertyViewPage.h"
@@ -21,11 +22,13 @@
 #include "model/WendlockDoc.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -79,6 +82,7 @@ CMainFrame::CMainFrame(CWendlockDoc* doc, CRecentFileList* recentFiles, CAppPref
     m_pView = new CWendlockView(this, preferences, this);
     setCentralWidget(m_pView);
     connect(m_pView->PageResult(), &CPageResult::protectRequested, this, &CMainFrame::OnProtect);
+    connect(m_pView->PageResult(), &CPageResult::shareLinkRequested, this, &CMainFrame::OnShareLink);
 
     CreateMenus();
     CreateToolBar();
@@ -473,9 +477,62 @@ void CMainFrame::OnProtect()
     m_pRun->SetProjectPath(m_pDoc->GetPathName());
     connect(m_pRun.get(), &CProtectRun::finished, this, &CMainFrame::OnProtectFinished);
     m_bStrongRun = project.m_nCipher == CAppGlobalData::kCipherStrong;
-    m_bBackupRun = project.m_bBackup != 0;
+    // A site written to another folder leaves its pages as they are: no
+    // backups beside them.
+    m_bBackupRun = project.m_bBackup != 0 && project.m_strOutputFolder.trimmed().isEmpty();
     SetRunning(true);
     m_pRun->Start();
+}
+
+void CMainFrame::OnShareLink(const QString& path)
+{
+    SavePages();
+    const CAppGlobalData& project = *m_pDoc->GetData();
+    CShareLink::Login login;
+    if (!CShareLink::FromProject(project, login)) {
+        MessageBox::Warning(
+            this, tr("Share links open pages of the strong format: protect the pages in it first."));
+        return;
+    }
+    QString user;
+    if (project.m_nPasswordMode == CAppGlobalData::kMultipleUsers) {
+        QStringList names;
+        for (const CUserListNode& node : project.m_listUsers) {
+            names.append(node.m_strUserName);
+        }
+        bool chosen = false;
+        user = QInputDialog::getItem(this, tr("Copy share link"), tr("The link logs in as:"), names, 0, false,
+                                     &chosen);
+        if (!chosen) {
+            return;
+        }
+    }
+    QString password;
+    if (!CShareLink::ProjectPassword(project, user, password)) {
+        return;
+    }
+    // The rows of a run into another folder name the copies written there.
+    const QString page = path;
+    bool given = false;
+    const QString url =
+        QInputDialog::getText(this, tr("Copy share link"), tr("The page's address on the web:"),
+                              QLineEdit::Normal, QUrl::fromLocalFile(page).toString(), &given)
+            .trimmed();
+    if (!given || url.isEmpty()) {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const QByteArray token = CShareLink::Token(login, user, password);
+    QApplication::restoreOverrideCursor();
+    if (token.isEmpty()) {
+        MessageBox::Warning(this, tr("The key derivation failed."));
+        return;
+    }
+    QApplication::clipboard()->setText(CShareLink::Link(url, token));
+    MessageBox::Warning(this,
+                        tr("The share link is on the clipboard. It opens the site as the password does: "
+                           "hand it out as you would the password. \"Sign everyone out\" on the Protect "
+                           "page revokes every link."));
 }
 
 void CMainFrame::SetRunning(bool running)

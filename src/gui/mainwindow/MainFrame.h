@@ -96,6 +96,8 @@ public:
     // the warnings; `allWell` when nothing failed and nothing was left.
     static QString EndMessage(const CProtectSession::Summary& summary, bool strong, bool backup,
                               bool* allWell);
+    // Puts a share link of a protected page on the clipboard.
+    void OnShareLink(const QString& path);
     void OnHelpContents();
     void OnSupportHomepage();
     void OnSupportEmail();

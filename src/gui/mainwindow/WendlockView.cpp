@@ -26,6 +26,7 @@ CWendlockView::CWendlockView(IFrameServices* frame, CAppPreferences& preferences
     // The Protect page shows the site root that the listed pages give.
     connect(m_pFiles, &CPageFiles::PathsChanged, m_pOutput,
             [this] { m_pOutput->SetListedPages(m_pFiles->Paths()); });
+    connect(m_pOutput, &CPageOutput::OutputElsewhereChanged, m_pFiles, &CPageFiles::SetOutputElsewhere);
 }
 
 void CWendlockView::LoadPages(const CAppGlobalData& data)

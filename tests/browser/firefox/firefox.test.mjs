@@ -5,7 +5,9 @@
 // once after login. Over http only: Firefox gives each file its own origin,
 // so a login from a file page is never shared with another page.
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import { existsSync } from 'node:fs';
+import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import puppeteer from 'puppeteer-core';
 import * as h from '../harness.mjs';
@@ -198,6 +200,26 @@ describe(`Firefox ESR (${h.FORMAT_NAME} format)`, { skip: SKIP }, () => {
     await login(page, 'Gr\u00fc\u00dfe 42', { user: 'j\u00fcrgen' });
     await page.goto(server.url('multi/page.html'));
     await login(page, 'Wonder-1', { user: 'alice' });
+    assert.deepEqual(record.errors, []);
+    await context.close();
+  });
+
+  test('a share link opens the page and leaves no token in the address', { skip: !h.STRONG && 'strong only' }, async () => {
+    const url = execFileSync(h.cliPath(), ['link', path.join(dir, 'single/page.html'), server.url('single/page.html')], {
+      encoding: 'utf8',
+      env: { ...process.env, WENDLOCK_PASSWORD: PASSWORD },
+    }).trim();
+    const { context, record, newPage } = await newContext();
+    const page = await newPage();
+    await page.goto(url);
+    await page.waitForSelector('#content', WAIT);
+    assert.doesNotMatch(await page.evaluate(() => location.href), /wl=/);
+    // A token that opens nothing (in a new tab: a new document): the login, and why.
+    const stale = await newPage();
+    await stale.goto(server.url('single/page.html') + '#wl=' + 'A'.repeat(43));
+    await stale.waitForSelector('#vxplinknote', WAIT);
+    assert.equal(await stale.$eval('#vxplinknote', (note) => note.textContent), 'This link is no longer valid.');
+    assert.doesNotMatch(await stale.evaluate(() => location.href), /wl=/);
     assert.deepEqual(record.errors, []);
     await context.close();
   });

@@ -121,6 +121,7 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     connect(m_pBackup, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
     QPushButton* restore = AddButton(QStringLiteral("&Restore"), QStringLiteral("restoreButton"),
                                      CAppIcons::Role::Restore, &CPageFiles::OnRestore);
+    m_pRestoreButton = restore;
 
     // How many files are listed, counted once the rows have settled (an
     // import adds many at once).
@@ -465,8 +466,31 @@ void CPageFiles::OnExport()
     }
 }
 
+void CPageFiles::SetOutputElsewhere(bool elsewhere)
+{
+    // The controls' usual tooltips come back once the site is written in
+    // place again.
+    if (elsewhere && !m_bOutputElsewhere) {
+        m_strRestoreTip = m_pRestoreButton->toolTip();
+        m_strBackupTip = m_pBackup->toolTip();
+    }
+    m_bOutputElsewhere = elsewhere;
+    const QString why = tr("The protected site is written to another folder (Protect page): the pages here "
+                           "are never changed, so there is nothing to restore.");
+    m_pRestoreButton->setEnabled(!elsewhere);
+    m_pRestoreButton->setToolTip(elsewhere ? why : m_strRestoreTip);
+    m_pBackup->setEnabled(!elsewhere);
+    m_pBackup->setToolTip(elsewhere ? why : m_strBackupTip);
+}
+
 void CPageFiles::OnRestore()
 {
+    if (m_bOutputElsewhere) {
+        MessageBox::Warning(this,
+                            tr("The protected site is written to another folder (Protect page): the pages "
+                               "here are never changed, so there is nothing to restore."));
+        return;
+    }
     if (m_files.IsEmpty()) {
         MessageBox::Warning(
             this, QStringLiteral("Please add files to the list to be restored! Add web files instead "

@@ -58,6 +58,9 @@ public:
     // tells the end, after the message with the count.
     void OnRestore();
     bool IsRestoring() const { return m_pRestore != nullptr; }
+    // A project that writes its site to another folder never changes its
+    // pages: no backups to make or put back.
+    void SetOutputElsewhere(bool elsewhere);
     // Takes every row's size afresh (after a protect or a restore changed
     // the files).
     void RefreshSizes();
@@ -121,4 +124,10 @@ private:
     std::unique_ptr<CRestoreSession> m_pRestore;
     std::unique_ptr<QProgressDialog> m_pRestoreProgress;
     QStringList m_notRestored;
+    bool m_bOutputElsewhere = false;
+    QPushButton* m_pRestoreButton = nullptr;
+    // The tooltips of Restore and of the backup check box while the site
+    // is written in place.
+    QString m_strRestoreTip;
+    QString m_strBackupTip;
 };

@@ -1,6 +1,7 @@
 #include "gui/pages/output/PageOutput.h"
 
 #include "files/SiteFiles.h"
+#include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
 #include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -112,8 +114,6 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     m_pIterationsSpin->setRange(CAppGlobalData::kMinKdfIterations, CAppGlobalData::kMaxKdfIterations);
     m_pIterationsSpin->setSingleStep(100000);
     m_pIterationsSpin->setGroupSeparatorShown(true);
-    m_pIterationsSpin->setToolTip(
-        QStringLiteral("More iterations make each login slower and each password guess costlier."));
     iterationsLabel->setBuddy(m_pIterationsSpin);
     m_pSignOutButton = new QPushButton(QStringLiteral("Sign e&veryone out"), formatGroup);
     m_pSignOutButton->setObjectName(QStringLiteral("signOutButton"));
@@ -132,16 +132,12 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     m_pAssetsCheck =
         new QCheckBox(tr("Also encipher the site's other &files (images, scripts, styles, data)"), siteGroup);
     m_pAssetsCheck->setObjectName(QStringLiteral("assetsCheck"));
-    m_pAssetsCheck->setToolTip(tr("Search indexes, images and data stay unreadable without the password; a "
-                                  "service worker deciphers them in the visitor's browser after login."));
     m_pAssetsNote =
         new QLabel(tr("Visitors must open the site over https or on this computer's localhost."), siteGroup);
     m_pAssetsNote->setObjectName(QStringLiteral("assetsNote"));
     auto* rootLabel = new QLabel(tr("Site r&oot:"), siteGroup);
     m_pSiteRootEdit = new QLineEdit(siteGroup);
     m_pSiteRootEdit->setObjectName(QStringLiteral("siteRootEdit"));
-    m_pSiteRootEdit->setToolTip(
-        tr("Only files below this folder are enciphered; nothing outside it is touched."));
     rootLabel->setBuddy(m_pSiteRootEdit);
     // What an empty root stands for, from the Files page's list.
     m_pDefaultRootLabel = new QLabel(siteGroup);
@@ -153,7 +149,6 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     m_pExcludeEdit = new QLineEdit(siteGroup);
     m_pExcludeEdit->setObjectName(QStringLiteral("excludeEdit"));
     m_pExcludeEdit->setPlaceholderText(tr("patterns such as drafts/ *.psd"));
-    m_pExcludeEdit->setToolTip(tr("Files matching these patterns (separated by spaces) stay as they are."));
     excludeLabel->setBuddy(m_pExcludeEdit);
     // A folder and a few patterns are a line of text, not the screen's width.
     m_pSiteRootEdit->setMaximumWidth(editWidth);
@@ -166,6 +161,34 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     siteGrid->addWidget(m_pDefaultRootLabel, 3, 1);
     siteGrid->addWidget(excludeLabel, 4, 0);
     siteGrid->addWidget(m_pExcludeEdit, 4, 1);
+
+    // Where the protected pages go: over the pages, or into a copy of the
+    // site in another folder (a generator's output stays as it built it).
+    auto* whereGroup = new QGroupBox(tr("Where"), this);
+    m_pInPlaceRadio = new QRadioButton(tr("Protect the pages in &place, keeping backups"), whereGroup);
+    m_pInPlaceRadio->setObjectName(QStringLiteral("inPlaceRadio"));
+    m_pOutputRadio = new QRadioButton(tr("&Write the protected site to:"), whereGroup);
+    m_pOutputRadio->setObjectName(QStringLiteral("outputRadio"));
+    m_pOutputEdit = new QLineEdit(whereGroup);
+    m_pOutputEdit->setObjectName(QStringLiteral("outputEdit"));
+    m_pOutputEdit->setPlaceholderText(tr("a folder outside the site, e.g. public-protected"));
+    m_pOutputEdit->setMaximumWidth(editWidth);
+    m_pBrowseOutputButton = new QPushButton(tr("B&rowse..."), whereGroup);
+    m_pBrowseOutputButton->setObjectName(QStringLiteral("browseOutputButton"));
+    m_pOutputNote =
+        new QLabel(tr("The site root is copied there with its pages protected; the pages themselves "
+                      "are never changed, so there are no backups and nothing to restore. Later "
+                      "runs write only what changed."),
+                   whereGroup);
+    m_pOutputNote->setObjectName(QStringLiteral("outputNote"));
+    m_pOutputNote->setWordWrap(true);
+    auto* whereGrid = new QGridLayout(whereGroup);
+    whereGrid->addWidget(m_pInPlaceRadio, 0, 0, 1, 3);
+    whereGrid->addWidget(m_pOutputRadio, 1, 0);
+    whereGrid->addWidget(m_pOutputEdit, 1, 1);
+    whereGrid->addWidget(m_pBrowseOutputButton, 1, 2);
+    whereGrid->addWidget(m_pOutputNote, 2, 0, 1, 3);
+    whereGrid->setColumnStretch(1, 1);
 
     auto* scriptGroup = new QGroupBox(QStringLiteral("Script"), this);
     auto* grid = new QGridLayout(scriptGroup);
@@ -198,6 +221,7 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     layout->addWidget(m_pRefreshCheck);
     layout->addWidget(formatGroup);
     layout->addWidget(siteGroup);
+    layout->addWidget(whereGroup);
     layout->addSpacing(6);
     layout->addLayout(scriptChecks);
     layout->addWidget(scriptGroup);
@@ -239,6 +263,58 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     });
     connect(m_pSiteRootEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
     connect(m_pExcludeEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pOutputEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
+    connect(m_pBrowseOutputButton, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });
+    for (QRadioButton* radio : {m_pInPlaceRadio, m_pOutputRadio}) {
+        connect(radio, &QRadioButton::clicked, this, [this] {
+            ApplyOutputRule();
+            SetProjectModified();
+        });
+    }
+
+    SetToolTips({
+        {"charsetCombo", tr("The character set the pages are written in, so that the login page shows "
+                            "their text right.")},
+        {"copyHeadCheck", tr("Gives each login page the title, styles and meta lines of the page it opens.")},
+        {"refreshCheck", tr("Reloads the page once after the login in Internet Explorer, which may show it "
+                            "blank otherwise.")},
+        {"cipherCombo", tr("Strong pages can only be read with the password; classic ones only obscure "
+                           "their text.")},
+        {"iterationsSpin", tr("More iterations make each login slower and each password guess costlier.")},
+        {"signOutButton", tr("Draws a new salt, so every visitor must log in again and every share link "
+                             "stops working.")},
+        {"assetsCheck", tr("Search indexes, images and data stay unreadable without the password; a "
+                           "service worker deciphers them in the visitor's browser after login.")},
+        {"siteRootEdit", tr("Only files below this folder are enciphered; nothing outside it is touched.")},
+        {"excludeEdit", tr("Files matching these patterns (separated by spaces) stay as they are.")},
+        {"inPlaceRadio", tr("Rewrites the listed pages themselves, keeping a backup of each.")},
+        {"outputRadio", tr("Writes a protected copy of the site into another folder and leaves the pages "
+                           "as they are.")},
+        {"outputEdit", tr("The folder that receives the protected copy of the site; it must lie outside "
+                          "the site.")},
+        {"browseOutputButton", tr("Chooses the folder that receives the protected copy of the site.")},
+        {"protectLoginCheck", tr("Puts the scripts ticked below into the login pages, in the visitor's "
+                                 "browser.")},
+        {"protectAfterCheck", tr("Keeps the scripts ticked below running in the pages once the visitor "
+                                 "has logged in.")},
+        {"noRightClickCheck",
+         tr("Stops the context menu from opening on the page in the visitor's browser.")},
+        {"noTextSelectCheck", tr("Stops the visitor from selecting the page's text.")},
+        {"noPrintCheck", tr("Hides the page from the visitor's printouts.")},
+        {"noOfflineCheck", tr("Stops the page from working once saved and opened from the visitor's disk.")},
+        {"noStatusLinksCheck", tr("Hides the addresses of links from the visitor's status bar.")},
+        {"killFrameCheck", tr("Makes the page leave any frame another site puts it in.")},
+        {"noMozillaCheck", tr("Turns away visitors whose browser calls itself Mozilla.")},
+        {"noOperaCheck", tr("Turns away visitors whose browser calls itself Opera.")},
+        {"noPrintScreenCheck", tr("Clears the clipboard when the visitor presses Print Screen.")},
+        {"noDragDropCheck", tr("Stops the visitor from dragging the page's text and images out of it.")},
+        {"locationLockCheck", tr("Opens the page only at the address given beside it.")},
+        {"locationLockEdit",
+         tr("The address the page must be opened at, as the visitor's browser shows it.")},
+        {"referrerLockCheck", tr("Opens the page only when the visitor comes from the address given beside "
+                                 "it.")},
+        {"referrerLockEdit", tr("The address the visitor must come from to open the page.")},
+    });
 
     SetListedPages({});
 
@@ -271,6 +347,10 @@ void CPageOutput::PushToControls()
     m_pAssetsCheck->setChecked(m_bProtectAssets != 0);
     m_pSiteRootEdit->setText(m_strSiteRoot);
     m_pExcludeEdit->setText(m_strAssetExclude);
+    m_pOutputRadio->setChecked(!m_strOutputFolder.isEmpty());
+    m_pInPlaceRadio->setChecked(m_strOutputFolder.isEmpty());
+    m_pOutputEdit->setText(m_strOutputFolder);
+    ApplyOutputRule();
 }
 
 bool CPageOutput::PullFromControls()
@@ -286,6 +366,8 @@ bool CPageOutput::PullFromControls()
     m_bProtectAssets = m_pAssetsCheck->isChecked() ? 1 : 0;
     m_strSiteRoot = m_pSiteRootEdit->text().trimmed();
     m_strAssetExclude = m_pExcludeEdit->text().trimmed();
+    // The choice is the radio's; a folder typed while in place is dropped.
+    m_strOutputFolder = m_pOutputRadio->isChecked() ? m_pOutputEdit->text().trimmed() : QString();
     return true;
 }
 
@@ -317,6 +399,7 @@ void CPageOutput::LoadFromProject(const CAppGlobalData& data)
     m_bProtectAssets = data.m_bProtectAssets;
     m_strSiteRoot = data.m_strSiteRoot;
     m_strAssetExclude = data.m_strAssetExclude;
+    m_strOutputFolder = data.m_strOutputFolder;
     m_bLoadedClassic = m_nCipher == CAppGlobalData::kCipherClassic;
     m_bUpgradeWarned = false;
     PushToControls();
@@ -353,11 +436,18 @@ void CPageOutput::SaveToProject(CAppGlobalData& data)
     data.m_bProtectAssets = m_bProtectAssets;
     data.m_strSiteRoot = m_strSiteRoot;
     data.m_strAssetExclude = m_strAssetExclude;
+    data.m_strOutputFolder = m_strOutputFolder;
 }
 
 bool CPageOutput::ValidateForProtect()
 {
     PullFromControls();
+    if (m_pOutputRadio->isChecked() && m_strOutputFolder.isEmpty()) {
+        MessageBox::Warning(this, tr("Choose the folder the protected site is written to, or protect the "
+                                     "pages in place."));
+        m_pOutputEdit->setFocus();
+        return false;
+    }
     return true;
 }
 
@@ -373,6 +463,27 @@ void CPageOutput::SetListedPages(const QStringList& pages)
     m_pSiteRootEdit->setPlaceholderText(shown);
     m_pDefaultRootLabel->setText(
         tr("When empty: %1, the deepest folder that holds every listed page.").arg(shown));
+}
+
+void CPageOutput::OnBrowseOutput()
+{
+    const QString folder = FileDialog::GetExistingDirectory(this, tr("Write the protected site to"),
+                                                            m_pOutputEdit->text().trimmed());
+    if (folder.isEmpty()) {
+        return;
+    }
+    m_pOutputEdit->setText(folder);
+    m_pOutputRadio->setChecked(true);
+    ApplyOutputRule();
+    SetProjectModified();
+}
+
+void CPageOutput::ApplyOutputRule()
+{
+    const bool elsewhere = m_pOutputRadio->isChecked();
+    m_pOutputEdit->setEnabled(elsewhere);
+    m_pOutputNote->setVisible(elsewhere);
+    emit OutputElsewhereChanged(elsewhere);
 }
 
 void CPageOutput::ApplyEnablingRule()

@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QSpinBox;
 
 // The Protect page: the charset of the files, the head copy, the refresh
@@ -35,6 +36,10 @@ public:
     void SetListedPages(const QStringList& pages);
     QString DefaultSiteRoot() const { return m_strDefaultRoot; }
 
+signals:
+    // The site is written to another folder (true) or protected in place.
+    void OutputElsewhereChanged(bool elsewhere);
+
 protected:
     void PushToControls() override;
     bool PullFromControls() override;
@@ -56,6 +61,9 @@ private:
     void ApplyFormatRule();
     void OnCipherActivated();
     void OnSignOut();
+    void OnBrowseOutput();
+    // The folder edit and its button only while the site goes elsewhere.
+    void ApplyOutputRule();
 
     int m_bCopyHead = 0;
     int m_nCharset = 0;
@@ -84,6 +92,7 @@ private:
     QString m_strSiteRoot;
     QString m_strAssetExclude;
     QString m_strDefaultRoot;
+    QString m_strOutputFolder;
     // The move away from classic warns once per loaded classic project.
     bool m_bLoadedClassic = false;
     bool m_bUpgradeWarned = false;
@@ -98,6 +107,11 @@ private:
     QLineEdit* m_pSiteRootEdit = nullptr;
     QLabel* m_pDefaultRootLabel = nullptr;
     QLineEdit* m_pExcludeEdit = nullptr;
+    QRadioButton* m_pInPlaceRadio = nullptr;
+    QRadioButton* m_pOutputRadio = nullptr;
+    QLineEdit* m_pOutputEdit = nullptr;
+    QPushButton* m_pBrowseOutputButton = nullptr;
+    QLabel* m_pOutputNote = nullptr;
     QCheckBox* m_pCopyHeadCheck = nullptr;
     QCheckBox* m_pRefreshCheck = nullptr;
     QCheckBox* m_pProtectLoginCheck = nullptr;

@@ -4,6 +4,7 @@
 #include "gui/frame/ShellOperations.h"
 #include "gui/widgets/AppIcons.h"
 #include "gui/widgets/IconButton.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -43,6 +44,9 @@ CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
     m_pTestButton->setObjectName(QStringLiteral("testButton"));
     m_pEditButton = new CIconButton(CAppIcons::Icon(CAppIcons::Role::Edit), QStringLiteral("&Edit"), this);
     m_pEditButton->setObjectName(QStringLiteral("editButton"));
+    m_pShareButton =
+        new CIconButton(CAppIcons::Icon(CAppIcons::Role::Browser), tr("Copy share &link..."), this);
+    m_pShareButton->setObjectName(QStringLiteral("shareLinkButton"));
 
     m_pList = new QTreeWidget(this);
     m_pList->setObjectName(QStringLiteral("resultList"));
@@ -71,6 +75,7 @@ CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
     buttons->addWidget(m_pProtectButton);
     buttons->addWidget(m_pTestButton);
     buttons->addWidget(m_pEditButton);
+    buttons->addWidget(m_pShareButton);
     buttons->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
@@ -81,12 +86,15 @@ CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
     connect(m_pProtectButton, &QPushButton::clicked, this, &CPageResult::protectRequested);
     connect(m_pTestButton, &QPushButton::clicked, this, &CPageResult::OnTest);
     connect(m_pEditButton, &QPushButton::clicked, this, &CPageResult::OnEdit);
+    connect(m_pShareButton, &QPushButton::clicked, this, &CPageResult::OnShareLink);
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this, &CPageResult::OnShellOpen);
     SetToolTips({
         {"protectButton",
          tr("Rewrites every listed page so that a browser shows it only after the password.")},
         {"testButton", tr("Opens the selected page in your web browser to try the login.")},
         {"editButton", tr("Opens the selected page in an editor.")},
+        {"shareLinkButton", tr("Copies a link that opens the selected page as the password does, for anyone "
+                               "holding it, until \"Sign everyone out\" on the Protect page revokes it.")},
         {"resultList", tr("What the last run did with each page.")},
     });
     connect(m_pList, &QTreeWidget::customContextMenuRequested, this, &CPageResult::OnContextMenuRequested);
@@ -162,6 +170,16 @@ std::unique_ptr<QMenu> CPageResult::CreateContextMenu(bool onRow)
 void CPageResult::OnTest()
 {
     CShellOperations::Run(CShellOperations::Operation::Open, this, m_pList, PathColumn);
+}
+
+void CPageResult::OnShareLink()
+{
+    const QTreeWidgetItem* item = m_pList->currentItem();
+    if (!item) {
+        MessageBox::Warning(this, QStringLiteral("No item is selected!"));
+        return;
+    }
+    emit shareLinkRequested(item->text(PathColumn));
 }
 
 void CPageResult::OnEdit()

@@ -54,10 +54,14 @@ public:
     void OnShellOpenWith();
     void OnShellOpenFolder();
     void OnShellProperty();
+    // Asks the main frame for a share link of the selected page.
+    void OnShareLink();
 
 signals:
     // The Protect button and menu entry: the main frame's Protect command.
     void protectRequested();
+    // "Copy share link...": a link that logs in to the page at `path`.
+    void shareLinkRequested(const QString& path);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +73,7 @@ private:
     CIconButton* m_pProtectButton = nullptr;
     CIconButton* m_pTestButton = nullptr;
     CIconButton* m_pEditButton = nullptr;
+    CIconButton* m_pShareButton = nullptr;
     QTreeWidget* m_pList = nullptr;
     // The icons of the file types met, by suffix: a run adds thousands of
     // rows of a few types.
