@@ -281,6 +281,30 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
         <source>%1 other file(s) of the site enciphered, %2 failed (see the Result page).</source>
         <translation>%1 weitere Datei(en) der Website verschlüsselt, %2 fehlgeschlagen (siehe Seite „Ergebnis“).</translation>
     </message>
+    <message>
+        <source>Share links open pages of the strong format: protect the pages in it first.</source>
+        <translation>Freigabelinks öffnen Seiten im starken Format: Schützen Sie die Seiten zuerst in diesem Format.</translation>
+    </message>
+    <message>
+        <source>Copy share link</source>
+        <translation>Freigabelink kopieren</translation>
+    </message>
+    <message>
+        <source>The link logs in as:</source>
+        <translation>Der Link meldet an als:</translation>
+    </message>
+    <message>
+        <source>The page&apos;s address on the web:</source>
+        <translation>Die Adresse der Seite im Web:</translation>
+    </message>
+    <message>
+        <source>The key derivation failed.</source>
+        <translation>Die Schlüsselableitung ist fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>The share link is on the clipboard. It opens the site as the password does: hand it out as you would the password. &quot;Sign everyone out&quot; on the Protect page revokes every link.</source>
+        <translation>Der Freigabelink ist in der Zwischenablage. Er öffnet die Website wie das Passwort: Geben Sie ihn nur weiter, wie Sie das Passwort weitergeben würden. „Alle abmelden“ auf der Seite „Schützen“ widerruft jeden Link.</translation>
+    </message>
 </context>
 <context>
     <name>COpenWithDialog</name>
@@ -388,6 +412,10 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
         <source>Not restored:</source>
         <translation>Nicht wiederhergestellt:</translation>
     </message>
+    <message>
+        <source>The protected site is written to another folder (Protect page): the pages here are never changed, so there is nothing to restore.</source>
+        <translation>Die geschützte Website wird in einen anderen Ordner geschrieben (Seite „Schützen“): Die Seiten hier werden nie verändert, daher gibt es nichts wiederherzustellen.</translation>
+    </message>
 </context>
 <context>
     <name>CPageOutput</name>
@@ -438,6 +466,150 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     <message>
         <source>When empty: %1, the deepest folder that holds every listed page.</source>
         <translation>Wenn leer: %1, der tiefste Ordner, der alle aufgeführten Seiten enthält.</translation>
+    </message>
+    <message>
+        <source>&amp;Copy HEAD section of the files which will be protected to their login pages</source>
+        <translation>HEAD-Bereich der zu schützenden Dateien in ihre Anmeldeseiten &amp;kopieren</translation>
+    </message>
+    <message>
+        <source>R&amp;efresh page after login with Microsoft Internet Explorer</source>
+        <translation>Seite nach der Anmeldung im Microsoft Internet Explorer &amp;neu laden</translation>
+    </message>
+    <message>
+        <source>Where</source>
+        <translation>Wohin</translation>
+    </message>
+    <message>
+        <source>Protect the pages in &amp;place, keeping backups</source>
+        <translation>Seiten &amp;an Ort und Stelle schützen, mit Sicherungskopien</translation>
+    </message>
+    <message>
+        <source>&amp;Write the protected site to:</source>
+        <translation>Geschützte Website &amp;schreiben nach:</translation>
+    </message>
+    <message>
+        <source>a folder outside the site, e.g. public-protected</source>
+        <translation>ein Ordner außerhalb der Website, z. B. public-protected</translation>
+    </message>
+    <message>
+        <source>B&amp;rowse...</source>
+        <translation>&amp;Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>The site root is copied there with its pages protected; the pages themselves are never changed, so there are no backups and nothing to restore. Later runs write only what changed.</source>
+        <translation>Der Website-Stamm wird dorthin kopiert, mit geschützten Seiten; die Seiten selbst werden nie verändert, daher gibt es keine Sicherungskopien und nichts wiederherzustellen. Spätere Durchläufe schreiben nur, was sich geändert hat.</translation>
+    </message>
+    <message>
+        <source>The character set the pages are written in, so that the login page shows their text right.</source>
+        <translation>Der Zeichensatz, in dem die Seiten geschrieben sind, damit die Anmeldeseite ihren Text richtig zeigt.</translation>
+    </message>
+    <message>
+        <source>Gives each login page the title, styles and meta lines of the page it opens.</source>
+        <translation>Gibt jeder Anmeldeseite den Titel, die Stile und die Meta-Zeilen der Seite, die sie öffnet.</translation>
+    </message>
+    <message>
+        <source>Reloads the page once after the login in Internet Explorer, which may show it blank otherwise.</source>
+        <translation>Lädt die Seite nach der Anmeldung im Internet Explorer einmal neu, der sie sonst leer zeigen kann.</translation>
+    </message>
+    <message>
+        <source>Strong pages can only be read with the password; classic ones only obscure their text.</source>
+        <translation>Starke Seiten lassen sich nur mit dem Passwort lesen; klassische verschleiern ihren Text nur.</translation>
+    </message>
+    <message>
+        <source>More iterations make each login slower and each password guess costlier.</source>
+        <translation>Mehr Iterationen machen jede Anmeldung langsamer und jeden Rateversuch für ein Passwort teurer.</translation>
+    </message>
+    <message>
+        <source>Draws a new salt, so every visitor must log in again and every share link stops working.</source>
+        <translation>Erzeugt ein neues Salt: Jeder Besucher muss sich neu anmelden und jeder Freigabelink hört auf zu funktionieren.</translation>
+    </message>
+    <message>
+        <source>Rewrites the listed pages themselves, keeping a backup of each.</source>
+        <translation>Schreibt die aufgelisteten Seiten selbst neu und behält von jeder eine Sicherungskopie.</translation>
+    </message>
+    <message>
+        <source>Writes a protected copy of the site into another folder and leaves the pages as they are.</source>
+        <translation>Schreibt eine geschützte Kopie der Website in einen anderen Ordner und lässt die Seiten, wie sie sind.</translation>
+    </message>
+    <message>
+        <source>The folder that receives the protected copy of the site; it must lie outside the site.</source>
+        <translation>Der Ordner, der die geschützte Kopie der Website erhält; er muss außerhalb der Website liegen.</translation>
+    </message>
+    <message>
+        <source>Chooses the folder that receives the protected copy of the site.</source>
+        <translation>Wählt den Ordner, der die geschützte Kopie der Website erhält.</translation>
+    </message>
+    <message>
+        <source>Puts the scripts ticked below into the login pages, in the visitor&apos;s browser.</source>
+        <translation>Setzt die unten angekreuzten Skripte in die Anmeldeseiten, im Browser des Besuchers.</translation>
+    </message>
+    <message>
+        <source>Keeps the scripts ticked below running in the pages once the visitor has logged in.</source>
+        <translation>Lässt die unten angekreuzten Skripte in den Seiten weiterlaufen, wenn sich der Besucher angemeldet hat.</translation>
+    </message>
+    <message>
+        <source>Stops the context menu from opening on the page in the visitor&apos;s browser.</source>
+        <translation>Verhindert, dass sich im Browser des Besuchers das Kontextmenü auf der Seite öffnet.</translation>
+    </message>
+    <message>
+        <source>Stops the visitor from selecting the page&apos;s text.</source>
+        <translation>Verhindert, dass der Besucher den Text der Seite markiert.</translation>
+    </message>
+    <message>
+        <source>Hides the page from the visitor&apos;s printouts.</source>
+        <translation>Blendet die Seite in Ausdrucken des Besuchers aus.</translation>
+    </message>
+    <message>
+        <source>Stops the page from working once saved and opened from the visitor&apos;s disk.</source>
+        <translation>Sorgt dafür, dass die Seite nicht funktioniert, wenn sie gespeichert und von der Festplatte des Besuchers geöffnet wird.</translation>
+    </message>
+    <message>
+        <source>Hides the addresses of links from the visitor&apos;s status bar.</source>
+        <translation>Blendet die Adressen von Links in der Statusleiste des Besuchers aus.</translation>
+    </message>
+    <message>
+        <source>Makes the page leave any frame another site puts it in.</source>
+        <translation>Lässt die Seite jeden Rahmen verlassen, in den eine andere Website sie setzt.</translation>
+    </message>
+    <message>
+        <source>Turns away visitors whose browser calls itself Mozilla.</source>
+        <translation>Weist Besucher ab, deren Browser sich Mozilla nennt.</translation>
+    </message>
+    <message>
+        <source>Turns away visitors whose browser calls itself Opera.</source>
+        <translation>Weist Besucher ab, deren Browser sich Opera nennt.</translation>
+    </message>
+    <message>
+        <source>Clears the clipboard when the visitor presses Print Screen.</source>
+        <translation>Leert die Zwischenablage, wenn der Besucher die Druck-Taste drückt.</translation>
+    </message>
+    <message>
+        <source>Stops the visitor from dragging the page&apos;s text and images out of it.</source>
+        <translation>Verhindert, dass der Besucher Text und Bilder aus der Seite herauszieht.</translation>
+    </message>
+    <message>
+        <source>Opens the page only at the address given beside it.</source>
+        <translation>Öffnet die Seite nur unter der daneben angegebenen Adresse.</translation>
+    </message>
+    <message>
+        <source>The address the page must be opened at, as the visitor&apos;s browser shows it.</source>
+        <translation>Die Adresse, unter der die Seite geöffnet werden muss, wie der Browser des Besuchers sie zeigt.</translation>
+    </message>
+    <message>
+        <source>Opens the page only when the visitor comes from the address given beside it.</source>
+        <translation>Öffnet die Seite nur, wenn der Besucher von der daneben angegebenen Adresse kommt.</translation>
+    </message>
+    <message>
+        <source>The address the visitor must come from to open the page.</source>
+        <translation>Die Adresse, von der der Besucher kommen muss, um die Seite zu öffnen.</translation>
+    </message>
+    <message>
+        <source>Choose the folder the protected site is written to, or protect the pages in place.</source>
+        <translation>Wählen Sie den Ordner, in den die geschützte Website geschrieben wird, oder schützen Sie die Seiten an Ort und Stelle.</translation>
+    </message>
+    <message>
+        <source>Write the protected site to</source>
+        <translation>Geschützte Website schreiben nach</translation>
     </message>
 </context>
 <context>
@@ -644,6 +816,14 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     <message>
         <source>What the last run did with each page.</source>
         <translation>Was der letzte Lauf mit jeder Seite gemacht hat.</translation>
+    </message>
+    <message>
+        <source>Copy share &amp;link...</source>
+        <translation>Freigabe&amp;link kopieren...</translation>
+    </message>
+    <message>
+        <source>Copies a link that opens the selected page as the password does, for anyone holding it, until &quot;Sign everyone out&quot; on the Protect page revokes it.</source>
+        <translation>Kopiert einen Link, der die gewählte Seite wie das Passwort öffnet, für jeden, der ihn hat, bis „Alle abmelden“ auf der Seite „Schützen“ ihn widerruft.</translation>
     </message>
 </context>
 <context>

@@ -81,8 +81,9 @@ private slots:
             {"singleModeRadio", "passwordEdit", "randomPasswordButton"},
             {"expireCombo", "alertRadio", "alertEdit", "userCaseCheck", "passwordCaseCheck"},
             {"createButton", "editButton", "deleteButton", "browserButton", "previewCheck", "templateList"},
-            {"charsetCombo", "copyHeadCheck", "refreshCheck", "protectLoginCheck", "protectAfterCheck",
-             "cipherCombo", "iterationsSpin", "signOutButton"},
+            // The Internet Explorer refresh option is not offered here.
+            {"charsetCombo", "copyHeadCheck", "protectLoginCheck", "protectAfterCheck", "cipherCombo",
+             "iterationsSpin", "signOutButton"},
             {"protectButton", "testButton", "editButton", "resultList"},
         };
         CWendlockView* view = m_frame->View();

@@ -125,7 +125,9 @@ private slots:
     {
         m_page->LoadFromProject(CAppGlobalData());
         QVERIFY(Check("copyHeadCheck")->isChecked());
+        // Kept in the project file, not offered (no Internet Explorer here).
         QVERIFY(Check("refreshCheck")->isChecked());
+        QVERIFY(Check("refreshCheck")->isHidden());
         QVERIFY(!Check("protectLoginCheck")->isChecked());
         QVERIFY(!Check("protectAfterCheck")->isChecked());
         for (QCheckBox* box : Hardening()) {

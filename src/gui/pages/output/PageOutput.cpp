@@ -52,9 +52,9 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     charsetLabel->setBuddy(m_pCharsetCombo);
 
     // The exchange order of the members follows the order of these calls.
-    m_pCopyHeadCheck = AddCheck(
-        QStringLiteral("&Copy HEAD section of the files which will be proteced to their login pages"),
-        QStringLiteral("copyHeadCheck"), &m_bCopyHead);
+    m_pCopyHeadCheck =
+        AddCheck(tr("&Copy HEAD section of the files which will be protected to their login pages"),
+                 QStringLiteral("copyHeadCheck"), &m_bCopyHead);
     QCheckBox* noRightClick = AddCheck(QStringLiteral("Disable &right mouse click"),
                                        QStringLiteral("noRightClickCheck"), &m_bNoRightClick);
     QCheckBox* noTextSelect = AddCheck(QStringLiteral("Disable &text select"),
@@ -67,7 +67,7 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
                                         QStringLiteral("noStatusLinksCheck"), &m_bNoStatusLinks);
     m_pLocationLockCheck =
         AddCheck(QStringLiteral("Locatio&n lock:"), QStringLiteral("locationLockCheck"), &m_bLocationLock);
-    m_pRefreshCheck = AddCheck(QStringLiteral("R&efresh page after login with Microsoft Internet Explore"),
+    m_pRefreshCheck = AddCheck(tr("R&efresh page after login with Microsoft Internet Explorer"),
                                QStringLiteral("refreshCheck"), &m_bRefreshIE);
     QCheckBox* killFrame =
         AddCheck(QStringLiteral("&Kill frame"), QStringLiteral("killFrameCheck"), &m_bKillFrame);
@@ -219,6 +219,9 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     layout->addLayout(charsetRow);
     layout->addWidget(m_pCopyHeadCheck);
     layout->addWidget(m_pRefreshCheck);
+    // Internet Explorer does not run here: the option stays in the project
+    // file for projects shared with Windows, but is not offered.
+    m_pRefreshCheck->setVisible(false);
     layout->addWidget(formatGroup);
     layout->addWidget(siteGroup);
     layout->addWidget(whereGroup);
