@@ -825,6 +825,63 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
         <source>Copies a link that opens the selected page as the password does, for anyone holding it, until &quot;Sign everyone out&quot; on the Protect page revokes it.</source>
         <translation>Kopiert einen Link, der die gewählte Seite wie das Passwort öffnet, für jeden, der ihn hat, bis „Alle abmelden“ auf der Seite „Schützen“ ihn widerruft.</translation>
     </message>
+    <message>
+        <source>Result</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message>
+        <source>Click &quot;Protect&quot; button or &quot;Protect&quot; toolbar button to password protect files, the protected files will be listed in the following list.</source>
+        <translation>Klicken Sie auf die Schaltfläche „Schützen“ oder in der Symbolleiste auf „Schützen“, um Dateien mit einem Passwort zu schützen; die geschützten Dateien werden in der folgenden Liste aufgeführt.</translation>
+    </message>
+    <message>
+        <source>&amp;Protect</source>
+        <translation>&amp;Schützen</translation>
+    </message>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Testen</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Pfad</translation>
+    </message>
+    <message>
+        <source>%1 KB</source>
+        <translation>%1 KB</translation>
+    </message>
+    <message>
+        <source>&amp;Protect</source>
+        <comment>context menu</comment>
+        <translation>Sc&amp;hützen</translation>
+    </message>
+    <message>
+        <source>Protect files with password</source>
+        <translation>Dateien mit dem Passwort schützen</translation>
+    </message>
+    <message>
+        <source>Open the selected protected file for test</source>
+        <translation>Die ausgewählte geschützte Datei zum Testen öffnen</translation>
+    </message>
+    <message>
+        <source>Edit the selected protected file</source>
+        <translation>Die ausgewählte geschützte Datei bearbeiten</translation>
+    </message>
+    <message>
+        <source>No item is selected!</source>
+        <translation>Es ist kein Eintrag ausgewählt!</translation>
+    </message>
 </context>
 <context>
     <name>CPageStyle</name>

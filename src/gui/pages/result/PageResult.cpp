@@ -28,21 +28,19 @@ QAction* AddEntry(QMenu* menu, const QString& text, const QString& prompt, bool 
 } // namespace
 
 CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
-    : CPropertyViewPage(frame, QStringLiteral("Result"), parent)
+    : CPropertyViewPage(frame, tr("Result"), parent)
 {
-    auto* description =
-        new QLabel(QStringLiteral("Click \"Protect\" button or \"Protect\" toolbar button to password "
-                                  "protect files, the protected files will be listed in the "
-                                  "following list."),
-                   this);
+    auto* description = new QLabel(tr("Click \"Protect\" button or \"Protect\" toolbar button to password "
+                                      "protect files, the protected files will be listed in the "
+                                      "following list."),
+                                   this);
     description->setWordWrap(true);
 
-    m_pProtectButton =
-        new CIconButton(CAppIcons::Icon(CAppIcons::Role::Protect), QStringLiteral("&Protect"), this);
+    m_pProtectButton = new CIconButton(CAppIcons::Icon(CAppIcons::Role::Protect), tr("&Protect"), this);
     m_pProtectButton->setObjectName(QStringLiteral("protectButton"));
-    m_pTestButton = new CIconButton(CAppIcons::Icon(CAppIcons::Role::Browser), QStringLiteral("&Test"), this);
+    m_pTestButton = new CIconButton(CAppIcons::Icon(CAppIcons::Role::Browser), tr("&Test"), this);
     m_pTestButton->setObjectName(QStringLiteral("testButton"));
-    m_pEditButton = new CIconButton(CAppIcons::Icon(CAppIcons::Role::Edit), QStringLiteral("&Edit"), this);
+    m_pEditButton = new CIconButton(CAppIcons::Icon(CAppIcons::Role::Edit), tr("&Edit"), this);
     m_pEditButton->setObjectName(QStringLiteral("editButton"));
     m_pShareButton =
         new CIconButton(CAppIcons::Icon(CAppIcons::Role::Browser), tr("Copy share &link..."), this);
@@ -50,8 +48,7 @@ CPageResult::CPageResult(IFrameServices* frame, QWidget* parent)
 
     m_pList = new QTreeWidget(this);
     m_pList->setObjectName(QStringLiteral("resultList"));
-    m_pList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Result"),
-                              QStringLiteral("Path")});
+    m_pList->setHeaderLabels({tr("File Name"), tr("Size"), tr("Result"), tr("Path")});
     m_pList->setRootIsDecorated(false);
     m_pList->setUniformRowHeights(true);
     m_pList->setItemsExpandable(false);
@@ -139,7 +136,7 @@ QString CPageResult::SizeText(const QString& path)
 {
     const QFileInfo info(path);
     const quint32 bytes = info.exists() ? quint32(info.size()) : 12000u;
-    return QStringLiteral("%1 KB").arg(qMax<quint32>(1, bytes / 1000));
+    return tr("%1 KB").arg(qMax<quint32>(1, bytes / 1000));
 }
 
 std::unique_ptr<QMenu> CPageResult::CreateContextMenu(bool onRow)
@@ -147,11 +144,9 @@ std::unique_ptr<QMenu> CPageResult::CreateContextMenu(bool onRow)
     auto menu = std::make_unique<QMenu>(this);
     menu->setObjectName(QStringLiteral("ResultListPop"));
     QAction* protect =
-        AddEntry(menu.get(), QStringLiteral("&Protect"), QStringLiteral("Protect files with password"), true);
-    QAction* test = AddEntry(menu.get(), QStringLiteral("&Test"),
-                             QStringLiteral("Open the selected protected file for test"), onRow);
-    QAction* edit = AddEntry(menu.get(), QStringLiteral("&Edit"),
-                             QStringLiteral("Edit the selected protected file"), onRow);
+        AddEntry(menu.get(), tr("&Protect", "context menu"), tr("Protect files with password"), true);
+    QAction* test = AddEntry(menu.get(), tr("&Test"), tr("Open the selected protected file for test"), onRow);
+    QAction* edit = AddEntry(menu.get(), tr("&Edit"), tr("Edit the selected protected file"), onRow);
     menu->addSeparator();
     QMenu* shell = CShellOperations::AddShellMenu(menu.get(), this, m_pList, PathColumn, onRow, false);
     shell->setEnabled(onRow);
@@ -176,7 +171,7 @@ void CPageResult::OnShareLink()
 {
     const QTreeWidgetItem* item = m_pList->currentItem();
     if (!item) {
-        MessageBox::Warning(this, QStringLiteral("No item is selected!"));
+        MessageBox::Warning(this, tr("No item is selected!"));
         return;
     }
     emit shareLinkRequested(item->text(PathColumn));
