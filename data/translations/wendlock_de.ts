@@ -416,6 +416,186 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
         <source>The protected site is written to another folder (Protect page): the pages here are never changed, so there is nothing to restore.</source>
         <translation>Die geschützte Website wird in einen anderen Ordner geschrieben (Seite „Schützen“): Die Seiten hier werden nie verändert, daher gibt es nichts wiederherzustellen.</translation>
     </message>
+    <message>
+        <source>List Files (*.lst)</source>
+        <translation>Listendateien (*.lst)</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>Add files or folder to protect, or click &quot;Restore&quot; button to restore the files from backup files.</source>
+        <translation>Fügen Sie zu schützende Dateien oder Ordner hinzu oder klicken Sie auf „Wiederherstellen“, um die Dateien aus ihren Sicherungskopien wiederherzustellen.</translation>
+    </message>
+    <message>
+        <source>&amp;Add Files</source>
+        <translation>Dateien &amp;hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add &amp;Folder</source>
+        <translation>&amp;Ordner hinzufügen</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>De&amp;lete All</source>
+        <translation>&amp;Alle löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Import</source>
+        <translation>&amp;Importieren</translation>
+    </message>
+    <message>
+        <source>&amp;Export</source>
+        <translation>E&amp;xportieren</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Typ</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Pfad</translation>
+    </message>
+    <message>
+        <source>&amp;Backup files as &quot;*.original&quot; at the same directory</source>
+        <translation>&amp;Sicherungskopien als „*.original“ im selben Ordner anlegen</translation>
+    </message>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>&amp;Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Possible Web Files (%1)</source>
+        <translation>Mögliche Webdateien (%1)</translation>
+    </message>
+    <message>
+        <source>HTML Files (*.htm *.html)</source>
+        <translation>HTML-Dateien (*.htm *.html)</translation>
+    </message>
+    <message>
+        <source>PHP Files (*.php)</source>
+        <translation>PHP-Dateien (*.php)</translation>
+    </message>
+    <message>
+        <source>ASP Files (*.asp *.aspx)</source>
+        <translation>ASP-Dateien (*.asp *.aspx)</translation>
+    </message>
+    <message>
+        <source>ALL Files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Adding the web files of %1</source>
+        <translation>Die Webdateien von %1 werden hinzugefügt</translation>
+    </message>
+    <message>
+        <source>Loading the files list</source>
+        <translation>Die Dateiliste wird geladen</translation>
+    </message>
+    <message>
+        <source>Add Files</source>
+        <translation>Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Adding files</source>
+        <translation>Dateien werden hinzugefügt</translation>
+    </message>
+    <message>
+        <source>No item is selected!</source>
+        <translation>Es ist kein Eintrag ausgewählt!</translation>
+    </message>
+    <message>
+        <source>Are you sure to delete all items?</source>
+        <translation>Wirklich alle Einträge löschen?</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Importieren</translation>
+    </message>
+    <message>
+        <source>Importing %1</source>
+        <translation>%1 wird importiert</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Please add files to the list to be restored! Add web files instead of &quot;*.original&quot; backup files.</source>
+        <translation>Bitte fügen Sie die wiederherzustellenden Dateien der Liste hinzu! Fügen Sie die Webdateien hinzu, nicht die Sicherungskopien „*.original“.</translation>
+    </message>
+    <message>
+        <source>This will replace the files in the list with their backup files &quot;*.original&quot;! Do you want to continue?</source>
+        <translation>Damit werden die Dateien der Liste durch ihre Sicherungskopien „*.original“ ersetzt! Möchten Sie fortfahren?</translation>
+    </message>
+    <message>
+        <source>%1 files have been restored!</source>
+        <translation>%1 Datei(en) wurden wiederhergestellt!</translation>
+    </message>
+    <message>
+        <source>&amp;Add Files...</source>
+        <translation>Dateien &amp;hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Add files to the list to protect</source>
+        <translation>Dateien zur Liste der zu schützenden Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add &amp;Folder...</source>
+        <translation>&amp;Ordner hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Add folder to the list to protect</source>
+        <translation>Einen Ordner zur Liste der zu schützenden Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Delete selected items from the list</source>
+        <translation>Die ausgewählten Einträge aus der Liste löschen</translation>
+    </message>
+    <message>
+        <source>De&amp;lete All...</source>
+        <translation>&amp;Alle löschen...</translation>
+    </message>
+    <message>
+        <source>Delete all items from the list</source>
+        <translation>Alle Einträge aus der Liste löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Importieren...</translation>
+    </message>
+    <message>
+        <source>Import items to the list from file</source>
+        <translation>Einträge aus einer Datei in die Liste importieren</translation>
+    </message>
+    <message>
+        <source>&amp;Export...</source>
+        <translation>E&amp;xportieren...</translation>
+    </message>
+    <message>
+        <source>Export items in the list to file</source>
+        <translation>Die Einträge der Liste in eine Datei exportieren</translation>
+    </message>
+    <message>
+        <source>&amp;Restore...</source>
+        <translation>&amp;Wiederherstellen...</translation>
+    </message>
+    <message>
+        <source>Restore the files in the list from backup files</source>
+        <translation>Die Dateien der Liste aus ihren Sicherungskopien wiederherstellen</translation>
+    </message>
 </context>
 <context>
     <name>CPageOutput</name>

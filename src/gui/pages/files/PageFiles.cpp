@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -40,7 +41,7 @@ namespace {
 
 QString ListFilter()
 {
-    return QStringLiteral("List Files (*.lst)");
+    return QCoreApplication::translate("CPageFiles", "List Files (*.lst)");
 }
 
 // Below this many rows a deletion takes the rows out one by one; above
@@ -50,32 +51,31 @@ constexpr int RowByRowLimit = 32;
 } // namespace
 
 CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWidget* parent)
-    : CPropertyViewPage(frame, QStringLiteral("Files"), parent), m_preferences(preferences)
+    : CPropertyViewPage(frame, tr("Files"), parent), m_preferences(preferences)
 {
     setObjectName(QStringLiteral("PageFiles"));
     // F1 inside the page opens the page's own help, not the frame's.
     SetHelpTopic(kHelpTopic);
 
-    auto* description =
-        new QLabel(QStringLiteral("Add files or folder to protect, or click \"Restore\" button to "
-                                  "restore the files from backup files."),
-                   this);
+    auto* description = new QLabel(tr("Add files or folder to protect, or click \"Restore\" button to "
+                                      "restore the files from backup files."),
+                                   this);
     description->setWordWrap(true);
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setSpacing(6);
-    buttonRow->addWidget(AddButton(QStringLiteral("&Add Files"), QStringLiteral("addFilesButton"),
+    buttonRow->addWidget(AddButton(tr("&Add Files"), QStringLiteral("addFilesButton"),
                                    CAppIcons::Role::AddFiles, &CPageFiles::OnAddFiles));
-    buttonRow->addWidget(AddButton(QStringLiteral("Add &Folder"), QStringLiteral("addFolderButton"),
+    buttonRow->addWidget(AddButton(tr("Add &Folder"), QStringLiteral("addFolderButton"),
                                    CAppIcons::Role::AddFolder, &CPageFiles::OnAddFolder));
-    buttonRow->addWidget(AddButton(QStringLiteral("&Delete"), QStringLiteral("deleteButton"),
-                                   CAppIcons::Role::Remove, &CPageFiles::OnDelete));
-    buttonRow->addWidget(AddButton(QStringLiteral("De&lete All"), QStringLiteral("deleteAllButton"),
+    buttonRow->addWidget(AddButton(tr("&Delete"), QStringLiteral("deleteButton"), CAppIcons::Role::Remove,
+                                   &CPageFiles::OnDelete));
+    buttonRow->addWidget(AddButton(tr("De&lete All"), QStringLiteral("deleteAllButton"),
                                    CAppIcons::Role::RemoveAll, &CPageFiles::OnDeleteAll));
-    buttonRow->addWidget(AddButton(QStringLiteral("&Import"), QStringLiteral("importButton"),
-                                   CAppIcons::Role::Import, &CPageFiles::OnImport));
-    buttonRow->addWidget(AddButton(QStringLiteral("&Export"), QStringLiteral("exportButton"),
-                                   CAppIcons::Role::Export, &CPageFiles::OnExport));
+    buttonRow->addWidget(AddButton(tr("&Import"), QStringLiteral("importButton"), CAppIcons::Role::Import,
+                                   &CPageFiles::OnImport));
+    buttonRow->addWidget(AddButton(tr("&Export"), QStringLiteral("exportButton"), CAppIcons::Role::Export,
+                                   &CPageFiles::OnExport));
     buttonRow->addStretch(1);
 
     m_pList = new QTreeWidget(this);
@@ -90,8 +90,7 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     undoKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(undoKey, &QShortcut::activated, this, &CPageFiles::OnUndo);
     m_pList->setColumnCount(5);
-    m_pList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Type"),
-                              QStringLiteral("Path"), tr("State")});
+    m_pList->setHeaderLabels({tr("File Name"), tr("Size"), tr("Type"), tr("Path"), tr("State")});
     m_pList->setRootIsDecorated(false);
     m_pList->setItemsExpandable(false);
     m_pList->setExpandsOnDoubleClick(false);
@@ -116,10 +115,10 @@ CPageFiles::CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWid
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem*, int) { OnShell(CShellOperations::Operation::Open); });
 
-    m_pBackup = new QCheckBox(QStringLiteral("&Backup files as \"*.original\" at the same directory"), this);
+    m_pBackup = new QCheckBox(tr("&Backup files as \"*.original\" at the same directory"), this);
     m_pBackup->setObjectName(QStringLiteral("backupCheck"));
     connect(m_pBackup, &QCheckBox::clicked, this, [this] { SetProjectModified(); });
-    QPushButton* restore = AddButton(QStringLiteral("&Restore"), QStringLiteral("restoreButton"),
+    QPushButton* restore = AddButton(tr("&Restore"), QStringLiteral("restoreButton"),
                                      CAppIcons::Role::Restore, &CPageFiles::OnRestore);
     m_pRestoreButton = restore;
 
@@ -199,9 +198,10 @@ QString CPageFiles::AddFilesFilter()
     for (const QString& extension : CWebFileFilter::WebExtensionList()) {
         patterns.append(QStringLiteral("*.") + extension);
     }
-    return QStringLiteral("Possible Web Files (") + patterns.join(QLatin1Char(' ')) +
-           QStringLiteral(");;HTML Files (*.htm *.html);;PHP Files (*.php);;ASP Files (*.asp *.aspx);;"
-                          "ALL Files (*)");
+    const QString separator = QStringLiteral(";;");
+    return tr("Possible Web Files (%1)").arg(patterns.join(QLatin1Char(' '))) + separator +
+           tr("HTML Files (*.htm *.html)") + separator + tr("PHP Files (*.php)") + separator +
+           tr("ASP Files (*.asp *.aspx)") + separator + tr("ALL Files (*)");
 }
 
 void CPageFiles::PushToControls()
@@ -270,8 +270,7 @@ int CPageFiles::AddPaths(const QStringList& paths, const QString& label, bool ca
 
 int CPageFiles::AddFolder(const QString& folder, bool recursive)
 {
-    CAddProgress progress(this, m_pList->viewport(), QStringLiteral("Adding the web files of %1").arg(folder),
-                          0, true);
+    CAddProgress progress(this, m_pList->viewport(), tr("Adding the web files of %1").arg(folder), 0, true);
     CWebFileFilter::ScanFolder(
         folder, recursive,
         [this, &progress](const QString& path) { return progress.Step(AddFileToList(path)); },
@@ -337,7 +336,7 @@ void CPageFiles::LoadFromProject(const CAppGlobalData& data)
     m_files.Reserve(static_cast<int>(data.m_listFiles.size()));
     // A half-loaded project would lose its other files on the next save,
     // so loading cannot be cancelled.
-    AddPaths(data.m_listFiles, QStringLiteral("Loading the files list"), false);
+    AddPaths(data.m_listFiles, tr("Loading the files list"), false);
 }
 
 void CPageFiles::SaveToProject(CAppGlobalData& data)
@@ -359,12 +358,11 @@ bool CPageFiles::ValidateForProtect()
 
 void CPageFiles::OnAddFiles()
 {
-    const QStringList files =
-        FileDialog::GetOpenFileNames(this, QStringLiteral("Add Files"), AddFilesFilter());
+    const QStringList files = FileDialog::GetOpenFileNames(this, tr("Add Files"), AddFilesFilter());
     if (files.isEmpty()) {
         return;
     }
-    if (AddPaths(files, QStringLiteral("Adding files"), true) > 0) {
+    if (AddPaths(files, tr("Adding files"), true) > 0) {
         SetProjectModified();
     }
 }
@@ -390,7 +388,7 @@ void CPageFiles::OnDelete()
 {
     const QModelIndexList selected = m_pList->selectionModel()->selectedRows();
     if (selected.isEmpty()) {
-        MessageBox::Warning(this, QStringLiteral("No item is selected!"));
+        MessageBox::Warning(this, tr("No item is selected!"));
         return;
     }
     QList<int> rows;
@@ -408,7 +406,7 @@ void CPageFiles::OnDeleteAll()
     if (m_files.IsEmpty()) {
         return;
     }
-    if (MessageBox::Question(this, QStringLiteral("Are you sure to delete all items?")) != QMessageBox::Yes) {
+    if (MessageBox::Question(this, tr("Are you sure to delete all items?")) != QMessageBox::Yes) {
         return;
     }
     RememberForUndo();
@@ -438,7 +436,7 @@ void CPageFiles::OnUndo()
 
 void CPageFiles::OnImport()
 {
-    const QString path = FileDialog::GetOpenFileName(this, QStringLiteral("Import"), ListFilter());
+    const QString path = FileDialog::GetOpenFileName(this, tr("Import"), ListFilter());
     if (path.isEmpty()) {
         return;
     }
@@ -448,15 +446,15 @@ void CPageFiles::OnImport()
         MessageBox::Warning(this, error);
         return;
     }
-    if (AddPaths(lines, QStringLiteral("Importing %1").arg(path), true) > 0) {
+    if (AddPaths(lines, tr("Importing %1").arg(path), true) > 0) {
         SetProjectModified();
     }
 }
 
 void CPageFiles::OnExport()
 {
-    const QString path = FileDialog::GetSaveFileName(this, QStringLiteral("Export"), ListFilter(), QString(),
-                                                     QStringLiteral("lst"));
+    const QString path =
+        FileDialog::GetSaveFileName(this, tr("Export"), ListFilter(), QString(), QStringLiteral("lst"));
     if (path.isEmpty()) {
         return;
     }
@@ -492,14 +490,12 @@ void CPageFiles::OnRestore()
         return;
     }
     if (m_files.IsEmpty()) {
-        MessageBox::Warning(
-            this, QStringLiteral("Please add files to the list to be restored! Add web files instead "
-                                 "of \"*.original\" backup files."));
+        MessageBox::Warning(this, tr("Please add files to the list to be restored! Add web files instead "
+                                     "of \"*.original\" backup files."));
         return;
     }
-    if (MessageBox::Question(
-            this, QStringLiteral("This will replace the files in the list with their backup files "
-                                 "\"*.original\"! Do you want to continue?")) != QMessageBox::Yes) {
+    if (MessageBox::Question(this, tr("This will replace the files in the list with their backup files "
+                                      "\"*.original\"! Do you want to continue?")) != QMessageBox::Yes) {
         return;
     }
     if (m_pRestore) {
@@ -539,7 +535,7 @@ void CPageFiles::OnRestoreFinished()
     m_pRestoreProgress.reset();
     setEnabled(true);
     RefreshSizes();
-    QString text = QStringLiteral("%1 files have been restored!").arg(summary.restored);
+    QString text = tr("%1 files have been restored!").arg(summary.restored);
     if (summary.cancelled && summary.notProcessed > 0) {
         text += QLatin1Char(' ') +
                 tr("The restore was cancelled: %1 file(s) not processed.").arg(summary.notProcessed);
@@ -585,22 +581,16 @@ std::unique_ptr<QMenu> CPageFiles::CreateContextMenu(bool onRow)
         connect(action, &QAction::triggered, this, run);
     };
     QMenu* top = menu.get();
-    add(top, QStringLiteral("&Add Files..."), QStringLiteral("Add files to the list to protect"), true,
-        [this] { OnAddFiles(); });
-    add(top, QStringLiteral("Add &Folder..."), QStringLiteral("Add folder to the list to protect"), true,
-        [this] { OnAddFolder(); });
-    add(top, QStringLiteral("&Delete"), QStringLiteral("Delete selected items from the list"), onRow,
-        [this] { OnDelete(); });
-    add(top, QStringLiteral("De&lete All..."), QStringLiteral("Delete all items from the list"), true,
-        [this] { OnDeleteAll(); });
+    add(top, tr("&Add Files..."), tr("Add files to the list to protect"), true, [this] { OnAddFiles(); });
+    add(top, tr("Add &Folder..."), tr("Add folder to the list to protect"), true, [this] { OnAddFolder(); });
+    add(top, tr("&Delete"), tr("Delete selected items from the list"), onRow, [this] { OnDelete(); });
+    add(top, tr("De&lete All..."), tr("Delete all items from the list"), true, [this] { OnDeleteAll(); });
     top->addSeparator();
-    add(top, QStringLiteral("&Import..."), QStringLiteral("Import items to the list from file"), true,
-        [this] { OnImport(); });
-    add(top, QStringLiteral("&Export..."), QStringLiteral("Export items in the list to file"), true,
-        [this] { OnExport(); });
+    add(top, tr("&Import..."), tr("Import items to the list from file"), true, [this] { OnImport(); });
+    add(top, tr("&Export..."), tr("Export items in the list to file"), true, [this] { OnExport(); });
     top->addSeparator();
-    add(top, QStringLiteral("&Restore..."), QStringLiteral("Restore the files in the list from backup files"),
-        true, [this] { OnRestore(); });
+    add(top, tr("&Restore..."), tr("Restore the files in the list from backup files"), true,
+        [this] { OnRestore(); });
     top->addSeparator();
     QMenu* shell = CShellOperations::AddShellMenu(top, this, m_pList, CFileRowItem::ColumnPath, onRow, true);
     shell->setObjectName(QStringLiteral("FilesListPopShell"));
