@@ -605,7 +605,7 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     </message>
     <message>
         <source>Also encipher the site&apos;s other &amp;files (images, scripts, styles, data)</source>
-        <translation>Auch die anderen &amp;Dateien der Website verschlüsseln (Bilder, Skripte, Stile, Daten)</translation>
+        <translation>Auch die anderen Dateien der Website &amp;verschlüsseln (Bilder, Skripte, Stile, Daten)</translation>
     </message>
     <message>
         <source>Search indexes, images and data stay unreadable without the password; a service worker deciphers them in the visitor&apos;s browser after login.</source>
@@ -617,7 +617,7 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     </message>
     <message>
         <source>Site r&amp;oot:</source>
-        <translation>W&amp;urzel der Website:</translation>
+        <translation>&amp;Wurzel der Website:</translation>
     </message>
     <message>
         <source>Only files below this folder are enciphered; nothing outside it is touched.</source>
@@ -625,7 +625,7 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     </message>
     <message>
         <source>&amp;Leave out:</source>
-        <translation>&amp;Auslassen:</translation>
+        <translation>A&amp;uslassen:</translation>
     </message>
     <message>
         <source>patterns such as drafts/ *.psd</source>
@@ -649,11 +649,11 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     </message>
     <message>
         <source>&amp;Copy HEAD section of the files which will be protected to their login pages</source>
-        <translation>HEAD-Bereich der zu schützenden Dateien in ihre Anmeldeseiten &amp;kopieren</translation>
+        <translation>&amp;HEAD-Bereich der zu schützenden Dateien in ihre Anmeldeseiten kopieren</translation>
     </message>
     <message>
         <source>R&amp;efresh page after login with Microsoft Internet Explorer</source>
-        <translation>Seite nach der Anmeldung im Microsoft Internet Explorer &amp;neu laden</translation>
+        <translation>Seite nach &amp;der Anmeldung im Microsoft Internet Explorer neu laden</translation>
     </message>
     <message>
         <source>Where</source>
@@ -665,7 +665,7 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     </message>
     <message>
         <source>&amp;Write the protected site to:</source>
-        <translation>Geschützte Website &amp;schreiben nach:</translation>
+        <translation>Gesch&amp;ützte Website schreiben nach:</translation>
     </message>
     <message>
         <source>a folder outside the site, e.g. public-protected</source>
@@ -673,7 +673,7 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     </message>
     <message>
         <source>B&amp;rowse...</source>
-        <translation>&amp;Durchsuchen...</translation>
+        <translation>Dur&amp;chsuchen...</translation>
     </message>
     <message>
         <source>The site root is copied there with its pages protected; the pages themselves are never changed, so there are no backups and nothing to restore. Later runs write only what changed.</source>
@@ -790,6 +790,122 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     <message>
         <source>Write the protected site to</source>
         <translation>Geschützte Website schreiben nach</translation>
+    </message>
+    <message>
+        <source>Protect</source>
+        <translation>Schützen</translation>
+    </message>
+    <message>
+        <source>&amp;Specify charset of the files which will be protected.</source>
+        <translation>Zeichensatz der zu schützenden Dateien an&amp;geben.</translation>
+    </message>
+    <message>
+        <source>Disable &amp;right mouse click</source>
+        <translation>&amp;Rechte Maustaste sperren</translation>
+    </message>
+    <message>
+        <source>Disable &amp;text select</source>
+        <translation>Te&amp;xtauswahl verhindern</translation>
+    </message>
+    <message>
+        <source>Disable &amp;page printing</source>
+        <translation>Sei&amp;tendruck sperren</translation>
+    </message>
+    <message>
+        <source>Disable &amp;off-line page viewing</source>
+        <translation>&amp;Offline-Ansicht der Seite sperren</translation>
+    </message>
+    <message>
+        <source>&amp;Don&apos;t display links in status bar</source>
+        <translation>Links &amp;nicht in der Statusleiste anzeigen</translation>
+    </message>
+    <message>
+        <source>Locatio&amp;n lock:</source>
+        <translation>Adresss&amp;perre:</translation>
+    </message>
+    <message>
+        <source>&amp;Kill frame</source>
+        <translation>Aus fremden Rahmen l&amp;ösen</translation>
+    </message>
+    <message>
+        <source>Re&amp;ferrer lock:</source>
+        <translation>R&amp;eferrer-Sperre:</translation>
+    </message>
+    <message>
+        <source>Disable mo&amp;zilla user</source>
+        <translation>Mo&amp;zilla-Benutzer abweisen</translation>
+    </message>
+    <message>
+        <source>Disable opera &amp;user</source>
+        <translation>Opera-&amp;Benutzer abweisen</translation>
+    </message>
+    <message>
+        <source>Disable pr&amp;intscreen</source>
+        <translation>Bildschirmfoto per Druc&amp;k-Taste sperren</translation>
+    </message>
+    <message>
+        <source>Disable dra&amp;g and drop</source>
+        <translation>Z&amp;iehen und Ablegen sperren</translation>
+    </message>
+    <message>
+        <source>Protect &amp;login pages with following scripts</source>
+        <translation>Anmeldeseiten &amp;mit folgenden Skripten schützen</translation>
+    </message>
+    <message>
+        <source>Protect pages &amp;after login with following scripts</source>
+        <translation>&amp;Seiten nach der Anmeldung mit folgenden Skripten schützen</translation>
+    </message>
+    <message>
+        <source>Page format</source>
+        <translation>Seitenformat</translation>
+    </message>
+    <message>
+        <source>Page for&amp;mat:</source>
+        <translation>Seiten&amp;format:</translation>
+    </message>
+    <message>
+        <source>Strong encryption (AES-256)</source>
+        <translation>Starke Verschlüsselung (AES-256)</translation>
+    </message>
+    <message>
+        <source>Compatible (classic)</source>
+        <translation>Kompatibel (classic)</translation>
+    </message>
+    <message>
+        <source>Classic pages can be read without the password: it only obscures the content.</source>
+        <translation>Seiten im Format classic lassen sich ohne das Passwort lesen: Es verschleiert den Inhalt nur.</translation>
+    </message>
+    <message>
+        <source>Ke&amp;y iterations:</source>
+        <translation>Durchl&amp;äufe der Schlüsselableitung:</translation>
+    </message>
+    <message>
+        <source>Sign e&amp;veryone out</source>
+        <translation>A&amp;lle abmelden</translation>
+    </message>
+    <message>
+        <source>Script</source>
+        <translation>Skript</translation>
+    </message>
+    <message>
+        <source>Copies of the classic pages (old deploys, caches, backups) give away a digest of the password that opens them without any guessing.
+
+Choose a new password before protecting with strong encryption.</source>
+        <translation>Kopien der Seiten im Format classic (alte Veröffentlichungen, Caches, Sicherungskopien) verraten einen Hashwert des Passworts, der sie ohne jedes Raten öffnet.
+
+Wählen Sie ein neues Passwort, bevor Sie mit starker Verschlüsselung schützen.</translation>
+    </message>
+    <message>
+        <source>Every page protected before will ask for the password again once the pages are protected and uploaded anew.
+
+Sign everyone out?</source>
+        <translation>Jede bisher geschützte Seite fragt wieder nach dem Passwort, sobald die Seiten neu geschützt und hochgeladen sind.
+
+Alle abmelden?</translation>
+    </message>
+    <message>
+        <source>No random numbers were available; the sign-out was not done.</source>
+        <translation>Es standen keine Zufallszahlen zur Verfügung; die Abmeldung wurde nicht durchgeführt.</translation>
     </message>
 </context>
 <context>

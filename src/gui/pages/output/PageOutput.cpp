@@ -37,10 +37,9 @@ int RowForCipher(int cipher)
 } // namespace
 
 CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
-    : CPropertyViewPage(frame, QStringLiteral("Protect"), parent)
+    : CPropertyViewPage(frame, tr("Protect"), parent)
 {
-    auto* charsetLabel =
-        new QLabel(QStringLiteral("&Specify charset of the files which will be protected."), this);
+    auto* charsetLabel = new QLabel(tr("&Specify charset of the files which will be protected."), this);
     m_pCharsetCombo = new QComboBox(this);
     m_pCharsetCombo->setObjectName(QStringLiteral("charsetCombo"));
     // Position equals row: a project stores the row index.
@@ -55,35 +54,32 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     m_pCopyHeadCheck =
         AddCheck(tr("&Copy HEAD section of the files which will be protected to their login pages"),
                  QStringLiteral("copyHeadCheck"), &m_bCopyHead);
-    QCheckBox* noRightClick = AddCheck(QStringLiteral("Disable &right mouse click"),
-                                       QStringLiteral("noRightClickCheck"), &m_bNoRightClick);
-    QCheckBox* noTextSelect = AddCheck(QStringLiteral("Disable &text select"),
-                                       QStringLiteral("noTextSelectCheck"), &m_bNoTextSelect);
-    QCheckBox* noPrint =
-        AddCheck(QStringLiteral("Disable &page printing"), QStringLiteral("noPrintCheck"), &m_bNoPrint);
-    QCheckBox* noOffline = AddCheck(QStringLiteral("Disable &off-line page viewing"),
-                                    QStringLiteral("noOfflineCheck"), &m_bNoOffline);
-    QCheckBox* noStatusLinks = AddCheck(QStringLiteral("&Don't display links in status bar"),
+    QCheckBox* noRightClick =
+        AddCheck(tr("Disable &right mouse click"), QStringLiteral("noRightClickCheck"), &m_bNoRightClick);
+    QCheckBox* noTextSelect =
+        AddCheck(tr("Disable &text select"), QStringLiteral("noTextSelectCheck"), &m_bNoTextSelect);
+    QCheckBox* noPrint = AddCheck(tr("Disable &page printing"), QStringLiteral("noPrintCheck"), &m_bNoPrint);
+    QCheckBox* noOffline =
+        AddCheck(tr("Disable &off-line page viewing"), QStringLiteral("noOfflineCheck"), &m_bNoOffline);
+    QCheckBox* noStatusLinks = AddCheck(tr("&Don't display links in status bar"),
                                         QStringLiteral("noStatusLinksCheck"), &m_bNoStatusLinks);
     m_pLocationLockCheck =
-        AddCheck(QStringLiteral("Locatio&n lock:"), QStringLiteral("locationLockCheck"), &m_bLocationLock);
+        AddCheck(tr("Locatio&n lock:"), QStringLiteral("locationLockCheck"), &m_bLocationLock);
     m_pRefreshCheck = AddCheck(tr("R&efresh page after login with Microsoft Internet Explorer"),
                                QStringLiteral("refreshCheck"), &m_bRefreshIE);
-    QCheckBox* killFrame =
-        AddCheck(QStringLiteral("&Kill frame"), QStringLiteral("killFrameCheck"), &m_bKillFrame);
+    QCheckBox* killFrame = AddCheck(tr("&Kill frame"), QStringLiteral("killFrameCheck"), &m_bKillFrame);
     m_pReferrerLockCheck =
-        AddCheck(QStringLiteral("Re&ferrer lock:"), QStringLiteral("referrerLockCheck"), &m_bReferrerLock);
+        AddCheck(tr("Re&ferrer lock:"), QStringLiteral("referrerLockCheck"), &m_bReferrerLock);
     QCheckBox* noMozilla =
-        AddCheck(QStringLiteral("Disable mo&zilla user"), QStringLiteral("noMozillaCheck"), &m_bNoMozilla);
-    QCheckBox* noOpera =
-        AddCheck(QStringLiteral("Disable opera &user"), QStringLiteral("noOperaCheck"), &m_bNoOpera);
-    QCheckBox* noPrintScreen = AddCheck(QStringLiteral("Disable pr&intscreen"),
-                                        QStringLiteral("noPrintScreenCheck"), &m_bNoPrintScreen);
+        AddCheck(tr("Disable mo&zilla user"), QStringLiteral("noMozillaCheck"), &m_bNoMozilla);
+    QCheckBox* noOpera = AddCheck(tr("Disable opera &user"), QStringLiteral("noOperaCheck"), &m_bNoOpera);
+    QCheckBox* noPrintScreen =
+        AddCheck(tr("Disable pr&intscreen"), QStringLiteral("noPrintScreenCheck"), &m_bNoPrintScreen);
     QCheckBox* noDragDrop =
-        AddCheck(QStringLiteral("Disable dra&g and drop"), QStringLiteral("noDragDropCheck"), &m_bNoDragDrop);
-    m_pProtectLoginCheck = AddCheck(QStringLiteral("Protect &login pages with following scripts"),
+        AddCheck(tr("Disable dra&g and drop"), QStringLiteral("noDragDropCheck"), &m_bNoDragDrop);
+    m_pProtectLoginCheck = AddCheck(tr("Protect &login pages with following scripts"),
                                     QStringLiteral("protectLoginCheck"), &m_bProtectLoginPages);
-    m_pProtectAfterCheck = AddCheck(QStringLiteral("Protect pages &after login with following scripts"),
+    m_pProtectAfterCheck = AddCheck(tr("Protect pages &after login with following scripts"),
                                     QStringLiteral("protectAfterCheck"), &m_bProtectAfterLogin);
     m_hardening = {noRightClick, noTextSelect, noPrint, noOffline,     noStatusLinks,
                    killFrame,    noMozilla,    noOpera, noPrintScreen, noDragDrop};
@@ -97,25 +93,24 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     m_pLocationLockEdit->setMaximumWidth(editWidth);
     m_pReferrerLockEdit->setMaximumWidth(editWidth);
 
-    auto* formatGroup = new QGroupBox(QStringLiteral("Page format"), this);
-    auto* cipherLabel = new QLabel(QStringLiteral("Page for&mat:"), formatGroup);
+    auto* formatGroup = new QGroupBox(tr("Page format"), this);
+    auto* cipherLabel = new QLabel(tr("Page for&mat:"), formatGroup);
     m_pCipherCombo = new QComboBox(formatGroup);
     m_pCipherCombo->setObjectName(QStringLiteral("cipherCombo"));
-    m_pCipherCombo->insertItem(kStrongRow, QStringLiteral("Strong encryption (AES-256)"));
-    m_pCipherCombo->insertItem(kClassicRow, QStringLiteral("Compatible (classic)"));
+    m_pCipherCombo->insertItem(kStrongRow, tr("Strong encryption (AES-256)"));
+    m_pCipherCombo->insertItem(kClassicRow, tr("Compatible (classic)"));
     cipherLabel->setBuddy(m_pCipherCombo);
     m_pClassicWarning = new QLabel(
-        QStringLiteral("Classic pages can be read without the password: it only obscures the content."),
-        formatGroup);
+        tr("Classic pages can be read without the password: it only obscures the content."), formatGroup);
     m_pClassicWarning->setObjectName(QStringLiteral("classicWarning"));
-    auto* iterationsLabel = new QLabel(QStringLiteral("Ke&y iterations:"), formatGroup);
+    auto* iterationsLabel = new QLabel(tr("Ke&y iterations:"), formatGroup);
     m_pIterationsSpin = new QSpinBox(formatGroup);
     m_pIterationsSpin->setObjectName(QStringLiteral("iterationsSpin"));
     m_pIterationsSpin->setRange(CAppGlobalData::kMinKdfIterations, CAppGlobalData::kMaxKdfIterations);
     m_pIterationsSpin->setSingleStep(100000);
     m_pIterationsSpin->setGroupSeparatorShown(true);
     iterationsLabel->setBuddy(m_pIterationsSpin);
-    m_pSignOutButton = new QPushButton(QStringLiteral("Sign e&veryone out"), formatGroup);
+    m_pSignOutButton = new QPushButton(tr("Sign e&veryone out"), formatGroup);
     m_pSignOutButton->setObjectName(QStringLiteral("signOutButton"));
 
     auto* formatGrid = new QGridLayout(formatGroup);
@@ -190,7 +185,7 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     whereGrid->addWidget(m_pOutputNote, 2, 0, 1, 3);
     whereGrid->setColumnStretch(1, 1);
 
-    auto* scriptGroup = new QGroupBox(QStringLiteral("Script"), this);
+    auto* scriptGroup = new QGroupBox(tr("Script"), this);
     auto* grid = new QGridLayout(scriptGroup);
     const QList<QCheckBox*> left = {noRightClick, noPrint, noStatusLinks, noMozilla, noPrintScreen};
     const QList<QCheckBox*> right = {noTextSelect, noOffline, killFrame, noOpera, noDragDrop};
@@ -528,26 +523,24 @@ void CPageOutput::OnCipherActivated()
     if (m_nCipher == CAppGlobalData::kCipherStrong && m_bLoadedClassic && !m_bUpgradeWarned) {
         m_bUpgradeWarned = true;
         MessageBox::Warning(
-            this,
-            QStringLiteral("Copies of the classic pages (old deploys, caches, backups) give away a digest "
-                           "of the password that opens them without any guessing.\n\n"
-                           "Choose a new password before protecting with strong encryption."));
+            this, tr("Copies of the classic pages (old deploys, caches, backups) give away a digest "
+                     "of the password that opens them without any guessing.\n\n"
+                     "Choose a new password before protecting with strong encryption."));
     }
 }
 
 void CPageOutput::OnSignOut()
 {
-    const QString question = QStringLiteral(
-        "Every page protected before will ask for the password again once the pages are protected and "
-        "uploaded anew.\n\nSign everyone out?");
+    const QString question =
+        tr("Every page protected before will ask for the password again once the pages are protected and "
+           "uploaded anew.\n\nSign everyone out?");
     if (MessageBox::Question(this, question) != QMessageBox::Yes) {
         return;
     }
     // A temporary record draws the salt the same way a new project does.
     CAppGlobalData fresh;
     if (!fresh.DrawSalt()) {
-        MessageBox::Warning(this,
-                            QStringLiteral("No random numbers were available; the sign-out was not done."));
+        MessageBox::Warning(this, tr("No random numbers were available; the sign-out was not done."));
         return;
     }
     m_baSalt = fresh.m_baSalt;
