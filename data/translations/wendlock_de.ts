@@ -305,6 +305,232 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
         <source>The share link is on the clipboard. It opens the site as the password does: hand it out as you would the password. &quot;Sign everyone out&quot; on the Protect page revokes every link.</source>
         <translation>Der Freigabelink ist in der Zwischenablage. Er öffnet die Website wie das Passwort: Geben Sie ihn nur weiter, wie Sie das Passwort weitergeben würden. „Alle abmelden“ auf der Seite „Schützen“ widerruft jeden Link.</translation>
     </message>
+    <message>
+        <source>Wendlock Project Files (*.vxp)</source>
+        <translation>Wendlock-Projektdateien (*.vxp)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>&amp;Project</source>
+        <translation>&amp;Projekt</translation>
+    </message>
+    <message>
+        <source>&amp;New Project</source>
+        <translation>&amp;Neues Projekt</translation>
+    </message>
+    <message>
+        <source>Create a new project</source>
+        <translation>Ein neues Projekt anlegen</translation>
+    </message>
+    <message>
+        <source>New Project</source>
+        <translation>Neues Projekt</translation>
+    </message>
+    <message>
+        <source>&amp;Open Project...</source>
+        <translation>Projekt ö&amp;ffnen...</translation>
+    </message>
+    <message>
+        <source>Open an existing project</source>
+        <translation>Ein vorhandenes Projekt öffnen</translation>
+    </message>
+    <message>
+        <source>Open Project</source>
+        <translation>Projekt öffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Save Project</source>
+        <translation>Projekt &amp;speichern</translation>
+    </message>
+    <message>
+        <source>Save the active project</source>
+        <translation>Das aktive Projekt speichern</translation>
+    </message>
+    <message>
+        <source>Save Project</source>
+        <translation>Projekt speichern</translation>
+    </message>
+    <message>
+        <source>Save Project &amp;As...</source>
+        <translation>Projekt speichern &amp;unter...</translation>
+    </message>
+    <message>
+        <source>Save the active project with a new name</source>
+        <translation>Das aktive Projekt unter einem neuen Namen speichern</translation>
+    </message>
+    <message>
+        <source>Save Project As</source>
+        <translation>Projekt speichern unter</translation>
+    </message>
+    <message>
+        <source>&amp;Recent Projects</source>
+        <translation>&amp;Zuletzt geöffnete Projekte</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Quit the application; prompts to save project</source>
+        <translation>Das Programm beenden; fragt, ob das Projekt gespeichert werden soll</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Pro&amp;tect</source>
+        <translation>&amp;Schützen</translation>
+    </message>
+    <message>
+        <source>&amp;Protect</source>
+        <translation>&amp;Schützen</translation>
+    </message>
+    <message>
+        <source>Protect the files with password</source>
+        <translation>Die Dateien mit dem Passwort schützen</translation>
+    </message>
+    <message>
+        <source>Password Protect</source>
+        <translation>Mit Passwort schützen</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Toolbar</source>
+        <translation>&amp;Symbolleiste</translation>
+    </message>
+    <message>
+        <source>Show or hide the toolbar</source>
+        <translation>Die Symbolleiste ein- oder ausblenden</translation>
+    </message>
+    <message>
+        <source>Toggle ToolBar</source>
+        <translation>Symbolleiste ein/aus</translation>
+    </message>
+    <message>
+        <source>&amp;Status Bar</source>
+        <translation>S&amp;tatusleiste</translation>
+    </message>
+    <message>
+        <source>Show or hide the status bar</source>
+        <translation>Die Statusleiste ein- oder ausblenden</translation>
+    </message>
+    <message>
+        <source>Toggle StatusBar</source>
+        <translation>Statusleiste ein/aus</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Contents	F1</source>
+        <translation>&amp;Inhalt	F1</translation>
+    </message>
+    <message>
+        <source>Show help contents</source>
+        <translation>Den Inhalt der Hilfe anzeigen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Support &amp;Homepage</source>
+        <translation>Support-&amp;Website</translation>
+    </message>
+    <message>
+        <source>Go to the homepage for technical support or other</source>
+        <translation>Die Website für technische Unterstützung und anderes öffnen</translation>
+    </message>
+    <message>
+        <source>Homepage</source>
+        <translation>Website</translation>
+    </message>
+    <message>
+        <source>Support &amp;Email</source>
+        <translation>Support per &amp;E-Mail</translation>
+    </message>
+    <message>
+        <source>Send email to us for technical support or other</source>
+        <translation>Uns eine E-Mail zu technischer Unterstützung oder anderem schicken</translation>
+    </message>
+    <message>
+        <source>Email</source>
+        <translation>E-Mail</translation>
+    </message>
+    <message>
+        <source>Check &amp;new version...</source>
+        <translation>Nach neuer &amp;Version suchen...</translation>
+    </message>
+    <message>
+        <source>Check new version of Wendlock</source>
+        <translation>Nach einer neuen Version von Wendlock suchen</translation>
+    </message>
+    <message>
+        <source>Check new version</source>
+        <translation>Nach neuer Version suchen</translation>
+    </message>
+    <message>
+        <source>&amp;About Wendlock...</source>
+        <translation>Ü&amp;ber Wendlock...</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>Tools</source>
+        <translation>Werkzeuge</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Protect</source>
+        <translation>Schützen</translation>
+    </message>
+    <message>
+        <source>For Help, press F1</source>
+        <translation>Drücken Sie F1, um Hilfe zu erhalten</translation>
+    </message>
+    <message>
+        <source>Recent Project</source>
+        <translation>Zuletzt geöffnetes Projekt</translation>
+    </message>
+    <message>
+        <source>Open this project</source>
+        <translation>Dieses Projekt öffnen</translation>
+    </message>
+    <message>
+        <source>Save changes to %1?</source>
+        <translation>Änderungen an %1 speichern?</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>Speichern unter</translation>
+    </message>
+    <message>
+        <source>Send mail failure!
+No mail program or no default mail program on your operation system.</source>
+        <translation>Die E-Mail konnte nicht gesendet werden!
+Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm eingerichtet.</translation>
+    </message>
 </context>
 <context>
     <name>COpenWithDialog</name>

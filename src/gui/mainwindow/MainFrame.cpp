@@ -45,7 +45,8 @@ namespace {
 
 QString ProjectFilter()
 {
-    return QStringLiteral("Wendlock Project Files (*.vxp);;All Files (*)");
+    return QCoreApplication::translate("CMainFrame", "Wendlock Project Files (*.vxp)") +
+           QStringLiteral(";;") + QCoreApplication::translate("CMainFrame", "All Files (*)");
 }
 
 // Paths name the same project when they lead to the same file.
@@ -138,81 +139,73 @@ void CMainFrame::AddShortcut(const QKeySequence& key, int id)
 
 void CMainFrame::CreateMenus()
 {
-    QMenu* project = menuBar()->addMenu(QStringLiteral("&Project"));
-    connect(AddCommand(project, ID_FILE_NEW, QStringLiteral("&New Project"),
-                       QStringLiteral("Create a new project"), QStringLiteral("New Project"),
-                       CAppIcons::Role::NewProject),
+    QMenu* project = menuBar()->addMenu(tr("&Project"));
+    connect(AddCommand(project, ID_FILE_NEW, tr("&New Project"), tr("Create a new project"),
+                       tr("New Project"), CAppIcons::Role::NewProject),
             &QAction::triggered, this, &CMainFrame::OnFileNew);
-    connect(AddCommand(project, ID_FILE_OPEN, QStringLiteral("&Open Project..."),
-                       QStringLiteral("Open an existing project"), QStringLiteral("Open Project"),
-                       CAppIcons::Role::OpenProject),
+    connect(AddCommand(project, ID_FILE_OPEN, tr("&Open Project..."), tr("Open an existing project"),
+                       tr("Open Project"), CAppIcons::Role::OpenProject),
             &QAction::triggered, this, &CMainFrame::OnFileOpen);
     project->addSeparator();
-    connect(AddCommand(project, ID_FILE_SAVE, QStringLiteral("&Save Project"),
-                       QStringLiteral("Save the active project"), QStringLiteral("Save Project"),
-                       CAppIcons::Role::SaveProject),
+    connect(AddCommand(project, ID_FILE_SAVE, tr("&Save Project"), tr("Save the active project"),
+                       tr("Save Project"), CAppIcons::Role::SaveProject),
             &QAction::triggered, this, &CMainFrame::OnFileSave);
-    connect(AddCommand(project, ID_FILE_SAVE_AS, QStringLiteral("Save Project &As..."),
-                       QStringLiteral("Save the active project with a new name"),
-                       QStringLiteral("Save Project As"), CAppIcons::Role::SaveProjectAs),
+    connect(AddCommand(project, ID_FILE_SAVE_AS, tr("Save Project &As..."),
+                       tr("Save the active project with a new name"), tr("Save Project As"),
+                       CAppIcons::Role::SaveProjectAs),
             &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
     project->addSeparator();
-    m_pRecentMenu = project->addMenu(QStringLiteral("&Recent Projects"));
+    m_pRecentMenu = project->addMenu(tr("&Recent Projects"));
     m_pRecentMenu->setObjectName(QStringLiteral("recentMenu"));
     RebuildRecentMenu();
     project->addSeparator();
-    connect(AddCommand(project, ID_APP_EXIT, QStringLiteral("E&xit"),
-                       QStringLiteral("Quit the application; prompts to save project"),
-                       QStringLiteral("Exit"), CAppIcons::Role::Exit),
+    connect(AddCommand(project, ID_APP_EXIT, tr("E&xit"), tr("Quit the application; prompts to save project"),
+                       tr("Exit"), CAppIcons::Role::Exit),
             &QAction::triggered, this, &QWidget::close);
 
-    QMenu* protect = menuBar()->addMenu(QStringLiteral("Pro&tect"));
-    connect(AddCommand(protect, ID_PROTECT, QStringLiteral("&Protect"),
-                       QStringLiteral("Protect the files with password"), QStringLiteral("Password Protect"),
-                       CAppIcons::Role::Protect),
+    QMenu* protect = menuBar()->addMenu(tr("Pro&tect"));
+    connect(AddCommand(protect, ID_PROTECT, tr("&Protect"), tr("Protect the files with password"),
+                       tr("Password Protect"), CAppIcons::Role::Protect),
             &QAction::triggered, this, &CMainFrame::OnProtect);
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    QAction* toolbar =
-        AddCommand(view, ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"),
-                   QStringLiteral("Show or hide the toolbar"), QStringLiteral("Toggle ToolBar"));
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    QAction* toolbar = AddCommand(view, ID_VIEW_TOOLBAR, tr("&Toolbar"), tr("Show or hide the toolbar"),
+                                  tr("Toggle ToolBar"));
     toolbar->setCheckable(true);
     toolbar->setChecked(true);
-    QAction* status =
-        AddCommand(view, ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"),
-                   QStringLiteral("Show or hide the status bar"), QStringLiteral("Toggle StatusBar"));
+    QAction* status = AddCommand(view, ID_VIEW_STATUS_BAR, tr("&Status Bar"),
+                                 tr("Show or hide the status bar"), tr("Toggle StatusBar"));
     status->setCheckable(true);
     status->setChecked(true);
     connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    connect(AddCommand(help, ID_HELP_CONTENTS, QStringLiteral("&Contents\tF1"),
-                       QStringLiteral("Show help contents"), QStringLiteral("Help"),
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    connect(AddCommand(help, ID_HELP_CONTENTS, tr("&Contents\tF1"), tr("Show help contents"), tr("Help"),
                        CAppIcons::Role::HelpContents),
             &QAction::triggered, this, &CMainFrame::OnHelpContents);
     help->addSeparator();
-    connect(AddCommand(help, ID_SUPPORT_HOMEPAGE, QStringLiteral("Support &Homepage"),
-                       QStringLiteral("Go to the homepage for technical support or other"),
-                       QStringLiteral("Homepage"), CAppIcons::Role::Homepage),
+    connect(AddCommand(help, ID_SUPPORT_HOMEPAGE, tr("Support &Homepage"),
+                       tr("Go to the homepage for technical support or other"), tr("Homepage"),
+                       CAppIcons::Role::Homepage),
             &QAction::triggered, this, &CMainFrame::OnSupportHomepage);
-    connect(AddCommand(help, ID_SUPPORT_EMAIL, QStringLiteral("Support &Email"),
-                       QStringLiteral("Send email to us for technical support or other"),
-                       QStringLiteral("Email"), CAppIcons::Role::Mail),
+    connect(AddCommand(help, ID_SUPPORT_EMAIL, tr("Support &Email"),
+                       tr("Send email to us for technical support or other"), tr("Email"),
+                       CAppIcons::Role::Mail),
             &QAction::triggered, this, &CMainFrame::OnSupportEmail);
     help->addSeparator();
-    connect(AddCommand(help, ID_CHECK_NEW_VERSION, QStringLiteral("Check &new version..."),
-                       QStringLiteral("Check new version of Wendlock"), QStringLiteral("Check new version"),
+    connect(AddCommand(help, ID_CHECK_NEW_VERSION, tr("Check &new version..."),
+                       tr("Check new version of Wendlock"), tr("Check new version"),
                        CAppIcons::Role::CheckVersion),
             &QAction::triggered, this, &CMainFrame::OnCheckNewVersion);
     help->addSeparator();
-    connect(AddCommand(help, ID_APP_ABOUT, QStringLiteral("&About Wendlock..."), QString(),
-                       QStringLiteral("About"), CAppIcons::Role::About),
+    connect(AddCommand(help, ID_APP_ABOUT, tr("&About Wendlock..."), QString(), tr("About"),
+                       CAppIcons::Role::About),
             &QAction::triggered, this, &CMainFrame::OnAbout);
 }
 
 void CMainFrame::CreateToolBar()
 {
-    m_pToolBar = addToolBar(QStringLiteral("Tools"));
+    m_pToolBar = addToolBar(tr("Tools"));
     m_pToolBar->setObjectName(QStringLiteral("toolBar"));
     m_pToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_pToolBar->setIconSize(QSize(22, 22));
@@ -229,13 +222,13 @@ void CMainFrame::CreateToolBar()
             widget->setMinimumSize(56, 42);
         }
     };
-    addButton(ID_FILE_NEW, QStringLiteral("New"));
-    addButton(ID_FILE_OPEN, QStringLiteral("Open"));
-    addButton(ID_FILE_SAVE, QStringLiteral("Save"));
+    addButton(ID_FILE_NEW, tr("New"));
+    addButton(ID_FILE_OPEN, tr("Open"));
+    addButton(ID_FILE_SAVE, tr("Save"));
     m_pToolBar->addSeparator();
-    addButton(ID_PROTECT, QStringLiteral("Protect"));
+    addButton(ID_PROTECT, tr("Protect"));
     m_pToolBar->addSeparator();
-    addButton(ID_HELP_CONTENTS, QStringLiteral("Help"));
+    addButton(ID_HELP_CONTENTS, tr("Help"));
 
     QAction* toggle = m_actions.value(ID_VIEW_TOOLBAR);
     connect(toggle, &QAction::toggled, m_pToolBar, &QToolBar::setVisible);
@@ -250,7 +243,7 @@ void CMainFrame::CreateToolBar()
 
 void CMainFrame::CreateStatusBar()
 {
-    m_pIdleLabel = new QLabel(QStringLiteral("For Help, press F1"), this);
+    m_pIdleLabel = new QLabel(tr("For Help, press F1"), this);
     m_pIdleLabel->setObjectName(QStringLiteral("idleMessage"));
     statusBar()->addWidget(m_pIdleLabel, 1);
 }
@@ -260,7 +253,7 @@ void CMainFrame::RebuildRecentMenu()
     m_pRecentMenu->clear();
     const QStringList files = m_pRecentFiles ? m_pRecentFiles->Files() : QStringList();
     if (files.isEmpty()) {
-        QAction* none = m_pRecentMenu->addAction(QStringLiteral("Recent Project"));
+        QAction* none = m_pRecentMenu->addAction(tr("Recent Project"));
         none->setEnabled(false);
         return;
     }
@@ -269,7 +262,7 @@ void CMainFrame::RebuildRecentMenu()
         shown.replace(QLatin1Char('&'), QLatin1String("&&"));
         QAction* entry = m_pRecentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
         entry->setData(ID_FILE_MRU_FILE1 + i);
-        entry->setStatusTip(QStringLiteral("Open this project"));
+        entry->setStatusTip(tr("Open this project"));
         connect(entry, &QAction::triggered, this, [this, i] { OnRecentFile(i); });
     }
 }
@@ -338,7 +331,7 @@ bool CMainFrame::SaveModified()
     }
     m_bAskingToSave = true;
     bool saved = false;
-    switch (MessageBox::Question(this, QStringLiteral("Save changes to %1?").arg(m_pDoc->GetTitle()))) {
+    switch (MessageBox::Question(this, tr("Save changes to %1?").arg(m_pDoc->GetTitle()))) {
     case QMessageBox::Yes:
         saved = OnFileSave();
         break;
@@ -365,7 +358,7 @@ void CMainFrame::OnFileOpen()
 {
     const QString folder =
         m_pDoc->GetPathName().isEmpty() ? QDir::homePath() : QFileInfo(m_pDoc->GetPathName()).absolutePath();
-    const QString path = FileDialog::GetOpenFileName(this, QStringLiteral("Open"), ProjectFilter(), folder);
+    const QString path = FileDialog::GetOpenFileName(this, tr("Open"), ProjectFilter(), folder);
     if (!path.isEmpty()) {
         OpenDocumentFile(path);
     }
@@ -423,8 +416,8 @@ bool CMainFrame::OnFileSaveAs()
     } else if (QFileInfo(suggested).suffix().isEmpty()) {
         suggested += QLatin1String(".vxp");
     }
-    const QString path = FileDialog::GetSaveFileName(this, QStringLiteral("Save As"), ProjectFilter(),
-                                                     suggested, QStringLiteral("vxp"));
+    const QString path =
+        FileDialog::GetSaveFileName(this, tr("Save As"), ProjectFilter(), suggested, QStringLiteral("vxp"));
     if (path.isEmpty()) {
         return false;
     }
@@ -645,9 +638,8 @@ void CMainFrame::OnSupportEmail()
     const QString address =
         QStringLiteral("mailto:%1?subject=%2&body=%3").arg(ProductLinks::SupportEmail(), subject, body);
     if (!CShellOperations::OpenUrl(QUrl(address))) {
-        MessageBox::Warning(
-            this, QStringLiteral("Send mail failure!\nNo mail program or no default mail program on "
-                                 "your operation system."));
+        MessageBox::Warning(this, tr("Send mail failure!\nNo mail program or no default mail program on "
+                                     "your operation system."));
     }
 }
 
