@@ -1763,4 +1763,13 @@ Alle abmelden?</translation>
         <translation>Die aktuelle Version ist %1, die neueste Version ist %2. Möchten Sie die neueste Version herunterladen?</translation>
     </message>
 </context>
+<context>
+    <name>CWendlockApp</name>
+    <message>
+        <source>Create directory &apos;%1&apos; failure! 
+%2</source>
+        <translation>Der Ordner „%1“ konnte nicht angelegt werden! 
+%2</translation>
+    </message>
+</context>
 </TS>

@@ -32,9 +32,9 @@ void CreateFolder(const QString& folder)
     }
     if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && errno != EEXIST) {
         const int error = errno;
-        MessageBox::Warning(
-            nullptr,
-            QStringLiteral("Create directory '%1' failure! \n%2").arg(folder, GetSystemErrorText(error)));
+        MessageBox::Warning(nullptr,
+                            QCoreApplication::translate("CWendlockApp", "Create directory '%1' failure! \n%2")
+                                .arg(folder, GetSystemErrorText(error)));
     }
 }
 
