@@ -1,4 +1,5 @@
 #include "gui/frame/AppPreferences.h"
+#include "gui/frame/PropertyViewPage.h"
 #include "gui/mainwindow/AppTranslations.h"
 #include "gui/mainwindow/MainFrame.h"
 #include "gui/mainwindow/RecentFileList.h"
@@ -8,10 +9,16 @@
 #include "model/AppGlobalData.h"
 #include "model/WendlockDoc.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMap>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,12 +26,61 @@
 #include <QTabWidget>
 #include <QTest>
 #include <memory>
+#include <utility>
 
 namespace {
 
 QString WithoutAccelerator(QString text)
 {
     return text.remove(QLatin1Char('&'));
+}
+
+// The accelerator texts that share a key with another one: two controls of
+// one page (or two entries of one menu) under the same Alt key make the key
+// reach only one of them.
+QStringList ClashingAccelerators(const QStringList& texts)
+{
+    QMap<QKeySequence, QStringList> byKey;
+    for (const QString& text : texts) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (!key.isEmpty()) {
+            byKey[key].append(text);
+        }
+    }
+    QStringList clashes;
+    for (const QStringList& sharing : std::as_const(byKey)) {
+        if (sharing.size() > 1) {
+            clashes.append(sharing.join(QLatin1String(" / ")));
+        }
+    }
+    return clashes;
+}
+
+QStringList AcceleratorTextsOf(const QWidget* page)
+{
+    QStringList texts;
+    for (const QAbstractButton* button : page->findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(page)) {
+            texts.append(button->text());
+        }
+    }
+    for (const QLabel* label : page->findChildren<QLabel*>()) {
+        if (label->buddy() && label->isVisibleTo(page)) {
+            texts.append(label->text());
+        }
+    }
+    return texts;
+}
+
+QStringList MenuTexts(const QList<QAction*>& actions)
+{
+    QStringList texts;
+    for (const QAction* action : actions) {
+        if (!action->isSeparator() && action->isVisible()) {
+            texts.append(action->text());
+        }
+    }
+    return texts;
 }
 
 } // namespace
@@ -72,6 +128,28 @@ private slots:
         QCOMPARE(tabs->tabText(CWendlockView::PasswordPage), QStringLiteral("Passwort"));
         QCOMPARE(tabs->tabText(CWendlockView::LoginPage), QStringLiteral("Anmeldung"));
         QCOMPARE(tabs->tabText(CWendlockView::TemplatePage), QStringLiteral("Vorlage"));
+        QCOMPARE(tabs->tabText(CWendlockView::FilesPage), QStringLiteral("Dateien"));
+        QCOMPARE(tabs->tabText(CWendlockView::ProtectPage), QString::fromUtf8("Schützen"));
+        QCOMPARE(tabs->tabText(CWendlockView::ResultPage), QStringLiteral("Ergebnis"));
+
+        // The German accelerators stay apart on the pages and in the menus.
+        for (int index = 0; index < tabs->count(); ++index) {
+            QVERIFY(frame.View()->SetActivePage(index));
+            const QWidget* page = frame.View()->GetActivePage();
+            QVERIFY(page);
+            const QStringList clashes = ClashingAccelerators(AcceleratorTextsOf(page));
+            QVERIFY2(clashes.isEmpty(), qPrintable(tabs->tabText(index) + QStringLiteral(": ") +
+                                                   clashes.join(QLatin1String("; "))));
+        }
+        const QStringList menuClashes = ClashingAccelerators(MenuTexts(frame.menuBar()->actions()));
+        QVERIFY2(menuClashes.isEmpty(), qPrintable(menuClashes.join(QLatin1String("; "))));
+        for (const QAction* entry : frame.menuBar()->actions()) {
+            QVERIFY(entry->menu());
+            const QStringList clashes = ClashingAccelerators(MenuTexts(entry->menu()->actions()));
+            QVERIFY2(clashes.isEmpty(),
+                     qPrintable(entry->text() + QStringLiteral(": ") + clashes.join(QLatin1String("; "))));
+        }
+        QCOMPARE(frame.menuBar()->actions().first()->text(), QStringLiteral("&Projekt"));
 
         // The Login page's group titles and a control with its own accelerator.
         QVERIFY(frame.View()->SetActivePage(CWendlockView::LoginPage));
