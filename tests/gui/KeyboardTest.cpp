@@ -16,6 +16,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
@@ -210,6 +212,20 @@ private slots:
 
     void ctrlQ_quitsAndAboutTakesEnterAsOk()
     {
+        // The menus show each command's key beside it: the key sits on the
+        // menu's own action.
+        QStringList shown;
+        for (QAction* menu : m_frame->menuBar()->actions()) {
+            for (QAction* entry : menu->menu()->actions()) {
+                if (!entry->shortcut().isEmpty()) {
+                    shown.append(entry->shortcut().toString());
+                }
+            }
+        }
+        for (const char* key : {"Ctrl+N", "Ctrl+O", "Ctrl+S", "Ctrl+T", "Ctrl+Q"}) {
+            QVERIFY2(shown.contains(QLatin1String(key)), key);
+        }
+
         QStringList opened;
         CShellOperations::SetRecorderForTests([&opened](const QString& action, const QString& target) {
             opened.append(action + QLatin1Char(' ') + target);

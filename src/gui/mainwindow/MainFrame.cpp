@@ -132,9 +132,11 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, const 
 
 void CMainFrame::AddShortcut(const QKeySequence& key, int id)
 {
-    auto* shortcut = new QShortcut(key, this);
-    shortcut->setContext(Qt::WindowShortcut);
-    connect(shortcut, &QShortcut::activated, this, [this, id] { m_actions.value(id)->trigger(); });
+    // On the menu's action itself, so that the menu shows the key beside
+    // the command.
+    QAction* action = m_actions.value(id);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
 }
 
 void CMainFrame::CreateMenus()
