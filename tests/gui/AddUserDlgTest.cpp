@@ -100,8 +100,13 @@ private slots:
         auto* hint = dialog.findChild<QLabel*>(QStringLiteral("passwordStrengthLabel"));
         QVERIFY(hint);
         QCOMPARE(hint->text(), QString());
+        // The rows under the hint stay where they are while it fills in.
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const int fullNameTop = Edit(dialog, "fullNameEdit")->mapTo(&dialog, QPoint()).y();
         QTest::keyClicks(Edit(dialog, "passwordEdit"), QStringLiteral("abc"));
         QVERIFY2(hint->text().startsWith(QStringLiteral("Weak: 3 characters")), qPrintable(hint->text()));
+        QApplication::processEvents();
+        QCOMPARE(Edit(dialog, "fullNameEdit")->mapTo(&dialog, QPoint()).y(), fullNameTop);
         dialog.SetUser(User("jdoe", "Correct-Horse-9"));
         QVERIFY2(hint->text().startsWith(QStringLiteral("Strong: 15 characters, 4 kinds")),
                  qPrintable(hint->text()));

@@ -65,6 +65,10 @@ CAddUserDlg::CAddUserDlg(IFrameServices* frame, QWidget* parent)
     auto* strengthLabel = new QLabel(this);
     strengthLabel->setObjectName(QStringLiteral("passwordStrengthLabel"));
     strengthLabel->setWordWrap(true);
+    // Room for the longest hint is kept from the start, so the rows below
+    // do not move while the password is typed.
+    strengthLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    strengthLabel->setMinimumHeight(strengthLabel->fontMetrics().lineSpacing() * 2);
     int row = 0;
     for (const auto& [text, edit] : rows) {
         auto* label = new QLabel(tr(text), this);
