@@ -359,7 +359,7 @@ TEST(ProtectSession, targetMapWritesTheBatchesIntoAnotherFolder)
         texts.insert(path, text);
         data.m_listFiles.append(path);
     }
-    const auto target = [&src, &out](const QString& path) { return out + path.mid(src.size()); };
+    const auto target = [&src, &out](const QString& path) -> QString { return out + path.mid(src.size()); };
     // A page protected before: left as it is, and no question.
     {
         CAppGlobalData one = data;
