@@ -96,6 +96,30 @@ QString ReadLink(const QString& path)
     return QFile::decodeName(text);
 }
 
+// The outcome with its fixed text and the system's reason.
+ProtectOutcome Failed(ProtectOutcome outcome, int error, QString& text)
+{
+    text = ProtectResultText(outcome) + QLatin1Char(' ') + GetSystemErrorText(error).trimmed();
+    return outcome;
+}
+
+// Puts a copy written from `source` in place, unless the source changed
+// since it was listed (`listed`) or while it was read.
+ProtectOutcome PutInPlace(const CPageSnapshot& source, const struct stat& listed, CAtomicFile& out,
+                          ProtectOutcome done, QString& text)
+{
+    if (source.Changed() || !SameSource(source.Status(), listed)) {
+        out.Discard();
+        text = ProtectResultText(ProtectOutcome::ChangedWhileProtected);
+        return ProtectOutcome::ChangedWhileProtected;
+    }
+    if (!out.Commit(true)) {
+        return Failed(ProtectOutcome::CreateFailure, out.Error(), text);
+    }
+    text = ProtectResultText(done);
+    return done;
+}
+
 } // namespace
 
 COutputFolder::COutputFolder(const CAppGlobalData& data, const QString& folder, const QString& projectPath)
@@ -461,31 +485,16 @@ ProtectOutcome COutputFolder::CopyFile(const Item& item, QString& text)
     const QString target = m_strFolder + QLatin1Char('/') + item.relative;
     CPageSnapshot source;
     if (!source.Open(item.source, 0) || !source.IsRegular()) {
-        text = ProtectResultText(ProtectOutcome::OpenFailure) + QLatin1Char(' ') +
-               GetSystemErrorText(source.Error()).trimmed();
-        return ProtectOutcome::OpenFailure;
+        return Failed(ProtectOutcome::OpenFailure, source.Error(), text);
     }
     CAtomicFile out(target);
     out.SetReplaceLinks(true);
     if (!out.OpenLike(source.Status()) ||
         !source.ReadAll([&out](const char* data, qint64 size) { return out.Write(data, size); })) {
-        text = ProtectResultText(ProtectOutcome::CreateFailure) + QLatin1Char(' ') +
-               GetSystemErrorText(out.Error() != 0 ? out.Error() : EIO).trimmed();
-        return ProtectOutcome::CreateFailure;
+        return Failed(ProtectOutcome::CreateFailure, out.Error() != 0 ? out.Error() : EIO, text);
     }
     out.KeepTimes(source.Status());
-    if (source.Changed() || !SameSource(source.Status(), item.st)) {
-        out.Discard();
-        text = ProtectResultText(ProtectOutcome::ChangedWhileProtected);
-        return ProtectOutcome::ChangedWhileProtected;
-    }
-    if (!out.Commit(true)) {
-        text = ProtectResultText(ProtectOutcome::CreateFailure) + QLatin1Char(' ') +
-               GetSystemErrorText(out.Error()).trimmed();
-        return ProtectOutcome::CreateFailure;
-    }
-    text = ProtectResultText(ProtectOutcome::Copied);
-    return ProtectOutcome::Copied;
+    return PutInPlace(source, item.st, out, ProtectOutcome::Copied, text);
 }
 
 ProtectOutcome COutputFolder::EncipherFile(const Item& item, QString& text)
@@ -493,16 +502,12 @@ ProtectOutcome COutputFolder::EncipherFile(const Item& item, QString& text)
     const QString target = m_strFolder + QLatin1Char('/') + item.relative;
     CPageSnapshot source;
     if (!source.Open(item.source, 0) || !source.IsRegular()) {
-        text = ProtectResultText(ProtectOutcome::OpenFailure) + QLatin1Char(' ') +
-               GetSystemErrorText(source.Error()).trimmed();
-        return ProtectOutcome::OpenFailure;
+        return Failed(ProtectOutcome::OpenFailure, source.Error(), text);
     }
     CAtomicFile out(target);
     out.SetReplaceLinks(true);
     if (!out.Open(source.Status().st_mode & 07777)) {
-        text = ProtectResultText(ProtectOutcome::CreateFailure) + QLatin1Char(' ') +
-               GetSystemErrorText(out.Error()).trimmed();
-        return ProtectOutcome::CreateFailure;
+        return Failed(ProtectOutcome::CreateFailure, out.Error(), text);
     }
     qint64 offset = 0;
     const auto read = [&source, &offset](char* data, qint64 size) {
@@ -521,18 +526,7 @@ ProtectOutcome COutputFolder::EncipherFile(const Item& item, QString& text)
         text = error.isEmpty() ? ProtectResultText(ProtectOutcome::CreateFailure) : error;
         return ProtectOutcome::CreateFailure;
     }
-    if (source.Changed() || !SameSource(source.Status(), item.st)) {
-        out.Discard();
-        text = ProtectResultText(ProtectOutcome::ChangedWhileProtected);
-        return ProtectOutcome::ChangedWhileProtected;
-    }
-    if (!out.Commit(true)) {
-        text = ProtectResultText(ProtectOutcome::CreateFailure) + QLatin1Char(' ') +
-               GetSystemErrorText(out.Error()).trimmed();
-        return ProtectOutcome::CreateFailure;
-    }
-    text = ProtectResultText(ProtectOutcome::Protected);
-    return ProtectOutcome::Protected;
+    return PutInPlace(source, item.st, out, ProtectOutcome::Protected, text);
 }
 
 ProtectOutcome COutputFolder::MirrorLink(const Item& item, QString& text)
