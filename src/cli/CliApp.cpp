@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include "cli/CliHelp.h"
 #include "cli/ConvertCommand.h"
 #include "cli/LinkCommand.h"
 #include "cli/ProtectCommand.h"
@@ -53,7 +54,10 @@ void CCliApp::PrintHelp()
            "  --json                 (protect, restore) print one JSON summary instead of the lines\n"
            "  --quiet                (protect, restore) print only errors\n"
            "\n"
-           "Exit codes: 0 done, 1 the job failed, 2 usage error or unreadable input.\n";
+           "Exit codes: 0 done, 1 the job failed, 2 usage error or unreadable input.\n"
+           "\n"
+           "wendlock-cli COMMAND --help describes each option of a command, with examples;\n"
+           "protect --help also lists every key --set takes.\n";
 }
 
 namespace {
@@ -104,6 +108,16 @@ int CCliApp::Run(const QStringList& arguments)
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         PrintHelp();
+        return ExitOk;
+    }
+    // Not in the help: the build writes the manual page's synopsis and
+    // command sections with it, from the same texts --help prints.
+    if (command == QLatin1String("--help-roff") && arguments.size() == 2) {
+        const QString roff = CCliHelp::Roff(arguments[1]);
+        if (roff.isEmpty()) {
+            return m_context.Usage(QStringLiteral("--help-roff takes synopsis or commands"));
+        }
+        m_context.Out() << roff;
         return ExitOk;
     }
     if (command == QLatin1String("-v") || command == QLatin1String("--version")) {
