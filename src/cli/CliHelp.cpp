@@ -14,8 +14,8 @@ std::vector<CCliHelp::Command> MakeCommands()
     commands.push_back(
         {QStringLiteral("show"),
          {QStringLiteral("show PROJECT.vxp")},
-         QStringLiteral("Print the project as JSON, one key per line, in the order of the key list below "
-                        "protect's help."),
+         QStringLiteral("Print the project as JSON, one key per line in record order; protect --help "
+                        "lists the keys with their values and defaults."),
          {},
          {QStringLiteral("wendlock-cli show site.vxp"),
           QStringLiteral("wendlock-cli show site.vxp > site.json")}});
