@@ -81,8 +81,8 @@ std::vector<CCliHelp::Command> MakeCommands()
           QStringLiteral("wendlock-cli restore --backup-dir ~/backups site/")}});
     commands.push_back(
         {QStringLiteral("unlock"),
-         {QStringLiteral("unlock (PAGE | SITE-FILE) [--user NAME] [--password-file FILE | --password - | "
-                         "--password PW] [-o OUT]")},
+         {QStringLiteral("unlock (PAGE | SITE-FILE) [--user NAME]"),
+          QStringLiteral("       [--password-file FILE | --password - | --password PW] [-o OUT]")},
          QStringLiteral("Decipher a protected page of either format and write the text it carries, for a "
                         "page whose backup is lost."),
          {{QStringLiteral("--password PW"),
@@ -96,8 +96,8 @@ std::vector<CCliHelp::Command> MakeCommands()
           QStringLiteral("wendlock-cli unlock site/team.html --user anna --password-file pw.txt")}});
     commands.push_back(
         {QStringLiteral("link"),
-         {QStringLiteral("link (PROJECT.vxp | PAGE) [--user NAME] [--password-file FILE | --password - | "
-                         "--password PW] URL")},
+         {QStringLiteral("link (PROJECT.vxp | PAGE) [--user NAME]"),
+          QStringLiteral("     [--password-file FILE | --password - | --password PW] URL")},
          QStringLiteral("Print URL#wl=TOKEN: opening it logs in as the password does, so hand it out as "
                         "you would the password; a new salt (\"Sign everyone out\") makes every link "
                         "stale."),
@@ -246,6 +246,18 @@ QString CCliHelp::KeysText()
     return text;
 }
 
+QString CCliHelp::Overview()
+{
+    QString text;
+    for (const Command& command : Commands()) {
+        for (qsizetype i = 0; i < command.usage.size(); ++i) {
+            text += QStringLiteral("  ") + command.usage[i] + QLatin1Char('\n');
+        }
+        text += Wrapped(command.summary, 6);
+    }
+    return text;
+}
+
 QString CCliHelp::Text(const QString& command)
 {
     const Command* help = Find(command);
@@ -254,11 +266,13 @@ QString CCliHelp::Text(const QString& command)
     }
     QString text;
     for (qsizetype i = 0; i < help->usage.size(); ++i) {
+        // Later usage lines carry the spaces that line them up under the
+        // first argument.
         text +=
             (i == 0 ? QStringLiteral("Usage: ") + kProgram : QString(7 + kProgram.size(), QLatin1Char(' '))) +
-            help->usage[i].trimmed() + QLatin1Char('\n');
+            help->usage[i] + QLatin1Char('\n');
     }
-    text += QLatin1Char('\n') + help->summary + QLatin1Char('\n');
+    text += QLatin1Char('\n') + Wrapped(help->summary, 0);
     if (!help->options.empty()) {
         text += QStringLiteral("\nOptions:\n");
         for (const Option& option : help->options) {

@@ -28,6 +28,9 @@ public:
     // `COMMAND --help`: usage, what it does, every option, the examples and
     // for protect the keys --set takes. Empty for an unknown command.
     static QString Text(const QString& command);
+    // Every command's usage lines and what it does, for the program's
+    // own --help.
+    static QString Overview();
     // The keys of the project's JSON form with their values, defaults and
     // meaning, one per line.
     static QString KeysText();

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -70,6 +71,7 @@ TEST_F(Cli, help_describesOptionsKeysAndExamples)
                                   QStringLiteral("templates")};
     const CliRun roff = RunCli({QStringLiteral("--help-roff"), QStringLiteral("commands")});
     ASSERT_EQ(roff.code, 0);
+    const QString overview = RunCli({QStringLiteral("--help")}).out;
     const QRegularExpression optionName(QStringLiteral("(--[a-z-]+|-o)\\b"));
     for (const QString& command : commands) {
         SCOPED_TRACE(command.toStdString());
@@ -99,6 +101,10 @@ TEST_F(Cli, help_describesOptionsKeysAndExamples)
             });
         EXPECT_GE(exampleCount, 2);
         EXPECT_TRUE(roff.out.contains(QStringLiteral(".SS ") + command + QLatin1Char('\n')));
+        // The program's own help shows the command's usage.
+        EXPECT_TRUE(overview.contains(QStringLiteral("\n  ") +
+                                      lines.first().mid(int(strlen("Usage: wendlock-cli "))) +
+                                      QLatin1Char('\n')));
     }
 
     const QString protectHelp = RunCli({QStringLiteral("protect"), QStringLiteral("--help")}).out;
