@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include "cli/CliHelp.h"
 #include "cli/ConvertCommand.h"
 #include "cli/LinkCommand.h"
 #include "cli/ProtectCommand.h"
@@ -18,42 +19,21 @@ CCliApp::CCliApp(QTextStream& out, QTextStream& err) : m_context(out, err) {}
 
 void CCliApp::PrintHelp()
 {
-    m_context.Out()
-        << "Usage: wendlock-cli COMMAND [ARGUMENTS]\n"
-           "\n"
-           "Password-protects static web pages from the command line.\n"
-           "\n"
-           "Commands:\n"
-           "  show PROJECT.vxp       print the project as JSON\n"
-           "  convert IN OUT         convert between .vxp and .json (chosen by extension)\n"
-           "  protect [PROJECT.vxp] [--password PW | --password-file FILE | --password -] [--users "
-           "FILE.csv]\n"
-           "          [--template FILE] [--backup-dir DIR] [--no-backup] [--restore-first] [--set "
-           "KEY=VALUE]...\n"
-           "          [--output DIR [--force]] [--json | --quiet] [PATH...]\n"
-           "                         protect the project's pages and the given files or folders; the "
-           "password\n"
-           "                         comes from the first line of FILE, a line of standard input (-) or, "
-           "when\n"
-           "                         nothing else names one, the WENDLOCK_PASSWORD environment variable.\n"
-           "                         --output DIR writes the protected site into DIR (the sources stay as\n"
-           "                         they are, no backups); a later run writes only what changed, --force\n"
-           "                         writes everything\n"
-           "  restore [--backup-dir DIR] [--json | --quiet] PROJECT.vxp | PATH...\n"
-           "                         put the \".original\" backups back\n"
-           "  unlock PAGE [--user NAME] --password PW [-o OUT]\n"
-           "                         write the page text a protected page carries\n"
-           "  link (PROJECT.vxp | PAGE) [--user NAME] [--password-file FILE | --password -] URL\n"
-           "                         print URL with a share token that logs in as the password does\n"
-           "  templates [--mode 0|1] list the login-page templates of a password mode\n"
-           "\n"
-           "Options:\n"
-           "  -h, --help             show this help\n"
-           "  -v, --version          print the program version\n"
-           "  --json                 (protect, restore) print one JSON summary instead of the lines\n"
-           "  --quiet                (protect, restore) print only errors\n"
-           "\n"
-           "Exit codes: 0 done, 1 the job failed, 2 usage error or unreadable input.\n";
+    m_context.Out() << "Usage: wendlock-cli COMMAND [ARGUMENTS]\n"
+                       "\n"
+                       "Password-protects static web pages from the command line.\n"
+                       "\n"
+                       "Commands:\n"
+                    << CCliHelp::Overview()
+                    << "\n"
+                       "Options:\n"
+                       "  -h, --help             show this help\n"
+                       "  -v, --version          print the program version\n"
+                       "\n"
+                       "Exit codes: 0 done, 1 the job failed, 2 usage error or unreadable input.\n"
+                       "\n"
+                       "wendlock-cli COMMAND --help describes each option of a command, with examples;\n"
+                       "protect --help also lists every key --set takes.\n";
 }
 
 namespace {
@@ -104,6 +84,16 @@ int CCliApp::Run(const QStringList& arguments)
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         PrintHelp();
+        return ExitOk;
+    }
+    // Not in the help: the build writes the manual page's synopsis and
+    // command sections with it, from the same texts --help prints.
+    if (command == QLatin1String("--help-roff") && arguments.size() == 2) {
+        const QString roff = CCliHelp::Roff(arguments[1]);
+        if (roff.isEmpty()) {
+            return m_context.Usage(QStringLiteral("--help-roff takes synopsis or commands"));
+        }
+        m_context.Out() << roff;
         return ExitOk;
     }
     if (command == QLatin1String("-v") || command == QLatin1String("--version")) {

@@ -1,5 +1,7 @@
 #include "cli/CliCommand.h"
 
+#include "cli/CliHelp.h"
+
 #include <QCommandLineParser>
 #include <QTextStream>
 
@@ -19,7 +21,7 @@ int CCliCommand::Run(const QStringList& args)
         return m_context.Usage(Name() + QStringLiteral(": ") + parser.errorText());
     }
     if (parser.isSet(help)) {
-        m_context.Out() << UsageText();
+        m_context.Out() << CCliHelp::Text(Name());
         return CCliContext::ExitOk;
     }
     return Execute(parser);

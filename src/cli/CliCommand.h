@@ -10,8 +10,8 @@
 class QCommandLineParser;
 
 // One command of wendlock-cli ("protect", "restore", ...). A command
-// states its options and its usage text; Run() parses the arguments after
-// the command's name and does the work.
+// states its options; its help text lives in CCliHelp. Run() parses the
+// arguments after the command's name and does the work.
 class CCliCommand
 {
 public:
@@ -27,8 +27,6 @@ public:
 protected:
     // The options the command takes besides -h/--help.
     virtual QList<QCommandLineOption> Options() const { return {}; }
-    // The text --help prints: the usage lines.
-    virtual QString UsageText() const = 0;
     virtual int Execute(const QCommandLineParser& parser) = 0;
 
     CCliContext& m_context;

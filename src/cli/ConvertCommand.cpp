@@ -41,11 +41,6 @@ QString CConvertCommand::Name() const
     return QStringLiteral("convert");
 }
 
-QString CConvertCommand::UsageText() const
-{
-    return QStringLiteral("Usage: wendlock-cli convert IN OUT   (each .vxp or .json)\n");
-}
-
 int CConvertCommand::Execute(const QCommandLineParser& parser)
 {
     const QStringList args = parser.positionalArguments();

@@ -10,6 +10,5 @@ public:
     QString Name() const override;
 
 protected:
-    QString UsageText() const override;
     int Execute(const QCommandLineParser& parser) override;
 };

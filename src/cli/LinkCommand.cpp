@@ -23,15 +23,6 @@ QList<QCommandLineOption> CLinkCommand::Options() const
             QCommandLineOption(QStringLiteral("user"), QString(), QStringLiteral("NAME"))};
 }
 
-QString CLinkCommand::UsageText() const
-{
-    return QStringLiteral(
-        "Usage: wendlock-cli link (PROJECT.vxp | PAGE) [--user NAME] [--password-file FILE | --password - | "
-        "--password PW] URL\n"
-        "       prints URL#wl=TOKEN: opening it logs in as the password does. Anyone holding the link\n"
-        "       gets in; a new salt (\"Sign everyone out\") makes every link stale.\n");
-}
-
 int CLinkCommand::Execute(const QCommandLineParser& parser)
 {
     const QStringList args = parser.positionalArguments();

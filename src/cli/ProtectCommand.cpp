@@ -101,16 +101,6 @@ QList<QCommandLineOption> CProtectCommand::Options() const
             QCommandLineOption(kQuiet)};
 }
 
-QString CProtectCommand::UsageText() const
-{
-    return QStringLiteral(
-        "Usage: wendlock-cli protect [PROJECT.vxp] [--password PW | --password-file FILE | --password -]\n"
-        "                            [--users FILE.csv] [--template FILE]\n"
-        "                            [--no-backup | --backup-dir DIR] [--restore-first] [--set "
-        "KEY=VALUE]...\n"
-        "                            [--output DIR [--force]] [--json | --quiet] [PATH...]\n");
-}
-
 int CProtectCommand::Execute(const QCommandLineParser& parser)
 {
     // A project comes first; everything else given is a file or a folder.

@@ -13,7 +13,6 @@ public:
 
 protected:
     QList<QCommandLineOption> Options() const override;
-    QString UsageText() const override;
     int Execute(const QCommandLineParser& parser) override;
 
 private:

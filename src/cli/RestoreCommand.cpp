@@ -28,12 +28,6 @@ QList<QCommandLineOption> CRestoreCommand::Options() const
             QCommandLineOption(QStringLiteral("json")), QCommandLineOption(QStringLiteral("quiet"))};
 }
 
-QString CRestoreCommand::UsageText() const
-{
-    return QStringLiteral(
-        "Usage: wendlock-cli restore [--backup-dir DIR] [--json | --quiet] PROJECT.vxp | PATH...\n");
-}
-
 int CRestoreCommand::Execute(const QCommandLineParser& parser)
 {
     const QStringList rest = parser.positionalArguments();

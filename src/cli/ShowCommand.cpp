@@ -12,11 +12,6 @@ QString CShowCommand::Name() const
     return QStringLiteral("show");
 }
 
-QString CShowCommand::UsageText() const
-{
-    return QStringLiteral("Usage: wendlock-cli show PROJECT.vxp\n");
-}
-
 int CShowCommand::Execute(const QCommandLineParser& parser)
 {
     const QStringList args = parser.positionalArguments();

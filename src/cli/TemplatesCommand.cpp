@@ -18,11 +18,6 @@ QList<QCommandLineOption> CTemplatesCommand::Options() const
     return {QCommandLineOption(QStringLiteral("mode"), QString(), QStringLiteral("0|1"))};
 }
 
-QString CTemplatesCommand::UsageText() const
-{
-    return QStringLiteral("Usage: wendlock-cli templates [--mode 0|1]\n");
-}
-
 int CTemplatesCommand::Execute(const QCommandLineParser& parser)
 {
     const QStringList modes = parser.values(QStringLiteral("mode"));

@@ -26,14 +26,6 @@ QList<QCommandLineOption> CUnlockCommand::Options() const
                                QStringLiteral("OUT"))};
 }
 
-QString CUnlockCommand::UsageText() const
-{
-    return QStringLiteral("Usage: wendlock-cli unlock (PAGE | SITE-FILE) [--user NAME] [--password-file FILE "
-                          "| --password - | --password "
-                          "PW] [-o OUT]\n"
-                          "       (without a password option WENDLOCK_PASSWORD is used)\n");
-}
-
 int CUnlockCommand::Execute(const QCommandLineParser& parser)
 {
     const QStringList pages = parser.positionalArguments();

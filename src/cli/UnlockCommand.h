@@ -12,6 +12,5 @@ public:
 
 protected:
     QList<QCommandLineOption> Options() const override;
-    QString UsageText() const override;
     int Execute(const QCommandLineParser& parser) override;
 };

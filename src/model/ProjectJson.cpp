@@ -423,3 +423,48 @@ bool CProjectJson::SetValue(CAppGlobalData& data, const QString& key, const QStr
     }
     return ToInt(QJsonValue(double(number)), *f, &(data.*(f->intMember)), error);
 }
+
+QList<CProjectJson::KeyInfo> CProjectJson::Keys()
+{
+    const CAppGlobalData defaults;
+    QList<KeyInfo> keys;
+    for (const Field& f : Fields()) {
+        KeyInfo info;
+        info.key = QLatin1String(f.key);
+        switch (f.kind) {
+        case Kind::Files:
+            info.values = QStringLiteral("a list of files");
+            info.defaultValue = QStringLiteral("[]");
+            info.settable = false;
+            break;
+        case Kind::Users:
+            info.values = QStringLiteral("a list of users");
+            info.defaultValue = QStringLiteral("[]");
+            info.settable = false;
+            break;
+        case Kind::Int:
+        case Kind::Flag:
+            info.values = RangeText(f);
+            info.defaultValue = QString::number(defaults.*(f.intMember));
+            break;
+        case Kind::String:
+            info.values = QStringLiteral("text");
+            info.defaultValue = QString::fromUtf8(Quote(defaults.*(f.stringMember)));
+            break;
+        case Kind::Salt:
+            info.values = QStringLiteral("32 hex digits");
+            info.defaultValue = QStringLiteral("\"\" (drawn when first needed)");
+            break;
+        case Kind::ContentKey:
+            info.values = QStringLiteral("64 hex digits");
+            info.defaultValue = QStringLiteral("\"\"");
+            break;
+        case Kind::KeyUsers:
+            info.values = QStringLiteral("hex digits, 32 for each user and 32 more");
+            info.defaultValue = QStringLiteral("\"\"");
+            break;
+        }
+        keys.append(info);
+    }
+    return keys;
+}

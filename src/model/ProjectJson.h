@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class CAppGlobalData;
@@ -20,4 +21,16 @@ public:
     // take the text as is, numbers must parse; list keys cannot be set.
     static bool SetValue(CAppGlobalData& data, const QString& key, const QString& value,
                          QString* errorMessage);
+
+    // One key of the JSON form as the help describes it: the values it
+    // takes, its New Project default and whether --set can change it.
+    struct KeyInfo
+    {
+        QString key;
+        QString values;
+        QString defaultValue;
+        bool settable = true;
+    };
+    // Every key, in record order.
+    static QList<KeyInfo> Keys();
 };

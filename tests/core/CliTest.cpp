@@ -16,6 +16,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -55,6 +57,83 @@ TEST_F(Cli, versionHelpAndUsageErrors)
     EXPECT_EQ(run.code, 2);
     EXPECT_TRUE(run.err.contains(QLatin1String("unknown command")));
     EXPECT_EQ(RunCli({QStringLiteral("show")}).code, 2);
+}
+
+// Every command's --help describes each option its usage names and gives two
+// examples; protect's lists every key of the project table (read from the
+// JSON form of a new project) with its default; the manual page's sections
+// come from the same texts.
+TEST_F(Cli, help_describesOptionsKeysAndExamples)
+{
+    const QStringList commands = {QStringLiteral("show"),     QStringLiteral("convert"),
+                                  QStringLiteral("protect"),  QStringLiteral("restore"),
+                                  QStringLiteral("unlock"),   QStringLiteral("link"),
+                                  QStringLiteral("templates")};
+    const CliRun roff = RunCli({QStringLiteral("--help-roff"), QStringLiteral("commands")});
+    ASSERT_EQ(roff.code, 0);
+    const QString overview = RunCli({QStringLiteral("--help")}).out;
+    const QRegularExpression optionName(QStringLiteral("(--[a-z-]+|-o)\\b"));
+    for (const QString& command : commands) {
+        SCOPED_TRACE(command.toStdString());
+        const CliRun run = RunCli({command, QStringLiteral("--help")});
+        ASSERT_EQ(run.code, 0);
+        const QStringList lines = run.out.split(QLatin1Char('\n'));
+        ASSERT_TRUE(lines.first().startsWith(QStringLiteral("Usage: wendlock-cli ") + command));
+        // The usage block ends at the first empty line.
+        const qsizetype usageEnd = lines.indexOf(QString());
+        ASSERT_GT(usageEnd, 0);
+        const QString usage = lines.mid(0, usageEnd).join(QLatin1Char(' '));
+        auto it = optionName.globalMatch(usage);
+        while (it.hasNext()) {
+            const QString option = it.next().captured(1);
+            const bool described = std::any_of(lines.cbegin(), lines.cend(), [&](const QString& line) {
+                return line.startsWith(QStringLiteral("  ") + option + QLatin1Char(' ')) ||
+                       line == QStringLiteral("  ") + option;
+            });
+            EXPECT_TRUE(described) << option.toStdString() << " has no sentence";
+        }
+        const qsizetype examples = lines.indexOf(QStringLiteral("Examples:"));
+        ASSERT_GT(examples, 0);
+        const auto exampleCount =
+            std::count_if(lines.cbegin() + examples, lines.cend(), [&](const QString& line) {
+                const QString start = QStringLiteral("  wendlock-cli ") + command;
+                return line == start || line.startsWith(start + QLatin1Char(' '));
+            });
+        EXPECT_GE(exampleCount, 2);
+        EXPECT_TRUE(roff.out.contains(QStringLiteral(".SS ") + command + QLatin1Char('\n')));
+        // The program's own help shows the command's usage.
+        EXPECT_TRUE(overview.contains(QStringLiteral("\n  ") +
+                                      lines.first().mid(int(strlen("Usage: wendlock-cli "))) +
+                                      QLatin1Char('\n')));
+    }
+
+    const QString protectHelp = RunCli({QStringLiteral("protect"), QStringLiteral("--help")}).out;
+    const QJsonObject defaults =
+        QJsonDocument::fromJson(CProjectJson::ToJson(CAppGlobalData(), QStringLiteral("1"))).object();
+    ASSERT_GT(defaults.size(), 40);
+    for (auto key = defaults.begin(); key != defaults.end(); ++key) {
+        if (key.key() == QLatin1String("version")) {
+            continue;
+        }
+        SCOPED_TRACE(key.key().toStdString());
+        const QRegularExpression line(QStringLiteral("^  %1  (.+); default (.+)\\n      (\\S.*)$")
+                                          .arg(QRegularExpression::escape(key.key())),
+                                      QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = line.match(protectHelp);
+        ASSERT_TRUE(match.hasMatch()) << "protect --help does not list the key";
+        const QString shown = match.captured(2);
+        if (key.value().isDouble()) {
+            EXPECT_EQ(shown, QString::number(key.value().toInt()));
+            // A flag says so; a ranged number names its range.
+            EXPECT_TRUE(match.captured(1).contains(QRegularExpression(QStringLiteral("0 or 1|integer"))));
+        } else if (key.value().isString()) {
+            EXPECT_TRUE(shown.startsWith(QLatin1Char('"') + key.value().toString() + QLatin1Char('"')));
+        }
+        EXPECT_FALSE(match.captured(3).trimmed().isEmpty()) << "the key has no meaning";
+        EXPECT_TRUE(roff.out.contains(QStringLiteral(".B ") + key.key() + QLatin1Char('\n')));
+    }
+    EXPECT_TRUE(protectHelp.contains(QLatin1String("an integer from 100000 to 10000000; default 600000")));
+    EXPECT_EQ(RunCli({QStringLiteral("--help-roff"), QStringLiteral("nothing")}).code, 2);
 }
 
 TEST_F(Cli, show_printsTheProjectWithNumbersForFlags)
