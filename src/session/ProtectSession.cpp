@@ -141,9 +141,7 @@ CProtectSession::CProtectSession(const CAppGlobalData& data, QObject* parent) : 
 CProtectSession::~CProtectSession()
 {
     Cancel();
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
+    Wait();
 }
 
 bool CProtectSession::Stopped() const
@@ -299,32 +297,7 @@ std::shared_ptr<CDeflateAhead> CProtectSession::DeflateWhile(const CAppGlobalDat
 
 void CProtectSession::Start()
 {
-    if (m_bRunning || m_thread.joinable()) {
-        return;
-    }
-    m_bRunning = true;
-    m_thread = std::thread([this] {
-        const Summary summary = RunWhole();
-        {
-            std::lock_guard<std::mutex> lock(m_summaryMutex);
-            m_summary = summary;
-        }
-        m_bRunning = false;
-        emit finished();
-    });
-}
-
-void CProtectSession::Wait()
-{
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
-}
-
-CProtectSession::Summary CProtectSession::Result() const
-{
-    std::lock_guard<std::mutex> lock(m_summaryMutex);
-    return m_summary;
+    m_run.Start([this] { return RunWhole(); }, [this] { emit finished(); });
 }
 
 CProtectSession::Summary CProtectSession::RunWhole()

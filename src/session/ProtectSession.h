@@ -3,6 +3,7 @@
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectOutcome.h"
 #include "model/AppGlobalData.h"
+#include "session/BackgroundRun.h"
 #include "session/RunQuestions.h"
 
 #include <QObject>
@@ -93,10 +94,10 @@ public:
     // Runs the whole job on a thread of its own: keys, pages, site files.
     // Rows come as fileDone, then finished; Result() holds the summary.
     void Start();
-    bool IsRunning() const { return m_bRunning; }
+    bool IsRunning() const { return m_run.IsRunning(); }
     // Waits for the thread of Start() once finished was told.
-    void Wait();
-    Summary Result() const;
+    void Wait() { m_run.Wait(); }
+    Summary Result() const { return m_run.Result(); }
 
     // From any thread: no further page starts, an open question is
     // answered Cancel.
@@ -139,7 +140,6 @@ private:
     CProtectEngine::TargetMap m_targetMap;
 
     std::atomic<bool> m_bCancelled{false};
-    std::atomic<bool> m_bRunning{false};
     std::atomic<int> m_nDone{0};
     // One question at a time; an answer "to All" stands for the rest.
     std::mutex m_askMutex;
@@ -147,7 +147,6 @@ private:
     // The question waiting for its answer, which Cancel() gives.
     std::mutex m_stateMutex;
     std::shared_ptr<Pending> m_pPending;
-    std::thread m_thread;
-    mutable std::mutex m_summaryMutex;
-    Summary m_summary;
+    // Last member: its thread ends before the rest goes.
+    CBackgroundRun<Summary> m_run;
 };

@@ -89,34 +89,13 @@ CRestoreSession::Summary CRestoreSession::Run(const Told& told)
 
 void CRestoreSession::Start()
 {
-    if (m_bRunning || m_thread.joinable()) {
-        return;
-    }
-    m_bRunning = true;
-    m_thread = std::thread([this] {
-        const Summary summary = Run([this](const QString& path, const CBackupRestore::Result& result) {
-            if (!path.isEmpty()) {
-                emit fileDone(path, result.IsFailure(), result.text);
-            }
-        });
-        {
-            std::lock_guard<std::mutex> lock(m_summaryMutex);
-            m_summary = summary;
-        }
-        m_bRunning = false;
-        emit finished();
-    });
-}
-
-void CRestoreSession::Wait()
-{
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
-}
-
-CRestoreSession::Summary CRestoreSession::Result() const
-{
-    std::lock_guard<std::mutex> lock(m_summaryMutex);
-    return m_summary;
+    m_run.Start(
+        [this] {
+            return Run([this](const QString& path, const CBackupRestore::Result& result) {
+                if (!path.isEmpty()) {
+                    emit fileDone(path, result.IsFailure(), result.text);
+                }
+            });
+        },
+        [this] { emit finished(); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/BackupRestore.h"
+#include "session/BackgroundRun.h"
 
 #include <QObject>
 #include <QStringList>
@@ -45,9 +46,9 @@ public:
     Summary Run(const Told& told);
     // Rows come as fileDone, then finished; Result() holds the summary.
     void Start();
-    bool IsRunning() const { return m_bRunning; }
-    void Wait();
-    Summary Result() const;
+    bool IsRunning() const { return m_run.IsRunning(); }
+    void Wait() { m_run.Wait(); }
+    Summary Result() const { return m_run.Result(); }
     void Cancel() { m_bCancelled = true; }
 
 signals:
@@ -64,9 +65,7 @@ private:
     int m_nThreads = 1;
     std::function<bool()> m_interrupted;
     std::atomic<bool> m_bCancelled{false};
-    std::atomic<bool> m_bRunning{false};
     std::atomic<int> m_nDone{0};
-    std::thread m_thread;
-    mutable std::mutex m_summaryMutex;
-    Summary m_summary;
+    // Last member: its thread ends before the rest goes.
+    CBackgroundRun<Summary> m_run;
 };
