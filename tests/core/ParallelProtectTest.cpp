@@ -24,6 +24,21 @@ using TestUtil::ReadFile;
 using TestUtil::WriteFile;
 
 namespace {
+
+// A classic-format project with the password "pw" and a small template of
+// its own in `dir`; nothing listed yet.
+CAppGlobalData ClassicProject(const QTemporaryDir& dir, bool backup)
+{
+    const QString templatePath = dir.filePath(QStringLiteral("template.htm"));
+    EXPECT_TRUE(WriteFile(templatePath,
+                          "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
+    CAppGlobalData data;
+    data.m_strTemplatePath = templatePath;
+    data.m_strPassword = QStringLiteral("pw");
+    data.m_nCipher = CAppGlobalData::kCipherClassic;
+    data.m_bBackup = backup ? 1 : 0;
+    return data;
+}
 class Rows final : public IResultList
 {
 public:
@@ -41,14 +56,7 @@ TEST(ParallelProtect, pagesOfSharedFoldersAllProtectedInListOrder)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString templatePath = dir.filePath(QStringLiteral("template.htm"));
-    ASSERT_TRUE(WriteFile(templatePath,
-                          "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
-    CAppGlobalData data;
-    data.m_strTemplatePath = templatePath;
-    data.m_strPassword = QStringLiteral("pw");
-    data.m_nCipher = CAppGlobalData::kCipherClassic;
-    data.m_bBackup = 0;
+    CAppGlobalData data = ClassicProject(dir, false);
     for (int i = 0; i < 150; ++i) {
         // One folder holds most pages, two more are sprinkled in between.
         const QString folder = dir.filePath(QStringLiteral("f%1").arg(i % 5 == 0 ? 1 : i % 7 == 0 ? 2 : 0));
@@ -164,14 +172,7 @@ TEST(ProtectSession, answersFromTheQuestionInterface_cancelEndsTheRunInListOrder
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString templatePath = dir.filePath(QStringLiteral("template.htm"));
-    ASSERT_TRUE(WriteFile(templatePath,
-                          "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
-    CAppGlobalData data;
-    data.m_strTemplatePath = templatePath;
-    data.m_strPassword = QStringLiteral("pw");
-    data.m_nCipher = CAppGlobalData::kCipherClassic;
-    data.m_bBackup = 1;
+    CAppGlobalData data = ClassicProject(dir, true);
     for (int i = 0; i < 96; ++i) {
         const QString folder = dir.filePath(QStringLiteral("f%1").arg(i / 32));
         ASSERT_TRUE(QDir().mkpath(folder));
@@ -260,14 +261,7 @@ TEST(RestoreSession, listOrderOnSeveralWorkers_cancelLeavesTheRestProtected)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString templatePath = dir.filePath(QStringLiteral("template.htm"));
-    ASSERT_TRUE(WriteFile(templatePath,
-                          "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
-    CAppGlobalData data;
-    data.m_strTemplatePath = templatePath;
-    data.m_strPassword = QStringLiteral("pw");
-    data.m_nCipher = CAppGlobalData::kCipherClassic;
-    data.m_bBackup = 1;
+    CAppGlobalData data = ClassicProject(dir, true);
     QHash<QString, QByteArray> original;
     for (int i = 0; i < 96; ++i) {
         const QString folder = dir.filePath(QStringLiteral("f%1").arg(i / 32));
@@ -339,16 +333,9 @@ TEST(ProtectSession, targetMapWritesTheBatchesIntoAnotherFolder)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString templatePath = dir.filePath(QStringLiteral("template.htm"));
-    ASSERT_TRUE(WriteFile(templatePath,
-                          "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
     const QString src = dir.filePath(QStringLiteral("site"));
     const QString out = dir.filePath(QStringLiteral("pub"));
-    CAppGlobalData data;
-    data.m_strTemplatePath = templatePath;
-    data.m_strPassword = QStringLiteral("pw");
-    data.m_nCipher = CAppGlobalData::kCipherClassic;
-    data.m_bBackup = 1;
+    CAppGlobalData data = ClassicProject(dir, true);
     QHash<QString, QByteArray> texts;
     for (int i = 0; i < 90; ++i) {
         const QString folder = QStringLiteral("/f%1").arg(i % 3);
