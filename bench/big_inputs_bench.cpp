@@ -6,7 +6,7 @@
 #include "engine/ProtectEngine.h"
 #include "files/FilesList.h"
 #include "files/ListFile.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 #include "users/UserListFile.h"
 
@@ -124,7 +124,7 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    CAppGlobalData data;
+    CProject data;
     data.m_listFiles = paths;
     data.m_listUsers = users;
     const QString project = dir.filePath(QStringLiteral("big.vxp"));
@@ -132,7 +132,7 @@ int main(int argc, char* argv[])
     CWendlockDoc::WriteProjectFile(project, data, &error);
     timer.Report("project: save (files and users)", project);
     timer.Restart();
-    CAppGlobalData opened;
+    CProject opened;
     CWendlockDoc::ReadProjectFile(project, opened, nullptr, &error);
     timer.Report("project: open");
     if (opened != data) {

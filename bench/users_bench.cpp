@@ -7,7 +7,7 @@
 #include "gui/frame/FrameServices.h"
 #include "gui/pages/password/PagePassword.h"
 #include "gui/widgets/FileDialog.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "users/UserListFile.h"
 
 #include <QApplication>
@@ -103,7 +103,7 @@ int main(int argc, char** argv)
     page.resize(720, 480);
     page.show();
     FileDialog::SetTestMode(true);
-    CAppGlobalData empty;
+    CProject empty;
     empty.m_nPasswordMode = CPagePassword::kMultipleUsers;
     const qint64 pageMs = BestOf3(
         [&] {

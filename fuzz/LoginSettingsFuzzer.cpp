@@ -7,7 +7,7 @@
 #include "FuzzUtil.h"
 #include "engine/CredentialTable.h"
 #include "engine/OptionScriptBuilder.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QRegularExpression>
 #include <cstdint>
@@ -74,7 +74,7 @@ QString ReadLiteralBody(const QByteArray& body)
     return value;
 }
 
-void CheckLoginVariables(const CAppGlobalData& data, int mode, int checkValue)
+void CheckLoginVariables(const CProject& data, int mode, int checkValue)
 {
     const QByteArray text = CCredentialTable::LoginVariablesText(data, mode, checkValue);
     static const QRegularExpression layout(QStringLiteral(
@@ -109,7 +109,7 @@ QByteArray VariableBody(const QByteArray& block, const char* name)
     return block.mid(bodyStart, end - bodyStart);
 }
 
-void CheckOptionBlock(const CAppGlobalData& data, bool afterLogin)
+void CheckOptionBlock(const CProject& data, bool afterLogin)
 {
     const QString block = COptionScriptBuilder::BuildOptionScripts(data, afterLogin);
     for (const QChar ch : block) {
@@ -131,7 +131,7 @@ void CheckOptionBlock(const CAppGlobalData& data, bool afterLogin)
     FUZZ_CHECK(!block.contains(QLatin1String("<!--")));
 }
 
-void CheckUserArrays(const CAppGlobalData& data, const QByteArray& secret)
+void CheckUserArrays(const CProject& data, const QByteArray& secret)
 {
     const QByteArray text = CCredentialTable::UserArraysText(data, secret);
     static const QRegularExpression layout(QStringLiteral(
@@ -157,7 +157,7 @@ void CheckUserArrays(const CAppGlobalData& data, const QByteArray& secret)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     FuzzedDataProvider input(bytes, size);
-    CAppGlobalData data;
+    CProject data;
     const auto flags = input.ConsumeIntegral<uint32_t>();
     data.m_nLoginExpire = input.ConsumeIntegralInRange<int>(0, 2);
     data.m_nExpireDays = input.ConsumeIntegral<int>();

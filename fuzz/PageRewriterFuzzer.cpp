@@ -10,9 +10,9 @@
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
-#include "model/AppGlobalData.h"
 #include "model/CharsetCodec.h"
 #include "model/CharsetTable.h"
+#include "model/Project.h"
 #include "model/Utf8Validator.h"
 
 #include <QBuffer>
@@ -71,7 +71,7 @@ QByteArray ExpectedDefaultText(QByteArray page)
     return CProtectEngine::EncodeNumericEntities(text).toLatin1();
 }
 
-QByteArray Unlock(const QString& page, const CAppGlobalData& data, CPageUnlocker::Status* status)
+QByteArray Unlock(const QString& page, const CProject& data, CPageUnlocker::Status* status)
 {
     QByteArray text;
     QBuffer buffer(&text);
@@ -84,7 +84,7 @@ QByteArray Unlock(const QString& page, const CAppGlobalData& data, CPageUnlocker
 }
 
 // Checks one run over the page; `original` is what the page held before.
-void CheckRun(CAppGlobalData& data, const QString& page, const QByteArray& original, bool wasProtected,
+void CheckRun(CProject& data, const QString& page, const QByteArray& original, bool wasProtected,
               const QString& result, bool templateHasMarker)
 {
     const QString backup = page + QStringLiteral(".original");
@@ -155,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(FuzzUtil::WriteFile(page, pageBytes));
     FUZZ_CHECK(FuzzUtil::WriteFile(templatePath, templateBytes));
 
-    CAppGlobalData record;
+    CProject record;
     record.m_nCharset = (flags & 0x1) ? 0 : row;
     record.m_nPasswordMode = (flags & 0x2) ? 1 : 0;
     record.m_bCopyHead = (flags & 0x4) ? 1 : 0;
@@ -179,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     record.m_strTemplatePath = templatePath;
     record.m_listFiles = {page};
     // The classic rewriter: its carried text is checked byte for byte below.
-    record.m_nCipher = CAppGlobalData::kCipherClassic;
+    record.m_nCipher = CProject::kCipherClassic;
 
     // Protected means the frame the page writers produce.
     const bool wasProtected = CProtectEngine::DetectProtection(page) != CProtectEngine::Protection::None;

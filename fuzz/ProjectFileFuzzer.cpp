@@ -5,8 +5,8 @@
 #include "FuzzUtil.h"
 #include "common/AppInfo.h"
 #include "common/FileErrorText.h"
-#include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <cstdint>
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = FuzzUtil::Bytes(data, size);
 
-    CAppGlobalData record;
+    CProject record;
     QString version;
     QString error;
     const bool opened = CWendlockDoc::ReadProjectBytes(bytes, record, &version, &error);
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The file on disk takes the same road as the bytes in memory.
     const QString path = FuzzUtil::ScratchFolder() + QStringLiteral("project.vxp");
     FUZZ_CHECK(FuzzUtil::WriteFile(path, bytes));
-    CAppGlobalData fromFile;
+    CProject fromFile;
     QString fileVersion;
     QString fileError;
     const bool fileOpened = CWendlockDoc::ReadProjectFile(path, fromFile, &fileVersion, &fileError);
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(record.m_nIncorrectAction == 0 || record.m_nIncorrectAction == 1);
 
     const QByteArray saved = CWendlockDoc::ProjectBytes(record);
-    CAppGlobalData reread;
+    CProject reread;
     QString savedVersion;
     FUZZ_CHECK(CWendlockDoc::ReadProjectBytes(saved, reread, &savedVersion, &error));
     FUZZ_CHECK(reread == record);
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     if (cut > 0 && cut != block) {
-        CAppGlobalData truncated;
+        CProject truncated;
         FUZZ_CHECK(!CWendlockDoc::ReadProjectBytes(saved.left(cut), truncated, nullptr, &error));
         FUZZ_CHECK(error == FileErrorText::UnexpectedFormat());
     }

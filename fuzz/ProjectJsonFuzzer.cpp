@@ -3,7 +3,7 @@
 // to JSON and back, without losing or changing a value.
 #include "FuzzUtil.h"
 #include "common/AppInfo.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 
@@ -11,20 +11,20 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    CAppGlobalData record;
+    CProject record;
     QString error;
     if (!CProjectJson::FromJson(FuzzUtil::Bytes(data, size), record, &error)) {
         FUZZ_CHECK(!error.isEmpty());
-        FUZZ_CHECK(record == CAppGlobalData());
+        FUZZ_CHECK(record == CProject());
         return 0;
     }
 
-    CAppGlobalData fromJson;
+    CProject fromJson;
     FUZZ_CHECK(
         CProjectJson::FromJson(CProjectJson::ToJson(record, AppInfo::ProgramVersion()), fromJson, &error));
     FUZZ_CHECK(fromJson == record);
 
-    CAppGlobalData fromProject;
+    CProject fromProject;
     FUZZ_CHECK(
         CWendlockDoc::ReadProjectBytes(CWendlockDoc::ProjectBytes(record), fromProject, nullptr, &error));
     FUZZ_CHECK(fromProject == record);

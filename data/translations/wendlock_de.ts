@@ -824,7 +824,7 @@ Auf Ihrem System ist kein E-Mail-Programm oder kein Standard-E-Mail-Programm ein
     </message>
 </context>
 <context>
-    <name>CPageOutput</name>
+    <name>CPageProtect</name>
     <message>
         <source>Whole site</source>
         <translation>Ganze Website</translation>
@@ -1406,7 +1406,7 @@ Alle abmelden?</translation>
     </message>
 </context>
 <context>
-    <name>CPageStyle</name>
+    <name>CPageLogin</name>
     <message>
         <source>Share logins of local (file://) pages between &amp;tabs</source>
         <translation>Anmeldungen lokaler (file://) Seiten zwischen &amp;Tabs teilen</translation>

@@ -5,7 +5,7 @@
 #include "common/FileErrorText.h"
 #include "common/InputFile.h"
 #include "common/SystemError.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 
@@ -63,7 +63,7 @@ int CConvertCommand::Execute(const QCommandLineParser& parser)
         return CCliContext::ExitFailure;
     }
 
-    CAppGlobalData data;
+    CProject data;
     QString version = AppInfo::ProgramVersion();
     QString error;
     if (inFormat == Format::Project) {

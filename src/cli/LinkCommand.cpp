@@ -3,7 +3,7 @@
 #include "cli/PasswordSource.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ShareLink.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QCommandLineParser>
@@ -53,7 +53,7 @@ int CLinkCommand::Execute(const QCommandLineParser& parser)
     CShareLink::Login login;
     const bool project = source.endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive);
     if (project) {
-        CAppGlobalData data;
+        CProject data;
         QString error;
         if (!CWendlockDoc::ReadProjectFile(source, data, nullptr, &error)) {
             m_context.Error(error);
@@ -72,7 +72,7 @@ int CLinkCommand::Execute(const QCommandLineParser& parser)
         m_context.Error(QStringLiteral("%1 is not a page protected in the strong format").arg(source));
         return CCliContext::ExitUsage;
     }
-    if (login.mode == CAppGlobalData::kMultipleUsers && user.isEmpty()) {
+    if (login.mode == CProject::kMultipleUsers && user.isEmpty()) {
         return m_context.Usage(QStringLiteral("the site has several users: name one with --user"));
     }
     if (!havePassword) {
@@ -86,7 +86,7 @@ int CLinkCommand::Execute(const QCommandLineParser& parser)
             return CCliContext::ExitFailure;
         }
         const CPageUnlocker::Status status = CPageUnlocker::Unlock(
-            source, login.mode == CAppGlobalData::kMultipleUsers ? user : QString(), password, &discard);
+            source, login.mode == CProject::kMultipleUsers ? user : QString(), password, &discard);
         if (status != CPageUnlocker::Status::Ok) {
             m_context.Error(CPageUnlocker::StatusText(status, source));
             return status == CPageUnlocker::Status::WrongCredentials ? CCliContext::ExitFailure

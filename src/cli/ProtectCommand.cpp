@@ -16,7 +16,7 @@
 #include "engine/SiteAssetPass.h"
 #include "engine/StrongSiteKeys.h"
 #include "files/WebFileFilter.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 #include "session/ProtectSession.h"
@@ -60,7 +60,7 @@ struct DerivedKeys
     QString error;
 };
 
-DerivedKeys DeriveKeys(const CAppGlobalData& data, int threads)
+DerivedKeys DeriveKeys(const CProject& data, int threads)
 {
     DerivedKeys derived;
     derived.keys = CStrongSiteKeys::Derive(data, threads, &derived.error);
@@ -161,7 +161,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
                            "--password -, WENDLOCK_PASSWORD, --users FILE.csv or a project"));
     }
 
-    CAppGlobalData data;
+    CProject data;
     QString error;
     if (!projectPath.isEmpty() && !CWendlockDoc::ReadProjectFile(projectPath, data, nullptr, &error)) {
         m_context.Error(error);
@@ -175,11 +175,11 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         saltSet = saltSet || key == QLatin1String("salt");
     }
     if (havePassword) {
-        data.m_nPasswordMode = CAppGlobalData::kSinglePassword;
+        data.m_nPasswordMode = CProject::kSinglePassword;
         data.m_strPassword = password;
     }
     if (!usersPath.isEmpty()) {
-        data.m_nPasswordMode = CAppGlobalData::kMultipleUsers;
+        data.m_nPasswordMode = CProject::kMultipleUsers;
         data.m_listUsers.clear();
         if (CUserListFile::ImportUsers(usersPath, data.m_listUsers, &error) < 0) {
             m_context.Error(error);
@@ -204,7 +204,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         // The folder's pages were written with a salt; a run without one
         // of its own keeps it, so those pages still open with one login.
         COutputManifest written;
-        if (data.m_nCipher == CAppGlobalData::kCipherStrong && data.m_baSalt.isEmpty() &&
+        if (data.m_nCipher == CProject::kCipherStrong && data.m_baSalt.isEmpty() &&
             written.Load(outputFolder) && written.Salt().size() == 16) {
             data.m_baSalt = written.Salt();
         }
@@ -214,7 +214,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     // A single password's key is derived while the folders are scanned and
     // the job checked: the derivation is the one step no other core can
     // share. The salt is drawn now but saved only once the job is sound.
-    const bool strong = data.m_nCipher == CAppGlobalData::kCipherStrong;
+    const bool strong = data.m_nCipher == CProject::kCipherStrong;
     const QByteArray givenSalt = data.m_baSalt;
     const bool drawn = strong && data.EnsureSalt();
     const bool saltDrawn = drawn && data.m_baSalt != givenSalt;
@@ -224,7 +224,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     const bool usersRecorded = strong && data.UpdateKeyUsers(&keyRenewed);
     const int threads = qMax(1, QThread::idealThreadCount());
     std::future<DerivedKeys> earlyKeys;
-    if (strong && data.m_nPasswordMode == CAppGlobalData::kSinglePassword && !data.m_strPassword.isEmpty()) {
+    if (strong && data.m_nPasswordMode == CProject::kSinglePassword && !data.m_strPassword.isEmpty()) {
         earlyKeys = std::async(std::launch::async, DeriveKeys, data, 1);
     }
     // Pages of the folders given that the run can't name, and so leaves
@@ -283,11 +283,11 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     if (strong) {
         // A drawn content key matters to several users only: one password
         // gives the same key on every run.
-        const bool keyDrawn = drawn && !saltDrawn && data.m_nPasswordMode == CAppGlobalData::kMultipleUsers;
+        const bool keyDrawn = drawn && !saltDrawn && data.m_nPasswordMode == CProject::kMultipleUsers;
         // Without a project, an output folder's manifest keeps a single
         // password's salt for the next run into it.
         const bool keptInFolder = projectPath.isEmpty() && !outputFolder.isEmpty() &&
-                                  data.m_nPasswordMode == CAppGlobalData::kSinglePassword;
+                                  data.m_nPasswordMode == CProject::kSinglePassword;
         if ((saltDrawn || keyDrawn || keyRenewed || (usersRecorded && !projectPath.isEmpty()) ||
              (data.m_bSaltDrawn && !saltSet)) &&
             !keptInFolder) {
@@ -316,7 +316,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
                                   : parser.isSet(kQuiet) ? CRunReport::Mode::Quiet
                                                          : CRunReport::Mode::Text;
     CRunReport results(m_context.Out(), m_context.Err(), mode, Name());
-    CAppGlobalData pagesToWrite = data;
+    CProject pagesToWrite = data;
     if (output) {
         if (!output->Plan(strongKeys ? strongKeys->ContentKey() : QByteArray(), parser.isSet(kForce),
                           error)) {
@@ -427,14 +427,14 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
                                                                              : CCliContext::ExitOk);
 }
 
-bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data, bool keyRenewed)
+bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CProject& data, bool keyRenewed)
 {
     const QString hex = QString::fromLatin1(data.m_baSalt.toHex());
     if (projectPath.isEmpty()) {
         // A single password's content key follows from the password; the
         // key of several users must be given again too.
         const QString keyHint =
-            data.m_nPasswordMode == CAppGlobalData::kMultipleUsers
+            data.m_nPasswordMode == CProject::kMultipleUsers
                 ? QStringLiteral(" --set contentKey=%1").arg(QString::fromLatin1(data.m_baContentKey.toHex()))
                 : QString();
         m_context.Error(
@@ -447,7 +447,7 @@ bool CProtectCommand::SaveDrawnSalt(const QString& projectPath, const CAppGlobal
     // Only the salt, the content key and the users it serves go back into
     // the project: the run's other settings
     // (--set, --password, the paths given) stay out of it.
-    CAppGlobalData stored;
+    CProject stored;
     QString error;
     if (!CWendlockDoc::ReadProjectFile(projectPath, stored, nullptr, &error)) {
         m_context.Error(error);

@@ -2,7 +2,7 @@
 
 #include "cli/CliCommand.h"
 
-class CAppGlobalData;
+class CProject;
 
 // protect: protects a project's pages and the given files and folders.
 class CProtectCommand final : public CCliCommand
@@ -20,5 +20,5 @@ private:
     // key serves: written back into the project, or printed with the
     // option that reuses it. `keyRenewed`: the key was drawn because a
     // user was removed.
-    bool SaveDrawnSalt(const QString& projectPath, const CAppGlobalData& data, bool keyRenewed);
+    bool SaveDrawnSalt(const QString& projectPath, const CProject& data, bool keyRenewed);
 };

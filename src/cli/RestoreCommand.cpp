@@ -8,7 +8,7 @@
 #include "engine/BackupRestore.h"
 #include "engine/SiteAssetPass.h"
 #include "files/WebFileFilter.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 #include "session/RestoreSession.h"
 
@@ -44,7 +44,7 @@ int CRestoreCommand::Execute(const QCommandLineParser& parser)
     QStringList files;
     // Pages of the folders given whose names can't be carried as text.
     int leftOut = 0;
-    CAppGlobalData data;
+    CProject data;
     const bool project = rest.size() == 1 && rest[0].endsWith(QLatin1String(".vxp"), Qt::CaseInsensitive);
     if (project) {
         QString error;

@@ -1,6 +1,6 @@
 #include "cli/ShowCommand.h"
 
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 
@@ -18,7 +18,7 @@ int CShowCommand::Execute(const QCommandLineParser& parser)
     if (args.size() != 1) {
         return m_context.Usage(QStringLiteral("show takes exactly one project file"));
     }
-    CAppGlobalData data;
+    CProject data;
     QString version;
     QString error;
     if (!CWendlockDoc::ReadProjectFile(args[0], data, &version, &error)) {

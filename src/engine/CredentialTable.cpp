@@ -3,7 +3,7 @@
 #include "common/AsciiText.h"
 #include "common/RandomString.h"
 #include "engine/JsString.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QCryptographicHash>
 
@@ -133,7 +133,7 @@ CCredentialTable::PageCredentials CCredentialTable::CredentialsForSecret(const Q
     return result;
 }
 
-CCredentialTable::PageCredentials CCredentialTable::SinglePasswordCredentials(const CAppGlobalData& data)
+CCredentialTable::PageCredentials CCredentialTable::SinglePasswordCredentials(const CProject& data)
 {
     return CredentialsForSecret(data.m_bPasswordCase ? data.m_strPassword : FoldCase(data.m_strPassword));
 }
@@ -144,12 +144,12 @@ CCredentialTable::PageCredentials CCredentialTable::MultiUserCredentials()
 }
 
 namespace {
-QString FoldedName(const CAppGlobalData& data, const CUserListNode& user)
+QString FoldedName(const CProject& data, const CUserListNode& user)
 {
     return data.m_bUserNameCase ? user.m_strUserName : CCredentialTable::FoldCase(user.m_strUserName);
 }
 
-QString FoldedPassword(const CAppGlobalData& data, const CUserListNode& user)
+QString FoldedPassword(const CProject& data, const CUserListNode& user)
 {
     return data.m_bPasswordCase ? user.m_strPassword : CCredentialTable::FoldCase(user.m_strPassword);
 }
@@ -173,23 +173,23 @@ QByteArray JsBool(int value)
 }
 } // namespace
 
-QByteArray CCredentialTable::UserDigest(const CAppGlobalData& data, const CUserListNode& user)
+QByteArray CCredentialTable::UserDigest(const CProject& data, const CUserListNode& user)
 {
     return Md5Hex(Md5Hex(AnsiBytes(FoldedName(data, user))) + Md5Hex(AnsiBytes(FoldedPassword(data, user))));
 }
 
-QByteArray CCredentialTable::UserKey(const CAppGlobalData& data, const CUserListNode& user)
+QByteArray CCredentialTable::UserKey(const CProject& data, const CUserListNode& user)
 {
     return DoubleMd5Hex(AnsiBytes(QString(FoldedPassword(data, user) + FoldedName(data, user))));
 }
 
-QByteArray CCredentialTable::UserKeyElement(const CAppGlobalData& data, const CUserListNode& user,
+QByteArray CCredentialTable::UserKeyElement(const CProject& data, const CUserListNode& user,
                                             const QByteArray& secretBytes)
 {
     return Base64Encode(ScrambleBytes(secretBytes, UserKey(data, user)));
 }
 
-QByteArray CCredentialTable::UserArraysText(const CAppGlobalData& data, const QByteArray& secretBytes)
+QByteArray CCredentialTable::UserArraysText(const CProject& data, const QByteArray& secretBytes)
 {
     QList<QByteArray> digests;
     QList<QByteArray> keys;
@@ -202,7 +202,7 @@ QByteArray CCredentialTable::UserArraysText(const CAppGlobalData& data, const QB
     return ArrayStatement("vxpb", digests) + ArrayStatement("vxpc", keys);
 }
 
-QByteArray CCredentialTable::LoginVariablesText(const CAppGlobalData& data, int passwordMode,
+QByteArray CCredentialTable::LoginVariablesText(const CProject& data, int passwordMode,
                                                 std::optional<int> checkValue)
 {
     const auto text = [](const QString& value) { return JsString::EscapeBody(value).toLatin1(); };
@@ -218,7 +218,7 @@ QByteArray CCredentialTable::LoginVariablesText(const CAppGlobalData& data, int 
     if (data.m_bShareFileLogins) {
         out += "var LoginShareFileTabs=true;";
     }
-    if (passwordMode == CAppGlobalData::kMultipleUsers) {
+    if (passwordMode == CProject::kMultipleUsers) {
         out += "var USRCSS=" + JsBool(data.m_bUserNameCase) + ";";
     }
     out += "var PWDCSS=" + JsBool(data.m_bPasswordCase) + ";";

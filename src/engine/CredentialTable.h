@@ -5,7 +5,7 @@
 #include <QStringView>
 #include <optional>
 
-class CAppGlobalData;
+class CProject;
 class CUserListNode;
 
 // Everything in a protected page that depends on the credentials: the page
@@ -43,23 +43,23 @@ public:
     static QByteArray DoubleMd5Hex(const QByteArray& bytes);
     static PageCredentials CredentialsForSecret(const QString& secret);
     // Single password mode: the password, folded unless it is case sensitive.
-    static PageCredentials SinglePasswordCredentials(const CAppGlobalData& data);
+    static PageCredentials SinglePasswordCredentials(const CProject& data);
     // Multi-user mode: a fresh 8-character page secret for every page.
     static PageCredentials MultiUserCredentials();
 
     // One element of vxpb: Md5Hex(Md5Hex(name) + Md5Hex(password)), folded per the case settings.
-    static QByteArray UserDigest(const CAppGlobalData& data, const CUserListNode& user);
+    static QByteArray UserDigest(const CProject& data, const CUserListNode& user);
     // The key a user's password unlocks the page secret with: DoubleMd5Hex(password + name).
-    static QByteArray UserKey(const CAppGlobalData& data, const CUserListNode& user);
+    static QByteArray UserKey(const CProject& data, const CUserListNode& user);
     // One element of vxpc: Base64(ScrambleBytes(secret, UserKey)).
-    static QByteArray UserKeyElement(const CAppGlobalData& data, const CUserListNode& user,
+    static QByteArray UserKeyElement(const CProject& data, const CUserListNode& user,
                                      const QByteArray& secretBytes);
 
     // The statements var vxpb=new Array("...");var vxpc=new Array("...");
-    static QByteArray UserArraysText(const CAppGlobalData& data, const QByteArray& secretBytes);
+    static QByteArray UserArraysText(const CProject& data, const QByteArray& secretBytes);
     // The six variable lines and the three or four statements that follow
     // them without a line end. Texts are escaped as script string literals.
     // Without a check value (the strong format has none) PWDMKK is left out.
-    static QByteArray LoginVariablesText(const CAppGlobalData& data, int passwordMode,
+    static QByteArray LoginVariablesText(const CProject& data, int passwordMode,
                                          std::optional<int> checkValue);
 };

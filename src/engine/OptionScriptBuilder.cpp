@@ -2,7 +2,7 @@
 
 #include "StoredSnippets.inc"
 #include "engine/JsString.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 static_assert(sizeof(StoredSnippets::kStored) / sizeof(StoredSnippets::kStored[0]) ==
                   COptionScriptBuilder::kStoredCount,
@@ -25,7 +25,7 @@ QString COptionScriptBuilder::StoredSnippet(int index)
     return QLatin1String(StoredSnippets::kStored[index - 1]);
 }
 
-QList<int> COptionScriptBuilder::SelectedSnippets(const CAppGlobalData& data, bool afterLogin)
+QList<int> COptionScriptBuilder::SelectedSnippets(const CProject& data, bool afterLogin)
 {
     // Rows of the stored texts, in the order they are written.
     enum Row
@@ -76,7 +76,7 @@ QList<int> COptionScriptBuilder::SelectedSnippets(const CAppGlobalData& data, bo
     return rows;
 }
 
-QString COptionScriptBuilder::BuildOptionScripts(const CAppGlobalData& data, bool afterLogin)
+QString COptionScriptBuilder::BuildOptionScripts(const CProject& data, bool afterLogin)
 {
     QString text;
     for (const int row : SelectedSnippets(data, afterLogin))

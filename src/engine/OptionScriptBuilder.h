@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-class CAppGlobalData;
+class CProject;
 
 // Builds the option script block: the browser-side hardening scripts that
 // the Protect page's options select, in the scrambled, percent-escaped form
@@ -21,7 +21,7 @@ public:
     // The block for the login page (afterLogin false) or for the page
     // content shown after login (true); empty when no option asks for one.
     // The after-login block never holds the referrer lock snippet.
-    static QString BuildOptionScripts(const CAppGlobalData& data, bool afterLogin);
+    static QString BuildOptionScripts(const CProject& data, bool afterLogin);
 
     // The script element that defines vx_dc in the browser.
     static QString DecoderHeader();
@@ -30,7 +30,7 @@ public:
     // Stored text 1..15 (scrambled, then percent-escaped); empty outside.
     static QString StoredSnippet(int index);
     // The stored texts that `data` selects, rows 1..13 in order.
-    static QList<int> SelectedSnippets(const CAppGlobalData& data, bool afterLogin);
+    static QList<int> SelectedSnippets(const CProject& data, bool afterLogin);
 
     // Turns off the image toolbar of old browsers, which offered to save
     // an image under the mouse; added with no right click or no drag and drop.

@@ -12,7 +12,7 @@
 #include "engine/RunFiles.h"
 #include "engine/SiteAssetPass.h"
 #include "files/SiteFiles.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/ProjectJson.h"
 
 #include <QCryptographicHash>
@@ -122,7 +122,7 @@ ProtectOutcome PutInPlace(const CPageSnapshot& source, const struct stat& listed
 
 } // namespace
 
-COutputFolder::COutputFolder(const CAppGlobalData& data, const QString& folder, const QString& projectPath)
+COutputFolder::COutputFolder(const CProject& data, const QString& folder, const QString& projectPath)
     : m_data(data), m_strFolder(ResolvedPath(folder)),
       m_strProjectPath(projectPath.isEmpty() ? QString() : ResolvedPath(projectPath))
 {
@@ -226,7 +226,7 @@ QByteArray COutputFolder::SettingsDigest() const
     mac.addData(AppInfo::ProgramVersion().toUtf8());
     mac.addData(m_data.m_baSalt);
     CRunFiles files;
-    const bool strong = m_data.m_nCipher == CAppGlobalData::kCipherStrong;
+    const bool strong = m_data.m_nCipher == CProject::kCipherStrong;
     for (const QString& path :
          {m_data.m_strTemplatePath, files.LoginScriptPath(strong, m_data.m_nPasswordMode),
           AppFolders::SiteWorkerFile()}) {
@@ -262,7 +262,7 @@ bool COutputFolder::Survey(QString& error)
         error = QStringLiteral("The output folder was not checked");
         return false;
     }
-    const bool assets = m_data.m_bProtectAssets && m_data.m_nCipher == CAppGlobalData::kCipherStrong;
+    const bool assets = m_data.m_bProtectAssets && m_data.m_nCipher == CProject::kCipherStrong;
     QSet<QString> assetSet;
     if (assets) {
         const QStringList list =
@@ -681,8 +681,7 @@ COutputFolder::Outcome COutputFolder::Finish(IResultList& results, const std::fu
     }
 
     // The service worker, rewritten only when it would change.
-    if (!m_contentKey.isEmpty() && m_data.m_bProtectAssets &&
-        m_data.m_nCipher == CAppGlobalData::kCipherStrong) {
+    if (!m_contentKey.isEmpty() && m_data.m_bProtectAssets && m_data.m_nCipher == CProject::kCipherStrong) {
         QFile worker(AppFolders::SiteWorkerFile());
         if (!worker.open(QIODevice::ReadOnly)) {
             outcome.error = QStringLiteral("The service worker %1 cannot be read").arg(worker.fileName());

@@ -11,7 +11,7 @@
 #include <functional>
 #include <sys/stat.h>
 
-class CAppGlobalData;
+class CProject;
 class IResultList;
 
 // A protect run that writes the protected site into another folder: the
@@ -41,7 +41,7 @@ public:
         QString error;
     };
 
-    COutputFolder(const CAppGlobalData& data, const QString& folder, const QString& projectPath);
+    COutputFolder(const CProject& data, const QString& folder, const QString& projectPath);
 
     // Why the run can't write into `folder` from `siteRoot`: one inside the
     // other (or the same); empty when it can.
@@ -118,7 +118,7 @@ private:
     bool EnsureFolderOf(const QString& target);
     void RemoveGone(Outcome& outcome);
 
-    const CAppGlobalData& m_data;
+    const CProject& m_data;
     QString m_strFolder;
     QString m_strRoot;
     QString m_strProjectPath;

@@ -7,7 +7,7 @@
 #include "engine/StrongCrypto.h"
 #include "engine/StrongPageWriter.h"
 #include "engine/StrongSiteKeys.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -156,8 +156,7 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
     if (fields.size() == 7 && run.size() != SC::kRunSize) {
         return Status::Malformed;
     }
-    if (!ok1 || !ok2 || !ok3 ||
-        (mode != CAppGlobalData::kSinglePassword && mode != CAppGlobalData::kMultipleUsers) ||
+    if (!ok1 || !ok2 || !ok3 || (mode != CProject::kSinglePassword && mode != CProject::kMultipleUsers) ||
         iterations < 1 || count != chunks.size() || salt.size() != SC::kSaltSize ||
         nonce.size() != SC::kNonceSize) {
         return Status::Malformed;
@@ -167,8 +166,8 @@ CPageUnlocker::Status UnlockStrong(QByteArrayView text, qsizetype markerAt, cons
     QByteArray contentKey;
     // Newer single-password pages carry a check value of the content key;
     // a user's entry that opens confirms the credentials just as well.
-    bool confirmed = mode == CAppGlobalData::kMultipleUsers;
-    if (mode == CAppGlobalData::kSinglePassword) {
+    bool confirmed = mode == CProject::kMultipleUsers;
+    if (mode == CProject::kSinglePassword) {
         contentKey =
             CStrongSiteKeys::ContentKeyOf(CStrongSiteKeys::UserSecret(passwordBytes, salt, iterations), salt);
         const QByteArrayView checkOpening("var vxsc=\"");

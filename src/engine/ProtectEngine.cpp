@@ -23,9 +23,9 @@
 #include "engine/StrongSiteKeys.h"
 #include "engine/TextFileWriter.h"
 #include "engine/TextLineReader.h"
-#include "model/AppGlobalData.h"
 #include "model/CharsetCodec.h"
 #include "model/CharsetTable.h"
+#include "model/Project.h"
 #include "model/Utf8Validator.h"
 
 #include <QDir>
@@ -139,7 +139,7 @@ void CProtectEngine::SetStepHook(StepHook hook)
     StepHookSlot() = std::move(hook);
 }
 
-CProtectEngine::CProtectEngine(const CAppGlobalData* data, IResultList* resultList)
+CProtectEngine::CProtectEngine(const CProject* data, IResultList* resultList)
     : m_pData(data), m_pResultList(resultList), m_pBatch(std::make_unique<CPageBatch>(&PauseAt))
 {
 }
@@ -279,13 +279,12 @@ ProtectOutcome CProtectEngine::ProtectIntoBatch(const QString& path)
     m_strNote.clear();
     ProtectOutcome outcome = ProtectOutcome::Protected;
     if (IsProtected(path, result)) {
-        if (m_pData->m_nCipher == CAppGlobalData::kCipherStrong && m_bLastWasClassic) {
+        if (m_pData->m_nCipher == CProject::kCipherStrong && m_bLastWasClassic) {
             ++m_nClassicMet;
         }
         // A page written elsewhere has no backup to put back first.
         const Answer answer = m_restoreQuestion && !m_targetMap ? m_restoreQuestion(path) : Answer::No;
-        if (answer != Answer::Yes && m_pData->m_nCipher == CAppGlobalData::kCipherStrong &&
-            m_bLastWasClassic) {
+        if (answer != Answer::Yes && m_pData->m_nCipher == CProject::kCipherStrong && m_bLastWasClassic) {
             // Left classic, the page is not what this run protects.
             result = Fail(ProtectOutcome::StillClassic);
             outcome = m_eLastOutcome;
@@ -643,7 +642,7 @@ bool CProtectEngine::WritePage(const QString& path, int passwordMode, QString& r
 {
     result.clear();
     const QString templatePath = m_pData->m_strTemplatePath;
-    const bool strong = m_pData->m_nCipher == CAppGlobalData::kCipherStrong;
+    const bool strong = m_pData->m_nCipher == CProject::kCipherStrong;
     if (strong && !m_pStrongKeys && m_strKeyError.isEmpty()) {
         m_pStrongKeys = CStrongSiteKeys::Derive(*m_pData, 1, &m_strKeyError);
     }
@@ -728,14 +727,13 @@ bool CProtectEngine::WriteClassicScript(const QString& path, int passwordMode, C
                                         QString& result)
 {
     const CCredentialTable::PageCredentials credentials =
-        passwordMode == CAppGlobalData::kMultipleUsers
-            ? CCredentialTable::MultiUserCredentials()
-            : CCredentialTable::SinglePasswordCredentials(*m_pData);
+        passwordMode == CProject::kMultipleUsers ? CCredentialTable::MultiUserCredentials()
+                                                 : CCredentialTable::SinglePasswordCredentials(*m_pData);
     out.Write(CCredentialTable::LoginVariablesText(*m_pData, passwordMode, credentials.checkValue));
     if (!WritePageArray(path, credentials.key, out, result)) {
         return false;
     }
-    if (passwordMode == CAppGlobalData::kMultipleUsers) {
+    if (passwordMode == CProject::kMultipleUsers) {
         out.Write(
             CCredentialTable::UserArraysText(*m_pData, CCredentialTable::AnsiBytes(credentials.secret)));
     }

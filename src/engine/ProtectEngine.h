@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-class CAppGlobalData;
+class CProject;
 class CAtomicFile;
 class CPageSnapshot;
 class CCharsetCodec;
@@ -52,7 +52,7 @@ public:
     using StepHook = std::function<void(const char* step, const QString& path)>;
     static void SetStepHook(StepHook hook);
 
-    explicit CProtectEngine(const CAppGlobalData* data, IResultList* resultList = nullptr);
+    explicit CProtectEngine(const CProject* data, IResultList* resultList = nullptr);
     ~CProtectEngine();
     CProtectEngine(const CProtectEngine&) = delete;
     CProtectEngine& operator=(const CProtectEngine&) = delete;
@@ -193,7 +193,7 @@ private:
     // does not belong to (a run without backups).
     QString StaleBackupNote(const QString& path) const;
 
-    const CAppGlobalData* m_pData;
+    const CProject* m_pData;
     IResultList* m_pResultList;
     int m_nProtected = 0;
     int m_nClassicMet = 0;

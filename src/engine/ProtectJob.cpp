@@ -1,7 +1,7 @@
 #include "engine/ProtectJob.h"
 
 #include "common/AsciiText.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,7 +18,7 @@ bool HasLineBreak(const QString& text)
 
 } // namespace
 
-QList<CProtectJob::Problem> CProtectJob::Check(const CAppGlobalData& data)
+QList<CProtectJob::Problem> CProtectJob::Check(const CProject& data)
 {
     QList<Problem> problems;
     const auto add = [&problems](Page page, const QString& message) {
@@ -31,7 +31,7 @@ QList<CProtectJob::Problem> CProtectJob::Check(const CAppGlobalData& data)
         CheckPassword(data.m_nPasswordMode, data.m_strPassword, data.m_listUsers, data.m_bUserNameCase != 0));
     add(Page::Login, CheckLogin(data.m_nIncorrectAction, data.m_strAlertText, data.m_strRedirectURL));
     add(Page::Template, CheckTemplate(data.m_strTemplatePath));
-    if (data.m_nCipher == CAppGlobalData::kCipherStrong) {
+    if (data.m_nCipher == CProject::kCipherStrong) {
         add(Page::Protect, CheckProtect(data.m_nCipher, data.m_nKdfIterations, data.m_baSalt));
     }
     add(Page::Protect,
@@ -52,14 +52,14 @@ QString CProtectJob::CheckPassword(int passwordMode, const QString& password,
                                    const QList<CUserListNode>& users, bool userNameCase)
 {
     // A password of blanks is a password: no trimming.
-    if (passwordMode == CAppGlobalData::kSinglePassword && password.isEmpty()) {
+    if (passwordMode == CProject::kSinglePassword && password.isEmpty()) {
         return QStringLiteral("You select to use single password mode, but the password is empty! "
                               "Please input a password before protect.");
     }
-    if (passwordMode == CAppGlobalData::kSinglePassword && HasLineBreak(password)) {
+    if (passwordMode == CProject::kSinglePassword && HasLineBreak(password)) {
         return QStringLiteral("The password holds a line break, which nobody could type into a login page.");
     }
-    if (passwordMode != CAppGlobalData::kMultipleUsers) {
+    if (passwordMode != CProject::kMultipleUsers) {
         return {};
     }
     if (users.isEmpty()) {
@@ -87,12 +87,12 @@ QString CProtectJob::CheckPassword(int passwordMode, const QString& password,
 
 QString CProtectJob::CheckLogin(int incorrectAction, const QString& alertText, const QString& redirectUrl)
 {
-    if (incorrectAction == CAppGlobalData::kIncorrectAlert && alertText.isEmpty()) {
+    if (incorrectAction == CProject::kIncorrectAlert && alertText.isEmpty()) {
         return QStringLiteral(
             "You select to use alert with text if login incorrect, but the alert text is empty! "
             "Please input an alert text before protect.");
     }
-    if (incorrectAction == CAppGlobalData::kIncorrectRedirect && redirectUrl.isEmpty()) {
+    if (incorrectAction == CProject::kIncorrectRedirect && redirectUrl.isEmpty()) {
         return QStringLiteral(
             "You select to use redirect to URL if login incorrect, but the URL is empty! Please "
             "input an URL before protect.");
@@ -110,13 +110,13 @@ QString CProtectJob::CheckTemplate(const QString& templatePath)
 
 QString CProtectJob::CheckProtect(int cipher, int iterations, const QByteArray& salt)
 {
-    if (cipher != CAppGlobalData::kCipherStrong) {
+    if (cipher != CProject::kCipherStrong) {
         return {};
     }
-    if (iterations < CAppGlobalData::kMinKdfIterations || iterations > CAppGlobalData::kMaxKdfIterations) {
+    if (iterations < CProject::kMinKdfIterations || iterations > CProject::kMaxKdfIterations) {
         return QStringLiteral("The number of key iterations must lie between %1 and %2.")
-            .arg(CAppGlobalData::kMinKdfIterations)
-            .arg(CAppGlobalData::kMaxKdfIterations);
+            .arg(CProject::kMinKdfIterations)
+            .arg(CProject::kMaxKdfIterations);
     }
     if (!salt.isEmpty() && salt.size() != 16) {
         return QStringLiteral("The project's salt must be 16 bytes (32 hex digits).");
@@ -130,7 +130,7 @@ QString CProtectJob::CheckSiteFiles(int cipher, bool protectAssets, const QStrin
     if (!protectAssets) {
         return {};
     }
-    if (cipher != CAppGlobalData::kCipherStrong) {
+    if (cipher != CProject::kCipherStrong) {
         return QStringLiteral(
             "Only the strong page format can encipher the site's other files: choose the strong "
             "format or turn the option off.");

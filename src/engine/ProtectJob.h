@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-class CAppGlobalData;
+class CProject;
 
 // The rules a project must meet before a protect run, in one place: the
 // wizard's pages show the first problem of their own and take the user
@@ -28,7 +28,7 @@ public:
     };
 
     // Every problem, in page order.
-    static QList<Problem> Check(const CAppGlobalData& data);
+    static QList<Problem> Check(const CProject& data);
 
     // The rules of each page, for the pages that hold values the record
     // does not have yet. Empty when all is well.

@@ -6,7 +6,7 @@
 #include "engine/LoginFormSanitizer.h"
 #include "engine/SiteAssetPass.h"
 #include "engine/TextLineReader.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QFile>
 #include <sys/stat.h>
@@ -37,8 +37,8 @@ std::shared_ptr<const CRunFiles::Lines> ReadLines(const QString& path)
 } // namespace
 
 CRunFiles::CRunFiles()
-    : m_strSinglePasswordScript(AppFolders::ScriptFile(CAppGlobalData::kSinglePassword)),
-      m_strMultiUserScript(AppFolders::ScriptFile(CAppGlobalData::kMultipleUsers)),
+    : m_strSinglePasswordScript(AppFolders::ScriptFile(CProject::kSinglePassword)),
+      m_strMultiUserScript(AppFolders::ScriptFile(CProject::kMultipleUsers)),
       m_strStrongScript(AppFolders::StrongScriptFile())
 {
 }
@@ -48,7 +48,7 @@ QString CRunFiles::LoginScriptPath(bool strong, int passwordMode) const
     if (strong) {
         return m_strStrongScript;
     }
-    return passwordMode == CAppGlobalData::kMultipleUsers ? m_strMultiUserScript : m_strSinglePasswordScript;
+    return passwordMode == CProject::kMultipleUsers ? m_strMultiUserScript : m_strSinglePasswordScript;
 }
 
 std::shared_ptr<const CRunFiles::Lines> CRunFiles::LinesOf(const QString& path)
@@ -143,7 +143,7 @@ void CRunFiles::RemoveLeftoversOnce(const QString& folder)
     }
 }
 
-QString CRunFiles::SiteRootOf(const CAppGlobalData& data)
+QString CRunFiles::SiteRootOf(const CProject& data)
 {
     std::call_once(m_siteRootOnce, [this, &data] { m_strSiteRoot = CSiteAssetPass::SiteRootOf(data); });
     return m_strSiteRoot;

@@ -12,7 +12,7 @@
 // the login scripts. Where the scripts lie is looked up once, when the run
 // starts; each file is read once per run, however many engines (threads)
 // write pages, and shared between them.
-class CAppGlobalData;
+class CProject;
 
 class CRunFiles final
 {
@@ -37,7 +37,7 @@ public:
 
     // The site root of the run's project, worked out once for all engines:
     // it looks at every listed page, and a run has an engine per block.
-    QString SiteRootOf(const CAppGlobalData& data);
+    QString SiteRootOf(const CProject& data);
 
     // True only the first time any engine of the run asks for a folder:
     // the leftovers of dead runs are looked for once per folder and run,

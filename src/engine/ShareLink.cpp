@@ -2,7 +2,7 @@
 
 #include "engine/StrongCrypto.h"
 #include "engine/StrongSiteKeys.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -31,9 +31,9 @@ bool CShareLink::FromPage(const QString& path, Login& login)
     return login.salt.size() == StrongCrypto::kSaltSize && login.iterations > 0;
 }
 
-bool CShareLink::FromProject(const CAppGlobalData& data, Login& login)
+bool CShareLink::FromProject(const CProject& data, Login& login)
 {
-    if (data.m_nCipher != CAppGlobalData::kCipherStrong || data.m_baSalt.size() != StrongCrypto::kSaltSize) {
+    if (data.m_nCipher != CProject::kCipherStrong || data.m_baSalt.size() != StrongCrypto::kSaltSize) {
         return false;
     }
     login.mode = data.m_nPasswordMode;
@@ -44,9 +44,9 @@ bool CShareLink::FromProject(const CAppGlobalData& data, Login& login)
     return true;
 }
 
-bool CShareLink::ProjectPassword(const CAppGlobalData& data, const QString& user, QString& password)
+bool CShareLink::ProjectPassword(const CProject& data, const QString& user, QString& password)
 {
-    if (data.m_nPasswordMode != CAppGlobalData::kMultipleUsers) {
+    if (data.m_nPasswordMode != CProject::kMultipleUsers) {
         password = data.m_strPassword;
         return true;
     }
@@ -63,7 +63,7 @@ QByteArray CShareLink::Token(const Login& login, const QString& user, const QStr
 {
     const QByteArray passwordBytes = StrongCrypto::CredentialBytes(password, login.passwordCase);
     const QByteArray input =
-        login.mode == CAppGlobalData::kMultipleUsers
+        login.mode == CProject::kMultipleUsers
             ? StrongCrypto::UserPairBytes(StrongCrypto::CredentialBytes(user, login.userCase), passwordBytes)
             : passwordBytes;
     const QByteArray secret = CStrongSiteKeys::UserSecret(input, login.salt, login.iterations);

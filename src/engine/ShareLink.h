@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-class CAppGlobalData;
+class CProject;
 
 // A share link: a page's address with "#wl=TOKEN", where the token is the
 // secret the strong login script derives from the credentials (base64url),
@@ -25,10 +25,10 @@ public:
     // From a strong page's own settings; false for any other file.
     static bool FromPage(const QString& path, Login& login);
     // From a project; false when it is not strong or has no salt yet.
-    static bool FromProject(const CAppGlobalData& data, Login& login);
+    static bool FromProject(const CProject& data, Login& login);
     // The project's own password of `user` (or its single password); false
     // when it names no such user.
-    static bool ProjectPassword(const CAppGlobalData& data, const QString& user, QString& password);
+    static bool ProjectPassword(const CProject& data, const QString& user, QString& password);
 
     // The token (empty when the derivation failed).
     static QByteArray Token(const Login& login, const QString& user, const QString& password);

@@ -9,13 +9,13 @@
 #include "engine/ResultList.h"
 #include "files/SiteFiles.h"
 #include "files/WebFileFilter.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-QString CSiteAssetPass::SiteRootOf(const CAppGlobalData& data)
+QString CSiteAssetPass::SiteRootOf(const CProject& data)
 {
     if (!data.m_strSiteRoot.trimmed().isEmpty()) {
         QString root = QDir::cleanPath(QDir(data.m_strSiteRoot.trimmed()).absolutePath());
@@ -24,8 +24,7 @@ QString CSiteAssetPass::SiteRootOf(const CAppGlobalData& data)
     return CSiteFiles::DefaultRoot(data.m_listFiles);
 }
 
-CSiteFiles CSiteAssetPass::SiteFilesOf(const CAppGlobalData& data, const QString& root,
-                                       const QString& projectPath)
+CSiteFiles CSiteAssetPass::SiteFilesOf(const CProject& data, const QString& root, const QString& projectPath)
 {
     CSiteFiles site(root);
     site.SetPages(data.m_listFiles);
@@ -48,7 +47,7 @@ CSiteFiles CSiteAssetPass::SiteFilesOf(const CAppGlobalData& data, const QString
     return site;
 }
 
-CSiteAssetPass::Outcome CSiteAssetPass::Run(const CAppGlobalData& data, const QByteArray& contentKey,
+CSiteAssetPass::Outcome CSiteAssetPass::Run(const CProject& data, const QByteArray& contentKey,
                                             const QString& backupFolder, const QString& projectPath,
                                             IResultList& results)
 {
@@ -94,7 +93,7 @@ CSiteAssetPass::Outcome CSiteAssetPass::Run(const CAppGlobalData& data, const QB
     return outcome;
 }
 
-QByteArray CSiteAssetPass::WorkerStatement(const CAppGlobalData& data, const QString& siteRoot,
+QByteArray CSiteAssetPass::WorkerStatement(const CProject& data, const QString& siteRoot,
                                            const QString& pagePath)
 {
     if (!data.m_bProtectAssets || siteRoot.isEmpty()) {
@@ -105,7 +104,7 @@ QByteArray CSiteAssetPass::WorkerStatement(const CAppGlobalData& data, const QSt
     return "var WendlockSiteWorker=\"" + JsString::EscapeBody(worker).toUtf8() + "\";";
 }
 
-int CSiteAssetPass::Restore(const CAppGlobalData& data, const QString& backupFolder, IResultList& results,
+int CSiteAssetPass::Restore(const CProject& data, const QString& backupFolder, IResultList& results,
                             int& failed)
 {
     const QString root = SiteRootOf(data);
@@ -192,7 +191,7 @@ bool CSiteAssetPass::UnlockFile(const QString& path, const QString& userName, co
                           error);
 }
 
-QStringList CSiteAssetPass::ClearTextCarriers(const CAppGlobalData& data)
+QStringList CSiteAssetPass::ClearTextCarriers(const CProject& data)
 {
     const QString root = SiteRootOf(data);
     if (root.isEmpty() || !QFileInfo(root).isDir()) {

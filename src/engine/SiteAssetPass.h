@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class CAppGlobalData;
+class CProject;
 class CSiteFiles;
 class QIODevice;
 class IResultList;
@@ -29,29 +29,26 @@ public:
 
     // The project's site root, or the deepest folder holding every listed
     // page; with a trailing "/".
-    static QString SiteRootOf(const CAppGlobalData& data);
+    static QString SiteRootOf(const CProject& data);
 
     // The site's files as the asset pass sees them: the listed pages, the
     // exclusions, the project file and the template's own files kept.
-    static CSiteFiles SiteFilesOf(const CAppGlobalData& data, const QString& root,
-                                  const QString& projectPath);
+    static CSiteFiles SiteFilesOf(const CProject& data, const QString& root, const QString& projectPath);
 
     // Enciphers the site's other files; each file's outcome goes to
     // `results`. `projectPath` (may be empty) is never touched.
-    static Outcome Run(const CAppGlobalData& data, const QByteArray& contentKey, const QString& backupFolder,
+    static Outcome Run(const CProject& data, const QByteArray& contentKey, const QString& backupFolder,
                        const QString& projectPath, IResultList& results);
 
     // The statement a strong page carries when the site's other files are
     // enciphered: where the service worker lies, relative to the page.
     // Empty when they are not.
-    static QByteArray WorkerStatement(const CAppGlobalData& data, const QString& siteRoot,
-                                      const QString& pagePath);
+    static QByteArray WorkerStatement(const CProject& data, const QString& siteRoot, const QString& pagePath);
 
     // Puts back the backups of the site's enciphered files; each file left
     // enciphered goes to `results` with the reason. Returns how many were
     // restored; `failed` counts the others.
-    static int Restore(const CAppGlobalData& data, const QString& backupFolder, IResultList& results,
-                       int& failed);
+    static int Restore(const CProject& data, const QString& backupFolder, IResultList& results, int& failed);
 
     // Deciphers a site's enciphered file into `out`. The site root is the
     // nearest folder above the file that holds the service worker; the
@@ -62,7 +59,7 @@ public:
                            QIODevice* out, QString& error, bool* wrongCredentials = nullptr);
 
     // Files below the site root that carry page text in the clear.
-    static QStringList ClearTextCarriers(const CAppGlobalData& data);
+    static QStringList ClearTextCarriers(const CProject& data);
     // The warning a run without protectAssets gives about them; empty when
     // there are none.
     static QString ClearTextWarning(const QStringList& carriers);

@@ -1,7 +1,7 @@
 #include "engine/StrongSiteKeys.h"
 
 #include "engine/StrongCrypto.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <algorithm>
 #include <atomic>
@@ -75,7 +75,7 @@ QByteArray CStrongSiteKeys::UnwrapContentKey(const QList<QByteArray>& entries, c
     return {};
 }
 
-std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CAppGlobalData& data, int threads,
+std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CProject& data, int threads,
                                                                QString* error, const Progress& progress)
 {
     const auto fail = [error](const QString& text) {
@@ -88,19 +88,19 @@ std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CAppGlobalD
         return fail(
             QStringLiteral("The project has no salt for the strong format (32 hex digits expected)."));
     }
-    if (data.m_nKdfIterations < CAppGlobalData::kMinKdfIterations ||
-        data.m_nKdfIterations > CAppGlobalData::kMaxKdfIterations) {
+    if (data.m_nKdfIterations < CProject::kMinKdfIterations ||
+        data.m_nKdfIterations > CProject::kMaxKdfIterations) {
         return fail(QStringLiteral("The iteration count must lie between %1 and %2.")
-                        .arg(CAppGlobalData::kMinKdfIterations)
-                        .arg(CAppGlobalData::kMaxKdfIterations));
+                        .arg(CProject::kMinKdfIterations)
+                        .arg(CProject::kMaxKdfIterations));
     }
     auto keys = std::make_shared<CStrongSiteKeys>();
-    keys->m_nMode = data.m_nPasswordMode == CAppGlobalData::kMultipleUsers ? CAppGlobalData::kMultipleUsers
-                                                                           : CAppGlobalData::kSinglePassword;
+    keys->m_nMode = data.m_nPasswordMode == CProject::kMultipleUsers ? CProject::kMultipleUsers
+                                                                     : CProject::kSinglePassword;
     keys->m_nIterations = data.m_nKdfIterations;
     keys->m_salt = data.m_baSalt;
 
-    if (keys->m_nMode == CAppGlobalData::kSinglePassword) {
+    if (keys->m_nMode == CProject::kSinglePassword) {
         const QByteArray secret =
             UserSecret(SC::CredentialBytes(data.m_strPassword, data.m_bPasswordCase != 0), keys->m_salt,
                        keys->m_nIterations);

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-class CAppGlobalData;
+class CProject;
 
 // The keys of one strong-format run: derived once from the project's
 // password or users, then shared by every page of the run (and by every
@@ -20,8 +20,8 @@ public:
     // Derives the run's keys from the record: one key derivation for the
     // single password, one per user (spread over `threads` threads) for a
     // list of users. Null with a message when the record can't be used.
-    static std::shared_ptr<const CStrongSiteKeys> Derive(const CAppGlobalData& data, int threads,
-                                                         QString* error, const Progress& progress = {});
+    static std::shared_ptr<const CStrongSiteKeys> Derive(const CProject& data, int threads, QString* error,
+                                                         const Progress& progress = {});
 
     int Mode() const { return m_nMode; }
     int Iterations() const { return m_nIterations; }

@@ -1,7 +1,7 @@
 #include "model/ProjectJson.h"
 
-#include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
+#include "model/Project.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -30,8 +30,8 @@ struct Field
 {
     const char* key;
     Kind kind;
-    int CAppGlobalData::*intMember;
-    QString CAppGlobalData::*stringMember;
+    int CProject::*intMember;
+    QString CProject::*stringMember;
     int minValue;
     int maxValue;
 };
@@ -40,17 +40,17 @@ constexpr int kIntMin = std::numeric_limits<int>::min();
 constexpr int kIntMax = std::numeric_limits<int>::max();
 
 // Ranges come from the record's own table, the one the project reader uses.
-Field IntField(const char* key, int CAppGlobalData::*m)
+Field IntField(const char* key, int CProject::*m)
 {
-    const CAppGlobalData::FieldRange range = CAppGlobalData::RangeOf(m);
+    const CProject::FieldRange range = CProject::RangeOf(m);
     return {key, Kind::Int, m, nullptr, range.minValue, range.maxValue};
 }
-Field FlagField(const char* key, int CAppGlobalData::*m)
+Field FlagField(const char* key, int CProject::*m)
 {
-    const CAppGlobalData::FieldRange range = CAppGlobalData::RangeOf(m);
+    const CProject::FieldRange range = CProject::RangeOf(m);
     return {key, Kind::Flag, m, nullptr, range.minValue, range.maxValue};
 }
-Field StringField(const char* key, QString CAppGlobalData::*m)
+Field StringField(const char* key, QString CProject::*m)
 {
     return {key, Kind::String, nullptr, m, 0, 0};
 }
@@ -59,49 +59,49 @@ const std::vector<Field>& Fields()
 {
     static const std::vector<Field> fields = {
         {"files", Kind::Files, nullptr, nullptr, 0, 0},
-        FlagField("backup", &CAppGlobalData::m_bBackup),
-        IntField("passwordMode", &CAppGlobalData::m_nPasswordMode),
-        StringField("password", &CAppGlobalData::m_strPassword),
+        FlagField("backup", &CProject::m_bBackup),
+        IntField("passwordMode", &CProject::m_nPasswordMode),
+        StringField("password", &CProject::m_strPassword),
         {"users", Kind::Users, nullptr, nullptr, 0, 0},
-        IntField("loginExpire", &CAppGlobalData::m_nLoginExpire),
-        IntField("expireDays", &CAppGlobalData::m_nExpireDays),
-        IntField("incorrectAction", &CAppGlobalData::m_nIncorrectAction),
-        StringField("alertText", &CAppGlobalData::m_strAlertText),
-        StringField("redirectUrl", &CAppGlobalData::m_strRedirectURL),
-        StringField("redirectTarget", &CAppGlobalData::m_strRedirectTarget),
-        FlagField("userNameCase", &CAppGlobalData::m_bUserNameCase),
-        FlagField("passwordCase", &CAppGlobalData::m_bPasswordCase),
-        StringField("templatePath", &CAppGlobalData::m_strTemplatePath),
-        FlagField("preview", &CAppGlobalData::m_bPreview),
-        IntField("charset", &CAppGlobalData::m_nCharset),
-        FlagField("copyHead", &CAppGlobalData::m_bCopyHead),
-        FlagField("refreshIE", &CAppGlobalData::m_bRefreshIE),
-        FlagField("protectLoginPages", &CAppGlobalData::m_bProtectLoginPages),
-        FlagField("protectAfterLogin", &CAppGlobalData::m_bProtectAfterLogin),
-        FlagField("noRightClick", &CAppGlobalData::m_bNoRightClick),
-        FlagField("noTextSelect", &CAppGlobalData::m_bNoTextSelect),
-        FlagField("noPrint", &CAppGlobalData::m_bNoPrint),
-        FlagField("noOffline", &CAppGlobalData::m_bNoOffline),
-        FlagField("noStatusLinks", &CAppGlobalData::m_bNoStatusLinks),
-        FlagField("killFrame", &CAppGlobalData::m_bKillFrame),
-        FlagField("noMozilla", &CAppGlobalData::m_bNoMozilla),
-        FlagField("noOpera", &CAppGlobalData::m_bNoOpera),
-        FlagField("noPrintScreen", &CAppGlobalData::m_bNoPrintScreen),
-        FlagField("noDragDrop", &CAppGlobalData::m_bNoDragDrop),
-        FlagField("locationLock", &CAppGlobalData::m_bLocationLock),
-        StringField("locationLockUrl", &CAppGlobalData::m_strLocationLock),
-        FlagField("referrerLock", &CAppGlobalData::m_bReferrerLock),
-        StringField("referrerLockUrl", &CAppGlobalData::m_strReferrerLock),
-        IntField("cipher", &CAppGlobalData::m_nCipher),
-        IntField("kdfIterations", &CAppGlobalData::m_nKdfIterations),
+        IntField("loginExpire", &CProject::m_nLoginExpire),
+        IntField("expireDays", &CProject::m_nExpireDays),
+        IntField("incorrectAction", &CProject::m_nIncorrectAction),
+        StringField("alertText", &CProject::m_strAlertText),
+        StringField("redirectUrl", &CProject::m_strRedirectURL),
+        StringField("redirectTarget", &CProject::m_strRedirectTarget),
+        FlagField("userNameCase", &CProject::m_bUserNameCase),
+        FlagField("passwordCase", &CProject::m_bPasswordCase),
+        StringField("templatePath", &CProject::m_strTemplatePath),
+        FlagField("preview", &CProject::m_bPreview),
+        IntField("charset", &CProject::m_nCharset),
+        FlagField("copyHead", &CProject::m_bCopyHead),
+        FlagField("refreshIE", &CProject::m_bRefreshIE),
+        FlagField("protectLoginPages", &CProject::m_bProtectLoginPages),
+        FlagField("protectAfterLogin", &CProject::m_bProtectAfterLogin),
+        FlagField("noRightClick", &CProject::m_bNoRightClick),
+        FlagField("noTextSelect", &CProject::m_bNoTextSelect),
+        FlagField("noPrint", &CProject::m_bNoPrint),
+        FlagField("noOffline", &CProject::m_bNoOffline),
+        FlagField("noStatusLinks", &CProject::m_bNoStatusLinks),
+        FlagField("killFrame", &CProject::m_bKillFrame),
+        FlagField("noMozilla", &CProject::m_bNoMozilla),
+        FlagField("noOpera", &CProject::m_bNoOpera),
+        FlagField("noPrintScreen", &CProject::m_bNoPrintScreen),
+        FlagField("noDragDrop", &CProject::m_bNoDragDrop),
+        FlagField("locationLock", &CProject::m_bLocationLock),
+        StringField("locationLockUrl", &CProject::m_strLocationLock),
+        FlagField("referrerLock", &CProject::m_bReferrerLock),
+        StringField("referrerLockUrl", &CProject::m_strReferrerLock),
+        IntField("cipher", &CProject::m_nCipher),
+        IntField("kdfIterations", &CProject::m_nKdfIterations),
         {"salt", Kind::Salt, nullptr, nullptr, 0, 0},
-        FlagField("protectAssets", &CAppGlobalData::m_bProtectAssets),
-        StringField("siteRoot", &CAppGlobalData::m_strSiteRoot),
-        StringField("assetExclude", &CAppGlobalData::m_strAssetExclude),
-        StringField("outputFolder", &CAppGlobalData::m_strOutputFolder),
+        FlagField("protectAssets", &CProject::m_bProtectAssets),
+        StringField("siteRoot", &CProject::m_strSiteRoot),
+        StringField("assetExclude", &CProject::m_strAssetExclude),
+        StringField("outputFolder", &CProject::m_strOutputFolder),
         {"contentKey", Kind::ContentKey, nullptr, nullptr, 0, 0},
         {"keyUsers", Kind::KeyUsers, nullptr, nullptr, 0, 0},
-        FlagField("shareFileLogins", &CAppGlobalData::m_bShareFileLogins),
+        FlagField("shareFileLogins", &CProject::m_bShareFileLogins),
     };
     return fields;
 }
@@ -158,7 +158,7 @@ bool ToInt(const QJsonValue& value, const Field& f, int* out, QString* error)
 
 // The content key of several users: 64 hex digits; empty means "not drawn
 // yet".
-bool ParseContentKey(const QString& text, CAppGlobalData& data, QString* error)
+bool ParseContentKey(const QString& text, CProject& data, QString* error)
 {
     const QByteArray bytes = QByteArray::fromHex(text.toLatin1());
     if (!text.isEmpty() &&
@@ -172,7 +172,7 @@ bool ParseContentKey(const QString& text, CAppGlobalData& data, QString* error)
 
 // The users the content key serves: hex digits, 32 for each 16 bytes;
 // empty means "none recorded yet".
-bool ParseKeyUsers(const QString& text, CAppGlobalData& data, QString* error)
+bool ParseKeyUsers(const QString& text, CProject& data, QString* error)
 {
     const QByteArray bytes = QByteArray::fromHex(text.toLatin1());
     if (!text.isEmpty() && (text.size() % 32 != 0 || bytes.toHex() != text.toLower().toLatin1())) {
@@ -184,7 +184,7 @@ bool ParseKeyUsers(const QString& text, CAppGlobalData& data, QString* error)
 }
 
 // The salt is written as 32 hex digits; empty means "not drawn yet".
-bool ParseSalt(const QString& text, CAppGlobalData& data, QString* error)
+bool ParseSalt(const QString& text, CProject& data, QString* error)
 {
     if (text.isEmpty()) {
         data.m_baSalt.clear();
@@ -204,7 +204,7 @@ bool ParseSalt(const QString& text, CAppGlobalData& data, QString* error)
     return true;
 }
 
-bool ApplyField(const Field& f, const QJsonValue& value, CAppGlobalData& data, QString* error)
+bool ApplyField(const Field& f, const QJsonValue& value, CProject& data, QString* error)
 {
     const QLatin1String key(f.key);
     switch (f.kind) {
@@ -293,7 +293,7 @@ bool ApplyField(const Field& f, const QJsonValue& value, CAppGlobalData& data, Q
 
 } // namespace
 
-QByteArray CProjectJson::ToJson(const CAppGlobalData& data, const QString& version)
+QByteArray CProjectJson::ToJson(const CProject& data, const QString& version)
 {
     QByteArray out = "{\n  \"version\": " + Quote(version);
     for (const Field& f : Fields()) {
@@ -350,7 +350,7 @@ QByteArray CProjectJson::ToJson(const CAppGlobalData& data, const QString& versi
     return out;
 }
 
-bool CProjectJson::FromJson(const QByteArray& json, CAppGlobalData& data, QString* errorMessage)
+bool CProjectJson::FromJson(const QByteArray& json, CProject& data, QString* errorMessage)
 {
     QString dummy;
     QString* error = errorMessage ? errorMessage : &dummy;
@@ -367,7 +367,7 @@ bool CProjectJson::FromJson(const QByteArray& json, CAppGlobalData& data, QStrin
         *error = QStringLiteral("the JSON text must be an object");
         return false;
     }
-    CAppGlobalData result;
+    CProject result;
     const QJsonObject object = doc.object();
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (it.key() == QLatin1String("version")) {
@@ -388,8 +388,7 @@ bool CProjectJson::FromJson(const QByteArray& json, CAppGlobalData& data, QStrin
     return true;
 }
 
-bool CProjectJson::SetValue(CAppGlobalData& data, const QString& key, const QString& value,
-                            QString* errorMessage)
+bool CProjectJson::SetValue(CProject& data, const QString& key, const QString& value, QString* errorMessage)
 {
     QString dummy;
     QString* error = errorMessage ? errorMessage : &dummy;
@@ -426,7 +425,7 @@ bool CProjectJson::SetValue(CAppGlobalData& data, const QString& key, const QStr
 
 QList<CProjectJson::KeyInfo> CProjectJson::Keys()
 {
-    const CAppGlobalData defaults;
+    const CProject defaults;
     QList<KeyInfo> keys;
     for (const Field& f : Fields()) {
         KeyInfo info;

@@ -4,23 +4,22 @@
 #include <QList>
 #include <QString>
 
-class CAppGlobalData;
+class CProject;
 
 // The JSON form of a project, used by `show` and `convert`. Keys come in
 // record order; ints and flags are JSON numbers.
 class CProjectJson
 {
 public:
-    static QByteArray ToJson(const CAppGlobalData& data, const QString& version);
+    static QByteArray ToJson(const CProject& data, const QString& version);
     // Parses a JSON project into `data`, starting from New Project values:
     // missing keys keep their defaults, "version" is ignored. An unknown key,
     // a value of the wrong type or out of its range fails with a message
     // naming the key, and leaves `data` untouched.
-    static bool FromJson(const QByteArray& json, CAppGlobalData& data, QString* errorMessage);
+    static bool FromJson(const QByteArray& json, CProject& data, QString* errorMessage);
     // Sets one key from a text value, as `--set KEY=VALUE` does. Strings
     // take the text as is, numbers must parse; list keys cannot be set.
-    static bool SetValue(CAppGlobalData& data, const QString& key, const QString& value,
-                         QString* errorMessage);
+    static bool SetValue(CProject& data, const QString& key, const QString& value, QString* errorMessage);
 
     // One key of the JSON form as the help describes it: the values it
     // takes, its New Project default and whether --set can change it.

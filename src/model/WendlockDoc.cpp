@@ -4,9 +4,9 @@
 #include "common/AtomicFile.h"
 #include "common/FileErrorText.h"
 #include "common/RandomString.h"
-#include "model/AppGlobalData.h"
 #include "model/ArchiveReader.h"
 #include "model/ArchiveWriter.h"
+#include "model/Project.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -33,7 +33,7 @@ void SetError(QString* errorMessage, const QString& text)
 }
 
 // Reads a whole archive from a device into `record`.
-bool ReadArchive(QIODevice* device, CAppGlobalData& record, QString* loadedVersion, QString* errorMessage)
+bool ReadArchive(QIODevice* device, CProject& record, QString* loadedVersion, QString* errorMessage)
 {
     CArchiveReader ar(device);
     const QString version = ar.ReadString();
@@ -60,7 +60,7 @@ bool ReadArchive(QIODevice* device, CAppGlobalData& record, QString* loadedVersi
 
 } // namespace
 
-CWendlockDoc::CWendlockDoc(CAppGlobalData* data) : m_pData(data) {}
+CWendlockDoc::CWendlockDoc(CProject* data) : m_pData(data) {}
 
 void CWendlockDoc::SetPageHooks(std::function<void()> loadPages, std::function<void()> savePages)
 {
@@ -91,7 +91,7 @@ bool CWendlockDoc::OnNewDocument()
 
 bool CWendlockDoc::OnOpenDocument(const QString& path, QString* errorMessage)
 {
-    CAppGlobalData fresh;
+    CProject fresh;
     QString version;
     if (!ReadProjectFile(path, fresh, &version, errorMessage)) {
         return false;
@@ -121,7 +121,7 @@ bool CWendlockDoc::OnSaveDocument(const QString& path, QString* errorMessage)
     return true;
 }
 
-bool CWendlockDoc::ReadProjectBytes(const QByteArray& bytes, CAppGlobalData& record, QString* loadedVersion,
+bool CWendlockDoc::ReadProjectBytes(const QByteArray& bytes, CProject& record, QString* loadedVersion,
                                     QString* errorMessage)
 {
     if (bytes.isEmpty()) {
@@ -141,7 +141,7 @@ bool CWendlockDoc::ReadProjectBytes(const QByteArray& bytes, CAppGlobalData& rec
     return ReadArchive(&buffer, record, loadedVersion, errorMessage);
 }
 
-bool CWendlockDoc::ReadProjectFile(const QString& path, CAppGlobalData& record, QString* loadedVersion,
+bool CWendlockDoc::ReadProjectFile(const QString& path, CProject& record, QString* loadedVersion,
                                    QString* errorMessage)
 {
     const QByteArray nativePath = QFile::encodeName(path);
@@ -180,7 +180,7 @@ bool CWendlockDoc::ReadProjectFile(const QString& path, CAppGlobalData& record, 
     return ReadArchive(&file, record, loadedVersion, errorMessage);
 }
 
-QByteArray CWendlockDoc::ProjectBytes(const CAppGlobalData& record)
+QByteArray CWendlockDoc::ProjectBytes(const CProject& record)
 {
     CArchiveWriter ar;
     ar.WriteString(AppInfo::ProgramVersion());
@@ -188,7 +188,7 @@ QByteArray CWendlockDoc::ProjectBytes(const CAppGlobalData& record)
     return ar.Data();
 }
 
-bool CWendlockDoc::WriteProjectFile(const QString& path, const CAppGlobalData& record, QString* errorMessage)
+bool CWendlockDoc::WriteProjectFile(const QString& path, const CProject& record, QString* errorMessage)
 {
     const auto fail = [&](int errorCode) {
         SetError(errorMessage, ErrnoMessage(errorCode, path, FileErrorText::FailedToSave()));

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-class CAppGlobalData;
+class CProject;
 
 // The project document: the New, Open and Save rules around the one project
 // record, without any window. The main frame plugs its LoadPages and
@@ -11,7 +11,7 @@ class CAppGlobalData;
 class CWendlockDoc
 {
 public:
-    explicit CWendlockDoc(CAppGlobalData* data);
+    explicit CWendlockDoc(CProject* data);
 
     void SetPageHooks(std::function<void()> loadPages, std::function<void()> savePages);
 
@@ -35,18 +35,18 @@ public:
     // The version string read from the last opened file (empty until then).
     QString GetLoadedVersion() const { return m_strLoadedVersion; }
 
-    CAppGlobalData* GetData() const { return m_pData; }
+    CProject* GetData() const { return m_pData; }
 
     // The file format on its own, for the CLI and the tests.
-    static bool ReadProjectFile(const QString& path, CAppGlobalData& record, QString* loadedVersion,
+    static bool ReadProjectFile(const QString& path, CProject& record, QString* loadedVersion,
                                 QString* errorMessage);
-    static bool ReadProjectBytes(const QByteArray& bytes, CAppGlobalData& record, QString* loadedVersion,
+    static bool ReadProjectBytes(const QByteArray& bytes, CProject& record, QString* loadedVersion,
                                  QString* errorMessage);
-    static QByteArray ProjectBytes(const CAppGlobalData& record);
-    static bool WriteProjectFile(const QString& path, const CAppGlobalData& record, QString* errorMessage);
+    static QByteArray ProjectBytes(const CProject& record);
+    static bool WriteProjectFile(const QString& path, const CProject& record, QString* errorMessage);
 
 private:
-    CAppGlobalData* m_pData;
+    CProject* m_pData;
     QString m_strPathName;
     QString m_strLoadedVersion;
     bool m_bModified = false;

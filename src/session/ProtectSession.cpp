@@ -134,9 +134,7 @@ struct CProtectSession::Block
     int classicMet = 0;
 };
 
-CProtectSession::CProtectSession(const CAppGlobalData& data, QObject* parent) : QObject(parent), m_data(data)
-{
-}
+CProtectSession::CProtectSession(const CProject& data, QObject* parent) : QObject(parent), m_data(data) {}
 
 CProtectSession::~CProtectSession()
 {
@@ -280,7 +278,7 @@ CProtectSession::Summary CProtectSession::Run(IResultList& results)
     return summary;
 }
 
-std::shared_ptr<CDeflateAhead> CProtectSession::DeflateWhile(const CAppGlobalData& data,
+std::shared_ptr<CDeflateAhead> CProtectSession::DeflateWhile(const CProject& data,
                                                              const std::function<bool()>& ready)
 {
     auto ahead = std::make_shared<CDeflateAhead>();
@@ -302,7 +300,7 @@ void CProtectSession::Start()
 
 CProtectSession::Summary CProtectSession::RunWhole()
 {
-    const bool strong = m_data.m_nCipher == CAppGlobalData::kCipherStrong;
+    const bool strong = m_data.m_nCipher == CProject::kCipherStrong;
     const QString outputFolder = m_data.m_strOutputFolder.trimmed();
     // Without a salt the pages could not be opened by a later run's login;
     // the window draws and saves one before a run, so this is a fallback.
@@ -318,7 +316,7 @@ CProtectSession::Summary CProtectSession::RunWhole()
     }
     // The whole list, as the output folder mirrors it; m_data's list
     // becomes the pages it writes.
-    const CAppGlobalData whole = m_data;
+    const CProject whole = m_data;
     std::unique_ptr<COutputFolder> output;
     if (!outputFolder.isEmpty()) {
         output = std::make_unique<COutputFolder>(whole, outputFolder, m_strProjectPath);
@@ -332,7 +330,7 @@ CProtectSession::Summary CProtectSession::RunWhole()
     }
     if (strong && !m_pStrongKeys) {
         QString error;
-        if (m_data.m_nPasswordMode == CAppGlobalData::kSinglePassword) {
+        if (m_data.m_nPasswordMode == CProject::kSinglePassword) {
             // One key derivation, which only one core can work on: the
             // others deflate the first pages meanwhile.
             std::future<std::shared_ptr<const CStrongSiteKeys>> keys = std::async(

@@ -2,7 +2,7 @@
 
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectOutcome.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "session/BackgroundRun.h"
 #include "session/RunQuestions.h"
 
@@ -63,7 +63,7 @@ public:
 
     // The session keeps its own copy of the record: the window may change
     // its pages while the run goes on.
-    explicit CProtectSession(const CAppGlobalData& data, QObject* parent = nullptr);
+    explicit CProtectSession(const CProject& data, QObject* parent = nullptr);
     // Cancels a run started with Start() and waits for its thread.
     ~CProtectSession() override;
 
@@ -106,7 +106,7 @@ public:
 
     // Deflates the first pages of the list until `ready` says yes or the
     // store is full: work for the other cores while one derives the key.
-    static std::shared_ptr<CDeflateAhead> DeflateWhile(const CAppGlobalData& data,
+    static std::shared_ptr<CDeflateAhead> DeflateWhile(const CProject& data,
                                                        const std::function<bool()>& ready);
 
 signals:
@@ -128,7 +128,7 @@ private:
     // another folder.
     Summary RunIntoFolder(COutputFolder& output, IResultList& rows);
 
-    CAppGlobalData m_data;
+    CProject m_data;
     int m_nThreads = 1;
     IRunQuestions* m_pQuestions = nullptr;
     std::shared_ptr<const CStrongSiteKeys> m_pStrongKeys;

@@ -3,7 +3,7 @@
 #include "common/AppFolders.h"
 #include "common/SystemError.h"
 #include "files/WebFileFilter.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,7 @@ namespace {
 
 bool IsKnownMode(int passwordMode)
 {
-    return passwordMode == CAppGlobalData::kSinglePassword || passwordMode == CAppGlobalData::kMultipleUsers;
+    return passwordMode == CProject::kSinglePassword || passwordMode == CProject::kMultipleUsers;
 }
 
 QString CopyFailure(const QString& source, const QString& target, int errorCode)

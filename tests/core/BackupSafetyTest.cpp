@@ -7,7 +7,7 @@
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectionDetector.h"
 #include "engine/ResultList.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -161,9 +161,9 @@ TEST_F(BackupSafety, pagesChangedDuringTheRunAreReportedAndTheEditSurvives)
 TEST_F(BackupSafety, touchedProtectedPagesAreRecognisedAndBackupsAreNeverProtected)
 {
     answer = CProtectEngine::Answer::No;
-    for (const int cipher : {CAppGlobalData::kCipherStrong, CAppGlobalData::kCipherClassic}) {
+    for (const int cipher : {CProject::kCipherStrong, CProject::kCipherClassic}) {
         data.m_nCipher = cipher;
-        const QString page = Path(cipher == CAppGlobalData::kCipherStrong ? "strong.html" : "classic.html");
+        const QString page = Path(cipher == CProject::kCipherStrong ? "strong.html" : "classic.html");
         ASSERT_TRUE(WriteFile(page, PageText("original")));
         ASSERT_EQ(Run({page}), QStringList{QStringLiteral("Protected")});
         const QByteArray written = ReadFile(page);

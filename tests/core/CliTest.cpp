@@ -2,7 +2,7 @@
 #include "TestUtil.h"
 #include "common/AppInfo.h"
 #include "engine/ProtectOutcome.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 #include "templates/TemplateStore.h"
@@ -32,7 +32,7 @@ protected:
     QTemporaryDir dir;
     QString Path(const char* name) const { return dir.filePath(QLatin1String(name)); }
 
-    QString SaveProject(const CAppGlobalData& d, const char* name = "p.vxp")
+    QString SaveProject(const CProject& d, const char* name = "p.vxp")
     {
         QString error;
         EXPECT_TRUE(CWendlockDoc::WriteProjectFile(Path(name), d, &error)) << error.toStdString();
@@ -109,7 +109,7 @@ TEST_F(Cli, help_describesOptionsKeysAndExamples)
 
     const QString protectHelp = RunCli({QStringLiteral("protect"), QStringLiteral("--help")}).out;
     const QJsonObject defaults =
-        QJsonDocument::fromJson(CProjectJson::ToJson(CAppGlobalData(), QStringLiteral("1"))).object();
+        QJsonDocument::fromJson(CProjectJson::ToJson(CProject(), QStringLiteral("1"))).object();
     ASSERT_GT(defaults.size(), 40);
     for (auto key = defaults.begin(); key != defaults.end(); ++key) {
         if (key.key() == QLatin1String("version")) {
@@ -138,7 +138,7 @@ TEST_F(Cli, help_describesOptionsKeysAndExamples)
 
 TEST_F(Cli, show_printsTheProjectWithNumbersForFlags)
 {
-    CAppGlobalData d;
+    CProject d;
     d.m_listFiles = {QStringLiteral("/w/a \"b\".html")};
     CUserListNode u;
     u.m_strUserName = QStringLiteral("\u00e9ric");
@@ -161,7 +161,7 @@ TEST_F(Cli, show_printsTheProjectWithNumbersForFlags)
 
 TEST_F(Cli, show_damagedFile_reportsTheFrameworkTextAndExits2)
 {
-    const QByteArray bytes = CWendlockDoc::ProjectBytes(CAppGlobalData());
+    const QByteArray bytes = CWendlockDoc::ProjectBytes(CProject());
     ASSERT_TRUE(TestUtil::WriteFile(Path("cut.vxp"), bytes.left(bytes.size() / 2)));
     CliRun run = RunCli({QStringLiteral("show"), Path("cut.vxp")});
     EXPECT_EQ(run.code, 2);
@@ -175,7 +175,7 @@ TEST_F(Cli, show_damagedFile_reportsTheFrameworkTextAndExits2)
 
 TEST_F(Cli, convert_projectToJsonAndBack_isByteIdentical)
 {
-    CAppGlobalData d;
+    CProject d;
     d.m_listFiles = {QStringLiteral("/x/\u4e2d.html"), QStringLiteral("/x/b.htm")};
     d.m_strAlertText = QStringLiteral("tab\there \"q\" \\ \U0001F600");
     d.m_nPasswordMode = 1;
@@ -185,7 +185,7 @@ TEST_F(Cli, convert_projectToJsonAndBack_isByteIdentical)
     u.m_strDescription = QStringLiteral("line1\nline2");
     d.m_listUsers = {u, u};
     d.m_bNoPrint = 1;
-    d.m_nCipher = CAppGlobalData::kCipherClassic;
+    d.m_nCipher = CProject::kCipherClassic;
     d.m_nKdfIterations = 1234567;
     d.m_bShareFileLogins = 1;
     d.m_baSalt = QByteArray::fromHex("00112233445566778899aabbccddeeff");
@@ -207,11 +207,11 @@ TEST_F(Cli, convert_jsonWithMissingKeys_takesDefaults)
     ASSERT_TRUE(
         TestUtil::WriteFile(Path("min.json"), R"({"version": "9.9", "password": "x", "charset": 5})"));
     ASSERT_EQ(RunCli({QStringLiteral("convert"), Path("min.json"), Path("min.vxp")}).code, 0);
-    CAppGlobalData back;
+    CProject back;
     QString version;
     ASSERT_TRUE(CWendlockDoc::ReadProjectFile(Path("min.vxp"), back, &version, nullptr));
     EXPECT_EQ(version, AppInfo::ProgramVersion());
-    CAppGlobalData expected;
+    CProject expected;
     expected.m_strPassword = QStringLiteral("x");
     expected.m_nCharset = 5;
     // A project without a salt gets one drawn, as a new project does.
@@ -259,7 +259,7 @@ TEST_F(Cli, convert_needsKnownExtensions)
 
 TEST(ProjectJsonSet, setValueParsesByKeyType)
 {
-    CAppGlobalData d;
+    CProject d;
     QString error;
     EXPECT_TRUE(CProjectJson::SetValue(d, QStringLiteral("alertText"), QStringLiteral("a=b"), &error));
     EXPECT_EQ(d.m_strAlertText, QStringLiteral("a=b"));
@@ -373,7 +373,7 @@ TEST_F(CliProtect, progressLineCountsOnTheErrorStreamAndIsErased)
 TEST_F(CliProtect, multiUserFromCsvAndProjectFile)
 {
     ASSERT_TRUE(TestUtil::WriteFile(Path("users.csv"), "\"ann\",\"pw1\",\"Ann\",\"\",\"\"\r\nbob,pw2\r\n"));
-    CAppGlobalData project;
+    CProject project;
     project.m_listFiles = {site + QStringLiteral("/index.html")};
     const QString vxp = SaveProject(project);
     CliRun run = RunCli({QStringLiteral("protect"), vxp, QStringLiteral("--users"), Path("users.csv")});
@@ -395,11 +395,11 @@ TEST_F(CliProtect, userRemovedBetweenRuns_drawsANewContentKey)
 {
     ASSERT_TRUE(TestUtil::WriteFile(Path("both.csv"), "ann,pw1\r\nbob,pw2\r\n"));
     ASSERT_TRUE(TestUtil::WriteFile(Path("ann.csv"), "ann,pw1\r\n"));
-    CAppGlobalData project;
+    CProject project;
     project.m_listFiles = {site + QStringLiteral("/index.html")};
     const QString vxp = SaveProject(project);
     const auto keyOf = [&vxp] {
-        CAppGlobalData stored;
+        CProject stored;
         EXPECT_TRUE(CWendlockDoc::ReadProjectFile(vxp, stored, nullptr, nullptr));
         return stored.m_baContentKey;
     };
@@ -439,7 +439,7 @@ TEST_F(CliProtect, userRemovedBetweenRuns_drawsANewContentKey)
 TEST_F(CliProtect, failuresAndUsageErrors)
 {
     // A missing listed file fails the job, the others are still protected.
-    CAppGlobalData project;
+    CProject project;
     project.m_listFiles = {Path("gone.htm"), site + QStringLiteral("/index.html")};
     CliRun run = RunCli({QStringLiteral("protect"), SaveProject(project)});
     EXPECT_EQ(run.code, 1);
@@ -565,7 +565,7 @@ TEST_F(CliProtect, manyFilesReportInListOrderAndRepeatsRunInTurn)
         TestUtil::WriteFile(path, "<p>" + QByteArray::number(i) + "</p>\n");
         expected.append(QStringLiteral("Protected\t") + path);
     }
-    CAppGlobalData project;
+    CProject project;
     for (const QString& line : expected) {
         project.m_listFiles.append(line.section(QLatin1Char('\t'), 1));
     }
@@ -646,7 +646,7 @@ TEST_F(Cli, filesThatHoldPasswordsAreWrittenForTheirOwnerOnly)
         return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
     };
     const mode_t oldMask = ::umask(0);
-    CAppGlobalData d;
+    CProject d;
     d.m_strPassword = QStringLiteral("s3cret");
     const QString vxp = SaveProject(d);
     EXPECT_EQ(modeOf(vxp), 0600);

@@ -2,7 +2,7 @@
 
 #include "common/RandomString.h"
 #include "engine/JsString.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -71,7 +71,7 @@ TEST(PageKey, caseFoldingOnlyTouchesAsciiLetters)
 {
     EXPECT_EQ(C::FoldCase(u"\u00c4bC-Z\u00c9"), QStringLiteral("\u00c4bc-z\u00c9"));
 
-    CAppGlobalData d;
+    CProject d;
     d.m_bPasswordCase = 0;
     d.m_strPassword = QStringLiteral("Secret");
     const auto lower = C::SinglePasswordCredentials(d);
@@ -90,7 +90,7 @@ TEST(PageKey, caseFoldingOnlyTouchesAsciiLetters)
 
 TEST(PageKey, isDoubleDigestOfUtf8WithCheckValueBelow128)
 {
-    CAppGlobalData d;
+    CProject d;
     d.m_strPassword = QStringLiteral("p\u00e4ss");
     const auto cred = C::SinglePasswordCredentials(d);
     EXPECT_EQ(cred.key, C::Md5Hex(C::Md5Hex("p\xc3\xa4ss")));
@@ -106,7 +106,7 @@ TEST(PageKey, isDoubleDigestOfUtf8WithCheckValueBelow128)
 
 TEST(UserArrays, swappedNameAndPassword_giveDifferentElements)
 {
-    CAppGlobalData d;
+    CProject d;
     const CUserListNode a = User("anna", "berta");
     const CUserListNode b = User("berta", "anna");
     EXPECT_NE(C::UserDigest(d, a), C::UserDigest(d, b));
@@ -117,7 +117,7 @@ TEST(UserArrays, swappedNameAndPassword_giveDifferentElements)
 
 TEST(UserArrays, elementsUnlockTheSecretAndFollowCaseSettings)
 {
-    CAppGlobalData d;
+    CProject d;
     d.m_listUsers = {User("Ann", "Pw1"), User("bob", "\xF0\x9F\x94\x91")};
     const QByteArray secret = "aB3dE6gH";
     const QByteArray text = C::UserArraysText(d, secret);
@@ -138,13 +138,13 @@ TEST(UserArrays, elementsUnlockTheSecretAndFollowCaseSettings)
 
 TEST(UserArrays, emptyListGivesOneEmptyElementEach)
 {
-    EXPECT_EQ(C::UserArraysText(CAppGlobalData(), "12345678"),
+    EXPECT_EQ(C::UserArraysText(CProject(), "12345678"),
               QByteArray(R"(var vxpb=new Array("");var vxpc=new Array("");)"));
 }
 
 TEST(LoginVariables, singleAndMultiUserShapes)
 {
-    CAppGlobalData d;
+    CProject d;
     const QByteArray single = C::LoginVariablesText(d, 0, 42);
     EXPECT_EQ(single, QByteArray("var LoginExpireType=1;\n"
                                  "var LoginExpireDays=365;\n"
@@ -161,7 +161,7 @@ TEST(LoginVariables, singleAndMultiUserShapes)
 
 TEST(LoginVariables, userTextsCannotLeaveTheirString)
 {
-    CAppGlobalData d;
+    CProject d;
     d.m_strAlertText = QStringLiteral("It's \"wrong\"\\\n</script><!--\u00e9\U0001F600");
     d.m_strRedirectTarget = QStringLiteral("a\"b");
     const QByteArray text = C::LoginVariablesText(d, 0, 1);

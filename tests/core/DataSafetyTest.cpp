@@ -8,7 +8,7 @@
 #include "engine/ResultList.h"
 #include "files/ListFile.h"
 #include "files/WebFileFilter.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QBuffer>
 #include <QDir>

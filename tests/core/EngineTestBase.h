@@ -4,7 +4,7 @@
 #include "common/AppFolders.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -32,7 +32,7 @@ class EngineTestBase : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
-    CAppGlobalData data;
+    CProject data;
     // What the restore-first question is answered with.
     CProtectEngine::Answer answer = CProtectEngine::Answer::Yes;
 
@@ -42,7 +42,7 @@ protected:
         ASSERT_TRUE(WriteFile(Path("login.htm"), kLoginTemplate));
         data.m_strTemplatePath = Path("login.htm");
         data.m_strPassword = QStringLiteral("pw");
-        data.m_nKdfIterations = CAppGlobalData::kMinKdfIterations;
+        data.m_nKdfIterations = CProject::kMinKdfIterations;
         data.DrawSalt();
     }
 

@@ -4,7 +4,7 @@
 // message names the file.
 #include "ChildRun.h"
 #include "TestUtil.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QDir>
@@ -18,9 +18,9 @@ using TestUtil::WriteFile;
 namespace {
 
 // A project whose file is a few hundred kilobytes: many listed pages.
-CAppGlobalData LargeProject()
+CProject LargeProject()
 {
-    CAppGlobalData data;
+    CProject data;
     for (int i = 0; i < 5000; ++i) {
         data.m_listFiles.append(QStringLiteral("/srv/www/section%1/page%2.html").arg(i % 40).arg(i));
     }
@@ -52,7 +52,7 @@ protected:
     static ChildRun::Outcome SaveInChild(const ChildRun::Options& options, const QString& path)
     {
         return ChildRun::Run(options, [path]() -> QByteArray {
-            CAppGlobalData data = LargeProject();
+            CProject data = LargeProject();
             CWendlockDoc doc(&data);
             doc.SetPathName(QStringLiteral("/before.vxp"));
             doc.SetModifiedFlag(true);
@@ -72,7 +72,7 @@ TEST_F(ProjectSaveFaults, readOnlyFolder_refusesNewAndExistingFilesAndLeavesNoth
     const QString folder = Path("ro");
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString existing = folder + QStringLiteral("/old.vxp");
-    const QByteArray old = CWendlockDoc::ProjectBytes(CAppGlobalData());
+    const QByteArray old = CWendlockDoc::ProjectBytes(CProject());
     ASSERT_TRUE(WriteFile(existing, old));
     ChildRun::GiveToChild(folder);
     ChildRun::GiveToChild(existing);
@@ -97,7 +97,7 @@ TEST_F(ProjectSaveFaults, readOnlyFileInWritableFolder_staysAsItWas)
     // The folder would let a new file be renamed over the old one; the
     // file's own bits must still keep it.
     const QString path = Path("ro.vxp");
-    const QByteArray old = CWendlockDoc::ProjectBytes(CAppGlobalData());
+    const QByteArray old = CWendlockDoc::ProjectBytes(CProject());
     ASSERT_TRUE(WriteFile(path, old));
     ChildRun::GiveToChild(dir.path());
     ChildRun::GiveToChild(path);
@@ -117,7 +117,7 @@ TEST_F(ProjectSaveFaults, readOnlyFileInWritableFolder_staysAsItWas)
 TEST_F(ProjectSaveFaults, fileSizeLimit_keepsTheOldFileWhole)
 {
     const QString path = Path("p.vxp");
-    const QByteArray old = CWendlockDoc::ProjectBytes(CAppGlobalData());
+    const QByteArray old = CWendlockDoc::ProjectBytes(CProject());
     ASSERT_TRUE(WriteFile(path, old));
     ASSERT_GT(CWendlockDoc::ProjectBytes(LargeProject()).size(), 64 * 1024);
 
@@ -143,7 +143,7 @@ TEST_F(ProjectSaveFaults, fullTmpfs_keepsTheOldFileWhole)
 {
     const QString mountPoint = Path("mnt");
     ASSERT_TRUE(QDir().mkpath(mountPoint));
-    const QByteArray old = CWendlockDoc::ProjectBytes(CAppGlobalData());
+    const QByteArray old = CWendlockDoc::ProjectBytes(CProject());
     const QByteArray large = CWendlockDoc::ProjectBytes(LargeProject());
     const ChildRun::Outcome outcome = ChildRun::Run({RLIM_INFINITY, false, true}, [&]() -> QByteArray {
         if (::mount("wendlock-test", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=128k") !=
@@ -152,7 +152,7 @@ TEST_F(ProjectSaveFaults, fullTmpfs_keepsTheOldFileWhole)
         }
         const QString path = mountPoint + QStringLiteral("/p.vxp");
         WriteFile(path, old);
-        CAppGlobalData data = LargeProject();
+        CProject data = LargeProject();
         QString error;
         const bool saved = CWendlockDoc::WriteProjectFile(path, data, &error);
         return QByteArray(saved ? "saved" : "failed") + '\n' + error.toUtf8() + '\n' +

@@ -9,7 +9,7 @@
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -100,7 +100,7 @@ class ProtectFaults : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
-    CAppGlobalData data;
+    CProject data;
 
     void SetUp() override
     {
@@ -116,7 +116,7 @@ protected:
         data.m_bBackup = 1;
         // The classic format's layout and carried text; the strong format
         // has a suite of its own.
-        data.m_nCipher = CAppGlobalData::kCipherClassic;
+        data.m_nCipher = CProject::kCipherClassic;
     }
 
     void TearDown() override

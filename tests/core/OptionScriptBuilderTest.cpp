@@ -1,7 +1,7 @@
 #include "engine/OptionScriptBuilder.h"
 
 #include "TestConfig.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,33 +11,31 @@
 
 namespace {
 
-using Flag = int CAppGlobalData::*;
+using Flag = int CProject::*;
 
 const QString kScriptOpen = QStringLiteral("<SCRIPT type=\"text/javascript\">");
 const QString kScriptClose = QStringLiteral("</SCRIPT>");
 
-CAppGlobalData NoOptions()
+CProject NoOptions()
 {
-    CAppGlobalData data;
-    for (Flag flag :
-         {&CAppGlobalData::m_bNoMozilla, &CAppGlobalData::m_bNoOpera, &CAppGlobalData::m_bNoRightClick,
-          &CAppGlobalData::m_bNoTextSelect, &CAppGlobalData::m_bNoPrint, &CAppGlobalData::m_bNoOffline,
-          &CAppGlobalData::m_bNoStatusLinks, &CAppGlobalData::m_bKillFrame, &CAppGlobalData::m_bNoPrintScreen,
-          &CAppGlobalData::m_bNoDragDrop, &CAppGlobalData::m_bLocationLock, &CAppGlobalData::m_bReferrerLock})
+    CProject data;
+    for (Flag flag : {&CProject::m_bNoMozilla, &CProject::m_bNoOpera, &CProject::m_bNoRightClick,
+                      &CProject::m_bNoTextSelect, &CProject::m_bNoPrint, &CProject::m_bNoOffline,
+                      &CProject::m_bNoStatusLinks, &CProject::m_bKillFrame, &CProject::m_bNoPrintScreen,
+                      &CProject::m_bNoDragDrop, &CProject::m_bLocationLock, &CProject::m_bReferrerLock})
         data.*flag = 0;
     data.m_strLocationLock = QStringLiteral("http://www.example.com/members/");
     data.m_strReferrerLock = QStringLiteral("http://www.example.com/links.htm");
     return data;
 }
 
-CAppGlobalData AllOptions()
+CProject AllOptions()
 {
-    CAppGlobalData data = NoOptions();
-    for (Flag flag :
-         {&CAppGlobalData::m_bNoMozilla, &CAppGlobalData::m_bNoOpera, &CAppGlobalData::m_bNoRightClick,
-          &CAppGlobalData::m_bNoTextSelect, &CAppGlobalData::m_bNoPrint, &CAppGlobalData::m_bNoOffline,
-          &CAppGlobalData::m_bNoStatusLinks, &CAppGlobalData::m_bKillFrame, &CAppGlobalData::m_bNoPrintScreen,
-          &CAppGlobalData::m_bNoDragDrop, &CAppGlobalData::m_bLocationLock, &CAppGlobalData::m_bReferrerLock})
+    CProject data = NoOptions();
+    for (Flag flag : {&CProject::m_bNoMozilla, &CProject::m_bNoOpera, &CProject::m_bNoRightClick,
+                      &CProject::m_bNoTextSelect, &CProject::m_bNoPrint, &CProject::m_bNoOffline,
+                      &CProject::m_bNoStatusLinks, &CProject::m_bKillFrame, &CProject::m_bNoPrintScreen,
+                      &CProject::m_bNoDragDrop, &CProject::m_bLocationLock, &CProject::m_bReferrerLock})
         data.*flag = 1;
     return data;
 }
@@ -196,7 +194,7 @@ Parts Split(const QString& block)
 
 TEST(OptionScriptBuilder, noOption_givesEmptyBlockForBothPlacements)
 {
-    const CAppGlobalData data = NoOptions();
+    const CProject data = NoOptions();
     EXPECT_TRUE(COptionScriptBuilder::BuildOptionScripts(data, false).isEmpty());
     EXPECT_TRUE(COptionScriptBuilder::BuildOptionScripts(data, true).isEmpty());
 }
@@ -207,14 +205,13 @@ TEST(OptionScriptBuilder, eachOptionAlone_selectsItsOwnSnippet)
     {
         Flag flag;
         int row;
-    } cases[] = {{&CAppGlobalData::m_bNoMozilla, 1},      {&CAppGlobalData::m_bNoOpera, 2},
-                 {&CAppGlobalData::m_bNoRightClick, 4},   {&CAppGlobalData::m_bNoTextSelect, 5},
-                 {&CAppGlobalData::m_bNoPrint, 6},        {&CAppGlobalData::m_bNoOffline, 7},
-                 {&CAppGlobalData::m_bNoStatusLinks, 8},  {&CAppGlobalData::m_bKillFrame, 9},
-                 {&CAppGlobalData::m_bNoPrintScreen, 10}, {&CAppGlobalData::m_bNoDragDrop, 11},
-                 {&CAppGlobalData::m_bLocationLock, 12},  {&CAppGlobalData::m_bReferrerLock, 13}};
+    } cases[] = {
+        {&CProject::m_bNoMozilla, 1},     {&CProject::m_bNoOpera, 2},       {&CProject::m_bNoRightClick, 4},
+        {&CProject::m_bNoTextSelect, 5},  {&CProject::m_bNoPrint, 6},       {&CProject::m_bNoOffline, 7},
+        {&CProject::m_bNoStatusLinks, 8}, {&CProject::m_bKillFrame, 9},     {&CProject::m_bNoPrintScreen, 10},
+        {&CProject::m_bNoDragDrop, 11},   {&CProject::m_bLocationLock, 12}, {&CProject::m_bReferrerLock, 13}};
     for (const auto& c : cases) {
-        CAppGlobalData data = NoOptions();
+        CProject data = NoOptions();
         data.*c.flag = 1;
         const Parts parts = Split(COptionScriptBuilder::BuildOptionScripts(data, false));
         ASSERT_TRUE(parts.valid) << "row " << c.row;
@@ -224,7 +221,7 @@ TEST(OptionScriptBuilder, eachOptionAlone_selectsItsOwnSnippet)
 
 TEST(OptionScriptBuilder, rightClickWithTextSelect_selectsOnlyTheCombinedSnippet)
 {
-    CAppGlobalData data = NoOptions();
+    CProject data = NoOptions();
     data.m_bNoRightClick = 1;
     data.m_bNoTextSelect = 1;
     EXPECT_EQ(COptionScriptBuilder::SelectedSnippets(data, false), QList<int>({3}));
@@ -235,12 +232,12 @@ TEST(OptionScriptBuilder, rightClickWithTextSelect_selectsOnlyTheCombinedSnippet
 
 TEST(OptionScriptBuilder, allOptions_writeSnippetsInTableOrder)
 {
-    const CAppGlobalData data = AllOptions();
+    const CProject data = AllOptions();
     const Parts login = Split(COptionScriptBuilder::BuildOptionScripts(data, false));
     ASSERT_TRUE(login.valid);
     EXPECT_EQ(login.written, ReadableOf({1, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13}));
 
-    CAppGlobalData some = NoOptions();
+    CProject some = NoOptions();
     some.m_bLocationLock = 1;
     some.m_bNoOpera = 1;
     some.m_bNoDragDrop = 1;
@@ -252,14 +249,14 @@ TEST(OptionScriptBuilder, allOptions_writeSnippetsInTableOrder)
 
 TEST(OptionScriptBuilder, afterLogin_neverHoldsReferrerSnippetButDeclaresItsAddress)
 {
-    const CAppGlobalData data = AllOptions();
+    const CProject data = AllOptions();
     const Parts after = Split(COptionScriptBuilder::BuildOptionScripts(data, true));
     ASSERT_TRUE(after.valid);
     EXPECT_EQ(after.written, ReadableOf({1, 2, 3, 6, 7, 8, 9, 10, 11, 12}));
     EXPECT_EQ(after.declarations, QStringLiteral("var vx_rlu=\"http://www.example.com/links.htm\";"
                                                  "var vx_llu=\"http://www.example.com/members/\";"));
 
-    CAppGlobalData referrerOnly = NoOptions();
+    CProject referrerOnly = NoOptions();
     referrerOnly.m_bReferrerLock = 1;
     EXPECT_EQ(COptionScriptBuilder::BuildOptionScripts(referrerOnly, true),
               COptionScriptBuilder::DecoderHeader() + kScriptOpen +
@@ -272,7 +269,7 @@ TEST(OptionScriptBuilder, afterLogin_neverHoldsReferrerSnippetButDeclaresItsAddr
 TEST(OptionScriptBuilder, imageToolbarLine_followsScriptOnlyForRightClickOrDragDrop)
 {
     const QString meta = QStringLiteral("<META HTTP-EQUIV=\"ImageToolbar\" CONTENT=\"No\">");
-    CAppGlobalData data = NoOptions();
+    CProject data = NoOptions();
     data.m_bNoDragDrop = 1;
     const QString dragDrop = COptionScriptBuilder::BuildOptionScripts(data, false);
     EXPECT_TRUE(dragDrop.endsWith(kScriptClose + meta));
@@ -294,7 +291,7 @@ TEST(OptionScriptBuilder, lockAddresses_areEscapedAndKeepTheirValue)
 {
     const QString location = QStringLiteral("http://x.example/a\"b'c\\d</script><!--&\u00e9\n");
     const QString referrer = QStringLiteral("http://y.example/\"</SCRIPT>");
-    CAppGlobalData data = NoOptions();
+    CProject data = NoOptions();
     data.m_bLocationLock = 1;
     data.m_strLocationLock = location;
     data.m_bReferrerLock = 1;

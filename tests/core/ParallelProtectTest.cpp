@@ -2,7 +2,7 @@
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "session/ProtectSession.h"
 #include "session/RestoreSession.h"
 
@@ -27,15 +27,15 @@ namespace {
 
 // A classic-format project with the password "pw" and a small template of
 // its own in `dir`; nothing listed yet.
-CAppGlobalData ClassicProject(const QTemporaryDir& dir, bool backup)
+CProject ClassicProject(const QTemporaryDir& dir, bool backup)
 {
     const QString templatePath = dir.filePath(QStringLiteral("template.htm"));
     EXPECT_TRUE(WriteFile(templatePath,
                           "<html><head></head>\n<body>\n<form id=\"vxpform\"></form>\n</body></html>\n"));
-    CAppGlobalData data;
+    CProject data;
     data.m_strTemplatePath = templatePath;
     data.m_strPassword = QStringLiteral("pw");
-    data.m_nCipher = CAppGlobalData::kCipherClassic;
+    data.m_nCipher = CProject::kCipherClassic;
     data.m_bBackup = backup ? 1 : 0;
     return data;
 }
@@ -56,7 +56,7 @@ TEST(ParallelProtect, pagesOfSharedFoldersAllProtectedInListOrder)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    CAppGlobalData data = ClassicProject(dir, false);
+    CProject data = ClassicProject(dir, false);
     for (int i = 0; i < 150; ++i) {
         // One folder holds most pages, two more are sprinkled in between.
         const QString folder = dir.filePath(QStringLiteral("f%1").arg(i % 5 == 0 ? 1 : i % 7 == 0 ? 2 : 0));
@@ -172,7 +172,7 @@ TEST(ProtectSession, answersFromTheQuestionInterface_cancelEndsTheRunInListOrder
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    CAppGlobalData data = ClassicProject(dir, true);
+    CProject data = ClassicProject(dir, true);
     for (int i = 0; i < 96; ++i) {
         const QString folder = dir.filePath(QStringLiteral("f%1").arg(i / 32));
         ASSERT_TRUE(QDir().mkpath(folder));
@@ -261,7 +261,7 @@ TEST(RestoreSession, listOrderOnSeveralWorkers_cancelLeavesTheRestProtected)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    CAppGlobalData data = ClassicProject(dir, true);
+    CProject data = ClassicProject(dir, true);
     QHash<QString, QByteArray> original;
     for (int i = 0; i < 96; ++i) {
         const QString folder = dir.filePath(QStringLiteral("f%1").arg(i / 32));
@@ -335,7 +335,7 @@ TEST(ProtectSession, targetMapWritesTheBatchesIntoAnotherFolder)
     ASSERT_TRUE(dir.isValid());
     const QString src = dir.filePath(QStringLiteral("site"));
     const QString out = dir.filePath(QStringLiteral("pub"));
-    CAppGlobalData data = ClassicProject(dir, true);
+    CProject data = ClassicProject(dir, true);
     QHash<QString, QByteArray> texts;
     for (int i = 0; i < 90; ++i) {
         const QString folder = QStringLiteral("/f%1").arg(i % 3);
@@ -349,7 +349,7 @@ TEST(ProtectSession, targetMapWritesTheBatchesIntoAnotherFolder)
     const auto target = [&src, &out](const QString& path) -> QString { return out + path.mid(src.size()); };
     // A page protected before: left as it is, and no question.
     {
-        CAppGlobalData one = data;
+        CProject one = data;
         one.m_bBackup = 0;
         one.m_listFiles = {data.m_listFiles.at(4)};
         Rows rows;

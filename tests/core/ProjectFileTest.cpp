@@ -1,8 +1,8 @@
 #include "TestUtil.h"
 #include "common/AppInfo.h"
-#include "model/AppGlobalData.h"
 #include "model/ArchiveReader.h"
 #include "model/ArchiveWriter.h"
+#include "model/Project.h"
 #include "model/ProjectJson.h"
 #include "model/WendlockDoc.h"
 
@@ -40,9 +40,9 @@ QByteArray StringBytes(const QString& text)
 }
 
 // A project with a value in every field that differs from its default.
-CAppGlobalData SampleProject()
+CProject SampleProject()
 {
-    CAppGlobalData d;
+    CProject d;
     d.m_listFiles = {QStringLiteral("/srv/site/index.html"), QStringLiteral("/srv/site/caf\u00e9/menu.htm")};
     d.m_bBackup = 0;
     d.m_nPasswordMode = 1;
@@ -86,7 +86,7 @@ CAppGlobalData SampleProject()
     d.m_strLocationLock = QStringLiteral("http://example.org/members/");
     d.m_bReferrerLock = 1;
     d.m_strReferrerLock = QStringLiteral("http://example.org/");
-    d.m_nCipher = CAppGlobalData::kCipherClassic;
+    d.m_nCipher = CProject::kCipherClassic;
     d.m_nKdfIterations = 2000000;
     d.m_bShareFileLogins = 1;
     d.m_baSalt = QByteArray::fromHex("0f1e2d3c4b5a69788796a5b4c3d2e1f0");
@@ -134,8 +134,7 @@ QByteArray Ints(std::initializer_list<int> values)
     return w.Data();
 }
 
-bool ReadBytes(const QByteArray& bytes, CAppGlobalData& d, QString* version = nullptr,
-               QString* error = nullptr)
+bool ReadBytes(const QByteArray& bytes, CProject& d, QString* version = nullptr, QString* error = nullptr)
 {
     return CWendlockDoc::ReadProjectBytes(bytes, d, version, error);
 }
@@ -194,7 +193,7 @@ TEST(ProjectStrings, eightByteLengthAboveLimit_isAnError)
     ReadBack(Hex("FF FE FF FF FF FF FF FF FF FF 00 00 00 80 00 00 00 00"), &status);
     EXPECT_EQ(status, CArchiveReader::Status::Generic);
 
-    CAppGlobalData d;
+    CProject d;
     QString error;
     EXPECT_FALSE(ReadBytes(Hex("FF FE FF FF FF FF FF FF FF FF 00 00 00 80 00 00 00 00"), d, nullptr, &error));
     EXPECT_EQ(error, QStringLiteral("Failed to open document."));
@@ -209,7 +208,7 @@ TEST(ProjectStrings, hugeLengthInShortFile_endsWithoutAllocatingIt)
 
 TEST(ProjectLayout, newProject_matchesGoldenBytes)
 {
-    const CAppGlobalData d;
+    const CProject d;
     const QByteArray bytes = CWendlockDoc::ProjectBytes(d);
     QByteArray expected = StringBytes(AppInfo::ProgramVersion());
     expected += Hex("00 00");                   // no files
@@ -218,7 +217,7 @@ TEST(ProjectLayout, newProject_matchesGoldenBytes)
     expected += Hex("00 00 00 00");                         // user count, 4 bytes
     expected += Hex("01 00 00 00 6D 01 00 00 00 00 00 00"); // expire 1, 365 days, alert
     expected += StringBytes(QStringLiteral("Invalid Password!"));
-    expected += StringBytes(CAppGlobalData::DefaultRedirectURL());
+    expected += StringBytes(CProject::DefaultRedirectURL());
     expected += Hex("FF FE FF 00");             // target
     expected += Hex("01 00 00 00 01 00 00 00"); // case flags
     expected += Hex("FF FE FF 00");             // template path
@@ -227,9 +226,9 @@ TEST(ProjectLayout, newProject_matchesGoldenBytes)
     expected +=
         Hex("00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000");
     expected += Hex("00000000");
-    expected += StringBytes(CAppGlobalData::DefaultLockURL());
+    expected += StringBytes(CProject::DefaultLockURL());
     expected += Hex("00000000");
-    expected += StringBytes(CAppGlobalData::DefaultLockURL());
+    expected += StringBytes(CProject::DefaultLockURL());
     // The format block: magic, version 1, length 24; strong, 600,000
     // iterations; no salt drawn yet.
     expected += QByteArray("WLXB") + Hex("0100 18000000");
@@ -240,7 +239,7 @@ TEST(ProjectLayout, newProject_matchesGoldenBytes)
 
 TEST(ProjectLayout, fileListCount_usesLongFormFrom65535)
 {
-    CAppGlobalData d;
+    CProject d;
     d.m_listFiles = QStringList(65534, QStringLiteral("a"));
     QByteArray bytes = CWendlockDoc::ProjectBytes(d);
     EXPECT_EQ(bytes.mid(10, 2), Hex("FE FF"));
@@ -249,15 +248,15 @@ TEST(ProjectLayout, fileListCount_usesLongFormFrom65535)
     bytes = CWendlockDoc::ProjectBytes(d);
     EXPECT_EQ(bytes.mid(10, 6), Hex("FF FF FF FF 00 00"));
 
-    CAppGlobalData back;
+    CProject back;
     ASSERT_TRUE(ReadBytes(bytes, back));
     EXPECT_EQ(back.m_listFiles.size(), 65535);
 }
 
 TEST(ProjectLayout, saveThenRead_givesSameValues)
 {
-    const CAppGlobalData d = SampleProject();
-    CAppGlobalData back;
+    const CProject d = SampleProject();
+    CProject back;
     QString version;
     ASSERT_TRUE(ReadBytes(CWendlockDoc::ProjectBytes(d), back, &version));
     EXPECT_EQ(version, AppInfo::ProgramVersion());
@@ -271,7 +270,7 @@ TEST(ProjectLayout, countsTheFileCannotHold_areRefusedBeforeReading)
     CArchiveWriter w;
     w.WriteString(QStringLiteral("2.4"));
     w.WriteCount(0xFFFFFFF0u);
-    CAppGlobalData back;
+    CProject back;
     QString error;
     EXPECT_FALSE(CWendlockDoc::ReadProjectBytes(w.Data() + QByteArray(64, '\0'), back, nullptr, &error));
     EXPECT_EQ(error, QStringLiteral("Unexpected file format."));
@@ -287,8 +286,8 @@ TEST(ProjectLayout, countsTheFileCannotHold_areRefusedBeforeReading)
 
 TEST(ProjectLayout, trailingBytes_areIgnored)
 {
-    const CAppGlobalData d = SampleProject();
-    CAppGlobalData back;
+    const CProject d = SampleProject();
+    CProject back;
     ASSERT_TRUE(ReadBytes(CWendlockDoc::ProjectBytes(d) + Hex("DE AD BE EF 00"), back));
     EXPECT_TRUE(back == d);
 }
@@ -302,7 +301,7 @@ TEST(ProjectLayout, negativeUserCount_readsNoUsers)
     w.WriteInt(1);
     w.WriteString(QStringLiteral("x"));
     w.WriteInt(-3);
-    CAppGlobalData d;
+    CProject d;
     const QByteArray tail =
         CWendlockDoc::ProjectBytes(d).mid(CWendlockDoc::ProjectBytes(d).indexOf(Hex("01 00 00 00 6D 01")));
     ASSERT_TRUE(ReadBytes(w.Data() + tail, d));
@@ -314,13 +313,13 @@ TEST(ProjectVersions, below13_readsOnlyTheFirstItemsAndDefaultsTheRest)
 {
     // Whatever follows item 20 in such a file is not part of the layout.
     for (const char* version : {"1.2", "1.0", "1.10", "1.25"}) {
-        CAppGlobalData d;
+        CProject d;
         ASSERT_TRUE(ReadBytes(OldFileBytes(QLatin1String(version), Ints({0, 0, 0})), d)) << version;
         EXPECT_EQ(d.m_nExpireDays, 7) << version;
         EXPECT_EQ(d.m_nCharset, 17) << version;
         EXPECT_EQ(d.m_bCopyHead, 0) << version;
         EXPECT_EQ(d.m_bRefreshIE, 1) << version; // default, not the 0 that follows
-        EXPECT_EQ(d.m_strLocationLock, CAppGlobalData::DefaultLockURL()) << version;
+        EXPECT_EQ(d.m_strLocationLock, CProject::DefaultLockURL()) << version;
         EXPECT_EQ(d.m_strPassword, QStringLiteral("pw")) << version;
     }
 }
@@ -336,7 +335,7 @@ TEST(ProjectVersions, version13_lacksScriptGroupsAndDragDrop)
     tail.WriteString(QStringLiteral("http://l/"));
     tail.WriteInt(1);
     tail.WriteString(QStringLiteral("http://r/"));
-    CAppGlobalData d;
+    CProject d;
     ASSERT_TRUE(ReadBytes(OldFileBytes(QStringLiteral("1.3"), tail.Data()), d));
     EXPECT_EQ(d.m_bRefreshIE, 0);
     EXPECT_EQ(d.m_bProtectLoginPages, 0);
@@ -359,7 +358,7 @@ TEST(ProjectVersions, version14_hasDragDropButNoScriptGroups)
     tail.WriteString(QStringLiteral("http://l/"));
     tail.WriteInt(0);
     tail.WriteString(QStringLiteral("http://r/"));
-    CAppGlobalData d;
+    CProject d;
     ASSERT_TRUE(ReadBytes(OldFileBytes(QStringLiteral("1.4"), tail.Data()), d));
     EXPECT_EQ(d.m_bNoDragDrop, 1);
     EXPECT_EQ(d.m_bProtectAfterLogin, 0);
@@ -380,7 +379,7 @@ TEST(ProjectVersions, version15_hasScriptGroups)
     tail.WriteString(QString());
     tail.WriteInt(0);
     tail.WriteString(QString());
-    CAppGlobalData d;
+    CProject d;
     ASSERT_TRUE(ReadBytes(OldFileBytes(QStringLiteral("1.5"), tail.Data()), d));
     EXPECT_EQ(d.m_bProtectLoginPages, 1);
     EXPECT_EQ(d.m_bNoDragDrop, 1);
@@ -389,12 +388,12 @@ TEST(ProjectVersions, version15_hasScriptGroups)
 
 TEST(ProjectVersions, outOfRangeValues_takeTheirDefaults)
 {
-    CAppGlobalData d = SampleProject();
+    CProject d = SampleProject();
     d.m_nPasswordMode = 7;
     d.m_nCharset = 43;
     d.m_nLoginExpire = -1;
     d.m_nIncorrectAction = 2;
-    CAppGlobalData back;
+    CProject back;
     ASSERT_TRUE(ReadBytes(CWendlockDoc::ProjectBytes(d), back));
     EXPECT_EQ(back.m_nPasswordMode, 0);
     EXPECT_EQ(back.m_nCharset, 0);
@@ -409,7 +408,7 @@ TEST(ProjectVersions, outOfRangeValues_takeTheirDefaults)
 
 TEST(ProjectRecord, clearKeepsIntsAndDefaultsRestoreNewProject)
 {
-    CAppGlobalData d = SampleProject();
+    CProject d = SampleProject();
     d.Clear();
     EXPECT_TRUE(d.m_listFiles.isEmpty());
     EXPECT_TRUE(d.m_listUsers.isEmpty());
@@ -418,7 +417,7 @@ TEST(ProjectRecord, clearKeepsIntsAndDefaultsRestoreNewProject)
     EXPECT_EQ(d.m_nCharset, 32);
     EXPECT_EQ(d.m_bNoOpera, 1);
     d.SetDefaults();
-    EXPECT_TRUE(d == CAppGlobalData());
+    EXPECT_TRUE(d == CProject());
     EXPECT_EQ(d.m_strPassword, QStringLiteral("tangelo"));
     EXPECT_EQ(d.m_strAlertText, QStringLiteral("Invalid Password!"));
     EXPECT_TRUE(d.m_strRedirectURL.endsWith(QLatin1String("/loginfailure.htm")));
@@ -435,9 +434,9 @@ protected:
 TEST_F(ProjectDocument, truncatedAtEveryOffset_reportsUnexpectedFormatAndKeepsProject)
 {
     const QByteArray full = CWendlockDoc::ProjectBytes(SampleProject());
-    CAppGlobalData live;
+    CProject live;
     live.m_strPassword = QStringLiteral("open project");
-    const CAppGlobalData before = live;
+    const CProject before = live;
     CWendlockDoc doc(&live);
     int loads = 0;
     doc.SetPageHooks([&loads] { ++loads; }, {});
@@ -464,7 +463,7 @@ TEST_F(ProjectDocument, truncatedAtEveryOffset_reportsUnexpectedFormatAndKeepsPr
 
 TEST_F(ProjectDocument, newSaveOpen_roundTripsAndLoadsPages)
 {
-    CAppGlobalData live;
+    CProject live;
     CWendlockDoc doc(&live);
     int loads = 0;
     int saves = 0;
@@ -485,10 +484,10 @@ TEST_F(ProjectDocument, newSaveOpen_roundTripsAndLoadsPages)
 
     ASSERT_TRUE(doc.OnNewDocument());
     // A new project draws its own salt and its own password.
-    CAppGlobalData fresh;
+    CProject fresh;
     EXPECT_EQ(live.m_baSalt.size(), 16);
     EXPECT_EQ(live.m_strPassword.size(), 8);
-    EXPECT_NE(live.m_strPassword, CAppGlobalData::DefaultPassword());
+    EXPECT_NE(live.m_strPassword, CProject::DefaultPassword());
     EXPECT_EQ(live.m_baContentKey.size(), 32);
     fresh.m_baSalt = live.m_baSalt;
     fresh.m_baContentKey = live.m_baContentKey;
@@ -503,13 +502,13 @@ TEST_F(ProjectDocument, newSaveOpen_roundTripsAndLoadsPages)
 TEST_F(ProjectDocument, zeroByteFile_opensAsNewProject)
 {
     ASSERT_TRUE(TestUtil::WriteFile(Path("empty.vxp"), QByteArray()));
-    CAppGlobalData live = SampleProject();
+    CProject live = SampleProject();
     CWendlockDoc doc(&live);
     QString error;
     ASSERT_TRUE(doc.OnOpenDocument(Path("empty.vxp"), &error));
     // New Project values, with a salt drawn as for any file without one,
     // and the project marked changed so that saving keeps it.
-    CAppGlobalData fresh;
+    CProject fresh;
     EXPECT_EQ(live.m_baSalt.size(), 16);
     fresh.m_baSalt = live.m_baSalt;
     fresh.m_baContentKey = live.m_baContentKey;
@@ -519,7 +518,7 @@ TEST_F(ProjectDocument, zeroByteFile_opensAsNewProject)
 
 TEST_F(ProjectDocument, openFailures_useFrameworkTexts)
 {
-    CAppGlobalData live;
+    CProject live;
     CWendlockDoc doc(&live);
     QString error;
     EXPECT_FALSE(doc.OnOpenDocument(Path("missing.vxp"), &error));
@@ -533,11 +532,11 @@ TEST_F(ProjectDocument, openFailures_useFrameworkTexts)
 TEST_F(ProjectDocument, saveOverReadOnlyFile_isDeniedAndLeavesItUntouched)
 {
     const QString path = Path("ro.vxp");
-    const QByteArray original = CWendlockDoc::ProjectBytes(CAppGlobalData());
+    const QByteArray original = CWendlockDoc::ProjectBytes(CProject());
     ASSERT_TRUE(TestUtil::WriteFile(path, original));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
 
-    CAppGlobalData live = SampleProject();
+    CProject live = SampleProject();
     CWendlockDoc doc(&live);
     doc.SetModifiedFlag(true);
     QString error;
@@ -550,7 +549,7 @@ TEST_F(ProjectDocument, saveOverReadOnlyFile_isDeniedAndLeavesItUntouched)
 
 TEST_F(ProjectDocument, saveIntoMissingFolder_failsAndCreatesNothing)
 {
-    CAppGlobalData live;
+    CProject live;
     QString error;
     EXPECT_FALSE(CWendlockDoc::WriteProjectFile(Path("gone/p.vxp"), live, &error));
     EXPECT_EQ(error, Path("gone/p.vxp") + QStringLiteral(" contains an incorrect path."));
@@ -564,7 +563,7 @@ TEST_F(ProjectDocument, saveIntoReadOnlyFolder_leavesNoFile)
     QDir(dir.path()).mkdir(QStringLiteral("ro"));
     ASSERT_EQ(::chmod(QFile::encodeName(Path("ro")).constData(), 0555), 0);
     QString error;
-    EXPECT_FALSE(CWendlockDoc::WriteProjectFile(Path("ro/p.vxp"), CAppGlobalData(), &error));
+    EXPECT_FALSE(CWendlockDoc::WriteProjectFile(Path("ro/p.vxp"), CProject(), &error));
     EXPECT_EQ(error, QStringLiteral("Access to %1 was denied.").arg(Path("ro/p.vxp")));
     EXPECT_FALSE(QFile::exists(Path("ro/p.vxp")));
     ::chmod(QFile::encodeName(Path("ro")).constData(), 0755);
@@ -621,8 +620,8 @@ TEST(ContentKeyUsers, aRemovedUserDrawsANewKey_anAddedOneIsRecorded)
         node.m_strPassword = QStringLiteral("pw");
         return node;
     };
-    CAppGlobalData d;
-    d.m_nPasswordMode = CAppGlobalData::kMultipleUsers;
+    CProject d;
+    d.m_nPasswordMode = CProject::kMultipleUsers;
     d.m_listUsers = {user("ann"), user("bob")};
     d.EnsureSalt();
     const QByteArray first = d.m_baContentKey;
@@ -649,10 +648,10 @@ TEST(ContentKeyUsers, aRemovedUserDrawsANewKey_anAddedOneIsRecorded)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     CArchiveReader r(&buffer);
-    CAppGlobalData loaded;
+    CProject loaded;
     ASSERT_TRUE(loaded.Serialize(r, AppInfo::ProgramVersion()));
     EXPECT_EQ(loaded.m_baKeyUsers, d.m_baKeyUsers);
-    CAppGlobalData fromJson;
+    CProject fromJson;
     ASSERT_TRUE(CProjectJson::FromJson(CProjectJson::ToJson(loaded, QStringLiteral("1")), fromJson, nullptr));
     EXPECT_EQ(fromJson.m_baKeyUsers, d.m_baKeyUsers);
     fromJson.m_listUsers.removeAt(1);
@@ -688,7 +687,7 @@ TEST(ContentKeyUsers, aRemovedUserDrawsANewKey_anAddedOneIsRecorded)
     EXPECT_TRUE(error.contains(QLatin1String("keyUsers")));
 
     // One password: its key follows from the password; nothing recorded.
-    CAppGlobalData single;
+    CProject single;
     single.EnsureSalt();
     EXPECT_FALSE(single.UpdateKeyUsers(&drawn));
     EXPECT_TRUE(single.m_baKeyUsers.isEmpty());

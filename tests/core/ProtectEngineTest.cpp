@@ -8,7 +8,7 @@
 #include "engine/NumericReferences.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ResultList.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -49,7 +49,7 @@ class Engine : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
-    CAppGlobalData data;
+    CProject data;
     QString templatePath;
 
     void SetUp() override
@@ -63,7 +63,7 @@ protected:
         data.m_strPassword = QStringLiteral("pw");
         // The classic format's layout and carried text; the strong format
         // has a suite of its own.
-        data.m_nCipher = CAppGlobalData::kCipherClassic;
+        data.m_nCipher = CProject::kCipherClassic;
     }
 
     QString Path(const char* name) const { return dir.filePath(QLatin1String(name)); }
@@ -347,8 +347,8 @@ TEST_F(Engine, loginFormOfAnyTemplateSubmitsNothing)
 // value of a single password's key, by the entry of a user.
 TEST_F(Engine, damagedStrongPageIsNotAWrongPassword)
 {
-    data.m_nCipher = CAppGlobalData::kCipherStrong;
-    data.m_nKdfIterations = CAppGlobalData::kMinKdfIterations;
+    data.m_nCipher = CProject::kCipherStrong;
+    data.m_nKdfIterations = CProject::kMinKdfIterations;
     data.EnsureSalt();
     const auto damage = [](const QString& path) {
         QByteArray bytes = ReadFile(path);
@@ -374,7 +374,7 @@ TEST_F(Engine, damagedStrongPageIsNotAWrongPassword)
     Unlocked(single, QString(), QStringLiteral("pw"), &status);
     EXPECT_EQ(status, CPageUnlocker::Status::WrongCredentials);
 
-    data.m_nPasswordMode = CAppGlobalData::kMultipleUsers;
+    data.m_nPasswordMode = CProject::kMultipleUsers;
     CUserListNode user;
     user.m_strUserName = QStringLiteral("ann");
     user.m_strPassword = QStringLiteral("pw");

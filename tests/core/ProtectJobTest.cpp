@@ -2,7 +2,7 @@
 
 #include "CliRunner.h"
 #include "TestUtil.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -16,7 +16,7 @@ using TestUtil::RunCliCode;
 
 TEST(ProtectJob, everyRuleOfEveryPageIsCheckedInPageOrderAndTheCliRefusesTheRun)
 {
-    CAppGlobalData data;
+    CProject data;
     data.m_strPassword = QStringLiteral("pw");
     data.m_strTemplatePath = QStringLiteral("/t.htm");
     data.m_listFiles = {QStringLiteral("/a.html")};

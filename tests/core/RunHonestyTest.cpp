@@ -6,7 +6,7 @@
 #include "common/AtomicFile.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "session/ProtectSession.h"
 
 #include <QDir>
@@ -263,10 +263,10 @@ TEST_F(RunHonesty, interruptedRunsReportWhatTheyDidAndExitWithTheSignal)
 
     // A signal during the run, on two threads: each stops after its page
     // in hand; the counts add up and match the files.
-    CAppGlobalData data;
+    CProject data;
     data.m_strTemplatePath = Path("login.htm");
     data.m_strPassword = QStringLiteral("pw");
-    data.m_nCipher = CAppGlobalData::kCipherClassic;
+    data.m_nCipher = CProject::kCipherClassic;
     data.m_listFiles = pages;
     class Lines final : public IResultList
     {

@@ -2,7 +2,7 @@
 
 #include "CliRunner.h"
 #include "engine/AssetFormat.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QDir>
@@ -217,7 +217,7 @@ TEST(SiteFiles, wholeSiteRunEnciphersUnlocksAndRestores)
     EXPECT_EQ(run.code, 1);
 
     // restore of the project puts the originals back.
-    CAppGlobalData project;
+    CProject project;
     project.m_listFiles = {site + QStringLiteral("/index.html")};
     project.m_bProtectAssets = 1;
     const QString vxp = tmp.path() + QStringLiteral("/p.vxp");

@@ -8,9 +8,9 @@
 #include "engine/StrongCrypto.h"
 #include "engine/StrongPageWriter.h"
 #include "engine/StrongSiteKeys.h"
-#include "model/AppGlobalData.h"
 #include "model/ArchiveWriter.h"
 #include "model/CharsetTable.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QBuffer>
@@ -208,7 +208,7 @@ class StrongEngine : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
-    CAppGlobalData data;
+    CProject data;
 
     void SetUp() override
     {
@@ -219,7 +219,7 @@ protected:
         data.m_strTemplatePath = Path("login.htm");
         data.m_strPassword = QStringLiteral("pw");
         data.m_bBackup = 0;
-        data.m_nKdfIterations = CAppGlobalData::kMinKdfIterations;
+        data.m_nKdfIterations = CProject::kMinKdfIterations;
         data.DrawSalt();
     }
 
@@ -365,9 +365,9 @@ TEST_F(StrongEngine, charsetsAfterLoginBlockAndDetection)
     CProtectEngine engine(&data);
     QString result;
     EXPECT_TRUE(engine.IsProtected(page, result));
-    data.m_nCipher = CAppGlobalData::kCipherClassic;
+    data.m_nCipher = CProject::kCipherClassic;
     const QString classic = Protect("classic.html", "<html><head></head><body>old</body></html>\n");
-    data.m_nCipher = CAppGlobalData::kCipherStrong;
+    data.m_nCipher = CProject::kCipherStrong;
     data.m_listFiles = {page, classic};
     CProtectEngine run(&data);
     run.ProtectAll();
@@ -428,8 +428,8 @@ TEST_F(StrongEngine, textsDeflatedAheadServeOnlyAnUnchangedPage)
 
 TEST(StrongProject, formatBlockReadsSkipsAndDefaults)
 {
-    CAppGlobalData d;
-    d.m_nCipher = CAppGlobalData::kCipherClassic;
+    CProject d;
+    d.m_nCipher = CProject::kCipherClassic;
     d.m_nKdfIterations = 250000;
     d.DrawSalt();
     const QByteArray bytes = CWendlockDoc::ProjectBytes(d);
@@ -440,7 +440,7 @@ TEST(StrongProject, formatBlockReadsSkipsAndDefaults)
     QByteArray payload = QByteArray("NEW!") + Hex("03000000 010203") + bytes.mid(block + 10);
     QByteArray extended = bytes.left(block) + "WLXB" + Hex("0200");
     extended += char(payload.size()) + QByteArray(3, '\0') + payload;
-    CAppGlobalData back;
+    CProject back;
     QString error;
     ASSERT_TRUE(CWendlockDoc::ReadProjectBytes(extended, back, nullptr, &error)) << error.toStdString();
     EXPECT_TRUE(back == d);
@@ -448,7 +448,7 @@ TEST(StrongProject, formatBlockReadsSkipsAndDefaults)
 
     // A file of the older layout opens as strong, 600,000, with a salt drawn.
     ASSERT_TRUE(CWendlockDoc::ReadProjectBytes(bytes.left(block), back, nullptr, &error));
-    EXPECT_EQ(back.m_nCipher, CAppGlobalData::kCipherStrong);
+    EXPECT_EQ(back.m_nCipher, CProject::kCipherStrong);
     EXPECT_EQ(back.m_nKdfIterations, 600000);
     EXPECT_EQ(back.m_baSalt.size(), 16);
     EXPECT_TRUE(back.m_bSaltDrawn);
@@ -471,7 +471,7 @@ TEST(StrongCli, saltIsKeptInTheProjectAndRunsShareOneLogin)
     ASSERT_TRUE(TestUtil::WriteFile(path("a.html"), "<html><head></head><body>one</body></html>\n"));
     ASSERT_TRUE(TestUtil::WriteFile(path("b.html"), "<html><head></head><body>two</body></html>\n"));
     // A project from before the strong format: no block, so no salt.
-    CAppGlobalData project;
+    CProject project;
     project.m_strPassword = QStringLiteral("pw");
     const QByteArray older = CWendlockDoc::ProjectBytes(project);
     ASSERT_TRUE(TestUtil::WriteFile(path("p.vxp"), older.left(older.indexOf("WLXB"))));
@@ -481,7 +481,7 @@ TEST(StrongCli, saltIsKeptInTheProjectAndRunsShareOneLogin)
         run({QStringLiteral("protect"), path("p.vxp"), QStringLiteral("--no-backup"), path("a.html")}, &err),
         0);
     EXPECT_TRUE(err.contains(QLatin1String("saved it in the project"))) << err.toStdString();
-    CAppGlobalData saved;
+    CProject saved;
     ASSERT_TRUE(CWendlockDoc::ReadProjectFile(path("p.vxp"), saved, nullptr, nullptr));
     EXPECT_FALSE(saved.m_bSaltDrawn);
     EXPECT_TRUE(saved.m_listFiles.isEmpty()) << "only the salt goes back into the project";
@@ -592,7 +592,7 @@ TEST_F(StrongEngine, utf16PagesWithAByteOrderMarkAreReadAsUtf16)
 // opening, in the unlocker and with wendlock-cli unlock.
 TEST_F(StrongEngine, keyTableIsPaddedNewEachRunAndTheOlderLayoutStillOpens)
 {
-    data.m_nPasswordMode = CAppGlobalData::kMultipleUsers;
+    data.m_nPasswordMode = CProject::kMultipleUsers;
     for (int i = 0; i < 3; ++i) {
         CUserListNode user;
         user.m_strUserName = QStringLiteral("user%1").arg(i);

@@ -5,7 +5,7 @@
 #include "gui/mainwindow/RecentFileList.h"
 #include "gui/pages/password/AddUserDlg.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QAbstractButton>
@@ -162,7 +162,7 @@ private slots:
         for (const CAppIcons::Role role : CAppIcons::AllRoles()) {
             set.insert(CAppIcons::Icon(role).cacheKey());
         }
-        CAppGlobalData data;
+        CProject data;
         CWendlockDoc doc(&data);
         CRecentFileList recent;
         CAppPreferences preferences;

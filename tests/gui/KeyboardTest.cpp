@@ -10,7 +10,7 @@
 #include "gui/pages/template/PageTemplate.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QAbstractButton>
@@ -28,7 +28,7 @@ class KeyboardTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<CAppGlobalData> m_data;
+    std::unique_ptr<CProject> m_data;
     std::unique_ptr<CWendlockDoc> m_doc;
     std::unique_ptr<CRecentFileList> m_recent;
     CAppPreferences m_preferences;
@@ -55,7 +55,7 @@ private slots:
     }
     void init()
     {
-        m_data = std::make_unique<CAppGlobalData>();
+        m_data = std::make_unique<CProject>();
         m_doc = std::make_unique<CWendlockDoc>(m_data.get());
         m_recent = std::make_unique<CRecentFileList>();
         m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_recent.get(), m_preferences);
@@ -177,7 +177,7 @@ private slots:
 
         // Password: the user list, in multiple user mode.
         QVERIFY(view->SetActivePage(CWendlockView::PasswordPage));
-        CAppGlobalData data;
+        CProject data;
         data.m_nPasswordMode = 1;
         for (const char* name : {"ann", "bob"}) {
             CUserListNode user;

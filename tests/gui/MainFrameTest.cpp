@@ -16,7 +16,7 @@
 #include "gui/pages/template/PageTemplate.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QApplication>
@@ -77,7 +77,7 @@ class MainFrameTest : public QObject
 private:
     QTemporaryDir m_dir;
     QStringList m_calls;
-    std::unique_ptr<CAppGlobalData> m_data;
+    std::unique_ptr<CProject> m_data;
     std::unique_ptr<CWendlockDoc> m_doc;
     std::unique_ptr<CRecentFileList> m_recent;
     CAppPreferences m_preferences;
@@ -130,7 +130,7 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(!m_frame->IsProtecting(), 30000);
     }
 
-    void LoadProject(const CAppGlobalData& record)
+    void LoadProject(const CProject& record)
     {
         *m_data = record;
         m_frame->LoadPages();
@@ -157,7 +157,7 @@ private slots:
         MessageBox::ClearShownTexts();
         MessageBox::SetNextAnswers({});
         FileDialog::SetNextFileNames({});
-        m_data = std::make_unique<CAppGlobalData>();
+        m_data = std::make_unique<CProject>();
         m_doc = std::make_unique<CWendlockDoc>(m_data.get());
         m_recent = std::make_unique<CRecentFileList>();
         m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_recent.get(), m_preferences);
@@ -298,7 +298,7 @@ private slots:
         FileDialog::SetNextFileNames({});
         QVERIFY(m_frame->OnFileSave());
         QVERIFY(!m_doc->IsModified());
-        CAppGlobalData reread;
+        CProject reread;
         QVERIFY(CWendlockDoc::ReadProjectFile(project, reread, nullptr, nullptr));
         QCOMPARE(reread.m_strAlertText, QStringLiteral("Again"));
     }
@@ -306,7 +306,7 @@ private slots:
     void failedOpen_keepsPagesTitleAndModifiedFlag()
     {
         const QString good = Path(QStringLiteral("good.vxp"));
-        QVERIFY(CWendlockDoc::WriteProjectFile(good, CAppGlobalData(), nullptr));
+        QVERIFY(CWendlockDoc::WriteProjectFile(good, CProject(), nullptr));
         const QByteArray bytes = ReadFile(good);
         const QString cut = Path(QStringLiteral("cut.vxp"));
         WriteFile(cut, bytes.left(bytes.size() / 2));
@@ -331,7 +331,7 @@ private slots:
     void openingTheOpenProject_onlyRaisesTheWindow()
     {
         const QString project = Path(QStringLiteral("same.vxp"));
-        QVERIFY(CWendlockDoc::WriteProjectFile(project, CAppGlobalData(), nullptr));
+        QVERIFY(CWendlockDoc::WriteProjectFile(project, CProject(), nullptr));
         QVERIFY(m_frame->OpenDocumentFile(project));
         TypeAlert(QStringLiteral("Unsaved"));
         MessageBox::ClearShownTexts();
@@ -344,7 +344,7 @@ private slots:
     void saveOfReadOnlyProject_goesThroughSaveAs()
     {
         const QString project = Path(QStringLiteral("locked.vxp"));
-        QVERIFY(CWendlockDoc::WriteProjectFile(project, CAppGlobalData(), nullptr));
+        QVERIFY(CWendlockDoc::WriteProjectFile(project, CProject(), nullptr));
         QVERIFY(m_frame->OpenDocumentFile(project));
         QFile::setPermissions(project, QFileDevice::ReadOwner);
         TypeAlert(QStringLiteral("Changed"));
@@ -384,7 +384,7 @@ private slots:
     {
         const QString first = Path(QStringLiteral("first.vxp"));
         const QString second = Path(QStringLiteral("second.vxp"));
-        CAppGlobalData record;
+        CProject record;
         record.m_strAlertText = QStringLiteral("First");
         QVERIFY(CWendlockDoc::WriteProjectFile(first, record, nullptr));
         record.m_strAlertText = QStringLiteral("Second");
@@ -406,7 +406,7 @@ private slots:
     void protect_validatesInTabOrder_stopsAtRefusingPage()
     {
         const QStringList site = MakeSite();
-        CAppGlobalData record;
+        CProject record;
         record.m_listFiles = site;
         record.m_strTemplatePath = Template();
         record.m_strAlertText.clear();
@@ -421,7 +421,7 @@ private slots:
 
     void protect_emptyFilesList_stopsOnFilesTab()
     {
-        CAppGlobalData record;
+        CProject record;
         record.m_strTemplatePath = Template();
         LoadProject(record);
         QVERIFY(m_frame->View()->SetActivePage(CWendlockView::ProtectPage));
@@ -439,7 +439,7 @@ private slots:
     void protect_endToEnd_protectsPagesAndListsResults()
     {
         const QStringList site = MakeSite();
-        CAppGlobalData record;
+        CProject record;
         record.m_listFiles = site;
         record.m_strTemplatePath = Template();
         record.m_strPassword = QStringLiteral("letmein");
@@ -498,7 +498,7 @@ private slots:
     void state_sizesFollowProtectAndRestore_newClearsResults_titleMarksChanges()
     {
         const QStringList site = MakeSite();
-        CAppGlobalData record;
+        CProject record;
         record.m_listFiles = site;
         record.m_strTemplatePath = Template();
         record.m_strPassword = QStringLiteral("letmein");
@@ -540,11 +540,11 @@ private slots:
     void restoreFirstQuestion_fiveAnswers_cancelEndsTheRun()
     {
         const QStringList pages = MakePages(5);
-        CAppGlobalData record;
+        CProject record;
         record.m_listFiles = pages;
         record.m_strTemplatePath = Template();
         record.m_strPassword = QStringLiteral("letmein");
-        record.m_nCipher = CAppGlobalData::kCipherClassic;
+        record.m_nCipher = CProject::kCipherClassic;
         LoadProject(record);
         ProtectAndWait();
         QTreeWidget* list = m_frame->View()->PageResult()->List();
@@ -599,11 +599,11 @@ private slots:
     // both name the page format.
     void endMessage_countsFailures_iconFollows_namesTheFormat()
     {
-        CAppGlobalData record;
+        CProject record;
         record.m_listFiles = {Path(QStringLiteral("gone1.html")), Path(QStringLiteral("gone2.html"))};
         record.m_strTemplatePath = Template();
         record.m_strPassword = QStringLiteral("letmein");
-        record.m_nCipher = CAppGlobalData::kCipherClassic;
+        record.m_nCipher = CProject::kCipherClassic;
         LoadProject(record);
         ProtectAndWait();
         QCOMPARE(MessageBox::ShownTexts(),
@@ -612,7 +612,7 @@ private slots:
         QCOMPARE(MessageBox::ShownIcons(), QList<QMessageBox::Icon>{QMessageBox::Warning});
 
         record.m_listFiles = MakePages(3);
-        record.m_nCipher = CAppGlobalData::kCipherStrong;
+        record.m_nCipher = CProject::kCipherStrong;
         record.m_bBackup = 0;
         LoadProject(record);
         MessageBox::ClearShownTexts();
@@ -630,11 +630,11 @@ private slots:
     void protectRun_stopsBeforeTheNextFileWhenCancelled_byClosingTheWindow()
     {
         const QStringList pages = MakePages(300);
-        CAppGlobalData record;
+        CProject record;
         record.m_listFiles = pages;
         record.m_strTemplatePath = Template();
         record.m_strPassword = QStringLiteral("letmein");
-        record.m_nCipher = CAppGlobalData::kCipherClassic;
+        record.m_nCipher = CProject::kCipherClassic;
         record.m_bBackup = 0;
         LoadProject(record);
         CProtectEngine::SetStepHook(
@@ -713,7 +713,7 @@ private slots:
                 QVERIFY(m_doc->IsModified());
             } else {
                 QVERIFY(!m_frame->isVisible());
-                CAppGlobalData saved;
+                CProject saved;
                 QVERIFY(CWendlockDoc::ReadProjectFile(project, saved, nullptr, nullptr));
                 QCOMPARE(saved.m_strAlertText, QStringLiteral("Saved"));
             }
@@ -723,7 +723,7 @@ private slots:
     void protectRun_intoAnotherFolder_leavesTheSiteAndNamesTheCopies()
     {
         const QStringList site = MakeSite();
-        CAppGlobalData record;
+        CProject record;
         record.m_listFiles = site;
         record.m_strTemplatePath = Template();
         record.m_nKdfIterations = 100000;

@@ -8,7 +8,7 @@
 #include "gui/pages/files/AddProgress.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -248,7 +248,7 @@ void PageFilesTest::duplicates_areDroppedByEveryRoute()
     QVERIFY(!m_frame->WasModified());
 
     // Loading a project whose list repeats a path keeps one row.
-    CAppGlobalData data;
+    CProject data;
     data.m_listFiles = QStringList{b, a, b, a};
     m_page->LoadFromProject(data);
     QCOMPARE(m_page->Paths(), (QStringList{b, a}));
@@ -481,7 +481,7 @@ void PageFilesTest::stateColumnAndCount_followTheFiles()
     m_page->RefreshSizes();
     QCOMPARE(states(), (QStringList{QStringLiteral("protected"), QStringLiteral("protected"),
                                     QStringLiteral("plain")}));
-    m_page->LoadFromProject(CAppGlobalData());
+    m_page->LoadFromProject(CProject());
     QTRY_COMPARE(count->text(), QStringLiteral("0 file(s) listed"));
 }
 
@@ -589,7 +589,7 @@ void PageFilesTest::project_loadSaveAndValidate()
         QStringList{QStringLiteral("No files have been added to protect! Please add files to list before "
                                    "protect.")});
 
-    CAppGlobalData data;
+    CProject data;
     data.m_bBackup = 0;
     data.m_listFiles = QStringList{QStringLiteral("/x/one.html"), QStringLiteral("/x/two.php")};
     m_page->LoadFromProject(data);
@@ -602,7 +602,7 @@ void PageFilesTest::project_loadSaveAndValidate()
     m_page->BackupCheck()->click();
     QVERIFY(m_frame->WasModified());
     QVERIFY(m_page->AddFileToList(QStringLiteral("/x/three.htm")));
-    CAppGlobalData saved;
+    CProject saved;
     saved.m_listFiles = QStringList{QStringLiteral("stale")};
     m_page->SaveToProject(saved);
     QCOMPARE(saved.m_bBackup, 1);

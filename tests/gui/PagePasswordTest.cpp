@@ -4,7 +4,7 @@
 #include "gui/pages/password/AddUserDlg.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QApplication>
 #include <QFile>
@@ -108,10 +108,10 @@ private:
     QTemporaryDir m_dir;
 
     // A fresh page in multiple user mode holding `users`; the recorder is cleared.
-    void Load(const QList<CUserListNode>& users, int mode = CAppGlobalData::kMultipleUsers,
+    void Load(const QList<CUserListNode>& users, int mode = CProject::kMultipleUsers,
               const QString& password = QString())
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_nPasswordMode = mode;
         data.m_strPassword = password;
         data.m_listUsers = users;
@@ -173,7 +173,7 @@ private slots:
         }
         QVERIFY(single->isEnabled() && multiple->isEnabled());
         // The member follows the radios only when the controls are pulled.
-        QCOMPARE(m_page->PasswordMode(), CAppGlobalData::kSinglePassword);
+        QCOMPARE(m_page->PasswordMode(), CProject::kSinglePassword);
 
         multiple->click();
         single->click();
@@ -210,7 +210,7 @@ private slots:
 
     void loadFromProject_keepsFirstOfDuplicateNamesWithoutMarkingModified()
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_nPasswordMode = 1;
         data.m_strPassword = QStringLiteral("shared");
         data.m_listUsers = {User(QStringLiteral("ann"), QStringLiteral("first")),
@@ -224,7 +224,7 @@ private slots:
         QVERIFY(m_list->isEnabled());
         QCOMPARE(Child<QLineEdit>("passwordEdit")->text(), QStringLiteral("shared"));
 
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_nPasswordMode, 1);
         QCOMPARE(saved.m_strPassword, QStringLiteral("shared"));
@@ -449,24 +449,24 @@ private slots:
             QStringLiteral("You select to use multiple user name and password mode, but the "
                            "users list is empty! Please add at least an user before protect.");
         // A password of blanks counts; an empty list does not matter here.
-        Load({}, CAppGlobalData::kSinglePassword, QStringLiteral("   "));
+        Load({}, CProject::kSinglePassword, QStringLiteral("   "));
         QVERIFY(m_page->ValidateForProtect());
-        Load({}, CAppGlobalData::kSinglePassword, QString());
+        Load({}, CProject::kSinglePassword, QString());
         QVERIFY(!m_page->ValidateForProtect());
         QCOMPARE(MessageBox::ShownTexts(), QStringList{emptyPassword});
 
         // In multiple user mode the single password does not help.
-        Load({}, CAppGlobalData::kMultipleUsers, QStringLiteral("set"));
+        Load({}, CProject::kMultipleUsers, QStringLiteral("set"));
         QVERIFY(!m_page->ValidateForProtect());
         QCOMPARE(MessageBox::ShownTexts(), QStringList{emptyList});
-        Load({User(QStringLiteral("a"), QStringLiteral("1"))}, CAppGlobalData::kMultipleUsers, QString());
+        Load({User(QStringLiteral("a"), QStringLiteral("1"))}, CProject::kMultipleUsers, QString());
         QVERIFY(m_page->ValidateForProtect());
 
         // The radio clicked last decides, without leaving the page.
-        Load({}, CAppGlobalData::kMultipleUsers, QStringLiteral("set"));
+        Load({}, CProject::kMultipleUsers, QStringLiteral("set"));
         Child<QRadioButton>("singleModeRadio")->click();
         QVERIFY(m_page->ValidateForProtect());
-        QCOMPARE(m_page->PasswordMode(), CAppGlobalData::kSinglePassword);
+        QCOMPARE(m_page->PasswordMode(), CProject::kSinglePassword);
     }
 
     void import_appendsAfterExistingRowsKeepingFirstOfEachName()

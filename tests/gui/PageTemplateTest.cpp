@@ -7,7 +7,7 @@
 #include "gui/pages/template/PreviewBackend.h"
 #include "gui/pages/template/TemplatePreview.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -169,7 +169,7 @@ void PageTemplateTest::cleanup()
 
 void PageTemplateTest::Load(int mode, const QString& path)
 {
-    CAppGlobalData data;
+    CProject data;
     data.m_nPasswordMode = mode;
     data.m_strTemplatePath = path;
     m_page->LoadFromProject(data);
@@ -226,7 +226,7 @@ void PageTemplateTest::newProject_choosesAndPreviewsFirstTemplate_withoutBeingMo
     QVERIFY(!m_frame->modifiedCalls.isEmpty());
     QCOMPARE(m_frame->modifiedCalls.last(), false);
 
-    CAppGlobalData saved;
+    CProject saved;
     m_page->SaveToProject(saved);
     QCOMPARE(saved.m_strTemplatePath, first);
     QCOMPARE(saved.m_bPreview, 1);
@@ -245,7 +245,7 @@ void PageTemplateTest::unlistedPath_staysChosenWithoutRow_andPassesValidation()
         QCOMPARE(m_page->ChosenTemplatePath(), path);
         QCOMPARE(m_frame->modifiedCalls.last(), false);
         QVERIFY(m_page->ValidateForProtect());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_strTemplatePath, path);
     }
@@ -255,7 +255,7 @@ void PageTemplateTest::unlistedPath_staysChosenWithoutRow_andPassesValidation()
 void PageTemplateTest::listedPath_selectsItsRow_andSavesBack()
 {
     const QString beta = SingleFolder() + QLatin1String("Beta.html");
-    CAppGlobalData data;
+    CProject data;
     data.m_strTemplatePath = beta;
     data.m_bPreview = 0;
     m_page->LoadFromProject(data);
@@ -267,7 +267,7 @@ void PageTemplateTest::listedPath_selectsItsRow_andSavesBack()
     QCOMPARE(m_page->Preview()->Target(), CTemplatePreview::BlankPage());
     QVERIFY(!m_page->findChild<QCheckBox*>(QStringLiteral("previewCheck"))->isChecked());
 
-    CAppGlobalData saved;
+    CProject saved;
     m_page->SaveToProject(saved);
     QCOMPARE(saved.m_strTemplatePath, beta);
     QCOMPARE(saved.m_bPreview, 0);
@@ -330,7 +330,7 @@ void PageTemplateTest::clickOnEmptySpace_emptiesChosenPath_andProtectStops()
     QCOMPARE(
         MessageBox::ShownTexts(),
         QStringList{QStringLiteral("No template is selected! Please select a template before protect.")});
-    CAppGlobalData saved;
+    CProject saved;
     saved.m_strTemplatePath = QStringLiteral("stale");
     m_page->SaveToProject(saved);
     QVERIFY(saved.m_strTemplatePath.isEmpty());

@@ -6,7 +6,7 @@
 #include "gui/mainwindow/WendlockView.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QAbstractButton>
@@ -112,7 +112,7 @@ private slots:
         // English is the source language: nothing is loaded for it.
         QVERIFY(!AppTranslations::Install(QLocale(QLocale::English, QLocale::UnitedStates)).program);
 
-        CAppGlobalData data;
+        CProject data;
         CWendlockDoc doc(&data);
         CRecentFileList recent;
         CAppPreferences preferences;

@@ -102,7 +102,7 @@ private slots:
     void commandLineProject_opensInsteadOfANewOne()
     {
         const QString project = m_dir.filePath(QStringLiteral("start.vxp"));
-        CAppGlobalData record;
+        CProject record;
         record.m_strAlertText = QStringLiteral("From the command line");
         QVERIFY(CWendlockDoc::WriteProjectFile(project, record, nullptr));
         CWendlockApp app;

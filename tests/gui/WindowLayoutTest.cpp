@@ -3,9 +3,9 @@
 #include "gui/mainwindow/MainFrame.h"
 #include "gui/mainwindow/RecentFileList.h"
 #include "gui/mainwindow/WendlockView.h"
-#include "gui/pages/style/PageStyle.h"
+#include "gui/pages/login/PageLogin.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QComboBox>
@@ -35,7 +35,7 @@ private slots:
     // other pages take the room.
     void smallestAndLargestWindow_keepTabsReachableAndFormsNatural()
     {
-        CAppGlobalData data;
+        CProject data;
         CWendlockDoc doc(&data);
         CRecentFileList recent;
         CAppPreferences preferences;
@@ -93,8 +93,8 @@ private slots:
             }
         }
         // The redirect target stays beside its address, not at the far edge.
-        QWidget* url = view->PageStyle()->findChild<QWidget*>(QStringLiteral("urlEdit"));
-        QWidget* target = view->PageStyle()->findChild<QWidget*>(QStringLiteral("targetCombo"));
+        QWidget* url = view->PageLogin()->findChild<QWidget*>(QStringLiteral("urlEdit"));
+        QWidget* target = view->PageLogin()->findChild<QWidget*>(QStringLiteral("targetCombo"));
         QVERIFY(url && target);
         QVERIFY(target->mapTo(view, QPoint(0, 0)).x() - url->mapTo(view, QPoint(url->width(), 0)).x() < 150);
     }

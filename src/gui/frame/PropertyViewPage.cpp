@@ -49,9 +49,9 @@ void CPropertyViewPage::SetModified(bool modified)
     }
 }
 
-void CPropertyViewPage::LoadFromProject(const CAppGlobalData&) {}
+void CPropertyViewPage::LoadFromProject(const CProject&) {}
 
-void CPropertyViewPage::SaveToProject(CAppGlobalData&) {}
+void CPropertyViewPage::SaveToProject(CProject&) {}
 
 bool CPropertyViewPage::ValidateForProtect()
 {

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <initializer_list>
 
-class CAppGlobalData;
+class CProject;
 class QMenu;
 class IFrameServices;
 
@@ -40,8 +40,8 @@ public:
     bool IsModified() const { return m_bModified; }
 
     // Project operations (the Result page has none: the defaults do nothing).
-    virtual void LoadFromProject(const CAppGlobalData& data);
-    virtual void SaveToProject(CAppGlobalData& data);
+    virtual void LoadFromProject(const CProject& data);
+    virtual void SaveToProject(CProject& data);
     virtual bool ValidateForProtect();
 
 protected:

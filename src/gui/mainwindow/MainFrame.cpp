@@ -18,7 +18,7 @@
 #include "gui/widgets/AppIcons.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QApplication>
@@ -455,11 +455,11 @@ void CMainFrame::OnProtect()
         return;
     }
     SavePages();
-    CAppGlobalData& project = *m_pDoc->GetData();
+    CProject& project = *m_pDoc->GetData();
     // A strong-format project keeps its salt, so that later runs give pages
     // that share one login: one drawn here is a change to save. So is a
     // content key drawn anew because a user was removed.
-    if (project.m_nCipher == CAppGlobalData::kCipherStrong) {
+    if (project.m_nCipher == CProject::kCipherStrong) {
         const bool drawn = project.EnsureSalt();
         if (project.UpdateKeyUsers() || drawn) {
             SetProjectModified(true);
@@ -471,7 +471,7 @@ void CMainFrame::OnProtect()
     m_pRun->SetThreads(qMax(1, QThread::idealThreadCount()));
     m_pRun->SetProjectPath(m_pDoc->GetPathName());
     connect(m_pRun.get(), &CProtectRun::finished, this, &CMainFrame::OnProtectFinished);
-    m_bStrongRun = project.m_nCipher == CAppGlobalData::kCipherStrong;
+    m_bStrongRun = project.m_nCipher == CProject::kCipherStrong;
     // A site written to another folder leaves its pages as they are: no
     // backups beside them.
     m_bBackupRun = project.m_bBackup != 0 && project.m_strOutputFolder.trimmed().isEmpty();
@@ -482,7 +482,7 @@ void CMainFrame::OnProtect()
 void CMainFrame::OnShareLink(const QString& path)
 {
     SavePages();
-    const CAppGlobalData& project = *m_pDoc->GetData();
+    const CProject& project = *m_pDoc->GetData();
     CShareLink::Login login;
     if (!CShareLink::FromProject(project, login)) {
         MessageBox::Warning(
@@ -490,7 +490,7 @@ void CMainFrame::OnShareLink(const QString& path)
         return;
     }
     QString user;
-    if (project.m_nPasswordMode == CAppGlobalData::kMultipleUsers) {
+    if (project.m_nPasswordMode == CProject::kMultipleUsers) {
         QStringList names;
         for (const CUserListNode& node : project.m_listUsers) {
             names.append(node.m_strUserName);

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-class CAppGlobalData;
+class CProject;
 class CAppPreferences;
 class CProtectRun;
 class CRecentFileList;

@@ -4,7 +4,7 @@
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -30,7 +30,7 @@ IRunQuestions::Answer ToAnswer(QMessageBox::StandardButton button)
 
 } // namespace
 
-CProtectRun::CProtectRun(const CAppGlobalData& data, IResultList* results, QWidget* window)
+CProtectRun::CProtectRun(const CProject& data, IResultList* results, QWidget* window)
     : m_pResults(results), m_pWindow(window), m_session(data)
 {
     m_session.SetQuestions(this);

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <memory>
 
-class CAppGlobalData;
+class CProject;
 class IResultList;
 class QMessageBox;
 class QProgressDialog;
@@ -25,7 +25,7 @@ class CProtectRun final : public QObject, public IRunQuestions
 
 public:
     // `results` and `window` must outlive the run.
-    CProtectRun(const CAppGlobalData& data, IResultList* results, QWidget* window);
+    CProtectRun(const CProject& data, IResultList* results, QWidget* window);
     ~CProtectRun() override;
 
     void SetThreads(int threads) { m_session.SetThreads(threads); }

@@ -2,7 +2,7 @@
 
 #include "gui/frame/AppPreferences.h"
 #include "gui/mainwindow/RecentFileList.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/WendlockDoc.h"
 
 #include <QRect>
@@ -49,7 +49,7 @@ private:
     // once the window shows and quits when the run ends.
     void ProtectAndQuit();
 
-    CAppGlobalData m_data;
+    CProject m_data;
     CWendlockDoc m_doc;
     CRecentFileList m_recentFiles;
     CAppPreferences m_preferences;

@@ -3,13 +3,13 @@
 #include "gui/frame/HelpTopic.h"
 #include "gui/mainwindow/PropertyView.h"
 
-class CAppGlobalData;
+class CProject;
 class CAppPreferences;
 class CPageFiles;
-class CPageOutput;
+class CPageProtect;
 class CPagePassword;
 class CPageResult;
-class CPageStyle;
+class CPageLogin;
 class CPageTemplate;
 class IFrameServices;
 
@@ -38,8 +38,8 @@ public:
 
     // LoadFromProject / SaveToProject on the Files, Password, Login,
     // Template and Protect pages, in this order.
-    void LoadPages(const CAppGlobalData& data);
-    void SavePages(CAppGlobalData& data);
+    void LoadPages(const CProject& data);
+    void SavePages(CProject& data);
     // The five pages in tab order; the first that refuses becomes current.
     // When all pass, the Result page becomes current.
     bool ValidatePages();
@@ -49,16 +49,16 @@ public:
 
     CPageFiles* PageFiles() const { return m_pFiles; }
     CPagePassword* PagePassword() const { return m_pPassword; }
-    CPageStyle* PageStyle() const { return m_pStyle; }
+    CPageLogin* PageLogin() const { return m_pLogin; }
     CPageTemplate* PageTemplate() const { return m_pTemplate; }
-    CPageOutput* PageOutput() const { return m_pOutput; }
+    CPageProtect* PageProtect() const { return m_pProtect; }
     CPageResult* PageResult() const { return m_pResult; }
 
 private:
     CPageFiles* m_pFiles = nullptr;
     CPagePassword* m_pPassword = nullptr;
-    CPageStyle* m_pStyle = nullptr;
+    CPageLogin* m_pLogin = nullptr;
     CPageTemplate* m_pTemplate = nullptr;
-    CPageOutput* m_pOutput = nullptr;
+    CPageProtect* m_pProtect = nullptr;
     CPageResult* m_pResult = nullptr;
 };

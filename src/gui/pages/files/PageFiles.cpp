@@ -15,7 +15,7 @@
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/IconButton.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "session/RestoreSession.h"
 
 #include <QAction>
@@ -327,7 +327,7 @@ void CPageFiles::ClearRows()
     emit PathsChanged();
 }
 
-void CPageFiles::LoadFromProject(const CAppGlobalData& data)
+void CPageFiles::LoadFromProject(const CProject& data)
 {
     m_bBackup = data.m_bBackup;
     PushToControls();
@@ -339,7 +339,7 @@ void CPageFiles::LoadFromProject(const CAppGlobalData& data)
     AddPaths(data.m_listFiles, tr("Loading the files list"), false);
 }
 
-void CPageFiles::SaveToProject(CAppGlobalData& data)
+void CPageFiles::SaveToProject(CProject& data)
 {
     PullFromControls();
     data.m_bBackup = m_bBackup;

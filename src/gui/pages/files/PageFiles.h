@@ -34,8 +34,8 @@ public:
     CPageFiles(IFrameServices* frame, CAppPreferences& preferences, QWidget* parent = nullptr);
     ~CPageFiles() override;
 
-    void LoadFromProject(const CAppGlobalData& data) override;
-    void SaveToProject(CAppGlobalData& data) override;
+    void LoadFromProject(const CProject& data) override;
+    void SaveToProject(CProject& data) override;
     // True when the list has at least one row; otherwise says so.
     bool ValidateForProtect() override;
 

@@ -9,7 +9,7 @@
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/GridLineDelegate.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "users/PasswordStrength.h"
 #include "users/UserListFile.h"
 
@@ -195,9 +195,9 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
     layout->addLayout(usersBox, 1);
 
     connect(m_pSingleRadio, &QRadioButton::clicked, this,
-            [this] { OnModeClicked(CAppGlobalData::kSinglePassword); });
+            [this] { OnModeClicked(CProject::kSinglePassword); });
     connect(m_pMultipleRadio, &QRadioButton::clicked, this,
-            [this] { OnModeClicked(CAppGlobalData::kMultipleUsers); });
+            [this] { OnModeClicked(CProject::kMultipleUsers); });
     connect(m_pPasswordEdit, &QLineEdit::textEdited, this, [this] { SetProjectModified(); });
     connect(m_pPasswordEdit, &QLineEdit::textChanged, m_pStrengthLabel,
             [this](const QString& text) { m_pStrengthLabel->setText(PasswordStrength::Hint(text)); });
@@ -225,23 +225,22 @@ CPagePassword::CPagePassword(IFrameServices* frame, QWidget* parent)
 
 void CPagePassword::PushToControls()
 {
-    m_pSingleRadio->setChecked(m_nPasswordMode == CAppGlobalData::kSinglePassword);
-    m_pMultipleRadio->setChecked(m_nPasswordMode == CAppGlobalData::kMultipleUsers);
+    m_pSingleRadio->setChecked(m_nPasswordMode == CProject::kSinglePassword);
+    m_pMultipleRadio->setChecked(m_nPasswordMode == CProject::kMultipleUsers);
     m_pPasswordEdit->setText(m_strPassword);
     ApplyEnablingRule(m_nPasswordMode);
 }
 
 bool CPagePassword::PullFromControls()
 {
-    m_nPasswordMode =
-        m_pMultipleRadio->isChecked() ? CAppGlobalData::kMultipleUsers : CAppGlobalData::kSinglePassword;
+    m_nPasswordMode = m_pMultipleRadio->isChecked() ? CProject::kMultipleUsers : CProject::kSinglePassword;
     m_strPassword = m_pPasswordEdit->text();
     return true;
 }
 
 void CPagePassword::ApplyEnablingRule(int mode)
 {
-    const bool single = mode == CAppGlobalData::kSinglePassword;
+    const bool single = mode == CProject::kSinglePassword;
     m_pPasswordLabel->setEnabled(single);
     m_pPasswordEdit->setEnabled(single);
     m_pRandomButton->setEnabled(single);
@@ -263,7 +262,7 @@ void CPagePassword::OnModeClicked(int mode)
     SetProjectModified();
 }
 
-void CPagePassword::LoadFromProject(const CAppGlobalData& data)
+void CPagePassword::LoadFromProject(const CProject& data)
 {
     m_nPasswordMode = data.m_nPasswordMode;
     m_strPassword = data.m_strPassword;
@@ -286,7 +285,7 @@ void CPagePassword::LoadFromProject(const CAppGlobalData& data)
     ApplyEnablingRule(m_nPasswordMode);
 }
 
-void CPagePassword::SaveToProject(CAppGlobalData& data)
+void CPagePassword::SaveToProject(CProject& data)
 {
     PullFromControls();
     data.m_nPasswordMode = m_nPasswordMode;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/frame/PropertyViewPage.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "model/UserListNode.h"
 
 #include <QList>
@@ -29,8 +29,8 @@ public:
 
     explicit CPagePassword(IFrameServices* frame, QWidget* parent = nullptr);
 
-    void LoadFromProject(const CAppGlobalData& data) override;
-    void SaveToProject(CAppGlobalData& data) override;
+    void LoadFromProject(const CProject& data) override;
+    void SaveToProject(CProject& data) override;
     bool ValidateForProtect() override;
 
     // The page's commands, from its buttons, its context menu and the frame.
@@ -72,7 +72,7 @@ private:
     // Runs the Add/Edit User dialog; false when cancelled.
     bool RunUserDialog(const QString& title, CUserListNode& user);
 
-    int m_nPasswordMode = CAppGlobalData::kSinglePassword;
+    int m_nPasswordMode = CProject::kSinglePassword;
     QString m_strPassword;
 
     QRadioButton* m_pSingleRadio;

@@ -9,7 +9,7 @@
 #include "gui/widgets/AppIcons.h"
 #include "gui/widgets/GridLineDelegate.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 #include "templates/TemplateStore.h"
 
 #include <QCheckBox>
@@ -142,7 +142,7 @@ bool CPageTemplate::PullFromControls()
     return true;
 }
 
-void CPageTemplate::LoadFromProject(const CAppGlobalData& data)
+void CPageTemplate::LoadFromProject(const CProject& data)
 {
     m_nPasswordMode = data.m_nPasswordMode;
     m_strTemplatePath = data.m_strTemplatePath;
@@ -174,7 +174,7 @@ void CPageTemplate::LoadFromProject(const CAppGlobalData& data)
     }
 }
 
-void CPageTemplate::SaveToProject(CAppGlobalData& data)
+void CPageTemplate::SaveToProject(CProject& data)
 {
     PullFromControls();
     data.m_strTemplatePath = m_strTemplatePath;

@@ -38,8 +38,8 @@ public:
     // The templates are listed from the data folder of `preferences`.
     CPageTemplate(IFrameServices* frame, const CAppPreferences& preferences, QWidget* parent = nullptr);
 
-    void LoadFromProject(const CAppGlobalData& data) override;
-    void SaveToProject(CAppGlobalData& data) override;
+    void LoadFromProject(const CProject& data) override;
+    void SaveToProject(CProject& data) override;
     // False, after saying so, while no template is chosen.
     bool ValidateForProtect() override;
 

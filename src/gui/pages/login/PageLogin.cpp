@@ -1,9 +1,9 @@
-#include "gui/pages/style/PageStyle.h"
+#include "gui/pages/login/PageLogin.h"
 
 #include "engine/ProtectJob.h"
 #include "gui/widgets/DigitSpinBox.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -32,7 +32,7 @@ QString FoldAscii(const QString& text)
 
 } // namespace
 
-CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent) : CPropertyViewPage(frame, tr("Login"), parent)
+CPageLogin::CPageLogin(IFrameServices* frame, QWidget* parent) : CPropertyViewPage(frame, tr("Login"), parent)
 {
     // Login Expire
     auto* expireGroup = new QGroupBox(tr("Login Expire"), this);
@@ -166,7 +166,7 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent) : CPropertyViewPa
                                  "passwords.")},
     });
 
-    connect(m_pExpireCombo, &QComboBox::activated, this, &CPageStyle::OnExpireActivated);
+    connect(m_pExpireCombo, &QComboBox::activated, this, &CPageLogin::OnExpireActivated);
     connect(m_pDaysEdit, &CDigitSpinBox::textEditedByUser, this, [this] { SetProjectModified(); });
     connect(m_pAlertRadio, &QRadioButton::clicked, this, [this] { OnReactionClicked(0); });
     connect(m_pRedirectRadio, &QRadioButton::clicked, this, [this] { OnReactionClicked(1); });
@@ -185,12 +185,12 @@ CPageStyle::CPageStyle(IFrameServices* frame, QWidget* parent) : CPropertyViewPa
     ApplyReactionRule(0);
 }
 
-void CPageStyle::PushToControls()
+void CPageLogin::PushToControls()
 {
     m_pExpireCombo->setCurrentIndex(m_nLoginExpire);
     m_pDaysEdit->SetText(QString::number(m_nExpireDays));
-    m_pAlertRadio->setChecked(m_nIncorrectAction == CAppGlobalData::kIncorrectAlert);
-    m_pRedirectRadio->setChecked(m_nIncorrectAction == CAppGlobalData::kIncorrectRedirect);
+    m_pAlertRadio->setChecked(m_nIncorrectAction == CProject::kIncorrectAlert);
+    m_pRedirectRadio->setChecked(m_nIncorrectAction == CProject::kIncorrectRedirect);
     m_pAlertEdit->setText(m_strAlertText);
     m_pUrlEdit->setText(m_strRedirectURL);
     SetTargetText(m_strRedirectTarget);
@@ -199,7 +199,7 @@ void CPageStyle::PushToControls()
     m_pShareFileCheck->setChecked(m_bShareFileLogins != 0);
 }
 
-bool CPageStyle::PullFromControls()
+bool CPageLogin::PullFromControls()
 {
     m_nLoginExpire = m_pExpireCombo->currentIndex();
     bool ok = false;
@@ -211,8 +211,8 @@ bool CPageStyle::PullFromControls()
         return false;
     }
     m_nExpireDays = days;
-    m_nIncorrectAction = m_pAlertRadio->isChecked()      ? CAppGlobalData::kIncorrectAlert
-                         : m_pRedirectRadio->isChecked() ? CAppGlobalData::kIncorrectRedirect
+    m_nIncorrectAction = m_pAlertRadio->isChecked()      ? CProject::kIncorrectAlert
+                         : m_pRedirectRadio->isChecked() ? CProject::kIncorrectRedirect
                                                          : -1;
     m_strAlertText = m_pAlertEdit->text();
     m_strRedirectURL = m_pUrlEdit->text();
@@ -223,7 +223,7 @@ bool CPageStyle::PullFromControls()
     return true;
 }
 
-void CPageStyle::LoadFromProject(const CAppGlobalData& data)
+void CPageLogin::LoadFromProject(const CProject& data)
 {
     m_nLoginExpire = data.m_nLoginExpire;
     m_nExpireDays = data.m_nExpireDays;
@@ -239,7 +239,7 @@ void CPageStyle::LoadFromProject(const CAppGlobalData& data)
     ApplyReactionRule(m_nIncorrectAction);
 }
 
-void CPageStyle::SaveToProject(CAppGlobalData& data)
+void CPageLogin::SaveToProject(CProject& data)
 {
     PullFromControls();
     data.m_nLoginExpire = m_nLoginExpire;
@@ -253,7 +253,7 @@ void CPageStyle::SaveToProject(CAppGlobalData& data)
     data.m_bShareFileLogins = m_bShareFileLogins;
 }
 
-bool CPageStyle::ValidateForProtect()
+bool CPageLogin::ValidateForProtect()
 {
     PullFromControls();
     const QString problem = CProtectJob::CheckLogin(m_nIncorrectAction, m_strAlertText, m_strRedirectURL);
@@ -264,23 +264,23 @@ bool CPageStyle::ValidateForProtect()
     return true;
 }
 
-void CPageStyle::ApplyExpireRule(int loginExpire)
+void CPageLogin::ApplyExpireRule(int loginExpire)
 {
-    const bool days = loginExpire == CAppGlobalData::kExpireAfterDays;
+    const bool days = loginExpire == CProject::kExpireAfterDays;
     m_pDaysLabel->setEnabled(days);
     m_pDaysEdit->setEnabled(days);
 }
 
-void CPageStyle::ApplyReactionRule(int incorrectAction)
+void CPageLogin::ApplyReactionRule(int incorrectAction)
 {
-    const bool redirect = incorrectAction == CAppGlobalData::kIncorrectRedirect;
+    const bool redirect = incorrectAction == CProject::kIncorrectRedirect;
     m_pAlertEdit->setEnabled(!redirect);
     m_pUrlEdit->setEnabled(redirect);
     m_pTargetLabel->setEnabled(redirect);
     m_pTargetCombo->setEnabled(redirect);
 }
 
-void CPageStyle::SetTargetText(const QString& target)
+void CPageLogin::SetTargetText(const QString& target)
 {
     // A stored target that begins a list entry (letter case ignored)
     // selects that entry; any other is shown as it is.
@@ -296,7 +296,7 @@ void CPageStyle::SetTargetText(const QString& target)
     m_pTargetCombo->setEditText(target);
 }
 
-void CPageStyle::OnExpireActivated(int index)
+void CPageLogin::OnExpireActivated(int index)
 {
     if (index < 0) {
         return;
@@ -305,7 +305,7 @@ void CPageStyle::OnExpireActivated(int index)
     SetProjectModified();
 }
 
-void CPageStyle::OnReactionClicked(int incorrectAction)
+void CPageLogin::OnReactionClicked(int incorrectAction)
 {
     ApplyReactionRule(incorrectAction);
     SetProjectModified();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/frame/PropertyViewPage.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,16 +19,16 @@ class QSpinBox;
 // after login, the page format with its key derivation, and the optional
 // hardening scripts with the location and referrer locks. It never blocks
 // a protect run.
-class CPageOutput final : public CPropertyViewPage
+class CPageProtect final : public CPropertyViewPage
 {
     Q_OBJECT
-    Q_DISABLE_COPY(CPageOutput)
+    Q_DISABLE_COPY(CPageProtect)
 
 public:
-    explicit CPageOutput(IFrameServices* frame, QWidget* parent = nullptr);
+    explicit CPageProtect(IFrameServices* frame, QWidget* parent = nullptr);
 
-    void LoadFromProject(const CAppGlobalData& data) override;
-    void SaveToProject(CAppGlobalData& data) override;
+    void LoadFromProject(const CProject& data) override;
+    void SaveToProject(CProject& data) override;
     bool ValidateForProtect() override;
 
     // The pages the Files page lists now: an empty site root stands for the
@@ -84,8 +84,8 @@ private:
     int m_bNoDragDrop = 0;
     int m_bProtectLoginPages = 0;
     int m_bProtectAfterLogin = 0;
-    int m_nCipher = CAppGlobalData::kCipherStrong;
-    int m_nKdfIterations = CAppGlobalData::kDefaultKdfIterations;
+    int m_nCipher = CProject::kCipherStrong;
+    int m_nKdfIterations = CProject::kDefaultKdfIterations;
     QByteArray m_baSalt;
     QByteArray m_baContentKey;
     int m_bProtectAssets = 0;

@@ -1,4 +1,4 @@
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include "common/AsciiText.h"
 #include "model/ArchiveReader.h"
@@ -71,12 +71,12 @@ QByteArray Item(const char* tag, const QByteArray& value)
 }
 } // namespace
 
-CAppGlobalData::CAppGlobalData()
+CProject::CProject()
 {
     SetDefaults();
 }
 
-void CAppGlobalData::SetDefaults()
+void CProject::SetDefaults()
 {
     m_bBackup = 1;
     m_nPasswordMode = kSinglePassword;
@@ -116,7 +116,7 @@ void CAppGlobalData::SetDefaults()
     m_bProtectAssets = 0;
 }
 
-bool CAppGlobalData::DrawContentKey()
+bool CProject::DrawContentKey()
 {
     QByteArray key(kContentKeySize, '\0');
     if (!DrawRandom(key)) {
@@ -126,7 +126,7 @@ bool CAppGlobalData::DrawContentKey()
     return true;
 }
 
-QByteArray CAppGlobalData::KeyUsersRecord() const
+QByteArray CProject::KeyUsersRecord() const
 {
     QList<QByteArray> digests;
     digests.reserve(m_listUsers.size());
@@ -144,7 +144,7 @@ QByteArray CAppGlobalData::KeyUsersRecord() const
     return record;
 }
 
-bool CAppGlobalData::UpdateKeyUsers(bool* keyDrawn)
+bool CProject::UpdateKeyUsers(bool* keyDrawn)
 {
     if (keyDrawn) {
         *keyDrawn = false;
@@ -181,7 +181,7 @@ bool CAppGlobalData::UpdateKeyUsers(bool* keyDrawn)
     return true;
 }
 
-bool CAppGlobalData::DrawSalt()
+bool CProject::DrawSalt()
 {
     // Both are drawn before either is kept: a failure leaves the project
     // as it was.
@@ -197,7 +197,7 @@ bool CAppGlobalData::DrawSalt()
     return true;
 }
 
-bool CAppGlobalData::EnsureSalt()
+bool CProject::EnsureSalt()
 {
     bool drawn = false;
     if (m_baSalt.size() != kSaltSize) {
@@ -209,7 +209,7 @@ bool CAppGlobalData::EnsureSalt()
     return drawn;
 }
 
-void CAppGlobalData::Clear()
+void CProject::Clear()
 {
     m_listFiles.clear();
     m_listUsers.clear();
@@ -229,40 +229,40 @@ void CAppGlobalData::Clear()
     m_bSaltDrawn = false;
 }
 
-const QList<CAppGlobalData::FieldRange>& CAppGlobalData::IntRanges()
+const QList<CProject::FieldRange>& CProject::IntRanges()
 {
     static const QList<FieldRange> ranges = [] {
         QList<FieldRange> list = {
-            {&CAppGlobalData::m_nPasswordMode, kSinglePassword, kMultipleUsers},
-            {&CAppGlobalData::m_nLoginExpire, kExpireOnPageUnload, kExpireAfterDays},
-            {&CAppGlobalData::m_nIncorrectAction, kIncorrectAlert, kIncorrectRedirect},
-            {&CAppGlobalData::m_nCharset, 0, CCharsetTable::Instance().GetCount() - 1},
-            {&CAppGlobalData::m_nCipher, kCipherClassic, kCipherStrong},
-            {&CAppGlobalData::m_nKdfIterations, kMinKdfIterations, kMaxKdfIterations},
+            {&CProject::m_nPasswordMode, kSinglePassword, kMultipleUsers},
+            {&CProject::m_nLoginExpire, kExpireOnPageUnload, kExpireAfterDays},
+            {&CProject::m_nIncorrectAction, kIncorrectAlert, kIncorrectRedirect},
+            {&CProject::m_nCharset, 0, CCharsetTable::Instance().GetCount() - 1},
+            {&CProject::m_nCipher, kCipherClassic, kCipherStrong},
+            {&CProject::m_nKdfIterations, kMinKdfIterations, kMaxKdfIterations},
         };
         // Every option is 0 or 1.
-        for (int CAppGlobalData::*flag : {&CAppGlobalData::m_bBackup,
-                                          &CAppGlobalData::m_bUserNameCase,
-                                          &CAppGlobalData::m_bPasswordCase,
-                                          &CAppGlobalData::m_bPreview,
-                                          &CAppGlobalData::m_bCopyHead,
-                                          &CAppGlobalData::m_bRefreshIE,
-                                          &CAppGlobalData::m_bProtectLoginPages,
-                                          &CAppGlobalData::m_bProtectAfterLogin,
-                                          &CAppGlobalData::m_bNoRightClick,
-                                          &CAppGlobalData::m_bNoTextSelect,
-                                          &CAppGlobalData::m_bNoPrint,
-                                          &CAppGlobalData::m_bNoOffline,
-                                          &CAppGlobalData::m_bNoStatusLinks,
-                                          &CAppGlobalData::m_bKillFrame,
-                                          &CAppGlobalData::m_bNoMozilla,
-                                          &CAppGlobalData::m_bNoOpera,
-                                          &CAppGlobalData::m_bNoPrintScreen,
-                                          &CAppGlobalData::m_bNoDragDrop,
-                                          &CAppGlobalData::m_bLocationLock,
-                                          &CAppGlobalData::m_bReferrerLock,
-                                          &CAppGlobalData::m_bProtectAssets,
-                                          &CAppGlobalData::m_bShareFileLogins}) {
+        for (int CProject::*flag : {&CProject::m_bBackup,
+                                    &CProject::m_bUserNameCase,
+                                    &CProject::m_bPasswordCase,
+                                    &CProject::m_bPreview,
+                                    &CProject::m_bCopyHead,
+                                    &CProject::m_bRefreshIE,
+                                    &CProject::m_bProtectLoginPages,
+                                    &CProject::m_bProtectAfterLogin,
+                                    &CProject::m_bNoRightClick,
+                                    &CProject::m_bNoTextSelect,
+                                    &CProject::m_bNoPrint,
+                                    &CProject::m_bNoOffline,
+                                    &CProject::m_bNoStatusLinks,
+                                    &CProject::m_bKillFrame,
+                                    &CProject::m_bNoMozilla,
+                                    &CProject::m_bNoOpera,
+                                    &CProject::m_bNoPrintScreen,
+                                    &CProject::m_bNoDragDrop,
+                                    &CProject::m_bLocationLock,
+                                    &CProject::m_bReferrerLock,
+                                    &CProject::m_bProtectAssets,
+                                    &CProject::m_bShareFileLogins}) {
             list.append({flag, 0, 1});
         }
         return list;
@@ -270,7 +270,7 @@ const QList<CAppGlobalData::FieldRange>& CAppGlobalData::IntRanges()
     return ranges;
 }
 
-CAppGlobalData::FieldRange CAppGlobalData::RangeOf(int CAppGlobalData::*member)
+CProject::FieldRange CProject::RangeOf(int CProject::*member)
 {
     for (const FieldRange& range : IntRanges()) {
         if (range.member == member) {
@@ -280,9 +280,9 @@ CAppGlobalData::FieldRange CAppGlobalData::RangeOf(int CAppGlobalData::*member)
     return {member, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
 }
 
-void CAppGlobalData::NormalizeRanges()
+void CProject::NormalizeRanges()
 {
-    const CAppGlobalData defaults;
+    const CProject defaults;
     for (const FieldRange& range : IntRanges()) {
         const int value = this->*(range.member);
         if (value < range.minValue || value > range.maxValue) {
@@ -291,7 +291,7 @@ void CAppGlobalData::NormalizeRanges()
     }
 }
 
-void CAppGlobalData::Serialize(CArchiveWriter& ar) const
+void CProject::Serialize(CArchiveWriter& ar) const
 {
     ar.WriteCount(quint32(m_listFiles.size()));
     for (const QString& path : m_listFiles) {
@@ -359,7 +359,7 @@ void CAppGlobalData::Serialize(CArchiveWriter& ar) const
     ar.WriteBytes(payload);
 }
 
-bool CAppGlobalData::Serialize(CArchiveReader& ar, const QString& loadedVersion)
+bool CProject::Serialize(CArchiveReader& ar, const QString& loadedVersion)
 {
     // Older files lack the later fields; those take their New Project values.
     Clear();
@@ -458,7 +458,7 @@ bool CAppGlobalData::Serialize(CArchiveReader& ar, const QString& loadedVersion)
     return true;
 }
 
-bool CAppGlobalData::ReadFormatBlock(CArchiveReader& ar)
+bool CProject::ReadFormatBlock(CArchiveReader& ar)
 {
     if (ar.AtEnd()) {
         return true;
@@ -511,7 +511,7 @@ bool CAppGlobalData::ReadFormatBlock(CArchiveReader& ar)
     return true;
 }
 
-bool CAppGlobalData::operator==(const CAppGlobalData& o) const
+bool CProject::operator==(const CProject& o) const
 {
     return m_listFiles == o.m_listFiles && m_bBackup == o.m_bBackup && m_nPasswordMode == o.m_nPasswordMode &&
            m_strPassword == o.m_strPassword && m_listUsers == o.m_listUsers &&

@@ -1,10 +1,10 @@
-#include "gui/pages/output/PageOutput.h"
+#include "gui/pages/protect/PageProtect.h"
 
 #include "files/SiteFiles.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
+#include "model/Project.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,16 +27,16 @@ constexpr int kClassicRow = 1;
 
 int CipherForRow(int row)
 {
-    return row == kClassicRow ? CAppGlobalData::kCipherClassic : CAppGlobalData::kCipherStrong;
+    return row == kClassicRow ? CProject::kCipherClassic : CProject::kCipherStrong;
 }
 
 int RowForCipher(int cipher)
 {
-    return cipher == CAppGlobalData::kCipherClassic ? kClassicRow : kStrongRow;
+    return cipher == CProject::kCipherClassic ? kClassicRow : kStrongRow;
 }
 } // namespace
 
-CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
+CPageProtect::CPageProtect(IFrameServices* frame, QWidget* parent)
     : CPropertyViewPage(frame, tr("Protect"), parent)
 {
     auto* charsetLabel = new QLabel(tr("&Specify charset of the files which will be protected."), this);
@@ -106,7 +106,7 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     auto* iterationsLabel = new QLabel(tr("Ke&y iterations:"), formatGroup);
     m_pIterationsSpin = new QSpinBox(formatGroup);
     m_pIterationsSpin->setObjectName(QStringLiteral("iterationsSpin"));
-    m_pIterationsSpin->setRange(CAppGlobalData::kMinKdfIterations, CAppGlobalData::kMaxKdfIterations);
+    m_pIterationsSpin->setRange(CProject::kMinKdfIterations, CProject::kMaxKdfIterations);
     m_pIterationsSpin->setSingleStep(100000);
     m_pIterationsSpin->setGroupSeparatorShown(true);
     iterationsLabel->setBuddy(m_pIterationsSpin);
@@ -323,7 +323,7 @@ CPageOutput::CPageOutput(IFrameServices* frame, QWidget* parent)
     ApplyFormatRule();
 }
 
-QCheckBox* CPageOutput::AddCheck(const QString& text, const QString& name, int* member)
+QCheckBox* CPageProtect::AddCheck(const QString& text, const QString& name, int* member)
 {
     auto* box = new QCheckBox(text, this);
     box->setObjectName(name);
@@ -331,7 +331,7 @@ QCheckBox* CPageOutput::AddCheck(const QString& text, const QString& name, int* 
     return box;
 }
 
-void CPageOutput::PushToControls()
+void CPageProtect::PushToControls()
 {
     m_pCharsetCombo->setCurrentIndex(m_nCharset);
     for (const CheckBinding& check : m_checks) {
@@ -351,7 +351,7 @@ void CPageOutput::PushToControls()
     ApplyOutputRule();
 }
 
-bool CPageOutput::PullFromControls()
+bool CPageProtect::PullFromControls()
 {
     m_nCharset = m_pCharsetCombo->currentIndex();
     for (const CheckBinding& check : m_checks) {
@@ -369,7 +369,7 @@ bool CPageOutput::PullFromControls()
     return true;
 }
 
-void CPageOutput::LoadFromProject(const CAppGlobalData& data)
+void CPageProtect::LoadFromProject(const CProject& data)
 {
     m_nCharset = data.m_nCharset;
     m_bCopyHead = data.m_bCopyHead;
@@ -398,14 +398,14 @@ void CPageOutput::LoadFromProject(const CAppGlobalData& data)
     m_strSiteRoot = data.m_strSiteRoot;
     m_strAssetExclude = data.m_strAssetExclude;
     m_strOutputFolder = data.m_strOutputFolder;
-    m_bLoadedClassic = m_nCipher == CAppGlobalData::kCipherClassic;
+    m_bLoadedClassic = m_nCipher == CProject::kCipherClassic;
     m_bUpgradeWarned = false;
     PushToControls();
     ApplyEnablingRule();
     ApplyFormatRule();
 }
 
-void CPageOutput::SaveToProject(CAppGlobalData& data)
+void CPageProtect::SaveToProject(CProject& data)
 {
     PullFromControls();
     data.m_nCharset = m_nCharset;
@@ -437,7 +437,7 @@ void CPageOutput::SaveToProject(CAppGlobalData& data)
     data.m_strOutputFolder = m_strOutputFolder;
 }
 
-bool CPageOutput::ValidateForProtect()
+bool CPageProtect::ValidateForProtect()
 {
     PullFromControls();
     if (m_pOutputRadio->isChecked() && m_strOutputFolder.isEmpty()) {
@@ -449,7 +449,7 @@ bool CPageOutput::ValidateForProtect()
     return true;
 }
 
-void CPageOutput::SetListedPages(const QStringList& pages)
+void CPageProtect::SetListedPages(const QStringList& pages)
 {
     m_strDefaultRoot = CSiteFiles::DefaultRoot(pages);
     if (m_strDefaultRoot.isEmpty()) {
@@ -463,7 +463,7 @@ void CPageOutput::SetListedPages(const QStringList& pages)
         tr("When empty: %1, the deepest folder that holds every listed page.").arg(shown));
 }
 
-void CPageOutput::OnBrowseOutput()
+void CPageProtect::OnBrowseOutput()
 {
     const QString folder = FileDialog::GetExistingDirectory(this, tr("Write the protected site to"),
                                                             m_pOutputEdit->text().trimmed());
@@ -476,7 +476,7 @@ void CPageOutput::OnBrowseOutput()
     SetProjectModified();
 }
 
-void CPageOutput::ApplyOutputRule()
+void CPageProtect::ApplyOutputRule()
 {
     const bool elsewhere = m_pOutputRadio->isChecked();
     m_pOutputEdit->setEnabled(elsewhere);
@@ -484,7 +484,7 @@ void CPageOutput::ApplyOutputRule()
     emit OutputElsewhereChanged(elsewhere);
 }
 
-void CPageOutput::ApplyEnablingRule()
+void CPageProtect::ApplyEnablingRule()
 {
     const bool group = m_pProtectLoginCheck->isChecked() || m_pProtectAfterCheck->isChecked();
     for (QCheckBox* box : m_hardening) {
@@ -496,9 +496,9 @@ void CPageOutput::ApplyEnablingRule()
     m_pReferrerLockEdit->setEnabled(group && m_pReferrerLockCheck->isChecked());
 }
 
-void CPageOutput::ApplyFormatRule()
+void CPageProtect::ApplyFormatRule()
 {
-    const bool strong = CipherForRow(m_pCipherCombo->currentIndex()) == CAppGlobalData::kCipherStrong;
+    const bool strong = CipherForRow(m_pCipherCombo->currentIndex()) == CProject::kCipherStrong;
     m_pClassicWarning->setVisible(!strong);
     m_pIterationsSpin->setEnabled(strong);
     m_pSignOutButton->setEnabled(strong);
@@ -511,7 +511,7 @@ void CPageOutput::ApplyFormatRule()
     m_pExcludeEdit->setEnabled(assets);
 }
 
-void CPageOutput::OnCipherActivated()
+void CPageProtect::OnCipherActivated()
 {
     const int previous = m_nCipher;
     PullFromControls();
@@ -520,7 +520,7 @@ void CPageOutput::OnCipherActivated()
         return;
     }
     SetProjectModified();
-    if (m_nCipher == CAppGlobalData::kCipherStrong && m_bLoadedClassic && !m_bUpgradeWarned) {
+    if (m_nCipher == CProject::kCipherStrong && m_bLoadedClassic && !m_bUpgradeWarned) {
         m_bUpgradeWarned = true;
         MessageBox::Warning(
             this, tr("Copies of the classic pages (old deploys, caches, backups) give away a digest "
@@ -529,7 +529,7 @@ void CPageOutput::OnCipherActivated()
     }
 }
 
-void CPageOutput::OnSignOut()
+void CPageProtect::OnSignOut()
 {
     const QString question =
         tr("Every page protected before will ask for the password again once the pages are protected and "
@@ -538,7 +538,7 @@ void CPageOutput::OnSignOut()
         return;
     }
     // A temporary record draws the salt the same way a new project does.
-    CAppGlobalData fresh;
+    CProject fresh;
     if (!fresh.DrawSalt()) {
         MessageBox::Warning(this, tr("No random numbers were available; the sign-out was not done."));
         return;

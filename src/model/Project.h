@@ -12,10 +12,10 @@ class CArchiveWriter;
 // The project settings record: every setting of one protection job. The
 // pages are its live editors; the document serializes it and the protect
 // run reads it. Fields are declared in project-file order.
-class CAppGlobalData
+class CProject
 {
 public:
-    CAppGlobalData();
+    CProject();
 
     QStringList m_listFiles;
     int m_bBackup = 1;
@@ -109,13 +109,13 @@ public:
     // outside them back to its New Project default; the JSON form refuses it.
     struct FieldRange
     {
-        int CAppGlobalData::*member;
+        int CProject::*member;
         int minValue;
         int maxValue;
     };
     static const QList<FieldRange>& IntRanges();
     // The range of one field; fields without one take any int.
-    static FieldRange RangeOf(int CAppGlobalData::*member);
+    static FieldRange RangeOf(int CProject::*member);
 
     // New Project values for every field but the two lists.
     void SetDefaults();
@@ -151,8 +151,8 @@ public:
     // Returns false when the archive failed.
     bool Serialize(CArchiveReader& ar, const QString& loadedVersion);
 
-    bool operator==(const CAppGlobalData& other) const;
-    bool operator!=(const CAppGlobalData& other) const { return !(*this == other); }
+    bool operator==(const CProject& other) const;
+    bool operator!=(const CProject& other) const { return !(*this == other); }
 
     static QString DefaultPassword() { return QStringLiteral("tangelo"); }
     static QString DefaultAlertText() { return QStringLiteral("Invalid Password!"); }

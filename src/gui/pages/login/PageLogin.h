@@ -12,18 +12,18 @@ class QRadioButton;
 // The Login page: when a successful login expires, what a wrong login does
 // (an alert or a redirect) and whether user names and passwords are
 // compared case-sensitively.
-class CPageStyle final : public CPropertyViewPage
+class CPageLogin final : public CPropertyViewPage
 {
     Q_OBJECT
-    Q_DISABLE_COPY(CPageStyle)
+    Q_DISABLE_COPY(CPageLogin)
 
 public:
-    explicit CPageStyle(IFrameServices* frame, QWidget* parent = nullptr);
+    explicit CPageLogin(IFrameServices* frame, QWidget* parent = nullptr);
 
-    void LoadFromProject(const CAppGlobalData& data) override;
+    void LoadFromProject(const CProject& data) override;
     // A days box that holds no integer is refused (the page says so) and
     // the values after it are not taken; what was taken is still saved.
-    void SaveToProject(CAppGlobalData& data) override;
+    void SaveToProject(CProject& data) override;
     // Refuses an alert without text and a redirect without an address.
     bool ValidateForProtect() override;
 

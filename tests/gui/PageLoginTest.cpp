@@ -1,9 +1,9 @@
-#include "gui/pages/style/PageStyle.h"
+#include "gui/pages/login/PageLogin.h"
 
 #include "GuiTestUtil.h"
 #include "gui/widgets/DigitSpinBox.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
+#include "model/Project.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,13 +13,13 @@
 #include <QStandardPaths>
 #include <QTest>
 
-class PageStyleTest : public QObject
+class PageLoginTest : public QObject
 {
     Q_OBJECT
 
 private:
     CFrameRecorder m_frame;
-    std::unique_ptr<CPageStyle> m_page;
+    std::unique_ptr<CPageLogin> m_page;
 
     template <typename T>
     T* Control(const char* name) const
@@ -57,7 +57,7 @@ private slots:
     {
         m_frame.Reset();
         MessageBox::ClearShownTexts();
-        m_page = std::make_unique<CPageStyle>(&m_frame);
+        m_page = std::make_unique<CPageLogin>(&m_frame);
         m_page->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
     }
@@ -66,7 +66,7 @@ private slots:
 
     void newProject_showsDefaults()
     {
-        m_page->LoadFromProject(CAppGlobalData());
+        m_page->LoadFromProject(CProject());
         QCOMPARE(Expire()->currentText(), QStringLiteral("Web browser close"));
         QCOMPARE(Expire()->count(), 3);
         QCOMPARE(Days()->Text(), QStringLiteral("365"));
@@ -93,7 +93,7 @@ private slots:
 
     void expireChoice_enablesDaysOnlyForSpecifiedDays_keepsNumber()
     {
-        m_page->LoadFromProject(CAppGlobalData());
+        m_page->LoadFromProject(CProject());
         ChooseExpire(2);
         QVERIFY(Days()->isEnabled());
         QVERIFY(m_frame.WasModified());
@@ -104,7 +104,7 @@ private slots:
 
     void daysSpin_staysWithinRange_typedNumbersKept()
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_nLoginExpire = 2;
         data.m_nExpireDays = 9998;
         m_page->LoadFromProject(data);
@@ -118,7 +118,7 @@ private slots:
         Days()->setFocus();
         QTest::keyClicks(Days(), QStringLiteral("12a345"));
         QCOMPARE(Days()->Text(), QStringLiteral("12345"));
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_nExpireDays, 12345);
         QVERIFY(m_frame.WasModified());
@@ -126,7 +126,7 @@ private slots:
 
     void emptyDays_failsWithEnterAnInteger_laterMembersKeepOldValues()
     {
-        m_page->LoadFromProject(CAppGlobalData());
+        m_page->LoadFromProject(CProject());
         ChooseExpire(2);
         Days()->SetText(QString());
         QTest::mouseClick(Control<QRadioButton>("redirectRadio"), Qt::LeftButton);
@@ -136,26 +136,26 @@ private slots:
         QVERIFY(!m_page->OnKillActive());
         QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("Enter an integer.")});
 
-        CAppGlobalData saved;
+        CProject saved;
         saved.m_nLoginExpire = 0;
         m_page->SaveToProject(saved);
         // Taken before the days box: the expiry mode. After it: nothing.
         QCOMPARE(saved.m_nLoginExpire, 2);
         QCOMPARE(saved.m_nExpireDays, 365);
         QCOMPARE(saved.m_nIncorrectAction, 0);
-        QCOMPARE(saved.m_strRedirectURL, CAppGlobalData::DefaultRedirectURL());
+        QCOMPARE(saved.m_strRedirectURL, CProject::DefaultRedirectURL());
         QCOMPARE(saved.m_bUserNameCase, 1);
     }
 
     void reactionSwitch_keepsAlertText_andEnablesUrlControls()
     {
-        m_page->LoadFromProject(CAppGlobalData());
+        m_page->LoadFromProject(CProject());
         QTest::mouseClick(Control<QRadioButton>("redirectRadio"), Qt::LeftButton);
         QVERIFY(!Control<QLineEdit>("alertEdit")->isEnabled());
         QVERIFY(Control<QLineEdit>("urlEdit")->isEnabled());
         QVERIFY(Target()->isEnabled());
         QVERIFY(m_frame.WasModified());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_nIncorrectAction, 1);
         QCOMPARE(saved.m_strAlertText, QStringLiteral("Invalid Password!"));
@@ -163,7 +163,7 @@ private slots:
 
     void validate_messagesForEmptyAlertOrUrl()
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_strAlertText.clear();
         m_page->LoadFromProject(data);
         QVERIFY(!m_page->ValidateForProtect());
@@ -189,14 +189,14 @@ private slots:
 
     void target_typedAsIs_loadedByPrefix()
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_nIncorrectAction = 1;
         m_page->LoadFromProject(data);
         Target()->lineEdit()->clear();
         Target()->setFocus();
         QTest::keyClicks(Target(), QStringLiteral("_b"));
         QVERIFY(m_frame.WasModified());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_strRedirectTarget, QStringLiteral("_b"));
 
@@ -212,7 +212,7 @@ private slots:
 
     void saveAndLoad_roundTripEveryField()
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_nLoginExpire = 2;
         data.m_nExpireDays = 30;
         data.m_nIncorrectAction = 1;
@@ -226,7 +226,7 @@ private slots:
         QVERIFY(Control<QCheckBox>("shareFileCheck")->isChecked());
         QVERIFY(Days()->isEnabled());
         QVERIFY(Control<QLineEdit>("urlEdit")->isEnabled());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved, data);
         // A click is a change of the user's that the next save keeps.
@@ -238,5 +238,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PageStyleTest)
-#include "PageStyleTest.moc"
+QTEST_MAIN(PageLoginTest)
+#include "PageLoginTest.moc"

@@ -1,12 +1,12 @@
-#include "gui/pages/output/PageOutput.h"
+#include "gui/pages/protect/PageProtect.h"
 
 #include "GuiTestUtil.h"
 #include "gui/frame/AppPreferences.h"
 #include "gui/mainwindow/WendlockView.h"
 #include "gui/pages/files/PageFiles.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/AppGlobalData.h"
 #include "model/CharsetTable.h"
+#include "model/Project.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -25,13 +25,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class PageOutputTest : public QObject
+class PageProtectTest : public QObject
 {
     Q_OBJECT
 
 private:
     CFrameRecorder m_frame;
-    std::unique_ptr<CPageOutput> m_page;
+    std::unique_ptr<CPageProtect> m_page;
 
     QCheckBox* Check(const char* name) const { return m_page->findChild<QCheckBox*>(QLatin1String(name)); }
     QLineEdit* Edit(const char* name) const { return m_page->findChild<QLineEdit*>(QLatin1String(name)); }
@@ -46,9 +46,9 @@ private:
     }
     QLabel* ClassicWarning() const { return m_page->findChild<QLabel*>(QStringLiteral("classicWarning")); }
 
-    static CAppGlobalData WithFormat(int cipher, int iterations, char saltByte)
+    static CProject WithFormat(int cipher, int iterations, char saltByte)
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_nCipher = cipher;
         data.m_nKdfIterations = iterations;
         data.m_baSalt = QByteArray(16, saltByte);
@@ -91,7 +91,7 @@ private slots:
         MessageBox::ClearShownTexts();
         MessageBox::SetNextAnswers({});
         m_frame.Reset();
-        m_page = std::make_unique<CPageOutput>(&m_frame);
+        m_page = std::make_unique<CPageProtect>(&m_frame);
         m_page->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
     }
@@ -109,21 +109,21 @@ private slots:
         QCOMPARE(combo->itemText(15), QStringLiteral("iso-2022-jp (JIS-Allow 1 byte Kana)"));
         QCOMPARE(combo->itemText(18), QStringLiteral("iso-8859-1 (ISO)"));
 
-        m_page->LoadFromProject(CAppGlobalData());
+        m_page->LoadFromProject(CProject());
         QCOMPARE(combo->currentText(), QStringLiteral("default"));
         combo->setFocus();
         while (combo->currentText() != QLatin1String("utf-8")) {
             QTest::keyClick(combo, Qt::Key_Down);
         }
         QVERIFY(m_frame.WasModified());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_nCharset, 32);
     }
 
     void newProject_scriptGroupDisabled_locksPreset()
     {
-        m_page->LoadFromProject(CAppGlobalData());
+        m_page->LoadFromProject(CProject());
         QVERIFY(Check("copyHeadCheck")->isChecked());
         // Kept in the project file, not offered (no Internet Explorer here).
         QVERIFY(Check("refreshCheck")->isChecked());
@@ -136,8 +136,8 @@ private slots:
         QVERIFY(!Check("locationLockCheck")->isEnabled());
         QVERIFY(!Check("referrerLockCheck")->isEnabled());
         QVERIFY(!Edit("locationLockEdit")->isEnabled());
-        QCOMPARE(Edit("locationLockEdit")->text(), CAppGlobalData::DefaultLockURL());
-        QCOMPARE(Edit("referrerLockEdit")->text(), CAppGlobalData::DefaultLockURL());
+        QCOMPARE(Edit("locationLockEdit")->text(), CProject::DefaultLockURL());
+        QCOMPARE(Edit("referrerLockEdit")->text(), CProject::DefaultLockURL());
         for (const char* always :
              {"copyHeadCheck", "refreshCheck", "protectLoginCheck", "protectAfterCheck"}) {
             QVERIFY(Check(always)->isEnabled());
@@ -147,7 +147,7 @@ private slots:
 
     void scriptCheck_enablesGroup_lockEditsFollowTheirOwnCheck()
     {
-        m_page->LoadFromProject(CAppGlobalData());
+        m_page->LoadFromProject(CProject());
         Click(Check("protectLoginCheck"));
         QVERIFY(m_frame.WasModified());
         for (QCheckBox* box : Hardening()) {
@@ -168,7 +168,7 @@ private slots:
 
     void groupOff_keepsHiddenValues_andSavesThem()
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_bNoPrint = 1;
         data.m_bKillFrame = 1;
         data.m_bLocationLock = 1;
@@ -184,14 +184,14 @@ private slots:
         QVERIFY(!Check("noPrintCheck")->isEnabled());
         // An empty lock text does not block a run.
         QVERIFY(m_page->ValidateForProtect());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved, data);
     }
 
     void everyField_roundTrips()
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_nCharset = 42;
         data.m_bCopyHead = 0;
         data.m_bRefreshIE = 0;
@@ -203,23 +203,23 @@ private slots:
         data.m_strReferrerLock = QStringLiteral("https://ref.example/");
         m_page->LoadFromProject(data);
         QVERIFY(Edit("referrerLockEdit")->isEnabled());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved, data);
     }
 
     void formatValues_roundTrip_andIterationEditIsSaved()
     {
-        const CAppGlobalData classic = WithFormat(CAppGlobalData::kCipherClassic, 2300000, char(0x5a));
+        const CProject classic = WithFormat(CProject::kCipherClassic, 2300000, char(0x5a));
         m_page->LoadFromProject(classic);
         QCOMPARE(CipherCombo()->currentText(), QStringLiteral("Compatible (classic)"));
         QCOMPARE(IterationsSpin()->value(), 2300000);
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved, classic);
 
         // A second project replaces every value the first one left behind.
-        const CAppGlobalData strong = WithFormat(CAppGlobalData::kCipherStrong, 100000, char(0x11));
+        const CProject strong = WithFormat(CProject::kCipherStrong, 100000, char(0x11));
         m_page->LoadFromProject(strong);
         QCOMPARE(CipherCombo()->currentText(), QStringLiteral("Strong encryption (AES-256)"));
         QVERIFY(!m_frame.WasModified());
@@ -237,17 +237,17 @@ private slots:
 
     void classic_showsWarning_disablesIterationsAndSignOut()
     {
-        m_page->LoadFromProject(WithFormat(CAppGlobalData::kCipherClassic, 600000, 'a'));
+        m_page->LoadFromProject(WithFormat(CProject::kCipherClassic, 600000, 'a'));
         QVERIFY(ClassicWarning()->isVisible());
         QVERIFY(!IterationsSpin()->isEnabled());
         QVERIFY(!SignOutButton()->isEnabled());
 
-        m_page->LoadFromProject(CAppGlobalData());
+        m_page->LoadFromProject(CProject());
         QVERIFY(!ClassicWarning()->isVisible());
         QVERIFY(IterationsSpin()->isEnabled());
         QVERIFY(SignOutButton()->isEnabled());
-        QCOMPARE(IterationsSpin()->minimum(), CAppGlobalData::kMinKdfIterations);
-        QCOMPARE(IterationsSpin()->maximum(), CAppGlobalData::kMaxKdfIterations);
+        QCOMPARE(IterationsSpin()->minimum(), CProject::kMinKdfIterations);
+        QCOMPARE(IterationsSpin()->maximum(), CProject::kMaxKdfIterations);
 
         // The user's own switch follows the same rule.
         Step(CipherCombo(), Qt::Key_Down);
@@ -257,7 +257,7 @@ private slots:
 
     void signOut_asksFirst_onlyYesDrawsNewSalt()
     {
-        const CAppGlobalData data = WithFormat(CAppGlobalData::kCipherStrong, 600000, char(0x42));
+        const CProject data = WithFormat(CProject::kCipherStrong, 600000, char(0x42));
         m_page->LoadFromProject(data);
 
         MessageBox::SetNextAnswers({QMessageBox::No});
@@ -265,7 +265,7 @@ private slots:
         QCOMPARE(MessageBox::ShownTexts().size(), 1);
         QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("password again")));
         QVERIFY(!m_frame.WasModified());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_baSalt, data.m_baSalt);
 
@@ -289,7 +289,7 @@ private slots:
 
     void wholeSite_strongOnly_roundTripsAndMarksModified()
     {
-        CAppGlobalData data = WithFormat(CAppGlobalData::kCipherStrong, 600000, 'w');
+        CProject data = WithFormat(CProject::kCipherStrong, 600000, 'w');
         data.m_bProtectAssets = 1;
         data.m_strSiteRoot = QStringLiteral("/srv/site");
         data.m_strAssetExclude = QStringLiteral("drafts/ *.psd");
@@ -303,7 +303,7 @@ private slots:
         Click(assets);
         QVERIFY(m_frame.WasModified());
         QVERIFY(!Edit("siteRootEdit")->isEnabled());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_bProtectAssets, 0);
         QCOMPARE(saved.m_strAssetExclude, data.m_strAssetExclude);
@@ -332,7 +332,7 @@ private slots:
         }
         CAppPreferences preferences;
         CWendlockView view(&m_frame, preferences);
-        CPageOutput* page = view.PageOutput();
+        CPageProtect* page = view.PageProtect();
         auto* edit = page->findChild<QLineEdit*>(QStringLiteral("siteRootEdit"));
         auto* label = page->findChild<QLabel*>(QStringLiteral("defaultRootLabel"));
         const auto shows = [&](const QString& root) {
@@ -348,29 +348,29 @@ private slots:
         QVERIFY2(shows(site), qPrintable(label->text()));
 
         // A project loaded with other pages; then one with none.
-        CAppGlobalData data;
+        CProject data;
         data.m_listFiles = {site + QStringLiteral("/guide/deep/b.html")};
         view.LoadPages(data);
         QVERIFY2(shows(site + QStringLiteral("/guide/deep")), qPrintable(label->text()));
-        CAppGlobalData saved;
+        CProject saved;
         view.SavePages(saved);
         QVERIFY(saved.m_strSiteRoot.isEmpty());
-        view.LoadPages(CAppGlobalData());
+        view.LoadPages(CProject());
         QVERIFY(!label->text().contains(dir.path()));
         QVERIFY(!edit->placeholderText().contains(dir.path()));
     }
 
     void outputFolder_roundTrips_emptyFolderRefused_toldToTheFilesPage()
     {
-        CAppGlobalData data;
+        CProject data;
         data.m_strOutputFolder = QStringLiteral("/srv/public-protected");
-        QSignalSpy told(m_page.get(), &CPageOutput::OutputElsewhereChanged);
+        QSignalSpy told(m_page.get(), &CPageProtect::OutputElsewhereChanged);
         m_page->LoadFromProject(data);
         auto* inPlace = m_page->findChild<QRadioButton*>(QStringLiteral("inPlaceRadio"));
         auto* elsewhere = m_page->findChild<QRadioButton*>(QStringLiteral("outputRadio"));
         QVERIFY(elsewhere->isChecked() && Edit("outputEdit")->isEnabled());
         QVERIFY(!told.isEmpty() && told.last().at(0).toBool());
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_strOutputFolder, data.m_strOutputFolder);
 
@@ -413,12 +413,12 @@ private slots:
         const QString restoreTip = restore->toolTip();
         const QString backupTip = backup->toolTip();
         QVERIFY(!restoreTip.isEmpty() && !backupTip.isEmpty());
-        CAppGlobalData data;
+        CProject data;
         data.m_strOutputFolder = QStringLiteral("/srv/public-protected");
         view.LoadPages(data);
         QVERIFY(!restore->isEnabled());
         QVERIFY(restore->toolTip() != restoreTip && backup->toolTip() != backupTip);
-        view.LoadPages(CAppGlobalData());
+        view.LoadPages(CProject());
         QVERIFY(restore->isEnabled());
         QCOMPARE(restore->toolTip(), restoreTip);
         QCOMPARE(backup->toolTip(), backupTip);
@@ -426,34 +426,34 @@ private slots:
 
     void classicToStrong_warnsOnce_andMarksModified()
     {
-        m_page->LoadFromProject(WithFormat(CAppGlobalData::kCipherClassic, 600000, 'c'));
+        m_page->LoadFromProject(WithFormat(CProject::kCipherClassic, 600000, 'c'));
         Step(CipherCombo(), Qt::Key_Up);
         QVERIFY(m_frame.WasModified());
         QCOMPARE(MessageBox::ShownTexts().size(), 1);
         QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("new password")));
-        CAppGlobalData saved;
+        CProject saved;
         m_page->SaveToProject(saved);
-        QCOMPARE(saved.m_nCipher, CAppGlobalData::kCipherStrong);
+        QCOMPARE(saved.m_nCipher, CProject::kCipherStrong);
 
         // Back and forth again: no second warning.
         Step(CipherCombo(), Qt::Key_Down);
         Step(CipherCombo(), Qt::Key_Up);
         QCOMPARE(MessageBox::ShownTexts().size(), 1);
         m_page->SaveToProject(saved);
-        QCOMPARE(saved.m_nCipher, CAppGlobalData::kCipherStrong);
+        QCOMPARE(saved.m_nCipher, CProject::kCipherStrong);
 
         // A project that was strong when loaded has no classic pages to warn about.
         MessageBox::ClearShownTexts();
         m_frame.Reset();
-        m_page->LoadFromProject(CAppGlobalData());
+        m_page->LoadFromProject(CProject());
         Step(CipherCombo(), Qt::Key_Down);
         QVERIFY(m_frame.WasModified());
         m_page->SaveToProject(saved);
-        QCOMPARE(saved.m_nCipher, CAppGlobalData::kCipherClassic);
+        QCOMPARE(saved.m_nCipher, CProject::kCipherClassic);
         Step(CipherCombo(), Qt::Key_Up);
         QVERIFY(MessageBox::ShownTexts().isEmpty());
     }
 };
 
-QTEST_MAIN(PageOutputTest)
-#include "PageOutputTest.moc"
+QTEST_MAIN(PageProtectTest)
+#include "PageProtectTest.moc"
