@@ -152,7 +152,7 @@ int main(int argc, char* argv[])
     login.close();
     data.m_listFiles = {page};
     data.m_nPasswordMode = 1;
-    data.m_bBackup = 0;
+    data.m_bBackup = false;
     data.m_strTemplatePath = templatePath;
     timer.Restart();
     CProtectEngine engine(&data);

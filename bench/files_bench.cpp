@@ -28,7 +28,7 @@ public:
     void SetProjectModified(bool) override {}
     void NotifyPasswordMode(int) override {}
     void ShowStatusPrompt(const QString&) override {}
-    void ShowHelp(int) override {}
+    void ShowHelp(HelpTopic) override {}
 };
 
 // Processor time of this process (user + system), in seconds: unlike the

@@ -25,7 +25,7 @@ public:
     void SetProjectModified(bool) override {}
     void NotifyPasswordMode(int) override {}
     void ShowStatusPrompt(const QString&) override {}
-    void ShowHelp(int) override {}
+    void ShowHelp(HelpTopic) override {}
 };
 
 void Print(const char* what, qsizetype rows, qint64 ms)
@@ -104,7 +104,7 @@ int main(int argc, char** argv)
     page.show();
     FileDialog::SetTestMode(true);
     CProject empty;
-    empty.m_nPasswordMode = CPagePassword::kMultipleUsers;
+    empty.m_nPasswordMode = CProject::kMultipleUsers;
     const qint64 pageMs = BestOf3(
         [&] {
             page.LoadFromProject(empty);

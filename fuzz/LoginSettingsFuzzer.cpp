@@ -162,16 +162,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     data.m_nLoginExpire = input.ConsumeIntegralInRange<int>(0, 2);
     data.m_nExpireDays = input.ConsumeIntegral<int>();
     data.m_nIncorrectAction = (flags & 0x1) ? 1 : 0;
-    data.m_bRefreshIE = (flags & 0x2) ? 1 : 0;
-    data.m_bUserNameCase = (flags & 0x4) ? 1 : 0;
-    data.m_bPasswordCase = (flags & 0x8) ? 1 : 0;
-    data.m_bLocationLock = (flags & 0x10) ? 1 : 0;
-    data.m_bReferrerLock = (flags & 0x20) ? 1 : 0;
-    int* options[] = {&data.m_bNoRightClick,  &data.m_bNoTextSelect, &data.m_bNoPrint,   &data.m_bNoOffline,
-                      &data.m_bNoStatusLinks, &data.m_bKillFrame,    &data.m_bNoMozilla, &data.m_bNoOpera,
-                      &data.m_bNoPrintScreen, &data.m_bNoDragDrop};
+    data.m_bRefreshIE = (flags & 0x2) != 0;
+    data.m_bUserNameCase = (flags & 0x4) != 0;
+    data.m_bPasswordCase = (flags & 0x8) != 0;
+    data.m_bLocationLock = (flags & 0x10) != 0;
+    data.m_bReferrerLock = (flags & 0x20) != 0;
+    bool* options[] = {&data.m_bNoRightClick,  &data.m_bNoTextSelect, &data.m_bNoPrint,   &data.m_bNoOffline,
+                       &data.m_bNoStatusLinks, &data.m_bKillFrame,    &data.m_bNoMozilla, &data.m_bNoOpera,
+                       &data.m_bNoPrintScreen, &data.m_bNoDragDrop};
     for (int i = 0; i < 10; ++i) {
-        *options[i] = (flags >> (6 + i)) & 0x1;
+        *options[i] = ((flags >> (6 + i)) & 0x1) != 0;
     }
     data.m_strAlertText = TakeText(input);
     data.m_strRedirectURL = TakeText(input);

@@ -187,7 +187,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         }
     }
     if (parser.isSet(kNoBackup)) {
-        data.m_bBackup = 0;
+        data.m_bBackup = false;
     }
     if (parser.isSet(kOutput)) {
         data.m_strOutputFolder = LastValue(parser, kOutput);
@@ -200,7 +200,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
                 "--backup-dir and --restore-first do not go with an output folder: its sources are never "
                 "changed"));
         }
-        data.m_bBackup = 0;
+        data.m_bBackup = false;
         // The folder's pages were written with a salt; a run without one
         // of its own keeps it, so those pages still open with one login.
         COutputManifest written;

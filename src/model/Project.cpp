@@ -69,6 +69,19 @@ QByteArray Item(const char* tag, const QByteArray& value)
 {
     return QByteArray(tag, 4) + U32(quint32(value.size())) + value;
 }
+
+// An option is stored as a 32-bit int, 0 or 1.
+qint32 StoredFlag(bool on)
+{
+    return on ? 1 : 0;
+}
+
+// A stored option other than 0 or 1 reads as the option's New Project
+// value, as an int out of its range does.
+bool FlagFromStored(qint64 stored, bool fallback)
+{
+    return stored == 0 || stored == 1 ? stored == 1 : fallback;
+}
 } // namespace
 
 CProject::CProject()
@@ -78,7 +91,7 @@ CProject::CProject()
 
 void CProject::SetDefaults()
 {
-    m_bBackup = 1;
+    m_bBackup = true;
     m_nPasswordMode = kSinglePassword;
     m_strPassword = DefaultPassword();
     m_nLoginExpire = kExpireOnBrowserClose;
@@ -87,33 +100,33 @@ void CProject::SetDefaults()
     m_strAlertText = DefaultAlertText();
     m_strRedirectURL = DefaultRedirectURL();
     m_strRedirectTarget.clear();
-    m_bUserNameCase = 1;
-    m_bPasswordCase = 1;
+    m_bUserNameCase = true;
+    m_bPasswordCase = true;
     m_strTemplatePath.clear();
-    m_bPreview = 1;
+    m_bPreview = true;
     m_nCharset = 0;
-    m_bCopyHead = 1;
-    m_bRefreshIE = 1;
-    m_bProtectLoginPages = 0;
-    m_bProtectAfterLogin = 0;
-    m_bNoRightClick = 0;
-    m_bNoTextSelect = 0;
-    m_bNoPrint = 0;
-    m_bNoOffline = 0;
-    m_bNoStatusLinks = 0;
-    m_bKillFrame = 0;
-    m_bNoMozilla = 0;
-    m_bNoOpera = 0;
-    m_bNoPrintScreen = 0;
-    m_bNoDragDrop = 0;
-    m_bLocationLock = 0;
+    m_bCopyHead = true;
+    m_bRefreshIE = true;
+    m_bProtectLoginPages = false;
+    m_bProtectAfterLogin = false;
+    m_bNoRightClick = false;
+    m_bNoTextSelect = false;
+    m_bNoPrint = false;
+    m_bNoOffline = false;
+    m_bNoStatusLinks = false;
+    m_bKillFrame = false;
+    m_bNoMozilla = false;
+    m_bNoOpera = false;
+    m_bNoPrintScreen = false;
+    m_bNoDragDrop = false;
+    m_bLocationLock = false;
     m_strLocationLock = DefaultLockURL();
-    m_bReferrerLock = 0;
+    m_bReferrerLock = false;
     m_strReferrerLock = DefaultLockURL();
     m_nCipher = kCipherStrong;
     m_nKdfIterations = kDefaultKdfIterations;
-    m_bShareFileLogins = 0;
-    m_bProtectAssets = 0;
+    m_bShareFileLogins = false;
+    m_bProtectAssets = false;
 }
 
 bool CProject::DrawContentKey()
@@ -231,42 +244,14 @@ void CProject::Clear()
 
 const QList<CProject::FieldRange>& CProject::IntRanges()
 {
-    static const QList<FieldRange> ranges = [] {
-        QList<FieldRange> list = {
-            {&CProject::m_nPasswordMode, kSinglePassword, kMultipleUsers},
-            {&CProject::m_nLoginExpire, kExpireOnPageUnload, kExpireAfterDays},
-            {&CProject::m_nIncorrectAction, kIncorrectAlert, kIncorrectRedirect},
-            {&CProject::m_nCharset, 0, CCharsetTable::Instance().GetCount() - 1},
-            {&CProject::m_nCipher, kCipherClassic, kCipherStrong},
-            {&CProject::m_nKdfIterations, kMinKdfIterations, kMaxKdfIterations},
-        };
-        // Every option is 0 or 1.
-        for (int CProject::*flag : {&CProject::m_bBackup,
-                                    &CProject::m_bUserNameCase,
-                                    &CProject::m_bPasswordCase,
-                                    &CProject::m_bPreview,
-                                    &CProject::m_bCopyHead,
-                                    &CProject::m_bRefreshIE,
-                                    &CProject::m_bProtectLoginPages,
-                                    &CProject::m_bProtectAfterLogin,
-                                    &CProject::m_bNoRightClick,
-                                    &CProject::m_bNoTextSelect,
-                                    &CProject::m_bNoPrint,
-                                    &CProject::m_bNoOffline,
-                                    &CProject::m_bNoStatusLinks,
-                                    &CProject::m_bKillFrame,
-                                    &CProject::m_bNoMozilla,
-                                    &CProject::m_bNoOpera,
-                                    &CProject::m_bNoPrintScreen,
-                                    &CProject::m_bNoDragDrop,
-                                    &CProject::m_bLocationLock,
-                                    &CProject::m_bReferrerLock,
-                                    &CProject::m_bProtectAssets,
-                                    &CProject::m_bShareFileLogins}) {
-            list.append({flag, 0, 1});
-        }
-        return list;
-    }();
+    static const QList<FieldRange> ranges = {
+        {&CProject::m_nPasswordMode, kSinglePassword, kMultipleUsers},
+        {&CProject::m_nLoginExpire, kExpireOnPageUnload, kExpireAfterDays},
+        {&CProject::m_nIncorrectAction, kIncorrectAlert, kIncorrectRedirect},
+        {&CProject::m_nCharset, 0, CCharsetTable::Instance().GetCount() - 1},
+        {&CProject::m_nCipher, kCipherClassic, kCipherStrong},
+        {&CProject::m_nKdfIterations, kMinKdfIterations, kMaxKdfIterations},
+    };
     return ranges;
 }
 
@@ -297,7 +282,7 @@ void CProject::Serialize(CArchiveWriter& ar) const
     for (const QString& path : m_listFiles) {
         ar.WriteString(path);
     }
-    ar.WriteInt(m_bBackup);
+    ar.WriteInt(StoredFlag(m_bBackup));
     ar.WriteInt(m_nPasswordMode);
     ar.WriteString(m_strPassword);
     ar.WriteInt(qint32(m_listUsers.size()));
@@ -310,17 +295,18 @@ void CProject::Serialize(CArchiveWriter& ar) const
     ar.WriteString(m_strAlertText);
     ar.WriteString(m_strRedirectURL);
     ar.WriteString(m_strRedirectTarget);
-    ar.WriteInt(m_bUserNameCase);
-    ar.WriteInt(m_bPasswordCase);
+    ar.WriteInt(StoredFlag(m_bUserNameCase));
+    ar.WriteInt(StoredFlag(m_bPasswordCase));
     ar.WriteString(m_strTemplatePath);
-    for (int value :
-         {m_bPreview, m_nCharset, m_bCopyHead, m_bRefreshIE, m_bProtectLoginPages, m_bProtectAfterLogin,
-          m_bNoRightClick, m_bNoTextSelect, m_bNoPrint, m_bNoOffline, m_bNoStatusLinks, m_bKillFrame,
-          m_bNoMozilla, m_bNoOpera, m_bNoPrintScreen, m_bNoDragDrop, m_bLocationLock}) {
-        ar.WriteInt(value);
+    ar.WriteInt(StoredFlag(m_bPreview));
+    ar.WriteInt(m_nCharset);
+    for (bool flag : {m_bCopyHead, m_bRefreshIE, m_bProtectLoginPages, m_bProtectAfterLogin, m_bNoRightClick,
+                      m_bNoTextSelect, m_bNoPrint, m_bNoOffline, m_bNoStatusLinks, m_bKillFrame, m_bNoMozilla,
+                      m_bNoOpera, m_bNoPrintScreen, m_bNoDragDrop, m_bLocationLock}) {
+        ar.WriteInt(StoredFlag(flag));
     }
     ar.WriteString(m_strLocationLock);
-    ar.WriteInt(m_bReferrerLock);
+    ar.WriteInt(StoredFlag(m_bReferrerLock));
     ar.WriteString(m_strReferrerLock);
 
     QByteArray payload =
@@ -330,8 +316,8 @@ void CProject::Serialize(CArchiveWriter& ar) const
     }
     // Items at their defaults are left out: a project that does not use
     // them is written byte for byte as before.
-    if (m_bProtectAssets != 0) {
-        payload += Item(kAssetsTag, U32(quint32(m_bProtectAssets)));
+    if (m_bProtectAssets) {
+        payload += Item(kAssetsTag, U32(quint32(StoredFlag(m_bProtectAssets))));
     }
     if (!m_strSiteRoot.isEmpty()) {
         payload += Item(kSiteRootTag, m_strSiteRoot.toUtf8());
@@ -350,8 +336,8 @@ void CProject::Serialize(CArchiveWriter& ar) const
     }
     // Written only when on, so a project that does not use it reads the
     // same in every version.
-    if (m_bShareFileLogins != 0) {
-        payload += Item(kShareFileLoginsTag, U32(quint32(m_bShareFileLogins)));
+    if (m_bShareFileLogins) {
+        payload += Item(kShareFileLoginsTag, U32(quint32(StoredFlag(m_bShareFileLogins))));
     }
     ar.WriteBytes(QByteArray(kBlockMagic, 4));
     ar.WriteUInt16(kBlockVersion);
@@ -392,6 +378,15 @@ bool CProject::Serialize(CArchiveReader& ar, const QString& loadedVersion)
         }
         return ar.IsOk();
     };
+    // The record holds New Project values here, so an option stored as
+    // neither 0 nor 1 keeps its default.
+    auto readFlag = [&ar](bool& field) {
+        const qint32 value = ar.ReadInt();
+        if (ar.IsOk()) {
+            field = FlagFromStored(value, field);
+        }
+        return ar.IsOk();
+    };
     auto readString = [&ar](QString& field) {
         QString value = ar.ReadString();
         if (ar.IsOk()) {
@@ -400,7 +395,7 @@ bool CProject::Serialize(CArchiveReader& ar, const QString& loadedVersion)
         return ar.IsOk();
     };
 
-    if (!readInt(m_bBackup) || !readInt(m_nPasswordMode) || !readString(m_strPassword)) {
+    if (!readFlag(m_bBackup) || !readInt(m_nPasswordMode) || !readString(m_strPassword)) {
         return false;
     }
     int userCount = 0;
@@ -422,31 +417,31 @@ bool CProject::Serialize(CArchiveReader& ar, const QString& loadedVersion)
 
     if (!readInt(m_nLoginExpire) || !readInt(m_nExpireDays) || !readInt(m_nIncorrectAction) ||
         !readString(m_strAlertText) || !readString(m_strRedirectURL) || !readString(m_strRedirectTarget) ||
-        !readInt(m_bUserNameCase) || !readInt(m_bPasswordCase) || !readString(m_strTemplatePath) ||
-        !readInt(m_bPreview) || !readInt(m_nCharset) || !readInt(m_bCopyHead)) {
+        !readFlag(m_bUserNameCase) || !readFlag(m_bPasswordCase) || !readString(m_strTemplatePath) ||
+        !readFlag(m_bPreview) || !readInt(m_nCharset) || !readFlag(m_bCopyHead)) {
         return false;
     }
 
-    if (NotBelow(loadedVersion, "1.3") && !readInt(m_bRefreshIE)) {
+    if (NotBelow(loadedVersion, "1.3") && !readFlag(m_bRefreshIE)) {
         return false;
     }
     if (NotBelow(loadedVersion, "1.5") &&
-        (!readInt(m_bProtectLoginPages) || !readInt(m_bProtectAfterLogin))) {
+        (!readFlag(m_bProtectLoginPages) || !readFlag(m_bProtectAfterLogin))) {
         return false;
     }
     if (NotBelow(loadedVersion, "1.3")) {
-        for (int* field : {&m_bNoRightClick, &m_bNoTextSelect, &m_bNoPrint, &m_bNoOffline, &m_bNoStatusLinks,
-                           &m_bKillFrame, &m_bNoMozilla, &m_bNoOpera, &m_bNoPrintScreen}) {
-            if (!readInt(*field)) {
+        for (bool* field : {&m_bNoRightClick, &m_bNoTextSelect, &m_bNoPrint, &m_bNoOffline, &m_bNoStatusLinks,
+                            &m_bKillFrame, &m_bNoMozilla, &m_bNoOpera, &m_bNoPrintScreen}) {
+            if (!readFlag(*field)) {
                 return false;
             }
         }
     }
-    if (NotBelow(loadedVersion, "1.4") && !readInt(m_bNoDragDrop)) {
+    if (NotBelow(loadedVersion, "1.4") && !readFlag(m_bNoDragDrop)) {
         return false;
     }
-    if (NotBelow(loadedVersion, "1.3") && !(readInt(m_bLocationLock) && readString(m_strLocationLock) &&
-                                            readInt(m_bReferrerLock) && readString(m_strReferrerLock))) {
+    if (NotBelow(loadedVersion, "1.3") && !(readFlag(m_bLocationLock) && readString(m_strLocationLock) &&
+                                            readFlag(m_bReferrerLock) && readString(m_strReferrerLock))) {
         return false;
     }
     if (!ReadFormatBlock(ar)) {
@@ -493,7 +488,7 @@ bool CProject::ReadFormatBlock(CArchiveReader& ar)
         } else if (tag == kSaltTag && size == kSaltSize) {
             m_baSalt = value;
         } else if (tag == kAssetsTag && size == 4) {
-            m_bProtectAssets = int(ReadU32(value, 0));
+            m_bProtectAssets = FlagFromStored(ReadU32(value, 0), CProject().m_bProtectAssets);
         } else if (tag == kSiteRootTag) {
             m_strSiteRoot = QString::fromUtf8(value);
         } else if (tag == kExcludeTag) {
@@ -505,7 +500,7 @@ bool CProject::ReadFormatBlock(CArchiveReader& ar)
         } else if (tag == kKeyUsersTag && size >= quint32(kKeyUserSize) && size % kKeyUserSize == 0) {
             m_baKeyUsers = value;
         } else if (tag == kShareFileLoginsTag && size == 4) {
-            m_bShareFileLogins = int(ReadU32(value, 0));
+            m_bShareFileLogins = FlagFromStored(ReadU32(value, 0), CProject().m_bShareFileLogins);
         }
     }
     return true;

@@ -11,14 +11,16 @@ class CArchiveWriter;
 
 // The project settings record: every setting of one protection job. The
 // pages are its live editors; the document serializes it and the protect
-// run reads it. Fields are declared in project-file order.
+// run reads it. Fields are declared in project-file order. The options
+// (m_b...) are stored as 32-bit ints 0 or 1; the reader takes any other
+// stored value as the option's New Project value.
 class CProject
 {
 public:
     CProject();
 
     QStringList m_listFiles;
-    int m_bBackup = 1;
+    bool m_bBackup = true;
     int m_nPasswordMode = kSinglePassword;
     QString m_strPassword;
     QList<CUserListNode> m_listUsers;
@@ -28,28 +30,28 @@ public:
     QString m_strAlertText;
     QString m_strRedirectURL;
     QString m_strRedirectTarget;
-    int m_bUserNameCase = 1;
-    int m_bPasswordCase = 1;
+    bool m_bUserNameCase = true;
+    bool m_bPasswordCase = true;
     QString m_strTemplatePath;
-    int m_bPreview = 1;
+    bool m_bPreview = true;
     int m_nCharset = 0;
-    int m_bCopyHead = 1;
-    int m_bRefreshIE = 1;
-    int m_bProtectLoginPages = 0;
-    int m_bProtectAfterLogin = 0;
-    int m_bNoRightClick = 0;
-    int m_bNoTextSelect = 0;
-    int m_bNoPrint = 0;
-    int m_bNoOffline = 0;
-    int m_bNoStatusLinks = 0;
-    int m_bKillFrame = 0;
-    int m_bNoMozilla = 0;
-    int m_bNoOpera = 0;
-    int m_bNoPrintScreen = 0;
-    int m_bNoDragDrop = 0;
-    int m_bLocationLock = 0;
+    bool m_bCopyHead = true;
+    bool m_bRefreshIE = true;
+    bool m_bProtectLoginPages = false;
+    bool m_bProtectAfterLogin = false;
+    bool m_bNoRightClick = false;
+    bool m_bNoTextSelect = false;
+    bool m_bNoPrint = false;
+    bool m_bNoOffline = false;
+    bool m_bNoStatusLinks = false;
+    bool m_bKillFrame = false;
+    bool m_bNoMozilla = false;
+    bool m_bNoOpera = false;
+    bool m_bNoPrintScreen = false;
+    bool m_bNoDragDrop = false;
+    bool m_bLocationLock = false;
     QString m_strLocationLock;
-    int m_bReferrerLock = 0;
+    bool m_bReferrerLock = false;
     QString m_strReferrerLock;
     // The page format and its key derivation, stored in a tagged block
     // after the fields above (readers of the older layout ignore it).
@@ -59,7 +61,7 @@ public:
     // The whole site: the site's other files enciphered too, below the site
     // root (empty: the deepest folder that holds every listed page), but
     // for the exclude globs (separated by spaces or ";").
-    int m_bProtectAssets = 0;
+    bool m_bProtectAssets = false;
     QString m_strSiteRoot;
     QString m_strAssetExclude;
     // The folder the protected site is written to (the site root mirrored,
@@ -75,7 +77,7 @@ public:
     QByteArray m_baKeyUsers;
     // On file:// pages a login is kept for its tab only; with this option
     // the tabs of a browser share it, and so can any local file.
-    int m_bShareFileLogins = 0;
+    bool m_bShareFileLogins = false;
     // Not stored: set when reading drew a salt because the file had none,
     // so the front end knows the project must be saved to keep it.
     bool m_bSaltDrawn = false;
@@ -119,7 +121,8 @@ public:
 
     // New Project values for every field but the two lists.
     void SetDefaults();
-    // Empties both lists and every string field; int fields keep their values.
+    // Empties both lists and every string field; int and option fields keep
+    // their values.
     void Clear();
 
     // Puts every int whose value lies outside its range (password mode,

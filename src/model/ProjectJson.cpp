@@ -24,13 +24,14 @@ enum class Kind
     KeyUsers
 };
 
-// One JSON key and the record field behind it. Exactly one of the member
+// One JSON key and the record field behind it. At most one of the member
 // pointers is set, according to the kind.
 struct Field
 {
     const char* key;
     Kind kind;
     int CProject::*intMember;
+    bool CProject::*flagMember;
     QString CProject::*stringMember;
     int minValue;
     int maxValue;
@@ -43,26 +44,30 @@ constexpr int kIntMax = std::numeric_limits<int>::max();
 Field IntField(const char* key, int CProject::*m)
 {
     const CProject::FieldRange range = CProject::RangeOf(m);
-    return {key, Kind::Int, m, nullptr, range.minValue, range.maxValue};
+    return {key, Kind::Int, m, nullptr, nullptr, range.minValue, range.maxValue};
 }
-Field FlagField(const char* key, int CProject::*m)
+// An option is the number 0 or 1 in the JSON form, as in the project file.
+Field FlagField(const char* key, bool CProject::*m)
 {
-    const CProject::FieldRange range = CProject::RangeOf(m);
-    return {key, Kind::Flag, m, nullptr, range.minValue, range.maxValue};
+    return {key, Kind::Flag, nullptr, m, nullptr, 0, 1};
 }
 Field StringField(const char* key, QString CProject::*m)
 {
-    return {key, Kind::String, nullptr, m, 0, 0};
+    return {key, Kind::String, nullptr, nullptr, m, 0, 0};
+}
+Field OtherField(const char* key, Kind kind)
+{
+    return {key, kind, nullptr, nullptr, nullptr, 0, 0};
 }
 
 const std::vector<Field>& Fields()
 {
     static const std::vector<Field> fields = {
-        {"files", Kind::Files, nullptr, nullptr, 0, 0},
+        OtherField("files", Kind::Files),
         FlagField("backup", &CProject::m_bBackup),
         IntField("passwordMode", &CProject::m_nPasswordMode),
         StringField("password", &CProject::m_strPassword),
-        {"users", Kind::Users, nullptr, nullptr, 0, 0},
+        OtherField("users", Kind::Users),
         IntField("loginExpire", &CProject::m_nLoginExpire),
         IntField("expireDays", &CProject::m_nExpireDays),
         IntField("incorrectAction", &CProject::m_nIncorrectAction),
@@ -94,13 +99,13 @@ const std::vector<Field>& Fields()
         StringField("referrerLockUrl", &CProject::m_strReferrerLock),
         IntField("cipher", &CProject::m_nCipher),
         IntField("kdfIterations", &CProject::m_nKdfIterations),
-        {"salt", Kind::Salt, nullptr, nullptr, 0, 0},
+        OtherField("salt", Kind::Salt),
         FlagField("protectAssets", &CProject::m_bProtectAssets),
         StringField("siteRoot", &CProject::m_strSiteRoot),
         StringField("assetExclude", &CProject::m_strAssetExclude),
         StringField("outputFolder", &CProject::m_strOutputFolder),
-        {"contentKey", Kind::ContentKey, nullptr, nullptr, 0, 0},
-        {"keyUsers", Kind::KeyUsers, nullptr, nullptr, 0, 0},
+        OtherField("contentKey", Kind::ContentKey),
+        OtherField("keyUsers", Kind::KeyUsers),
         FlagField("shareFileLogins", &CProject::m_bShareFileLogins),
     };
     return fields;
@@ -153,6 +158,16 @@ bool ToInt(const QJsonValue& value, const Field& f, int* out, QString* error)
         return false;
     }
     *out = int(d);
+    return true;
+}
+
+bool ToFlag(const QJsonValue& value, const Field& f, bool* out, QString* error)
+{
+    int number = 0;
+    if (!ToInt(value, f, &number, error)) {
+        return false;
+    }
+    *out = number == 1;
     return true;
 }
 
@@ -260,8 +275,9 @@ bool ApplyField(const Field& f, const QJsonValue& value, CProject& data, QString
         return true;
     }
     case Kind::Int:
-    case Kind::Flag:
         return ToInt(value, f, &(data.*(f.intMember)), error);
+    case Kind::Flag:
+        return ToFlag(value, f, &(data.*(f.flagMember)), error);
     case Kind::String:
         if (!value.isString()) {
             *error = QStringLiteral("\"%1\" must be a string").arg(key);
@@ -329,8 +345,10 @@ QByteArray CProjectJson::ToJson(const CProject& data, const QString& version)
             out += "\n  ]";
             break;
         case Kind::Int:
-        case Kind::Flag:
             out += QByteArray::number(data.*(f.intMember));
+            break;
+        case Kind::Flag:
+            out += (data.*(f.flagMember)) ? '1' : '0';
             break;
         case Kind::String:
             out += Quote(data.*(f.stringMember));
@@ -420,6 +438,9 @@ bool CProjectJson::SetValue(CProject& data, const QString& key, const QString& v
         *error = QStringLiteral("\"%1\" must be %2").arg(key, RangeText(*f));
         return false;
     }
+    if (f->kind == Kind::Flag) {
+        return ToFlag(QJsonValue(double(number)), *f, &(data.*(f->flagMember)), error);
+    }
     return ToInt(QJsonValue(double(number)), *f, &(data.*(f->intMember)), error);
 }
 
@@ -442,9 +463,12 @@ QList<CProjectJson::KeyInfo> CProjectJson::Keys()
             info.settable = false;
             break;
         case Kind::Int:
-        case Kind::Flag:
             info.values = RangeText(f);
             info.defaultValue = QString::number(defaults.*(f.intMember));
+            break;
+        case Kind::Flag:
+            info.values = RangeText(f);
+            info.defaultValue = (defaults.*(f.flagMember)) ? QStringLiteral("1") : QStringLiteral("0");
             break;
         case Kind::String:
             info.values = QStringLiteral("text");

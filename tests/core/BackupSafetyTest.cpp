@@ -247,7 +247,7 @@ TEST_F(BackupSafety, backupsGoBackOnlyOverThePageTheyBelongTo)
     // Edited (v1) and protected without a backup: the old backup is kept
     // and the run says so; restore leaves both.
     ASSERT_TRUE(WriteFile(page, PageText("v1")));
-    data.m_bBackup = 0;
+    data.m_bBackup = false;
     EXPECT_EQ(
         Run({page}),
         QStringList{
@@ -270,9 +270,9 @@ TEST_F(BackupSafety, backupsGoBackOnlyOverThePageTheyBelongTo)
     // bound to it.
     ASSERT_TRUE(QFile::remove(page));
     ASSERT_TRUE(WriteFile(page, PageText("v2")));
-    data.m_bBackup = 1;
+    data.m_bBackup = true;
     ASSERT_EQ(Run({page}), QStringList{QStringLiteral("Protected")});
-    data.m_bBackup = 0;
+    data.m_bBackup = false;
     EXPECT_EQ(Run({page}), QStringList{QStringLiteral("Protected")});
     EXPECT_EQ(ReadFile(backup), PageText("v2"));
     EXPECT_EQ(CProtectEngine::RestoreBackups({page}), 1);
@@ -280,7 +280,7 @@ TEST_F(BackupSafety, backupsGoBackOnlyOverThePageTheyBelongTo)
     EXPECT_FALSE(QFileInfo::exists(backup));
 
     // A page written before bindings existed restores as it always did.
-    data.m_bBackup = 1;
+    data.m_bBackup = true;
     ASSERT_EQ(Run({page}), QStringList{QStringLiteral("Protected")});
     QByteArray unbound = ReadFile(page);
     const qsizetype at = unbound.lastIndexOf(" original=");

@@ -184,12 +184,12 @@ TEST_F(Cli, convert_projectToJsonAndBack_isByteIdentical)
     u.m_strPassword = QStringLiteral("p\u00e4");
     u.m_strDescription = QStringLiteral("line1\nline2");
     d.m_listUsers = {u, u};
-    d.m_bNoPrint = 1;
+    d.m_bNoPrint = true;
     d.m_nCipher = CProject::kCipherClassic;
     d.m_nKdfIterations = 1234567;
-    d.m_bShareFileLogins = 1;
+    d.m_bShareFileLogins = true;
     d.m_baSalt = QByteArray::fromHex("00112233445566778899aabbccddeeff");
-    d.m_bProtectAssets = 1;
+    d.m_bProtectAssets = true;
     d.m_strSiteRoot = QStringLiteral("/srv/\u00e9t\u00e9/");
     d.m_strAssetExclude = QStringLiteral("*.psd;drafts/");
     d.m_baContentKey =

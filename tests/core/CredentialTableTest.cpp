@@ -72,16 +72,16 @@ TEST(PageKey, caseFoldingOnlyTouchesAsciiLetters)
     EXPECT_EQ(C::FoldCase(u"\u00c4bC-Z\u00c9"), QStringLiteral("\u00c4bc-z\u00c9"));
 
     CProject d;
-    d.m_bPasswordCase = 0;
+    d.m_bPasswordCase = false;
     d.m_strPassword = QStringLiteral("Secret");
     const auto lower = C::SinglePasswordCredentials(d);
     d.m_strPassword = QStringLiteral("SECRET");
     EXPECT_EQ(C::SinglePasswordCredentials(d).key, lower.key);
-    d.m_bPasswordCase = 1;
+    d.m_bPasswordCase = true;
     EXPECT_NE(C::SinglePasswordCredentials(d).key, lower.key);
 
     // Accented letters keep their case even when folding is on.
-    d.m_bPasswordCase = 0;
+    d.m_bPasswordCase = false;
     d.m_strPassword = QStringLiteral("caf\u00e9");
     const QByteArray small = C::SinglePasswordCredentials(d).key;
     d.m_strPassword = QStringLiteral("caf\u00c9");
@@ -131,7 +131,7 @@ TEST(UserArrays, elementsUnlockTheSecretAndFollowCaseSettings)
     }
 
     // Case-insensitive names: the digest is made from the folded name.
-    d.m_bUserNameCase = 0;
+    d.m_bUserNameCase = false;
     EXPECT_EQ(C::UserDigest(d, User("ANN", "Pw1")), C::UserDigest(d, User("ann", "Pw1")));
     EXPECT_NE(C::UserDigest(d, User("ANN", "PW1")), C::UserDigest(d, User("ann", "Pw1")));
 }
@@ -153,8 +153,8 @@ TEST(LoginVariables, singleAndMultiUserShapes)
                                  "var LoginRedirectURL=\"http://www.example.com/loginfailure.htm\";\n"
                                  "var LoginRedirectURLTarget=\"\";\n"
                                  "var RefreshPageInIE=true;var PWDCSS=true;var PWDMKK=42;"));
-    d.m_bUserNameCase = 0;
-    d.m_bRefreshIE = 0;
+    d.m_bUserNameCase = false;
+    d.m_bRefreshIE = false;
     const QByteArray multi = C::LoginVariablesText(d, 1, 7);
     EXPECT_TRUE(multi.endsWith("var RefreshPageInIE=false;var USRCSS=false;var PWDCSS=true;var PWDMKK=7;"));
 }

@@ -138,7 +138,7 @@ TEST_F(DataSafety, neighbourFilesAreNeverTouchedAndLeftoversOfDeadRunsGo)
     EXPECT_EQ(Run({Path("c.html")}),
               QStringList{QStringLiteral("The template %1 has no <body> tag!").arg(Path("nobody.htm"))});
     data.m_strTemplatePath = Path("missing.htm");
-    data.m_bCopyHead = 0;
+    data.m_bCopyHead = false;
     EXPECT_EQ(Run({Path("c.html")}),
               QStringList{QStringLiteral("Open file failure! (template %1)").arg(Path("missing.htm"))});
     const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);

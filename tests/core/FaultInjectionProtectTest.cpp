@@ -113,7 +113,7 @@ protected:
         ASSERT_TRUE(WriteFile(Path("login.htm"), kTemplate));
         data.m_strTemplatePath = Path("login.htm");
         data.m_strPassword = QStringLiteral("pw");
-        data.m_bBackup = 1;
+        data.m_bBackup = true;
         // The classic format's layout and carried text; the strong format
         // has a suite of its own.
         data.m_nCipher = CProject::kCipherClassic;
@@ -234,7 +234,7 @@ TEST_F(ProtectFaults, readOnlyFolder_failsItsPagesUntouchedAndTheRunGoesOn)
     EXPECT_EQ(Unlocked(b), Carried(original));
 
     // Without backups the page itself is what can't be replaced.
-    data.m_bBackup = 0;
+    data.m_bBackup = false;
     rows = RunInChild({RLIM_INFINITY, true, false}, &skipped, &reason);
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0].result,

@@ -11,7 +11,7 @@
 
 namespace {
 
-using Flag = int CProject::*;
+using Flag = bool CProject::*;
 
 const QString kScriptOpen = QStringLiteral("<SCRIPT type=\"text/javascript\">");
 const QString kScriptClose = QStringLiteral("</SCRIPT>");
@@ -23,7 +23,7 @@ CProject NoOptions()
                       &CProject::m_bNoTextSelect, &CProject::m_bNoPrint, &CProject::m_bNoOffline,
                       &CProject::m_bNoStatusLinks, &CProject::m_bKillFrame, &CProject::m_bNoPrintScreen,
                       &CProject::m_bNoDragDrop, &CProject::m_bLocationLock, &CProject::m_bReferrerLock})
-        data.*flag = 0;
+        data.*flag = false;
     data.m_strLocationLock = QStringLiteral("http://www.example.com/members/");
     data.m_strReferrerLock = QStringLiteral("http://www.example.com/links.htm");
     return data;
@@ -36,7 +36,7 @@ CProject AllOptions()
                       &CProject::m_bNoTextSelect, &CProject::m_bNoPrint, &CProject::m_bNoOffline,
                       &CProject::m_bNoStatusLinks, &CProject::m_bKillFrame, &CProject::m_bNoPrintScreen,
                       &CProject::m_bNoDragDrop, &CProject::m_bLocationLock, &CProject::m_bReferrerLock})
-        data.*flag = 1;
+        data.*flag = true;
     return data;
 }
 
@@ -212,7 +212,7 @@ TEST(OptionScriptBuilder, eachOptionAlone_selectsItsOwnSnippet)
         {&CProject::m_bNoDragDrop, 11},   {&CProject::m_bLocationLock, 12}, {&CProject::m_bReferrerLock, 13}};
     for (const auto& c : cases) {
         CProject data = NoOptions();
-        data.*c.flag = 1;
+        data.*c.flag = true;
         const Parts parts = Split(COptionScriptBuilder::BuildOptionScripts(data, false));
         ASSERT_TRUE(parts.valid) << "row " << c.row;
         EXPECT_EQ(parts.written, ReadableOf({c.row})) << "row " << c.row;
@@ -222,8 +222,8 @@ TEST(OptionScriptBuilder, eachOptionAlone_selectsItsOwnSnippet)
 TEST(OptionScriptBuilder, rightClickWithTextSelect_selectsOnlyTheCombinedSnippet)
 {
     CProject data = NoOptions();
-    data.m_bNoRightClick = 1;
-    data.m_bNoTextSelect = 1;
+    data.m_bNoRightClick = true;
+    data.m_bNoTextSelect = true;
     EXPECT_EQ(COptionScriptBuilder::SelectedSnippets(data, false), QList<int>({3}));
     const Parts parts = Split(COptionScriptBuilder::BuildOptionScripts(data, true));
     ASSERT_TRUE(parts.valid);
@@ -238,10 +238,10 @@ TEST(OptionScriptBuilder, allOptions_writeSnippetsInTableOrder)
     EXPECT_EQ(login.written, ReadableOf({1, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13}));
 
     CProject some = NoOptions();
-    some.m_bLocationLock = 1;
-    some.m_bNoOpera = 1;
-    some.m_bNoDragDrop = 1;
-    some.m_bNoTextSelect = 1;
+    some.m_bLocationLock = true;
+    some.m_bNoOpera = true;
+    some.m_bNoDragDrop = true;
+    some.m_bNoTextSelect = true;
     const Parts partial = Split(COptionScriptBuilder::BuildOptionScripts(some, false));
     ASSERT_TRUE(partial.valid);
     EXPECT_EQ(partial.written, ReadableOf({2, 5, 11, 12}));
@@ -257,7 +257,7 @@ TEST(OptionScriptBuilder, afterLogin_neverHoldsReferrerSnippetButDeclaresItsAddr
                                                  "var vx_llu=\"http://www.example.com/members/\";"));
 
     CProject referrerOnly = NoOptions();
-    referrerOnly.m_bReferrerLock = 1;
+    referrerOnly.m_bReferrerLock = true;
     EXPECT_EQ(COptionScriptBuilder::BuildOptionScripts(referrerOnly, true),
               COptionScriptBuilder::DecoderHeader() + kScriptOpen +
                   QStringLiteral("var vx_rlu=\"http://www.example.com/links.htm\";") + kScriptClose);
@@ -270,18 +270,18 @@ TEST(OptionScriptBuilder, imageToolbarLine_followsScriptOnlyForRightClickOrDragD
 {
     const QString meta = QStringLiteral("<META HTTP-EQUIV=\"ImageToolbar\" CONTENT=\"No\">");
     CProject data = NoOptions();
-    data.m_bNoDragDrop = 1;
+    data.m_bNoDragDrop = true;
     const QString dragDrop = COptionScriptBuilder::BuildOptionScripts(data, false);
     EXPECT_TRUE(dragDrop.endsWith(kScriptClose + meta));
     EXPECT_EQ(Split(dragDrop).tail, meta);
 
     data = NoOptions();
-    data.m_bNoRightClick = 1;
+    data.m_bNoRightClick = true;
     EXPECT_EQ(Split(COptionScriptBuilder::BuildOptionScripts(data, true)).tail, meta);
 
     data = NoOptions();
-    data.m_bNoTextSelect = 1;
-    data.m_bNoPrint = 1;
+    data.m_bNoTextSelect = true;
+    data.m_bNoPrint = true;
     const Parts parts = Split(COptionScriptBuilder::BuildOptionScripts(data, false));
     ASSERT_TRUE(parts.valid);
     EXPECT_TRUE(parts.tail.isEmpty());
@@ -292,9 +292,9 @@ TEST(OptionScriptBuilder, lockAddresses_areEscapedAndKeepTheirValue)
     const QString location = QStringLiteral("http://x.example/a\"b'c\\d</script><!--&\u00e9\n");
     const QString referrer = QStringLiteral("http://y.example/\"</SCRIPT>");
     CProject data = NoOptions();
-    data.m_bLocationLock = 1;
+    data.m_bLocationLock = true;
     data.m_strLocationLock = location;
-    data.m_bReferrerLock = 1;
+    data.m_bReferrerLock = true;
     data.m_strReferrerLock = referrer;
     const QString block = COptionScriptBuilder::BuildOptionScripts(data, false);
 

@@ -36,7 +36,7 @@ CProject ClassicProject(const QTemporaryDir& dir, bool backup)
     data.m_strTemplatePath = templatePath;
     data.m_strPassword = QStringLiteral("pw");
     data.m_nCipher = CProject::kCipherClassic;
-    data.m_bBackup = backup ? 1 : 0;
+    data.m_bBackup = backup;
     return data;
 }
 class Rows final : public IResultList
@@ -350,7 +350,7 @@ TEST(ProtectSession, targetMapWritesTheBatchesIntoAnotherFolder)
     // A page protected before: left as it is, and no question.
     {
         CProject one = data;
-        one.m_bBackup = 0;
+        one.m_bBackup = false;
         one.m_listFiles = {data.m_listFiles.at(4)};
         Rows rows;
         CProtectSession first(one);

@@ -44,7 +44,7 @@ CProject SampleProject()
 {
     CProject d;
     d.m_listFiles = {QStringLiteral("/srv/site/index.html"), QStringLiteral("/srv/site/caf\u00e9/menu.htm")};
-    d.m_bBackup = 0;
+    d.m_bBackup = false;
     d.m_nPasswordMode = 1;
     d.m_strPassword = QStringLiteral("s3cret \u00e9\u4e2d");
     CUserListNode a;
@@ -63,34 +63,34 @@ CProject SampleProject()
     d.m_strAlertText = QStringLiteral("Nope \"quoted\"");
     d.m_strRedirectURL = QStringLiteral("http://example.com/fail");
     d.m_strRedirectTarget = QStringLiteral("_blank");
-    d.m_bUserNameCase = 0;
-    d.m_bPasswordCase = 0;
+    d.m_bUserNameCase = false;
+    d.m_bPasswordCase = false;
     d.m_strTemplatePath = QStringLiteral("/opt/wendlock/Templates/MultiUsers/Blue.htm");
-    d.m_bPreview = 0;
+    d.m_bPreview = false;
     d.m_nCharset = 32;
-    d.m_bCopyHead = 0;
-    d.m_bRefreshIE = 0;
-    d.m_bProtectLoginPages = 1;
-    d.m_bProtectAfterLogin = 1;
-    d.m_bNoRightClick = 1;
-    d.m_bNoTextSelect = 1;
-    d.m_bNoPrint = 1;
-    d.m_bNoOffline = 1;
-    d.m_bNoStatusLinks = 1;
-    d.m_bKillFrame = 1;
-    d.m_bNoMozilla = 1;
-    d.m_bNoOpera = 1;
-    d.m_bNoPrintScreen = 1;
-    d.m_bNoDragDrop = 1;
-    d.m_bLocationLock = 1;
+    d.m_bCopyHead = false;
+    d.m_bRefreshIE = false;
+    d.m_bProtectLoginPages = true;
+    d.m_bProtectAfterLogin = true;
+    d.m_bNoRightClick = true;
+    d.m_bNoTextSelect = true;
+    d.m_bNoPrint = true;
+    d.m_bNoOffline = true;
+    d.m_bNoStatusLinks = true;
+    d.m_bKillFrame = true;
+    d.m_bNoMozilla = true;
+    d.m_bNoOpera = true;
+    d.m_bNoPrintScreen = true;
+    d.m_bNoDragDrop = true;
+    d.m_bLocationLock = true;
     d.m_strLocationLock = QStringLiteral("http://example.org/members/");
-    d.m_bReferrerLock = 1;
+    d.m_bReferrerLock = true;
     d.m_strReferrerLock = QStringLiteral("http://example.org/");
     d.m_nCipher = CProject::kCipherClassic;
     d.m_nKdfIterations = 2000000;
-    d.m_bShareFileLogins = 1;
+    d.m_bShareFileLogins = true;
     d.m_baSalt = QByteArray::fromHex("0f1e2d3c4b5a69788796a5b4c3d2e1f0");
-    d.m_bProtectAssets = 1;
+    d.m_bProtectAssets = true;
     d.m_strSiteRoot = QStringLiteral("/srv/www/caf\u00e9/");
     d.m_strAssetExclude = QStringLiteral("drafts/ *.psd");
     d.m_baContentKey = QByteArray(32, '\x42');
@@ -317,8 +317,8 @@ TEST(ProjectVersions, below13_readsOnlyTheFirstItemsAndDefaultsTheRest)
         ASSERT_TRUE(ReadBytes(OldFileBytes(QLatin1String(version), Ints({0, 0, 0})), d)) << version;
         EXPECT_EQ(d.m_nExpireDays, 7) << version;
         EXPECT_EQ(d.m_nCharset, 17) << version;
-        EXPECT_EQ(d.m_bCopyHead, 0) << version;
-        EXPECT_EQ(d.m_bRefreshIE, 1) << version; // default, not the 0 that follows
+        EXPECT_FALSE(d.m_bCopyHead) << version;
+        EXPECT_TRUE(d.m_bRefreshIE) << version; // default, not the 0 that follows
         EXPECT_EQ(d.m_strLocationLock, CProject::DefaultLockURL()) << version;
         EXPECT_EQ(d.m_strPassword, QStringLiteral("pw")) << version;
     }
@@ -337,11 +337,11 @@ TEST(ProjectVersions, version13_lacksScriptGroupsAndDragDrop)
     tail.WriteString(QStringLiteral("http://r/"));
     CProject d;
     ASSERT_TRUE(ReadBytes(OldFileBytes(QStringLiteral("1.3"), tail.Data()), d));
-    EXPECT_EQ(d.m_bRefreshIE, 0);
-    EXPECT_EQ(d.m_bProtectLoginPages, 0);
-    EXPECT_EQ(d.m_bNoPrintScreen, 1);
-    EXPECT_EQ(d.m_bNoDragDrop, 0);
-    EXPECT_EQ(d.m_bLocationLock, 1);
+    EXPECT_FALSE(d.m_bRefreshIE);
+    EXPECT_FALSE(d.m_bProtectLoginPages);
+    EXPECT_TRUE(d.m_bNoPrintScreen);
+    EXPECT_FALSE(d.m_bNoDragDrop);
+    EXPECT_TRUE(d.m_bLocationLock);
     EXPECT_EQ(d.m_strLocationLock, QStringLiteral("http://l/"));
     EXPECT_EQ(d.m_strReferrerLock, QStringLiteral("http://r/"));
 }
@@ -360,8 +360,8 @@ TEST(ProjectVersions, version14_hasDragDropButNoScriptGroups)
     tail.WriteString(QStringLiteral("http://r/"));
     CProject d;
     ASSERT_TRUE(ReadBytes(OldFileBytes(QStringLiteral("1.4"), tail.Data()), d));
-    EXPECT_EQ(d.m_bNoDragDrop, 1);
-    EXPECT_EQ(d.m_bProtectAfterLogin, 0);
+    EXPECT_TRUE(d.m_bNoDragDrop);
+    EXPECT_FALSE(d.m_bProtectAfterLogin);
     EXPECT_EQ(d.m_strReferrerLock, QStringLiteral("http://r/"));
 }
 
@@ -381,8 +381,8 @@ TEST(ProjectVersions, version15_hasScriptGroups)
     tail.WriteString(QString());
     CProject d;
     ASSERT_TRUE(ReadBytes(OldFileBytes(QStringLiteral("1.5"), tail.Data()), d));
-    EXPECT_EQ(d.m_bProtectLoginPages, 1);
-    EXPECT_EQ(d.m_bNoDragDrop, 1);
+    EXPECT_TRUE(d.m_bProtectLoginPages);
+    EXPECT_TRUE(d.m_bNoDragDrop);
     EXPECT_TRUE(d.m_strLocationLock.isEmpty());
 }
 
@@ -406,6 +406,112 @@ TEST(ProjectVersions, outOfRangeValues_takeTheirDefaults)
     EXPECT_EQ(back.m_nCharset, 42);
 }
 
+TEST(ProjectVersions, optionsAreStoredAsInts_andOtherValuesReadAsDefaults)
+{
+    // Every option turned from its default: each stays a 4-byte 0 or 1 in
+    // its place, and the two in the block are items of 4 bytes.
+    CProject d;
+    for (bool CProject::*flag : {&CProject::m_bBackup,
+                                 &CProject::m_bUserNameCase,
+                                 &CProject::m_bPasswordCase,
+                                 &CProject::m_bPreview,
+                                 &CProject::m_bCopyHead,
+                                 &CProject::m_bRefreshIE,
+                                 &CProject::m_bProtectLoginPages,
+                                 &CProject::m_bProtectAfterLogin,
+                                 &CProject::m_bNoRightClick,
+                                 &CProject::m_bNoTextSelect,
+                                 &CProject::m_bNoPrint,
+                                 &CProject::m_bNoOffline,
+                                 &CProject::m_bNoStatusLinks,
+                                 &CProject::m_bKillFrame,
+                                 &CProject::m_bNoMozilla,
+                                 &CProject::m_bNoOpera,
+                                 &CProject::m_bNoPrintScreen,
+                                 &CProject::m_bNoDragDrop,
+                                 &CProject::m_bLocationLock,
+                                 &CProject::m_bReferrerLock,
+                                 &CProject::m_bProtectAssets,
+                                 &CProject::m_bShareFileLogins}) {
+        d.*flag = !(d.*flag);
+    }
+    QByteArray expected = StringBytes(AppInfo::ProgramVersion());
+    expected += Hex("00 00 00000000 00000000"); // no files, backup off, mode
+    expected += StringBytes(QStringLiteral("tangelo"));
+    expected += Hex("00000000 01000000 6D010000 00000000");
+    expected += StringBytes(QStringLiteral("Invalid Password!"));
+    expected += StringBytes(CProject::DefaultRedirectURL());
+    expected += Hex("FF FE FF 00 00000000 00000000 FF FE FF 00"); // target, case flags off, template
+    expected += Hex("00000000 00000000 00000000 00000000 01000000 01000000");
+    expected +=
+        Hex("01000000 01000000 01000000 01000000 01000000 01000000 01000000 01000000 01000000 01000000");
+    expected += Hex("01000000") + StringBytes(CProject::DefaultLockURL());
+    expected += Hex("01000000") + StringBytes(CProject::DefaultLockURL());
+    expected += QByteArray("WLXB") + Hex("0100 30000000");
+    expected += QByteArray("CIPH") + Hex("04000000 01000000");
+    expected += QByteArray("KDFI") + Hex("04000000 C0270900");
+    expected += QByteArray("ASST") + Hex("04000000 01000000");
+    expected += QByteArray("SHFL") + Hex("04000000 01000000");
+    EXPECT_EQ(CWendlockDoc::ProjectBytes(d).toHex(' '), expected.toHex(' '));
+
+    // A stored option other than 0 or 1 reads as its default, whether that
+    // is on or off; the values after it still read in their places.
+    CArchiveWriter w;
+    w.WriteString(QStringLiteral("2.4"));
+    w.WriteCount(0);
+    w.WriteInt(2); // backup, on by default
+    w.WriteInt(0);
+    w.WriteString(QStringLiteral("pw"));
+    w.WriteInt(0);
+    w.WriteInt(1);
+    w.WriteInt(365);
+    w.WriteInt(0);
+    w.WriteString(QStringLiteral("a"));
+    w.WriteString(QStringLiteral("r"));
+    w.WriteString(QString());
+    w.WriteInt(-1); // user name case, on by default
+    w.WriteInt(0);  // password case
+    w.WriteString(QString());
+    // preview, charset, copy head, refresh IE, the two groups
+    for (int value : {0x100, 5, 0, 1, 2, 1}) {
+        w.WriteInt(value);
+    }
+    // Ten options, off by default: odd values in between valid ones.
+    for (int value : {1, -1, 1, 7, 1, 0, 1, 0x10000, 1, 2}) {
+        w.WriteInt(value);
+    }
+    w.WriteInt(3); // location lock
+    w.WriteString(QStringLiteral("http://l/"));
+    w.WriteInt(1); // referrer lock
+    w.WriteString(QStringLiteral("http://r/"));
+    const QByteArray items = QByteArray("ASST") + Hex("04000000 02000000") + QByteArray("SHFL") +
+                             Hex("04000000 FFFFFFFF") + QByteArray("CIPH") + Hex("04000000 00000000");
+    w.WriteBytes(QByteArray("WLXB") + Hex("0100") + Ints({int(items.size())}) + items);
+    CProject back;
+    ASSERT_TRUE(ReadBytes(w.Data(), back));
+    EXPECT_TRUE(back.m_bBackup);
+    EXPECT_TRUE(back.m_bUserNameCase);
+    EXPECT_FALSE(back.m_bPasswordCase);
+    EXPECT_TRUE(back.m_bPreview);
+    EXPECT_EQ(back.m_nCharset, 5);
+    EXPECT_FALSE(back.m_bCopyHead);
+    EXPECT_TRUE(back.m_bRefreshIE);
+    EXPECT_FALSE(back.m_bProtectLoginPages);
+    EXPECT_TRUE(back.m_bProtectAfterLogin);
+    const bool options[] = {back.m_bNoRightClick,  back.m_bNoTextSelect, back.m_bNoPrint,   back.m_bNoOffline,
+                            back.m_bNoStatusLinks, back.m_bKillFrame,    back.m_bNoMozilla, back.m_bNoOpera,
+                            back.m_bNoPrintScreen, back.m_bNoDragDrop};
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(options[i], i % 2 == 0) << "option " << i;
+    }
+    EXPECT_FALSE(back.m_bLocationLock);
+    EXPECT_EQ(back.m_strLocationLock, QStringLiteral("http://l/"));
+    EXPECT_TRUE(back.m_bReferrerLock);
+    EXPECT_FALSE(back.m_bProtectAssets);
+    EXPECT_FALSE(back.m_bShareFileLogins);
+    EXPECT_EQ(back.m_nCipher, CProject::kCipherClassic);
+}
+
 TEST(ProjectRecord, clearKeepsIntsAndDefaultsRestoreNewProject)
 {
     CProject d = SampleProject();
@@ -415,7 +521,7 @@ TEST(ProjectRecord, clearKeepsIntsAndDefaultsRestoreNewProject)
     EXPECT_TRUE(d.m_strPassword.isEmpty());
     EXPECT_TRUE(d.m_strLocationLock.isEmpty());
     EXPECT_EQ(d.m_nCharset, 32);
-    EXPECT_EQ(d.m_bNoOpera, 1);
+    EXPECT_TRUE(d.m_bNoOpera);
     d.SetDefaults();
     EXPECT_TRUE(d == CProject());
     EXPECT_EQ(d.m_strPassword, QStringLiteral("tangelo"));
@@ -666,7 +772,7 @@ TEST(ContentKeyUsers, aRemovedUserDrawsANewKey_anAddedOneIsRecorded)
     EXPECT_TRUE(fromJson.UpdateKeyUsers(&drawn));
     EXPECT_TRUE(drawn);
     // Where names log in whatever their case, a change of case is none.
-    fromJson.m_bUserNameCase = 0;
+    fromJson.m_bUserNameCase = false;
     fromJson.UpdateKeyUsers();
     const QByteArray third = fromJson.m_baContentKey;
     fromJson.m_listUsers[0].m_strUserName = QStringLiteral("ANNE");

@@ -191,13 +191,13 @@ TEST_F(Engine, headSourceFallsBackToTheTemplate)
     ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
     EXPECT_TRUE(ReadFile(page).startsWith("<html><head><title>Login</title><SCRIPT"));
 
-    data.m_bCopyHead = 0;
+    data.m_bCopyHead = false;
     const QString own = Page("own.htm", "<head><title>Own</title></head><body>x</body>\n");
     ASSERT_EQ(Protect(own), QStringLiteral("Protected"));
     EXPECT_TRUE(ReadFile(own).startsWith("<html><head><title>Login</title><SCRIPT"));
 
     // Neither the page nor the template has a head.
-    data.m_bCopyHead = 1;
+    data.m_bCopyHead = true;
     ASSERT_TRUE(WriteFile(templatePath, "<body>form</body>\n"));
     const QString bare = Page("bare.htm", "<p>x</p>\n");
     EXPECT_EQ(Protect(bare), QStringLiteral("No <head> section!"));
@@ -244,7 +244,7 @@ TEST_F(Engine, copiedHeadKeepsOnlyWhatTheHelpLists)
     // The page itself, scripts and all, comes back whole after login.
     EXPECT_EQ(Unlocked(page), head);
 
-    data.m_bCopyHead = 0;
+    data.m_bCopyHead = false;
     ASSERT_TRUE(
         WriteFile(templatePath, "<html><head><script src=\"t.js\"></script></head><body>f</body></html>\n"));
     const QString own = Page("own.htm", head);
@@ -293,7 +293,7 @@ TEST(HeadFilter, piecesGiveTheSameTextAndTheHeadEndsClean)
 TEST_F(Engine, headAndBodyOnOneLineAndTemplateWithoutBody)
 {
     ASSERT_TRUE(WriteFile(templatePath, "<html><head><title>T</title></head><Body id=b>Hi</body></html>\n"));
-    data.m_bCopyHead = 0;
+    data.m_bCopyHead = false;
     const QString page = Page("a.htm", "x\n");
     ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
     const QByteArray out = ReadFile(page);
@@ -392,8 +392,8 @@ TEST_F(Engine, damagedStrongPageIsNotAWrongPassword)
 
 TEST_F(Engine, afterLoginOptionsGoBeforeTheFirstHeadEnd)
 {
-    data.m_bProtectAfterLogin = 1;
-    data.m_bNoRightClick = 1;
+    data.m_bProtectAfterLogin = true;
+    data.m_bNoRightClick = true;
     const QString page = Page("o.htm", "<html><head><title>t</title>\n</HEAD><body></head></body>\n");
     ASSERT_EQ(Protect(page), QStringLiteral("Protected"));
     const QByteArray text = Unlocked(page);
@@ -408,7 +408,7 @@ TEST_F(Engine, afterLoginOptionsGoBeforeTheFirstHeadEnd)
 
     // The login page's own block only when asked for.
     EXPECT_FALSE(ReadFile(noHead).contains("eval(unescape("));
-    data.m_bProtectLoginPages = 1;
+    data.m_bProtectLoginPages = true;
     ASSERT_EQ(Protect(Page("lp.htm", "x\n")), QStringLiteral("Protected"));
     EXPECT_TRUE(
         ReadFile(Path("lp.htm")).contains("</SCRIPT><SCRIPT type=\"text/javascript\">eval(unescape("));
@@ -451,7 +451,7 @@ TEST_F(Engine, charsetsConvertThePageText)
 TEST_F(Engine, multiUserPagesOpenForEveryUserOnly)
 {
     data.m_nPasswordMode = 1;
-    data.m_bUserNameCase = 0;
+    data.m_bUserNameCase = false;
     CUserListNode a;
     a.m_strUserName = QStringLiteral("Ann");
     a.m_strPassword = QStringLiteral("one");
@@ -510,7 +510,7 @@ TEST_F(Engine, protectedPageKeepsPermissionsAndBackupIsExact)
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(ReadFile(page + QStringLiteral(".original")), original);
 
-    data.m_bBackup = 0;
+    data.m_bBackup = false;
     const QString noBackup = Page("nb.htm", original);
     Protect(noBackup);
     EXPECT_FALSE(QFileInfo::exists(noBackup + QStringLiteral(".original")));
@@ -551,7 +551,7 @@ TEST_F(Engine, secondRunAsksAndRestoresFirstOnYes)
 
 TEST_F(Engine, yesWithoutBackupIsRestoreFailure)
 {
-    data.m_bBackup = 0;
+    data.m_bBackup = false;
     data.m_listFiles = {Page("a.htm", "<p>x</p>\n")};
     CProtectEngine first(&data);
     first.ProtectAll();

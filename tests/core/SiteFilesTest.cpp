@@ -219,7 +219,7 @@ TEST(SiteFiles, wholeSiteRunEnciphersUnlocksAndRestores)
     // restore of the project puts the originals back.
     CProject project;
     project.m_listFiles = {site + QStringLiteral("/index.html")};
-    project.m_bProtectAssets = 1;
+    project.m_bProtectAssets = true;
     const QString vxp = tmp.path() + QStringLiteral("/p.vxp");
     QString error;
     ASSERT_TRUE(CWendlockDoc::WriteProjectFile(vxp, project, &error)) << qPrintable(error);

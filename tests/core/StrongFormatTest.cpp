@@ -218,7 +218,7 @@ protected:
         ASSERT_TRUE(TestUtil::WriteFile(Path("login.htm"), kTemplate));
         data.m_strTemplatePath = Path("login.htm");
         data.m_strPassword = QStringLiteral("pw");
-        data.m_bBackup = 0;
+        data.m_bBackup = false;
         data.m_nKdfIterations = CProject::kMinKdfIterations;
         data.DrawSalt();
     }
@@ -278,7 +278,7 @@ TEST_F(StrongEngine, pagesOpenWithTheRightCredentialsOnlyAndCarryNothingThatHelp
     // Several users, case-insensitive names, an accented password typed
     // decomposed: one derivation finds the user's entry.
     data.m_nPasswordMode = 1;
-    data.m_bUserNameCase = 0;
+    data.m_bUserNameCase = false;
     CUserListNode alice;
     alice.m_strUserName = QStringLiteral("Alice");
     alice.m_strPassword = QStringLiteral("caf\u00e9");
@@ -348,8 +348,8 @@ TEST_F(StrongEngine, charsetsAfterLoginBlockAndDetection)
             }
         }
     }();
-    data.m_bProtectAfterLogin = 1;
-    data.m_bNoRightClick = 1;
+    data.m_bProtectAfterLogin = true;
+    data.m_bNoRightClick = true;
     const QString page =
         Protect("cyr.html", "<html><HEAD><title>\xcf\xf0\xe8\xe2\xe5\xf2</title></HEAD><body>x</body>"
                             "</html>\n");
@@ -397,8 +397,8 @@ TEST_F(StrongEngine, textsDeflatedAheadServeOnlyAnUnchangedPage)
 
     // While the key is derived, pages are deflated without their folder's
     // lock; a page changed since then must be deflated again.
-    data.m_bProtectAfterLogin = 1;
-    data.m_bNoRightClick = 1;
+    data.m_bProtectAfterLogin = true;
+    data.m_bNoRightClick = true;
     const QByteArray same =
         "<html>\r\n<head><title>t</title></head>\r\n<body>kept \xc3\xa9</body></html>\r\n";
     ASSERT_TRUE(TestUtil::WriteFile(Path("same.html"), same));

@@ -613,7 +613,7 @@ private slots:
 
         record.m_listFiles = MakePages(3);
         record.m_nCipher = CProject::kCipherStrong;
-        record.m_bBackup = 0;
+        record.m_bBackup = false;
         LoadProject(record);
         MessageBox::ClearShownTexts();
         ProtectAndWait();
@@ -635,7 +635,7 @@ private slots:
         record.m_strTemplatePath = Template();
         record.m_strPassword = QStringLiteral("letmein");
         record.m_nCipher = CProject::kCipherClassic;
-        record.m_bBackup = 0;
+        record.m_bBackup = false;
         LoadProject(record);
         CProtectEngine::SetStepHook(
             [](const char*, const QString&) { std::this_thread::sleep_for(std::chrono::milliseconds(3)); });

@@ -590,7 +590,7 @@ void PageFilesTest::project_loadSaveAndValidate()
                                    "protect.")});
 
     CProject data;
-    data.m_bBackup = 0;
+    data.m_bBackup = false;
     data.m_listFiles = QStringList{QStringLiteral("/x/one.html"), QStringLiteral("/x/two.php")};
     m_page->LoadFromProject(data);
     QVERIFY(!m_page->BackupCheck()->isChecked());
@@ -605,7 +605,7 @@ void PageFilesTest::project_loadSaveAndValidate()
     CProject saved;
     saved.m_listFiles = QStringList{QStringLiteral("stale")};
     m_page->SaveToProject(saved);
-    QCOMPARE(saved.m_bBackup, 1);
+    QCOMPARE(saved.m_bBackup, true);
     QCOMPARE(saved.m_listFiles, (QStringList{QStringLiteral("/x/one.html"), QStringLiteral("/x/two.php"),
                                              QStringLiteral("/x/three.htm")}));
 

@@ -144,7 +144,7 @@ private slots:
         QCOMPARE(saved.m_nExpireDays, 365);
         QCOMPARE(saved.m_nIncorrectAction, 0);
         QCOMPARE(saved.m_strRedirectURL, CProject::DefaultRedirectURL());
-        QCOMPARE(saved.m_bUserNameCase, 1);
+        QCOMPARE(saved.m_bUserNameCase, true);
     }
 
     void reactionSwitch_keepsAlertText_andEnablesUrlControls()
@@ -219,9 +219,9 @@ private slots:
         data.m_strAlertText = QStringLiteral("No.");
         data.m_strRedirectURL = QStringLiteral("https://site.example/denied");
         data.m_strRedirectTarget = QStringLiteral("_top");
-        data.m_bUserNameCase = 0;
-        data.m_bPasswordCase = 0;
-        data.m_bShareFileLogins = 1;
+        data.m_bUserNameCase = false;
+        data.m_bPasswordCase = false;
+        data.m_bShareFileLogins = true;
         m_page->LoadFromProject(data);
         QVERIFY(Control<QCheckBox>("shareFileCheck")->isChecked());
         QVERIFY(Days()->isEnabled());
@@ -234,7 +234,7 @@ private slots:
         Control<QCheckBox>("shareFileCheck")->click();
         QVERIFY(m_frame.WasModified());
         m_page->SaveToProject(saved);
-        QCOMPARE(saved.m_bShareFileLogins, 0);
+        QCOMPARE(saved.m_bShareFileLogins, false);
     }
 };
 

@@ -169,9 +169,9 @@ private slots:
     void groupOff_keepsHiddenValues_andSavesThem()
     {
         CProject data;
-        data.m_bNoPrint = 1;
-        data.m_bKillFrame = 1;
-        data.m_bLocationLock = 1;
+        data.m_bNoPrint = true;
+        data.m_bKillFrame = true;
+        data.m_bLocationLock = true;
         data.m_strLocationLock = QString();
         m_page->LoadFromProject(data);
         QVERIFY(Check("noPrintCheck")->isChecked());
@@ -193,13 +193,13 @@ private slots:
     {
         CProject data;
         data.m_nCharset = 42;
-        data.m_bCopyHead = 0;
-        data.m_bRefreshIE = 0;
-        data.m_bProtectLoginPages = 1;
-        data.m_bProtectAfterLogin = 1;
-        data.m_bNoRightClick = data.m_bNoTextSelect = data.m_bNoOffline = data.m_bNoStatusLinks = 1;
-        data.m_bNoMozilla = data.m_bNoOpera = data.m_bNoPrintScreen = data.m_bNoDragDrop = 1;
-        data.m_bReferrerLock = 1;
+        data.m_bCopyHead = false;
+        data.m_bRefreshIE = false;
+        data.m_bProtectLoginPages = true;
+        data.m_bProtectAfterLogin = true;
+        data.m_bNoRightClick = data.m_bNoTextSelect = data.m_bNoOffline = data.m_bNoStatusLinks = true;
+        data.m_bNoMozilla = data.m_bNoOpera = data.m_bNoPrintScreen = data.m_bNoDragDrop = true;
+        data.m_bReferrerLock = true;
         data.m_strReferrerLock = QStringLiteral("https://ref.example/");
         m_page->LoadFromProject(data);
         QVERIFY(Edit("referrerLockEdit")->isEnabled());
@@ -290,7 +290,7 @@ private slots:
     void wholeSite_strongOnly_roundTripsAndMarksModified()
     {
         CProject data = WithFormat(CProject::kCipherStrong, 600000, 'w');
-        data.m_bProtectAssets = 1;
+        data.m_bProtectAssets = true;
         data.m_strSiteRoot = QStringLiteral("/srv/site");
         data.m_strAssetExclude = QStringLiteral("drafts/ *.psd");
         m_page->LoadFromProject(data);
@@ -305,7 +305,7 @@ private slots:
         QVERIFY(!Edit("siteRootEdit")->isEnabled());
         CProject saved;
         m_page->SaveToProject(saved);
-        QCOMPARE(saved.m_bProtectAssets, 0);
+        QCOMPARE(saved.m_bProtectAssets, false);
         QCOMPARE(saved.m_strAssetExclude, data.m_strAssetExclude);
 
         // Classic pages can't carry it.

@@ -229,7 +229,7 @@ void PageTemplateTest::newProject_choosesAndPreviewsFirstTemplate_withoutBeingMo
     CProject saved;
     m_page->SaveToProject(saved);
     QCOMPARE(saved.m_strTemplatePath, first);
-    QCOMPARE(saved.m_bPreview, 1);
+    QCOMPARE(saved.m_bPreview, true);
     QVERIFY(m_page->ValidateForProtect());
 }
 
@@ -257,7 +257,7 @@ void PageTemplateTest::listedPath_selectsItsRow_andSavesBack()
     const QString beta = SingleFolder() + QLatin1String("Beta.html");
     CProject data;
     data.m_strTemplatePath = beta;
-    data.m_bPreview = 0;
+    data.m_bPreview = false;
     m_page->LoadFromProject(data);
     QVERIFY(Row(beta)->isSelected());
     QCOMPARE(m_page->TemplateList()->selectedItems().size(), 1);
@@ -270,7 +270,7 @@ void PageTemplateTest::listedPath_selectsItsRow_andSavesBack()
     CProject saved;
     m_page->SaveToProject(saved);
     QCOMPARE(saved.m_strTemplatePath, beta);
-    QCOMPARE(saved.m_bPreview, 0);
+    QCOMPARE(saved.m_bPreview, false);
 }
 
 void PageTemplateTest::modeChange_listsOtherFolder_sameModeKeepsList_emptyFolderKeepsPath()

@@ -474,7 +474,7 @@ void CMainFrame::OnProtect()
     m_bStrongRun = project.m_nCipher == CProject::kCipherStrong;
     // A site written to another folder leaves its pages as they are: no
     // backups beside them.
-    m_bBackupRun = project.m_bBackup != 0 && project.m_strOutputFolder.trimmed().isEmpty();
+    m_bBackupRun = project.m_bBackup && project.m_strOutputFolder.trimmed().isEmpty();
     SetRunning(true);
     m_pRun->Start();
 }

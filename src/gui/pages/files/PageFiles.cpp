@@ -206,12 +206,12 @@ QString CPageFiles::AddFilesFilter()
 
 void CPageFiles::PushToControls()
 {
-    m_pBackup->setChecked(m_bBackup != 0);
+    m_pBackup->setChecked(m_bBackup);
 }
 
 bool CPageFiles::PullFromControls()
 {
-    m_bBackup = m_pBackup->isChecked() ? 1 : 0;
+    m_bBackup = m_pBackup->isChecked();
     return true;
 }
 

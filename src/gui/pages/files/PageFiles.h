@@ -112,7 +112,7 @@ private:
     void ShowContextMenu(const QPoint& position);
 
     CAppPreferences& m_preferences;
-    int m_bBackup = 1;
+    bool m_bBackup = true;
     CFilesList m_files;
     QList<QStringList> m_listUndo;
 

@@ -194,9 +194,9 @@ void CPageLogin::PushToControls()
     m_pAlertEdit->setText(m_strAlertText);
     m_pUrlEdit->setText(m_strRedirectURL);
     SetTargetText(m_strRedirectTarget);
-    m_pUserCaseCheck->setChecked(m_bUserNameCase != 0);
-    m_pPasswordCaseCheck->setChecked(m_bPasswordCase != 0);
-    m_pShareFileCheck->setChecked(m_bShareFileLogins != 0);
+    m_pUserCaseCheck->setChecked(m_bUserNameCase);
+    m_pPasswordCaseCheck->setChecked(m_bPasswordCase);
+    m_pShareFileCheck->setChecked(m_bShareFileLogins);
 }
 
 bool CPageLogin::PullFromControls()
@@ -217,9 +217,9 @@ bool CPageLogin::PullFromControls()
     m_strAlertText = m_pAlertEdit->text();
     m_strRedirectURL = m_pUrlEdit->text();
     m_strRedirectTarget = m_pTargetCombo->currentText();
-    m_bUserNameCase = m_pUserCaseCheck->isChecked() ? 1 : 0;
-    m_bPasswordCase = m_pPasswordCaseCheck->isChecked() ? 1 : 0;
-    m_bShareFileLogins = m_pShareFileCheck->isChecked() ? 1 : 0;
+    m_bUserNameCase = m_pUserCaseCheck->isChecked();
+    m_bPasswordCase = m_pPasswordCaseCheck->isChecked();
+    m_bShareFileLogins = m_pShareFileCheck->isChecked();
     return true;
 }
 

@@ -45,9 +45,9 @@ private:
     QString m_strAlertText;
     QString m_strRedirectURL;
     QString m_strRedirectTarget;
-    int m_bUserNameCase = 1;
-    int m_bPasswordCase = 1;
-    int m_bShareFileLogins = 0;
+    bool m_bUserNameCase = true;
+    bool m_bPasswordCase = true;
+    bool m_bShareFileLogins = false;
 
     QComboBox* m_pExpireCombo = nullptr;
     QLabel* m_pDaysLabel = nullptr;

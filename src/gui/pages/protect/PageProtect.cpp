@@ -323,7 +323,7 @@ CPageProtect::CPageProtect(IFrameServices* frame, QWidget* parent)
     ApplyFormatRule();
 }
 
-QCheckBox* CPageProtect::AddCheck(const QString& text, const QString& name, int* member)
+QCheckBox* CPageProtect::AddCheck(const QString& text, const QString& name, bool* member)
 {
     auto* box = new QCheckBox(text, this);
     box->setObjectName(name);
@@ -335,14 +335,14 @@ void CPageProtect::PushToControls()
 {
     m_pCharsetCombo->setCurrentIndex(m_nCharset);
     for (const CheckBinding& check : m_checks) {
-        check.box->setChecked(*check.member != 0);
+        check.box->setChecked(*check.member);
     }
     m_pLocationLockEdit->setText(m_strLocationLock);
     m_pReferrerLockEdit->setText(m_strReferrerLock);
     m_pCipherCombo->setCurrentIndex(RowForCipher(m_nCipher));
     const QSignalBlocker blocker(m_pIterationsSpin);
     m_pIterationsSpin->setValue(m_nKdfIterations);
-    m_pAssetsCheck->setChecked(m_bProtectAssets != 0);
+    m_pAssetsCheck->setChecked(m_bProtectAssets);
     m_pSiteRootEdit->setText(m_strSiteRoot);
     m_pExcludeEdit->setText(m_strAssetExclude);
     m_pOutputRadio->setChecked(!m_strOutputFolder.isEmpty());
@@ -355,13 +355,13 @@ bool CPageProtect::PullFromControls()
 {
     m_nCharset = m_pCharsetCombo->currentIndex();
     for (const CheckBinding& check : m_checks) {
-        *check.member = check.box->isChecked() ? 1 : 0;
+        *check.member = check.box->isChecked();
     }
     m_strLocationLock = m_pLocationLockEdit->text();
     m_strReferrerLock = m_pReferrerLockEdit->text();
     m_nCipher = CipherForRow(m_pCipherCombo->currentIndex());
     m_nKdfIterations = m_pIterationsSpin->value();
-    m_bProtectAssets = m_pAssetsCheck->isChecked() ? 1 : 0;
+    m_bProtectAssets = m_pAssetsCheck->isChecked();
     m_strSiteRoot = m_pSiteRootEdit->text().trimmed();
     m_strAssetExclude = m_pExcludeEdit->text().trimmed();
     // The choice is the radio's; a folder typed while in place is dropped.

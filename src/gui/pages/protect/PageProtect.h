@@ -49,10 +49,10 @@ private:
     struct CheckBinding
     {
         QCheckBox* box;
-        int* member;
+        bool* member;
     };
 
-    QCheckBox* AddCheck(const QString& text, const QString& name, int* member);
+    QCheckBox* AddCheck(const QString& text, const QString& name, bool* member);
     // The script group is on while either script check box is checked;
     // each lock edit also needs its own lock checked.
     void ApplyEnablingRule();
@@ -65,30 +65,30 @@ private:
     // The folder edit and its button only while the site goes elsewhere.
     void ApplyOutputRule();
 
-    int m_bCopyHead = 0;
+    bool m_bCopyHead = false;
     int m_nCharset = 0;
-    int m_bNoRightClick = 0;
-    int m_bNoTextSelect = 0;
-    int m_bNoPrint = 0;
-    int m_bNoOffline = 0;
-    int m_bNoStatusLinks = 0;
-    int m_bLocationLock = 0;
+    bool m_bNoRightClick = false;
+    bool m_bNoTextSelect = false;
+    bool m_bNoPrint = false;
+    bool m_bNoOffline = false;
+    bool m_bNoStatusLinks = false;
+    bool m_bLocationLock = false;
     QString m_strLocationLock;
-    int m_bRefreshIE = 0;
-    int m_bKillFrame = 0;
-    int m_bReferrerLock = 0;
+    bool m_bRefreshIE = false;
+    bool m_bKillFrame = false;
+    bool m_bReferrerLock = false;
     QString m_strReferrerLock;
-    int m_bNoMozilla = 0;
-    int m_bNoOpera = 0;
-    int m_bNoPrintScreen = 0;
-    int m_bNoDragDrop = 0;
-    int m_bProtectLoginPages = 0;
-    int m_bProtectAfterLogin = 0;
+    bool m_bNoMozilla = false;
+    bool m_bNoOpera = false;
+    bool m_bNoPrintScreen = false;
+    bool m_bNoDragDrop = false;
+    bool m_bProtectLoginPages = false;
+    bool m_bProtectAfterLogin = false;
     int m_nCipher = CProject::kCipherStrong;
     int m_nKdfIterations = CProject::kDefaultKdfIterations;
     QByteArray m_baSalt;
     QByteArray m_baContentKey;
-    int m_bProtectAssets = 0;
+    bool m_bProtectAssets = false;
     QString m_strSiteRoot;
     QString m_strAssetExclude;
     QString m_strDefaultRoot;

@@ -133,12 +133,12 @@ CPageTemplate::CPageTemplate(IFrameServices* frame, const CAppPreferences& prefe
 
 void CPageTemplate::PushToControls()
 {
-    m_pPreviewCheck->setChecked(m_bPreview != 0);
+    m_pPreviewCheck->setChecked(m_bPreview);
 }
 
 bool CPageTemplate::PullFromControls()
 {
-    m_bPreview = m_pPreviewCheck->isChecked() ? 1 : 0;
+    m_bPreview = m_pPreviewCheck->isChecked();
     return true;
 }
 

@@ -97,7 +97,7 @@ private:
     // The template a protect run will use.
     QString m_strTemplatePath;
     // Exchanged with the Preview check box.
-    int m_bPreview = 1;
+    bool m_bPreview = true;
     // Set while the page itself empties or fills the list: those changes are
     // not selection changes and leave the chosen path alone.
     bool m_bListing = false;
