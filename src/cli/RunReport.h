@@ -44,7 +44,6 @@ public:
 
     bool AnyFailed() const { return m_nFailed > 0; }
     int FailedCount() const { return m_nFailed; }
-    Mode GetMode() const { return m_eMode; }
 
 private:
     QTextStream& m_out;

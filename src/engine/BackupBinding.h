@@ -25,7 +25,6 @@ public:
     // page can't be read.
     static CBackupBinding Make(const CPageSnapshot& page);
     bool IsValid() const { return m_salt.size() == kSaltSize && m_digest.size() == kDigestSize; }
-    const QByteArray& Digest() const { return m_digest; }
 
     // "original=SALT.DIGEST", as the closing comment carries it.
     QByteArray Text() const;

@@ -52,9 +52,6 @@ public:
     bool Check(QString& error);
     const QString& Root() const { return m_strRoot; }
     const QString& Folder() const { return m_strFolder; }
-    // The salt the folder's pages were written with (empty when none), so
-    // that a run without a project keeps the logins of the pages it leaves.
-    QByteArray RecordedSalt() const { return m_old.Salt(); }
     // Whether the folder holds the record of an earlier run.
     bool HasRecord() const { return !m_old.Entries().isEmpty(); }
 

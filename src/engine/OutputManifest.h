@@ -49,7 +49,6 @@ public:
     const QHash<QString, Entry>& Entries() const { return m_entries; }
     const Entry* Find(const QString& relative) const;
     void Set(const QString& relative, const Entry& entry) { m_entries.insert(relative, entry); }
-    void Remove(const QString& relative) { m_entries.remove(relative); }
 
 private:
     QByteArray m_settingsDigest;

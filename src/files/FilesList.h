@@ -18,7 +18,6 @@ public:
     bool Contains(const QString& path) const { return m_setPaths.contains(path); }
     int Count() const { return static_cast<int>(m_listPaths.size()); }
     bool IsEmpty() const { return m_listPaths.isEmpty(); }
-    const QString& At(int row) const { return m_listPaths.at(row); }
     const QStringList& Paths() const { return m_listPaths; }
     // Removes the given rows (any order, repeats allowed) in one pass.
     void RemoveRows(const QList<int>& rows);

@@ -18,7 +18,6 @@ public:
 
     explicit CSiteFiles(const QString& root);
 
-    QString Root() const { return m_root; }
     // Whether `path` (absolute) lies under the root.
     bool Contains(const QString& path) const;
     // The path below the root, "/"-separated, without a leading "/".

@@ -257,7 +257,7 @@ const char* DetectKorean(QByteArrayView sample)
 }
 } // namespace
 
-CCharsetCodec::CCharsetCodec(int codePage, QByteArrayView sample) : m_nCodePage(codePage)
+CCharsetCodec::CCharsetCodec(int codePage, QByteArrayView sample)
 {
     switch (codePage) {
     case 0:

@@ -34,7 +34,6 @@ public:
     // False when no converter could be opened (an unknown code page); such a
     // codec decodes and encodes nothing.
     bool IsValid() const { return m_pConverter != nullptr; }
-    int CodePage() const { return m_nCodePage; }
     // The converter in use, e.g. "UTF-8", "WINDOWS-1252", "CP932", "ISO-2022-JP".
     QString EncodingName() const { return m_strName; }
     // True when every ASCII byte stands for its ASCII character and the bytes
@@ -58,7 +57,6 @@ private:
     void Open(const char* encoding);
 
     std::unique_ptr<CCharsetConverter> m_pConverter;
-    int m_nCodePage = 0;
     QString m_strName;
     bool m_bAsciiCompatible = false;
 };

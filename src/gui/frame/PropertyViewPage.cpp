@@ -36,19 +36,6 @@ bool CPropertyViewPage::OnKillActive()
     return PullFromControls();
 }
 
-void CPropertyViewPage::OnInitialPageUpdate()
-{
-    PushToControls();
-}
-
-void CPropertyViewPage::SetModified(bool modified)
-{
-    m_bModified = modified;
-    if (m_pFrame) {
-        m_pFrame->SetProjectModified(modified);
-    }
-}
-
 void CPropertyViewPage::LoadFromProject(const CProject&) {}
 
 void CPropertyViewPage::SaveToProject(CProject&) {}

@@ -34,10 +34,6 @@ public:
     void SetFirstActivation(bool first) { m_bFirstActivation = first; }
     virtual bool OnSetActive();
     virtual bool OnKillActive();
-    virtual void OnInitialPageUpdate();
-
-    void SetModified(bool modified);
-    bool IsModified() const { return m_bModified; }
 
     // Project operations (the Result page has none: the defaults do nothing).
     virtual void LoadFromProject(const CProject& data);
@@ -80,5 +76,4 @@ private:
     QString m_strCaption;
     HelpTopic m_eHelpTopic = HelpTopic::Contents;
     bool m_bFirstActivation = false;
-    bool m_bModified = false;
 };

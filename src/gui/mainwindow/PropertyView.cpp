@@ -190,7 +190,6 @@ bool CPropertyView::SetActivePage(int index)
     }
     m_nCurrent = index;
     ShowPage(index);
-    emit activePageChanged(index);
     return true;
 }
 
@@ -224,13 +223,6 @@ int CPropertyView::GetPageIndex(const CPropertyViewPage* page) const
 int CPropertyView::GetPageCount() const
 {
     return int(m_pages.size());
-}
-
-void CPropertyView::InitialUpdate()
-{
-    for (int i = 0; i < GetPageCount(); ++i) {
-        GetPage(i)->OnInitialPageUpdate();
-    }
 }
 
 bool CPropertyView::ValidatePagesBefore(int resultIndex)

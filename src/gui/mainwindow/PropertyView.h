@@ -46,18 +46,11 @@ public:
     // round them without leaving the page.
     static QList<QWidget*> PageTabStops(QWidget* page);
 
-    // Pushes every page's members into its controls, once the window is
-    // ready.
-    void InitialUpdate();
-
     // Asks the pages before `resultIndex`, in tab order, whether a protect
     // run may start; the first that refuses (it has said why) becomes
     // current and the answer is false. Otherwise page `resultIndex` becomes
     // current and the answer is true.
     bool ValidatePagesBefore(int resultIndex);
-
-signals:
-    void activePageChanged(int index);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

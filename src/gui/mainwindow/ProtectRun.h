@@ -38,8 +38,6 @@ public:
     void Cancel();
     bool IsRunning() const { return m_bRunning; }
     CProtectSession::Summary Summary() const { return m_session.Result(); }
-    // The session, for its signals.
-    const CProtectSession& Session() const { return m_session; }
 
     // IRunQuestions, called on a worker: the question is shown on the
     // window's thread.

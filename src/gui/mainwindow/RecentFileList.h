@@ -13,7 +13,6 @@ public:
     void Add(const QString& path);
     void Remove(int index);
     QStringList Files() const { return m_files; }
-    int Size() const { return m_nSize; }
 
     void Load();
     void Save() const;

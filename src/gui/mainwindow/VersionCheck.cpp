@@ -13,11 +13,8 @@
 
 namespace {
 
-int& TransferTimeout()
-{
-    static int milliseconds = 30000;
-    return milliseconds;
-}
+// How long a download may stall before it counts as failed.
+constexpr int kTransferTimeoutMs = 30000;
 
 // The INI reader splits values at commas into lists; an address may
 // contain commas, so the pieces are put together again.
@@ -40,11 +37,6 @@ bool CVersionCheck::IsNewer(const QString& newest, const QString& current)
     return QString::compare(newest, current, Qt::CaseSensitive) > 0;
 }
 
-void CVersionCheck::SetTransferTimeout(int milliseconds)
-{
-    TransferTimeout() = milliseconds;
-}
-
 bool CVersionCheck::CheckNewVersion(QWidget* parent, const QUrl& versionFile, const QString& currentVersion,
                                     const QString& defaultDownloadPage)
 {
@@ -56,7 +48,7 @@ bool CVersionCheck::CheckNewVersion(QWidget* parent, const QUrl& versionFile, co
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              QNetworkRequest::NoLessSafeRedirectPolicy);
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-        request.setTransferTimeout(TransferTimeout());
+        request.setTransferTimeout(kTransferTimeoutMs);
         QNetworkReply* reply = network.get(request);
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);

@@ -22,7 +22,4 @@ public:
     // Versions compare as text, character code by character code, so
     // "10.0" sorts before "2.4".
     static bool IsNewer(const QString& newest, const QString& current);
-
-    // How long a download may stall before it counts as failed.
-    static void SetTransferTimeout(int milliseconds);
 };

@@ -34,7 +34,6 @@ public:
     // The pages the Files page lists now: an empty site root stands for the
     // deepest folder that holds them all, which the page shows.
     void SetListedPages(const QStringList& pages);
-    QString DefaultSiteRoot() const { return m_strDefaultRoot; }
 
 signals:
     // The site is written to another folder (true) or protected in place.

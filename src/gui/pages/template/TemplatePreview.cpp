@@ -52,10 +52,7 @@ void CTemplatePreview::EnsureView()
         return;
     }
     // The browser calls back while it lives; the destructor ends it first.
-    const auto loadFinished = [this](bool ok) {
-        m_pPlaceholder->hide();
-        emit LoadFinished(ok);
-    };
+    const auto loadFinished = [this](bool) { m_pPlaceholder->hide(); };
     if (IPreviewBackendFactory* factory = CPreviewModule::Factory()) {
         m_pBrowser = factory->Create(this, loadFinished);
     }

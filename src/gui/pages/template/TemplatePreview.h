@@ -43,10 +43,6 @@ public:
 
     static QString BlankPage() { return QStringLiteral("about:blank"); }
 
-signals:
-    // A navigation ended; ok is false when the page could not be shown.
-    void LoadFinished(bool ok);
-
 protected:
     void showEvent(QShowEvent* event) override;
 
