@@ -132,17 +132,17 @@ int main(int argc, char** argv)
 
     CNoFrame frame;
     CAppPreferences preferences;
-    FileDialog::SetTestMode(true);
+    CFileDialog::SetTestMode(true);
     {
         CPageFiles page(&frame, preferences);
         page.resize(800, 500);
         page.show();
-        FileDialog::SetNextFileNames({listFile});
+        CFileDialog::SetNextFileNames({listFile});
         timer.Restart();
         page.OnImport();
         timer.Print("page: Import (rows with name, size, type)", page.List()->topLevelItemCount());
         // Importing the same file again finds every path listed.
-        FileDialog::SetNextFileNames({listFile});
+        CFileDialog::SetNextFileNames({listFile});
         timer.Restart();
         page.OnImport();
         timer.Print("page: Import again (all duplicates)", page.List()->topLevelItemCount());

@@ -102,13 +102,13 @@ int main(int argc, char** argv)
     CPagePassword page(&frame);
     page.resize(720, 480);
     page.show();
-    FileDialog::SetTestMode(true);
+    CFileDialog::SetTestMode(true);
     CProject empty;
     empty.m_nPasswordMode = CProject::kMultipleUsers;
     const qint64 pageMs = BestOf3(
         [&] {
             page.LoadFromProject(empty);
-            FileDialog::SetNextFileNames({path});
+            CFileDialog::SetNextFileNames({path});
         },
         [&] {
             page.OnImport();

@@ -69,7 +69,7 @@ CCharsetTable::CCharsetTable()
     }
 }
 
-const CHARSETNODE& CCharsetTable::GetAt(int row) const
+const CCharsetNode& CCharsetTable::GetAt(int row) const
 {
     Q_ASSERT_X(IsValidRow(row), "CCharsetTable::GetAt", "row outside the charset table");
     return IsValidRow(row) ? m_rows.at(row) : m_rows.at(0);

@@ -16,7 +16,7 @@ public:
     bool IsValidRow(int row) const { return row >= 0 && row < GetCount(); }
     // Asserts on a row outside the table; release builds answer with row 0
     // ("default") so that a bad index can never read outside the list.
-    const CHARSETNODE& GetAt(int row) const;
+    const CCharsetNode& GetAt(int row) const;
 
     // The row that holds a code page, or -1.
     int FindCodePage(int codePage) const;
@@ -24,5 +24,5 @@ public:
 private:
     CCharsetTable();
 
-    QList<CHARSETNODE> m_rows;
+    QList<CCharsetNode> m_rows;
 };

@@ -40,7 +40,7 @@ TEST(CharsetTable, holdsFortyThreeRowsInTheOrderProjectsStore)
         {42, "x-euc", 51932, "Japanese (EUC)"},
     };
     for (const Expected& e : rows) {
-        const CHARSETNODE& node = Table().GetAt(e.row);
+        const CCharsetNode& node = Table().GetAt(e.row);
         EXPECT_EQ(node.m_strName, QLatin1String(e.name)) << e.row;
         EXPECT_EQ(node.m_nCodePage, e.codePage) << e.row;
         EXPECT_EQ(node.m_strLabel, QLatin1String(e.label)) << e.row;

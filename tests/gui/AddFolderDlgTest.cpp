@@ -68,17 +68,17 @@ private:
 void AddFolderDlgTest::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    MessageBox::SetTestMode(true);
-    FileDialog::SetTestMode(true);
+    CMessageBox::SetTestMode(true);
+    CFileDialog::SetTestMode(true);
 }
 
 void AddFolderDlgTest::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    MessageBox::ClearShownTexts();
-    MessageBox::SetNextAnswers({});
-    FileDialog::SetNextFileNames({});
+    CMessageBox::ClearShownTexts();
+    CMessageBox::SetNextAnswers({});
+    CFileDialog::SetNextFileNames({});
     m_frame.Reset();
     m_preferences = CAppPreferences();
 }
@@ -121,7 +121,7 @@ void AddFolderDlgTest::history_showsEveryLineAndOkKeepsTheFirstTwenty()
     QStringList saved;
     QVERIFY(CListFile::Read(history, saved));
     QCOMPARE(saved, expected.mid(0, 20));
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
 
     // A new folder, typed, goes first; the history is still 20 lines.
     auto again = Open(history);
@@ -139,23 +139,23 @@ void AddFolderDlgTest::history_missingIsEmptyAndUnreadableIsReported()
     auto first = Open(m_dir->filePath(QStringLiteral("missing.lst")));
     QCOMPARE(first->FolderCombo()->count(), 0);
     QVERIFY(first->RecursiveCheck()->isChecked());
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
 
     // A folder where the file should be: neither readable nor writable.
     const QString blocked = m_dir->path();
     auto dialog = Open(blocked);
-    QCOMPARE(MessageBox::ShownTexts(),
+    QCOMPARE(CMessageBox::ShownTexts(),
              QStringList{
                  QStringLiteral("Open file \"%1\" for read failure! Please try again later.").arg(blocked)});
     QCOMPARE(dialog->FolderCombo()->count(), 0);
-    MessageBox::ClearShownTexts();
+    CMessageBox::ClearShownTexts();
     dialog->FolderCombo()->setEditText(QStringLiteral("/srv/site"));
     dialog->accept();
     // The dialog still closes with OK; the failure was said once.
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
     QCOMPARE(dialog->m_strFolder, QStringLiteral("/srv/site"));
-    QCOMPARE(MessageBox::ShownTexts().size(), 1);
-    QVERIFY(MessageBox::ShownTexts().first().startsWith(QStringLiteral("Create file")));
+    QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+    QVERIFY(CMessageBox::ShownTexts().first().startsWith(QStringLiteral("Create file")));
 }
 
 void AddFolderDlgTest::ok_withoutFolderLeavesTheHistory_wideFolderIsRemembered()
@@ -175,7 +175,7 @@ void AddFolderDlgTest::ok_withoutFolderLeavesTheHistory_wideFolderIsRemembered()
     cyrillic->accept();
     QCOMPARE(cyrillic->result(), int(QDialog::Accepted));
     QCOMPARE(cyrillic->m_strFolder, QStringLiteral("/srv/\u0441\u0430\u0439\u0442"));
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
     // The history no longer fits in Latin-1, so it is kept in UTF-8.
     QVERIFY(ReadBytes(history).startsWith("\xEF\xBB\xBF/srv/\xD1\x81"));
     QStringList saved;
@@ -189,12 +189,12 @@ void AddFolderDlgTest::browse_setsTheFolderAndRemembersIt()
     preferences.m_strAddFolderInit = QStringLiteral("/srv/before/");
     auto dialog = Open(QString());
 
-    FileDialog::SetNextFileNames({QString()});
+    CFileDialog::SetNextFileNames({QString()});
     dialog->OnBrowse();
     QCOMPARE(dialog->FolderCombo()->currentText(), QString());
     QCOMPARE(preferences.m_strAddFolderInit, QStringLiteral("/srv/before/"));
 
-    FileDialog::SetNextFileNames({QStringLiteral("/srv/picked//")});
+    CFileDialog::SetNextFileNames({QStringLiteral("/srv/picked//")});
     QPushButton* browse = dialog->findChild<QPushButton*>(QStringLiteral("browseButton"));
     QVERIFY(browse);
     browse->click();

@@ -43,12 +43,12 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
     }
     void init()
     {
         m_frame.Reset();
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
     }
 
     void fields_haveTheirLimitsAndTheTitleIsSet()
@@ -79,16 +79,16 @@ private slots:
             QVERIFY(dialog.isVisible());
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
         }
-        QCOMPARE(MessageBox::ShownTexts(), (QStringList{message, message, message}));
+        QCOMPARE(CMessageBox::ShownTexts(), (QStringList{message, message, message}));
 
         // Values are taken as typed: a password of blanks, untrimmed names.
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         CAddUserDlg dialog(&m_frame);
         dialog.show();
         Edit(dialog, "userNameEdit")->setText(QStringLiteral(" jdoe "));
         Edit(dialog, "passwordEdit")->setText(QStringLiteral("   "));
         dialog.accept();
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.User(), User(" jdoe ", "   "));
     }
@@ -112,7 +112,7 @@ private slots:
                  qPrintable(hint->text()));
         Edit(dialog, "passwordEdit")->setText(QStringLiteral("x"));
         dialog.accept();
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
@@ -169,11 +169,11 @@ private slots:
         QCOMPARE(opened,
                  (QList<QUrl>{CAddUserDlg::MailAddress(QStringLiteral("jdoe@example.com"),
                                                        QStringLiteral("jdoe"), QStringLiteral("pw"))}));
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
 
         succeed = false;
         mail->click();
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(CMessageBox::ShownTexts(),
                  QStringList{QStringLiteral("Send mail failure!\nNo mail program or no default "
                                             "mail program on your operation system.")});
         QVERIFY(dialog.isVisible());

@@ -61,7 +61,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
         QVERIFY(m_themes.isValid());
     }
     void init() { UseNoTheme(); }

@@ -26,7 +26,7 @@ private slots:
 void CreateTemplateDlgTest::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    MessageBox::SetTestMode(true);
+    CMessageBox::SetTestMode(true);
 }
 
 void CreateTemplateDlgTest::start_offersListedNames_presetChosen_okHandsBackNameAndIndex()
@@ -68,7 +68,7 @@ void CreateTemplateDlgTest::start_offersListedNames_presetChosen_okHandsBackName
 
 void CreateTemplateDlgTest::refusal_keepsDialogOpen_untilANameIsAccepted()
 {
-    MessageBox::ClearShownTexts();
+    CMessageBox::ClearShownTexts();
     CCreateTemplateDlg dialog(nullptr);
     dialog.m_listNames = {QStringLiteral("Classic"), QStringLiteral("Dark")};
     dialog.show();
@@ -79,7 +79,7 @@ void CreateTemplateDlgTest::refusal_keepsDialogOpen_untilANameIsAccepted()
         QVERIFY2(dialog.isVisible(), qPrintable(name));
     }
     QCOMPARE(
-        MessageBox::ShownTexts(),
+        CMessageBox::ShownTexts(),
         (QStringList{QStringLiteral("Template name can't be empty!"),
                      QStringLiteral("Template name can't include \\/:*?\"<>|"),
                      QStringLiteral("The template name 'Dark' already existed! Please input another name to "
@@ -88,7 +88,7 @@ void CreateTemplateDlgTest::refusal_keepsDialogOpen_untilANameIsAccepted()
     QTest::mouseClick(ok, Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(MessageBox::ShownTexts().size(), 3);
+    QCOMPARE(CMessageBox::ShownTexts().size(), 3);
 }
 
 void CreateTemplateDlgTest::help_opensTheDialogsTopic()

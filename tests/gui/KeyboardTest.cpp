@@ -50,8 +50,8 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
-        FileDialog::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
+        CFileDialog::SetTestMode(true);
     }
     void init()
     {
@@ -160,17 +160,17 @@ private slots:
             // selection cleared again nothing is selected.
             tree->setFocus();
             tree->clearSelection();
-            MessageBox::ClearShownTexts();
+            CMessageBox::ClearShownTexts();
             page->findChild<QPushButton*>(QStringLiteral("deleteButton"))->click();
-            const QStringList said = MessageBox::ShownTexts();
+            const QStringList said = CMessageBox::ShownTexts();
             QCOMPARE(said, QStringList{QStringLiteral("No item is selected!")});
-            MessageBox::ClearShownTexts();
+            CMessageBox::ClearShownTexts();
             QTest::keyClick(tree, Qt::Key_Delete);
-            QCOMPARE(MessageBox::ShownTexts(), said);
-            MessageBox::ClearShownTexts();
+            QCOMPARE(CMessageBox::ShownTexts(), said);
+            CMessageBox::ClearShownTexts();
             select(tree, rows);
             QTest::keyClick(tree, Qt::Key_Delete);
-            QVERIFY(MessageBox::ShownTexts().isEmpty());
+            QVERIFY(CMessageBox::ShownTexts().isEmpty());
         };
         deleteLikeTheButton(files, list, {0, 2});
         QCOMPARE(files->Paths(), QStringList{QStringLiteral("/srv/b.html")});
@@ -198,15 +198,15 @@ private slots:
         QVERIFY(templates->topLevelItemCount() > 0);
         select(templates, {0});
         const int count = templates->topLevelItemCount();
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({QMessageBox::No});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({QMessageBox::No});
         view->PageTemplate()->findChild<QPushButton*>(QStringLiteral("deleteButton"))->click();
-        const QStringList asked = MessageBox::ShownTexts();
+        const QStringList asked = CMessageBox::ShownTexts();
         QCOMPARE(asked.size(), 1);
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({QMessageBox::No});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({QMessageBox::No});
         QTest::keyClick(templates, Qt::Key_Delete);
-        QCOMPARE(MessageBox::ShownTexts(), asked);
+        QCOMPARE(CMessageBox::ShownTexts(), asked);
         QCOMPARE(templates->topLevelItemCount(), count);
     }
 

@@ -32,7 +32,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
         CShellOperations::SetRecorderForTests([this](const QString& action, const QString& target) {
             m_calls.append(action + QLatin1Char(' ') + target);
         });
@@ -44,7 +44,7 @@ private slots:
     {
         m_calls.clear();
         m_bOpens = true;
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         CShellOperations::SetLaunchResultForTests(true);
     }
 
@@ -63,7 +63,7 @@ private slots:
                                        QStringLiteral("url mailto:") + ProductLinks::SupportEmail()}));
         CShellOperations::SetLaunchResultForTests(false);
         about.EmailLink()->Activate();
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
     }
 
     void hyperlink_bluePlainMagentaOnHover_underlinedHand()
@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(m_calls, QStringList{QStringLiteral("url mailto:help@site.example")});
         m_bOpens = false;
         link.Activate();
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(CMessageBox::ShownTexts(),
                  QStringList{
                      QStringLiteral("Send mail failure!\nNo mail program or no default mail program on your "
                                     "operation system.")});

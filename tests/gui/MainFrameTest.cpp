@@ -141,8 +141,8 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
-        FileDialog::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
+        CFileDialog::SetTestMode(true);
         QVERIFY(m_dir.isValid());
         CShellOperations::SetRecorderForTests([this](const QString& action, const QString& target) {
             m_calls.append(action + QLatin1Char(' ') + target);
@@ -154,9 +154,9 @@ private slots:
     void init()
     {
         m_calls.clear();
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({});
-        FileDialog::SetNextFileNames({});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({});
+        CFileDialog::SetNextFileNames({});
         m_data = std::make_unique<CProject>();
         m_doc = std::make_unique<CWendlockDoc>(m_data.get());
         m_recent = std::make_unique<CRecentFileList>();
@@ -259,13 +259,13 @@ private slots:
     {
         TypeAlert(QStringLiteral("Go away"));
         QVERIFY(m_doc->IsModified());
-        MessageBox::SetNextAnswers({QMessageBox::Cancel});
+        CMessageBox::SetNextAnswers({QMessageBox::Cancel});
         m_frame->OnFileNew();
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("Save changes to Untitled?")});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("Save changes to Untitled?")});
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Go away"));
         QVERIFY(m_doc->IsModified());
 
-        MessageBox::SetNextAnswers({QMessageBox::No});
+        CMessageBox::SetNextAnswers({QMessageBox::No});
         m_frame->OnFileNew();
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Invalid Password!"));
         QVERIFY(!m_doc->IsModified());
@@ -275,18 +275,18 @@ private slots:
     {
         TypeAlert(QStringLiteral("Wrong!"));
         const QString project = Path(QStringLiteral("round.vxp"));
-        MessageBox::SetNextAnswers({QMessageBox::Yes});
-        FileDialog::SetNextFileNames({project});
+        CMessageBox::SetNextAnswers({QMessageBox::Yes});
+        CFileDialog::SetNextFileNames({project});
         m_frame->OnFileNew();
-        QCOMPARE(FileDialog::LastCaption(), QStringLiteral("Save As"));
-        QCOMPARE(QFileInfo(FileDialog::LastSuggestedPath()).fileName(), QStringLiteral("Untitled.vxp"));
+        QCOMPARE(CFileDialog::LastCaption(), QStringLiteral("Save As"));
+        QCOMPARE(QFileInfo(CFileDialog::LastSuggestedPath()).fileName(), QStringLiteral("Untitled.vxp"));
         QVERIFY(QFileInfo::exists(project));
         // The save happened, then New.
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled[*] - Wendlock"));
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Invalid Password!"));
         QCOMPARE(m_recent->Files(), QStringList{project});
 
-        FileDialog::SetNextFileNames({project});
+        CFileDialog::SetNextFileNames({project});
         m_frame->OnFileOpen();
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Wrong!"));
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("round.vxp[*] - Wendlock"));
@@ -295,7 +295,7 @@ private slots:
 
         // Save with a path writes in place, without a dialog.
         TypeAlert(QStringLiteral("Again"));
-        FileDialog::SetNextFileNames({});
+        CFileDialog::SetNextFileNames({});
         QVERIFY(m_frame->OnFileSave());
         QVERIFY(!m_doc->IsModified());
         CProject reread;
@@ -312,19 +312,19 @@ private slots:
         WriteFile(cut, bytes.left(bytes.size() / 2));
 
         TypeAlert(QStringLiteral("Mine"));
-        MessageBox::SetNextAnswers({QMessageBox::No});
+        CMessageBox::SetNextAnswers({QMessageBox::No});
         QVERIFY(!m_frame->OpenDocumentFile(cut));
-        QCOMPARE(MessageBox::ShownTexts(), QStringList({QStringLiteral("Save changes to Untitled?"),
-                                                        QStringLiteral("Unexpected file format.")}));
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList({QStringLiteral("Save changes to Untitled?"),
+                                                         QStringLiteral("Unexpected file format.")}));
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Mine"));
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled[*] - Wendlock"));
         QVERIFY(m_doc->IsModified());
 
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({QMessageBox::No});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({QMessageBox::No});
         const QString missing = Path(QStringLiteral("missing.vxp"));
         QVERIFY(!m_frame->OpenDocumentFile(missing));
-        QVERIFY(MessageBox::ShownTexts().value(1).contains(missing));
+        QVERIFY(CMessageBox::ShownTexts().value(1).contains(missing));
         QVERIFY(m_recent->Files().isEmpty());
     }
 
@@ -334,9 +334,9 @@ private slots:
         QVERIFY(CWendlockDoc::WriteProjectFile(project, CProject(), nullptr));
         QVERIFY(m_frame->OpenDocumentFile(project));
         TypeAlert(QStringLiteral("Unsaved"));
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         QVERIFY(m_frame->OpenDocumentFile(m_dir.path() + QLatin1String("/./same.vxp")));
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
         QCOMPARE(AlertEdit()->text(), QStringLiteral("Unsaved"));
         QVERIFY(m_doc->IsModified());
     }
@@ -348,10 +348,10 @@ private slots:
         QVERIFY(m_frame->OpenDocumentFile(project));
         QFile::setPermissions(project, QFileDevice::ReadOwner);
         TypeAlert(QStringLiteral("Changed"));
-        FileDialog::SetNextFileNames({QString()});
+        CFileDialog::SetNextFileNames({QString()});
         QVERIFY(!m_frame->OnFileSave());
-        QCOMPARE(FileDialog::LastCaption(), QStringLiteral("Save As"));
-        QCOMPARE(FileDialog::LastSuggestedPath(), project);
+        QCOMPARE(CFileDialog::LastCaption(), QStringLiteral("Save As"));
+        QCOMPARE(CFileDialog::LastSuggestedPath(), project);
         QVERIFY(m_doc->IsModified());
         QFile::setPermissions(project, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
@@ -359,10 +359,10 @@ private slots:
     void closingModifiedWindow_asks_cancelKeepsItOpen()
     {
         TypeAlert(QStringLiteral("Keep"));
-        MessageBox::SetNextAnswers({QMessageBox::Cancel});
+        CMessageBox::SetNextAnswers({QMessageBox::Cancel});
         QVERIFY(!m_frame->close());
         QVERIFY(m_frame->isVisible());
-        MessageBox::SetNextAnswers({QMessageBox::No});
+        CMessageBox::SetNextAnswers({QMessageBox::No});
         QVERIFY(m_frame->close());
     }
 
@@ -371,12 +371,12 @@ private slots:
         m_frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
         TypeAlert(QStringLiteral("Typed"));
-        MessageBox::SetNextAnswers({QMessageBox::Cancel});
+        CMessageBox::SetNextAnswers({QMessageBox::Cancel});
         QTest::keyClick(AlertEdit(), Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("Save changes to Untitled?")});
-        FileDialog::SetNextFileNames({QString()});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("Save changes to Untitled?")});
+        CFileDialog::SetNextFileNames({QString()});
         QTest::keyClick(AlertEdit(), Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(FileDialog::LastCaption(), QStringLiteral("Save As"));
+        QCOMPARE(CFileDialog::LastCaption(), QStringLiteral("Save As"));
         QVERIFY(m_doc->IsModified());
     }
 
@@ -413,9 +413,9 @@ private slots:
         LoadProject(record);
         m_frame->Action(CMainFrame::ID_PROTECT)->trigger();
         QCOMPARE(m_frame->View()->GetActiveIndex(), int(CWendlockView::LoginPage));
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
         QVERIFY(
-            MessageBox::ShownTexts().first().startsWith(QLatin1String("You select to use alert with text")));
+            CMessageBox::ShownTexts().first().startsWith(QLatin1String("You select to use alert with text")));
         QVERIFY(!ReadFile(site.first()).contains(CProtectEngine::ProtectionMarker()));
     }
 
@@ -428,10 +428,10 @@ private slots:
         if (m_frame->View()->PageFiles()->ValidateForProtect()) {
             QSKIP("the Files page does not check its list yet");
         }
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         m_frame->OnProtect();
         QCOMPARE(m_frame->View()->GetActiveIndex(), int(CWendlockView::FilesPage));
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(CMessageBox::ShownTexts(),
                  QStringList{QStringLiteral(
                      "No files have been added to protect! Please add files to list before protect.")});
     }
@@ -453,8 +453,8 @@ private slots:
         QVERIFY(m_frame->IsProtecting());
         QTRY_VERIFY_WITH_TIMEOUT(!m_frame->IsProtecting(), 30000);
         // Backups are on: the summary warns that they must not be uploaded.
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY(MessageBox::ShownTexts().at(0).startsWith(QString::fromUtf8(
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+        QVERIFY(CMessageBox::ShownTexts().at(0).startsWith(QString::fromUtf8(
             "2 protected, 1 failed, 0 skipped \u2014 see the Result page.\nPage format: strong."
             "\n\nThe backups (*.original)")));
         // The run drew the project's salt, which is a change to save.
@@ -475,14 +475,14 @@ private slots:
         }
 
         // Again: restore first for the home page, keep the about page.
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({QMessageBox::Yes, QMessageBox::No});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({QMessageBox::Yes, QMessageBox::No});
         m_frame->OnProtect();
         QTRY_VERIFY_WITH_TIMEOUT(!m_frame->IsProtecting(), 30000);
-        QCOMPARE(MessageBox::ShownTexts().mid(0, 2),
+        QCOMPARE(CMessageBox::ShownTexts().mid(0, 2),
                  QStringList({CProtectEngine::RestoreQuestionText(site.at(0)),
                               CProtectEngine::RestoreQuestionText(site.at(2))}));
-        QVERIFY(MessageBox::ShownTexts().value(2).startsWith(
+        QVERIFY(CMessageBox::ShownTexts().value(2).startsWith(
             QString::fromUtf8("1 protected, 1 failed, 1 skipped \u2014 see the Result page.")));
         QCOMPARE(Rows(list, CPageResult::ResultColumn),
                  QStringList({QStringLiteral("Protected"), QStringLiteral("File not exists!"),
@@ -507,7 +507,7 @@ private slots:
         auto* files = m_frame->View()->PageFiles()->findChild<QTreeWidget*>(QStringLiteral("filesList"));
         const QString before = files->topLevelItem(0)->text(1);
 
-        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        CMessageBox::SetNextAnswers({QMessageBox::Yes});
         m_frame->OnProtect();
         QTRY_VERIFY_WITH_TIMEOUT(!m_frame->IsProtecting(), 30000);
         const QString grown = CFilesList::SizeText(site.at(0));
@@ -518,14 +518,14 @@ private slots:
         QVERIFY(m_frame->isWindowModified());
         QVERIFY(m_frame->View()->PageResult()->List()->topLevelItemCount() > 0);
 
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({QMessageBox::Yes});
         m_frame->View()->PageFiles()->OnRestore();
         QTRY_VERIFY(!m_frame->View()->PageFiles()->IsRestoring());
         QCOMPARE(files->topLevelItem(0)->text(1), before);
 
         // New (not saving) starts with no results and no mark.
-        MessageBox::SetNextAnswers({QMessageBox::No});
+        CMessageBox::SetNextAnswers({QMessageBox::No});
         m_frame->OnFileNew();
         QCOMPARE(m_frame->View()->PageResult()->List()->topLevelItemCount(), 0);
         QVERIFY(!m_frame->isWindowModified());
@@ -550,39 +550,39 @@ private slots:
         QTreeWidget* list = m_frame->View()->PageResult()->List();
         QCOMPARE(Rows(list, CPageResult::ResultColumn), QStringList(5, QStringLiteral("Protected")));
 
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({QMessageBox::YesToAll});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({QMessageBox::YesToAll});
         ProtectAndWait();
-        QCOMPARE(MessageBox::ShownTexts().size(), 2);
-        QCOMPARE(MessageBox::ShownTexts().at(0), CProtectEngine::RestoreQuestionText(pages.at(0)));
+        QCOMPARE(CMessageBox::ShownTexts().size(), 2);
+        QCOMPARE(CMessageBox::ShownTexts().at(0), CProtectEngine::RestoreQuestionText(pages.at(0)));
         QCOMPARE(Rows(list, CPageResult::ResultColumn), QStringList(5, QStringLiteral("Protected")));
         for (const QString& page : pages) {
             QCOMPARE(ReadFile(page).count(CProtectEngine::ProtectionMarker()), 1);
         }
 
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({QMessageBox::No, QMessageBox::NoToAll});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({QMessageBox::No, QMessageBox::NoToAll});
         ProtectAndWait();
-        QCOMPARE(MessageBox::ShownTexts().mid(0, 2),
+        QCOMPARE(CMessageBox::ShownTexts().mid(0, 2),
                  QStringList({CProtectEngine::RestoreQuestionText(pages.at(0)),
                               CProtectEngine::RestoreQuestionText(pages.at(1))}));
-        QCOMPARE(MessageBox::ShownTexts().size(), 3);
+        QCOMPARE(CMessageBox::ShownTexts().size(), 3);
         QCOMPARE(Rows(list, CPageResult::ResultColumn), QStringList(5, QStringLiteral("Protected before")));
 
         QHash<QString, QByteArray> before;
         for (const QString& page : pages) {
             before.insert(page, ReadFile(page));
         }
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({QMessageBox::Yes, QMessageBox::Cancel, QMessageBox::Yes});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({QMessageBox::Yes, QMessageBox::Cancel, QMessageBox::Yes});
         ProtectAndWait();
-        QCOMPARE(MessageBox::ShownTexts().size(), 3);
+        QCOMPARE(CMessageBox::ShownTexts().size(), 3);
         QVERIFY2(
-            MessageBox::ShownTexts().at(2).startsWith(QString::fromUtf8(
+            CMessageBox::ShownTexts().at(2).startsWith(QString::fromUtf8(
                 "The run was cancelled. 1 protected, 0 failed, 0 skipped, 4 not processed \u2014 see the "
                 "Result page.")),
-            qPrintable(MessageBox::ShownTexts().at(2)));
-        QCOMPARE(MessageBox::ShownIcons().at(2), QMessageBox::Warning);
+            qPrintable(CMessageBox::ShownTexts().at(2)));
+        QCOMPARE(CMessageBox::ShownIcons().at(2), QMessageBox::Warning);
         const QString notProcessed = ProtectResultText(ProtectOutcome::NotProcessed);
         QCOMPARE(Rows(list, CPageResult::ResultColumn),
                  QStringList(
@@ -606,22 +606,22 @@ private slots:
         record.m_nCipher = CProject::kCipherClassic;
         LoadProject(record);
         ProtectAndWait();
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(CMessageBox::ShownTexts(),
                  QStringList{QString::fromUtf8(
                      "0 protected, 2 failed, 0 skipped \u2014 see the Result page.\nPage format: classic.")});
-        QCOMPARE(MessageBox::ShownIcons(), QList<QMessageBox::Icon>{QMessageBox::Warning});
+        QCOMPARE(CMessageBox::ShownIcons(), QList<QMessageBox::Icon>{QMessageBox::Warning});
 
         record.m_listFiles = MakePages(3);
         record.m_nCipher = CProject::kCipherStrong;
         record.m_bBackup = false;
         LoadProject(record);
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         ProtectAndWait();
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY2(MessageBox::ShownTexts().at(0).startsWith(QString::fromUtf8(
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+        QVERIFY2(CMessageBox::ShownTexts().at(0).startsWith(QString::fromUtf8(
                      "3 protected, 0 failed, 0 skipped \u2014 see the Result page.\nPage format: strong.")),
-                 qPrintable(MessageBox::ShownTexts().at(0)));
-        QCOMPARE(MessageBox::ShownIcons(), QList<QMessageBox::Icon>{QMessageBox::Information});
+                 qPrintable(CMessageBox::ShownTexts().at(0)));
+        QCOMPARE(CMessageBox::ShownIcons(), QList<QMessageBox::Icon>{QMessageBox::Information});
     }
 
     // The window stays usable during a run; closing it cancels the run:
@@ -647,7 +647,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_frame->isVisible(), 30000);
         CProtectEngine::SetStepHook({});
         QVERIFY(!m_frame->IsProtecting());
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
         int done = 0;
         for (int i = 0; i < pages.size(); ++i) {
             const QByteArray text = ReadFile(pages.at(i));
@@ -675,7 +675,7 @@ private slots:
             QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
             TypeAlert(answer == QMessageBox::Cancel ? QStringLiteral("Kept") : QStringLiteral("Saved"));
             QVERIFY(m_doc->IsModified());
-            MessageBox::SetTestMode(false);
+            CMessageBox::SetTestMode(false);
             int boxesWhileAsking = -1;
             bool closedWhileAsking = true;
             QString asked;
@@ -704,7 +704,7 @@ private slots:
                 box->button(answer)->click();
             });
             QTest::keyClick(AlertEdit(), Qt::Key_Q, Qt::ControlModifier);
-            MessageBox::SetTestMode(true);
+            CMessageBox::SetTestMode(true);
             QCOMPARE(asked, QStringLiteral("Save changes to quit.vxp?"));
             QVERIFY(!closedWhileAsking);
             QCOMPARE(boxesWhileAsking, 1);
@@ -764,7 +764,7 @@ private slots:
                                              .arg(AppInfo::ProgramVersion())));
         CShellOperations::SetLaunchResultForTests(false);
         m_frame->OnSupportEmail();
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(CMessageBox::ShownTexts(),
                  QStringList{
                      QStringLiteral("Send mail failure!\nNo mail program or no default mail program on your "
                                     "operation system.")});

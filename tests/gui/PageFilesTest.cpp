@@ -142,8 +142,8 @@ private:
 void PageFilesTest::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    MessageBox::SetTestMode(true);
-    FileDialog::SetTestMode(true);
+    CMessageBox::SetTestMode(true);
+    CFileDialog::SetTestMode(true);
     CShellOperations::SetRecorderForTests([this](const QString& action, const QString& target) {
         m_shellCalls.append(action + QLatin1Char(' ') + target);
     });
@@ -156,9 +156,9 @@ void PageFilesTest::init()
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("prefs")));
     m_preferences = CAppPreferences();
     m_preferences.m_strPreferencesFolder = m_dir->path() + QStringLiteral("/prefs/");
-    MessageBox::ClearShownTexts();
-    MessageBox::SetNextAnswers({});
-    FileDialog::SetNextFileNames({});
+    CMessageBox::ClearShownTexts();
+    CMessageBox::SetNextAnswers({});
+    CFileDialog::SetNextFileNames({});
     m_shellCalls.clear();
     m_frame = std::make_unique<CFrameRecorder>();
     m_page = std::make_unique<CPageFiles>(m_frame.get(), m_preferences);
@@ -204,7 +204,7 @@ void PageFilesTest::rows_showNameSizeTypeAndPathFromTheNameAlone()
     QVERIFY(!list->topLevelItem(1)->icon(0).isNull());
     // Adding a row neither marks the project modified nor asks anything.
     QVERIFY(m_frame->modifiedCalls.isEmpty());
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
 }
 
 void PageFilesTest::duplicates_areDroppedByEveryRoute()
@@ -219,21 +219,21 @@ void PageFilesTest::duplicates_areDroppedByEveryRoute()
     QVERIFY(m_page->AddFileToList(upper));
 
     // Add Files: a duplicate within the selection and one already listed.
-    FileDialog::SetNextFileNames({b + QLatin1Char('\n') + a + QLatin1Char('\n') + b});
+    CFileDialog::SetNextFileNames({b + QLatin1Char('\n') + a + QLatin1Char('\n') + b});
     m_page->OnAddFiles();
     QCOMPARE(m_page->Paths(), (QStringList{a, upper, b}));
     QVERIFY(m_frame->WasModified());
 
     // Add Files with nothing new adds nothing and does not mark modified.
     m_frame->Reset();
-    FileDialog::SetNextFileNames({a});
+    CFileDialog::SetNextFileNames({a});
     m_page->OnAddFiles();
     QVERIFY(!m_frame->WasModified());
 
     // Import: duplicates of rows and within the file, blanks and padding.
     const QString listFile = m_dir->path() + QStringLiteral("/in.lst");
     QVERIFY(WriteBytes(listFile, QFile::encodeName(QStringLiteral("  %1\t\r\n\r\n%2\r\n%1\r\n").arg(a, b))));
-    FileDialog::SetNextFileNames({listFile});
+    CFileDialog::SetNextFileNames({listFile});
     m_page->OnImport();
     QCOMPARE(m_page->Paths(), (QStringList{a, upper, b}));
     QVERIFY(!m_frame->WasModified());
@@ -263,7 +263,7 @@ void PageFilesTest::delete_withoutSelection_saysSoAndWithSelection_freesThePaths
         QVERIFY(m_page->AddFileToList(paths.last()));
     }
     m_page->OnDelete();
-    QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
+    QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
     QCOMPARE(m_page->List()->topLevelItemCount(), 5);
     QVERIFY(!m_frame->WasModified());
 
@@ -295,18 +295,18 @@ void PageFilesTest::delete_withoutSelection_saysSoAndWithSelection_freesThePaths
 void PageFilesTest::deleteAll_asksOnlyWhenThereIsSomethingToDelete()
 {
     m_page->OnDeleteAll();
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
     QVERIFY(!m_frame->WasModified());
 
     const QString a = m_dir->path() + QStringLiteral("/a.html");
     QVERIFY(m_page->AddFileToList(a));
-    MessageBox::SetNextAnswers({QMessageBox::No});
+    CMessageBox::SetNextAnswers({QMessageBox::No});
     m_page->OnDeleteAll();
-    QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("Are you sure to delete all items?")});
+    QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("Are you sure to delete all items?")});
     QCOMPARE(m_page->List()->topLevelItemCount(), 1);
     QVERIFY(!m_frame->WasModified());
 
-    MessageBox::SetNextAnswers({QMessageBox::Yes});
+    CMessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnDeleteAll();
     QCOMPARE(m_page->List()->topLevelItemCount(), 0);
     QVERIFY(m_page->Paths().isEmpty());
@@ -323,7 +323,7 @@ void PageFilesTest::exportThenImport_reproducesTheRows()
 {
     const QString out = m_dir->path() + QStringLiteral("/out.lst");
     // An empty list exports an empty file.
-    FileDialog::SetNextFileNames({out});
+    CFileDialog::SetNextFileNames({out});
     m_page->OnExport();
     QVERIFY(QFileInfo::exists(out));
     QCOMPARE(ReadBytes(out), QByteArray());
@@ -334,25 +334,25 @@ void PageFilesTest::exportThenImport_reproducesTheRows()
     for (const QString& path : paths) {
         QVERIFY(m_page->AddFileToList(path));
     }
-    FileDialog::SetNextFileNames({out});
+    CFileDialog::SetNextFileNames({out});
     m_page->OnExport();
     QVERIFY(!m_frame->WasModified());
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
     QCOMPARE(ReadBytes(out), CListFile::Encode(paths));
 
     CFrameRecorder frame;
     CPageFiles fresh(&frame, m_preferences);
-    FileDialog::SetNextFileNames({out});
+    CFileDialog::SetNextFileNames({out});
     fresh.OnImport();
     QCOMPARE(fresh.Paths(), paths);
     QCOMPARE(Column(fresh.List(), 3), paths);
     QVERIFY(frame.WasModified());
 
     // Cancel in either dialog ends the command quietly.
-    FileDialog::SetNextFileNames({QString(), QString()});
+    CFileDialog::SetNextFileNames({QString(), QString()});
     fresh.OnImport();
     fresh.OnExport();
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
 }
 
 void PageFilesTest::importAndExport_badFilesChangeNothing()
@@ -361,31 +361,31 @@ void PageFilesTest::importAndExport_badFilesChangeNothing()
     QVERIFY(m_page->AddFileToList(a));
 
     const QString missing = m_dir->path() + QStringLiteral("/missing.lst");
-    FileDialog::SetNextFileNames({missing});
+    CFileDialog::SetNextFileNames({missing});
     m_page->OnImport();
-    QCOMPARE(MessageBox::ShownTexts(),
+    QCOMPARE(CMessageBox::ShownTexts(),
              QStringList{
                  QStringLiteral("Open file \"%1\" for read failure! Please try again later.").arg(missing)});
     QCOMPARE(m_page->Paths(), QStringList{a});
     QVERIFY(!m_frame->WasModified());
 
     // A file that cannot be written: refused, the old file kept.
-    MessageBox::ClearShownTexts();
+    CMessageBox::ClearShownTexts();
     const QString out = m_dir->path() + QStringLiteral("/out.lst");
     QVERIFY(WriteBytes(out, "previous\r\n"));
-    FileDialog::SetNextFileNames({out + QStringLiteral("/inside")});
+    CFileDialog::SetNextFileNames({out + QStringLiteral("/inside")});
     m_page->OnExport();
-    QCOMPARE(MessageBox::ShownTexts().size(), 1);
-    QVERIFY(MessageBox::ShownTexts().first().startsWith(QStringLiteral("Create file")));
+    QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+    QVERIFY(CMessageBox::ShownTexts().first().startsWith(QStringLiteral("Create file")));
     QCOMPARE(ReadBytes(out), QByteArray("previous\r\n"));
 
     // A path beyond Latin-1 makes the list UTF-8, and it reads back.
-    MessageBox::ClearShownTexts();
+    CMessageBox::ClearShownTexts();
     const QString wide = m_dir->path() + QStringLiteral("/\u65E5\u672C.html");
     QVERIFY(m_page->AddFileToList(wide));
-    FileDialog::SetNextFileNames({out});
+    CFileDialog::SetNextFileNames({out});
     m_page->OnExport();
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
     QVERIFY(ReadBytes(out).startsWith("\xEF\xBB\xBF"));
     QStringList read;
     QVERIFY(CListFile::Read(out, read));
@@ -395,7 +395,7 @@ void PageFilesTest::importAndExport_badFilesChangeNothing()
 void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
 {
     m_page->OnRestore();
-    QCOMPARE(MessageBox::ShownTexts(),
+    QCOMPARE(CMessageBox::ShownTexts(),
              QStringList{QStringLiteral("Please add files to the list to be restored! Add "
                                         "web files instead of \"*.original\" backup "
                                         "files.")});
@@ -409,27 +409,27 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
         "to continue?");
 
     // No backups at all: the count is 0, and it is still reported.
-    MessageBox::ClearShownTexts();
-    MessageBox::SetNextAnswers({QMessageBox::Yes});
+    CMessageBox::ClearShownTexts();
+    CMessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnRestore();
     QTRY_VERIFY(!m_page->IsRestoring());
-    QCOMPARE(MessageBox::ShownTexts(),
+    QCOMPARE(CMessageBox::ShownTexts(),
              (QStringList{question, QStringLiteral("0 files have been restored!")}));
 
     // Only Yes goes on, and only over pages that carry protection.
     QVERIFY(WriteBytes(a, ProtectedPage("a")));
     QVERIFY(WriteBytes(a + QStringLiteral(".original"), "original a"));
-    MessageBox::ClearShownTexts();
-    MessageBox::SetNextAnswers({QMessageBox::No});
+    CMessageBox::ClearShownTexts();
+    CMessageBox::SetNextAnswers({QMessageBox::No});
     m_page->OnRestore();
-    QCOMPARE(MessageBox::ShownTexts(), QStringList{question});
+    QCOMPARE(CMessageBox::ShownTexts(), QStringList{question});
     QCOMPARE(ReadBytes(a), ProtectedPage("a"));
 
-    MessageBox::ClearShownTexts();
-    MessageBox::SetNextAnswers({QMessageBox::Yes});
+    CMessageBox::ClearShownTexts();
+    CMessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnRestore();
     QTRY_VERIFY(!m_page->IsRestoring());
-    QCOMPARE(MessageBox::ShownTexts(),
+    QCOMPARE(CMessageBox::ShownTexts(),
              (QStringList{question, QStringLiteral("1 files have been restored!")}));
     QCOMPARE(ReadBytes(a), QByteArray("original a"));
     QVERIFY(!QFileInfo::exists(a + QStringLiteral(".original")));
@@ -437,12 +437,12 @@ void PageFilesTest::restore_reportsTheCountAndPutsBackupsBack()
 
     // A protected page without a backup is named with the reason.
     QVERIFY(WriteBytes(b, ProtectedPage("b")));
-    MessageBox::ClearShownTexts();
-    MessageBox::SetNextAnswers({QMessageBox::Yes});
+    CMessageBox::ClearShownTexts();
+    CMessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnRestore();
     QTRY_VERIFY(!m_page->IsRestoring());
     QCOMPARE(
-        MessageBox::ShownTexts(),
+        CMessageBox::ShownTexts(),
         (QStringList{question,
                      QStringLiteral("0 files have been restored!\n\nNot restored:\n%1: No backup").arg(b)}));
     QCOMPARE(ReadBytes(b), ProtectedPage("b"));
@@ -537,7 +537,7 @@ void PageFilesTest::contextMenu_greysRowEntriesOnEmptySpaceAndShowsPrompts()
 
     // An entry runs its command: Delete All on an empty list asks nothing.
     Entries(onRow.get()).at(3)->trigger();
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
 }
 
 void PageFilesTest::shellEntriesAndDoubleClick_actOnTheSelectedRow()
@@ -550,7 +550,7 @@ void PageFilesTest::shellEntriesAndDoubleClick_actOnTheSelectedRow()
     const std::unique_ptr<QMenu> menu = m_page->CreateContextMenu(true);
     QMenu* shell = Entries(menu.get()).last()->menu();
     Entries(shell).at(0)->trigger();
-    QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
+    QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
     QVERIFY(m_shellCalls.isEmpty());
 
     m_page->List()->topLevelItem(1)->setSelected(true);
@@ -585,7 +585,7 @@ void PageFilesTest::project_loadSaveAndValidate()
 {
     QVERIFY(!m_page->ValidateForProtect());
     QCOMPARE(
-        MessageBox::ShownTexts(),
+        CMessageBox::ShownTexts(),
         QStringList{QStringLiteral("No files have been added to protect! Please add files to list before "
                                    "protect.")});
 

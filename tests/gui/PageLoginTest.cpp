@@ -50,13 +50,13 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
     }
 
     void init()
     {
         m_frame.Reset();
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         m_page = std::make_unique<CPageLogin>(&m_frame);
         m_page->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
@@ -134,7 +134,7 @@ private slots:
         Control<QCheckBox>("userCaseCheck")->setChecked(false);
 
         QVERIFY(!m_page->OnKillActive());
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("Enter an integer.")});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("Enter an integer.")});
 
         CProject saved;
         saved.m_nLoginExpire = 0;
@@ -167,24 +167,24 @@ private slots:
         data.m_strAlertText.clear();
         m_page->LoadFromProject(data);
         QVERIFY(!m_page->ValidateForProtect());
-        QVERIFY(MessageBox::ShownTexts().value(0).startsWith(QStringLiteral(
+        QVERIFY(CMessageBox::ShownTexts().value(0).startsWith(QStringLiteral(
             "You select to use alert with text if login incorrect, but the alert text is empty!")));
 
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         data.m_nIncorrectAction = 1;
         data.m_strRedirectURL.clear();
         m_page->LoadFromProject(data);
         QVERIFY(!m_page->ValidateForProtect());
         QCOMPARE(
-            MessageBox::ShownTexts(),
+            CMessageBox::ShownTexts(),
             QStringList{QStringLiteral("You select to use redirect to URL if login incorrect, but the URL is "
                                        "empty! Please input an URL before protect.")});
 
         // Blanks are text.
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         Control<QLineEdit>("urlEdit")->setText(QStringLiteral(" "));
         QVERIFY(m_page->ValidateForProtect());
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
     }
 
     void target_typedAsIs_loadedByPrefix()

@@ -117,7 +117,7 @@ private:
         data.m_listUsers = users;
         m_page->LoadFromProject(data);
         m_frame.Reset();
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
     }
     void Select(const QList<int>& rows)
     {
@@ -137,15 +137,15 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
-        FileDialog::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
+        CFileDialog::SetTestMode(true);
     }
     void init()
     {
         m_frame.Reset();
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({});
-        FileDialog::SetNextFileNames({});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({});
+        CFileDialog::SetNextFileNames({});
         m_page = std::make_unique<CPagePassword>(&m_frame);
         m_page->resize(700, 480);
         m_list = Child<QTreeWidget>("userList");
@@ -258,7 +258,7 @@ private slots:
                 CDialogAnswer::Accept(User(QStringLiteral("jdoe"), QStringLiteral("3")));
             m_page->OnAddUser();
         }
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(CMessageBox::ShownTexts(),
                  QStringList{QStringLiteral("Add user failure! The user \"jdoe\" already existed.")});
         QCOMPARE(m_page->Users().first().m_strPassword, QStringLiteral("1"));
         QCOMPARE(m_list->topLevelItemCount(), 2);
@@ -285,7 +285,7 @@ private slots:
             QCOMPARE(answer.Title(), QStringLiteral("Edit User"));
             QCOMPARE(answer.Shown(), ann);
         }
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
         QVERIFY(m_frame.WasModified());
         QCOMPARE(m_page->Users().first(), ann);
 
@@ -295,7 +295,7 @@ private slots:
                 CDialogAnswer::Accept(User(QStringLiteral("Ann"), QStringLiteral("new")));
             m_page->OnEditUser();
         }
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
         QCOMPARE(m_page->Users().first(), User(QStringLiteral("Ann"), QStringLiteral("new")));
         QCOMPARE(m_list->topLevelItemCount(), 2);
     }
@@ -310,7 +310,7 @@ private slots:
                 CDialogAnswer::Accept(User(QStringLiteral("ann"), QStringLiteral("x")));
             m_page->OnEditUser();
         }
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(CMessageBox::ShownTexts(),
                  QStringList{QStringLiteral("Change user name failure! The user \"ann\" already existed.")});
         QCOMPARE(m_page->Users().at(1), bob);
         QVERIFY(m_frame.modifiedCalls.isEmpty());
@@ -325,7 +325,7 @@ private slots:
         m_page->OnEditUser();
         Select({0, 1});
         m_page->OnEditUser();
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(CMessageBox::ShownTexts(),
                  (QStringList{QStringLiteral("No item is selected!"),
                               QStringLiteral("Please select only one item to edit!")}));
         QCOMPARE(answer.Seen(), 0);
@@ -349,7 +349,7 @@ private slots:
         QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {},
                            QPoint(5, m_list->viewport()->height() - 5));
         QCOMPARE(none.Seen(), 0);
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
     }
 
     void delete_removesEverySelectedRow()
@@ -359,7 +359,7 @@ private slots:
               User(QStringLiteral("r5"), {})});
         Select({});
         m_page->OnDeleteUser();
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
         QVERIFY(m_frame.modifiedCalls.isEmpty());
 
         Select({4, 1, 3});
@@ -388,11 +388,11 @@ private slots:
     {
         Load({});
         m_page->OnDeleteAll();
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
         QVERIFY(m_frame.modifiedCalls.isEmpty());
 
         Load({User(QStringLiteral("a"), {}), User(QStringLiteral("b"), {})});
-        MessageBox::SetNextAnswers({QMessageBox::No, QMessageBox::Cancel, QMessageBox::Yes});
+        CMessageBox::SetNextAnswers({QMessageBox::No, QMessageBox::Cancel, QMessageBox::Yes});
         m_page->OnDeleteAll();
         m_page->OnDeleteAll();
         QCOMPARE(m_list->topLevelItemCount(), 2);
@@ -400,7 +400,7 @@ private slots:
         m_page->OnDeleteAll();
         QCOMPARE(m_list->topLevelItemCount(), 0);
         QVERIFY(m_frame.WasModified());
-        QCOMPARE(MessageBox::ShownTexts().last(), QStringLiteral("Are you sure to delete all items?"));
+        QCOMPARE(CMessageBox::ShownTexts().last(), QStringLiteral("Are you sure to delete all items?"));
     }
 
     // Keyboard only: the list takes the focus with its current row selected,
@@ -419,9 +419,9 @@ private slots:
         QCOMPARE(m_list->selectedItems().size(), 1);
         QTest::keyClick(m_list, Qt::Key_Delete);
         QCOMPARE(Names(m_page->Users()), Split("a c"));
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
 
-        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        CMessageBox::SetNextAnswers({QMessageBox::Yes});
         m_page->OnDeleteAll();
         QCOMPARE(m_list->topLevelItemCount(), 0);
         m_frame.Reset();
@@ -453,12 +453,12 @@ private slots:
         QVERIFY(m_page->ValidateForProtect());
         Load({}, CProject::kSinglePassword, QString());
         QVERIFY(!m_page->ValidateForProtect());
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{emptyPassword});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{emptyPassword});
 
         // In multiple user mode the single password does not help.
         Load({}, CProject::kMultipleUsers, QStringLiteral("set"));
         QVERIFY(!m_page->ValidateForProtect());
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{emptyList});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{emptyList});
         Load({User(QStringLiteral("a"), QStringLiteral("1"))}, CProject::kMultipleUsers, QString());
         QVERIFY(m_page->ValidateForProtect());
 
@@ -476,7 +476,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("\"carol\",\"c\"\r\n\"bob\",\"theirs\"\r\ndave,d,Dave\r\n");
         file.close();
-        FileDialog::SetNextFileNames({Path("in.csv")});
+        CFileDialog::SetNextFileNames({Path("in.csv")});
         m_page->OnImport();
         QCOMPARE(Names(m_page->Users()), Split("bob carol dave"));
         QCOMPARE(m_page->Users().at(0).m_strPassword, QStringLiteral("mine"));
@@ -486,15 +486,15 @@ private slots:
 
         // Nothing new: not modified. A cancelled dialog: nothing at all.
         m_frame.Reset();
-        FileDialog::SetNextFileNames({Path("in.csv"), QString()});
+        CFileDialog::SetNextFileNames({Path("in.csv"), QString()});
         m_page->OnImport();
         m_page->OnImport();
         QVERIFY(m_frame.modifiedCalls.isEmpty());
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
 
-        FileDialog::SetNextFileNames({Path("missing.csv")});
+        CFileDialog::SetNextFileNames({Path("missing.csv")});
         m_page->OnImport();
-        QCOMPARE(MessageBox::ShownTexts(),
+        QCOMPARE(CMessageBox::ShownTexts(),
                  QStringList{QStringLiteral("Open file \"%1\" for read failure! Please try again later.")
                                  .arg(Path("missing.csv"))});
         QCOMPARE(m_list->topLevelItemCount(), 3);
@@ -504,7 +504,7 @@ private slots:
     {
         Load({User(QStringLiteral("a\"b"), QStringLiteral("1"), QStringLiteral("Full")),
               User(QStringLiteral("c"), QStringLiteral("2"))});
-        FileDialog::SetNextFileNames({Path("out.csv")});
+        CFileDialog::SetNextFileNames({Path("out.csv")});
         m_page->OnExport();
         QFile file(Path("out.csv"));
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -515,21 +515,21 @@ private slots:
         QVERIFY(m_frame.modifiedCalls.isEmpty());
 
         // A failed write says so and leaves the old file.
-        FileDialog::SetNextFileNames({Path("out.csv/no")});
+        CFileDialog::SetNextFileNames({Path("out.csv/no")});
         m_page->OnExport();
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY(MessageBox::ShownTexts().first().startsWith(QStringLiteral("Create file")));
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+        QVERIFY(CMessageBox::ShownTexts().first().startsWith(QStringLiteral("Create file")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), written);
         file.close();
 
         // An unsaved edit is exported as shown; a value beyond Latin-1
         // makes the file UTF-8.
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         Load({User(QString::fromUtf8("\xE6\x97\xA5"), QStringLiteral("1"))});
-        FileDialog::SetNextFileNames({Path("out.csv")});
+        CFileDialog::SetNextFileNames({Path("out.csv")});
         m_page->OnExport();
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF\"\xE6\x97\xA5\",\"1\",\"\",\"\",\"\"\r\n"));
     }

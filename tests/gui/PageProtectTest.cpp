@@ -83,13 +83,13 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
     }
 
     void init()
     {
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({});
         m_frame.Reset();
         m_page = std::make_unique<CPageProtect>(&m_frame);
         m_page->show();
@@ -260,18 +260,18 @@ private slots:
         const CProject data = WithFormat(CProject::kCipherStrong, 600000, char(0x42));
         m_page->LoadFromProject(data);
 
-        MessageBox::SetNextAnswers({QMessageBox::No});
+        CMessageBox::SetNextAnswers({QMessageBox::No});
         QTest::mouseClick(SignOutButton(), Qt::LeftButton);
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("password again")));
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+        QVERIFY(CMessageBox::ShownTexts().first().contains(QStringLiteral("password again")));
         QVERIFY(!m_frame.WasModified());
         CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_baSalt, data.m_baSalt);
 
-        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        CMessageBox::SetNextAnswers({QMessageBox::Yes});
         QTest::mouseClick(SignOutButton(), Qt::LeftButton);
-        QCOMPARE(MessageBox::ShownTexts().size(), 2);
+        QCOMPARE(CMessageBox::ShownTexts().size(), 2);
         QVERIFY(m_frame.WasModified());
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_baSalt.size(), 16);
@@ -279,7 +279,7 @@ private slots:
         const QByteArray first = saved.m_baSalt;
         const QByteArray firstKey = saved.m_baContentKey;
         QCOMPARE(firstKey.size(), 32);
-        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        CMessageBox::SetNextAnswers({QMessageBox::Yes});
         QTest::mouseClick(SignOutButton(), Qt::LeftButton);
         m_page->SaveToProject(saved);
         QVERIFY(saved.m_baSalt != first);
@@ -386,8 +386,8 @@ private slots:
         QTest::mouseClick(elsewhere, Qt::LeftButton, {}, QPoint(8, elsewhere->height() / 2));
         Edit("outputEdit")->clear();
         QVERIFY(!m_page->ValidateForProtect());
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("folder")));
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+        QVERIFY(CMessageBox::ShownTexts().first().contains(QStringLiteral("folder")));
     }
 
     // Every control the user can work on says what it does; the Files
@@ -429,8 +429,8 @@ private slots:
         m_page->LoadFromProject(WithFormat(CProject::kCipherClassic, 600000, 'c'));
         Step(CipherCombo(), Qt::Key_Up);
         QVERIFY(m_frame.WasModified());
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY(MessageBox::ShownTexts().first().contains(QStringLiteral("new password")));
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+        QVERIFY(CMessageBox::ShownTexts().first().contains(QStringLiteral("new password")));
         CProject saved;
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_nCipher, CProject::kCipherStrong);
@@ -438,12 +438,12 @@ private slots:
         // Back and forth again: no second warning.
         Step(CipherCombo(), Qt::Key_Down);
         Step(CipherCombo(), Qt::Key_Up);
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_nCipher, CProject::kCipherStrong);
 
         // A project that was strong when loaded has no classic pages to warn about.
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         m_frame.Reset();
         m_page->LoadFromProject(CProject());
         Step(CipherCombo(), Qt::Key_Down);
@@ -451,7 +451,7 @@ private slots:
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_nCipher, CProject::kCipherClassic);
         Step(CipherCombo(), Qt::Key_Up);
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
     }
 };
 

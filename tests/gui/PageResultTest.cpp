@@ -61,7 +61,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
         QVERIFY(m_dir.isValid());
         CShellOperations::SetRecorderForTests([this](const QString& action, const QString& target) {
             m_calls.append(action + QLatin1Char(' ') + target);
@@ -80,7 +80,7 @@ private slots:
     void init()
     {
         m_calls.clear();
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         m_page = std::make_unique<CPageResult>(&m_frame);
         m_page->resize(760, 400);
         m_page->show();
@@ -150,7 +150,7 @@ private slots:
         const QString page = MakeFile(QStringLiteral("page.html"), 100);
         m_page->AddResultRow(page, QStringLiteral("Protected"));
         m_page->OnTest();
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
         QVERIFY(m_calls.isEmpty());
 
         QTreeWidget* list = m_page->List();

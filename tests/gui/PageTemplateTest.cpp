@@ -130,7 +130,7 @@ private:
 void PageTemplateTest::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    MessageBox::SetTestMode(true);
+    CMessageBox::SetTestMode(true);
     CShellOperations::SetRecorderForTests([this](const QString& action, const QString& target) {
         m_shell.append({action, target});
     });
@@ -150,8 +150,8 @@ void PageTemplateTest::init()
     QVERIFY(WriteFile(MultiFolder() + QLatin1String("Delta.htm"), TemplateText(QStringLiteral("Delta"))));
     m_preferences.m_strDataFolder = m_app->path() + QLatin1String("/data/");
 
-    MessageBox::ClearShownTexts();
-    MessageBox::SetNextAnswers({});
+    CMessageBox::ClearShownTexts();
+    CMessageBox::SetNextAnswers({});
     m_shell.clear();
     m_frame = std::make_unique<CFrameRecorder>();
     m_page = std::make_unique<CPageTemplate>(m_frame.get(), m_preferences);
@@ -249,7 +249,7 @@ void PageTemplateTest::unlistedPath_staysChosenWithoutRow_andPassesValidation()
         m_page->SaveToProject(saved);
         QCOMPARE(saved.m_strTemplatePath, path);
     }
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
 }
 
 void PageTemplateTest::listedPath_selectsItsRow_andSavesBack()
@@ -328,7 +328,7 @@ void PageTemplateTest::clickOnEmptySpace_emptiesChosenPath_andProtectStops()
 
     QVERIFY(!m_page->ValidateForProtect());
     QCOMPARE(
-        MessageBox::ShownTexts(),
+        CMessageBox::ShownTexts(),
         QStringList{QStringLiteral("No template is selected! Please select a template before protect.")});
     CProject saved;
     saved.m_strTemplatePath = QStringLiteral("stale");
@@ -359,7 +359,7 @@ void PageTemplateTest::previewOff_selectionChangesChoiceNotPreview_onWithoutRowS
     check->click();
     check->click();
     QVERIFY(check->isChecked());
-    QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
+    QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
 }
 
 void PageTemplateTest::create_refusesBadNames_thenCopiesBasedOnTemplate_andAppendsRow()
@@ -391,7 +391,7 @@ void PageTemplateTest::create_refusesBadNames_thenCopiesBasedOnTemplate_andAppen
     const QString existing = list->topLevelItem(0)->text(CPageTemplate::NameColumn);
     QCOMPARE(stillOpen, (QStringList{QStringLiteral("a/b"), existing}));
     QCOMPARE(
-        MessageBox::ShownTexts(),
+        CMessageBox::ShownTexts(),
         (QStringList{QStringLiteral("Template name can't include \\/:*?\"<>|"),
                      QStringLiteral("The template name '%1' already existed! Please input another name to "
                                     "continue.")
@@ -474,7 +474,7 @@ void PageTemplateTest::create_existingFile_reportsCopyFailure_andAddsNoRow()
     m_page->OnCreate();
     QVERIFY(m_dialogSeen);
     QCOMPARE(
-        MessageBox::ShownTexts(),
+        CMessageBox::ShownTexts(),
         QStringList{QStringLiteral("Copy file '%1' to '%2' failure! \nFile exists").arg(source, target)});
     QCOMPARE(ReadFile(target), QByteArray("mine"));
     QCOMPARE(list->topLevelItemCount(), 2);
@@ -499,7 +499,7 @@ void PageTemplateTest::create_readOnlyInstall_usesTheUsersOwnFolder()
     });
     m_page->OnCreate();
     QVERIFY(m_dialogSeen);
-    QVERIFY(MessageBox::ShownTexts().isEmpty());
+    QVERIFY(CMessageBox::ShownTexts().isEmpty());
     QCOMPARE(Column(list, CPageTemplate::PathColumn),
              (QStringList{own + QLatin1String("Mine.htm"), own + QLatin1String("Copy.html")}));
     QCOMPARE(ReadFile(own + QLatin1String("Copy.html")), TemplateText(QStringLiteral("Mine")));
@@ -514,17 +514,17 @@ void PageTemplateTest::delete_chosenTemplate_leavesNoneChosen()
     const QString question =
         QStringLiteral("Are you sure to delete file \"%1\"? It can't be restored after deleted.").arg(chosen);
 
-    MessageBox::SetNextAnswers({QMessageBox::No});
+    CMessageBox::SetNextAnswers({QMessageBox::No});
     m_page->OnDelete();
-    MessageBox::SetNextAnswers({QMessageBox::Cancel});
+    CMessageBox::SetNextAnswers({QMessageBox::Cancel});
     m_page->OnDelete();
-    QCOMPARE(MessageBox::ShownTexts(), (QStringList{question, question}));
+    QCOMPARE(CMessageBox::ShownTexts(), (QStringList{question, question}));
     QVERIFY(QFileInfo::exists(chosen));
     QCOMPARE(list->topLevelItemCount(), 2);
     QCOMPARE(m_page->ChosenTemplatePath(), chosen);
 
     m_frame->Reset();
-    MessageBox::SetNextAnswers({QMessageBox::Yes});
+    CMessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnDelete();
     QVERIFY(!QFileInfo::exists(chosen));
     QCOMPARE(list->topLevelItemCount(), 1);
@@ -534,10 +534,10 @@ void PageTemplateTest::delete_chosenTemplate_leavesNoneChosen()
     QVERIFY(m_frame->WasModified());
     QCOMPARE(m_page->Preview()->Target(), CTemplatePreview::BlankPage());
 
-    MessageBox::ClearShownTexts();
+    CMessageBox::ClearShownTexts();
     QVERIFY(!m_page->ValidateForProtect());
     m_page->OnDelete();
-    QCOMPARE(MessageBox::ShownTexts(),
+    QCOMPARE(CMessageBox::ShownTexts(),
              (QStringList{QStringLiteral("No template is selected! Please select a template before protect."),
                           QStringLiteral("No item is selected!")}));
 }
@@ -547,9 +547,9 @@ void PageTemplateTest::delete_missingFile_reportsFailure_andKeepsRow()
     Load();
     const QString chosen = m_page->ChosenTemplatePath();
     QVERIFY(QFile::remove(chosen));
-    MessageBox::SetNextAnswers({QMessageBox::Yes});
+    CMessageBox::SetNextAnswers({QMessageBox::Yes});
     m_page->OnDelete();
-    QCOMPARE(MessageBox::ShownTexts().last(),
+    QCOMPARE(CMessageBox::ShownTexts().last(),
              QStringLiteral("Delete file '%1' failure! \nNo such file or directory").arg(chosen));
     QVERIFY(Row(chosen) && Row(chosen)->isSelected());
     QCOMPARE(m_page->ChosenTemplatePath(), chosen);
@@ -636,10 +636,10 @@ void PageTemplateTest::buttonsDoubleClickAndF1_actOnSelectedFile()
     list->clearSelection();
     m_shell.clear();
     // (Open and Edit may have said that this machine has no program set.)
-    MessageBox::ClearShownTexts();
+    CMessageBox::ClearShownTexts();
     m_page->findChild<QPushButton*>(QStringLiteral("browserButton"))->click();
     QVERIFY(m_shell.isEmpty());
-    QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
+    QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
 }
 
 void PageTemplateTest::resizing_keepsColumnProportions()

@@ -152,8 +152,8 @@ private slots:
             WriteDesktop(root);
         }
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
-        FileDialog::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
+        CFileDialog::SetTestMode(true);
     }
 
     void cleanupTestCase() { CShellOperations::SetRecorderForTests({}); }
@@ -164,7 +164,7 @@ private slots:
     {
         Record();
         m_calls.clear();
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
     }
 
     void folderOf_pathRules()
@@ -208,7 +208,7 @@ private slots:
             new QTreeWidgetItem(&list, {QLatin1String(name), QStringLiteral("/site/") + QLatin1String(name)});
         }
         CShellOperations::Run(CShellOperations::Operation::Properties, &list, &list, 1);
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No item is selected!")});
         QVERIFY(m_calls.isEmpty());
 
         list.topLevelItem(2)->setSelected(true);
@@ -231,12 +231,12 @@ private slots:
         // The unknown type was reported before Open with came up.
         QCOMPARE(m_calls, QStringList({QStringLiteral("open ") + page, QStringLiteral("openwith ") + blob,
                                        QStringLiteral("edit ") + page}));
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY2(MessageBox::ShownTexts().first().startsWith(
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+        QVERIFY2(CMessageBox::ShownTexts().first().startsWith(
                      QStringLiteral("Cannot open \"%1\": no program is set "
                                     "to open files of type ")
                          .arg(blob)),
-                 qPrintable(MessageBox::ShownTexts().first()));
+                 qPrintable(CMessageBox::ShownTexts().first()));
     }
 
     // Real launches of the chosen programs: the file reaches each as one
@@ -263,7 +263,7 @@ private slots:
         dialog.ApplicationList()->setCurrentRow(1);
         launch([&] { QVERIFY(dialog.LaunchSelected()); });
         QCOMPARE(arguments, QStringList({QStringLiteral("--log"), page}));
-        QCOMPARE(MessageBox::ShownTexts(), QStringList());
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList());
     }
 
     void failedLaunches_sayWhichFileAndWhy()
@@ -278,7 +278,7 @@ private slots:
         CShellOperations::Open(nullptr, Path(QStringLiteral("gone.html")));
         CHelpTopics::Show(HelpTopic::AddFolder);
         CShellOperations::SetLaunchResultForTests(true);
-        const QStringList said = MessageBox::ShownTexts();
+        const QStringList said = CMessageBox::ShownTexts();
         QCOMPARE(said.size(), 4);
         QCOMPARE(said.at(0),
                  QStringLiteral("Cannot open \"%1\": the program set for its type could not be started.")
@@ -293,7 +293,7 @@ private slots:
 
         // A program the desktop cannot start: one that runs in a terminal
         // when no terminal emulator is found. The desktop's reason follows.
-        MessageBox::ClearShownTexts();
+        CMessageBox::ClearShownTexts();
         const QString log = Path(QStringLiteral("notes.log"));
         WriteText(log, "x\n");
         COpenWithDialog dialog(log);
@@ -307,7 +307,7 @@ private slots:
         QVERIFY(!started);
         const QString prefix =
             QStringLiteral("Cannot open \"%1\": the program \"Term Tool\" could not be started: ").arg(log);
-        const QString text = MessageBox::ShownTexts().value(0);
+        const QString text = CMessageBox::ShownTexts().value(0);
         QVERIFY2(text.startsWith(prefix) && text.size() > prefix.size() + 1, qPrintable(text));
     }
 
@@ -324,9 +324,9 @@ private slots:
         list->setCurrentRow(2);
         QVERIFY(dialog.LaunchSelected());
         list->setCurrentRow(dialog.OtherProgramRow());
-        FileDialog::SetNextFileNames({QStringLiteral("/usr/bin/true")});
+        CFileDialog::SetNextFileNames({QStringLiteral("/usr/bin/true")});
         QVERIFY(dialog.LaunchSelected());
-        FileDialog::SetNextFileNames({QString()});
+        CFileDialog::SetNextFileNames({QString()});
         QVERIFY(!dialog.LaunchSelected());
         QCOMPARE(m_calls, QStringList({QStringLiteral("app editor.desktop ") + page,
                                        QStringLiteral("launch /usr/bin/true ") + page}));
@@ -335,7 +335,7 @@ private slots:
         list->setCurrentRow(0);
         QVERIFY(!dialog.LaunchSelected());
         QCOMPARE(
-            MessageBox::ShownTexts(),
+            CMessageBox::ShownTexts(),
             QStringList{QStringLiteral("Cannot open \"%1\": the program \"My Viewer\" could not be started.")
                             .arg(page)});
         CShellOperations::SetLaunchResultForTests(true);
@@ -356,7 +356,7 @@ private slots:
         CShellOperations::SetLaunchResultForTests(true);
         QCOMPARE(m_calls,
                  QStringList({QStringLiteral("openwith ") + page, QStringLiteral("openwith ") + page}));
-        const QStringList said = MessageBox::ShownTexts();
+        const QStringList said = CMessageBox::ShownTexts();
         QCOMPARE(said.size(), 2);
         QVERIFY2(
             said.at(0).startsWith(

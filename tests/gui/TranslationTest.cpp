@@ -98,8 +98,8 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
-        FileDialog::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
+        CFileDialog::SetTestMode(true);
         const QLocale german(QLocale::German, QLocale::Germany);
         QLocale::setDefault(german);
         m_loaded = AppTranslations::Install(german);

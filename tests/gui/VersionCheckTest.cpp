@@ -81,7 +81,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
         QVERIFY(m_web.Listen());
         m_web.Serve(QStringLiteral("/same.ini"),
                     "[Version]\r\nVersion=2.4\r\n[URL]\r\nURL=https://get.example/\r\n");
@@ -100,42 +100,42 @@ private slots:
     void init()
     {
         m_opened.clear();
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({});
     }
 
     void sameVersion_noNewVersion()
     {
         QVERIFY(Check(QStringLiteral("/same.ini")));
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No new version is released.")});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No new version is released.")});
         QVERIFY(m_opened.isEmpty());
     }
 
     void newerVersion_asks_yesOpensItsUrl()
     {
-        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        CMessageBox::SetNextAnswers({QMessageBox::Yes});
         QVERIFY(Check(QStringLiteral("/newer.ini")));
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{Offer(QStringLiteral("2.5"))});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{Offer(QStringLiteral("2.5"))});
         QCOMPARE(m_opened, QStringList{QStringLiteral("url https://get.example/a,b.html")});
     }
 
     void noAndCancel_openNothing()
     {
-        MessageBox::SetNextAnswers({QMessageBox::No, QMessageBox::Cancel});
+        CMessageBox::SetNextAnswers({QMessageBox::No, QMessageBox::Cancel});
         QVERIFY(Check(QStringLiteral("/newer.ini")));
         QVERIFY(Check(QStringLiteral("/newer.ini")));
-        QCOMPARE(MessageBox::ShownTexts().size(), 2);
+        QCOMPARE(CMessageBox::ShownTexts().size(), 2);
         QVERIFY(m_opened.isEmpty());
     }
 
     void comparisonIsTextual()
     {
         QVERIFY(Check(QStringLiteral("/ten.ini")));
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No new version is released.")});
-        MessageBox::ClearShownTexts();
-        MessageBox::SetNextAnswers({QMessageBox::Yes});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No new version is released.")});
+        CMessageBox::ClearShownTexts();
+        CMessageBox::SetNextAnswers({QMessageBox::Yes});
         QVERIFY(Check(QStringLiteral("/three.ini")));
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{Offer(QStringLiteral("3"))});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{Offer(QStringLiteral("3"))});
         // Without a URL section, the built-in download page.
         QCOMPARE(m_opened, QStringList{QStringLiteral("url ") + m_download});
         QVERIFY(!CVersionCheck::IsNewer(QStringLiteral("10.0"), QStringLiteral("2.4")));
@@ -145,7 +145,7 @@ private slots:
     void notAnIniFile_countsAsVersionOne()
     {
         QVERIFY(Check(QStringLiteral("/html.ini")));
-        QCOMPARE(MessageBox::ShownTexts(), QStringList{QStringLiteral("No new version is released.")});
+        QCOMPARE(CMessageBox::ShownTexts(), QStringList{QStringLiteral("No new version is released.")});
     }
 
     void failedDownload_saysCheckYourNetwork()
@@ -155,7 +155,7 @@ private slots:
                                                 QUrl(QStringLiteral("http://127.0.0.1:1/version.ini")),
                                                 QStringLiteral("2.4"), m_download));
         QCOMPARE(
-            MessageBox::ShownTexts(),
+            CMessageBox::ShownTexts(),
             QStringList(2, QStringLiteral("Check new version failure! Please check your network connect.")));
         QVERIFY(m_opened.isEmpty());
     }

@@ -23,11 +23,11 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
         QVERIFY(m_dir.isValid());
     }
 
-    void init() { MessageBox::ClearShownTexts(); }
+    void init() { CMessageBox::ClearShownTexts(); }
 
     void firstStart_createsDataAndPreferencesFolders_quietly()
     {
@@ -40,7 +40,7 @@ private slots:
                  home + QLatin1String("/Marrowind/Wendlock/Preferences/"));
         // Again, with everything there: still nothing to say.
         CWendlockApp::InitDataFolders(home, preferences);
-        QVERIFY(MessageBox::ShownTexts().isEmpty());
+        QVERIFY(CMessageBox::ShownTexts().isEmpty());
     }
 
     void folderThatCannotBeMade_saysSoForEach_andGoesOn()
@@ -52,12 +52,12 @@ private slots:
         CAppPreferences preferences;
         CWendlockApp::InitDataFolders(blocker, preferences);
         const QString data = blocker + QLatin1String("/Marrowind/Wendlock/");
-        QCOMPARE(MessageBox::ShownTexts().size(), 2);
-        QVERIFY(MessageBox::ShownTexts().at(0).startsWith(
+        QCOMPARE(CMessageBox::ShownTexts().size(), 2);
+        QVERIFY(CMessageBox::ShownTexts().at(0).startsWith(
             QStringLiteral("Create directory '%1' failure! \n").arg(data)));
-        QVERIFY(MessageBox::ShownTexts().at(1).startsWith(
+        QVERIFY(CMessageBox::ShownTexts().at(1).startsWith(
             QStringLiteral("Create directory '%1Preferences/' failure! \n").arg(data)));
-        QVERIFY(MessageBox::ShownTexts().at(1).size() >
+        QVERIFY(CMessageBox::ShownTexts().at(1).size() >
                 QStringLiteral("Create directory '%1Preferences/' failure! \n").arg(data).size());
         QCOMPARE(preferences.m_strPreferencesFolder, data + QLatin1String("Preferences/"));
     }
@@ -174,8 +174,8 @@ private slots:
         CWendlockApp app;
         QVERIFY(
             !app.InitInstance({QStringLiteral("wendlock"), m_dir.filePath(QStringLiteral("nothere.vxp"))}));
-        QCOMPARE(MessageBox::ShownTexts().size(), 1);
-        QVERIFY(MessageBox::ShownTexts().first().contains(QLatin1String("nothere.vxp")));
+        QCOMPARE(CMessageBox::ShownTexts().size(), 1);
+        QVERIFY(CMessageBox::ShownTexts().first().contains(QLatin1String("nothere.vxp")));
     }
 };
 

@@ -26,7 +26,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        MessageBox::SetTestMode(true);
+        CMessageBox::SetTestMode(true);
     }
 
     // At its smallest the window keeps the tab bar in view and every tab

@@ -56,7 +56,7 @@ void CHelpTopics::Show(HelpTopic topic)
 {
     const QString path = FilePath(topic);
     if (!CShellOperations::OpenUrl(QUrl::fromLocalFile(path))) {
-        MessageBox::Warning(nullptr, CShellOperations::FailureText(tr("open the help page"), path,
-                                                                   CShellOperations::FailureReason(path)));
+        CMessageBox::Warning(nullptr, CShellOperations::FailureText(tr("open the help page"), path,
+                                                                    CShellOperations::FailureReason(path)));
     }
 }

@@ -75,8 +75,8 @@ bool COpenWithDialog::LaunchSelected()
     QString error;
     bool started = false;
     if (row == OtherProgramRow()) {
-        program = FileDialog::GetOpenFileName(this, tr("Open With"), tr("All Files (*)"),
-                                              QStringLiteral("/usr/bin"));
+        program = CFileDialog::GetOpenFileName(this, tr("Open With"), tr("All Files (*)"),
+                                               QStringLiteral("/usr/bin"));
         if (program.isEmpty()) {
             return false;
         }
@@ -90,8 +90,8 @@ bool COpenWithDialog::LaunchSelected()
         if (!error.isEmpty()) {
             reason += QLatin1String(": ") + error;
         }
-        MessageBox::Warning(this,
-                            CShellOperations::FailureText(CShellOperations::tr("open"), m_strPath, reason));
+        CMessageBox::Warning(this,
+                             CShellOperations::FailureText(CShellOperations::tr("open"), m_strPath, reason));
     }
     return started;
 }

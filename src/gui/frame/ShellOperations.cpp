@@ -101,7 +101,7 @@ void CShellOperations::Run(Operation op, QWidget* page, QTreeWidget* list, int p
         }
     }
     if (!selected) {
-        MessageBox::Warning(page, tr("No item is selected!"));
+        CMessageBox::Warning(page, tr("No item is selected!"));
         return;
     }
     const QString path = selected->text(pathColumn);
@@ -145,7 +145,7 @@ void CShellOperations::Open(QWidget* owner, const QString& path)
 {
     // For a type nothing handles the user hears why and may pick a program.
     if (!HasHandler(path)) {
-        MessageBox::Warning(owner, FailureText(tr("open"), path, FailureReason(path)));
+        CMessageBox::Warning(owner, FailureText(tr("open"), path, FailureReason(path)));
         OpenWith(owner, path);
         return;
     }
@@ -153,7 +153,7 @@ void CShellOperations::Open(QWidget* owner, const QString& path)
     const bool started =
         Recorded(QStringLiteral("open"), path) ? Hooks().launchResult : OpenWithDefault(path, &error);
     if (!started) {
-        MessageBox::Warning(owner, FailureText(tr("open"), path, WithDetail(FailureReason(path), error)));
+        CMessageBox::Warning(owner, FailureText(tr("open"), path, WithDetail(FailureReason(path), error)));
     }
 }
 
@@ -161,7 +161,7 @@ void CShellOperations::Edit(QWidget* owner, const QString& path)
 {
     CDesktopApplications::Entry editor;
     if (!CDesktopApplications::DefaultFor(QStringLiteral("text/plain"), &editor)) {
-        MessageBox::Warning(
+        CMessageBox::Warning(
             owner,
             FailureText(tr("edit"), path,
                         tr("no text editor is set (%1)").arg(NoProgramFor(QStringLiteral("text/plain")))));
@@ -173,7 +173,7 @@ void CShellOperations::Edit(QWidget* owner, const QString& path)
                              ? Hooks().launchResult
                              : CDesktopApplications::Launch(editor, path, &error);
     if (!started) {
-        MessageBox::Warning(
+        CMessageBox::Warning(
             owner, FailureText(tr("edit"), path,
                                WithDetail(tr("the text editor \"%1\" could not be started").arg(editor.name),
                                           error)));

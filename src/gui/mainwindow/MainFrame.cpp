@@ -333,7 +333,7 @@ bool CMainFrame::SaveModified()
     }
     m_bAskingToSave = true;
     bool saved = false;
-    switch (MessageBox::Question(this, tr("Save changes to %1?").arg(m_pDoc->GetTitle()))) {
+    switch (CMessageBox::Question(this, tr("Save changes to %1?").arg(m_pDoc->GetTitle()))) {
     case QMessageBox::Yes:
         saved = OnFileSave();
         break;
@@ -360,7 +360,7 @@ void CMainFrame::OnFileOpen()
 {
     const QString folder =
         m_pDoc->GetPathName().isEmpty() ? QDir::homePath() : QFileInfo(m_pDoc->GetPathName()).absolutePath();
-    const QString path = FileDialog::GetOpenFileName(this, tr("Open"), ProjectFilter(), folder);
+    const QString path = CFileDialog::GetOpenFileName(this, tr("Open"), ProjectFilter(), folder);
     if (!path.isEmpty()) {
         OpenDocumentFile(path);
     }
@@ -381,7 +381,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
     }
     QString error;
     if (!m_pDoc->OnOpenDocument(QFileInfo(path).absoluteFilePath(), &error)) {
-        MessageBox::Warning(this, error);
+        CMessageBox::Warning(this, error);
         return false;
     }
     RememberDocumentPath();
@@ -419,7 +419,7 @@ bool CMainFrame::OnFileSaveAs()
         suggested += QLatin1String(".vxp");
     }
     const QString path =
-        FileDialog::GetSaveFileName(this, tr("Save As"), ProjectFilter(), suggested, QStringLiteral("vxp"));
+        CFileDialog::GetSaveFileName(this, tr("Save As"), ProjectFilter(), suggested, QStringLiteral("vxp"));
     if (path.isEmpty()) {
         return false;
     }
@@ -439,7 +439,7 @@ bool CMainFrame::DoSave(const QString& path)
 {
     QString error;
     if (!m_pDoc->OnSaveDocument(QFileInfo(path).absoluteFilePath(), &error)) {
-        MessageBox::Warning(this, error);
+        CMessageBox::Warning(this, error);
         return false;
     }
     RememberDocumentPath();
@@ -485,7 +485,7 @@ void CMainFrame::OnShareLink(const QString& path)
     const CProject& project = *m_pDoc->GetData();
     CShareLink::Login login;
     if (!CShareLink::FromProject(project, login)) {
-        MessageBox::Warning(
+        CMessageBox::Warning(
             this, tr("Share links open pages of the strong format: protect the pages in it first."));
         return;
     }
@@ -520,14 +520,14 @@ void CMainFrame::OnShareLink(const QString& path)
     const QByteArray token = CShareLink::Token(login, user, password);
     QApplication::restoreOverrideCursor();
     if (token.isEmpty()) {
-        MessageBox::Warning(this, tr("The key derivation failed."));
+        CMessageBox::Warning(this, tr("The key derivation failed."));
         return;
     }
     QApplication::clipboard()->setText(CShareLink::Link(url, token));
-    MessageBox::Warning(this,
-                        tr("The share link is on the clipboard. It opens the site as the password does: "
-                           "hand it out as you would the password. \"Sign everyone out\" on the Protect "
-                           "page revokes every link."));
+    CMessageBox::Warning(this,
+                         tr("The share link is on the clipboard. It opens the site as the password does: "
+                            "hand it out as you would the password. \"Sign everyone out\" on the Protect "
+                            "page revokes every link."));
 }
 
 void CMainFrame::SetRunning(bool running)
@@ -602,9 +602,9 @@ void CMainFrame::OnProtectFinished()
     bool allWell = false;
     const QString text = EndMessage(summary, m_bStrongRun, m_bBackupRun, &allWell);
     if (allWell) {
-        MessageBox::Information(this, text);
+        CMessageBox::Information(this, text);
     } else {
-        MessageBox::Warning(this, text);
+        CMessageBox::Warning(this, text);
     }
     emit protectFinished();
 }
@@ -640,8 +640,8 @@ void CMainFrame::OnSupportEmail()
     const QString address =
         QStringLiteral("mailto:%1?subject=%2&body=%3").arg(ProductLinks::SupportEmail(), subject, body);
     if (!CShellOperations::OpenUrl(QUrl(address))) {
-        MessageBox::Warning(this, tr("Send mail failure!\nNo mail program or no default mail program on "
-                                     "your operation system."));
+        CMessageBox::Warning(this, tr("Send mail failure!\nNo mail program or no default mail program on "
+                                      "your operation system."));
     }
 }
 

@@ -104,10 +104,10 @@ void CProtectRun::ShowQuestion(const QString& path, const Reply& reply)
         reply(Answer::Cancel);
         return;
     }
-    m_pQuestion = MessageBox::Ask(m_pWindow, CProtectEngine::RestoreQuestionText(path),
-                                  QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
-                                      QMessageBox::NoToAll | QMessageBox::Cancel,
-                                  [reply](QMessageBox::StandardButton button) { reply(ToAnswer(button)); });
+    m_pQuestion = CMessageBox::Ask(m_pWindow, CProtectEngine::RestoreQuestionText(path),
+                                   QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
+                                       QMessageBox::NoToAll | QMessageBox::Cancel,
+                                   [reply](QMessageBox::StandardButton button) { reply(ToAnswer(button)); });
 }
 
 void CProtectRun::OnProgress(int done, int total)

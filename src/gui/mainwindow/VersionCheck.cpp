@@ -60,7 +60,7 @@ bool CVersionCheck::CheckNewVersion(QWidget* parent, const QUrl& versionFile, co
         delete reply;
     }
     if (!downloaded) {
-        MessageBox::Warning(parent, tr("Check new version failure! Please check your network connect."));
+        CMessageBox::Warning(parent, tr("Check new version failure! Please check your network connect."));
         return false;
     }
 
@@ -78,13 +78,13 @@ bool CVersionCheck::CheckNewVersion(QWidget* parent, const QUrl& versionFile, co
     }
 
     if (!IsNewer(newest, currentVersion)) {
-        MessageBox::Warning(parent, tr("No new version is released."));
+        CMessageBox::Warning(parent, tr("No new version is released."));
         return true;
     }
     const QString question = tr("Current version is %1, newest version is %2. Do you want to download "
                                 "the newest version?")
                                  .arg(currentVersion, newest);
-    if (MessageBox::Question(parent, question) == QMessageBox::Yes) {
+    if (CMessageBox::Question(parent, question) == QMessageBox::Yes) {
         CShellOperations::OpenUrl(QUrl(address));
     }
     return true;

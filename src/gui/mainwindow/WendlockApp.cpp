@@ -32,9 +32,9 @@ void CreateFolder(const QString& folder)
     }
     if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && errno != EEXIST) {
         const int error = errno;
-        MessageBox::Warning(nullptr,
-                            QCoreApplication::translate("CWendlockApp", "Create directory '%1' failure! \n%2")
-                                .arg(folder, GetSystemErrorText(error)));
+        CMessageBox::Warning(
+            nullptr, QCoreApplication::translate("CWendlockApp", "Create directory '%1' failure! \n%2")
+                         .arg(folder, GetSystemErrorText(error)));
     }
 }
 
@@ -136,7 +136,7 @@ void CWendlockApp::ProtectAndQuit()
     // time from pressing Protect to the end of the run and the longest
     // time the window's event loop did not come round (a timer asks every
     // 10 ms): how responsive the window stayed.
-    MessageBox::SetTestMode(true);
+    CMessageBox::SetTestMode(true);
     CMainFrame* frame = m_pFrame.get();
     auto clock = std::make_shared<QElapsedTimer>();
     auto sinceTick = std::make_shared<QElapsedTimer>();
@@ -148,7 +148,7 @@ void CWendlockApp::ProtectAndQuit()
     });
     QObject::connect(frame, &CMainFrame::protectFinished, frame, [clock, longestStall, ticker] {
         ticker->stop();
-        const QStringList shown = MessageBox::ShownTexts();
+        const QStringList shown = CMessageBox::ShownTexts();
         std::fprintf(stderr, "protect run: %.3f s, longest event-loop stall %lld ms\n%s\n",
                      double(clock->nsecsElapsed()) / 1e9, static_cast<long long>(*longestStall),
                      qPrintable(shown.isEmpty() ? QString() : shown.last()));
@@ -161,7 +161,7 @@ void CWendlockApp::ProtectAndQuit()
         frame->OnProtect();
         if (!frame->IsProtecting()) {
             std::fprintf(stderr, "protect did not start: %s\n",
-                         qPrintable(MessageBox::ShownTexts().join(QLatin1Char('\n'))));
+                         qPrintable(CMessageBox::ShownTexts().join(QLatin1Char('\n'))));
             QCoreApplication::exit(1);
         }
     });

@@ -30,28 +30,28 @@ bool TakeAnswer(QString* answer, const QString& caption, const QString& suggeste
 }
 } // namespace
 
-void FileDialog::SetNextFileNames(const QStringList& answers)
+void CFileDialog::SetNextFileNames(const QStringList& answers)
 {
     State().answers = answers;
 }
 
-void FileDialog::SetTestMode(bool on)
+void CFileDialog::SetTestMode(bool on)
 {
     State().testMode = on;
 }
 
-QString FileDialog::LastCaption()
+QString CFileDialog::LastCaption()
 {
     return State().lastCaption;
 }
 
-QString FileDialog::LastSuggestedPath()
+QString CFileDialog::LastSuggestedPath()
 {
     return State().lastSuggestedPath;
 }
 
-QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,
-                                    const QString& directory)
+QString CFileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                     const QString& directory)
 {
     QString answer;
     if (TakeAnswer(&answer, caption, directory)) {
@@ -60,8 +60,8 @@ QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, con
     return QFileDialog::getOpenFileName(parent, caption, directory, filter);
 }
 
-QStringList FileDialog::GetOpenFileNames(QWidget* parent, const QString& caption, const QString& filter,
-                                         const QString& directory)
+QStringList CFileDialog::GetOpenFileNames(QWidget* parent, const QString& caption, const QString& filter,
+                                          const QString& directory)
 {
     QString answer;
     if (TakeAnswer(&answer, caption, directory)) {
@@ -70,8 +70,8 @@ QStringList FileDialog::GetOpenFileNames(QWidget* parent, const QString& caption
     return QFileDialog::getOpenFileNames(parent, caption, directory, filter);
 }
 
-QString FileDialog::GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
-                                    const QString& suggestedPath, const QString& defaultSuffix)
+QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                     const QString& suggestedPath, const QString& defaultSuffix)
 {
     QString answer;
     if (TakeAnswer(&answer, caption, suggestedPath)) {
@@ -89,7 +89,7 @@ QString FileDialog::GetSaveFileName(QWidget* parent, const QString& caption, con
     return dialog.selectedFiles().first();
 }
 
-QString FileDialog::GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory)
+QString CFileDialog::GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory)
 {
     QString answer;
     if (TakeAnswer(&answer, caption, directory)) {

@@ -7,7 +7,7 @@ class QWidget;
 
 // The common file dialogs. Tests queue the answers (a chosen path, or an
 // empty string for a cancelled dialog) so that no dialog is ever shown.
-class FileDialog final
+class CFileDialog final
 {
 public:
     static QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,

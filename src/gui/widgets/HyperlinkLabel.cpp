@@ -23,8 +23,8 @@ void CHyperlinkLabel::Activate()
     const QString target = text();
     if (target.contains(QLatin1Char('@'))) {
         if (!OpenUrl(QUrl(QStringLiteral("mailto:") + target))) {
-            MessageBox::Warning(this, tr("Send mail failure!\nNo mail program or no default mail "
-                                         "program on your operation system."));
+            CMessageBox::Warning(this, tr("Send mail failure!\nNo mail program or no default mail "
+                                          "program on your operation system."));
         }
         return;
     }

@@ -22,35 +22,35 @@ TestState& State()
 }
 } // namespace
 
-void MessageBox::SetNextAnswers(const QList<QMessageBox::StandardButton>& answers)
+void CMessageBox::SetNextAnswers(const QList<QMessageBox::StandardButton>& answers)
 {
     State().answers = answers;
 }
 
-void MessageBox::SetTestMode(bool on)
+void CMessageBox::SetTestMode(bool on)
 {
     State().testMode = on;
 }
 
-QStringList MessageBox::ShownTexts()
+QStringList CMessageBox::ShownTexts()
 {
     return State().shown;
 }
 
-QList<QMessageBox::Icon> MessageBox::ShownIcons()
+QList<QMessageBox::Icon> CMessageBox::ShownIcons()
 {
     return State().icons;
 }
 
-void MessageBox::ClearShownTexts()
+void CMessageBox::ClearShownTexts()
 {
     State().shown.clear();
     State().icons.clear();
 }
 
-QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                                             QMessageBox::StandardButtons buttons,
-                                             QMessageBox::StandardButton defaultButton)
+QMessageBox::StandardButton CMessageBox::Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                              QMessageBox::StandardButtons buttons,
+                                              QMessageBox::StandardButton defaultButton)
 {
     TestState& state = State();
     if (state.testMode) {
@@ -69,30 +69,30 @@ QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon 
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QMessageBox::StandardButton MessageBox::QuestionDefaultNo(QWidget* parent, const QString& text)
+QMessageBox::StandardButton CMessageBox::QuestionDefaultNo(QWidget* parent, const QString& text)
 {
     return Show(parent, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                 QMessageBox::No);
 }
 
-void MessageBox::Warning(QWidget* parent, const QString& text)
+void CMessageBox::Warning(QWidget* parent, const QString& text)
 {
     Show(parent, QMessageBox::Warning, text, QMessageBox::Ok);
 }
 
-void MessageBox::Information(QWidget* parent, const QString& text)
+void CMessageBox::Information(QWidget* parent, const QString& text)
 {
     Show(parent, QMessageBox::Information, text, QMessageBox::Ok);
 }
 
-QMessageBox::StandardButton MessageBox::Question(QWidget* parent, const QString& text)
+QMessageBox::StandardButton CMessageBox::Question(QWidget* parent, const QString& text)
 {
     return Show(parent, QMessageBox::Question, text,
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
 }
 
-QMessageBox* MessageBox::Ask(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
-                             const std::function<void(QMessageBox::StandardButton)>& answered)
+QMessageBox* CMessageBox::Ask(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                              const std::function<void(QMessageBox::StandardButton)>& answered)
 {
     TestState& state = State();
     if (state.testMode) {

@@ -11,7 +11,7 @@ class QWidget;
 // warning icon and OK, questions with Yes, No and Cancel (only Yes
 // proceeds). Tests queue the answers instead of clicking, so no test ever
 // blocks on a modal box, and can read back what was shown.
-class MessageBox final
+class CMessageBox final
 {
 public:
     static void Warning(QWidget* parent, const QString& text);

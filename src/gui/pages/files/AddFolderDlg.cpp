@@ -107,7 +107,7 @@ void CAddFolderDlg::LoadFolderHistory()
     QStringList entries;
     QString error;
     if (!CFolderHistory::Load(m_strHistoryFile, entries, &error)) {
-        MessageBox::Warning(this, error);
+        CMessageBox::Warning(this, error);
         return;
     }
     m_pFolder->addItems(entries);
@@ -126,7 +126,7 @@ bool CAddFolderDlg::SaveFolderHistory()
     }
     QString error;
     if (!CFolderHistory::Save(m_strHistoryFile, entries, &error)) {
-        MessageBox::Warning(this, error);
+        CMessageBox::Warning(this, error);
         return false;
     }
     return true;
@@ -134,7 +134,7 @@ bool CAddFolderDlg::SaveFolderHistory()
 
 QString CAddFolderDlg::BrowseForFolder(QWidget* owner, const QString& initialFolder, const QString& title)
 {
-    const QString folder = FileDialog::GetExistingDirectory(owner, title, initialFolder);
+    const QString folder = CFileDialog::GetExistingDirectory(owner, title, initialFolder);
     return folder.isEmpty() ? QString() : CWebFileFilter::NormalizeFolder(folder);
 }
 

@@ -350,7 +350,7 @@ bool CPageFiles::ValidateForProtect()
 {
     const QString problem = CProtectJob::CheckFiles(m_files.Paths());
     if (!problem.isEmpty()) {
-        MessageBox::Warning(this, problem);
+        CMessageBox::Warning(this, problem);
         return false;
     }
     return true;
@@ -358,7 +358,7 @@ bool CPageFiles::ValidateForProtect()
 
 void CPageFiles::OnAddFiles()
 {
-    const QStringList files = FileDialog::GetOpenFileNames(this, tr("Add Files"), AddFilesFilter());
+    const QStringList files = CFileDialog::GetOpenFileNames(this, tr("Add Files"), AddFilesFilter());
     if (files.isEmpty()) {
         return;
     }
@@ -388,7 +388,7 @@ void CPageFiles::OnDelete()
 {
     const QModelIndexList selected = m_pList->selectionModel()->selectedRows();
     if (selected.isEmpty()) {
-        MessageBox::Warning(this, tr("No item is selected!"));
+        CMessageBox::Warning(this, tr("No item is selected!"));
         return;
     }
     QList<int> rows;
@@ -406,7 +406,7 @@ void CPageFiles::OnDeleteAll()
     if (m_files.IsEmpty()) {
         return;
     }
-    if (MessageBox::Question(this, tr("Are you sure to delete all items?")) != QMessageBox::Yes) {
+    if (CMessageBox::Question(this, tr("Are you sure to delete all items?")) != QMessageBox::Yes) {
         return;
     }
     RememberForUndo();
@@ -436,14 +436,14 @@ void CPageFiles::OnUndo()
 
 void CPageFiles::OnImport()
 {
-    const QString path = FileDialog::GetOpenFileName(this, tr("Import"), ListFilter());
+    const QString path = CFileDialog::GetOpenFileName(this, tr("Import"), ListFilter());
     if (path.isEmpty()) {
         return;
     }
     QStringList lines;
     QString error;
     if (!CListFile::Read(path, lines, &error)) {
-        MessageBox::Warning(this, error);
+        CMessageBox::Warning(this, error);
         return;
     }
     if (AddPaths(lines, tr("Importing %1").arg(path), true) > 0) {
@@ -454,13 +454,13 @@ void CPageFiles::OnImport()
 void CPageFiles::OnExport()
 {
     const QString path =
-        FileDialog::GetSaveFileName(this, tr("Export"), ListFilter(), QString(), QStringLiteral("lst"));
+        CFileDialog::GetSaveFileName(this, tr("Export"), ListFilter(), QString(), QStringLiteral("lst"));
     if (path.isEmpty()) {
         return;
     }
     QString error;
     if (!CListFile::Write(path, m_files.Paths(), &error)) {
-        MessageBox::Warning(this, error);
+        CMessageBox::Warning(this, error);
     }
 }
 
@@ -484,18 +484,18 @@ void CPageFiles::SetOutputElsewhere(bool elsewhere)
 void CPageFiles::OnRestore()
 {
     if (m_bOutputElsewhere) {
-        MessageBox::Warning(this,
-                            tr("The protected site is written to another folder (Protect page): the pages "
-                               "here are never changed, so there is nothing to restore."));
+        CMessageBox::Warning(this,
+                             tr("The protected site is written to another folder (Protect page): the pages "
+                                "here are never changed, so there is nothing to restore."));
         return;
     }
     if (m_files.IsEmpty()) {
-        MessageBox::Warning(this, tr("Please add files to the list to be restored! Add web files instead "
-                                     "of \"*.original\" backup files."));
+        CMessageBox::Warning(this, tr("Please add files to the list to be restored! Add web files instead "
+                                      "of \"*.original\" backup files."));
         return;
     }
-    if (MessageBox::Question(this, tr("This will replace the files in the list with their backup files "
-                                      "\"*.original\"! Do you want to continue?")) != QMessageBox::Yes) {
+    if (CMessageBox::Question(this, tr("This will replace the files in the list with their backup files "
+                                       "\"*.original\"! Do you want to continue?")) != QMessageBox::Yes) {
         return;
     }
     if (m_pRestore) {
@@ -545,7 +545,7 @@ void CPageFiles::OnRestoreFinished()
         text += QLatin1String("\n\n") + tr("Not restored:") + QLatin1Char('\n') +
                 m_notRestored.join(QLatin1Char('\n'));
     }
-    MessageBox::Warning(this, text);
+    CMessageBox::Warning(this, text);
     emit restoreFinished();
 }
 

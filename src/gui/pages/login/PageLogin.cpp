@@ -205,7 +205,7 @@ bool CPageLogin::PullFromControls()
     bool ok = false;
     const int days = m_pDaysEdit->Text().trimmed().toInt(&ok, 10);
     if (!ok) {
-        MessageBox::Warning(this, tr("Enter an integer."));
+        CMessageBox::Warning(this, tr("Enter an integer."));
         m_pDaysEdit->setFocus(Qt::OtherFocusReason);
         m_pDaysEdit->selectAll();
         return false;
@@ -258,7 +258,7 @@ bool CPageLogin::ValidateForProtect()
     PullFromControls();
     const QString problem = CProtectJob::CheckLogin(m_nIncorrectAction, m_strAlertText, m_strRedirectURL);
     if (!problem.isEmpty()) {
-        MessageBox::Warning(this, problem);
+        CMessageBox::Warning(this, problem);
         return false;
     }
     return true;

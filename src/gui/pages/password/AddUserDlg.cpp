@@ -142,7 +142,7 @@ void CAddUserDlg::accept()
 {
     PullFromControls();
     if (m_user.m_strUserName.isEmpty() || m_user.m_strPassword.isEmpty()) {
-        MessageBox::Warning(this, tr("The user name and password can't be empty!"));
+        CMessageBox::Warning(this, tr("The user name and password can't be empty!"));
         return;
     }
     QDialog::accept();
@@ -167,7 +167,7 @@ void CAddUserDlg::OnMail()
 {
     PullFromControls();
     if (!m_openUrl(MailAddress(m_user.m_strEmail, m_user.m_strUserName, m_user.m_strPassword))) {
-        MessageBox::Warning(this, tr("Send mail failure!\nNo mail program or no default mail program on "
-                                     "your operation system."));
+        CMessageBox::Warning(this, tr("Send mail failure!\nNo mail program or no default mail program on "
+                                      "your operation system."));
     }
 }

@@ -298,7 +298,7 @@ bool CPagePassword::ValidateForProtect()
     PullFromControls();
     const QString problem = CProtectJob::CheckPassword(m_nPasswordMode, m_strPassword, Users(), true);
     if (!problem.isEmpty()) {
-        MessageBox::Warning(this, problem);
+        CMessageBox::Warning(this, problem);
         return false;
     }
     return true;
@@ -372,8 +372,8 @@ void CPagePassword::OnAddUser()
         return;
     }
     if (FindUser(user.m_strUserName)) {
-        MessageBox::Warning(this,
-                            tr("Add user failure! The user \"%1\" already existed.").arg(user.m_strUserName));
+        CMessageBox::Warning(
+            this, tr("Add user failure! The user \"%1\" already existed.").arg(user.m_strUserName));
         return;
     }
     AppendRows({user});
@@ -385,11 +385,11 @@ void CPagePassword::OnEditUser()
 {
     const QList<QTreeWidgetItem*> selected = m_pList->selectedItems();
     if (selected.size() >= 2) {
-        MessageBox::Warning(this, tr("Please select only one item to edit!"));
+        CMessageBox::Warning(this, tr("Please select only one item to edit!"));
         return;
     }
     if (selected.isEmpty()) {
-        MessageBox::Warning(this, tr("No item is selected!"));
+        CMessageBox::Warning(this, tr("No item is selected!"));
         return;
     }
     QTreeWidgetItem* item = selected.first();
@@ -401,7 +401,7 @@ void CPagePassword::OnEditUser()
     // Keeping the name never conflicts; a new name (a change of letter case
     // included) must not be another row's.
     if (user.m_strUserName != oldName && FindUser(user.m_strUserName)) {
-        MessageBox::Warning(
+        CMessageBox::Warning(
             this, tr("Change user name failure! The user \"%1\" already existed.").arg(user.m_strUserName));
         return;
     }
@@ -413,7 +413,7 @@ void CPagePassword::OnDeleteUser()
 {
     const QList<QTreeWidgetItem*> selected = m_pList->selectedItems();
     if (selected.isEmpty()) {
-        MessageBox::Warning(this, tr("No item is selected!"));
+        CMessageBox::Warning(this, tr("No item is selected!"));
         return;
     }
     // A few rows go one by one, from the last to the first, which keeps the
@@ -453,7 +453,7 @@ void CPagePassword::OnDeleteAll()
     if (m_pList->topLevelItemCount() == 0) {
         return;
     }
-    if (MessageBox::Question(this, tr("Are you sure to delete all items?")) != QMessageBox::Yes) {
+    if (CMessageBox::Question(this, tr("Are you sure to delete all items?")) != QMessageBox::Yes) {
         return;
     }
     RememberForUndo();
@@ -483,7 +483,7 @@ void CPagePassword::OnUndo()
 
 void CPagePassword::OnImport()
 {
-    const QString path = FileDialog::GetOpenFileName(this, QString(), CsvFilter());
+    const QString path = CFileDialog::GetOpenFileName(this, QString(), CsvFilter());
     if (path.isEmpty()) {
         return;
     }
@@ -492,7 +492,7 @@ void CPagePassword::OnImport()
     QString error;
     const int added = CUserListFile::ImportUsers(path, users, &error);
     if (added < 0) {
-        MessageBox::Warning(this, error);
+        CMessageBox::Warning(this, error);
         return;
     }
     if (added > 0) {
@@ -504,13 +504,13 @@ void CPagePassword::OnImport()
 void CPagePassword::OnExport()
 {
     const QString path =
-        FileDialog::GetSaveFileName(this, QString(), CsvFilter(), QString(), QStringLiteral("csv"));
+        CFileDialog::GetSaveFileName(this, QString(), CsvFilter(), QString(), QStringLiteral("csv"));
     if (path.isEmpty()) {
         return;
     }
     QString error;
     if (!CUserListFile::ExportUsers(path, Users(), &error)) {
-        MessageBox::Warning(this, error);
+        CMessageBox::Warning(this, error);
     }
 }
 

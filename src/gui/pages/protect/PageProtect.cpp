@@ -441,8 +441,8 @@ bool CPageProtect::ValidateForProtect()
 {
     PullFromControls();
     if (m_pOutputRadio->isChecked() && m_strOutputFolder.isEmpty()) {
-        MessageBox::Warning(this, tr("Choose the folder the protected site is written to, or protect the "
-                                     "pages in place."));
+        CMessageBox::Warning(this, tr("Choose the folder the protected site is written to, or protect the "
+                                      "pages in place."));
         m_pOutputEdit->setFocus();
         return false;
     }
@@ -465,8 +465,8 @@ void CPageProtect::SetListedPages(const QStringList& pages)
 
 void CPageProtect::OnBrowseOutput()
 {
-    const QString folder = FileDialog::GetExistingDirectory(this, tr("Write the protected site to"),
-                                                            m_pOutputEdit->text().trimmed());
+    const QString folder = CFileDialog::GetExistingDirectory(this, tr("Write the protected site to"),
+                                                             m_pOutputEdit->text().trimmed());
     if (folder.isEmpty()) {
         return;
     }
@@ -522,7 +522,7 @@ void CPageProtect::OnCipherActivated()
     SetProjectModified();
     if (m_nCipher == CProject::kCipherStrong && m_bLoadedClassic && !m_bUpgradeWarned) {
         m_bUpgradeWarned = true;
-        MessageBox::Warning(
+        CMessageBox::Warning(
             this, tr("Copies of the classic pages (old deploys, caches, backups) give away a digest "
                      "of the password that opens them without any guessing.\n\n"
                      "Choose a new password before protecting with strong encryption."));
@@ -534,13 +534,13 @@ void CPageProtect::OnSignOut()
     const QString question =
         tr("Every page protected before will ask for the password again once the pages are protected and "
            "uploaded anew.\n\nSign everyone out?");
-    if (MessageBox::Question(this, question) != QMessageBox::Yes) {
+    if (CMessageBox::Question(this, question) != QMessageBox::Yes) {
         return;
     }
     // A temporary record draws the salt the same way a new project does.
     CProject fresh;
     if (!fresh.DrawSalt()) {
-        MessageBox::Warning(this, tr("No random numbers were available; the sign-out was not done."));
+        CMessageBox::Warning(this, tr("No random numbers were available; the sign-out was not done."));
         return;
     }
     m_baSalt = fresh.m_baSalt;

@@ -171,7 +171,7 @@ void CPageResult::OnShareLink()
 {
     const QTreeWidgetItem* item = m_pList->currentItem();
     if (!item) {
-        MessageBox::Warning(this, tr("No item is selected!"));
+        CMessageBox::Warning(this, tr("No item is selected!"));
         return;
     }
     emit shareLinkRequested(item->text(PathColumn));

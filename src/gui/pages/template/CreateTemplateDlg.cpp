@@ -71,7 +71,7 @@ void CCreateTemplateDlg::accept()
     PullFromControls();
     const QString refusal = CTemplateStore::CheckNewName(m_strTemplateName, m_listNames);
     if (!refusal.isEmpty()) {
-        MessageBox::Warning(this, refusal);
+        CMessageBox::Warning(this, refusal);
         m_pNameEdit->setFocus();
         m_pNameEdit->selectAll();
         return;

@@ -185,7 +185,7 @@ bool CPageTemplate::ValidateForProtect()
 {
     const QString problem = CProtectJob::CheckTemplate(m_strTemplatePath);
     if (!problem.isEmpty()) {
-        MessageBox::Warning(this, problem);
+        CMessageBox::Warning(this, problem);
         return false;
     }
     return true;
@@ -262,7 +262,7 @@ void CPageTemplate::OnPreviewClicked()
         if (const QTreeWidgetItem* row = SelectedRow()) {
             ShowPreview(row->text(PathColumn));
         } else {
-            MessageBox::Warning(this, NoItemSelected());
+            CMessageBox::Warning(this, NoItemSelected());
         }
     } else {
         m_pPreview->ShowBlank();
@@ -293,7 +293,7 @@ void CPageTemplate::OnCreate()
                            dialog.m_strTemplateName + QLatin1String(".html");
     QString message;
     if (!CTemplateStore::CopyTemplate(source, target, &message)) {
-        MessageBox::Warning(this, message);
+        CMessageBox::Warning(this, message);
         return;
     }
     // The new template becomes the chosen one (the selection handler
@@ -305,18 +305,18 @@ void CPageTemplate::OnDelete()
 {
     QTreeWidgetItem* row = SelectedRow();
     if (!row) {
-        MessageBox::Warning(this, NoItemSelected());
+        CMessageBox::Warning(this, NoItemSelected());
         return;
     }
     const QString path = row->text(PathColumn);
-    if (MessageBox::QuestionDefaultNo(
+    if (CMessageBox::QuestionDefaultNo(
             this, tr("Are you sure to delete file \"%1\"? It can't be restored after deleted.").arg(path)) !=
         QMessageBox::Yes) {
         return;
     }
     QString message;
     if (!CTemplateStore::DeleteTemplate(path, &message)) {
-        MessageBox::Warning(this, message);
+        CMessageBox::Warning(this, message);
         return;
     }
     // Losing the selected row is a selection change: report it once, after
