@@ -1,5 +1,9 @@
 #include "engine/ProtectionDetector.h"
 
+#include "engine/ClassicPageFormat.h"
+#include "engine/PageSnapshot.h"
+#include "engine/StrongPageFormat.h"
+
 namespace {
 
 const QByteArrayView kSuppressor("window.onerror=KillError;</SCRIPT>");
@@ -7,8 +11,8 @@ const QByteArrayView kScriptOpen("<SCRIPT type=\"text/javascript\">");
 const QByteArrayView kFirstStatement("var LoginExpireType=");
 // The content arrays' openings: the classic format's, and the end of the
 // strong format's followed by its format statement.
-const QByteArrayView kClassicMarker("var vxpa=new Array(\"");
-const QByteArrayView kStrongMarker("\"];var vxsv=[1,");
+const QByteArray kClassicMarker = CClassicPageFormat::Marker() + '"';
+const QByteArray kStrongMarker = CStrongPageFormat::Marker();
 
 enum class Match
 {
@@ -180,4 +184,18 @@ CProtectionDetector::Kind CProtectionDetector::FeedLoose(QByteArrayView block)
     }
     m_nMarkerAt = m_nLooseStrong >= 0 ? m_nLooseStrong : m_nLooseClassic;
     return m_nLooseStrong >= 0 ? Kind::Strong : Kind::Classic;
+}
+
+CProtectionDetector::Kind CProtectionDetector::Detect(const CPageSnapshot& page)
+{
+    if (const QByteArray* held = page.Contents()) {
+        return Detect(QByteArrayView(*held));
+    }
+    CProtectionDetector detector;
+    Kind kind = Kind::None;
+    page.ReadAll([&](const char* data, qint64 size) {
+        kind = detector.Feed(QByteArrayView(data, qsizetype(size)));
+        return kind == Kind::None;
+    });
+    return kind;
 }

@@ -36,20 +36,7 @@ std::shared_ptr<const CRunFiles::Lines> ReadLines(const QString& path)
 
 } // namespace
 
-CRunFiles::CRunFiles()
-    : m_strSinglePasswordScript(AppFolders::ScriptFile(CProject::kSinglePassword)),
-      m_strMultiUserScript(AppFolders::ScriptFile(CProject::kMultipleUsers)),
-      m_strStrongScript(AppFolders::StrongScriptFile())
-{
-}
-
-QString CRunFiles::LoginScriptPath(bool strong, int passwordMode) const
-{
-    if (strong) {
-        return m_strStrongScript;
-    }
-    return passwordMode == CProject::kMultipleUsers ? m_strMultiUserScript : m_strSinglePasswordScript;
-}
+CRunFiles::CRunFiles() = default;
 
 std::shared_ptr<const CRunFiles::Lines> CRunFiles::LinesOf(const QString& path)
 {
