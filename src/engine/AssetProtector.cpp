@@ -8,7 +8,6 @@
 #include "engine/AssetWriter.h"
 #include "engine/BackupRestore.h"
 #include "engine/PageSnapshot.h"
-#include "engine/ProtectEngine.h"
 
 #include <QDir>
 #include <QFile>

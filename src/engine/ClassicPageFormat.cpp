@@ -112,12 +112,12 @@ std::optional<CPageFormat::Failure> CClassicPageFormat::WriteScript(const CPageS
     return std::nullopt;
 }
 
-CPageUnlocker::Status CClassicPageFormat::Unlock(QByteArrayView text, qsizetype arrayStart,
-                                                 const QString& userName, const QString& password,
-                                                 QIODevice* out)
+CPageFormat::UnlockStatus CClassicPageFormat::Unlock(QByteArrayView text, qsizetype arrayStart,
+                                                     const QString& userName, const QString& password,
+                                                     QIODevice* out)
 {
-    using Status = CPageUnlocker::Status;
-    const QByteArray arrayOpening = Marker() + '"';
+    using Status = UnlockStatus;
+    const QByteArray arrayOpening = Marker();
     QList<QByteArrayView> content;
     qsizetype arrayEnd = 0;
     if (!ParseArray(text, QByteArrayView(arrayOpening), arrayStart, content, &arrayEnd)) {

@@ -2,6 +2,8 @@
 
 #include "engine/PageFormat.h"
 
+class QIODevice;
+
 // The classic format, kept byte for byte for the pages written before: the
 // text scrambled in chunks under a key made from the password's digest (it
 // obscures the content; the digest opens it without guessing), checked by
@@ -12,7 +14,7 @@ public:
     explicit CClassicPageFormat(const CProject& project);
 
     // The opening of the content array every classic page carries.
-    static QByteArray Marker() { return QByteArrayLiteral("var vxpa=new Array("); }
+    static QByteArray Marker() { return CProtectionDetector::ClassicMarker(); }
 
     Kind Writes() const override { return Kind::Classic; }
     std::optional<Failure> Prepare() override { return std::nullopt; }
@@ -21,8 +23,8 @@ public:
     QString LoginScript() const override { return m_strScript; }
 
     // Reads a classic page whose content array starts at `arrayStart`.
-    static CPageUnlocker::Status Unlock(QByteArrayView text, qsizetype arrayStart, const QString& userName,
-                                        const QString& password, QIODevice* out);
+    static UnlockStatus Unlock(QByteArrayView text, qsizetype arrayStart, const QString& userName,
+                               const QString& password, QIODevice* out);
 
 private:
     // The login script of the project's password mode, looked up once.

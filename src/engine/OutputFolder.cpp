@@ -8,6 +8,7 @@
 #include "engine/AssetWriter.h"
 #include "engine/BackupRestore.h"
 #include "engine/PageFormat.h"
+#include "engine/PageFormats.h"
 #include "engine/PageSnapshot.h"
 #include "engine/ResultList.h"
 #include "engine/RunFiles.h"
@@ -226,8 +227,8 @@ QByteArray COutputFolder::SettingsDigest() const
     mac.addData(QJsonDocument(settings).toJson(QJsonDocument::Compact));
     mac.addData(AppInfo::ProgramVersion().toUtf8());
     mac.addData(m_data.m_baSalt);
-    for (const QString& path :
-         {m_data.m_strTemplatePath, CPageFormat::Make(m_data)->LoginScript(), AppFolders::SiteWorkerFile()}) {
+    for (const QString& path : {m_data.m_strTemplatePath, CPageFormats::Make(m_data)->LoginScript(),
+                                AppFolders::SiteWorkerFile()}) {
         QFile file(path);
         mac.addData(QFile::encodeName(path));
         if (file.open(QIODevice::ReadOnly)) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/PageUnlocker.h"
 #include "engine/ProtectOutcome.h"
 #include "engine/ProtectionDetector.h"
 
@@ -10,13 +9,10 @@
 #include <memory>
 #include <optional>
 
-class CDeflateAhead;
 class CPageSource;
 class CProject;
 class CRunFiles;
-class CStrongSiteKeys;
 class CTextFileWriter;
-class QIODevice;
 
 // A page format: what a protected page carries in its main script element
 // (the login variables, the page's text in the format's form, the login
@@ -24,6 +20,7 @@ class QIODevice;
 // around it (the head, the error suppressor, the login body and the
 // closing comment) is the engine's and the same for every format.
 // One object serves a whole run; the engines of the run's threads share it.
+// CPageFormats makes them and knows them all.
 class CPageFormat
 {
 public:
@@ -36,23 +33,23 @@ public:
         QString detail;
     };
 
+    // How reading a page back with a password ended.
+    enum class UnlockStatus
+    {
+        Ok,
+        NotProtected,
+        Malformed,
+        NeedUserName,
+        WrongCredentials,
+        // The credentials are confirmed, yet the content does not open.
+        Damaged,
+        ReadError,
+        WriteError
+    };
+
     virtual ~CPageFormat() = default;
     CPageFormat(const CPageFormat&) = delete;
     CPageFormat& operator=(const CPageFormat&) = delete;
-
-    // The format the project's pages are written in (its m_nCipher). The
-    // project must outlive it. A strong run's keys, derived once by the
-    // caller, and the texts deflated ahead of their pages are shared with
-    // it; without keys they are derived before the first page.
-    static std::shared_ptr<CPageFormat> Make(const CProject& project,
-                                             std::shared_ptr<const CStrongSiteKeys> keys = {},
-                                             std::shared_ptr<CDeflateAhead> ahead = {});
-
-    // Reads a page of the detected kind, its content marker at `markerAt`:
-    // writes the carried text to `out` (see CPageUnlocker::Unlock).
-    static CPageUnlocker::Status Unlock(Kind kind, QByteArrayView text, qsizetype markerAt,
-                                        const QString& userName, const QString& password, QIODevice* out,
-                                        QByteArray* contentKey);
 
     // The kind of page this format writes, as the detector tells it.
     virtual Kind Writes() const = 0;

@@ -1,9 +1,7 @@
 #include "engine/PageUnlocker.h"
 
-#include "engine/ClassicPageFormat.h"
-#include "engine/PageFormat.h"
+#include "engine/PageFormats.h"
 #include "engine/ProtectionDetector.h"
-#include "engine/StrongPageFormat.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -42,19 +40,7 @@ CPageUnlocker::Status CPageUnlocker::Unlock(const QString& pagePath, const QStri
     // that lost part of it is still searched for its arrays.
     qint64 markerAt = -1;
     const CProtectionDetector::Kind kind = CProtectionDetector::Detect(text, &markerAt);
-    if (kind != CProtectionDetector::Kind::None) {
-        return CPageFormat::Unlock(kind, text, qsizetype(markerAt), userName, password, out, contentKey);
-    }
-    const qsizetype strongAt = text.indexOf(QByteArrayView(CStrongPageFormat::Marker()));
-    if (strongAt >= 0) {
-        return CStrongPageFormat::Unlock(text, strongAt, userName, password, out, contentKey);
-    }
-    const QByteArray arrayOpening = CClassicPageFormat::Marker() + '"';
-    const qsizetype arrayStart = text.indexOf(QByteArrayView(arrayOpening));
-    if (arrayStart < 0) {
-        return Status::NotProtected;
-    }
-    return CClassicPageFormat::Unlock(text, arrayStart, userName, password, out);
+    return CPageFormats::Unlock(kind, text, qsizetype(markerAt), userName, password, out, contentKey);
 }
 
 QString CPageUnlocker::StatusText(Status status, const QString& pagePath)

@@ -12,6 +12,7 @@
 #include "engine/OptionScriptBuilder.h"
 #include "engine/PageFileOps.h"
 #include "engine/PageFormat.h"
+#include "engine/PageFormats.h"
 #include "engine/PageSnapshot.h"
 #include "engine/PageSource.h"
 #include "engine/ProtectOutcome.h"
@@ -319,7 +320,7 @@ bool CProtectEngine::PrepareAhead(const QString& path)
 CPageFormat& CProtectEngine::Format()
 {
     if (!m_pFormat) {
-        m_pFormat = CPageFormat::Make(*m_pData);
+        m_pFormat = CPageFormats::Make(*m_pData);
     }
     return *m_pFormat;
 }

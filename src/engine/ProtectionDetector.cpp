@@ -1,18 +1,14 @@
 #include "engine/ProtectionDetector.h"
 
-#include "engine/ClassicPageFormat.h"
 #include "engine/PageSnapshot.h"
-#include "engine/StrongPageFormat.h"
 
 namespace {
 
 const QByteArrayView kSuppressor("window.onerror=KillError;</SCRIPT>");
 const QByteArrayView kScriptOpen("<SCRIPT type=\"text/javascript\">");
 const QByteArrayView kFirstStatement("var LoginExpireType=");
-// The content arrays' openings: the classic format's, and the end of the
-// strong format's followed by its format statement.
-const QByteArray kClassicMarker = CClassicPageFormat::Marker() + '"';
-const QByteArray kStrongMarker = CStrongPageFormat::Marker();
+const QByteArrayView kClassicMarker("var vxpa=new Array(\"");
+const QByteArrayView kStrongMarker("\"];var vxsv=[1,");
 
 enum class Match
 {
@@ -198,4 +194,14 @@ CProtectionDetector::Kind CProtectionDetector::Detect(const CPageSnapshot& page)
         return kind == Kind::None;
     });
     return kind;
+}
+
+QByteArray CProtectionDetector::ClassicMarker()
+{
+    return kClassicMarker.toByteArray();
+}
+
+QByteArray CProtectionDetector::StrongMarker()
+{
+    return kStrongMarker.toByteArray();
 }

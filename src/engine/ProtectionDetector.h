@@ -32,6 +32,12 @@ public:
     // once Feed gave a kind).
     qint64 MarkerOffset() const { return m_nMarkerAt; }
 
+    // The content arrays' openings, the markers a page of each kind carries:
+    // the classic format's, and the end of the strong format's followed by
+    // its format statement.
+    static QByteArray ClassicMarker();
+    static QByteArray StrongMarker();
+
     // A whole page at once; `markerAt` gets the marker's offset.
     static Kind Detect(QByteArrayView text, qint64* markerAt = nullptr);
     // An opened page: from memory when it is held there, else read in

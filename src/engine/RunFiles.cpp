@@ -4,8 +4,8 @@
 #include "common/AsciiText.h"
 #include "common/AtomicFile.h"
 #include "engine/LoginFormSanitizer.h"
-#include "engine/SiteAssetPass.h"
 #include "engine/TextLineReader.h"
+#include "files/SiteFiles.h"
 #include "model/Project.h"
 
 #include <QFile>
@@ -132,6 +132,8 @@ void CRunFiles::RemoveLeftoversOnce(const QString& folder)
 
 QString CRunFiles::SiteRootOf(const CProject& data)
 {
-    std::call_once(m_siteRootOnce, [this, &data] { m_strSiteRoot = CSiteAssetPass::SiteRootOf(data); });
+    std::call_once(m_siteRootOnce, [this, &data] {
+        m_strSiteRoot = CSiteFiles::RootOf(data.m_strSiteRoot, data.m_listFiles);
+    });
     return m_strSiteRoot;
 }

@@ -4,9 +4,9 @@
 #include "common/AsciiText.h"
 #include "engine/CredentialTable.h"
 #include "engine/DeflateAhead.h"
+#include "engine/JsString.h"
 #include "engine/PageSource.h"
 #include "engine/RunFiles.h"
-#include "engine/SiteAssetPass.h"
 #include "engine/StrongCrypto.h"
 #include "engine/StrongPageWriter.h"
 #include "engine/StrongSiteKeys.h"
@@ -15,6 +15,8 @@
 #include "model/CharsetCodec.h"
 #include "model/Project.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QList>
 
@@ -43,6 +45,18 @@ bool ParseStringList(QByteArrayView text, qsizetype at, QList<QByteArray>& eleme
         elements.append(item.mid(1, item.size() - 2));
     }
     return true;
+}
+
+// The statement a page carries when the site's other files are
+// enciphered: where the site's service worker lies, relative to the page.
+QByteArray WorkerStatement(const QString& siteRoot, const QString& pagePath)
+{
+    if (siteRoot.isEmpty()) {
+        return QByteArray();
+    }
+    const QString worker =
+        QFileInfo(pagePath).absoluteDir().relativeFilePath(siteRoot + QLatin1String("wendlock-sw.js"));
+    return "var WendlockSiteWorker=\"" + JsString::EscapeBody(worker).toUtf8() + "\";";
 }
 
 } // namespace
@@ -75,8 +89,7 @@ std::optional<CPageFormat::Failure> CStrongPageFormat::WriteScript(const CPageSo
     }
     out.Write(CCredentialTable::LoginVariablesText(m_project, m_project.m_nPasswordMode, std::nullopt));
     if (m_project.m_bProtectAssets) {
-        std::call_once(m_rootOnce, [this, &files] { m_strSiteRoot = files.SiteRootOf(m_project); });
-        out.Write(CSiteAssetPass::WorkerStatement(m_project, m_strSiteRoot, page.Path()));
+        out.Write(WorkerStatement(files.SiteRootOf(m_project), page.Path()));
     }
     const std::unique_ptr<CTextLineReader> reader = page.Reader();
     if (!reader->Open()) {
@@ -112,12 +125,12 @@ bool CStrongPageFormat::PrepareAhead(const CPageSource& page)
            CStrongPageWriter::DeflateAhead(page.Path(), *reader, *codec, AfterLoginBlock(), *m_pAhead);
 }
 
-CPageUnlocker::Status CStrongPageFormat::Unlock(QByteArrayView text, qsizetype markerAt,
-                                                const QString& userName, const QString& password,
-                                                QIODevice* out, QByteArray* openedKey)
+CPageFormat::UnlockStatus CStrongPageFormat::Unlock(QByteArrayView text, qsizetype markerAt,
+                                                    const QString& userName, const QString& password,
+                                                    QIODevice* out, QByteArray* openedKey)
 {
     namespace SC = StrongCrypto;
-    using Status = CPageUnlocker::Status;
+    using Status = UnlockStatus;
     // var vxsa=[...];var vxsv=[1,MODE,ITERATIONS,"SALT","NONCE",COUNT(,"RUN")];
     // A list of users' page written before the run value has no RUN.
     const QByteArrayView contentOpening("var vxsa=[");

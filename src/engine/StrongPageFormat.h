@@ -4,6 +4,10 @@
 
 #include <mutex>
 
+class CDeflateAhead;
+class CStrongSiteKeys;
+class QIODevice;
+
 // The strong format (docs/strong-format.md): the page's text deflated and
 // enciphered with AES-256-GCM in chunks under a key of its own, drawn from
 // the run's content key, which a PBKDF2-HMAC-SHA256 derivation of the
@@ -17,7 +21,7 @@ public:
 
     // The end of a strong page's content array followed by its format
     // statement.
-    static QByteArray Marker() { return QByteArrayLiteral("\"];var vxsv=[1,"); }
+    static QByteArray Marker() { return CProtectionDetector::StrongMarker(); }
 
     Kind Writes() const override { return Kind::Strong; }
     std::optional<Failure> Prepare() override;
@@ -31,8 +35,8 @@ public:
 
     // Reads a strong page whose marker starts at `markerAt`; `contentKey`
     // receives the content key once the page opened.
-    static CPageUnlocker::Status Unlock(QByteArrayView text, qsizetype markerAt, const QString& userName,
-                                        const QString& password, QIODevice* out, QByteArray* contentKey);
+    static UnlockStatus Unlock(QByteArrayView text, qsizetype markerAt, const QString& userName,
+                               const QString& password, QIODevice* out, QByteArray* contentKey);
 
 private:
     std::shared_ptr<const CStrongSiteKeys> m_pKeys;
@@ -40,8 +44,4 @@ private:
     std::once_flag m_keysOnce;
     QString m_strKeyError;
     const QString m_strScript;
-    // Looked up at the first page of a run that enciphers the site's other
-    // files.
-    std::once_flag m_rootOnce;
-    QString m_strSiteRoot;
 };

@@ -5,6 +5,7 @@
 #include "engine/OutputManifest.h"
 #include "engine/OutputPageResults.h"
 #include "engine/PageFormat.h"
+#include "engine/PageFormats.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
 #include "engine/RunFiles.h"
@@ -222,7 +223,7 @@ CProtectSession::Summary CProtectSession::Run(IResultList& results)
         }
     };
     // One format for every worker: it holds the run's keys.
-    const std::shared_ptr<CPageFormat> format = CPageFormat::Make(m_data, m_pStrongKeys, m_pAhead);
+    const std::shared_ptr<CPageFormat> format = CPageFormats::Make(m_data, m_pStrongKeys, m_pAhead);
     CFolderBlocks::Callbacks callbacks;
     callbacks.stop = [this] { return Stopped(); };
     callbacks.tick = tellProgress;
@@ -285,7 +286,7 @@ std::shared_ptr<CDeflateAhead> CProtectSession::DeflateWhile(const CProject& dat
 {
     auto ahead = std::make_shared<CDeflateAhead>();
     CProtectEngine engine(&data);
-    engine.SetFormat(CPageFormat::Make(data, nullptr, ahead));
+    engine.SetFormat(CPageFormats::Make(data, nullptr, ahead));
     for (const QString& path : data.m_listFiles) {
         if (ready() || ahead->Full()) {
             break;

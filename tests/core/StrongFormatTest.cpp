@@ -5,6 +5,7 @@
 #include "engine/CredentialTable.h"
 #include "engine/DeflateAhead.h"
 #include "engine/PageFormat.h"
+#include "engine/PageFormats.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/StrongCrypto.h"
@@ -386,7 +387,7 @@ TEST_F(StrongEngine, textsDeflatedAheadServeOnlyAnUnchangedPage)
     ASSERT_TRUE(TestUtil::WriteFile(Path("plain.html"), plain));
     const auto ahead = std::make_shared<CDeflateAhead>();
     CProtectEngine engine(&data);
-    engine.SetFormat(CPageFormat::Make(data, nullptr, ahead));
+    engine.SetFormat(CPageFormats::Make(data, nullptr, ahead));
     ASSERT_TRUE(engine.PrepareAhead(Path("other.html")));
     QByteArray deflated;
     ASSERT_TRUE(ahead->Take(Path("other.html"), TestUtil::ReadFile(Path("other.html")), deflated));
@@ -609,7 +610,7 @@ TEST_F(StrongEngine, keyTableIsPaddedNewEachRunAndTheOlderLayoutStillOpens)
     const auto protectWith = [&](const std::shared_ptr<const CStrongSiteKeys>& keys, const char* name) {
         EXPECT_TRUE(TestUtil::WriteFile(Path(name), page));
         CProtectEngine engine(&data);
-        engine.SetFormat(CPageFormat::Make(data, keys));
+        engine.SetFormat(CPageFormats::Make(data, keys));
         QString result;
         EXPECT_TRUE(engine.ProtectFile(Path(name), result)) << result.toStdString();
         return TestUtil::ReadFile(Path(name));
