@@ -342,10 +342,7 @@ CProtectEngine::Protection CProtectEngine::LoadedProtection()
     if (!m_bProtectionKnown) {
         m_eProtection = Protection::None;
         if (m_pPage && m_pPage->IsRegular()) {
-            const CProtectionDetector::Kind kind = CProtectionDetector::Detect(*m_pPage);
-            m_eProtection = kind == CProtectionDetector::Kind::Classic  ? Protection::Classic
-                            : kind == CProtectionDetector::Kind::Strong ? Protection::Strong
-                                                                        : Protection::None;
+            m_eProtection = CProtectionDetector::Detect(*m_pPage);
         }
         m_bProtectionKnown = true;
     }
@@ -471,19 +468,14 @@ bool CProtectEngine::IsProtected(const QString& path, QString& result)
 
 CProtectEngine::Protection CProtectEngine::DetectProtection(const QString& path, const QByteArray* contents)
 {
-    CProtectionDetector::Kind kind = CProtectionDetector::Kind::None;
     if (contents) {
-        kind = CProtectionDetector::Detect(QByteArrayView(*contents));
-    } else {
-        CPageSnapshot page;
-        if (!page.Open(path, 0) || !page.IsRegular()) {
-            return Protection::None;
-        }
-        kind = CProtectionDetector::Detect(page);
+        return CProtectionDetector::Detect(QByteArrayView(*contents));
     }
-    return kind == CProtectionDetector::Kind::Classic  ? Protection::Classic
-           : kind == CProtectionDetector::Kind::Strong ? Protection::Strong
-                                                       : Protection::None;
+    CPageSnapshot page;
+    if (!page.Open(path, 0) || !page.IsRegular()) {
+        return Protection::None;
+    }
+    return CProtectionDetector::Detect(page);
 }
 
 QString CProtectEngine::Fail(ProtectOutcome outcome, const QString& detail)

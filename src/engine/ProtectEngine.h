@@ -3,6 +3,7 @@
 #include "engine/BackupBinding.h"
 #include "engine/PageBatch.h"
 #include "engine/ProtectOutcome.h"
+#include "engine/ProtectionDetector.h"
 
 #include <QByteArray>
 #include <QList>
@@ -82,12 +83,7 @@ public:
     // The page writers alone, without the restore-first question.
     bool ProtectFile(const QString& path, QString& result);
     bool IsProtected(const QString& path, QString& result);
-    enum class Protection
-    {
-        None,
-        Classic,
-        Strong
-    };
+    using Protection = CProtectionDetector::Kind;
     // Whether a page has the structure one of the page writers produces.
     // `contents`: the page's bytes when they are in memory already.
     static Protection DetectProtection(const QString& path, const QByteArray* contents = nullptr);
