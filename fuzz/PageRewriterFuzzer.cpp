@@ -5,7 +5,9 @@
 // protected and opens with its password to the page's text; protecting it
 // again with restore-first gives the same text.
 #include "FuzzUtil.h"
+#include "engine/ClassicPageFormat.h"
 #include "engine/CredentialTable.h"
+#include "engine/NumericReferences.h"
 #include "engine/OptionScriptBuilder.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
@@ -61,14 +63,14 @@ QByteArray ExpectedDefaultText(QByteArray page)
         QString text = utf16.Decode(page) + utf16.Finish();
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         // The array carries such a page in its own encoding.
-        return utf16.Encode(CProtectEngine::EncodeNumericEntities(text));
+        return utf16.Encode(NumericReferences::Encode(text));
     }
     page.replace("\r\n", "\n");
     CUtf8Validator validator;
     validator.Feed(page);
     CCharsetCodec codec(0, validator.Finish() ? QByteArray() : QByteArray("\xff", 1));
     const QString text = codec.Decode(page) + codec.Finish();
-    return CProtectEngine::EncodeNumericEntities(text).toLatin1();
+    return NumericReferences::Encode(text).toLatin1();
 }
 
 QByteArray Unlock(const QString& page, const CProject& data, CPageUnlocker::Status* status)
@@ -196,8 +198,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // The unlocker reads the first content array it finds: one that the
     // template's or the page's own head merely quotes would come first.
-    const bool templateHasMarker = templateBytes.contains(CProtectEngine::ProtectionMarker()) ||
-                                   pageBytes.contains(CProtectEngine::ProtectionMarker());
+    const bool templateHasMarker = templateBytes.contains(CClassicPageFormat::Marker()) ||
+                                   pageBytes.contains(CClassicPageFormat::Marker());
     CheckRun(record, page, pageBytes, wasProtected, list.results.first(), templateHasMarker);
     if (wasProtected || list.results.first() != QStringLiteral("Protected")) {
         return 0;

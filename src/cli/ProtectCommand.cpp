@@ -204,8 +204,8 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
         // The folder's pages were written with a salt; a run without one
         // of its own keeps it, so those pages still open with one login.
         COutputManifest written;
-        if (data.m_nCipher == CProject::kCipherStrong && data.m_baSalt.isEmpty() &&
-            written.Load(outputFolder) && written.Salt().size() == 16) {
+        if (data.UsesSiteKeys() && data.m_baSalt.isEmpty() && written.Load(outputFolder) &&
+            written.Salt().size() == 16) {
             data.m_baSalt = written.Salt();
         }
     } else if (parser.isSet(kForce)) {
@@ -214,7 +214,7 @@ int CProtectCommand::Execute(const QCommandLineParser& parser)
     // A single password's key is derived while the folders are scanned and
     // the job checked: the derivation is the one step no other core can
     // share. The salt is drawn now but saved only once the job is sound.
-    const bool strong = data.m_nCipher == CProject::kCipherStrong;
+    const bool strong = data.UsesSiteKeys();
     const QByteArray givenSalt = data.m_baSalt;
     const bool drawn = strong && data.EnsureSalt();
     const bool saltDrawn = drawn && data.m_baSalt != givenSalt;

@@ -6,8 +6,8 @@
 #include "engine/AssetFormat.h"
 #include "engine/AssetReader.h"
 #include "engine/AssetWriter.h"
+#include "engine/BackupRestore.h"
 #include "engine/PageSnapshot.h"
-#include "engine/ProtectEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,7 +98,7 @@ ProtectOutcome CAssetProtector::Protect(const QString& path, QString& text)
         // Enciphered under an earlier key (everyone was signed out): its
         // backup is the original, enciphered again under the new key.
         CPageSnapshot original;
-        if (!original.Open(CProtectEngine::BackupPath(absolute, m_strBackupFolder), 0) ||
+        if (!original.Open(CBackupRestore::BackupPath(absolute, m_strBackupFolder), 0) ||
             !original.IsRegular()) {
             text = QStringLiteral("Enciphered under an earlier key, and no backup to encipher again");
             return ProtectOutcome::RestoreFailure;
@@ -111,7 +111,7 @@ ProtectOutcome CAssetProtector::Protect(const QString& path, QString& text)
 ProtectOutcome CAssetProtector::EncipherFrom(const CPageSnapshot& source, const QString& path,
                                              const QString& relative, bool makeBackup, QString& text)
 {
-    const QString backupPath = CProtectEngine::BackupPath(path, m_strBackupFolder);
+    const QString backupPath = CBackupRestore::BackupPath(path, m_strBackupFolder);
     CAtomicFile backup(backupPath);
     if (makeBackup) {
         backup.SetReplaceLinks(true);
@@ -181,7 +181,7 @@ bool CAssetProtector::Restore(const QString& path, QString& text)
         text = ProtectResultText(ProtectOutcome::FolderBusy);
         return false;
     }
-    const QString backupPath = CProtectEngine::BackupPath(absolute, m_strBackupFolder);
+    const QString backupPath = CBackupRestore::BackupPath(absolute, m_strBackupFolder);
     CPageSnapshot file;
     CPageSnapshot backup;
     if (!file.Open(absolute, 0) || !file.IsRegular() || !IsEnciphered(file)) {

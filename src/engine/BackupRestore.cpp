@@ -5,9 +5,10 @@
 #include "common/SystemError.h"
 #include "engine/BackupBinding.h"
 #include "engine/PageSnapshot.h"
-#include "engine/ProtectEngine.h"
 #include "engine/ProtectionDetector.h"
+#include "engine/RunFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -20,20 +21,6 @@ namespace {
 QByteArray Native(const QString& path)
 {
     return QFile::encodeName(path);
-}
-
-CProtectionDetector::Kind Detect(const CPageSnapshot& file)
-{
-    if (const QByteArray* held = file.Contents()) {
-        return CProtectionDetector::Detect(QByteArrayView(*held));
-    }
-    CProtectionDetector detector;
-    CProtectionDetector::Kind kind = CProtectionDetector::Kind::None;
-    file.ReadAll([&](const char* data, qint64 size) {
-        kind = detector.Feed(QByteArrayView(data, qsizetype(size)));
-        return kind == CProtectionDetector::Kind::None;
-    });
-    return kind;
 }
 
 } // namespace
@@ -85,12 +72,12 @@ QString CBackupRestore::PageFile(const QString& path)
 
 QString CBackupRestore::FindBackup(const QString& path, const QString& backupFolder)
 {
-    QString own = CProtectEngine::BackupPath(path, backupFolder);
+    QString own = BackupPath(path, backupFolder);
     const QString file = PageFile(path);
     if (file == path || QFileInfo::exists(own) || QFileInfo(own).isSymLink()) {
         return own;
     }
-    const QString target = CProtectEngine::BackupPath(file, backupFolder);
+    const QString target = BackupPath(file, backupFolder);
     return QFileInfo::exists(target) ? target : own;
 }
 
@@ -108,7 +95,7 @@ CBackupRestore::Outcome CBackupRestore::CheckBackup(const CPageSnapshot& page, c
     if (!S_ISREG(own.st_mode) || !backup.Open(backupPath) || !backup.IsRegular()) {
         return Outcome::BackupNotFile;
     }
-    if (Detect(backup) != CProtectionDetector::Kind::None) {
+    if (CProtectionDetector::Detect(backup) != CProtectionDetector::Kind::None) {
         return Outcome::BackupProtected;
     }
     // A page written before bindings existed carries none: its backup goes
@@ -177,7 +164,7 @@ CBackupRestore::Result CBackupRestore::RestoreOne(const QString& path, const QSt
         }
         // A page that is gone (a run killed at the wrong moment in an old
         // version) gets its backup back.
-    } else if (!page.IsRegular() || Detect(page) == CProtectionDetector::Kind::None) {
+    } else if (!page.IsRegular() || CProtectionDetector::Detect(page) == CProtectionDetector::Kind::None) {
         return result(haveBackup ? Outcome::PageNewer : Outcome::NotProtected);
     }
     if (!haveBackup) {
@@ -199,7 +186,7 @@ CBackupRestore::Result CBackupRestore::RestoreOne(const QString& path, const QSt
             !backup.Open(backupPath)) {
             return result(Outcome::BackupNotFile);
         }
-        if (Detect(backup) != CProtectionDetector::Kind::None) {
+        if (CProtectionDetector::Detect(backup) != CProtectionDetector::Kind::None) {
             return result(Outcome::BackupProtected);
         }
     }
@@ -211,4 +198,38 @@ CBackupRestore::Result CBackupRestore::RestoreOne(const QString& path, const QSt
         return result(Outcome::Failure, GetSystemErrorText(error));
     }
     return result(Outcome::Restored);
+}
+
+QString CBackupRestore::BackupPath(const QString& path, const QString& folder)
+{
+    if (folder.isEmpty()) {
+        return path + QLatin1String(".original");
+    }
+    return QDir::cleanPath(QDir(folder).absolutePath() + QLatin1Char('/') +
+                           QFileInfo(path).absoluteFilePath()) +
+           QLatin1String(".original");
+}
+
+int CBackupRestore::RestoreAll(const QStringList& paths, const QString& backupFolder,
+                               QStringList* notRestored, CRunFiles* run)
+{
+    int restored = 0;
+    for (const QString& path : paths) {
+        if (path.isEmpty()) {
+            continue;
+        }
+        // Restore writes in both folders (a backup on another file system
+        // is copied beside its page), and clears both as protect does.
+        if (run) {
+            run->RemoveLeftoversOnce(QFileInfo(path).absolutePath());
+            run->RemoveLeftoversOnce(QFileInfo(BackupPath(path, backupFolder)).absolutePath());
+        }
+        const Result result = RestoreOne(path, backupFolder);
+        if (result.outcome == Outcome::Restored) {
+            ++restored;
+        } else if (result.IsFailure() && notRestored) {
+            notRestored->append(path + QStringLiteral(": ") + result.text);
+        }
+    }
+    return restored;
 }

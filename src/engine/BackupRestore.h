@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class CPageSnapshot;
+class CRunFiles;
 
 // Puts a ".original" backup back over its protected page, for the restore
 // commands and for restore-first. A backup goes back only when it belongs
@@ -38,8 +40,18 @@ public:
         bool IsFailure() const { return outcome != Outcome::Restored && outcome != Outcome::NotProtected; }
     };
 
-    // Restores one page; `backupFolder` as for CProtectEngine::BackupPath.
+    // Where the backup of `path` is kept: beside it, or under `folder` in a
+    // tree that mirrors the pages' absolute paths.
+    static QString BackupPath(const QString& path, const QString& folder = QString());
+    // Restores one page; `backupFolder` as for BackupPath.
     static Result RestoreOne(const QString& path, const QString& backupFolder = QString());
+    // Puts the backups of the given pages back (each renamed over its page
+    // in one step) where they belong to their page; returns how many were
+    // restored. `notRestored` gets "PATH: reason" for every page left as it
+    // was. With the run's files, the leftovers of dead runs in the folders
+    // met go too.
+    static int RestoreAll(const QStringList& paths, const QString& backupFolder = QString(),
+                          QStringList* notRestored = nullptr, CRunFiles* run = nullptr);
 
     // The file a page's name leads to: itself, or a link's target.
     static QString PageFile(const QString& path);

@@ -7,6 +7,8 @@
 #include "engine/AssetFormat.h"
 #include "engine/AssetWriter.h"
 #include "engine/BackupRestore.h"
+#include "engine/PageFormat.h"
+#include "engine/PageFormats.h"
 #include "engine/PageSnapshot.h"
 #include "engine/ResultList.h"
 #include "engine/RunFiles.h"
@@ -225,11 +227,8 @@ QByteArray COutputFolder::SettingsDigest() const
     mac.addData(QJsonDocument(settings).toJson(QJsonDocument::Compact));
     mac.addData(AppInfo::ProgramVersion().toUtf8());
     mac.addData(m_data.m_baSalt);
-    CRunFiles files;
-    const bool strong = m_data.m_nCipher == CProject::kCipherStrong;
-    for (const QString& path :
-         {m_data.m_strTemplatePath, files.LoginScriptPath(strong, m_data.m_nPasswordMode),
-          AppFolders::SiteWorkerFile()}) {
+    for (const QString& path : {m_data.m_strTemplatePath, CPageFormats::Make(m_data)->LoginScript(),
+                                AppFolders::SiteWorkerFile()}) {
         QFile file(path);
         mac.addData(QFile::encodeName(path));
         if (file.open(QIODevice::ReadOnly)) {
@@ -262,7 +261,7 @@ bool COutputFolder::Survey(QString& error)
         error = QStringLiteral("The output folder was not checked");
         return false;
     }
-    const bool assets = m_data.m_bProtectAssets && m_data.m_nCipher == CProject::kCipherStrong;
+    const bool assets = m_data.m_bProtectAssets && m_data.UsesSiteKeys();
     QSet<QString> assetSet;
     if (assets) {
         const QStringList list =
@@ -681,7 +680,7 @@ COutputFolder::Outcome COutputFolder::Finish(IResultList& results, const std::fu
     }
 
     // The service worker, rewritten only when it would change.
-    if (!m_contentKey.isEmpty() && m_data.m_bProtectAssets && m_data.m_nCipher == CProject::kCipherStrong) {
+    if (!m_contentKey.isEmpty() && m_data.m_bProtectAssets && m_data.UsesSiteKeys()) {
         QFile worker(AppFolders::SiteWorkerFile());
         if (!worker.open(QIODevice::ReadOnly)) {
             outcome.error = QStringLiteral("The service worker %1 cannot be read").arg(worker.fileName());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/PageFormat.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,18 +14,7 @@ class QIODevice;
 class CPageUnlocker final
 {
 public:
-    enum class Status
-    {
-        Ok,
-        NotProtected,
-        Malformed,
-        NeedUserName,
-        WrongCredentials,
-        // The credentials are confirmed, yet the content does not open.
-        Damaged,
-        ReadError,
-        WriteError
-    };
+    using Status = CPageFormat::UnlockStatus;
 
     // Writes the carried text to `out`: LF line ends, and for a classic
     // page non-ASCII as numeric references; a strong page's text is UTF-8.

@@ -31,7 +31,7 @@ QList<CProtectJob::Problem> CProtectJob::Check(const CProject& data)
         CheckPassword(data.m_nPasswordMode, data.m_strPassword, data.m_listUsers, data.m_bUserNameCase != 0));
     add(Page::Login, CheckLogin(data.m_nIncorrectAction, data.m_strAlertText, data.m_strRedirectURL));
     add(Page::Template, CheckTemplate(data.m_strTemplatePath));
-    if (data.m_nCipher == CProject::kCipherStrong) {
+    if (data.UsesSiteKeys()) {
         add(Page::Protect, CheckProtect(data.m_nCipher, data.m_nKdfIterations, data.m_baSalt));
     }
     add(Page::Protect,

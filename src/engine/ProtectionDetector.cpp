@@ -1,12 +1,12 @@
 #include "engine/ProtectionDetector.h"
 
+#include "engine/PageSnapshot.h"
+
 namespace {
 
 const QByteArrayView kSuppressor("window.onerror=KillError;</SCRIPT>");
 const QByteArrayView kScriptOpen("<SCRIPT type=\"text/javascript\">");
 const QByteArrayView kFirstStatement("var LoginExpireType=");
-// The content arrays' openings: the classic format's, and the end of the
-// strong format's followed by its format statement.
 const QByteArrayView kClassicMarker("var vxpa=new Array(\"");
 const QByteArrayView kStrongMarker("\"];var vxsv=[1,");
 
@@ -180,4 +180,28 @@ CProtectionDetector::Kind CProtectionDetector::FeedLoose(QByteArrayView block)
     }
     m_nMarkerAt = m_nLooseStrong >= 0 ? m_nLooseStrong : m_nLooseClassic;
     return m_nLooseStrong >= 0 ? Kind::Strong : Kind::Classic;
+}
+
+CProtectionDetector::Kind CProtectionDetector::Detect(const CPageSnapshot& page)
+{
+    if (const QByteArray* held = page.Contents()) {
+        return Detect(QByteArrayView(*held));
+    }
+    CProtectionDetector detector;
+    Kind kind = Kind::None;
+    page.ReadAll([&](const char* data, qint64 size) {
+        kind = detector.Feed(QByteArrayView(data, qsizetype(size)));
+        return kind == Kind::None;
+    });
+    return kind;
+}
+
+QByteArray CProtectionDetector::ClassicMarker()
+{
+    return kClassicMarker.toByteArray();
+}
+
+QByteArray CProtectionDetector::StrongMarker()
+{
+    return kStrongMarker.toByteArray();
 }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+class CPageSnapshot;
+
 // Tells a protected page by the structure every page writer produces: the
 // error suppressor and the main script's first statement, then one
 // format's content array. Line ends between them may be CR LF, LF or gone
@@ -30,8 +32,17 @@ public:
     // once Feed gave a kind).
     qint64 MarkerOffset() const { return m_nMarkerAt; }
 
+    // The content arrays' openings, the markers a page of each kind carries:
+    // the classic format's, and the end of the strong format's followed by
+    // its format statement.
+    static QByteArray ClassicMarker();
+    static QByteArray StrongMarker();
+
     // A whole page at once; `markerAt` gets the marker's offset.
     static Kind Detect(QByteArrayView text, qint64* markerAt = nullptr);
+    // An opened page: from memory when it is held there, else read in
+    // blocks until the kind is known.
+    static Kind Detect(const CPageSnapshot& page);
 
 private:
     // A page whose opening was mangled beyond the writers' structure but

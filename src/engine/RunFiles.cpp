@@ -4,8 +4,8 @@
 #include "common/AsciiText.h"
 #include "common/AtomicFile.h"
 #include "engine/LoginFormSanitizer.h"
-#include "engine/SiteAssetPass.h"
 #include "engine/TextLineReader.h"
+#include "files/SiteFiles.h"
 #include "model/Project.h"
 
 #include <QFile>
@@ -36,20 +36,7 @@ std::shared_ptr<const CRunFiles::Lines> ReadLines(const QString& path)
 
 } // namespace
 
-CRunFiles::CRunFiles()
-    : m_strSinglePasswordScript(AppFolders::ScriptFile(CProject::kSinglePassword)),
-      m_strMultiUserScript(AppFolders::ScriptFile(CProject::kMultipleUsers)),
-      m_strStrongScript(AppFolders::StrongScriptFile())
-{
-}
-
-QString CRunFiles::LoginScriptPath(bool strong, int passwordMode) const
-{
-    if (strong) {
-        return m_strStrongScript;
-    }
-    return passwordMode == CProject::kMultipleUsers ? m_strMultiUserScript : m_strSinglePasswordScript;
-}
+CRunFiles::CRunFiles() = default;
 
 std::shared_ptr<const CRunFiles::Lines> CRunFiles::LinesOf(const QString& path)
 {
@@ -145,6 +132,8 @@ void CRunFiles::RemoveLeftoversOnce(const QString& folder)
 
 QString CRunFiles::SiteRootOf(const CProject& data)
 {
-    std::call_once(m_siteRootOnce, [this, &data] { m_strSiteRoot = CSiteAssetPass::SiteRootOf(data); });
+    std::call_once(m_siteRootOnce, [this, &data] {
+        m_strSiteRoot = CSiteFiles::RootOf(data.m_strSiteRoot, data.m_listFiles);
+    });
     return m_strSiteRoot;
 }

@@ -9,8 +9,8 @@
 #include <mutex>
 
 // The files every page of a run copies from: the login-page template and
-// the login scripts. Where the scripts lie is looked up once, when the run
-// starts; each file is read once per run, however many engines (threads)
+// the login scripts (where they lie is the page format's). Each file is
+// read once per run, however many engines (threads)
 // write pages, and shared between them.
 class CProject;
 
@@ -20,9 +20,6 @@ public:
     using Lines = QList<QByteArray>;
 
     CRunFiles();
-
-    // The login script of a page format and password mode.
-    QString LoginScriptPath(bool strong, int passwordMode) const;
 
     // The lines of a file, each with its line end; null when it is not a
     // regular file or cannot be read.
@@ -48,9 +45,6 @@ public:
     void RemoveLeftoversOnce(const QString& folder);
 
 private:
-    const QString m_strSinglePasswordScript;
-    const QString m_strMultiUserScript;
-    const QString m_strStrongScript;
     std::mutex m_mutex;
     std::map<QString, std::shared_ptr<const Lines>> m_lines;
     std::map<QString, std::shared_ptr<const QByteArray>> m_scripts;

@@ -33,7 +33,7 @@ bool CShareLink::FromPage(const QString& path, Login& login)
 
 bool CShareLink::FromProject(const CProject& data, Login& login)
 {
-    if (data.m_nCipher != CProject::kCipherStrong || data.m_baSalt.size() != StrongCrypto::kSaltSize) {
+    if (!data.UsesSiteKeys() || data.m_baSalt.size() != StrongCrypto::kSaltSize) {
         return false;
     }
     login.mode = data.m_nPasswordMode;

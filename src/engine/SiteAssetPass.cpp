@@ -17,11 +17,7 @@
 
 QString CSiteAssetPass::SiteRootOf(const CProject& data)
 {
-    if (!data.m_strSiteRoot.trimmed().isEmpty()) {
-        QString root = QDir::cleanPath(QDir(data.m_strSiteRoot.trimmed()).absolutePath());
-        return root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
-    }
-    return CSiteFiles::DefaultRoot(data.m_listFiles);
+    return CSiteFiles::RootOf(data.m_strSiteRoot, data.m_listFiles);
 }
 
 CSiteFiles CSiteAssetPass::SiteFilesOf(const CProject& data, const QString& root, const QString& projectPath)
@@ -91,17 +87,6 @@ CSiteAssetPass::Outcome CSiteAssetPass::Run(const CProject& data, const QByteArr
         outcome.error = error;
     }
     return outcome;
-}
-
-QByteArray CSiteAssetPass::WorkerStatement(const CProject& data, const QString& siteRoot,
-                                           const QString& pagePath)
-{
-    if (!data.m_bProtectAssets || siteRoot.isEmpty()) {
-        return QByteArray();
-    }
-    const QString worker =
-        QFileInfo(pagePath).absoluteDir().relativeFilePath(siteRoot + QLatin1String("wendlock-sw.js"));
-    return "var WendlockSiteWorker=\"" + JsString::EscapeBody(worker).toUtf8() + "\";";
 }
 
 int CSiteAssetPass::Restore(const CProject& data, const QString& backupFolder, IResultList& results,

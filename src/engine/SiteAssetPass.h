@@ -40,11 +40,6 @@ public:
     static Outcome Run(const CProject& data, const QByteArray& contentKey, const QString& backupFolder,
                        const QString& projectPath, IResultList& results);
 
-    // The statement a strong page carries when the site's other files are
-    // enciphered: where the service worker lies, relative to the page.
-    // Empty when they are not.
-    static QByteArray WorkerStatement(const CProject& data, const QString& siteRoot, const QString& pagePath);
-
     // Puts back the backups of the site's enciphered files; each file left
     // enciphered goes to `results` with the reason. Returns how many were
     // restored; `failed` counts the others.

@@ -53,6 +53,15 @@ bool IsVersionControlFolder(const QString& name)
 
 } // namespace
 
+QString CSiteFiles::RootOf(const QString& given, const QStringList& pages)
+{
+    if (!given.trimmed().isEmpty()) {
+        const QString root = QDir::cleanPath(QDir(given.trimmed()).absolutePath());
+        return root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+    }
+    return DefaultRoot(pages);
+}
+
 QString CSiteFiles::DefaultRoot(const QStringList& pages)
 {
     QString root;

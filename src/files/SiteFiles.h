@@ -15,6 +15,9 @@ public:
     // The deepest folder that holds every page (absolute paths), with a
     // trailing "/"; empty for no pages.
     static QString DefaultRoot(const QStringList& pages);
+    // The site root: the folder given (made absolute, with a trailing "/"),
+    // or when none is given the default root of the pages.
+    static QString RootOf(const QString& given, const QStringList& pages);
 
     explicit CSiteFiles(const QString& root);
 

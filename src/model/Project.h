@@ -103,6 +103,10 @@ public:
 
     static constexpr int kCipherClassic = 0;
     static constexpr int kCipherStrong = 1;
+    // Whether the page format opens with keys derived from the project's
+    // salt: a content key that the site's other files, the output
+    // manifest and share links use too. The classic format has none.
+    bool UsesSiteKeys() const { return m_nCipher == kCipherStrong; }
     static constexpr int kDefaultKdfIterations = 600000;
     static constexpr int kMinKdfIterations = 100000;
     static constexpr int kMaxKdfIterations = 10000000;

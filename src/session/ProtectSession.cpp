@@ -4,6 +4,8 @@
 #include "engine/OutputFolder.h"
 #include "engine/OutputManifest.h"
 #include "engine/OutputPageResults.h"
+#include "engine/PageFormat.h"
+#include "engine/PageFormats.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
 #include "engine/RunFiles.h"
@@ -220,6 +222,8 @@ CProtectSession::Summary CProtectSession::Run(IResultList& results)
             emit progress(done, total);
         }
     };
+    // One format for every worker: it holds the run's keys.
+    const std::shared_ptr<CPageFormat> format = CPageFormats::Make(m_data, m_pStrongKeys, m_pAhead);
     CFolderBlocks::Callbacks callbacks;
     callbacks.stop = [this] { return Stopped(); };
     callbacks.tick = tellProgress;
@@ -233,9 +237,8 @@ CProtectSession::Summary CProtectSession::Run(IResultList& results)
             }
             return EngineAnswer(answer);
         });
-        engine.SetStrongKeys(m_pStrongKeys);
+        engine.SetFormat(format);
         engine.SetRunFiles(runFiles);
-        engine.SetDeflateAhead(m_pAhead);
         engine.SetBackupFolder(m_strBackupFolder);
         engine.SetTargetMap(m_targetMap);
         // Pages are put in place in batches that sync their data once.
@@ -283,12 +286,12 @@ std::shared_ptr<CDeflateAhead> CProtectSession::DeflateWhile(const CProject& dat
 {
     auto ahead = std::make_shared<CDeflateAhead>();
     CProtectEngine engine(&data);
-    engine.SetDeflateAhead(ahead);
+    engine.SetFormat(CPageFormats::Make(data, nullptr, ahead));
     for (const QString& path : data.m_listFiles) {
         if (ready() || ahead->Full()) {
             break;
         }
-        engine.DeflateAhead(path);
+        engine.PrepareAhead(path);
     }
     return ahead;
 }
@@ -300,7 +303,7 @@ void CProtectSession::Start()
 
 CProtectSession::Summary CProtectSession::RunWhole()
 {
-    const bool strong = m_data.m_nCipher == CProject::kCipherStrong;
+    const bool strong = m_data.UsesSiteKeys();
     const QString outputFolder = m_data.m_strOutputFolder.trimmed();
     // Without a salt the pages could not be opened by a later run's login;
     // the window draws and saves one before a run, so this is a fallback.

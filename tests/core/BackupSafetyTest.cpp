@@ -3,10 +3,12 @@
 #include "TestUtil.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
+#include "engine/BackupRestore.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectionDetector.h"
 #include "engine/ResultList.h"
+#include "engine/StepHook.h"
 #include "model/Project.h"
 
 #include <QBuffer>
@@ -49,7 +51,7 @@ CProtectionDetector::Kind StreamedKind(const QByteArray& page, qsizetype block)
 // Clears the engine's step hook however a test ends.
 struct HookGuard
 {
-    ~HookGuard() { CProtectEngine::SetStepHook({}); }
+    ~HookGuard() { CStepHook::Set({}); }
 };
 
 } // namespace
@@ -87,7 +89,7 @@ TEST_F(BackupSafety, pagesChangedDuringTheRunAreReportedAndTheEditSurvives)
     const QString page = Path("a.html");
     // Written in place after the page was read, while the new text was
     // made: the edit stays, no backup of the older text appears.
-    CProtectEngine::SetStepHook([&](const char* step, const QString& path) {
+    CStepHook::Set([&](const char* step, const QString& path) {
         if (QByteArray(step) == "page-written" && path == page) {
             QFile file(page);
             ASSERT_TRUE(file.open(QIODevice::Append));
@@ -103,7 +105,7 @@ TEST_F(BackupSafety, pagesChangedDuringTheRunAreReportedAndTheEditSurvives)
 
     // Saved by rename (as editors and generators do) right after it was
     // opened: the new file is kept as it is.
-    CProtectEngine::SetStepHook([&](const char* step, const QString& path) {
+    CStepHook::Set([&](const char* step, const QString& path) {
         if (QByteArray(step) == "page-opened" && path == page) {
             ASSERT_TRUE(WriteFile(Path("saved.tmp"), PageText("v2")));
             ASSERT_EQ(std::rename(QFile::encodeName(Path("saved.tmp")).constData(),
@@ -124,7 +126,7 @@ TEST_F(BackupSafety, pagesChangedDuringTheRunAreReportedAndTheEditSurvives)
     }
     text += "</body></html>\n";
     ASSERT_TRUE(WriteFile(large, text));
-    CProtectEngine::SetStepHook([&](const char* step, const QString& path) {
+    CStepHook::Set([&](const char* step, const QString& path) {
         if (QByteArray(step) == "page-opened" && path == large) {
             QFile file(large);
             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -139,7 +141,7 @@ TEST_F(BackupSafety, pagesChangedDuringTheRunAreReportedAndTheEditSurvives)
 
     // The command line counts it as a failure; left alone, the page is
     // protected whole.
-    CProtectEngine::SetStepHook([&](const char* step, const QString& path) {
+    CStepHook::Set([&](const char* step, const QString& path) {
         if (QByteArray(step) == "page-written" && path == page) {
             ASSERT_TRUE(WriteFile(page, PageText("v3")));
         }
@@ -152,7 +154,7 @@ TEST_F(BackupSafety, pagesChangedDuringTheRunAreReportedAndTheEditSurvives)
     EXPECT_TRUE(run.out.contains(QStringLiteral("Changed while being protected\t%1\n").arg(page)))
         << run.out.toStdString();
     EXPECT_EQ(ReadFile(page), PageText("v3"));
-    CProtectEngine::SetStepHook({});
+    CStepHook::Set({});
     EXPECT_EQ(Run({large}), QStringList{QStringLiteral("Protected")});
     EXPECT_EQ(Unlocked(large), edited);
     EXPECT_EQ(ReadFile(large + QStringLiteral(".original")), edited);
@@ -230,7 +232,7 @@ TEST_F(BackupSafety, touchedProtectedPagesAreRecognisedAndBackupsAreNeverProtect
     ASSERT_TRUE(QFile::copy(Path("classic.html"), backup));
     const QByteArray before = ReadFile(page);
     QStringList notRestored;
-    EXPECT_EQ(CProtectEngine::RestoreBackups({page}, QString(), &notRestored), 0);
+    EXPECT_EQ(CBackupRestore::RestoreAll({page}, QString(), &notRestored), 0);
     EXPECT_EQ(notRestored, QStringList{page + QStringLiteral(": The backup is itself a protected page")});
     EXPECT_EQ(ReadFile(page), before);
     answer = CProtectEngine::Answer::Yes;
@@ -253,7 +255,7 @@ TEST_F(BackupSafety, backupsGoBackOnlyOverThePageTheyBelongTo)
         QStringList{
             QStringLiteral("Protected (its backup %1 holds an earlier version and was kept)").arg(backup)});
     QStringList notRestored;
-    EXPECT_EQ(CProtectEngine::RestoreBackups({page}, QString(), &notRestored), 0);
+    EXPECT_EQ(CBackupRestore::RestoreAll({page}, QString(), &notRestored), 0);
     EXPECT_EQ(notRestored, QStringList{page + QStringLiteral(": Backup belongs to an earlier version")});
     EXPECT_EQ(Unlocked(page), PageText("v1"));
     EXPECT_EQ(ReadFile(backup), PageText("v0"));
@@ -275,7 +277,7 @@ TEST_F(BackupSafety, backupsGoBackOnlyOverThePageTheyBelongTo)
     data.m_bBackup = false;
     EXPECT_EQ(Run({page}), QStringList{QStringLiteral("Protected")});
     EXPECT_EQ(ReadFile(backup), PageText("v2"));
-    EXPECT_EQ(CProtectEngine::RestoreBackups({page}), 1);
+    EXPECT_EQ(CBackupRestore::RestoreAll({page}), 1);
     EXPECT_EQ(ReadFile(page), PageText("v2"));
     EXPECT_FALSE(QFileInfo::exists(backup));
 
@@ -289,7 +291,7 @@ TEST_F(BackupSafety, backupsGoBackOnlyOverThePageTheyBelongTo)
     ASSERT_TRUE(unbound.endsWith(" -->\r\n"));
     ASSERT_TRUE(WriteFile(page, unbound));
     ASSERT_TRUE(WriteFile(backup, PageText("older, unbound")));
-    EXPECT_EQ(CProtectEngine::RestoreBackups({page}), 1);
+    EXPECT_EQ(CBackupRestore::RestoreAll({page}), 1);
     EXPECT_EQ(ReadFile(page), PageText("older, unbound"));
 }
 
@@ -331,7 +333,7 @@ TEST_F(BackupSafety, restoreFollowsLinksAndHardLinkedNamesAreAllProtected)
 
     // Through the engine as well, given the link alone.
     ASSERT_EQ(Run({link}), QStringList{QStringLiteral("Protected")});
-    EXPECT_EQ(CProtectEngine::RestoreBackups({link}), 1);
+    EXPECT_EQ(CBackupRestore::RestoreAll({link}), 1);
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(ReadFile(real), PageText("linked"));
 }
@@ -348,7 +350,7 @@ TEST_F(BackupSafety, restoreNamesEveryPageItLeavesAndWhy)
                                    QStringLiteral("--set"), QStringLiteral("kdfIterations=100000"),
                                    QStringLiteral("--backup-dir"), backups, Path("site")});
     ASSERT_EQ(run.code, 0) << run.out.toStdString();
-    ASSERT_TRUE(QFile::remove(CProtectEngine::BackupPath(Path("site/b.html"), backups)));
+    ASSERT_TRUE(QFile::remove(CBackupRestore::BackupPath(Path("site/b.html"), backups)));
     run = RunCli({QStringLiteral("restore"), QStringLiteral("--backup-dir"), backups, Path("site")});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.out,
@@ -391,7 +393,7 @@ TEST_F(BackupSafety, aGeneratorRewritingTheSiteDuringARunLosesNoEdit)
             last[page] = text;
         }
     };
-    CProtectEngine::SetStepHook([&](const char* step, const QString& path) {
+    CStepHook::Set([&](const char* step, const QString& path) {
         const std::lock_guard<std::mutex> lock(mutex);
         const int index = int(pages.indexOf(path));
         if (index < 0) {
@@ -408,7 +410,7 @@ TEST_F(BackupSafety, aGeneratorRewritingTheSiteDuringARunLosesNoEdit)
         RunCli({QStringLiteral("protect"), QStringLiteral("--password"), QStringLiteral("pw"),
                 QStringLiteral("--template"), Path("login.htm"), QStringLiteral("--set"),
                 QStringLiteral("kdfIterations=100000"), Path("site")});
-    CProtectEngine::SetStepHook({});
+    CStepHook::Set({});
     EXPECT_EQ(run.code, 1);
     int changed = 0;
     for (const QString& page : pages) {

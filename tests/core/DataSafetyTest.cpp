@@ -3,9 +3,11 @@
 #include "TestUtil.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
+#include "engine/BackupRestore.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
+#include "engine/StepHook.h"
 #include "files/ListFile.h"
 #include "files/WebFileFilter.h"
 #include "model/Project.h"
@@ -45,7 +47,7 @@ QByteArray PageText(const QByteArray& words)
 // Clears the engine's step hook however a test ends.
 struct HookGuard
 {
-    ~HookGuard() { CProtectEngine::SetStepHook({}); }
+    ~HookGuard() { CStepHook::Set({}); }
 };
 
 QString CliPath()
@@ -163,12 +165,12 @@ TEST_F(DataSafety, specialFilesQuotedMarkersAndStaleBackupsGiveHonestResults)
     // restore leaves both. Over a protected or a missing page it goes back.
     ASSERT_TRUE(WriteFile(Path("edited.html"), "newer edits"));
     ASSERT_TRUE(WriteFile(Path("edited.html.original"), "older text"));
-    EXPECT_EQ(CProtectEngine::RestoreBackups({Path("edited.html"), Path("quotes.html")}), 1);
+    EXPECT_EQ(CBackupRestore::RestoreAll({Path("edited.html"), Path("quotes.html")}), 1);
     EXPECT_EQ(ReadFile(Path("edited.html")), QByteArray("newer edits"));
     EXPECT_EQ(ReadFile(Path("edited.html.original")), QByteArray("older text"));
     EXPECT_TRUE(ReadFile(Path("quotes.html")).startsWith("<html><head></head><body><pre>var vxpa"));
     ASSERT_TRUE(QFile::remove(Path("edited.html")));
-    EXPECT_EQ(CProtectEngine::RestoreBackups({Path("edited.html")}), 1);
+    EXPECT_EQ(CBackupRestore::RestoreAll({Path("edited.html")}), 1);
     EXPECT_EQ(ReadFile(Path("edited.html")), QByteArray("older text"));
 }
 
@@ -477,7 +479,7 @@ TEST_F(DataSafety, linksAtTheBackupsNameAreNeverWrittenThroughNorRestored)
     ASSERT_EQ(::symlink(QFile::encodeName(Path("outside.txt")).constData(),
                         QFile::encodeName(Path("a.html.original")).constData()),
               0);
-    EXPECT_EQ(CProtectEngine::RestoreBackups({Path("a.html")}), 0);
+    EXPECT_EQ(CBackupRestore::RestoreAll({Path("a.html")}), 0);
     EXPECT_FALSE(QFileInfo(Path("a.html")).isSymLink());
 }
 
@@ -495,7 +497,7 @@ TEST_F(DataSafety, aBatchPutsInPlaceOnlyThePagesUnchangedSinceTheyWereRead)
     // waiting in the batch) are saved again, in place and by rename; while
     // the batch puts its pages in place, c is edited after its data was
     // synced, and d after its backup went in place.
-    CProtectEngine::SetStepHook([&](const char* step, const QString& path) {
+    CStepHook::Set([&](const char* step, const QString& path) {
         const QByteArray name = step;
         if (name == "page-written" && path == pages[4]) {
             EXPECT_TRUE(SaveInPlace(pages[0], PageText("a edited in place")));
@@ -525,14 +527,14 @@ TEST_F(DataSafety, aBatchPutsInPlaceOnlyThePagesUnchangedSinceTheyWereRead)
     // d's backup went in place before the edit: it holds the text before
     // it, and a restore leaves the newer page alone.
     EXPECT_EQ(ReadFile(pages[3] + QStringLiteral(".original")), PageText("d.html"));
-    EXPECT_EQ(CProtectEngine::RestoreBackups({pages[3]}), 0);
+    EXPECT_EQ(CBackupRestore::RestoreAll({pages[3]}), 0);
     EXPECT_EQ(ReadFile(pages[3]), PageText("d saved"));
     EXPECT_EQ(Unlocked(pages[4]), PageText("e.html"));
     EXPECT_EQ(ReadFile(pages[4] + QStringLiteral(".original")), PageText("e.html"));
     EXPECT_TRUE(Temporaries(Path("site")).isEmpty())
         << Temporaries(Path("site")).join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(Temporaries(Path("site/sub")).isEmpty());
-    CProtectEngine::SetStepHook({});
+    CStepHook::Set({});
 
     // The same page twice, and a link to a page of the batch: each is
     // looked at once the one before is in place.
@@ -546,7 +548,7 @@ TEST_F(DataSafety, aBatchPutsInPlaceOnlyThePagesUnchangedSinceTheyWereRead)
     // One page at a time, as the wizard runs: the page is in place, and
     // its row told, when the call returns.
     ASSERT_TRUE(WriteFile(Path("site/f.html"), PageText("f")));
-    CProtectEngine::SetStepHook([&](const char* step, const QString& path) {
+    CStepHook::Set([&](const char* step, const QString& path) {
         if (QByteArray(step) == "page-synced" && path == pages[2]) {
             EXPECT_TRUE(SaveInPlace(pages[2], PageText("c edited again")));
         }
@@ -562,7 +564,7 @@ TEST_F(DataSafety, aBatchPutsInPlaceOnlyThePagesUnchangedSinceTheyWereRead)
         EXPECT_EQ(engine.GetProtectedCount(), 1);
     }
     EXPECT_EQ(ReadFile(pages[2]), PageText("c edited again"));
-    CProtectEngine::SetStepHook({});
+    CStepHook::Set({});
 
     // Killed between a backup's rename and its page's: every page is still
     // its text, each backup present is that text, and the next run clears

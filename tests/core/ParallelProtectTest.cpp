@@ -1,4 +1,5 @@
 #include "TestUtil.h"
+#include "engine/ClassicPageFormat.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
@@ -201,7 +202,7 @@ TEST(ProtectSession, answersFromTheQuestionInterface_cancelEndsTheRunInListOrder
     ASSERT_EQ(rows.rows.size(), 96);
     for (int i = 0; i < 96; ++i) {
         EXPECT_EQ(rows.rows[i].first, data.m_listFiles[i]);
-        EXPECT_EQ(ReadFile(data.m_listFiles[i]).count(CProtectEngine::ProtectionMarker()), 1);
+        EXPECT_EQ(ReadFile(data.m_listFiles[i]).count(CClassicPageFormat::Marker()), 1);
     }
     EXPECT_EQ(rows.rows[data.m_listFiles.indexOf(toAll.asked.first())].second,
               ProtectOutcome::ProtectedBefore);
@@ -382,7 +383,7 @@ TEST(ProtectSession, targetMapWritesTheBatchesIntoAnotherFolder)
         EXPECT_EQ(ReadFile(path), texts.value(path)) << i;
         EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".original"))) << i;
         if (i != 4) {
-            EXPECT_TRUE(ReadFile(target(path)).contains(CProtectEngine::ProtectionMarker())) << i;
+            EXPECT_TRUE(ReadFile(target(path)).contains(CClassicPageFormat::Marker())) << i;
         }
     }
     EXPECT_FALSE(QFileInfo::exists(target(data.m_listFiles.at(4))));

@@ -2,12 +2,15 @@
 
 #include "TestUtil.h"
 #include "common/AppFolders.h"
+#include "engine/BackupRestore.h"
 #include "engine/CredentialTable.h"
 #include "engine/HeadFilter.h"
 #include "engine/LoginFormSanitizer.h"
 #include "engine/NumericReferences.h"
+#include "engine/PageFormat.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ResultList.h"
+#include "engine/TextFileWriter.h"
 #include "model/Project.h"
 
 #include <QBuffer>
@@ -495,6 +498,66 @@ TEST_F(Engine, failuresLeaveThePageAsItWas)
     EXPECT_EQ(Protect(Path("gone.htm")), QStringLiteral("File not exists!"));
 }
 
+// A page format that gets half-way through a page's script and fails there,
+// or fails before the first page.
+class FailingFormat final : public CPageFormat
+{
+public:
+    FailingFormat(const CProject& project, bool failPrepare)
+        : CPageFormat(project), m_bFailPrepare(failPrepare)
+    {
+    }
+    Kind Writes() const override { return Kind::Strong; }
+    std::optional<Failure> Prepare() override
+    {
+        return m_bFailPrepare
+                   ? std::optional<Failure>(Failure{ProtectOutcome::KeyFailure, QStringLiteral("No keys")})
+                   : std::nullopt;
+    }
+    std::optional<Failure> WriteScript(const CPageSource&, CRunFiles&, CTextFileWriter& out) override
+    {
+        out.Write("var vxsa=[\"half");
+        return Failure{ProtectOutcome::KeyFailure, QStringLiteral("Encryption failure!")};
+    }
+    QString LoginScript() const override { return {}; }
+
+private:
+    const bool m_bFailPrepare;
+};
+
+TEST_F(Engine, aFormatThatFailsLeavesEveryPageAndBackupAndSaysWhy)
+{
+    // The engine takes its failure from the format, whatever the pages
+    // before it did: a page after a protected one is not reported
+    // protected, and nothing of it (new text, backup) is left behind.
+    const QByteArray original = "<html><head></head><body>keep</body></html>\n";
+    data.m_bBackup = true;
+    data.m_listFiles = QStringList{Page("first.htm", original), Page("second.htm", original)};
+    for (const bool failPrepare : {false, true}) {
+        for (const QString& page : data.m_listFiles) {
+            ASSERT_TRUE(WriteFile(page, original));
+        }
+        RecordingList rows;
+        {
+            // The first page with the project's own format, then the rest
+            // with the failing one.
+            CProtectEngine engine(&data, &rows);
+            ASSERT_EQ(engine.ProtectOne(data.m_listFiles.at(0)), ProtectOutcome::Protected);
+            engine.SetFormat(std::make_shared<FailingFormat>(data, failPrepare));
+            EXPECT_EQ(engine.ProtectOne(data.m_listFiles.at(1)), ProtectOutcome::KeyFailure);
+            EXPECT_EQ(engine.GetProtectedCount(), 1);
+        }
+        ASSERT_EQ(rows.rows.size(), 2);
+        EXPECT_EQ(rows.rows.at(1).second,
+                  failPrepare ? QStringLiteral("No keys") : QStringLiteral("Encryption failure!"));
+        EXPECT_EQ(ReadFile(data.m_listFiles.at(1)), original);
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        EXPECT_EQ(left, (QStringList{QStringLiteral("first.htm"), QStringLiteral("first.htm.original"),
+                                     QStringLiteral("second.htm"), QStringLiteral("template.htm")}));
+        QFile::remove(Path("first.htm.original"));
+    }
+}
+
 TEST_F(Engine, protectedPageKeepsPermissionsAndBackupIsExact)
 {
     const QByteArray original = "<p>mode</p>\r\n";
@@ -574,25 +637,24 @@ TEST_F(Engine, restoreBackupsPutsOriginalsBack)
     data.m_listFiles = {Page("a.htm", "A\n"), Page("b.htm", "B\n"), Page("c.htm", "C\n")};
     CProtectEngine(&data).ProtectAll();
     QFile::remove(Path("c.htm.original"));
-    EXPECT_EQ(CProtectEngine::RestoreBackups(data.m_listFiles + QStringList{QString()}), 2);
+    EXPECT_EQ(CBackupRestore::RestoreAll(data.m_listFiles + QStringList{QString()}), 2);
     EXPECT_EQ(ReadFile(Path("a.htm")), QByteArray("A\n"));
     EXPECT_FALSE(QFileInfo::exists(Path("a.htm.original")));
-    EXPECT_EQ(CProtectEngine::RestoreBackups(data.m_listFiles), 0);
+    EXPECT_EQ(CBackupRestore::RestoreAll(data.m_listFiles), 0);
 }
 
 TEST(NumericEntities, encodesEveryUnitFrom128)
 {
-    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"a\u00e9\u007f\u0080"),
-              QStringLiteral("a&#233;\u007f&#128;"));
-    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u""), QString());
-    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(QString::fromUtf8("\xf0\x9f\x98\x80")),
+    EXPECT_EQ(NumericReferences::Encode(u"a\u00e9\u007f\u0080"), QStringLiteral("a&#233;\u007f&#128;"));
+    EXPECT_EQ(NumericReferences::Encode(u""), QString());
+    EXPECT_EQ(NumericReferences::Encode(QString::fromUtf8("\xf0\x9f\x98\x80")),
               QStringLiteral("&#55357;&#56832;"));
     // U+007F stays, U+0080 is the first unit encoded: on its own, first in a
     // text, after ASCII, through every entry point (from text, from UTF-8,
     // eight ASCII bytes at a time and one by one).
-    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"\u0080"), QStringLiteral("&#128;"));
-    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"\u007f"), QStringLiteral("\u007f"));
-    EXPECT_EQ(CProtectEngine::EncodeNumericEntities(u"\u0080\u007f"), QStringLiteral("&#128;\u007f"));
+    EXPECT_EQ(NumericReferences::Encode(u"\u0080"), QStringLiteral("&#128;"));
+    EXPECT_EQ(NumericReferences::Encode(u"\u007f"), QStringLiteral("\u007f"));
+    EXPECT_EQ(NumericReferences::Encode(u"\u0080\u007f"), QStringLiteral("&#128;\u007f"));
     for (const QByteArray& ascii : {QByteArray("\x7f"), QByteArray("abcdefgh\x7f")}) {
         QByteArray fromText;
         NumericReferences::AppendBytes(QString(QString::fromLatin1(ascii) + QChar(0x80)), fromText);

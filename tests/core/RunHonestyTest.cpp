@@ -4,6 +4,7 @@
 #include "cli/PrintedResults.h"
 #include "common/AppFolders.h"
 #include "common/AtomicFile.h"
+#include "engine/BackupRestore.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ResultList.h"
 #include "model/Project.h"
@@ -220,7 +221,7 @@ TEST_F(RunHonesty, attributesAndTimesComeBackWithTheRestoredPage)
         ASSERT_TRUE(SetTimes(page, past - 60, past));
         TestUtil::CliRun run = RunCli(Protect(where + QStringList{page}));
         ASSERT_EQ(run.code, 0) << run.out.toStdString();
-        const QString backup = CProtectEngine::BackupPath(page, where.value(1));
+        const QString backup = CBackupRestore::BackupPath(page, where.value(1));
         struct stat st
         {
         };

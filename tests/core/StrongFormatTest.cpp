@@ -1,8 +1,11 @@
 #include "CliRunner.h"
 #include "TestUtil.h"
 #include "common/AppFolders.h"
+#include "engine/BackupRestore.h"
 #include "engine/CredentialTable.h"
 #include "engine/DeflateAhead.h"
+#include "engine/PageFormat.h"
+#include "engine/PageFormats.h"
 #include "engine/PageUnlocker.h"
 #include "engine/ProtectEngine.h"
 #include "engine/StrongCrypto.h"
@@ -384,8 +387,8 @@ TEST_F(StrongEngine, textsDeflatedAheadServeOnlyAnUnchangedPage)
     ASSERT_TRUE(TestUtil::WriteFile(Path("plain.html"), plain));
     const auto ahead = std::make_shared<CDeflateAhead>();
     CProtectEngine engine(&data);
-    engine.SetDeflateAhead(ahead);
-    ASSERT_TRUE(engine.DeflateAhead(Path("other.html")));
+    engine.SetFormat(CPageFormats::Make(data, nullptr, ahead));
+    ASSERT_TRUE(engine.PrepareAhead(Path("other.html")));
     QByteArray deflated;
     ASSERT_TRUE(ahead->Take(Path("other.html"), TestUtil::ReadFile(Path("other.html")), deflated));
     ASSERT_TRUE(ahead->Put(Path("plain.html"), plain, deflated));
@@ -405,10 +408,10 @@ TEST_F(StrongEngine, textsDeflatedAheadServeOnlyAnUnchangedPage)
     ASSERT_TRUE(TestUtil::WriteFile(Path("changed.html"), "<html><head></head><body>before</body></html>\n"));
     const QByteArray big(CStrongPageWriter::kWholeText + 1, 'x');
     ASSERT_TRUE(TestUtil::WriteFile(Path("big.html"), big));
-    EXPECT_TRUE(engine.DeflateAhead(Path("same.html")));
-    EXPECT_TRUE(engine.DeflateAhead(Path("changed.html")));
-    EXPECT_FALSE(engine.DeflateAhead(Path("big.html")));
-    EXPECT_FALSE(engine.DeflateAhead(Path("missing.html")));
+    EXPECT_TRUE(engine.PrepareAhead(Path("same.html")));
+    EXPECT_TRUE(engine.PrepareAhead(Path("changed.html")));
+    EXPECT_FALSE(engine.PrepareAhead(Path("big.html")));
+    EXPECT_FALSE(engine.PrepareAhead(Path("missing.html")));
     EXPECT_EQ(ahead->Count(), 2);
     ASSERT_TRUE(TestUtil::WriteFile(Path("changed.html"), "<html><head></head><body>after</body></html>\n"));
     for (const char* name : {"same.html", "changed.html"}) {
@@ -423,7 +426,7 @@ TEST_F(StrongEngine, textsDeflatedAheadServeOnlyAnUnchangedPage)
               CPageUnlocker::Status::Ok);
     EXPECT_TRUE(text.contains("<body>after</body>")) << text.constData();
     // A protected page is never deflated ahead.
-    EXPECT_FALSE(engine.DeflateAhead(Path("same.html")));
+    EXPECT_FALSE(engine.PrepareAhead(Path("same.html")));
 }
 
 TEST(StrongProject, formatBlockReadsSkipsAndDefaults)
@@ -558,8 +561,8 @@ TEST(StrongCli, backupsBesideThePagesAreWarnedAboutOrKeptInTheirOwnTree)
               0);
     EXPECT_FALSE(err.contains(QLatin1String("Do not upload them")));
     EXPECT_FALSE(QFileInfo::exists(page + QStringLiteral(".original")));
-    EXPECT_EQ(TestUtil::ReadFile(CProtectEngine::BackupPath(page, backups)), original);
-    EXPECT_TRUE(CProtectEngine::BackupPath(page, backups).startsWith(backups + QLatin1Char('/')));
+    EXPECT_EQ(TestUtil::ReadFile(CBackupRestore::BackupPath(page, backups)), original);
+    EXPECT_TRUE(CBackupRestore::BackupPath(page, backups).startsWith(backups + QLatin1Char('/')));
     ASSERT_EQ(run({QStringLiteral("restore"), QStringLiteral("--backup-dir"), backups, site}, &err), 0);
     EXPECT_EQ(TestUtil::ReadFile(page), original);
 }
@@ -607,7 +610,7 @@ TEST_F(StrongEngine, keyTableIsPaddedNewEachRunAndTheOlderLayoutStillOpens)
     const auto protectWith = [&](const std::shared_ptr<const CStrongSiteKeys>& keys, const char* name) {
         EXPECT_TRUE(TestUtil::WriteFile(Path(name), page));
         CProtectEngine engine(&data);
-        engine.SetStrongKeys(keys);
+        engine.SetFormat(CPageFormats::Make(data, keys));
         QString result;
         EXPECT_TRUE(engine.ProtectFile(Path(name), result)) << result.toStdString();
         return TestUtil::ReadFile(Path(name));

@@ -2,8 +2,11 @@
 
 #include "common/AppFolders.h"
 #include "common/AppInfo.h"
+#include "engine/ClassicPageFormat.h"
 #include "engine/ProtectEngine.h"
 #include "engine/ProtectOutcome.h"
+#include "engine/StepHook.h"
+#include "engine/StrongPageFormat.h"
 #include "files/FilesList.h"
 #include "gui/frame/AppPreferences.h"
 #include "gui/frame/HelpTopics.h"
@@ -416,7 +419,7 @@ private slots:
         QCOMPARE(CMessageBox::ShownTexts().size(), 1);
         QVERIFY(
             CMessageBox::ShownTexts().first().startsWith(QLatin1String("You select to use alert with text")));
-        QVERIFY(!ReadFile(site.first()).contains(CProtectEngine::ProtectionMarker()));
+        QVERIFY(!ReadFile(site.first()).contains(CClassicPageFormat::Marker()));
     }
 
     void protect_emptyFilesList_stopsOnFilesTab()
@@ -469,7 +472,7 @@ private slots:
         QCOMPARE(list->topLevelItem(1)->text(CPageResult::SizeColumn), QStringLiteral("12 KB"));
         for (const QString& page : {site.at(0), site.at(2)}) {
             const QByteArray text = ReadFile(page);
-            QVERIFY(text.contains(CProtectEngine::StrongMarker()));
+            QVERIFY(text.contains(CStrongPageFormat::Marker()));
             QVERIFY(!text.contains("<p>Secret"));
             QVERIFY(ReadFile(page + QLatin1String(".original")).contains("Secret"));
         }
@@ -487,7 +490,7 @@ private slots:
         QCOMPARE(Rows(list, CPageResult::ResultColumn),
                  QStringList({QStringLiteral("Protected"), QStringLiteral("File not exists!"),
                               QStringLiteral("Protected before")}));
-        QCOMPARE(ReadFile(site.at(0)).count(CProtectEngine::StrongMarker()), 1);
+        QCOMPARE(ReadFile(site.at(0)).count(CStrongPageFormat::Marker()), 1);
 
         // The rows stay when another tab is visited.
         QVERIFY(m_frame->View()->SetActivePage(CWendlockView::LoginPage));
@@ -557,7 +560,7 @@ private slots:
         QCOMPARE(CMessageBox::ShownTexts().at(0), CProtectEngine::RestoreQuestionText(pages.at(0)));
         QCOMPARE(Rows(list, CPageResult::ResultColumn), QStringList(5, QStringLiteral("Protected")));
         for (const QString& page : pages) {
-            QCOMPARE(ReadFile(page).count(CProtectEngine::ProtectionMarker()), 1);
+            QCOMPARE(ReadFile(page).count(CClassicPageFormat::Marker()), 1);
         }
 
         CMessageBox::ClearShownTexts();
@@ -591,7 +594,7 @@ private slots:
         for (int i = 1; i < 5; ++i) {
             QCOMPARE(ReadFile(pages.at(i)), before.value(pages.at(i)));
         }
-        QCOMPARE(ReadFile(pages.at(0)).count(CProtectEngine::ProtectionMarker()), 1);
+        QCOMPARE(ReadFile(pages.at(0)).count(CClassicPageFormat::Marker()), 1);
     }
 
     // The end message counts what happened: a run where every page failed
@@ -637,7 +640,7 @@ private slots:
         record.m_nCipher = CProject::kCipherClassic;
         record.m_bBackup = false;
         LoadProject(record);
-        CProtectEngine::SetStepHook(
+        CStepHook::Set(
             [](const char*, const QString&) { std::this_thread::sleep_for(std::chrono::milliseconds(3)); });
         m_frame->OnProtect();
         QVERIFY(m_frame->IsProtecting());
@@ -645,15 +648,15 @@ private slots:
         QTRY_VERIFY(m_frame->View()->PageResult()->List()->topLevelItemCount() > 0);
         QVERIFY(!m_frame->close());
         QTRY_VERIFY_WITH_TIMEOUT(!m_frame->isVisible(), 30000);
-        CProtectEngine::SetStepHook({});
+        CStepHook::Set({});
         QVERIFY(!m_frame->IsProtecting());
         QVERIFY(CMessageBox::ShownTexts().isEmpty());
         int done = 0;
         for (int i = 0; i < pages.size(); ++i) {
             const QByteArray text = ReadFile(pages.at(i));
-            if (text.contains(CProtectEngine::ProtectionMarker())) {
+            if (text.contains(CClassicPageFormat::Marker())) {
                 ++done;
-                QCOMPARE(text.count(CProtectEngine::ProtectionMarker()), 1);
+                QCOMPARE(text.count(CClassicPageFormat::Marker()), 1);
             } else {
                 QVERIFY(text.contains(QByteArray("Secret " + QByteArray::number(i) + "<")));
             }
@@ -742,7 +745,7 @@ private slots:
         QCOMPARE(Rows(results.List(), CPageResult::PathColumn).first(), copy);
         QCOMPARE(ReadFile(site.at(0)), before);
         QVERIFY(!QFileInfo::exists(site.at(0) + QLatin1String(".original")));
-        QVERIFY(ReadFile(copy).contains(CProtectEngine::StrongMarker()));
+        QVERIFY(ReadFile(copy).contains(CStrongPageFormat::Marker()));
         // Nothing changed: nothing written again.
         const QDateTime written = QFileInfo(copy).lastModified();
         CProtectRun again(record, &results, nullptr);

@@ -459,7 +459,7 @@ void CMainFrame::OnProtect()
     // A strong-format project keeps its salt, so that later runs give pages
     // that share one login: one drawn here is a change to save. So is a
     // content key drawn anew because a user was removed.
-    if (project.m_nCipher == CProject::kCipherStrong) {
+    if (project.UsesSiteKeys()) {
         const bool drawn = project.EnsureSalt();
         if (project.UpdateKeyUsers() || drawn) {
             SetProjectModified(true);
