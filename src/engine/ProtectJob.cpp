@@ -28,14 +28,14 @@ QList<CProtectJob::Problem> CProtectJob::Check(const CProject& data)
     };
     add(Page::Files, CheckFiles(data.m_listFiles));
     add(Page::Password,
-        CheckPassword(data.m_nPasswordMode, data.m_strPassword, data.m_listUsers, data.m_bUserNameCase != 0));
+        CheckPassword(data.m_nPasswordMode, data.m_strPassword, data.m_listUsers, data.m_bUserNameCase));
     add(Page::Login, CheckLogin(data.m_nIncorrectAction, data.m_strAlertText, data.m_strRedirectURL));
     add(Page::Template, CheckTemplate(data.m_strTemplatePath));
     if (data.UsesSiteKeys()) {
         add(Page::Protect, CheckProtect(data.m_nCipher, data.m_nKdfIterations, data.m_baSalt));
     }
     add(Page::Protect,
-        CheckSiteFiles(data.m_nCipher, data.m_bProtectAssets != 0, data.m_strSiteRoot, data.m_listFiles));
+        CheckSiteFiles(data.m_nCipher, data.m_bProtectAssets, data.m_strSiteRoot, data.m_listFiles));
     return problems;
 }
 

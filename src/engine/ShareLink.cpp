@@ -39,8 +39,8 @@ bool CShareLink::FromProject(const CProject& data, Login& login)
     login.mode = data.m_nPasswordMode;
     login.iterations = data.m_nKdfIterations;
     login.salt = data.m_baSalt;
-    login.passwordCase = data.m_bPasswordCase != 0;
-    login.userCase = data.m_bUserNameCase != 0;
+    login.passwordCase = data.m_bPasswordCase;
+    login.userCase = data.m_bUserNameCase;
     return true;
 }
 

@@ -66,7 +66,7 @@ CSiteAssetPass::Outcome CSiteAssetPass::Run(const CProject& data, const QByteArr
                                 : QDir::cleanPath(QDir(backupFolder).absolutePath()) + QLatin1Char('/');
 
     CAssetProtector protector(contentKey, root);
-    protector.SetBackup(data.m_bBackup != 0, backupFolder);
+    protector.SetBackup(data.m_bBackup, backupFolder);
     for (const QString& path : site.Assets()) {
         if (!backups.isEmpty() && path.startsWith(backups)) {
             continue;

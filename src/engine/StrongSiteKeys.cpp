@@ -101,9 +101,8 @@ std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CProject& d
     keys->m_salt = data.m_baSalt;
 
     if (keys->m_nMode == CProject::kSinglePassword) {
-        const QByteArray secret =
-            UserSecret(SC::CredentialBytes(data.m_strPassword, data.m_bPasswordCase != 0), keys->m_salt,
-                       keys->m_nIterations);
+        const QByteArray secret = UserSecret(SC::CredentialBytes(data.m_strPassword, data.m_bPasswordCase),
+                                             keys->m_salt, keys->m_nIterations);
         keys->m_contentKey = secret.isEmpty() ? QByteArray() : ContentKeyOf(secret, keys->m_salt);
         if (keys->m_contentKey.isEmpty()) {
             return fail(QStringLiteral("The key derivation failed."));
@@ -131,8 +130,8 @@ std::shared_ptr<const CStrongSiteKeys> CStrongSiteKeys::Derive(const CProject& d
         for (qsizetype i = next++; i < count; i = next++) {
             const CUserListNode& user = data.m_listUsers.at(i);
             const QByteArray input =
-                SC::UserPairBytes(SC::CredentialBytes(user.m_strUserName, data.m_bUserNameCase != 0),
-                                  SC::CredentialBytes(user.m_strPassword, data.m_bPasswordCase != 0));
+                SC::UserPairBytes(SC::CredentialBytes(user.m_strUserName, data.m_bUserNameCase),
+                                  SC::CredentialBytes(user.m_strPassword, data.m_bPasswordCase));
             const QByteArray secret = UserSecret(input, keys->m_salt, keys->m_nIterations);
             const QByteArray lookupId = LookupId(secret, keys->m_salt, keys->m_run);
             const QByteArray wrapKey = SC::Hkdf(secret, keys->m_salt, SC::kWrapKeyLabel, SC::kKeySize);

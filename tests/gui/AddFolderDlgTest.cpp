@@ -58,7 +58,7 @@ private slots:
     void help_buttonAndF1OpenTheDialogsTopic();
 
 private:
-    std::unique_ptr<CAddFolderDlg> Open(const QString& historyFile, int recursive = 1);
+    std::unique_ptr<CAddFolderDlg> Open(const QString& historyFile, bool recursive = 1);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     CFrameRecorder m_frame;
@@ -83,7 +83,7 @@ void AddFolderDlgTest::init()
     m_preferences = CAppPreferences();
 }
 
-std::unique_ptr<CAddFolderDlg> AddFolderDlgTest::Open(const QString& historyFile, int recursive)
+std::unique_ptr<CAddFolderDlg> AddFolderDlgTest::Open(const QString& historyFile, bool recursive)
 {
     auto dialog = std::make_unique<CAddFolderDlg>(&m_frame, m_preferences);
     dialog->m_strHistoryFile = historyFile;
@@ -114,7 +114,7 @@ void AddFolderDlgTest::history_showsEveryLineAndOkKeepsTheFirstTwenty()
     dialog->accept();
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
     QCOMPARE(dialog->m_strFolder, thirty[9]);
-    QCOMPARE(dialog->m_bRecursive, 1);
+    QCOMPARE(dialog->m_bRecursive, true);
     QStringList expected = thirty;
     expected.removeAll(thirty[9]);
     expected.prepend(thirty[9]);

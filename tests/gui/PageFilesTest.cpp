@@ -631,7 +631,7 @@ void PageFilesTest::addFolder_scansWhatWasTypedAndKeepsTheRecursiveChoice()
         QCOMPARE(answer->Seen(), 1);
     }
     QCOMPARE(m_page->Paths(), QStringList{top});
-    QCOMPARE(preferences.m_bAddFolderRecursive, 0);
+    QCOMPARE(preferences.m_bAddFolderRecursive, false);
     QVERIFY(m_frame->WasModified());
     // The history keeps the folder exactly as typed.
     QStringList history;
@@ -651,14 +651,14 @@ void PageFilesTest::addFolder_scansWhatWasTypedAndKeepsTheRecursiveChoice()
         m_page->OnAddFolder();
         QCOMPARE(answer.Seen(), 1);
     }
-    QCOMPARE(preferences.m_bAddFolderRecursive, 0);
+    QCOMPARE(preferences.m_bAddFolderRecursive, false);
 
     // OK with an empty folder keeps the new choice and adds nothing.
     {
         const auto answer = CFolderAnswer::Type(QString(), true);
         m_page->OnAddFolder();
     }
-    QCOMPARE(preferences.m_bAddFolderRecursive, 1);
+    QCOMPARE(preferences.m_bAddFolderRecursive, true);
     QCOMPARE(m_page->Paths(), QStringList{top});
 
     // Recursive, typed with a trailing slash: the subfolder's file joins.

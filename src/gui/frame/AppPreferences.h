@@ -12,7 +12,7 @@ public:
     // runs as "Customize/FilesAddFolderInit".
     QString m_strAddFolderInit;
     // The Add Folder dialog's recursive choice, kept until the program ends.
-    int m_bAddFolderRecursive = 1;
+    bool m_bAddFolderRecursive = true;
     // $XDG_DATA_HOME/Marrowind/Wendlock/ and its Preferences/ (trailing "/").
     QString m_strDataFolder;
     QString m_strPreferencesFolder;

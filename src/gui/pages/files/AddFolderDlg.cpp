@@ -89,13 +89,13 @@ void CAddFolderDlg::PushToControls()
     // No history entry is chosen: the folder field shows the member.
     m_pFolder->setCurrentIndex(-1);
     m_pFolder->setEditText(m_strFolder);
-    m_pRecursive->setChecked(m_bRecursive != 0);
+    m_pRecursive->setChecked(m_bRecursive);
 }
 
 void CAddFolderDlg::PullFromControls()
 {
     m_strFolder = m_pFolder->currentText();
-    m_bRecursive = m_pRecursive->isChecked() ? 1 : 0;
+    m_bRecursive = m_pRecursive->isChecked();
 }
 
 void CAddFolderDlg::LoadFolderHistory()

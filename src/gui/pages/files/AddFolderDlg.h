@@ -24,7 +24,7 @@ public:
     // Full path of the history file; empty means no history.
     QString m_strHistoryFile;
     QString m_strFolder;
-    int m_bRecursive = 1;
+    bool m_bRecursive = true;
 
     // The drop-down from the history file (a missing file is an empty
     // history; an unreadable one says so and leaves it empty).

@@ -381,7 +381,7 @@ void CPageFiles::OnAddFolder()
     if (dialog.m_strFolder.isEmpty()) {
         return;
     }
-    AddFolder(dialog.m_strFolder, m_preferences.m_bAddFolderRecursive != 0);
+    AddFolder(dialog.m_strFolder, m_preferences.m_bAddFolderRecursive);
 }
 
 void CPageFiles::OnDelete()
