@@ -58,7 +58,7 @@ private slots:
     void help_buttonAndF1OpenTheDialogsTopic();
 
 private:
-    std::unique_ptr<CAddFolderDlg> Open(const QString& historyFile, bool recursive = 1);
+    std::unique_ptr<CAddFolderDlg> Open(const QString& historyFile, bool recursive = true);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     CFrameRecorder m_frame;
@@ -99,7 +99,7 @@ void AddFolderDlgTest::history_showsEveryLineAndOkKeepsTheFirstTwenty()
     thirty[20] = thirty[9]; // a folder written twice is listed twice
     QVERIFY(CListFile::Write(history, thirty));
 
-    auto dialog = Open(history, 0);
+    auto dialog = Open(history, false);
     QComboBox* combo = dialog->FolderCombo();
     QCOMPARE(combo->count(), 30);
     QCOMPARE(Entries(combo), thirty);
