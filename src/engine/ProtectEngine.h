@@ -6,10 +6,7 @@
 #include "engine/ProtectionDetector.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
-#include <QStringList>
-#include <QStringView>
 #include <functional>
 #include <memory>
 #include <vector>
