@@ -1,12 +1,8 @@
 #include "gui/widgets/AppIcons.h"
 
-#include "gui/frame/AppPreferences.h"
-#include "gui/mainwindow/MainFrame.h"
-#include "gui/mainwindow/RecentFileList.h"
+#include "NewProjectWindow.h"
 #include "gui/pages/password/AddUserDlg.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/Project.h"
-#include "model/WendlockDoc.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
@@ -162,12 +158,8 @@ private slots:
         for (const CAppIcons::Role role : CAppIcons::AllRoles()) {
             set.insert(CAppIcons::Icon(role).cacheKey());
         }
-        CProject data;
-        CWendlockDoc doc(&data);
-        CRecentFileList recent;
-        CAppPreferences preferences;
-        CMainFrame frame(&doc, &recent, preferences);
-        doc.OnNewDocument();
+        CNewProjectWindow window;
+        CMainFrame& frame = window.frame;
 
         auto* toolBar = frame.findChild<QToolBar*>(QStringLiteral("toolBar"));
         QVERIFY(toolBar);

@@ -1,13 +1,9 @@
-#include "gui/frame/AppPreferences.h"
+#include "NewProjectWindow.h"
 #include "gui/frame/PropertyViewPage.h"
 #include "gui/mainwindow/AppTranslations.h"
-#include "gui/mainwindow/MainFrame.h"
-#include "gui/mainwindow/RecentFileList.h"
 #include "gui/mainwindow/WendlockView.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/Project.h"
-#include "model/WendlockDoc.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -112,12 +108,8 @@ private slots:
         // English is the source language: nothing is loaded for it.
         QVERIFY(!AppTranslations::Install(QLocale(QLocale::English, QLocale::UnitedStates)).program);
 
-        CProject data;
-        CWendlockDoc doc(&data);
-        CRecentFileList recent;
-        CAppPreferences preferences;
-        CMainFrame frame(&doc, &recent, preferences);
-        doc.OnNewDocument();
+        CNewProjectWindow window;
+        CMainFrame& frame = window.frame;
         frame.resize(800, 600);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));

@@ -1,12 +1,8 @@
-#include "gui/frame/AppPreferences.h"
+#include "NewProjectWindow.h"
 #include "gui/frame/PropertyViewPage.h"
-#include "gui/mainwindow/MainFrame.h"
-#include "gui/mainwindow/RecentFileList.h"
 #include "gui/mainwindow/WendlockView.h"
 #include "gui/pages/login/PageLogin.h"
 #include "gui/widgets/MessageBox.h"
-#include "model/Project.h"
-#include "model/WendlockDoc.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -35,12 +31,8 @@ private slots:
     // other pages take the room.
     void smallestAndLargestWindow_keepTabsReachableAndFormsNatural()
     {
-        CProject data;
-        CWendlockDoc doc(&data);
-        CRecentFileList recent;
-        CAppPreferences preferences;
-        CMainFrame frame(&doc, &recent, preferences);
-        doc.OnNewDocument();
+        CNewProjectWindow window;
+        CMainFrame& frame = window.frame;
         frame.resize(800, 600);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
